@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs everything the build, the example run and the tests need on Debian 12.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends \
+    build-essential cmake ninja-build pkg-config \
+    libshp-dev qt6-base-dev \
+    libgtest-dev libgmock-dev libbenchmark-dev \
+    gdal-bin python3-gdal proj-bin \
+    clang libclang-rt-14-dev clang-tidy cppcheck \
+    xvfb xauth

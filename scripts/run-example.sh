@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the dependencies, builds the program and generates the example sheet
+# N-37-XXXVI (1:200 000, SK-42) from examples/N-37-XXXVI.job.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEETBASIS_BUILD_TESTS=OFF
+cmake --build build --target sheetbasis
+set +e
+./build/src/app/sheetbasis examples/N-37-XXXVI.job
+code=$?
+set -e
+if [ "$code" -ne 0 ]; then
+    echo "sheetbasis ended with exit code $code" >&2
+    exit "$code"
+fi
+echo "Layers written to $(pwd)/out/N-37-XXXVI/HYPS and $(pwd)/out/N-37-XXXVI/FRAME:"
+ls out/N-37-XXXVI/HYPS out/N-37-XXXVI/FRAME

@@ -1,0 +1,18 @@
+#pragma once
+// The generation of one sheet: drawing rectangle, names, HYPS layers, graticule lists and
+// FRAME layers.
+
+#include "sheet/SheetParameters.h"
+
+namespace sheetbasis {
+
+// Densifying steps of all outlines and contours: 7.5 minutes of longitude and 5 minutes of
+// latitude.
+inline constexpr double DENSIFY_LON_STEP = 0.125;
+inline constexpr double DENSIFY_LAT_STEP = 1.0 / 12.0;
+
+// Writes every layer of the sheet; p.path names the HYPS and p.outputFolder the FRAME
+// sub-folder. Returns 0 when every layer was written.
+int VELMORA(const SheetParameters& p);
+
+}  // namespace sheetbasis

@@ -1,0 +1,23 @@
+#pragma once
+// Grid values of the graticule: a grid is base + k * step for any integer k. Values are
+// always computed as the base plus an integer multiple of the step, never by repeated
+// addition, so that rounding does not accumulate along a sheet.
+
+#include <vector>
+
+namespace sheetbasis {
+
+// 1/6000 degree = 0.01 minute: two angles closer than this are the same grid value.
+inline constexpr double GRID_TOLERANCE = 0.00016666666666666666;
+
+// True when |a - b| <= GRID_TOLERANCE.
+bool EQWITHTOLERANCE(double a, double b);
+// The least grid value base + k*step not below v (a value equal to v within tolerance
+// counts as v). step must be positive; terminates for any finite input.
+double STARTGRADVALUE(double v, double base, double step);
+// The greatest grid value base + k*step not above v, with the same tolerance.
+double ENDGRADVALUE(double v, double base, double step);
+// Appends v unless a value equal to it within tolerance is already listed.
+void PLUSUNIQUEVALUE(std::vector<double>& list, double v);
+
+}  // namespace sheetbasis

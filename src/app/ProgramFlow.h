@@ -1,0 +1,35 @@
+#pragma once
+// The main program: chooses the mode, obtains the parameters, prepares the result folders,
+// runs the generation and ends with an exit code.
+
+#include <string>
+
+#include "sheet/SheetParameters.h"
+
+namespace sheetbasis {
+
+// Exit codes of the process.
+inline constexpr int EXIT_DONE = 0;
+inline constexpr int EXIT_NOT_DONE = 8;
+inline constexpr int EXIT_GENERATION_FAILED = 16;
+
+enum class MessageIcon { Stop, Information, Exclamation };
+
+// What the interactive mode needs of the window system. Texts are UTF-8.
+class InteractiveServices {
+public:
+    virtual ~InteractiveServices() = default;
+    // STARTDIALOG.
+    virtual void startDialog() = 0;
+    // ORNIVALDIAL: fills the record; returns 0 when the user confirmed a valid sheet.
+    virtual int mainDialog(SheetParameters& p) = 0;
+    // A modal message box with one OK button.
+    virtual void messageBox(const std::string& text, const std::string& title,
+                            MessageIcon icon) = 0;
+};
+
+// Runs the program with the command line (argv[0] is the program). With no argument the
+// interactive services are used (they must then be given). Returns the exit code.
+int ORNIVAL(int argc, const char* const* argv, InteractiveServices* services);
+
+}  // namespace sheetbasis

@@ -1,0 +1,82 @@
+#pragma once
+// Layers: a shapefile (.shp, .shx), its attribute table (.dbf) and its projection file
+// (.PRJ) under one base name, written with shapelib.
+
+#include <shapefil.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sheetbasis {
+
+// Field type codes (those of the table library).
+inline constexpr int FIELD_TEXT = 0;
+inline constexpr int FIELD_INTEGER = 1;
+inline constexpr int FIELD_DOUBLE = 2;
+
+// Shapefile shape types.
+inline constexpr int SHAPE_POINT = 1;
+inline constexpr int SHAPE_ARC = 3;
+inline constexpr int SHAPE_POLYGON = 5;
+
+// Statuses of OPENNEWSHAPEFILE.
+inline constexpr int LAYER_CREATED = 0;
+inline constexpr int LAYER_COLUMN_REFUSED = 123;
+// The table or the shapefile could not be created at all (for instance in a folder that
+// cannot be written); shapelib then hands back no handle.
+inline constexpr int LAYER_NOT_CREATED = 124;
+
+// Statuses of WRITERECDBF.
+inline constexpr int RECORD_WRITTEN = 0;
+inline constexpr int RECORD_VALUE_REFUSED = 1;
+inline constexpr int RECORD_MALFORMED = 2;
+
+// Separator that closes every value of an attribute text.
+inline constexpr char ATTRIBUTE_SEPARATOR = '\\';
+
+struct FieldDef {
+    std::string name;  // trailing blanks are not part of the name
+    int type = FIELD_TEXT;
+    int width = 0;
+    int decimals = 0;
+};
+
+struct ShapeHandleCloser {
+    void operator()(SHPInfo* h) const { SHPClose(h); }
+};
+struct TableHandleCloser {
+    void operator()(DBFInfo* h) const { DBFClose(h); }
+};
+using ShapeHandle = std::unique_ptr<SHPInfo, ShapeHandleCloser>;
+using TableHandle = std::unique_ptr<DBFInfo, TableHandleCloser>;
+
+// An open layer: its handles, its user fields and the record and identifier counters
+// that the shape writers advance. Closed by CLOSENEWSHAPEFILE or on destruction.
+struct Layer {
+    ShapeHandle shape;
+    TableHandle table;
+    std::vector<FieldDef> fields;
+    std::int32_t recordCounter = 0;
+    std::int32_t idCounter = 0;
+};
+
+// Creates the layer named by layerName (a path without extension) with the column "Id"
+// followed by the user fields, and its projection file for the coordinate system cs.
+// Returns LAYER_CREATED, LAYER_COLUMN_REFUSED or LAYER_NOT_CREATED.
+int OPENNEWSHAPEFILE(std::int32_t cs, int shapeType, const std::string& layerName,
+                     const std::vector<FieldDef>& fields, Layer& layer);
+// Closes the table, then the shapefile.
+void CLOSENEWSHAPEFILE(Layer& layer);
+// Stores record recordNumber (1-based): the identifier in "Id", then the values of the
+// attribute text ("v1\v2\...\") in the user columns. The text is consumed: it keeps what
+// is left after the last value read. Returns RECORD_WRITTEN, RECORD_VALUE_REFUSED or
+// RECORD_MALFORMED.
+int WRITERECDBF(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
+                std::string& attributeText, const std::vector<FieldDef>& fields);
+
+// The projection file line for the coordinate system (empty for an unknown one).
+std::string projectionText(std::int32_t cs);
+
+}  // namespace sheetbasis

@@ -1,0 +1,27 @@
+#pragma once
+// The program keeps every text in the Windows-1251 code page (the degree sign is byte
+// 0xB0, the Cyrillic capital Г byte 0xC3). These conversions connect it with UTF-8, the
+// encoding of the Qt interface and of job files written on this platform.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sheetbasis {
+
+// Byte of the degree sign in Windows-1251.
+inline constexpr char CP1251_DEGREE = '\xB0';
+
+// Every Windows-1251 byte has a Unicode counterpart except 0x98, which is undefined and
+// becomes U+FFFD.
+std::string cp1251ToUtf8(std::string_view cp1251);
+
+// Converts UTF-8 to Windows-1251. Returns nothing when the input is not valid UTF-8 or
+// holds a character that Windows-1251 cannot represent.
+std::optional<std::string> utf8ToCp1251(std::string_view utf8);
+
+// True when the bytes form valid UTF-8 and at least one multi-byte sequence, i.e. the
+// text cannot be plain ASCII and must be UTF-8 rather than a single-byte code page.
+bool looksLikeUtf8(std::string_view bytes);
+
+}  // namespace sheetbasis

@@ -1,0 +1,44 @@
+#pragma once
+// Names of sheets of the international map nomenclature (N-37, N-37-XXXVI, joined sheets
+// such as P-37-VI,38-I or T-37,38,39,40) and the identity of their neighbours.
+
+#include <cstdint>
+#include <string>
+
+namespace sheetbasis {
+
+// Direction codes of a neighbour: |code| 1 is east-west, 2 north-south; positive is
+// east or north.
+inline constexpr std::int32_t DIRECTION_WEST = -1;
+inline constexpr std::int32_t DIRECTION_EAST = 1;
+inline constexpr std::int32_t DIRECTION_NORTH = 2;
+inline constexpr std::int32_t DIRECTION_SOUTH = -2;
+
+// Position of a 1:200 000 sheet: the million-sheet row or column and its number 1..36.
+struct Sheet200Column {
+    std::int32_t xZone;
+    std::int32_t sheetNumber;
+};
+struct Sheet200Row {
+    std::int32_t yZone;
+    std::int32_t sheetNumber;
+};
+
+// The sheet's name (never contains a blank). yZone 0..12 (V..J), xZone 1..60.
+std::string NOMENCLATURE(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+                         std::int32_t sheetNumber, std::int32_t sheetType);
+// The name of the neighbouring sheet in the given direction; it keeps the series and type.
+std::string ADJACENTNOMENCLATURE(std::int32_t direction, std::int32_t setScale,
+                                 std::int32_t yZone, std::int32_t xZone,
+                                 std::int32_t sheetNumber, std::int32_t sheetType);
+// Next column eastward (60 is followed by 1) and westward (1 is preceded by 60).
+std::int32_t PLUSXZONE(std::int32_t xZone);
+std::int32_t MINUSXZONE(std::int32_t xZone);
+// The 1:200 000 sheet next to the given one eastward (east = true) or westward.
+Sheet200Column ADJACENTXZONE200(bool east, std::int32_t xZone, std::int32_t sheetNumber);
+// The 1:200 000 sheet next to the given one northward (north = true) or southward.
+Sheet200Row ADJACENTYZONE200(bool north, std::int32_t yZone, std::int32_t sheetNumber);
+// Roman numerals for 0..39 without padding ("" for 0, "XXXVI" for 36).
+std::string TOROMANNUMERALS(std::int32_t n);
+
+}  // namespace sheetbasis

@@ -1,0 +1,84 @@
+#pragma once
+// The one record of all generation parameters of a sheet, and the base trapezoid
+// with default steps that every sheet of the nomenclature has.
+
+#include <cstdint>
+#include <string>
+
+namespace sheetbasis {
+
+// Coordinate systems (field cs).
+inline constexpr std::int32_t CS_SK42 = 1;
+inline constexpr std::int32_t CS_SK95 = 2;
+inline constexpr std::int32_t CS_GSK2011 = 3;
+// Laid out in SK-42, generated in GSK-2011 (corners carried by SK42_TO_GSK2011).
+inline constexpr std::int32_t CS_GSK2011_FROM_SK42 = 4;
+
+// Series scales (field setScale).
+inline constexpr std::int32_t SERIES_200K = 0;
+inline constexpr std::int32_t SERIES_1M = 1;
+
+// Sheet types (field sheetType).
+inline constexpr std::int32_t SHEET_STANDARD = 0;
+inline constexpr std::int32_t SHEET_DOUBLE = 1;
+inline constexpr std::int32_t SHEET_TRIPLE = 2;
+inline constexpr std::int32_t SHEET_QUADRUPLE = 3;
+
+// Rows U..K are yZone 1..11; V (0) and J (12) occur only as neighbours.
+inline constexpr std::int32_t FIRST_ROW = 1;
+inline constexpr std::int32_t LAST_ROW = 11;
+
+// The 25 fields in their fixed order. Texts hold no padding: a blank-padded buffer of the
+// original layout corresponds to its value without trailing blanks.
+struct SheetParameters {
+    std::int32_t cs = CS_SK42;
+    std::int32_t setScale = SERIES_200K;
+    std::int32_t mapScale = 0;
+    std::int32_t yZone = 1;
+    std::int32_t xZone = 1;
+    std::int32_t sheetNumber = 1;
+    std::int32_t sheetType = SHEET_STANDARD;
+    std::string path;          // result folder; after PATHPROCESS the HYPS sub-folder
+    std::string outputFolder;  // after PATHPROCESS the FRAME sub-folder
+    double xFrom = 0.0;
+    double xTo = 0.0;
+    double yFrom = 0.0;
+    double yTo = 0.0;
+    double meridianStep = 0.0;
+    std::int32_t xMinute = 0;
+    double parallelStep = 0.0;
+    std::int32_t yMinute = 0;
+    double baseXFrom = 0.0;
+    double baseXTo = 0.0;
+    double baseYFrom = 0.0;
+    double baseYTo = 0.0;
+    double baseMeridianStep = 0.0;
+    std::int32_t baseXMinute = 0;
+    double baseParallelStep = 0.0;
+    std::int32_t baseYMinute = 0;
+};
+
+// Fields 18..25 of the record: the nominal trapezoid and default steps of a sheet.
+struct BaseParameters {
+    double baseXFrom = 0.0;
+    double baseXTo = 0.0;
+    double baseYFrom = 0.0;
+    double baseYTo = 0.0;
+    double baseMeridianStep = 0.0;
+    std::int32_t baseXMinute = 0;
+    double baseParallelStep = 0.0;
+    std::int32_t baseYMinute = 0;
+};
+
+// The base trapezoid and default steps of the sheet with the given identity. sheetNumber
+// is read only in the 1:200 000 series. Cannot fail.
+BaseParameters COMPUTEBASEPARAMETERS(std::int32_t setScale, std::int32_t yZone,
+                                     std::int32_t xZone, std::int32_t sheetNumber,
+                                     std::int32_t sheetType);
+
+// Computes the base fields of the record from its identity fields (2, 4, 5, 6, 7).
+void setBaseFromIdentity(SheetParameters& p);
+// Copies the base fields into the result fields (10 = 18, ..., 17 = 25).
+void copyBaseToResult(SheetParameters& p);
+
+}  // namespace sheetbasis
