@@ -20,6 +20,10 @@ std::string cp1251ToUtf8(std::string_view cp1251);
 // holds a character that Windows-1251 cannot represent.
 std::optional<std::string> utf8ToCp1251(std::string_view utf8);
 
+// A Windows-1251 literal from UTF-8 source text, for the program's own Russian texts
+// ("Параллель"). Characters that Windows-1251 lacks become '?'.
+std::string cp1251(std::string_view utf8);
+
 // True when the bytes form valid UTF-8 and at least one multi-byte sequence, i.e. the
 // text cannot be plain ASCII and must be UTF-8 rather than a single-byte code page.
 bool looksLikeUtf8(std::string_view bytes);
