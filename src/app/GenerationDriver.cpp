@@ -1,1 +1,78 @@
-// Not yet written.
+#include "app/GenerationDriver.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/Grid.h"
+#include "frame/Frame.h"
+#include "hyps/Hyps.h"
+#include "output/Geometry.h"
+#include "sheet/Nomenclature.h"
+
+namespace sheetbasis {
+namespace {
+
+SheetCorners cornersOf(const SheetParameters& p) {
+    SheetCorners c{{p.xFrom, p.yTo}, {p.xTo, p.yTo}, {p.xFrom, p.yFrom}, {p.xTo, p.yFrom}};
+    if (p.cs == CS_GSK2011_FROM_SK42) {
+        for (Point* corner : {&c.nw, &c.ne, &c.sw, &c.se}) SK42_TO_GSK2011(*corner);
+    }
+    return c;
+}
+
+// In coordinate system 4 the SK-42 trapezoid becomes a slightly skewed quadrilateral; the
+// layers are drawn in the largest rectangle inside it.
+DrawingRect drawingRectOf(const SheetParameters& p, const SheetCorners& c) {
+    if (p.cs != CS_GSK2011_FROM_SK42) return {p.xFrom, p.xTo, p.yFrom, p.yTo};
+    return {std::max(c.nw.x, c.sw.x), std::min(c.ne.x, c.se.x), std::max(c.sw.y, c.se.y),
+            std::min(c.nw.y, c.ne.y)};
+}
+
+AdjacentNames neighboursOf(const SheetParameters& p) {
+    const auto name = [&](std::int32_t direction) {
+        return ADJACENTNOMENCLATURE(direction, p.setScale, p.yZone, p.xZone, p.sheetNumber,
+                                    p.sheetType);
+    };
+    AdjacentNames n;
+    n.west = name(DIRECTION_WEST);
+    n.east = name(DIRECTION_EAST);
+    n.north = name(DIRECTION_NORTH);
+    n.south = name(DIRECTION_SOUTH);
+    return n;
+}
+
+// Adds the edges low and high of the sheet to the list of graticule values where they lie
+// on the grid base + k*step; the hypsometry step recorded only the lines strictly inside.
+void addEdgesOnGrid(std::vector<double>& list, double low, double high, double base,
+                    double step) {
+    if (EQWITHTOLERANCE(STARTGRADVALUE(low, base, step), low)) PLUSUNIQUEVALUE(list, low);
+    if (EQWITHTOLERANCE(ENDGRADVALUE(high, base, step), high)) PLUSUNIQUEVALUE(list, high);
+    std::sort(list.begin(), list.end());
+}
+
+}  // namespace
+
+int VELMORA(const SheetParameters& p) {
+    const SheetCorners corners = cornersOf(p);
+    const DrawingRect rect = drawingRectOf(p, corners);
+    const std::string sheetName =
+        NOMENCLATURE(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
+    const AdjacentNames neighbours = neighboursOf(p);
+
+    std::vector<double> workX;
+    std::vector<double> workY;
+    std::vector<double> parallels;
+    std::vector<double> meridians;
+    const int hypsStatus = CREATEHYPS(p, sheetName, rect, corners, DENSIFY_LON_STEP,
+                                      DENSIFY_LAT_STEP, workX, workY, parallels, meridians);
+    if (hypsStatus != HYPS_WRITTEN) return hypsStatus;
+
+    addEdgesOnGrid(parallels, rect.south, rect.north, p.baseYFrom, p.parallelStep);
+    addEdgesOnGrid(meridians, rect.west, rect.east, p.baseXFrom, p.meridianStep);
+
+    return CREATERAMK(p, neighbours, rect, DENSIFY_LON_STEP, DENSIFY_LAT_STEP, workX, workY,
+                      parallels, meridians, corners);
+}
+
+}  // namespace sheetbasis

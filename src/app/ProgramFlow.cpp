@@ -1,1 +1,85 @@
-// Not yet written.
+#include "app/ProgramFlow.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/GenerationDriver.h"
+#include "app/ResultFolders.h"
+#include "job/FileArg.h"
+#include "sheet/Text.h"
+
+namespace sheetbasis {
+namespace {
+
+constexpr const char* TITLE_NOT_DONE = "Задание НЕ ВЫПОЛНЕНО";
+constexpr const char* TITLE_ABORTED = "АВАРИЙНОЕ ЗАВЕРШЕНИЕ";
+constexpr const char* TITLE_STATE = "Состояние обработки";
+constexpr const char* TEXT_DONE = "Задание выполнено";
+
+const char* folderFailureText(int status) {
+    switch (status) {
+        case FOLDER_MISSING:
+            return "Не существует заданная папка результата";
+        case HYPS_NOT_CREATED:
+            return "Не удалось создать папку HYPS";
+        case FRAME_NOT_CREATED:
+            return "Не удалось создать папку FRAME";
+        default:
+            return "Неспецифицированная ошибка";
+    }
+}
+
+// The job-file name as the program holds it: cut to the folder-text length and
+// left-adjusted; trailing blanks do not count when the file is looked for.
+std::string jobFileName(const char* argument) {
+    return trimTrailing(leftAdjust(cutTo(argument, FOLDER_TEXT_LENGTH)));
+}
+
+bool isExistingFile(const std::string& name) {
+    std::error_code ec;
+    return !name.empty() && std::filesystem::exists(std::filesystem::path(name), ec);
+}
+
+// Parameters of an unattended run; false when the job cannot be used.
+bool readJob(const char* argument, SheetParameters& p) {
+    const std::string name = jobFileName(argument);
+    return isExistingFile(name) && READARGFILE(name, p) == JOB_READ;
+}
+
+int prepareFolders(SheetParameters& p) {
+    const std::string folder = leftAdjust(trimTrailing(p.path));
+    return PATHPROCESS(folder, p.path, p.outputFolder);
+}
+
+int runJob(const char* argument) {
+    SheetParameters p;
+    if (!readJob(argument, p)) return EXIT_NOT_DONE;
+    if (prepareFolders(p) != FOLDERS_READY) return EXIT_NOT_DONE;
+    return VELMORA(p) == 0 ? EXIT_DONE : EXIT_GENERATION_FAILED;
+}
+
+int runInteractively(InteractiveServices& ui) {
+    SheetParameters p;
+    ui.startDialog();
+    if (ui.mainDialog(p) != 0) return EXIT_NOT_DONE;
+    if (const int status = prepareFolders(p); status != FOLDERS_READY) {
+        ui.messageBox(folderFailureText(status), TITLE_NOT_DONE, MessageIcon::Stop);
+        return EXIT_NOT_DONE;
+    }
+    if (VELMORA(p) != 0) {
+        ui.messageBox(TITLE_NOT_DONE, TITLE_ABORTED, MessageIcon::Stop);
+        return EXIT_NOT_DONE;
+    }
+    ui.messageBox(TEXT_DONE, TITLE_STATE, MessageIcon::Information);
+    return EXIT_DONE;
+}
+
+}  // namespace
+
+int ORNIVAL(int argc, const char* const* argv, InteractiveServices* services) {
+    if (argc > 1) return runJob(argv[1]);
+    if (services == nullptr) return EXIT_NOT_DONE;
+    return runInteractively(*services);
+}
+
+}  // namespace sheetbasis

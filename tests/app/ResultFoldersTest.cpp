@@ -1,0 +1,127 @@
+#include "app/ResultFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "TempFolder.h"
+
+namespace sheetbasis {
+namespace {
+
+namespace fs = std::filesystem;
+
+void touch(const fs::path& file) { std::ofstream(file) << "x"; }
+
+std::set<std::string> namesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+class ResultFoldersTest : public ::testing::Test {
+protected:
+    TempFolder tmp;
+    std::string folder() const { return tmp.path().string() + "/"; }
+};
+
+TEST_F(ResultFoldersTest, CreatesBothSubFoldersWhenMissing) {
+    std::string path = "ignored";
+    std::string outputFolder;
+    EXPECT_EQ(PATHPROCESS(folder(), path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(path, folder() + "HYPS");
+    EXPECT_EQ(outputFolder, folder() + "FRAME");
+    EXPECT_TRUE(fs::is_directory(path));
+    EXPECT_TRUE(fs::is_directory(outputFolder));
+}
+
+TEST_F(ResultFoldersTest, BlanksAroundTheFolderDoNotCount) {
+    std::string path, outputFolder;
+    EXPECT_EQ(PATHPROCESS("  " + folder() + "  ", path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(path, folder() + "HYPS");
+}
+
+TEST_F(ResultFoldersTest, FolderWithoutSeparatorGluesTheSubFolderNames) {
+    std::string path, outputFolder;
+    const std::string glued = tmp.path().string();
+    EXPECT_EQ(PATHPROCESS(glued, path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(path, glued + "HYPS");
+    EXPECT_TRUE(fs::is_directory(glued + "HYPS"));
+}
+
+TEST_F(ResultFoldersTest, MissingResultFolderTouchesNothing) {
+    std::string path, outputFolder;
+    const std::string missing = folder() + "absent/";
+    EXPECT_EQ(PATHPROCESS(missing, path, outputFolder), FOLDER_MISSING);
+    EXPECT_EQ(path, missing + "HYPS");
+    EXPECT_EQ(outputFolder, missing + "FRAME");
+    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_EQ(PATHPROCESS("   ", path, outputFolder), FOLDER_MISSING);
+}
+
+TEST_F(ResultFoldersTest, SubFolderThatIsAFileCannotBePrepared) {
+    std::string path, outputFolder;
+    touch(tmp.path() / "HYPS");
+    EXPECT_EQ(PATHPROCESS(folder(), path, outputFolder), HYPS_NOT_CREATED);
+    EXPECT_FALSE(fs::exists(tmp.path() / "FRAME")) << "FRAME is not looked at after HYPS fails";
+
+    fs::remove(tmp.path() / "HYPS");
+    touch(tmp.path() / "FRAME");
+    EXPECT_EQ(PATHPROCESS(folder(), path, outputFolder), FRAME_NOT_CREATED);
+}
+
+TEST_F(ResultFoldersTest, DeletesExactlyTheLayersOfAnEarlierRun) {
+    const fs::path hyps = tmp.path() / "HYPS";
+    const fs::path frame = tmp.path() / "FRAME";
+    fs::create_directories(hyps);
+    fs::create_directories(frame);
+    for (const char* f : {"HypsA.shp", "HypsA.shx", "HypsA.dbf", "HypsA.PRJ", "hypsl.SHP",
+                          "hypsl.dbf", "HypsP.shp", "HypsP.shp.xml", "notes.txt", "HypsAx.shp"}) {
+        touch(hyps / f);
+    }
+    for (const char* f : {"Frame.shp", "Frame.dbf", "FrameDig.shp", "FrameDig.dbf",
+                          "FRAMEADJ.shp", "FrameAdj.PRJ", "Frame"}) {
+        touch(frame / f);
+    }
+    std::string path, outputFolder;
+    ASSERT_EQ(PATHPROCESS(folder(), path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"notes.txt", "HypsAx.shp"}));
+    EXPECT_EQ(namesIn(frame), (std::set<std::string>{"Frame"}));
+}
+
+TEST_F(ResultFoldersTest, LayerWithoutShapeFileIsKept) {
+    const fs::path hyps = tmp.path() / "HYPS";
+    fs::create_directories(hyps);
+    touch(hyps / "HypsA.dbf");
+    touch(hyps / "HypsA.PRJ");
+    std::string path, outputFolder;
+    ASSERT_EQ(PATHPROCESS(folder(), path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", "HypsA.PRJ"}));
+}
+
+TEST_F(ResultFoldersTest, ShellMetacharactersAreJustPartOfTheName) {
+    const std::string odd = folder() + "a \"b\" & c; $(touch pwned) `x`/";
+    fs::create_directories(odd);
+    std::string path, outputFolder;
+    ASSERT_EQ(PATHPROCESS(odd, path, outputFolder), FOLDERS_READY);
+    EXPECT_TRUE(fs::is_directory(odd + "HYPS"));
+    EXPECT_TRUE(fs::is_directory(odd + "FRAME"));
+    EXPECT_FALSE(fs::exists("pwned"));
+    EXPECT_FALSE(fs::exists(tmp.path() / "pwned"));
+}
+
+TEST_F(ResultFoldersTest, LongFolderTextsAreCutAt260Characters) {
+    const std::string longFolder = folder() + std::string(300, 'a') + "/";
+    std::string path, outputFolder;
+    EXPECT_EQ(PATHPROCESS(longFolder, path, outputFolder), FOLDER_MISSING);
+    EXPECT_EQ(path.size(), 260u);
+    EXPECT_EQ(outputFolder.size(), 260u);
+}
+
+}  // namespace
+}  // namespace sheetbasis
