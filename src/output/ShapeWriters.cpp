@@ -1,1 +1,150 @@
-// Not yet written.
+#include "output/ShapeWriters.h"
+
+#include <memory>
+
+namespace sheetbasis {
+
+namespace {
+
+// Shape index that asks shapelib for a new shape, and for appending it to the file.
+constexpr int NEW_SHAPE_INDEX = -1;
+
+struct ShapeObjectDestroyer {
+    void operator()(SHPObject* object) const { SHPDestroyObject(object); }
+};
+using ShapeObject = std::unique_ptr<SHPObject, ShapeObjectDestroyer>;
+
+// One shape as it is handed to shapelib: its parts and its vertices.
+struct ShapeGeometry {
+    explicit ShapeGeometry(int shapeType) : type(shapeType) {}
+
+    int type;
+    std::vector<int> partStarts;
+    std::vector<int> partTypes;
+    std::vector<double> x;
+    std::vector<double> y;
+
+    void startPart(int partType) {
+        partStarts.push_back(static_cast<int>(x.size()));
+        partTypes.push_back(partType);
+    }
+    void add(const Point& p) {
+        x.push_back(p.x);
+        y.push_back(p.y);
+    }
+};
+
+int shapeTypeOf(SHPInfo* shapefile) {
+    int entities = 0;
+    int type = 0;
+    double minBound[4] = {};  // x, y, z, m as shapelib reports them
+    double maxBound[4] = {};
+    SHPGetInfo(shapefile, &entities, &type, minBound, maxBound);
+    return type;
+}
+
+// shapelib stops the program on an assertion when a shape of another type is appended, so
+// the type is compared first.
+int appendShape(SHPInfo* shapefile, const ShapeGeometry& geometry) {
+    if (shapefile == nullptr || shapeTypeOf(shapefile) != geometry.type) {
+        return SHAPE_NOT_WRITTEN;
+    }
+    const ShapeObject object{SHPCreateObject(
+        geometry.type, NEW_SHAPE_INDEX, static_cast<int>(geometry.partStarts.size()),
+        geometry.partStarts.data(), geometry.partTypes.data(), static_cast<int>(geometry.x.size()),
+        geometry.x.data(), geometry.y.data(), nullptr, nullptr)};
+    if (!object) return SHAPE_NOT_WRITTEN;
+    if (SHPWriteObject(shapefile, NEW_SHAPE_INDEX, object.get()) < 0) return SHAPE_NOT_WRITTEN;
+    return SHAPE_WRITTEN;
+}
+
+// The head shared by every writer: advance the counters, store the attribute record, then
+// append the shape. A record that cannot be stored leaves the shape unwritten.
+int writeFeature(Layer& layer, std::string& attributes, const ShapeGeometry& geometry) {
+    ++layer.idCounter;
+    ++layer.recordCounter;
+    switch (WRITERECDBF(layer.table.get(), layer.recordCounter, layer.idCounter, attributes,
+                        layer.fields)) {
+        case RECORD_VALUE_REFUSED:
+            return SHAPE_VALUE_REFUSED;
+        case RECORD_MALFORMED:
+            return SHAPE_MALFORMED;
+        default:
+            return appendShape(layer.shape.get(), geometry);
+    }
+}
+
+// A shape of one part holding the vertices in the order received. The part type "ring" is
+// what the polygon needs; the arc file ignores it.
+int writeSinglePart(Layer& layer, std::string& attributes, int shapeType, std::span<const double> x,
+                    std::span<const double> y) {
+    if (x.size() != y.size()) return SHAPE_NOT_WRITTEN;
+    ShapeGeometry geometry{shapeType};
+    geometry.startPart(SHPP_RING);
+    geometry.x.assign(x.begin(), x.end());
+    geometry.y.assign(y.begin(), y.end());
+    return writeFeature(layer, attributes, geometry);
+}
+
+bool isLineIndex(const std::vector<PathRecord>& lines, int oneBasedIndex) {
+    return oneBasedIndex >= 1 && static_cast<std::size_t>(oneBasedIndex) <= lines.size();
+}
+
+// The hole closed and turned against the order given: first vertex, the others from the
+// last back to the second, the first again.
+void addReversedRing(ShapeGeometry& geometry, const std::vector<Point>& ring) {
+    geometry.startPart(SHPP_INNERRING);
+    if (ring.empty()) return;
+    geometry.add(ring.front());
+    for (auto p = ring.rbegin(); p + 1 != ring.rend(); ++p) geometry.add(*p);
+    geometry.add(ring.front());
+}
+
+}  // namespace
+
+int WRITEPOINT(Layer& layer, std::string attributes, double x, double y) {
+    ShapeGeometry geometry{SHAPE_POINT};
+    geometry.add(Point{x, y});
+    return writeFeature(layer, attributes, geometry);
+}
+
+int WRITESIMPLELINE(Layer& layer, std::string attributes, std::span<const double> x,
+                    std::span<const double> y) {
+    return writeSinglePart(layer, attributes, SHAPE_ARC, x, y);
+}
+
+int WRITESIMPLEPOLYGON(Layer& layer, std::string attributes, std::span<const double> x,
+                       std::span<const double> y) {
+    return writeSinglePart(layer, attributes, SHAPE_POLYGON, x, y);
+}
+
+int WRITEPOLYLINE(Layer& layer, std::string attributes, const std::vector<PathRecord>& lines,
+                  const std::vector<bool>& closed) {
+    ShapeGeometry geometry{SHAPE_ARC};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::vector<Point>& points = lines[i].points;
+        geometry.startPart(SHPP_RING);
+        for (const Point& p : points) geometry.add(p);
+        // A line without a flag is an open one.
+        const bool isClosed = i < closed.size() && closed[i];
+        if (isClosed && !points.empty()) geometry.add(points.front());
+    }
+    return writeFeature(layer, attributes, geometry);
+}
+
+int WRITEPOLY(Layer& layer, std::string attributes, const std::vector<PathRecord>& lines,
+              int outerIndex, const std::vector<int>& holes) {
+    if (!isLineIndex(lines, outerIndex)) return SHAPE_NOT_WRITTEN;
+    for (const int hole : holes) {
+        if (!isLineIndex(lines, hole)) return SHAPE_NOT_WRITTEN;
+    }
+    ShapeGeometry geometry{SHAPE_POLYGON};
+    const std::vector<Point>& outer = lines[outerIndex - 1].points;
+    geometry.startPart(SHPP_RING);
+    for (const Point& p : outer) geometry.add(p);
+    if (!outer.empty()) geometry.add(outer.front());
+    for (const int hole : holes) addReversedRing(geometry, lines[hole - 1].points);
+    return writeFeature(layer, attributes, geometry);
+}
+
+}  // namespace sheetbasis

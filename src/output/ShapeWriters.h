@@ -15,6 +15,9 @@ namespace sheetbasis {
 inline constexpr int SHAPE_WRITTEN = 0;
 inline constexpr int SHAPE_VALUE_REFUSED = 122;  // WRITERECDBF returned 1
 inline constexpr int SHAPE_MALFORMED = 803;      // WRITERECDBF returned 2
+// The shape could not be appended: the layer has no open shapefile, its shape type differs
+// from the writer's, the vertex arrays or ring indices do not fit, or shapelib failed.
+inline constexpr int SHAPE_NOT_WRITTEN = 804;
 
 // Each writer increments the layer's record and identifier counters before it writes; the
 // attribute text is "v1\v2\...\" with one value per user field.
