@@ -1,1 +1,129 @@
-// Not yet written.
+#include "sheet/AngleText.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <optional>
+
+#include "sheet/Cp1251.h"
+#include "sheet/Text.h"
+
+namespace sheetbasis {
+
+namespace {
+
+constexpr double MINUTES_PER_DEGREE = 60.0;
+constexpr std::int32_t MAX_MINUTES = 59;
+// Width of the right-adjusted degree field (" 36", "354").
+constexpr int DEGREE_FIELD_WIDTH = 3;
+// A minute count is written in two digits; from this value on it does not fit.
+constexpr std::int32_t MINUTE_FIELD_LIMIT = 100;
+constexpr std::string_view MINUTE_OVERFLOW = "**";
+constexpr char MINUTE_SIGN = '\'';
+constexpr char BLANK = ' ';
+// Enough for any double printed without decimals (at most 309 digits and a sign).
+constexpr std::size_t FORMAT_BUFFER_SIZE = 320;
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::size_t firstNonDigit(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!isDigit(text[i])) return i;
+    return std::string_view::npos;
+}
+
+// A non-empty run of decimal digits as a 32-bit count; nothing when it is empty or
+// too large for 32 bits.
+std::optional<std::int32_t> readDigits(std::string_view digits) {
+    if (digits.empty()) return std::nullopt;
+    std::int64_t value = 0;
+    for (const char c : digits) {
+        value = value * 10 + (c - '0');
+        if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+// Reads minutes: digits alone, or digits ended by the minute sign with anything after it
+// ignored. The text is left-adjusted and not blank.
+std::optional<std::int32_t> readMinutes(std::string_view text) {
+    const std::string content = trimTrailing(text);
+    const std::size_t q = firstNonDigit(content);
+    if (q == std::string_view::npos) return readDigits(content);
+    if (content[q] != MINUTE_SIGN) return std::nullopt;
+    return readDigits(std::string_view(content).substr(0, q));
+}
+
+// Degrees and minutes of a degree text; nothing when malformed.
+struct DegreesMinutes {
+    std::int32_t degrees;
+    std::int32_t minutes;
+};
+
+std::optional<DegreesMinutes> readDegreesMinutes(std::string_view text) {
+    const std::string adjusted = leftAdjust(text);
+    if (adjusted.empty()) return std::nullopt;
+    const std::size_t p = firstNonDigit(adjusted);
+    if (p == 0) return std::nullopt;  // a sign or any other lead character is not accepted
+    const std::optional<std::int32_t> degrees = readDigits(std::string_view(adjusted).substr(0, p));
+    if (!degrees) return std::nullopt;
+    if (p == std::string::npos) return DegreesMinutes{*degrees, 0};
+    if (adjusted[p] != CP1251_DEGREE && adjusted[p] != BLANK) return std::nullopt;
+    const std::string rest = leftAdjust(std::string_view(adjusted).substr(p + 1));
+    if (isBlank(rest)) return DegreesMinutes{*degrees, 0};
+    const std::optional<std::int32_t> minutes = readMinutes(rest);
+    if (!minutes) return std::nullopt;
+    return DegreesMinutes{*degrees, *minutes};
+}
+
+}  // namespace
+
+std::string GRADMIN2TXT(double angle) {
+    // Whole-number arithmetic stays in double, so no angle can overflow an integer.
+    // Adding zero turns -0 into 0, which the integer degrees of the text cannot tell apart.
+    double degrees = std::floor(angle) + 0.0;
+    double minutes = std::round((angle - degrees) * MINUTES_PER_DEGREE);
+    if (minutes >= MINUTES_PER_DEGREE) {
+        minutes = 0.0;
+        degrees += 1.0;
+    }
+    std::array<char, FORMAT_BUFFER_SIZE> buffer{};
+    std::snprintf(buffer.data(), buffer.size(), "%*.0f", DEGREE_FIELD_WIDTH, degrees);
+    std::string text = trimTrailing(buffer.data());
+    text += CP1251_DEGREE;
+    std::snprintf(buffer.data(), buffer.size(), "%02.0f", minutes);
+    text += BLANK;
+    text += buffer.data();
+    text += MINUTE_SIGN;
+    return text;
+}
+
+std::string MIN2TXT(std::int32_t minutes) {
+    // Like any two-digit field: what needs more than two characters (a sign included)
+    // is shown as asterisks.
+    if (minutes < 0 || minutes >= MINUTE_FIELD_LIMIT)
+        return std::string(MINUTE_OVERFLOW) + MINUTE_SIGN;
+    const std::string digits = std::to_string(minutes);
+    return (digits.size() < 2 ? "0" + digits : digits) + MINUTE_SIGN;
+}
+
+int TXTGRADMIN2GRAD(std::string_view text, double& angle) {
+    const std::optional<DegreesMinutes> read = readDegreesMinutes(text);
+    if (!read || read->minutes > MAX_MINUTES) return TEXT_REJECTED;
+    angle = read->degrees + read->minutes / MINUTES_PER_DEGREE;
+    return TEXT_READ;
+}
+
+int TXTMIN2MIN(std::string_view text, std::int32_t& minutes) {
+    const std::string adjusted = leftAdjust(text);
+    if (adjusted.empty()) return TEXT_REJECTED;
+    const std::optional<std::int32_t> read = readMinutes(adjusted);
+    if (!read) return TEXT_REJECTED;
+    minutes = *read;
+    return minutes > MAX_MINUTES ? TEXT_REJECTED : TEXT_READ;
+}
+
+}  // namespace sheetbasis

@@ -1,1 +1,177 @@
-// Not yet written.
+#include "sheet/Nomenclature.h"
+
+#include <array>
+#include <cstdlib>
+#include <string_view>
+
+#include "sheet/SheetParameters.h"
+
+namespace sheetbasis {
+
+namespace {
+
+// Row letters indexed by yZone: V (0, only as the north neighbour of U) down to
+// J (12, only as the south neighbour of K).
+constexpr std::string_view ROW_LETTERS = "VUTSRQPONMLKJ";
+// Never produced by valid rows; keeps a corrupt yZone from reading past the table.
+constexpr char UNKNOWN_ROW_LETTER = '?';
+
+constexpr std::int32_t FIRST_COLUMN = 1;
+constexpr std::int32_t LAST_COLUMN = 60;
+
+// A million sheet holds 6 x 6 sheets of 1:200 000, numbered row by row from the
+// north-west corner.
+constexpr std::int32_t SHEETS_PER_SIDE_200K = 6;
+constexpr std::int32_t LAST_INDEX_200K = SHEETS_PER_SIDE_200K - 1;
+
+// Roman numerals: X repeated for the tens, then the units digit.
+constexpr std::int32_t ROMAN_TEN = 10;
+constexpr std::int32_t ROMAN_LIMIT = 40;  // the table covers 0..39, enough for 1..36
+constexpr std::array<std::string_view, ROMAN_TEN> ROMAN_UNITS = {"",  "I",  "II",  "III",  "IV",
+                                                                 "V", "VI", "VII", "VIII", "IX"};
+
+// Code magnitude of an east-west direction (north-south codes have magnitude 2).
+constexpr std::int32_t EAST_WEST_MAGNITUDE = 1;
+
+struct Identity {
+    std::int32_t yZone;
+    std::int32_t xZone;
+    std::int32_t sheetNumber;
+};
+
+// Row r (0 = north) and column c (0 = west) of a 1:200 000 sheet inside its million sheet.
+struct Cell {
+    std::int32_t r;
+    std::int32_t c;
+};
+
+Cell cellOf(std::int32_t sheetNumber) {
+    const std::int32_t r = (sheetNumber - 1) / SHEETS_PER_SIDE_200K;
+    return {r, sheetNumber - SHEETS_PER_SIDE_200K * r - 1};
+}
+
+std::int32_t numberOf(Cell cell) {
+    return SHEETS_PER_SIDE_200K * cell.r + cell.c + 1;
+}
+
+char rowLetter(std::int32_t yZone) {
+    const bool known = yZone >= 0 && static_cast<std::size_t>(yZone) < ROW_LETTERS.size();
+    return known ? ROW_LETTERS[static_cast<std::size_t>(yZone)] : UNKNOWN_ROW_LETTER;
+}
+
+// Columns are always written with two digits ("01".."60").
+std::string twoDigits(std::int32_t column) {
+    std::string text = std::to_string(column);
+    return column >= 0 && column < 10 ? "0" + text : text;
+}
+
+Identity adjacentSheet(std::int32_t direction, std::int32_t setScale, Identity sheet,
+                       std::int32_t sheetType) {
+    const bool eastWest = std::abs(direction) == EAST_WEST_MAGNITUDE;
+    const bool positive = direction > 0;
+    if (eastWest) {
+        // A joined sheet's neighbour lies a whole joined width away.
+        for (std::int32_t step = 0; step <= sheetType; ++step) {
+            if (setScale == SERIES_200K) {
+                const Sheet200Column next =
+                    ADJACENTXZONE200(positive, sheet.xZone, sheet.sheetNumber);
+                sheet.xZone = next.xZone;
+                sheet.sheetNumber = next.sheetNumber;
+            } else {
+                sheet.xZone = positive ? PLUSXZONE(sheet.xZone) : MINUSXZONE(sheet.xZone);
+            }
+        }
+    } else if (setScale == SERIES_200K) {
+        const Sheet200Row next = ADJACENTYZONE200(positive, sheet.yZone, sheet.sheetNumber);
+        sheet.yZone = next.yZone;
+        sheet.sheetNumber = next.sheetNumber;
+    } else {
+        sheet.yZone += positive ? -1 : 1;  // row numbers grow southward
+    }
+    return sheet;
+}
+
+}  // namespace
+
+std::int32_t PLUSXZONE(std::int32_t xZone) {
+    return xZone == LAST_COLUMN ? FIRST_COLUMN : xZone + 1;
+}
+
+std::int32_t MINUSXZONE(std::int32_t xZone) {
+    return xZone == FIRST_COLUMN ? LAST_COLUMN : xZone - 1;
+}
+
+Sheet200Column ADJACENTXZONE200(bool east, std::int32_t xZone, std::int32_t sheetNumber) {
+    Cell cell = cellOf(sheetNumber);
+    cell.c += east ? 1 : -1;
+    std::int32_t column = xZone;
+    if (cell.c > LAST_INDEX_200K) {
+        column = PLUSXZONE(xZone);
+        cell.c = 0;
+    } else if (cell.c < 0) {
+        column = MINUSXZONE(xZone);
+        cell.c = LAST_INDEX_200K;
+    }
+    return {column, numberOf(cell)};
+}
+
+Sheet200Row ADJACENTYZONE200(bool north, std::int32_t yZone, std::int32_t sheetNumber) {
+    Cell cell = cellOf(sheetNumber);
+    cell.r += north ? -1 : 1;
+    std::int32_t row = yZone;
+    if (cell.r > LAST_INDEX_200K) {
+        row = yZone + 1;
+        cell.r = 0;
+    } else if (cell.r < 0) {
+        row = yZone - 1;
+        cell.r = LAST_INDEX_200K;
+    }
+    return {row, numberOf(cell)};
+}
+
+std::string TOROMANNUMERALS(std::int32_t n) {
+    // Outside the table there is no sheet to name; an empty numeral is safer than a read
+    // before the units table or an endless run of X.
+    if (n < 0 || n >= ROMAN_LIMIT) return {};
+    const std::int32_t tens = n / ROMAN_TEN;
+    const std::int32_t units = n - ROMAN_TEN * tens;
+    std::string text(static_cast<std::size_t>(tens), 'X');
+    text += ROMAN_UNITS[static_cast<std::size_t>(units)];
+    return text;
+}
+
+std::string NOMENCLATURE(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+                         std::int32_t sheetNumber, std::int32_t sheetType) {
+    std::string name = std::string(1, rowLetter(yZone)) + "-" + twoDigits(xZone);
+    std::int32_t column = xZone;
+    if (setScale == SERIES_200K) {
+        name += "-" + TOROMANNUMERALS(sheetNumber);
+        std::int32_t number = sheetNumber;
+        for (std::int32_t part = 0; part < sheetType; ++part) {
+            const Sheet200Column next = ADJACENTXZONE200(true, column, number);
+            name += ",";
+            if (next.xZone != column) {
+                name += twoDigits(next.xZone) + "-";
+                column = next.xZone;
+            }
+            number = next.sheetNumber;
+            name += TOROMANNUMERALS(number);
+        }
+    } else {
+        for (std::int32_t part = 0; part < sheetType; ++part) {
+            column = PLUSXZONE(column);
+            name += "," + twoDigits(column);
+        }
+    }
+    return name;
+}
+
+std::string ADJACENTNOMENCLATURE(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
+                                 std::int32_t xZone, std::int32_t sheetNumber,
+                                 std::int32_t sheetType) {
+    const Identity next =
+        adjacentSheet(direction, setScale, {yZone, xZone, sheetNumber}, sheetType);
+    return NOMENCLATURE(setScale, next.yZone, next.xZone, next.sheetNumber, sheetType);
+}
+
+}  // namespace sheetbasis

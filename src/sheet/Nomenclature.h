@@ -28,9 +28,9 @@ struct Sheet200Row {
 std::string NOMENCLATURE(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
                          std::int32_t sheetNumber, std::int32_t sheetType);
 // The name of the neighbouring sheet in the given direction; it keeps the series and type.
-std::string ADJACENTNOMENCLATURE(std::int32_t direction, std::int32_t setScale,
-                                 std::int32_t yZone, std::int32_t xZone,
-                                 std::int32_t sheetNumber, std::int32_t sheetType);
+std::string ADJACENTNOMENCLATURE(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
+                                 std::int32_t xZone, std::int32_t sheetNumber,
+                                 std::int32_t sheetType);
 // Next column eastward (60 is followed by 1) and westward (1 is preceded by 60).
 std::int32_t PLUSXZONE(std::int32_t xZone);
 std::int32_t MINUSXZONE(std::int32_t xZone);

@@ -1,1 +1,112 @@
-// Not yet written.
+#include "sheet/SheetParameters.h"
+
+#include <array>
+
+namespace sheetbasis {
+
+namespace {
+
+// North edge of the row yZone is NORTH_EDGE_BASE - ROW_HEIGHT * yZone degrees (U: 84, K: 44).
+constexpr std::int32_t NORTH_EDGE_BASE_DEG = 88;
+constexpr std::int32_t ROW_HEIGHT_DEG = 4;
+// Column 1 begins at 180 degrees west, i.e. 180 on the 0..360 scale; each column is
+// 6 degrees wide, so column xZone begins at 6 * xZone + 174.
+constexpr std::int32_t COLUMN_WIDTH_DEG = 6;
+constexpr std::int32_t COLUMN_OFFSET_DEG = 174;
+constexpr double FULL_CIRCLE_DEG = 360.0;
+
+// A million sheet holds 6 x 6 sheets of 1:200 000, each 1 degree by 40 minutes.
+constexpr std::int32_t SHEETS_PER_ROW_200K = 6;
+constexpr double SHEET_WIDTH_200K_DEG = 1.0;
+constexpr double SHEET_HEIGHT_200K_DEG = 2.0 / 3.0;
+constexpr double SHEET_HEIGHT_1M_DEG = 4.0;
+
+// Default parallel spacing and latitude minute scale of each series.
+constexpr double PARALLEL_STEP_200K_DEG = 1.0 / 6.0;  // 10 minutes
+constexpr std::int32_t Y_MINUTE_200K = 1;
+constexpr double PARALLEL_STEP_1M_DEG = 2.0 / 3.0;  // 40 minutes
+constexpr std::int32_t Y_MINUTE_1M = 10;
+
+// Default meridian spacing (degrees) and longitude minute scale (minutes) by sheet type.
+// The triple row of the million series and the quadruple row of the 1:200 000 series are
+// fall-backs for types those series do not offer.
+struct MeridianDefaults {
+    double meridianStep;
+    std::int32_t xMinute;
+};
+constexpr std::array<MeridianDefaults, 4> MERIDIANS_200K = {{
+    {0.25, 1},  // standard
+    {0.5, 2},   // double
+    {0.75, 5},  // triple
+    {0.25, 1},  // quadruple (fall-back)
+}};
+constexpr std::array<MeridianDefaults, 4> MERIDIANS_1M = {{
+    {1.0, 10},  // standard
+    {2.0, 20},  // double
+    {1.0, 10},  // triple (fall-back)
+    {4.0, 40},  // quadruple
+}};
+
+// A type outside 0..3 never comes from the dialogs or the job file; it gets the standard
+// defaults rather than a read past the table.
+MeridianDefaults meridianDefaults(std::int32_t setScale, std::int32_t sheetType) {
+    const auto& table = setScale == SERIES_200K ? MERIDIANS_200K : MERIDIANS_1M;
+    const bool known = sheetType >= SHEET_STANDARD && sheetType <= SHEET_QUADRUPLE;
+    return table[known ? static_cast<std::size_t>(sheetType) : SHEET_STANDARD];
+}
+
+}  // namespace
+
+BaseParameters COMPUTEBASEPARAMETERS(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+                                     std::int32_t sheetNumber, std::int32_t sheetType) {
+    BaseParameters b;
+    b.baseYTo = NORTH_EDGE_BASE_DEG - ROW_HEIGHT_DEG * yZone;
+    b.baseXFrom = COLUMN_WIDTH_DEG * xZone + COLUMN_OFFSET_DEG;
+    if (b.baseXFrom >= FULL_CIRCLE_DEG) b.baseXFrom -= FULL_CIRCLE_DEG;
+
+    if (setScale == SERIES_200K) {
+        const std::int32_t r = (sheetNumber - 1) / SHEETS_PER_ROW_200K;
+        const std::int32_t c = sheetNumber - SHEETS_PER_ROW_200K * r - 1;
+        b.baseYTo = b.baseYTo - r * SHEET_HEIGHT_200K_DEG;
+        b.baseYFrom = b.baseYTo - SHEET_HEIGHT_200K_DEG;
+        b.baseXFrom = b.baseXFrom + c * SHEET_WIDTH_200K_DEG;
+        b.baseXTo = b.baseXFrom + (sheetType + 1) * SHEET_WIDTH_200K_DEG;
+        b.baseParallelStep = PARALLEL_STEP_200K_DEG;
+        b.baseYMinute = Y_MINUTE_200K;
+    } else {
+        b.baseYFrom = b.baseYTo - SHEET_HEIGHT_1M_DEG;
+        b.baseXTo = b.baseXFrom + (COLUMN_WIDTH_DEG * sheetType + COLUMN_WIDTH_DEG);
+        b.baseParallelStep = PARALLEL_STEP_1M_DEG;
+        b.baseYMinute = Y_MINUTE_1M;
+    }
+    const MeridianDefaults m = meridianDefaults(setScale, sheetType);
+    b.baseMeridianStep = m.meridianStep;
+    b.baseXMinute = m.xMinute;
+    return b;
+}
+
+void setBaseFromIdentity(SheetParameters& p) {
+    const BaseParameters b =
+        COMPUTEBASEPARAMETERS(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
+    p.baseXFrom = b.baseXFrom;
+    p.baseXTo = b.baseXTo;
+    p.baseYFrom = b.baseYFrom;
+    p.baseYTo = b.baseYTo;
+    p.baseMeridianStep = b.baseMeridianStep;
+    p.baseXMinute = b.baseXMinute;
+    p.baseParallelStep = b.baseParallelStep;
+    p.baseYMinute = b.baseYMinute;
+}
+
+void copyBaseToResult(SheetParameters& p) {
+    p.xFrom = p.baseXFrom;
+    p.xTo = p.baseXTo;
+    p.yFrom = p.baseYFrom;
+    p.yTo = p.baseYTo;
+    p.meridianStep = p.baseMeridianStep;
+    p.xMinute = p.baseXMinute;
+    p.parallelStep = p.baseParallelStep;
+    p.yMinute = p.baseYMinute;
+}
+
+}  // namespace sheetbasis

@@ -72,9 +72,8 @@ struct BaseParameters {
 
 // The base trapezoid and default steps of the sheet with the given identity. sheetNumber
 // is read only in the 1:200 000 series. Cannot fail.
-BaseParameters COMPUTEBASEPARAMETERS(std::int32_t setScale, std::int32_t yZone,
-                                     std::int32_t xZone, std::int32_t sheetNumber,
-                                     std::int32_t sheetType);
+BaseParameters COMPUTEBASEPARAMETERS(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+                                     std::int32_t sheetNumber, std::int32_t sheetType);
 
 // Computes the base fields of the record from its identity fields (2, 4, 5, 6, 7).
 void setBaseFromIdentity(SheetParameters& p);
