@@ -1,1 +1,191 @@
-// Not yet written.
+#include "job/FileArg.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+#include "job/JobText.h"
+#include "sheet/AngleText.h"
+#include "sheet/Text.h"
+
+namespace sheetbasis {
+namespace {
+
+// Marks a field that no entry has given yet; values read from the file are never negative.
+constexpr std::int32_t NOT_GIVEN = -999;
+constexpr double NOT_GIVEN_ANGLE = -999.0;
+// Fewest characters of an entry: a key, "=", a value and ";" ("CS=x;" less one).
+constexpr std::size_t SHORTEST_ENTRY = 4;
+
+// How far (degrees) a given edge may lie outside the base trapezoid: one sheet width and
+// height of the series, 1 degree by 40 minutes or 6 by 4 degrees.
+constexpr double SHEET_200K_WIDTH = 1.0;
+constexpr double SHEET_200K_HEIGHT = 2.0 / 3.0;
+constexpr double SHEET_1M_WIDTH = 6.0;
+constexpr double SHEET_1M_HEIGHT = 4.0;
+
+void setMarkers(SheetParameters& p) {
+    p.cs = CS_SK42;
+    p.setScale = NOT_GIVEN;
+    p.mapScale = NOT_GIVEN;
+    p.path.clear();
+    p.xFrom = p.xTo = p.yFrom = p.yTo = NOT_GIVEN_ANGLE;
+    p.meridianStep = p.parallelStep = NOT_GIVEN_ANGLE;
+    p.xMinute = p.yMinute = NOT_GIVEN;
+}
+
+// The marker is stored exactly and no value read can be negative, so exact comparison
+// tells a given field from one not given.
+bool isGiven(double field) {
+    return field != NOT_GIVEN_ANGLE;
+}
+bool isGiven(std::int32_t field) {
+    return field != NOT_GIVEN;
+}
+
+int readAngle(std::string_view value, double& field, bool zeroAllowed) {
+    if (isGiven(field) || TXTGRADMIN2GRAD(value, field) != TEXT_READ) {
+        return VALUE_REJECTED;
+    }
+    // A step of exactly 0 (every digit zero) would draw no graticule.
+    return zeroAllowed || field != 0.0 ? VALUE_ACCEPTED : VALUE_REJECTED;
+}
+
+int readMinutes(std::string_view value, std::int32_t& field) {
+    if (isGiven(field) || TXTMIN2MIN(value, field) != TEXT_READ) {
+        return VALUE_REJECTED;
+    }
+    return field != 0 ? VALUE_ACCEPTED : VALUE_REJECTED;
+}
+
+int readSheetName(std::string_view value, SheetParameters& p) {
+    return isGiven(p.setScale) ? VALUE_REJECTED : READNOMENCLATURE(value, p);
+}
+
+int readPath(std::string_view value, SheetParameters& p) {
+    return p.path.empty() ? READPATH(value, p.path) : VALUE_REJECTED;
+}
+
+int readMapScale(std::string_view value, SheetParameters& p) {
+    if (isGiven(p.mapScale) || !isGiven(p.setScale)) {
+        return VALUE_REJECTED;
+    }
+    return READSCALE2(p.setScale, value, p.mapScale);
+}
+
+// Acts on one entry; the keys are tried in this order.
+int readValue(std::string_view key, std::string_view value, SheetParameters& p) {
+    constexpr bool ZERO_ALLOWED = true;
+    if (key == "CS") return READCS(value, p.cs);
+    if (key == "Nom") return readSheetName(value, p);
+    if (key == "Path") return readPath(value, p);
+    if (key == "MapScale") return readMapScale(value, p);
+    if (key == "xFrom") return readAngle(value, p.xFrom, ZERO_ALLOWED);
+    if (key == "yFrom") return readAngle(value, p.yFrom, ZERO_ALLOWED);
+    if (key == "xTo") return readAngle(value, p.xTo, ZERO_ALLOWED);
+    if (key == "yTo") return readAngle(value, p.yTo, ZERO_ALLOWED);
+    if (key == "ParallelStep") return readAngle(value, p.parallelStep, !ZERO_ALLOWED);
+    if (key == "MeridianStep") return readAngle(value, p.meridianStep, !ZERO_ALLOWED);
+    if (key == "xMinute") return readMinutes(value, p.xMinute);
+    if (key == "yMinute") return readMinutes(value, p.yMinute);
+    return VALUE_REJECTED;
+}
+
+// A result field not given takes its base value; a given one must pass the check.
+template <typename T, typename Check>
+bool complete(T& field, T base, Check isValid) {
+    if (field < 0) {
+        field = base;
+        return true;
+    }
+    return isValid(field);
+}
+
+bool completeResult(SheetParameters& p) {
+    const bool series200k = p.setScale == SERIES_200K;
+    const double dLon = series200k ? SHEET_200K_WIDTH : SHEET_1M_WIDTH;
+    const double dLat = series200k ? SHEET_200K_HEIGHT : SHEET_1M_HEIGHT;
+    const auto nonZero = [](auto v) { return v != 0; };
+    return complete(p.xFrom, p.baseXFrom, [&](double v) { return v > p.baseXFrom - dLon; }) &&
+           complete(p.xTo, p.baseXTo, [&](double v) { return v < p.baseXTo + dLon; }) &&
+           complete(p.yFrom, p.baseYFrom, [&](double v) { return v > p.baseYFrom - dLat; }) &&
+           complete(p.yTo, p.baseYTo, [&](double v) { return v < p.baseYTo + dLat; }) &&
+           complete(p.xMinute, p.baseXMinute, nonZero) &&
+           complete(p.yMinute, p.baseYMinute, nonZero) &&
+           complete(p.parallelStep, p.baseParallelStep, nonZero) &&
+           complete(p.meridianStep, p.baseMeridianStep, nonZero);
+}
+
+// Creates a missing result folder. Whether that worked is for the result-folder step to
+// find out; only a folder text that the file system cannot take at all is reported.
+int ensureResultFolder(const std::string& folder) {
+    // The operating system takes a path up to its first NUL, which would name another folder.
+    if (folder.find('\0') != std::string::npos) {
+        return JOB_FOLDER_NOT_ATTEMPTED;
+    }
+    const std::filesystem::path path(folder);
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        std::filesystem::create_directories(path, ec);
+    }
+    return JOB_READ;
+}
+
+// Steps 3 and 4 of the reading: every entry of every line.
+int readEntries(const JobLines& job, SheetParameters& p) {
+    for (const std::string& line : job.lines) {
+        std::string buffer = line;
+        while (!isBlank(buffer)) {
+            if (READARG(buffer, p) != VALUE_ACCEPTED) {
+                return JOB_ENTRY_REJECTED;
+            }
+        }
+    }
+    return job.readFailed ? JOB_LINE_NOT_READ : JOB_READ;
+}
+
+}  // namespace
+
+int READARG(std::string& text, SheetParameters& p) {
+    text = leftAdjust(text);
+    const std::size_t s = text.find(';');
+    if (s == std::string::npos || s + 1 < SHORTEST_ENTRY) {
+        return VALUE_REJECTED;
+    }
+    const std::size_t e = text.find('=');
+    if (e == std::string::npos || e == 0 || e > s) {
+        return VALUE_REJECTED;
+    }
+    const std::string key = trimBoth(std::string_view(text).substr(0, e));
+    const std::string value = trimBoth(std::string_view(text).substr(e + 1, s - e - 1));
+    if (key.empty() || value.empty()) {
+        return VALUE_REJECTED;
+    }
+    text = leftAdjust(std::string_view(text).substr(s + 1));
+    return readValue(key, value, p);
+}
+
+int READARGFILE(const std::string& jobFileName, SheetParameters& p) {
+    setMarkers(p);
+    const JobLines job = readJobLines(jobFileName);
+    if (!job.opened) {
+        return JOB_NOT_OPENED;
+    }
+    if (const int status = readEntries(job, p); status != JOB_READ) {
+        return status;
+    }
+    if (!isGiven(p.setScale) || p.path.empty()) {
+        return JOB_INCOMPLETE;
+    }
+    if (!isGiven(p.mapScale)) {
+        p.mapScale = 0;
+    }
+    if (!completeResult(p)) {
+        return JOB_OUT_OF_RANGE;
+    }
+    return ensureResultFolder(p.path);
+}
+
+}  // namespace sheetbasis

@@ -1,0 +1,229 @@
+#include "job/ValueReaders.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "sheet/Cp1251.h"
+#include "sheet/Text.h"
+
+namespace sheetbasis {
+namespace {
+
+// Row letters in yZone order (U = 1 .. K = 11), upper and lower case.
+constexpr std::string_view ROW_LETTERS = "UTSRQPONMLK";
+constexpr std::string_view ROW_LETTERS_LOWER = "utsrqponmlk";
+// The columns the main dialog offers: 1, 2 and 33..60.
+constexpr std::int32_t FIRST_EASTERN_COLUMN = 33;
+constexpr std::int32_t LAST_COLUMN = 60;
+constexpr std::int32_t LAST_WESTERN_COLUMN = 2;
+// 1:200 000 sheets in a million sheet.
+constexpr std::int32_t SHEETS_IN_MILLION_SHEET = 36;
+// Sheet-number texts of the dashed spelling, for 1..36.
+constexpr std::array<std::string_view, SHEETS_IN_MILLION_SHEET> ROMAN_SHEET_NUMBERS = {
+    "I",      "II",   "III", "IV",   "V",     "VI",     "VII",   "VIII", "IX",
+    "X",      "XI",   "XII", "XIII", "XIV",   "XV",     "XVI",   "XVII", "XVIII",
+    "XIX",    "XX",   "XXI", "XXII", "XXIII", "XXIV",   "XXV",   "XXVI", "XXVII",
+    "XXVIII", "XXIX", "XXX", "XXXI", "XXXII", "XXXIII", "XXXIV", "XXXV", "XXXVI"};
+constexpr std::string_view ROMAN_DIGITS = "IVX";
+// Sheet-type suffixes "(2)", "(3)", "(4)" name the number of joined sheets.
+constexpr std::string_view JOINED_SHEET_DIGITS = "234";
+// Fewest characters of a sheet name ("N37") and of a folder ("D:\").
+constexpr std::size_t SHORTEST_SHEET_NAME = 3;
+constexpr std::size_t SHORTEST_FOLDER = 3;
+constexpr char FOLDER_SEPARATOR = '/';
+// The separator of folder texts written for the original platform.
+constexpr char FOREIGN_FOLDER_SEPARATOR = '\\';
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The number of two decimal digits at the front of text, if there are two.
+std::optional<std::int32_t> twoDigits(std::string_view text) {
+    if (text.size() < 2 || !isDigit(text[0]) || !isDigit(text[1])) {
+        return std::nullopt;
+    }
+    return (text[0] - '0') * 10 + (text[1] - '0');
+}
+
+bool isOfferedColumn(std::int32_t xZone) {
+    return (xZone >= 1 && xZone <= LAST_WESTERN_COLUMN) ||
+           (xZone >= FIRST_EASTERN_COLUMN && xZone <= LAST_COLUMN);
+}
+
+std::optional<std::int32_t> rowOf(char letter) {
+    std::size_t i = ROW_LETTERS.find(letter);
+    if (i == std::string_view::npos) {
+        i = ROW_LETTERS_LOWER.find(letter);
+    }
+    if (i == std::string_view::npos) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(i) + 1;
+}
+
+// Reads the 1:200 000 sheet number off the front of rest and removes it.
+std::optional<std::int32_t> takeSheetNumber(std::string_view& rest, bool dashed) {
+    if (dashed) {
+        if (!rest.starts_with('-')) {
+            return std::nullopt;
+        }
+        rest.remove_prefix(1);
+        const std::size_t runEnd = std::min(rest.find_first_not_of(ROMAN_DIGITS), rest.size());
+        const std::string_view run = rest.substr(0, runEnd);
+        rest.remove_prefix(runEnd);
+        for (std::size_t i = 0; i < ROMAN_SHEET_NUMBERS.size(); ++i) {
+            if (run == ROMAN_SHEET_NUMBERS[i]) {
+                return static_cast<std::int32_t>(i) + 1;
+            }
+        }
+        return std::nullopt;
+    }
+    rest = rest.substr(std::min(rest.find_first_not_of(' '), rest.size()));
+    const auto number = twoDigits(rest);
+    if (!number || *number < 1 || *number > SHEETS_IN_MILLION_SHEET) {
+        return std::nullopt;
+    }
+    rest.remove_prefix(2);
+    return number;
+}
+
+std::string_view skipBlanks(std::string_view text) {
+    return text.substr(std::min(text.find_first_not_of(' '), text.size()));
+}
+
+// The sheet type of the suffix "(2)", "(3)", "(4)" (blanks allowed before and inside), or
+// standard when nothing but blanks remains.
+std::optional<std::int32_t> sheetTypeOf(std::string_view rest) {
+    rest = skipBlanks(rest);
+    if (rest.empty()) {
+        return SHEET_STANDARD;
+    }
+    if (!rest.starts_with('(')) {
+        return std::nullopt;
+    }
+    rest = skipBlanks(rest.substr(1));
+    const std::size_t digit =
+        rest.empty() ? std::string_view::npos : JOINED_SHEET_DIGITS.find(rest.front());
+    if (digit == std::string_view::npos) {
+        return std::nullopt;
+    }
+    rest = skipBlanks(rest.substr(1));
+    if (!rest.starts_with(')') || !isBlank(rest.substr(1))) {
+        return std::nullopt;
+    }
+    return SHEET_DOUBLE + static_cast<std::int32_t>(digit);
+}
+
+struct SheetIdentity {
+    std::int32_t setScale = SERIES_1M;
+    std::int32_t yZone = 0;
+    std::int32_t xZone = 0;
+    std::int32_t sheetNumber = 0;
+    std::int32_t sheetType = SHEET_STANDARD;
+};
+
+std::optional<SheetIdentity> parseSheetName(std::string_view value) {
+    const std::string name = trimBoth(value);
+    if (name.size() < SHORTEST_SHEET_NAME) {
+        return std::nullopt;
+    }
+    SheetIdentity id;
+    const auto row = rowOf(name.front());
+    if (!row) {
+        return std::nullopt;
+    }
+    id.yZone = *row;
+    std::string_view rest = std::string_view(name).substr(1);
+    const bool dashed = rest.starts_with('-');
+    if (dashed) {
+        rest.remove_prefix(1);
+    }
+    const auto column = twoDigits(rest);
+    if (!column || !isOfferedColumn(*column)) {
+        return std::nullopt;
+    }
+    id.xZone = *column;
+    rest.remove_prefix(2);
+    const std::string_view adjusted = skipBlanks(rest);
+    if (!adjusted.empty() && !adjusted.starts_with('(')) {
+        const auto number = takeSheetNumber(rest, dashed);
+        if (!number) {
+            return std::nullopt;
+        }
+        id.setScale = SERIES_200K;
+        id.sheetNumber = *number;
+    }
+    const auto type = sheetTypeOf(rest);
+    if (!type) {
+        return std::nullopt;
+    }
+    id.sheetType = *type;
+    return id;
+}
+
+}  // namespace
+
+int READNOMENCLATURE(std::string_view value, SheetParameters& p) {
+    const auto id = parseSheetName(value);
+    if (!id) {
+        return VALUE_REJECTED;
+    }
+    p.setScale = id->setScale;
+    p.yZone = id->yZone;
+    p.xZone = id->xZone;
+    p.sheetNumber = id->sheetNumber;
+    p.sheetType = id->sheetType;
+    setBaseFromIdentity(p);
+    return VALUE_ACCEPTED;
+}
+
+int READCS(std::string_view value, std::int32_t& cs) {
+    // "C" and "K" of the keywords are Latin; "Г" and the "СК" after the slash are Cyrillic.
+    const std::string gsk2011 = cp1251("Г") + "CK-2011";
+    const std::array<std::string, 4> keywords = {"CK-42", "CK-95", gsk2011,
+                                                 gsk2011 + " / " + cp1251("СК") + "-42"};
+    const std::string text = trimBoth(value);
+    for (std::size_t i = 0; i < keywords.size(); ++i) {
+        if (text == keywords[i]) {
+            cs = CS_SK42 + static_cast<std::int32_t>(i);
+            return VALUE_ACCEPTED;
+        }
+    }
+    return VALUE_REJECTED;
+}
+
+int READSCALE2(std::int32_t setScale, std::string_view value, std::int32_t& mapScale) {
+    // Denominators in thousands in the order of the series' map-scale list.
+    constexpr std::array<std::string_view, 3> SCALES_200K = {"200", "500", "1000"};
+    constexpr std::array<std::string_view, 3> SCALES_1M = {"1000", "2500", "5000"};
+    const auto& scales = setScale == SERIES_200K ? SCALES_200K : SCALES_1M;
+    const std::string text = trimBoth(value);
+    for (std::size_t i = 0; i < scales.size(); ++i) {
+        if (text == scales[i]) {
+            mapScale = static_cast<std::int32_t>(i);
+            return VALUE_ACCEPTED;
+        }
+    }
+    return VALUE_REJECTED;
+}
+
+int READPATH(std::string_view value, std::string& path) {
+    std::string folder = trimBoth(value);
+    if (folder.size() < SHORTEST_FOLDER || folder.size() > FOLDER_TEXT_LENGTH) {
+        return VALUE_REJECTED;
+    }
+    if (folder.back() == FOREIGN_FOLDER_SEPARATOR) {
+        folder.back() = FOLDER_SEPARATOR;
+    } else if (folder.back() != FOLDER_SEPARATOR) {
+        if (folder.size() == FOLDER_TEXT_LENGTH) {
+            return VALUE_REJECTED;  // no room left for the separator
+        }
+        folder.push_back(FOLDER_SEPARATOR);
+    }
+    path = cp1251ToUtf8(folder);
+    return VALUE_ACCEPTED;
+}
+
+}  // namespace sheetbasis
