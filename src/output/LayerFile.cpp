@@ -9,6 +9,8 @@
 #include <system_error>
 #include <type_traits>
 
+#include "sheet/Text.h"
+
 namespace sheetbasis {
 
 namespace {
@@ -46,22 +48,6 @@ constexpr std::string_view PRJ_GSK_2011 =
     R"(GEOGCS["GCS_RUSSIA_2011",DATUM["D_RUSSIA_2011",SPHEROID["S_RUSSIA_2011", )"
     R"(6378136.5,298.2564151]], PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])";
 
-constexpr char BLANK = ' ';
-
-std::string_view withoutLeadingBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(BLANK);
-    return first == std::string_view::npos ? std::string_view{} : text.substr(first);
-}
-
-std::string_view withoutTrailingBlanks(std::string_view text) {
-    const auto last = text.find_last_not_of(BLANK);
-    return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
-}
-
-std::string_view withoutBlanks(std::string_view text) {
-    return withoutTrailingBlanks(withoutLeadingBlanks(text));
-}
-
 // The table library's own type for one of the system's type codes. Codes the library does
 // not know are handed over as its "invalid" type, which it stores as a numeric column,
 // instead of casting an arbitrary integer into its enumeration.
@@ -87,7 +73,7 @@ bool addColumns(DBFInfo* table, const std::vector<FieldDef>& fields) {
         return false;
     }
     for (const FieldDef& field : fields) {
-        const std::string name{withoutTrailingBlanks(field.name)};
+        const std::string name = trimTrailing(field.name);
         if (!addColumn(table, name, field.type, field.width, field.decimals)) return false;
     }
     return true;
@@ -100,7 +86,7 @@ bool writeProjectionFile(const std::string& baseName, std::int32_t cs) {
                        std::ios::binary | std::ios::out | std::ios::trunc);
     const std::string text = projectionText(cs);
     if (!text.empty()) {
-        file << withoutTrailingBlanks(text) << PROJECTION_LINE_END;
+        file << trimTrailing(text) << PROJECTION_LINE_END;
     }
     file.close();
     return !file.fail();
@@ -111,7 +97,8 @@ bool writeProjectionFile(const std::string& baseName, std::int32_t cs) {
 // (a second number after a comma, letters, "inf", "nan", values out of range) cannot be read.
 template <typename Number>
 std::optional<Number> readFreeForm(std::string_view value) {
-    std::string_view digits = withoutBlanks(value);
+    const std::string trimmed = trimBoth(value);
+    std::string_view digits = trimmed;
     const bool hasPlus = !digits.empty() && digits.front() == '+';
     if (hasPlus) digits.remove_prefix(1);
     // from_chars takes a minus sign itself; a second sign after "+" must still be refused.
@@ -129,7 +116,7 @@ std::optional<Number> readFreeForm(std::string_view value) {
 // A blank value stands for zero in numeric columns.
 template <typename Number>
 std::optional<Number> readNumberOrZero(std::string_view value) {
-    if (withoutBlanks(value).empty()) return Number{};
+    if (isBlank(value)) return Number{};
     return readFreeForm<Number>(value);
 }
 
@@ -143,7 +130,7 @@ int columnWidth(DBFInfo* table, int column) {
 }
 
 bool writeText(DBFInfo* table, int row, int column, std::string_view value) {
-    std::string text{withoutTrailingBlanks(value)};
+    std::string text = trimTrailing(value);
     const int width = columnWidth(table, column);
     if (width > 0 && text.size() > static_cast<std::size_t>(width)) text.resize(width);
     return DBFWriteStringAttribute(table, row, column, text.c_str()) != 0;
@@ -198,7 +185,7 @@ std::string projectionText(std::int32_t cs) {
 int OPENNEWSHAPEFILE(std::int32_t cs, int shapeType, const std::string& layerName,
                      const std::vector<FieldDef>& fields, Layer& layer) {
     layer = Layer{};
-    const std::string baseName{withoutTrailingBlanks(layerName)};
+    const std::string baseName = trimTrailing(layerName);
 
     TableHandle table{DBFCreateEx(baseName.c_str(), TABLE_CODE_PAGE)};
     if (!table) return LAYER_NOT_CREATED;
@@ -227,13 +214,12 @@ int WRITERECDBF(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
     if (DBFWriteIntegerAttribute(table, row, 0, id) == 0) return RECORD_VALUE_REFUSED;
     if (fields.empty()) return RECORD_WRITTEN;
 
-    attributeText = std::string{withoutLeadingBlanks(attributeText)};
+    attributeText = leftAdjust(attributeText);
     for (std::size_t k = 0; k < fields.size(); ++k) {
         const auto separator = attributeText.find(ATTRIBUTE_SEPARATOR);
         if (separator == std::string::npos) return RECORD_MALFORMED;
         std::string value = attributeText.substr(0, std::min(separator, ATTRIBUTE_VALUE_LENGTH));
-        attributeText = std::string{
-            withoutLeadingBlanks(std::string_view{attributeText}.substr(separator + 1))};
+        attributeText = leftAdjust(std::string_view{attributeText}.substr(separator + 1));
 
         const int column = static_cast<int>(k) + 1;
         switch (writeValue(table, row, column, fields[k].type, std::move(value))) {
