@@ -13,7 +13,9 @@ inline constexpr double GRID_TOLERANCE = 0.00016666666666666666;
 // True when |a - b| <= GRID_TOLERANCE.
 bool EQWITHTOLERANCE(double a, double b);
 // The least grid value base + k*step not below v (a value equal to v within tolerance
-// counts as v). step must be positive; terminates for any finite input.
+// counts as v). step must be positive; terminates for any input. Where no grid index
+// representable as a double reaches v (a step that is not positive, input that is not
+// finite, |v - base| / step beyond the double range) v itself is returned.
 double STARTGRADVALUE(double v, double base, double step);
 // The greatest grid value base + k*step not above v, with the same tolerance.
 double ENDGRADVALUE(double v, double base, double step);
