@@ -16,3 +16,9 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSHEETBASIS_SANITIZE=ON
 cmake --build build-sanitize -j "$jobs"
 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+# The fuzz targets replay their corpora, so that every input that once crashed stays fixed.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DSHEETBASIS_FUZZ=ON -DSHEETBASIS_BUILD_UI=OFF -DSHEETBASIS_BUILD_TESTS=OFF
+cmake --build build-fuzz -j "$jobs"
+ctest --test-dir build-fuzz --output-on-failure -j "$jobs"

@@ -1,0 +1,21 @@
+// READNOMENCLATURE on arbitrary bytes; an accepted name must describe a real sheet.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "job/FileArg.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace sheetbasis;
+    SheetParameters p;
+    const std::string_view value(reinterpret_cast<const char*>(data), size);
+    if (READNOMENCLATURE(value, p) == VALUE_ACCEPTED) {
+        const bool valid = p.yZone >= FIRST_ROW && p.yZone <= LAST_ROW && p.xZone >= 1 &&
+                           p.xZone <= 60 && p.sheetType >= 0 && p.sheetType <= 3 &&
+                           p.baseXFrom < p.baseXTo && p.baseYFrom < p.baseYTo;
+        if (!valid) std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,25 @@
+// READARG on an arbitrary line: it either rejects the entry or consumes it, and the text
+// it leaves never grows.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "job/FileArg.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace sheetbasis;
+    SheetParameters p;
+    p.setScale = -999;
+    p.mapScale = -999;
+    p.xFrom = p.xTo = p.yFrom = p.yTo = p.meridianStep = p.parallelStep = -999.0;
+    p.xMinute = p.yMinute = -999;
+    std::string text(reinterpret_cast<const char*>(data), size);
+    for (int entries = 0; entries < 64 && !text.empty(); ++entries) {
+        const std::size_t before = text.size();
+        if (READARG(text, p) != VALUE_ACCEPTED) break;
+        if (text.size() >= before) std::abort();
+    }
+    return 0;
+}
