@@ -1,0 +1,247 @@
+#include "hyps/HypsAttributes.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string_view>
+
+#include "sheet/Cp1251.h"
+
+namespace sheetbasis {
+namespace {
+
+constexpr char SEPARATOR = '\\';
+constexpr char MINUTE_SIGN = '\'';
+constexpr char SECOND_SIGN = '"';
+
+constexpr double MINUTES_PER_DEGREE = 60.0;
+constexpr double SECONDS_PER_MINUTE = 60.0;
+constexpr double SECONDS_PER_DEGREE = 3600.0;
+// Longitudes run eastward on a 0..360 scale; beyond 180 they are told as western ones.
+constexpr double FULL_TURN_DEGREES = 360.0;
+constexpr double HALF_TURN_DEGREES = 180.0;
+
+// Field widths of the fixed-width integer output the texts imitate.
+constexpr int LINE_DEGREES_WIDTH = 3;  // "Grad" of HypsL
+constexpr int NODE_DEGREES_WIDTH = 4;  // GRADMINSEC
+constexpr int TWO_DIGITS = 2;          // minutes and whole seconds, zero-padded
+
+// The code of every HypsA polygon and HypsP node.
+constexpr std::string_view AREA_AND_NODE_CODE = "-1";
+
+// More decimals of an arc second than a double holds for a longitude up to 360 degrees
+// (about 2e-10 second) carry no information; the cap also keeps the unit count in 64 bits.
+constexpr int MAX_SECONDS_DECIMALS = 9;
+// Unit counts are kept below 2^62 so that no conversion or sum can overflow int64.
+constexpr double MAX_UNIT_COUNT = 4611686018427387904.0;
+
+enum class Coordinate { Latitude, Longitude, PolarCircle, None };
+
+struct KindEntry {
+    std::string_view code;
+    std::string_view name;  // UTF-8 source text, converted on use
+    Coordinate coordinate;
+};
+
+// The blank runs in the names of kinds 4..7 align the four names; they belong to them.
+constexpr std::array<KindEntry, HYPS_KIND_OUTLINE> KIND_TABLE{{
+    {"400011", "Параллель", Coordinate::Latitude},
+    {"400012", "Меридиан", Coordinate::Longitude},
+    {"400013", "Северный полярный круг", Coordinate::PolarCircle},
+    {"400010", "Левая   граница рамки", Coordinate::Longitude},
+    {"400010", "Правая  граница рамки", Coordinate::Longitude},
+    {"400010", "Нижняя  граница рамки", Coordinate::Latitude},
+    {"400010", "Верхняя граница рамки", Coordinate::Latitude},
+    {"400010", "Рамка", Coordinate::None},
+}};
+
+// Grad, Min and Indication of the polar circle (66°33'38.6"), then the separator that is
+// left over once all five columns are read.
+constexpr std::string_view POLAR_CIRCLE_VALUES = "66°\\33.64'\\с.ш.\\\\";
+// The outline carries no coordinate: three empty values and the left-over separator.
+constexpr std::string_view OUTLINE_VALUES = "\\\\\\\\";
+
+std::string degreeSign() {
+    return std::string(1, CP1251_DEGREE);
+}
+
+// A rounded angle as a 32-bit integer; values outside its range (never an angle of a
+// sheet, only of corrupt input) are clamped instead of overflowing, NaN gives 0.
+std::int32_t toInt32(double whole) {
+    if (std::isnan(whole)) return 0;
+    constexpr double lo = std::numeric_limits<std::int32_t>::min();
+    constexpr double hi = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(whole, lo, hi));
+}
+
+std::string rightAligned(std::int32_t value, int width) {
+    std::string digits = std::to_string(value);
+    const auto size = static_cast<int>(digits.size());
+    return size >= width ? digits : std::string(width - size, ' ') + digits;
+}
+
+std::string zeroPadded(std::int32_t value, int width) {
+    std::string digits = std::to_string(value);
+    const auto size = static_cast<int>(digits.size());
+    return size >= width ? digits : std::string(width - size, '0') + digits;
+}
+
+// Fixed-point text with the given decimals, independent of the process locale (the
+// interface may switch it to one with a decimal comma).
+std::string fixedPoint(double value, int decimals) {
+    std::array<char, 64> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed, decimals);
+    return std::string(buffer.data(), result.ptr);
+}
+
+// An east edge may lie beyond 360 (a double sheet of column 30 ends at 366); such a
+// longitude is brought back into the turn before it is told as eastern or western.
+double withinTurn(double longitude) {
+    return longitude > FULL_TURN_DEGREES ? std::fmod(longitude, FULL_TURN_DEGREES) : longitude;
+}
+
+std::string lineCoordinateValues(Coordinate coordinate, double value) {
+    double v = std::round(value * MINUTES_PER_DEGREE) / MINUTES_PER_DEGREE;
+    std::string word = cp1251("с.ш.");
+    if (coordinate == Coordinate::Longitude) {
+        v = withinTurn(v);
+        word = cp1251("в.д.");
+        if (v > HALF_TURN_DEGREES) {
+            v = FULL_TURN_DEGREES - v;
+            word = cp1251("з.д.");
+        }
+    }
+    const double degrees = std::floor(v);
+    const double minutes = std::round((v - degrees) * MINUTES_PER_DEGREE);
+    return rightAligned(toInt32(degrees), LINE_DEGREES_WIDTH) + degreeSign() + SEPARATOR +
+           zeroPadded(toInt32(minutes), TWO_DIGITS) + MINUTE_SIGN + SEPARATOR + word + SEPARATOR;
+}
+
+std::int64_t powerOfTen(int exponent) {
+    std::int64_t result = 1;
+    for (int i = 0; i < exponent; ++i) result *= 10;
+    return result;
+}
+
+// Units of the precision in one arc second (1 for whole seconds, 10^p for p decimals).
+std::int64_t unitsPerSecond(int precision) {
+    return powerOfTen(std::clamp(precision, 0, MAX_SECONDS_DECIMALS));
+}
+
+std::int64_t unitsPerDegree(int precision) {
+    constexpr std::int64_t minutesPerDegree = 60;
+    constexpr std::int64_t secondsPerDegree = 3600;
+    return precision < 0 ? minutesPerDegree : secondsPerDegree * unitsPerSecond(precision);
+}
+
+// The absolute value as a whole count of units, rounded halves away from zero.
+std::int64_t unitCount(double magnitude, std::int64_t perDegree) {
+    const double units = std::round(magnitude * static_cast<double>(perDegree));
+    if (std::isnan(units)) return 0;
+    return static_cast<std::int64_t>(std::min(units, MAX_UNIT_COUNT));
+}
+
+std::string hemisphereWord(bool isLongitude, bool positive) {
+    if (isLongitude) return cp1251(positive ? "в.д." : "з.д.");
+    return cp1251(positive ? "с.ш." : "ю.ш.");
+}
+
+std::string styleSuffix(bool isLongitude, bool positive, int style) {
+    if (style == STYLE_HEMISPHERE_WORD) return ' ' + hemisphereWord(isLongitude, positive);
+    if (style == STYLE_WEST_SOUTH_LETTER && !positive) {
+        return ' ' + cp1251(isLongitude ? "З" : "Ю");
+    }
+    return {};
+}
+
+std::string secondsText(double seconds, int precision) {
+    if (precision < 0) return {};
+    if (precision == 0) {
+        return zeroPadded(toInt32(std::trunc(seconds)), TWO_DIGITS) + SECOND_SIGN;
+    }
+    return fixedPoint(seconds, std::min(precision, MAX_SECONDS_DECIMALS)) + SECOND_SIGN;
+}
+
+}  // namespace
+
+std::string CREATEHYPSLATT(int kind, double value) {
+    // An unknown kind has no code and no name: the empty text is refused as malformed by
+    // the table writer, so the failure surfaces instead of a record of a wrong kind.
+    if (kind < 1 || kind > HYPS_KIND_OUTLINE) return {};
+    const KindEntry& entry = KIND_TABLE[static_cast<std::size_t>(kind - 1)];
+    std::string text = std::string(entry.code) + SEPARATOR + cp1251(entry.name) + SEPARATOR;
+    switch (entry.coordinate) {
+        case Coordinate::PolarCircle:
+            return text + cp1251(POLAR_CIRCLE_VALUES);
+        case Coordinate::None:
+            return text + std::string(OUTLINE_VALUES);
+        case Coordinate::Latitude:
+        case Coordinate::Longitude:
+            break;
+    }
+    return text + lineCoordinateValues(entry.coordinate, value);
+}
+
+std::string CREATEHYPSPATT(double latitude, double longitude) {
+    // GRADMINSEC never ends in a blank, so its text goes in as it is.
+    return std::string(AREA_AND_NODE_CODE) + SEPARATOR + GRADMINSEC(latitude) + SEPARATOR +
+           GRADMINSEC(longitude) + SEPARATOR;
+}
+
+std::string GRADMINSEC(double value) {
+    const double t = std::round(value * SECONDS_PER_DEGREE) / SECONDS_PER_DEGREE;
+    const double degrees = std::floor(t);
+    const double r = (t - degrees) * MINUTES_PER_DEGREE;
+    const double rMinutes = std::round(r * SECONDS_PER_MINUTE) / SECONDS_PER_MINUTE;
+    const double minutes = std::floor(rMinutes);
+    const double seconds = std::floor(std::round((rMinutes - minutes) * SECONDS_PER_MINUTE));
+    return rightAligned(toInt32(degrees), NODE_DEGREES_WIDTH) + degreeSign() +
+           zeroPadded(toInt32(minutes), TWO_DIGITS) + MINUTE_SIGN +
+           zeroPadded(toInt32(seconds), TWO_DIGITS) + SECOND_SIGN;
+}
+
+DegMinSec COORDTODEGMINSEC(double value, bool isLongitude, int precision) {
+    DegMinSec angle;
+    angle.positive = value >= 0.0;
+    const std::int64_t perDegree = unitsPerDegree(precision);
+    std::int64_t units = unitCount(std::abs(value), perDegree);
+    const std::int64_t halfTurn = 180 * perDegree;
+    const std::int64_t fullTurn = 2 * halfTurn;
+    if (isLongitude && units > fullTurn) units %= fullTurn;
+    if (units == 0) return DegMinSec{};
+    if (isLongitude && units > halfTurn) {
+        units = fullTurn - units;
+        angle.positive = !angle.positive;
+    }
+    // The split is made on the whole count of units, so 52°40' gives exactly 40 minutes
+    // and no seconds, whatever the binary value of 52 + 2/3 was.
+    const std::int64_t perMinute = perDegree / 60;
+    const std::int64_t remainder = units % perDegree;
+    angle.degrees = toInt32(static_cast<double>(units / perDegree));
+    angle.minutes = static_cast<std::int32_t>(remainder / perMinute);
+    if (precision >= 0) {
+        const std::int64_t perSecond = unitsPerSecond(precision);
+        angle.seconds = static_cast<double>(remainder % perMinute) / static_cast<double>(perSecond);
+    }
+    return angle;
+}
+
+std::string COORDTOTXTN(const DegMinSec& angle, bool isLongitude, int precision, int style) {
+    return std::to_string(angle.degrees) + degreeSign() + zeroPadded(angle.minutes, TWO_DIGITS) +
+           MINUTE_SIGN + secondsText(angle.seconds, precision) +
+           styleSuffix(isLongitude, angle.positive, style);
+}
+
+std::string COORDPOINTTOTXTN(double x, double y, int precision, int style) {
+    constexpr bool longitude = true;
+    constexpr bool latitude = false;
+    const DegMinSec lon = COORDTODEGMINSEC(x, longitude, precision);
+    const DegMinSec lat = COORDTODEGMINSEC(y, latitude, precision);
+    return COORDTOTXTN(lon, longitude, precision, style) + ' ' +
+           COORDTOTXTN(lat, latitude, precision, style);
+}
+
+}  // namespace sheetbasis

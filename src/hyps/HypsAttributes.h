@@ -1,0 +1,55 @@
+#pragma once
+// Attribute texts of the HYPS layers ("v1\v2\...\", one value per user field) and the
+// angle texts they are made of. Every text is in Windows-1251.
+
+#include <cstdint>
+#include <string>
+
+namespace sheetbasis {
+
+// Feature kinds of HypsL, the index into the kind table of CREATEHYPSLATT.
+inline constexpr int HYPS_KIND_PARALLEL = 1;
+inline constexpr int HYPS_KIND_MERIDIAN = 2;
+inline constexpr int HYPS_KIND_POLAR_CIRCLE = 3;
+inline constexpr int HYPS_KIND_LEFT_EDGE = 4;
+inline constexpr int HYPS_KIND_RIGHT_EDGE = 5;
+inline constexpr int HYPS_KIND_BOTTOM_EDGE = 6;
+inline constexpr int HYPS_KIND_TOP_EDGE = 7;
+inline constexpr int HYPS_KIND_OUTLINE = 8;
+
+// Precision of COORDTODEGMINSEC / COORDTOTXTN: below 0 whole minutes, 0 whole seconds,
+// p > 0 seconds with p decimals.
+inline constexpr int PRECISION_MINUTES = -1;
+inline constexpr int PRECISION_SECONDS = 0;
+
+// Styles of COORDTOTXTN: 1 appends the hemisphere word ("с.ш.", "в.д." ...), 2 appends
+// the letter "З" or "Ю" to western and southern values only; any other style appends none.
+inline constexpr int STYLE_HEMISPHERE_WORD = 1;
+inline constexpr int STYLE_WEST_SOUTH_LETTER = 2;
+
+// An angle split into whole degrees, whole minutes and seconds, with its sign.
+struct DegMinSec {
+    std::int32_t degrees = 0;
+    std::int32_t minutes = 0;
+    double seconds = 0.0;
+    bool positive = true;
+};
+
+// The HypsL attribute text of a feature of the given kind (1..8) at the given latitude or
+// longitude: code, name, degrees, minutes and hemisphere word. Kinds outside 1..8 are
+// treated as the outline, which carries no coordinate.
+std::string CREATEHYPSLATT(int kind, double value);
+// The HypsP attribute text of a grid node: code -1, latitude and longitude texts.
+std::string CREATEHYPSPATT(double latitude, double longitude);
+// Degrees (right-aligned in 4), minutes and whole seconds: "  52°05'00\"".
+std::string GRADMINSEC(double value);
+// The text of a point: the longitude text, a blank, the latitude text.
+std::string COORDPOINTTOTXTN(double x, double y, int precision, int style);
+// Rounds the value to the precision and splits it; a longitude east of 180 is counted
+// westward from Greenwich.
+DegMinSec COORDTODEGMINSEC(double value, bool isLongitude, int precision);
+// The text of one decomposed coordinate: "52°40'", "30°00'12.35\"" with the suffix of the
+// style.
+std::string COORDTOTXTN(const DegMinSec& angle, bool isLongitude, int precision, int style);
+
+}  // namespace sheetbasis
