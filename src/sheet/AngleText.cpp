@@ -83,9 +83,9 @@ std::optional<DegreesMinutes> readDegreesMinutes(std::string_view text) {
 
 std::string GRADMIN2TXT(double angle) {
     // Whole-number arithmetic stays in double, so no angle can overflow an integer.
-    // Adding zero turns -0 into 0, which the integer degrees of the text cannot tell apart.
+    // Adding zero turns -0 into 0: the text holds whole numbers, which have no -0.
     double degrees = std::floor(angle) + 0.0;
-    double minutes = std::round((angle - degrees) * MINUTES_PER_DEGREE);
+    double minutes = std::round((angle - degrees) * MINUTES_PER_DEGREE) + 0.0;
     if (minutes >= MINUTES_PER_DEGREE) {
         minutes = 0.0;
         degrees += 1.0;

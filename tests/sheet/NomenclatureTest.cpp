@@ -1,0 +1,272 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <regex>
+#include <string>
+#include <unordered_set>
+
+#include "sheet/Nomenclature.h"
+#include "sheet/SheetParameters.h"
+
+namespace sheetbasis {
+namespace {
+
+constexpr std::int32_t ROW_V = 0;
+constexpr std::int32_t ROW_U = 1;
+constexpr std::int32_t ROW_T = 2;
+constexpr std::int32_t ROW_P = 6;
+constexpr std::int32_t ROW_N = 8;
+constexpr std::int32_t ROW_K = 11;
+
+std::string name200(std::int32_t yZone, std::int32_t xZone, std::int32_t number,
+                    std::int32_t type = SHEET_STANDARD) {
+    return NOMENCLATURE(SERIES_200K, yZone, xZone, number, type);
+}
+std::string name1m(std::int32_t yZone, std::int32_t xZone, std::int32_t type = SHEET_STANDARD) {
+    return NOMENCLATURE(SERIES_1M, yZone, xZone, 1, type);
+}
+
+TEST(ToRomanNumeralsTest, WorkedValues) {
+    const std::map<std::int32_t, std::string> expected = {
+        {0, ""},     {1, "I"},     {4, "IV"},     {9, "IX"},     {10, "X"},       {14, "XIV"},
+        {19, "XIX"}, {29, "XXIX"}, {34, "XXXIV"}, {36, "XXXVI"}, {38, "XXXVIII"}, {39, "XXXIX"}};
+    for (const auto& [n, text] : expected) EXPECT_EQ(TOROMANNUMERALS(n), text) << n;
+    EXPECT_EQ(TOROMANNUMERALS(-1), "");
+    EXPECT_EQ(TOROMANNUMERALS(40), "");
+    EXPECT_EQ(TOROMANNUMERALS(2147483647), "");
+}
+
+TEST(ColumnStepTest, WrapsOnlyAtTheAntimeridian) {
+    EXPECT_EQ(PLUSXZONE(60), 1);
+    EXPECT_EQ(MINUSXZONE(1), 60);
+    EXPECT_EQ(PLUSXZONE(37), 38);
+    EXPECT_EQ(MINUSXZONE(37), 36);
+    EXPECT_EQ(PLUSXZONE(30), 31);
+}
+
+TEST(Adjacent200Test, StepsAcrossMillionSheetBorders) {
+    EXPECT_EQ(ADJACENTXZONE200(true, 37, 6).xZone, 38);
+    EXPECT_EQ(ADJACENTXZONE200(true, 37, 6).sheetNumber, 1);
+    EXPECT_EQ(ADJACENTXZONE200(false, 1, 13).xZone, 60);
+    EXPECT_EQ(ADJACENTXZONE200(false, 1, 13).sheetNumber, 18);
+    EXPECT_EQ(ADJACENTXZONE200(true, 37, 14).xZone, 37);
+    EXPECT_EQ(ADJACENTXZONE200(true, 37, 14).sheetNumber, 15);
+    EXPECT_EQ(ADJACENTYZONE200(true, ROW_N, 1).yZone, ROW_N - 1);
+    EXPECT_EQ(ADJACENTYZONE200(true, ROW_N, 1).sheetNumber, 31);
+    EXPECT_EQ(ADJACENTYZONE200(false, ROW_N, 36).yZone, ROW_N + 1);
+    EXPECT_EQ(ADJACENTYZONE200(false, ROW_N, 36).sheetNumber, 6);
+    EXPECT_EQ(ADJACENTYZONE200(false, ROW_N, 1).yZone, ROW_N);
+    EXPECT_EQ(ADJACENTYZONE200(false, ROW_N, 1).sheetNumber, 7);
+}
+
+TEST(NomenclatureTest, WorkedNames) {
+    EXPECT_EQ(name1m(ROW_N, 37), "N-37");
+    EXPECT_EQ(name200(ROW_N, 37, 36), "N-37-XXXVI");
+    EXPECT_EQ(name200(ROW_P, 37, 1, SHEET_DOUBLE), "P-37-I,II");
+    EXPECT_EQ(name200(ROW_P, 37, 6, SHEET_DOUBLE), "P-37-VI,38-I");
+    EXPECT_EQ(name200(ROW_T, 37, 5, SHEET_TRIPLE), "T-37-V,VI,38-I");
+    EXPECT_EQ(name1m(ROW_P, 37, SHEET_DOUBLE), "P-37,38");
+    EXPECT_EQ(name1m(ROW_T, 37, SHEET_QUADRUPLE), "T-37,38,39,40");
+    EXPECT_EQ(name1m(ROW_U, 60, SHEET_DOUBLE), "U-60,01");
+}
+
+TEST(NomenclatureTest, ColumnsAlwaysHaveTwoDigits) {
+    EXPECT_EQ(name1m(ROW_N, 1), "N-01");
+    EXPECT_EQ(name1m(ROW_U, 7, SHEET_QUADRUPLE), "U-07,08,09,10");
+    EXPECT_EQ(name200(ROW_U, 5, 6, SHEET_TRIPLE), "U-05-VI,06-I,II");
+    EXPECT_EQ(name200(ROW_U, 60, 6, SHEET_DOUBLE), "U-60-VI,01-I");
+}
+
+TEST(NomenclatureTest, JoinedPartsFollowTheTypeNumberInEitherSeries) {
+    EXPECT_EQ(name200(ROW_U, 37, 1, SHEET_QUADRUPLE), "U-37-I,II,III,IV");
+    EXPECT_EQ(name1m(ROW_U, 37, SHEET_TRIPLE), "U-37,38,39");
+}
+
+std::string neighbour(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
+                      std::int32_t xZone, std::int32_t number, std::int32_t type) {
+    return ADJACENTNOMENCLATURE(direction, setScale, yZone, xZone, number, type);
+}
+
+TEST(AdjacentNomenclatureTest, WorkedNeighbours) {
+    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_1M, ROW_N, 37, 1, 0), "N-36");
+    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_1M, ROW_N, 37, 1, 0), "N-38");
+    EXPECT_EQ(neighbour(DIRECTION_NORTH, SERIES_1M, ROW_N, 37, 1, 0), "O-37");
+    EXPECT_EQ(neighbour(DIRECTION_SOUTH, SERIES_1M, ROW_N, 37, 1, 0), "M-37");
+
+    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_1M, ROW_P, 37, 1, SHEET_DOUBLE), "P-35,36");
+    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_1M, ROW_P, 37, 1, SHEET_DOUBLE), "P-39,40");
+    EXPECT_EQ(neighbour(DIRECTION_NORTH, SERIES_1M, ROW_P, 37, 1, SHEET_DOUBLE), "Q-37,38");
+    EXPECT_EQ(neighbour(DIRECTION_SOUTH, SERIES_1M, ROW_P, 37, 1, SHEET_DOUBLE), "O-37,38");
+
+    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_200K, ROW_N, 37, 1, 0), "N-36-VI");
+    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_200K, ROW_N, 37, 1, 0), "N-37-II");
+    EXPECT_EQ(neighbour(DIRECTION_NORTH, SERIES_200K, ROW_N, 37, 1, 0), "O-37-XXXI");
+    EXPECT_EQ(neighbour(DIRECTION_SOUTH, SERIES_200K, ROW_N, 37, 1, 0), "N-37-VII");
+
+    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_200K, ROW_N, 37, 1, SHEET_DOUBLE), "N-36-V,VI");
+    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_200K, ROW_N, 37, 1, SHEET_DOUBLE), "N-37-III,IV");
+}
+
+TEST(AdjacentNomenclatureTest, AntimeridianAndPolarRows) {
+    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_1M, ROW_N, 60, 1, 0), "N-01");
+    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_1M, ROW_N, 1, 1, 0), "N-60");
+    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_200K, ROW_N, 1, 13, 0), "N-60-XVIII");
+    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_200K, ROW_N, 60, 18, 0), "N-01-XIII");
+    EXPECT_EQ(neighbour(DIRECTION_NORTH, SERIES_1M, ROW_U, 37, 1, 0), "V-37");
+    EXPECT_EQ(neighbour(DIRECTION_SOUTH, SERIES_1M, ROW_K, 37, 1, 0), "J-37");
+    EXPECT_EQ(neighbour(DIRECTION_NORTH, SERIES_200K, ROW_U, 37, 3, 0), "V-37-XXXIII");
+    EXPECT_EQ(neighbour(DIRECTION_SOUTH, SERIES_200K, ROW_K, 37, 34, 0), "J-37-IV");
+    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_1M, ROW_U, 59, 1, SHEET_QUADRUPLE), "U-03,04,05,06");
+}
+
+// ---------------------------------------------------------------------------------------
+// Every sheet of both series and all its neighbours: the names follow the grammar, and
+// read back independently of the name builder, they describe trapezoids that touch.
+
+const std::regex& nameGrammar() {
+    static const std::regex grammar = [] {
+        const std::string row = "[VUTSRQPONMLKJ]";
+        const std::string column = "(?:0[1-9]|[1-5][0-9]|60)";
+        // I..XXXVI exactly.
+        const std::string units = "(?:IX|IV|VI{0,3}|I{1,3})";
+        const std::string roman = "(?:XXX(?:VI|V|IV|I{1,3})?|X{1,2}" + units + "?|" + units + ")";
+        const std::string sheet200 =
+            row + "-" + column + "-" + roman + "(?:,(?:" + column + "-)?" + roman + ")*";
+        const std::string sheet1m = row + "-" + column + "(?:," + column + ")*";
+        return std::regex("(?:" + sheet200 + ")|(?:" + sheet1m + ")", std::regex::optimize);
+    }();
+    return grammar;
+}
+
+// Identity of the first part of a name, read without the routines under test.
+struct ParsedName {
+    std::int32_t yZone;
+    std::int32_t xZone;
+    std::int32_t sheetNumber;
+    std::int32_t parts;
+};
+
+std::int32_t romanValue(const std::string& roman) {
+    const std::map<char, std::int32_t> digit = {{'I', 1}, {'V', 5}, {'X', 10}};
+    std::int32_t value = 0;
+    for (std::size_t i = 0; i < roman.size(); ++i) {
+        const std::int32_t d = digit.at(roman[i]);
+        const bool subtractive = i + 1 < roman.size() && digit.at(roman[i + 1]) > d;
+        value += subtractive ? -d : d;
+    }
+    return value;
+}
+
+ParsedName parseName(const std::string& name) {
+    const std::string rows = "VUTSRQPONMLKJ";
+    ParsedName parsed{};
+    parsed.yZone = static_cast<std::int32_t>(rows.find(name[0]));
+    parsed.xZone = std::stoi(name.substr(2, 2));
+    const std::string firstPart = name.substr(0, name.find(','));
+    parsed.sheetNumber = firstPart.size() > 4 ? romanValue(firstPart.substr(5)) : 1;
+    parsed.parts = 1 + static_cast<std::int32_t>(std::count(name.begin(), name.end(), ','));
+    return parsed;
+}
+
+constexpr double EDGE_TOLERANCE_DEG = 1e-9;  // sums of 2/3 and whole degrees, rounding only
+
+double circleDifference(double a, double b) {
+    const double d = std::fmod(a - b, 360.0);
+    return std::min(std::abs(d), 360.0 - std::abs(d));
+}
+
+struct SheetCase {
+    std::int32_t setScale;
+    std::int32_t yZone;
+    std::int32_t xZone;
+    std::int32_t sheetNumber;
+    std::int32_t sheetType;
+
+    BaseParameters base() const {
+        return COMPUTEBASEPARAMETERS(setScale, yZone, xZone, sheetNumber, sheetType);
+    }
+    std::string name() const {
+        return NOMENCLATURE(setScale, yZone, xZone, sheetNumber, sheetType);
+    }
+    std::string neighbourName(std::int32_t direction) const {
+        return ADJACENTNOMENCLATURE(direction, setScale, yZone, xZone, sheetNumber, sheetType);
+    }
+    SheetCase fromName(const std::string& text) const {
+        const ParsedName p = parseName(text);
+        return {setScale, p.yZone, p.xZone, setScale == SERIES_200K ? p.sheetNumber : 1, sheetType};
+    }
+};
+
+class NameChecker {
+  public:
+    // Checks the grammar once per distinct name: most names recur as neighbours.
+    void expectWellFormed(const std::string& name, std::int32_t sheetType) {
+        if (!checked_.insert(name).second) return;
+        EXPECT_TRUE(std::regex_match(name, nameGrammar())) << name;
+        EXPECT_EQ(parseName(name).parts, sheetType + 1) << name;
+    }
+
+  private:
+    std::unordered_set<std::string> checked_;
+};
+
+void expectTouching(const SheetCase& s, const std::string& context) {
+    const BaseParameters b = s.base();
+    const SheetCase east = s.fromName(s.neighbourName(DIRECTION_EAST));
+    const SheetCase west = s.fromName(s.neighbourName(DIRECTION_WEST));
+    const SheetCase north = s.fromName(s.neighbourName(DIRECTION_NORTH));
+    const SheetCase south = s.fromName(s.neighbourName(DIRECTION_SOUTH));
+    EXPECT_LT(circleDifference(east.base().baseXFrom, b.baseXTo), EDGE_TOLERANCE_DEG) << context;
+    EXPECT_LT(circleDifference(west.base().baseXTo, b.baseXFrom), EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(east.base().baseYTo, b.baseYTo, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(north.base().baseYFrom, b.baseYTo, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(south.base().baseYTo, b.baseYFrom, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(north.base().baseXFrom, b.baseXFrom, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(south.base().baseXFrom, b.baseXFrom, EDGE_TOLERANCE_DEG) << context;
+}
+
+void expectReversible(const SheetCase& s, const std::string& context) {
+    const std::string self = s.name();
+    EXPECT_EQ(s.fromName(s.neighbourName(DIRECTION_EAST)).neighbourName(DIRECTION_WEST), self)
+        << context;
+    EXPECT_EQ(s.fromName(s.neighbourName(DIRECTION_WEST)).neighbourName(DIRECTION_EAST), self)
+        << context;
+    EXPECT_EQ(s.fromName(s.neighbourName(DIRECTION_NORTH)).neighbourName(DIRECTION_SOUTH), self)
+        << context;
+    EXPECT_EQ(s.fromName(s.neighbourName(DIRECTION_SOUTH)).neighbourName(DIRECTION_NORTH), self)
+        << context;
+}
+
+TEST(NomenclaturePropertyTest, EverySheetAndItsNeighboursAreWellFormedAndConsistent) {
+    NameChecker checker;
+    for (const std::int32_t setScale : {SERIES_200K, SERIES_1M}) {
+        for (std::int32_t type = SHEET_STANDARD; type <= SHEET_QUADRUPLE; ++type) {
+            for (std::int32_t yZone = ROW_U; yZone <= ROW_K; ++yZone) {
+                for (std::int32_t xZone = 1; xZone <= 60; ++xZone) {
+                    const std::string millionName = name1m(yZone, xZone, type);
+                    for (std::int32_t number = 1; number <= 36; ++number) {
+                        const SheetCase s{setScale, yZone, xZone, number, type};
+                        const std::string context = s.name() + " type " + std::to_string(type);
+                        if (setScale == SERIES_1M) {
+                            // The sheet number plays no part in the million series.
+                            ASSERT_EQ(s.name(), millionName) << number;
+                            if (number > 1) continue;
+                        }
+                        checker.expectWellFormed(s.name(), type);
+                        for (const std::int32_t d :
+                             {DIRECTION_WEST, DIRECTION_EAST, DIRECTION_NORTH, DIRECTION_SOUTH})
+                            checker.expectWellFormed(s.neighbourName(d), type);
+                        ASSERT_EQ(s.fromName(s.name()).name(), s.name()) << context;
+                        expectTouching(s, context);
+                        if (type == SHEET_STANDARD) expectReversible(s, context);
+                        if (HasFailure()) return;  // one broken sheet is enough to report
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace sheetbasis
