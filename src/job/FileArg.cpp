@@ -26,16 +26,6 @@ constexpr double SHEET_200K_HEIGHT = 2.0 / 3.0;
 constexpr double SHEET_1M_WIDTH = 6.0;
 constexpr double SHEET_1M_HEIGHT = 4.0;
 
-void setMarkers(SheetParameters& p) {
-    p.cs = CS_SK42;
-    p.setScale = NOT_GIVEN;
-    p.mapScale = NOT_GIVEN;
-    p.path.clear();
-    p.xFrom = p.xTo = p.yFrom = p.yTo = NOT_GIVEN_ANGLE;
-    p.meridianStep = p.parallelStep = NOT_GIVEN_ANGLE;
-    p.xMinute = p.yMinute = NOT_GIVEN;
-}
-
 // The marker is stored exactly and no value read can be negative, so exact comparison
 // tells a given field from one not given.
 bool isGiven(double field) {
@@ -148,6 +138,16 @@ int readEntries(const JobLines& job, SheetParameters& p) {
 
 }  // namespace
 
+void setNotGivenMarkers(SheetParameters& p) {
+    p.cs = CS_SK42;
+    p.setScale = NOT_GIVEN;
+    p.mapScale = NOT_GIVEN;
+    p.path.clear();
+    p.xFrom = p.xTo = p.yFrom = p.yTo = NOT_GIVEN_ANGLE;
+    p.meridianStep = p.parallelStep = NOT_GIVEN_ANGLE;
+    p.xMinute = p.yMinute = NOT_GIVEN;
+}
+
 int READARG(std::string& text, SheetParameters& p) {
     text = leftAdjust(text);
     const std::size_t s = text.find(';');
@@ -168,7 +168,7 @@ int READARG(std::string& text, SheetParameters& p) {
 }
 
 int READARGFILE(const std::string& jobFileName, SheetParameters& p) {
-    setMarkers(p);
+    setNotGivenMarkers(p);
     const JobLines job = readJobLines(jobFileName);
     if (!job.opened) {
         return JOB_NOT_OPENED;

@@ -18,6 +18,9 @@ inline constexpr int JOB_INCOMPLETE = 5;
 inline constexpr int JOB_OUT_OF_RANGE = 6;
 inline constexpr int JOB_FOLDER_NOT_ATTEMPTED = 7;
 
+// Marks every field that an entry may give as not given yet (cs takes its default 1);
+// READARG needs them to recognise repeated keys.
+void setNotGivenMarkers(SheetParameters& p);
 // Reads the job file into the record. The file may be Windows-1251 or UTF-8.
 int READARGFILE(const std::string& jobFileName, SheetParameters& p);
 // Interprets the first entry of text (Windows-1251) and leaves in text what follows it,

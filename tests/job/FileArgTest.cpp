@@ -1,0 +1,409 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "job/FileArg.h"
+#include "sheet/Cp1251.h"
+#include "sheet/Text.h"
+
+namespace sheetbasis {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each test writes its job file and result folders into a folder of its own.
+class JobFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() /
+               ("sheetbasis-job-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        result_ = (dir_ / "result").string();
+        fs::create_directories(result_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string jobPath() const { return (dir_ / "job.txt").string(); }
+
+    void write(std::string_view bytes) const {
+        std::ofstream out(jobPath(), std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    // Reads the job file holding the given bytes.
+    int run(std::string_view bytes) {
+        write(bytes);
+        return READARGFILE(jobPath(), p_);
+    }
+
+    // The entry naming the existing result folder.
+    std::string pathEntry() const { return "Path=" + result_ + ";"; }
+
+    std::set<std::string> entriesOf(const fs::path& folder) const {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename());
+        return names;
+    }
+
+    fs::path dir_;
+    std::string result_;
+    SheetParameters p_;
+};
+
+void expectSameRecord(const SheetParameters& a, const SheetParameters& b) {
+    EXPECT_EQ(a.cs, b.cs);
+    EXPECT_EQ(a.setScale, b.setScale);
+    EXPECT_EQ(a.mapScale, b.mapScale);
+    EXPECT_EQ(a.yZone, b.yZone);
+    EXPECT_EQ(a.xZone, b.xZone);
+    EXPECT_EQ(a.sheetNumber, b.sheetNumber);
+    EXPECT_EQ(a.sheetType, b.sheetType);
+    EXPECT_EQ(a.path, b.path);
+    EXPECT_EQ(a.xFrom, b.xFrom);
+    EXPECT_EQ(a.xTo, b.xTo);
+    EXPECT_EQ(a.yFrom, b.yFrom);
+    EXPECT_EQ(a.yTo, b.yTo);
+    EXPECT_EQ(a.meridianStep, b.meridianStep);
+    EXPECT_EQ(a.xMinute, b.xMinute);
+    EXPECT_EQ(a.parallelStep, b.parallelStep);
+    EXPECT_EQ(a.yMinute, b.yMinute);
+    EXPECT_EQ(a.baseXFrom, b.baseXFrom);
+    EXPECT_EQ(a.baseXTo, b.baseXTo);
+    EXPECT_EQ(a.baseYFrom, b.baseYFrom);
+    EXPECT_EQ(a.baseYTo, b.baseYTo);
+    EXPECT_EQ(a.baseMeridianStep, b.baseMeridianStep);
+    EXPECT_EQ(a.baseXMinute, b.baseXMinute);
+    EXPECT_EQ(a.baseParallelStep, b.baseParallelStep);
+    EXPECT_EQ(a.baseYMinute, b.baseYMinute);
+}
+
+void expectResultIsBase(const SheetParameters& p) {
+    EXPECT_EQ(p.xFrom, p.baseXFrom);
+    EXPECT_EQ(p.xTo, p.baseXTo);
+    EXPECT_EQ(p.yFrom, p.baseYFrom);
+    EXPECT_EQ(p.yTo, p.baseYTo);
+    EXPECT_EQ(p.meridianStep, p.baseMeridianStep);
+    EXPECT_EQ(p.parallelStep, p.baseParallelStep);
+}
+
+// --- READARG -------------------------------------------------------------------------
+
+TEST(ReadArg, TakesTheFirstEntryAndLeavesTheRestLeftAdjusted) {
+    SheetParameters p;
+    setNotGivenMarkers(p);
+    std::string text = "  Nom = N-37 ;   CS=CK-95;  ";
+    EXPECT_EQ(READARG(text, p), VALUE_ACCEPTED);
+    EXPECT_EQ(p.xZone, 37);
+    EXPECT_EQ(text, "CS=CK-95;  ");
+    EXPECT_EQ(READARG(text, p), VALUE_ACCEPTED);
+    EXPECT_EQ(p.cs, CS_SK95);
+    EXPECT_TRUE(text.empty());
+}
+
+TEST(ReadArg, BlanksInsideAValueAndAnEqualsSignInItStay) {
+    SheetParameters p;
+    setNotGivenMarkers(p);
+    std::string text = "Path=  /tmp/a b=c  ;";
+    EXPECT_EQ(READARG(text, p), VALUE_ACCEPTED);
+    EXPECT_EQ(p.path, "/tmp/a b=c/");
+}
+
+TEST(ReadArg, MalformedEntriesAreRejected) {
+    const char* const rejected[] = {"Nom=N-37",    "Nom;=N-37;", "=N-37;",    "Nom=;", "Nom=  ;",
+                                    "  =N-37;",    "a=;",        ";",         "N=;",   "nom=N-37;",
+                                    "NOM=N-37;",   "Unknown=1;", "cs=CK-42;", "Path;", "Nom N-37;",
+                                    "Nom\t=N-37;", "Nom=N-37\t;"};
+    for (const char* entry : rejected) {
+        SheetParameters p;
+        setNotGivenMarkers(p);
+        std::string text = entry;
+        EXPECT_EQ(READARG(text, p), VALUE_REJECTED) << "«" << entry << "»";
+    }
+}
+
+TEST(ReadArg, RepeatedKeysAndMapScaleBeforeNom) {
+    SheetParameters p;
+    setNotGivenMarkers(p);
+    std::string text = "MapScale=1000;";
+    EXPECT_EQ(READARG(text, p), VALUE_REJECTED);  // the series is not known yet
+    for (const char* entry : {"CS=CK-95;", "CS=CK-42;", "Nom=N-37;", "MapScale=1000;",
+                              "Path=/tmp/x;", "xFrom=36;", "yFrom=52;", "xTo=42;", "yTo=56;",
+                              "ParallelStep=1;", "MeridianStep=1;", "xMinute=5;", "yMinute=5;"}) {
+        text = entry;
+        EXPECT_EQ(READARG(text, p), VALUE_ACCEPTED) << entry;
+    }
+    EXPECT_EQ(p.cs, CS_SK42);  // a second CS counts
+    for (const char* entry :
+         {"Nom=N-38;", "MapScale=1000;", "Path=/tmp/y;", "xFrom=36;", "yFrom=52;", "xTo=42;",
+          "yTo=56;", "ParallelStep=1;", "MeridianStep=1;", "xMinute=5;", "yMinute=5;"}) {
+        text = entry;
+        EXPECT_EQ(READARG(text, p), VALUE_REJECTED) << entry;
+    }
+    EXPECT_EQ(p.xZone, 37);
+    EXPECT_EQ(p.path, "/tmp/x/");
+}
+
+TEST(ReadArg, ZeroStepsAndBadAnglesAreRejected) {
+    const char* const rejected[] = {
+        "ParallelStep=0;", "MeridianStep=0°00';", "xMinute=0;",   "yMinute=00';", "yMinute=60;",
+        "xMinute=x;",      "xFrom=-36;",          "yTo=56° 60';", "xTo=36'x;",    "yFrom=°30';"};
+    for (const char* entry : rejected) {
+        SheetParameters p;
+        setNotGivenMarkers(p);
+        std::string text = cp1251(entry);
+        EXPECT_EQ(READARG(text, p), VALUE_REJECTED) << entry;
+    }
+    SheetParameters p;
+    setNotGivenMarkers(p);
+    std::string text = cp1251("xFrom=0; ParallelStep=0°20'; MeridianStep=36 30; xMinute=59';");
+    while (!text.empty()) ASSERT_EQ(READARG(text, p), VALUE_ACCEPTED) << text;
+    EXPECT_EQ(p.xFrom, 0.0);
+    EXPECT_DOUBLE_EQ(p.parallelStep, 1.0 / 3.0);
+    EXPECT_EQ(p.meridianStep, 36.5);
+    EXPECT_EQ(p.xMinute, 59);
+}
+
+// --- READARGFILE ---------------------------------------------------------------------
+
+TEST_F(JobFile, TheExampleJob) {
+    const std::string folder = (dir_ / "Result").string();
+    ASSERT_EQ(run(cp1251("Nom=N-37-XII;\nPath=" + folder +
+                         "\\;\nCS=ГCK-2011;MapScale=500;\nxMinute=2';  yMinute=2';\n")),
+              JOB_READ);
+    EXPECT_EQ(p_.setScale, SERIES_200K);
+    EXPECT_EQ(p_.sheetNumber, 12);
+    EXPECT_EQ(p_.cs, CS_GSK2011);
+    EXPECT_EQ(p_.mapScale, 1);
+    EXPECT_EQ(p_.path, folder + "/");
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ(p_.xMinute, 2);
+    EXPECT_EQ(p_.yMinute, 2);
+    EXPECT_EQ(p_.xFrom, 41.0);
+    EXPECT_EQ(p_.xTo, 42.0);
+    EXPECT_DOUBLE_EQ(p_.yFrom, 54.0 + 2.0 / 3.0);
+    EXPECT_DOUBLE_EQ(p_.yTo, 55.0 + 1.0 / 3.0);
+    EXPECT_EQ(p_.meridianStep, 0.25);
+    EXPECT_EQ(p_.parallelStep, 1.0 / 6.0);
+    expectResultIsBase(p_);
+}
+
+TEST_F(JobFile, DefaultsOfAMinimalJob) {
+    p_.cs = CS_GSK2011;
+    p_.mapScale = 2;
+    ASSERT_EQ(run("Nom=N-37;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(p_.cs, CS_SK42);
+    EXPECT_EQ(p_.mapScale, 0);
+    EXPECT_EQ(p_.path, result_ + "/");
+    EXPECT_EQ(p_.xMinute, 10);
+    EXPECT_EQ(p_.yMinute, 10);
+    expectResultIsBase(p_);
+}
+
+TEST_F(JobFile, OneLineAndOneEntryPerLineGiveTheSameRecord) {
+    ASSERT_EQ(run("CS=CK-95; Nom=N-37; MapScale=2500; xFrom=37; yTo=55; xMinute=5; " + pathEntry()),
+              JOB_READ);
+    const SheetParameters oneLine = p_;
+    ASSERT_EQ(run("\n  CS=CK-95;\r\nNom=N-37;\n\n MapScale=2500;\nxFrom=37;\nyTo=55;  \n"
+                  "xMinute=5;\n" +
+                  pathEntry() + "\n"),
+              JOB_READ);
+    expectSameRecord(oneLine, p_);
+    EXPECT_EQ(p_.mapScale, 1);
+    EXPECT_EQ(p_.xFrom, 37.0);
+    EXPECT_EQ(p_.xTo, 42.0);
+    EXPECT_EQ(p_.yTo, 55.0);
+}
+
+TEST_F(JobFile, WhatFollowsTheLastSemicolon) {
+    EXPECT_EQ(run("Nom=N-37;  \n" + pathEntry()), JOB_READ);
+    EXPECT_EQ(run("Nom=N-37\n" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37; x\n" + pathEntry()), JOB_ENTRY_REJECTED);
+    // An entry cannot continue on the next line.
+    EXPECT_EQ(run("Nom=\nN-37;\n" + pathEntry()), JOB_ENTRY_REJECTED);
+}
+
+TEST_F(JobFile, MalformedAndUnknownEntriesGiveStatus4) {
+    for (const char* entry :
+         {"Nom;=N-37;", "=N-37;", "Nom=;", "nom=N-37;", "Comment=x;", "# Nom=N-37;",
+          "CS="
+          "\xD0\xA1\xD0\x9A"
+          "-42;"}) {
+        EXPECT_EQ(run(std::string(entry) + "\nNom=N-37;" + pathEntry()), JOB_ENTRY_REJECTED)
+            << entry;
+    }
+}
+
+TEST_F(JobFile, RepeatedKeys) {
+    ASSERT_EQ(run("CS=CK-95;Nom=N-37;CS=CK-42;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(p_.cs, CS_SK42);
+    for (const char* repeated :
+         {"Nom=N-38;", "MapScale=1000;", "xFrom=37;", "yTo=55;", "MeridianStep=2;", "yMinute=5;"}) {
+        EXPECT_EQ(run("Nom=N-37;MapScale=1000;xFrom=37;yTo=55;MeridianStep=2;yMinute=5;\n" +
+                      std::string(repeated) + pathEntry()),
+                  JOB_ENTRY_REJECTED)
+            << repeated;
+    }
+    EXPECT_EQ(run("Nom=N-37;" + pathEntry() + pathEntry()), JOB_ENTRY_REJECTED);
+}
+
+TEST_F(JobFile, MapScaleMustFollowNomAndFitTheSeries) {
+    EXPECT_EQ(run("MapScale=500;Nom=N-37-XII;" + pathEntry()), JOB_ENTRY_REJECTED);
+    ASSERT_EQ(run("Nom=N-37-XII;\n" + pathEntry() + "\nMapScale=500;"), JOB_READ);
+    EXPECT_EQ(p_.mapScale, 1);
+    EXPECT_EQ(run("Nom=N-37-XII;MapScale=2500;" + pathEntry()), JOB_ENTRY_REJECTED);
+    ASSERT_EQ(run("Nom=N-37-XII;MapScale=1000;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(p_.mapScale, 2);
+    ASSERT_EQ(run("Nom=N-37;MapScale=1000;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(p_.mapScale, 0);
+    EXPECT_EQ(run("Nom=N-37;MapScale=200;" + pathEntry()), JOB_ENTRY_REJECTED);
+}
+
+TEST_F(JobFile, MissingNomOrPathGivesStatus5) {
+    EXPECT_EQ(run("Nom=N-37; CS=CK-95; MapScale=2500; xFrom=37;\n"), JOB_INCOMPLETE);
+    EXPECT_EQ(run(pathEntry()), JOB_INCOMPLETE);
+    EXPECT_EQ(run(""), JOB_INCOMPLETE);
+    EXPECT_EQ(run("\n   \r\n\n"), JOB_INCOMPLETE);
+}
+
+TEST_F(JobFile, ResultEdgesUpToOneSheetOutsideTheBase) {
+    // N-37: base 36..42 east, 52..56 north; tolerances 6 and 4 degrees.
+    EXPECT_EQ(run("Nom=N-37;xFrom=30;" + pathEntry()), JOB_OUT_OF_RANGE);
+    ASSERT_EQ(run("Nom=N-37;xFrom=31;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(p_.xFrom, 31.0);
+    EXPECT_EQ(run("Nom=N-37;yTo=60;" + pathEntry()), JOB_OUT_OF_RANGE);
+    ASSERT_EQ(run("Nom=N-37;yTo=59;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(p_.yTo, 59.0);
+    EXPECT_EQ(run("Nom=N-37;xTo=48;" + pathEntry()), JOB_OUT_OF_RANGE);
+    EXPECT_EQ(run("Nom=N-37;xTo=47°59';" + pathEntry()), JOB_READ);
+    EXPECT_EQ(run("Nom=N-37;yFrom=48;" + pathEntry()), JOB_OUT_OF_RANGE);
+    EXPECT_EQ(run("Nom=N-37;yFrom=48 01;" + pathEntry()), JOB_READ);
+    // N-37-XII: base 41..42, 54 2/3..55 1/3; tolerances 1 degree and 40 minutes.
+    EXPECT_EQ(run("Nom=N-37-XII;xFrom=40;" + pathEntry()), JOB_OUT_OF_RANGE);
+    EXPECT_EQ(run("Nom=N-37-XII;xFrom=40 01;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(run("Nom=N-37-XII;yFrom=53 59;" + pathEntry()), JOB_OUT_OF_RANGE);
+    EXPECT_EQ(run("Nom=N-37-XII;yFrom=54 01;" + pathEntry()), JOB_READ);
+    // The first failing field decides, even with a valid field after it.
+    EXPECT_EQ(run("Nom=N-37;xFrom=10;yTo=57;" + pathEntry()), JOB_OUT_OF_RANGE);
+}
+
+TEST_F(JobFile, ZeroStepsAreRejectedAsEntries) {
+    EXPECT_EQ(run("Nom=N-37;ParallelStep=0;" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37;xMinute=0;" + pathEntry()), JOB_ENTRY_REJECTED);
+    ASSERT_EQ(run(cp1251("Nom=N-37;ParallelStep=0°20';xMinute=05';") + pathEntry()), JOB_READ);
+    EXPECT_DOUBLE_EQ(p_.parallelStep, 1.0 / 3.0);
+    EXPECT_EQ(p_.xMinute, 5);
+}
+
+TEST_F(JobFile, Windows1251AndUtf8FilesGiveTheSameRecord) {
+    const std::string job =
+        "CS=ГCK-2011 / СК-42;\r\nNom=Q-38 (2);\r\nxFrom=43°30';MeridianStep=0°30';\r\n" +
+        pathEntry() + "\r\n";
+    ASSERT_EQ(run(cp1251(job)), JOB_READ);
+    const SheetParameters fromCp1251 = p_;
+    EXPECT_EQ(p_.cs, CS_GSK2011_FROM_SK42);
+    EXPECT_EQ(p_.sheetType, SHEET_DOUBLE);
+    EXPECT_EQ(p_.xFrom, 43.5);
+    EXPECT_EQ(p_.meridianStep, 0.5);
+    ASSERT_EQ(run(job), JOB_READ);
+    expectSameRecord(fromCp1251, p_);
+    ASSERT_EQ(run("\xEF\xBB\xBF" + job), JOB_READ);
+    expectSameRecord(fromCp1251, p_);
+}
+
+TEST_F(JobFile, AFolderWithCyrillicNameFromEitherEncodingIsTheSameNativePath) {
+    const std::string folder = (dir_ / "Карты листа").string();
+    ASSERT_EQ(run(cp1251("Nom=N-37;Path=" + folder + ";")), JOB_READ);
+    EXPECT_EQ(p_.path, folder + "/");
+    EXPECT_TRUE(fs::is_directory(fs::path(folder)));
+    fs::remove(fs::path(folder));
+    ASSERT_EQ(run("Nom=N-37;Path=" + folder + ";"), JOB_READ);
+    EXPECT_EQ(p_.path, folder + "/");
+    EXPECT_TRUE(fs::is_directory(fs::path(folder)));
+}
+
+TEST_F(JobFile, UnconvertibleUtf8IsReadAsWindows1251) {
+    // The character U+4E2D keeps the file from being converted, so its UTF-8 "Г" is not
+    // the keyword's letter.
+    EXPECT_EQ(run("Nom=N-37;Path=" + result_ + "/\xE4\xB8\xAD;CS=ГCK-2011;"), JOB_ENTRY_REJECTED);
+    ASSERT_EQ(run("Nom=N-37;Path=" + result_ + "/\xE4\xB8\xAD;"), JOB_READ);
+    EXPECT_EQ(p_.path, result_ + "/" + cp1251ToUtf8("\xE4\xB8\xAD") + "/");
+}
+
+TEST_F(JobFile, LinesAreCutAtTheLineLength) {
+    // Text beyond the 1000th character is never seen.
+    const std::string padded = "Nom=N-37;" + std::string(JOB_LINE_LENGTH - 9, ' ');
+    EXPECT_EQ(run(padded + "garbage\n" + pathEntry()), JOB_READ);
+    EXPECT_EQ(run(padded + pathEntry()), JOB_INCOMPLETE);
+    // An entry cut by the limit has lost its ";".
+    const std::string almost = "Nom=N-37;" + std::string(JOB_LINE_LENGTH - 12, ' ');
+    EXPECT_EQ(run(almost + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Path=/" + std::string(100000, 'a') + ";Nom=N-37;"), JOB_ENTRY_REJECTED);
+}
+
+TEST_F(JobFile, NulAndControlCharactersAreOrdinaryCharacters) {
+    const std::string nul(1, '\0');
+    EXPECT_EQ(run("Nom=N-37;" + nul + "\n" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37" + nul + ";" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run(nul + "Nom=N-37;" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37;\t" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37;\x1A\n" + pathEntry()), JOB_ENTRY_REJECTED);
+    // The operating system would stop reading a folder name at the NUL: another folder.
+    const auto before = entriesOf(dir_);
+    EXPECT_EQ(run("Nom=N-37;Path=" + (dir_ / "a").string() + nul + "b;"), JOB_FOLDER_NOT_ATTEMPTED);
+    EXPECT_EQ(entriesOf(dir_), before);
+}
+
+TEST_F(JobFile, AMissingResultFolderIsCreatedWithItsParents) {
+    const fs::path folder = dir_ / "new" / "two words";
+    ASSERT_EQ(run("Nom=N-37;Path=" + folder.string() + "\\;"), JOB_READ);
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_EQ(p_.path, folder.string() + "/");
+}
+
+TEST_F(JobFile, ShellCharactersInTheFolderAreJustItsName) {
+    const std::string name = "x\" & $(touch pwned) | `touch pwned2` > out 'q' * \\n";
+    write("Nom=N-37;Path=" + (dir_ / name).string() + ";");
+    const auto before = entriesOf(dir_);
+    ASSERT_EQ(READARGFILE(jobPath(), p_), JOB_READ);
+    auto after = entriesOf(dir_);
+    ASSERT_EQ(after.erase(name), 1u);
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(fs::is_empty(dir_ / name));
+    EXPECT_FALSE(fs::exists("pwned"));
+    EXPECT_FALSE(fs::exists("pwned2"));
+}
+
+TEST_F(JobFile, AFolderThatCannotBeMadeIsLeftForTheFolderStep) {
+    // A file stands where the folder's parent should be.
+    const fs::path blocked = dir_ / "job.txt" / "sub";
+    ASSERT_EQ(run("Nom=N-37;Path=" + blocked.string() + ";"), JOB_READ);
+    EXPECT_TRUE(fs::is_regular_file(dir_ / "job.txt"));
+    EXPECT_FALSE(fs::exists(blocked));
+}
+
+TEST_F(JobFile, AnExistingFolderIsLeftAsItIsAndTheJobFileUnchanged) {
+    std::ofstream(fs::path(result_) / "old.shp") << "x";
+    const std::string job = "Nom=N-37;\r\n" + pathEntry() + "\r\n";
+    ASSERT_EQ(run(job), JOB_READ);
+    EXPECT_EQ(entriesOf(result_), std::set<std::string>{"old.shp"});
+    std::ifstream in(jobPath(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), job);
+}
+
+TEST_F(JobFile, FilesThatCannotBeOpenedOrRead) {
+    EXPECT_EQ(READARGFILE((dir_ / "missing.txt").string(), p_), JOB_NOT_OPENED);
+    EXPECT_EQ(READARGFILE(dir_.string(), p_), JOB_NOT_OPENED);
+    EXPECT_EQ(READARGFILE("", p_), JOB_NOT_OPENED);
+    // The process's memory file opens but its first page cannot be read.
+    EXPECT_EQ(READARGFILE("/proc/self/mem", p_), JOB_LINE_NOT_READ);
+}
+
+}  // namespace
+}  // namespace sheetbasis
