@@ -1,1 +1,79 @@
-// Not yet written.
+#include "frame/Frame.h"
+
+#include <filesystem>
+
+#include "frame/FrameContour.h"
+#include "frame/FrameSettings.h"
+#include "frame/MinuteFrame.h"
+#include "frame/OuterFrame.h"
+#include "sheet/Text.h"
+
+namespace sheetbasis {
+
+namespace {
+
+// "L_code" of the FRAME layers is 8 digits wide; label texts, fonts and sizes 100.
+constexpr int FRAME_CODE_WIDTH = 8;
+constexpr int LABEL_FIELD_WIDTH = 100;
+
+std::vector<FieldDef> lineFields() {
+    return {{"L_code", FIELD_INTEGER, FRAME_CODE_WIDTH, 0}};
+}
+
+std::vector<FieldDef> labelFields() {
+    return {{"L_code", FIELD_INTEGER, FRAME_CODE_WIDTH, 0},
+            {"Text", FIELD_TEXT, LABEL_FIELD_WIDTH, 0},
+            {"Font", FIELD_TEXT, LABEL_FIELD_WIDTH, 0},
+            {"Size", FIELD_TEXT, LABEL_FIELD_WIDTH, 0}};
+}
+
+bool openLayer(std::int32_t cs, const std::filesystem::path& folder, const char* name,
+               const std::vector<FieldDef>& fields, Layer& layer) {
+    return OPENNEWSHAPEFILE(cs, SHAPE_ARC, (folder / name).string(), fields, layer) ==
+           LAYER_CREATED;
+}
+
+}  // namespace
+
+int CREATERAMK(const SheetParameters& p, const AdjacentNames& adjacent, const DrawingRect& rect,
+               double lonStep, double latStep, std::vector<double>& workX,
+               std::vector<double>& workY, const std::vector<double>& parallels,
+               const std::vector<double>& meridians, const SheetCorners& /*corners*/) {
+    const FrameSettings settings = SETRAMKPARAMETERS(p.setScale, p.mapScale);
+    const FrameSheet sheet{rect,
+                           lonStep,
+                           latStep,
+                           settings.scaleDenominator,
+                           SPHERE_RADIUS_KM,
+                           {p.baseXFrom, p.baseXTo, p.baseYFrom, p.baseYTo},
+                           p.xMinute,
+                           p.yMinute};
+    const bool frameOn = settings.outerLineMode != OUTER_LINE_NONE || settings.minuteFrameOn ||
+                         settings.outerFrameOn;
+    const bool adjacentOn = settings.adjacentLabelsOn && settings.outerLineMode != OUTER_LINE_NONE;
+    const std::filesystem::path folder(trimTrailing(p.outputFolder));
+    // The layers close themselves when they go out of scope, on success and on failure
+    // alike, so that whatever was written before a failure stays readable.
+    FrameLayers layers;
+    if ((frameOn && !openLayer(p.cs, folder, "Frame", lineFields(), layers.frame)) ||
+        (adjacentOn && !openLayer(p.cs, folder, "FrameAdj", labelFields(), layers.adjacent)) ||
+        (settings.coordLabelsOn &&
+         !openLayer(p.cs, folder, "FrameDig", labelFields(), layers.digits))) {
+        return FRAME_LAYER_NOT_CREATED;
+    }
+    VertexBuffer work{workX, workY};
+    if (settings.minuteFrameOn &&
+        MINUTEFRAMEFRAMEWORK(layers.frame, settings, sheet, work) != DRAWN) {
+        return FRAME_FEATURE_NOT_WRITTEN;
+    }
+    if ((settings.outerFrameOn || settings.outerLineMode != OUTER_LINE_NONE) &&
+        OUTFRAMEFRAMEWORK(layers, settings, sheet, adjacent, parallels, meridians, work) != DRAWN) {
+        return FRAME_FEATURE_NOT_WRITTEN;
+    }
+    for (Layer* layer : {&layers.frame, &layers.adjacent, &layers.digits}) {
+        if (layer->shape || layer->table) CLOSENEWSHAPEFILE(*layer);
+    }
+    return FRAME_WRITTEN;
+}
+
+}  // namespace sheetbasis

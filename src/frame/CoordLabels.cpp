@@ -1,0 +1,219 @@
+#include "frame/CoordLabels.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+#include "frame/FontMetrics.h"
+#include "frame/LabelStyle.h"
+#include "sheet/Cp1251.h"
+#include "sheet/Text.h"
+
+namespace sheetbasis {
+
+namespace {
+
+constexpr double MINUTES_PER_DEGREE = 60.0;
+constexpr double DEGREES_PER_TURN = 360.0;
+// Longitudes above this are west of Greenwich.
+constexpr double WESTERN_LONGITUDES_FROM = 180.0;
+// A label text holds at most this many characters.
+constexpr std::size_t COORD_TEXT_LENGTH = 10;
+// Room for any double written without exponent.
+constexpr std::size_t NUMBER_TEXT_CAPACITY = 400;
+constexpr char MINUTE_SIGN = '\'';
+
+// Map millimetres. A parallel keeps 0.8 mm free between its two labels, half on each side.
+constexpr double LABEL_HALF_SPACING_MM = 0.8 / 2;
+// The minute label below the parallel keeps a little more, the single-precision 0.1 of
+// the original layout widened to double.
+constexpr double MINUTE_LABEL_EXTRA_MM = 0.10000000149011612;
+static_assert(MINUTE_LABEL_EXTRA_MM == static_cast<double>(0.1f));
+// Distance of every label from the sheet edge.
+constexpr double LABEL_EDGE_DISTANCE_MM = 1.0;
+// Margin around the corner labels of the parallels that meridian labels keep clear of.
+constexpr double CLEARANCE_MARGIN_MM = 0.8;
+
+double ANINT(double v) {
+    return std::round(v);
+}
+
+// A whole number written without exponent, decimals or padding.
+std::string wholeNumberText(double v) {
+    std::array<char, NUMBER_TEXT_CAPACITY> buffer{};
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), v, std::chars_format::fixed, 0);
+    return std::string(buffer.data(), result.ptr);
+}
+
+// Where the label lines begin: 1 mm from the edge, or from the outer side of a minute
+// band that lies on the edge.
+double labelEdgeDistance(const FrameSettings& f) {
+    const bool bandOnEdge = f.minuteFrameOn && f.minuteFrameOffset == 0.0;
+    return LABEL_EDGE_DISTANCE_MM + (bandOnEdge ? f.minuteFrameWidth : 0.0);
+}
+
+// The inner corners of the labels of the southernmost and the northernmost parallel,
+// enlarged by the clearance margin, which the first and last meridian labels avoid.
+struct ClearanceCorners {
+    Point sw;
+    Point se;
+    Point nw;
+    Point ne;
+    double northDegreeExtent = 0.0;  // height of the northernmost degree text, mm
+};
+
+// A label line from start to end along a parallel.
+struct LabelLine {
+    double lat;
+    double start;
+    double end;
+};
+
+struct LabelWriter {
+    Layer& layer;
+    const FrameSettings& settings;
+    const FrameSheet& sheet;
+    VertexBuffer& work;
+
+    TextExtent measure(std::string_view text, std::int32_t trimMode) const {
+        return TEXTPARAMETERS(text, settings.coordLabelFont, settings.coordLabelSize, trimMode);
+    }
+    double lat(double lat0, double s) const {
+        return TARGETLAT(lat0, s, sheet.scale, sheet.radius);
+    }
+    double lon(double lon0, double atLat, double s) const {
+        return TARGETLON(lon0, atLat, s, sheet.scale, sheet.radius);
+    }
+    int write(const LabelLine& line, std::string_view text) const {
+        work.clear();
+        ADDOUTPARALLEL(line.lat, 0.0, line.start, line.end, sheet.scale, sheet.radius,
+                       sheet.rect.west, sheet.lonStep, work);
+        return writeLine(layer,
+                         labelAttributes(settings.coordLabelCode, text, settings.coordLabelFont,
+                                         settings.coordLabelSize),
+                         work);
+    }
+};
+
+// Writes the four labels of parallel phi; records the clearance corners of the first
+// (southernmost) and the last (northernmost) parallel.
+int writeParallelLabels(const LabelWriter& out, double phi, bool first, bool last,
+                        ClearanceCorners& corners) {
+    const CoordTexts texts = COORDTOTXT(phi, false);
+    const TextExtent deg = out.measure(texts.degrees, TRIM_BOTH);
+    const TextExtent min = out.measure(texts.minutes, TRIM_BOTH);
+    const double h1 = deg.ascent - deg.descent;
+    const double h2 = min.ascent - min.descent;
+    const double w1 = deg.width;
+    const double w2 = min.width;
+    const double phiD = out.lat(phi, LABEL_HALF_SPACING_MM + h1 / 2);
+    const double phiM = out.lat(phi, -(LABEL_HALF_SPACING_MM + h2 / 2 + MINUTE_LABEL_EXTRA_MM));
+    const double g = labelEdgeDistance(out.settings);
+    // Both texts start at the same distance from the west edge: the wider one ends g
+    // before it.
+    const double block = std::max(w1, w2) + g;
+    const double W = out.sheet.rect.west;
+    const double E = out.sheet.rect.east;
+    const LabelLine westDeg{phiD, out.lon(W, phiD, -block), out.lon(W, phiD, w1 - block)};
+    const LabelLine westMin{phiM, out.lon(W, phiM, -block), out.lon(W, phiM, w2 - block)};
+    const LabelLine eastDeg{phiD, out.lon(E, phiD, g), out.lon(E, phiD, g + w1)};
+    const LabelLine eastMin{phiM, out.lon(E, phiM, g), out.lon(E, phiM, g + w2)};
+    if (first) {
+        const double y = out.lat(phiM, -(h2 / 2 + CLEARANCE_MARGIN_MM));
+        corners.sw = {out.lon(westMin.end, phiM, CLEARANCE_MARGIN_MM), y};
+        corners.se = {out.lon(eastMin.start, phiM, -CLEARANCE_MARGIN_MM), y};
+    }
+    if (last) {
+        const double y = out.lat(phiD, h1 / 2 + CLEARANCE_MARGIN_MM);
+        corners.nw = {out.lon(westDeg.end, phiD, CLEARANCE_MARGIN_MM), y};
+        corners.ne = {out.lon(eastDeg.start, phiD, -CLEARANCE_MARGIN_MM), y};
+        corners.northDegreeExtent = h1;
+    }
+    if (out.write(westDeg, texts.degrees) != DRAWN || out.write(eastDeg, texts.degrees) != DRAWN ||
+        out.write(westMin, texts.minutes) != DRAWN || out.write(eastMin, texts.minutes) != DRAWN) {
+        return DRAWING_NOT_WRITTEN;
+    }
+    return DRAWN;
+}
+
+// The label of meridian lam on the north (north = true) or south margin. The blank
+// between degrees and minutes sits on the meridian. The first and the last meridian label
+// move away from the sheet when they would run into the corner labels of the parallels.
+int writeMeridianLabel(const LabelWriter& out, bool north, double lam, bool first, bool last,
+                       const std::optional<ClearanceCorners>& corners) {
+    const CoordTexts texts = COORDTOTXT(lam, true);
+    const TextExtent deg = out.measure(texts.degrees, TRIM_START);
+    const TextExtent min = out.measure(texts.minutes, TRIM_END);
+    const double blank = out.measure(" ", TRIM_NONE).width;
+    const double hmax = std::max(deg.ascent - deg.descent, min.ascent - min.descent);
+    const double before = -(blank / 2 + deg.width);
+    const double after = blank / 2 + min.width;
+    const double side = north ? 1.0 : -1.0;
+    const double edge = north ? out.sheet.rect.north : out.sheet.rect.south;
+    double g = labelEdgeDistance(out.settings);
+    if (corners) {
+        const double phiC = out.lat(edge, side * (hmax / 2 + g));
+        const double nearEdge = out.lat(edge, side * g);
+        const double lamS = out.lon(lam, phiC, before);
+        const double lamE = out.lon(lam, phiC, after);
+        const Point& westCorner = north ? corners->nw : corners->sw;
+        const Point& eastCorner = north ? corners->ne : corners->se;
+        // "Beyond" the near edge of the label: north of it on the north margin, south of
+        // it on the south margin.
+        const auto beyond = [&](const Point& p) { return side * (p.y - nearEdge) > 0.0; };
+        const bool clash = (first && westCorner.x > lamS && beyond(westCorner)) ||
+                           (last && eastCorner.x < lamE && beyond(eastCorner));
+        if (clash) g = LABEL_HALF_SPACING_MM + corners->northDegreeExtent + CLEARANCE_MARGIN_MM;
+    }
+    const double phiC = out.lat(edge, side * (hmax / 2 + g));
+    const std::string text = texts.degrees + ' ' + texts.minutes;
+    return out.write({phiC, out.lon(lam, phiC, before), out.lon(lam, phiC, after)}, text);
+}
+
+}  // namespace
+
+CoordTexts COORDTOTXT(double angle, bool isLongitude) {
+    double v = ANINT(angle * MINUTES_PER_DEGREE) / MINUTES_PER_DEGREE;
+    CoordTexts texts;
+    texts.hemisphere = " ";
+    if (isLongitude) {
+        // An east edge may pass 360; such a longitude is the same one a turn earlier.
+        if (v >= DEGREES_PER_TURN) v -= DEGREES_PER_TURN;
+        const bool western = v > WESTERN_LONGITUDES_FROM;
+        texts.hemisphere = cp1251(western ? "З" : "В");
+        if (western) v = DEGREES_PER_TURN - v;
+    }
+    const double d = std::floor(v);
+    const double m = ANINT((v - d) * MINUTES_PER_DEGREE);
+    texts.degrees = cutTo(wholeNumberText(d) + CP1251_DEGREE, COORD_TEXT_LENGTH);
+    texts.minutes = cutTo(wholeNumberText(m) + MINUTE_SIGN, COORD_TEXT_LENGTH);
+    return texts;
+}
+
+int writeCoordinateLabels(Layer& digits, const FrameSettings& settings, const FrameSheet& sheet,
+                          const std::vector<double>& parallels,
+                          const std::vector<double>& meridians, VertexBuffer& work) {
+    const LabelWriter out{digits, settings, sheet, work};
+    std::optional<ClearanceCorners> corners;
+    if (!parallels.empty()) corners.emplace();
+    for (std::size_t i = 0; i < parallels.size(); ++i) {
+        if (writeParallelLabels(out, parallels[i], i == 0, i + 1 == parallels.size(), *corners) !=
+            DRAWN) {
+            return DRAWING_NOT_WRITTEN;
+        }
+    }
+    for (std::size_t j = 0; j < meridians.size(); ++j) {
+        const bool first = j == 0;
+        const bool last = j + 1 == meridians.size();
+        if (writeMeridianLabel(out, true, meridians[j], first, last, corners) != DRAWN ||
+            writeMeridianLabel(out, false, meridians[j], first, last, corners) != DRAWN) {
+            return DRAWING_NOT_WRITTEN;
+        }
+    }
+    return DRAWN;
+}
+
+}  // namespace sheetbasis

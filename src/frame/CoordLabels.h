@@ -1,0 +1,33 @@
+#pragma once
+// Coordinate labels: degrees above and minutes below every graticule parallel on the west
+// and east margins, "degrees minutes" centred on every graticule meridian on the north and
+// south margins, written into the layer FrameDig.
+
+#include <string>
+#include <vector>
+
+#include "frame/FrameContour.h"
+#include "frame/FrameSettings.h"
+#include "output/LayerFile.h"
+
+namespace sheetbasis {
+
+// Texts of an angle rounded to whole minutes (Windows-1251, at most 10 characters each):
+// degrees with the degree sign ("52°"), minutes with the minute sign ("40'"), and the
+// hemisphere ("В" east, "З" west for a longitude, one blank for a latitude).
+struct CoordTexts {
+    std::string degrees;
+    std::string minutes;
+    std::string hemisphere;
+};
+
+// A longitude above 180 is labelled as a western one (360 - v) without sign or letter.
+CoordTexts COORDTOTXT(double angle, bool isLongitude);
+
+// Writes the labels of every parallel (west degree, east degree, west minute, east
+// minute), then of every meridian (north, south). Returns DRAWN or DRAWING_NOT_WRITTEN.
+int writeCoordinateLabels(Layer& digits, const FrameSettings& settings, const FrameSheet& sheet,
+                          const std::vector<double>& parallels,
+                          const std::vector<double>& meridians, VertexBuffer& work);
+
+}  // namespace sheetbasis

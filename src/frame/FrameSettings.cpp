@@ -1,0 +1,136 @@
+#include "frame/FrameSettings.h"
+
+#include <array>
+
+#include "sheet/SheetParameters.h"
+
+namespace sheetbasis {
+
+namespace {
+
+// The published layout sizes were once held in single precision; these are those values
+// widened to double, which keeps every frame line where it has always been drawn.
+// 1.2 mm, the width of the minute band at 1:200 000.
+constexpr double MINUTE_BAND_WIDTH_200K_MM = 1.2000000476837158;
+// 9.8 mm, the outer line of a 1:200 000 sheet.
+constexpr double OUTER_LINE_OFFSET_200K_MM = 9.800000190734863;
+// 1.1 mm, the distance of the thin lines from the outer line at 1:1 000 000.
+constexpr double OUTER_THIN_LINE_GAP_1M_MM = 1.100000023841858;
+static_assert(MINUTE_BAND_WIDTH_200K_MM == static_cast<double>(1.2f));
+static_assert(OUTER_LINE_OFFSET_200K_MM == static_cast<double>(9.8f));
+static_assert(OUTER_THIN_LINE_GAP_1M_MM == static_cast<double>(1.1f));
+
+// Minute band of the 1:200 000 map: 7 mm outside the sheet edge.
+constexpr double MINUTE_BAND_OFFSET_200K_MM = 7.0;
+// Minute band of the 1:1 000 000 map: on the sheet edge, 1 mm wide.
+constexpr double MINUTE_BAND_OFFSET_1M_MM = 0.0;
+constexpr double MINUTE_BAND_WIDTH_1M_MM = 1.0;
+// Outer line of the reduced-scale maps and of the million map.
+constexpr double OUTER_LINE_OFFSET_REDUCED_MM = 5.0;
+constexpr double OUTER_LINE_OFFSET_1M_MM = 8.5;
+// Label sizes in points.
+constexpr double LABEL_SIZE_200K_PT = 6.5;
+constexpr double LABEL_SIZE_500K_PT = 5.0;
+constexpr double LABEL_SIZE_1M_PT = 8.0;
+constexpr double LABEL_SIZE_2500K_PT = 5.5;
+
+// Number of map scales that each series offers.
+constexpr std::int32_t SCALES_PER_SERIES = 3;
+
+FrameSettings map200k() {
+    FrameSettings f;
+    f.scaleDenominator = 200000.0;
+    f.minuteFrameOn = true;
+    f.minuteFrameOffset = MINUTE_BAND_OFFSET_200K_MM;
+    f.minuteFrameWidth = MINUTE_BAND_WIDTH_200K_MM;
+    f.outerFrameOn = true;
+    f.outerFrameCodeA = CODE_MERIDIAN_TICK;
+    f.outerFrameCodeB = CODE_PARALLEL_TICK;
+    f.coordLabelsOn = true;
+    f.coordLabelSize = LABEL_SIZE_200K_PT;
+    f.coordLabelFont = FONT_FREESET;
+    f.coordLabelCode = CODE_LABEL_SERIES_SCALE;
+    f.adjacentLabelsOn = true;
+    f.adjacentLabelSize = LABEL_SIZE_200K_PT;
+    f.adjacentLabelFont = FONT_PRAGMATICA;
+    f.adjacentLabelCode = CODE_ADJACENT_LABEL;
+    f.outerLineMode = OUTER_LINE_SINGLE;
+    f.outerLineOffset = OUTER_LINE_OFFSET_200K_MM;
+    f.outerLineCode = CODE_OUTER_LINE;
+    return f;
+}
+
+// A reduced map (1:500 000 of the 200 000 series, 1:2 500 000 of the million series):
+// labels and one outer line, nothing else.
+FrameSettings reducedMap(double denominator, double labelSize, std::int32_t labelFont) {
+    FrameSettings f;
+    f.scaleDenominator = denominator;
+    f.coordLabelsOn = true;
+    f.coordLabelSize = labelSize;
+    f.coordLabelFont = labelFont;
+    f.coordLabelCode = CODE_LABEL_REDUCED_SCALE;
+    f.outerLineMode = OUTER_LINE_SINGLE;
+    f.outerLineOffset = OUTER_LINE_OFFSET_REDUCED_MM;
+    f.outerLineCode = CODE_OUTER_LINE_REDUCED;
+    return f;
+}
+
+FrameSettings map1m() {
+    FrameSettings f;
+    f.scaleDenominator = 1000000.0;
+    f.minuteFrameOn = true;
+    f.minuteFrameOffset = MINUTE_BAND_OFFSET_1M_MM;
+    f.minuteFrameWidth = MINUTE_BAND_WIDTH_1M_MM;
+    f.coordLabelsOn = true;
+    f.coordLabelSize = LABEL_SIZE_1M_PT;
+    f.coordLabelFont = FONT_CENTURION;
+    f.coordLabelCode = CODE_LABEL_SERIES_SCALE;
+    f.outerLineMode = OUTER_LINE_FLANKED;
+    f.outerLineOffset = OUTER_LINE_OFFSET_1M_MM;
+    f.outerLineCode = CODE_OUTER_LINE;
+    f.outerLineGap = OUTER_THIN_LINE_GAP_1M_MM;
+    f.outerThinLineCode = CODE_OUTER_THIN_LINE;
+    return f;
+}
+
+// A map too small for a frame: only its scale is known.
+FrameSettings noFrame(double denominator) {
+    FrameSettings f;
+    f.scaleDenominator = denominator;
+    return f;
+}
+
+FrameSettings decisionTable(std::int32_t setScale, std::int32_t mapScale) {
+    if (mapScale < 0 || mapScale >= SCALES_PER_SERIES) return {};
+    if (setScale == SERIES_200K) {
+        const std::array<FrameSettings, SCALES_PER_SERIES> column{
+            map200k(), reducedMap(500000.0, LABEL_SIZE_500K_PT, FONT_FREESET), noFrame(1000000.0)};
+        return column[static_cast<std::size_t>(mapScale)];
+    }
+    if (setScale == SERIES_1M) {
+        const std::array<FrameSettings, SCALES_PER_SERIES> column{
+            map1m(), reducedMap(2500000.0, LABEL_SIZE_2500K_PT, FONT_CENTURION),
+            noFrame(5000000.0)};
+        return column[static_cast<std::size_t>(mapScale)];
+    }
+    return {};
+}
+
+}  // namespace
+
+FrameSettings SETRAMKPARAMETERS(std::int32_t setScale, std::int32_t mapScale) {
+    FrameSettings f = decisionTable(setScale, mapScale);
+    // The minute divisions always begin with a drawn (black) division at the anchor.
+    f.minuteParityX = true;
+    f.minuteParityY = true;
+    f.minuteFrameCode = CODE_MINUTE_FRAME;
+    f.minuteTickCode = CODE_MINUTE_FRAME;
+    f.minuteBarCode = CODE_MINUTE_FRAME;
+    // Neighbour names are set into gaps of the outer line, so they need one; graticule
+    // ticks join the sheet edge to a minute band that lies away from it.
+    if (f.outerLineMode == OUTER_LINE_NONE) f.adjacentLabelsOn = false;
+    if (!f.minuteFrameOn || f.minuteFrameOffset == 0.0) f.outerFrameOn = false;
+    return f;
+}
+
+}  // namespace sheetbasis

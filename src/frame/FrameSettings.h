@@ -1,0 +1,73 @@
+#pragma once
+// The scale-dependent settings of the frame layers of one sheet, and the constants of the
+// conversion from map millimetres to degrees that every frame routine shares.
+
+#include <cstdint>
+
+namespace sheetbasis {
+
+// Sphere radius in kilometres used to turn map offsets into degrees.
+inline constexpr double SPHERE_RADIUS_KM = 6371.032;
+// Pi as the frame layers have always used it: truncated to eight digits. Offsets computed
+// with full precision would move every frame line by a few millionths of a degree.
+inline constexpr double PI_TRUNCATED = 3.1415926;
+// Map millimetres per ground kilometre at scale 1:1 (the denominator is multiplied in).
+inline constexpr double MILLIMETRES_PER_KILOMETRE = 1000000.0;
+
+// L_code values of the FRAME layers.
+inline constexpr std::int32_t CODE_MINUTE_FRAME = 400901;
+inline constexpr std::int32_t CODE_OUTER_LINE = 400902;
+inline constexpr std::int32_t CODE_OUTER_THIN_LINE = 400903;
+inline constexpr std::int32_t CODE_MERIDIAN_TICK = 400904;
+inline constexpr std::int32_t CODE_PARALLEL_TICK = 400905;
+inline constexpr std::int32_t CODE_ADJACENT_LABEL = 400911;
+inline constexpr std::int32_t CODE_LABEL_SERIES_SCALE = 400912;
+inline constexpr std::int32_t CODE_LABEL_REDUCED_SCALE = 400913;
+inline constexpr std::int32_t CODE_OUTER_LINE_REDUCED = 400922;
+
+// Kinds of outer line.
+inline constexpr std::int32_t OUTER_LINE_NONE = 0;
+inline constexpr std::int32_t OUTER_LINE_SINGLE = 1;
+inline constexpr std::int32_t OUTER_LINE_FLANKED = 2;
+
+// Font numbers of the label style table.
+inline constexpr std::int32_t FONT_PRAGMATICA = 1;
+inline constexpr std::int32_t FONT_FREESET = 2;
+inline constexpr std::int32_t FONT_CENTURION = 3;
+
+// Distances are millimetres on the printed map, sizes are points.
+struct FrameSettings {
+    double scaleDenominator = 0.0;
+    bool minuteFrameOn = false;
+    double minuteFrameOffset = 0.0;
+    double minuteFrameWidth = 0.0;
+    bool minuteParityX = false;
+    bool minuteParityY = false;
+    std::int32_t minuteFrameCode = 0;
+    std::int32_t minuteTickCode = 0;
+    std::int32_t minuteBarCode = 0;
+    bool outerFrameOn = false;
+    std::int32_t outerFrameCodeA = 0;
+    std::int32_t outerFrameCodeB = 0;
+    bool coordLabelsOn = false;
+    double coordLabelSize = 0.0;
+    std::int32_t coordLabelFont = 0;
+    std::int32_t coordLabelCode = 0;
+    bool adjacentLabelsOn = false;
+    double adjacentLabelSize = 0.0;
+    std::int32_t adjacentLabelFont = 0;
+    std::int32_t adjacentLabelCode = 0;
+    std::int32_t outerLineMode = OUTER_LINE_NONE;
+    double outerLineOffset = 0.0;
+    std::int32_t outerLineCode = 0;
+    double outerLineGap = 0.0;
+    std::int32_t outerThinLineCode = 0;
+};
+
+// The settings of a sheet of series setScale drawn at map scale index mapScale (0..2 in
+// the list of scales of its series). A combination outside the two series leaves every
+// flag false, so that no frame layer is produced. The font tables are constant data
+// (FontMetrics.h) and need no loading.
+FrameSettings SETRAMKPARAMETERS(std::int32_t setScale, std::int32_t mapScale);
+
+}  // namespace sheetbasis

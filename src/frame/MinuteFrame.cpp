@@ -1,0 +1,172 @@
+#include "frame/MinuteFrame.h"
+
+#include <cmath>
+#include <optional>
+
+#include "app/Grid.h"
+
+namespace sheetbasis {
+
+namespace {
+
+constexpr double MINUTES_PER_DEGREE = 60.0;
+// Far more divisions than the 1440 one-minute divisions of a quadruple sheet; a walk
+// longer than this has been given values that no sheet has, and stops.
+constexpr int MAX_DIVISIONS = 100000;
+
+// One side of the minute band: the divisions run from `from` to `to` and are counted
+// from anchor; parity tells whether the division beginning at the anchor gets its
+// centre line.
+struct DivisionWalk {
+    double anchor;
+    double from;
+    double to;
+    double step;
+    bool parity;
+};
+
+// Where the walk begins: the start of the first division, whether a division line is
+// drawn there, the end of that division and the parity of that division.
+struct FirstDivision {
+    double start;
+    double end;
+    bool line;
+    bool parity;
+};
+
+// Steps from the anchor to the first division of the side; nothing when the side has no
+// division at all.
+std::optional<FirstDivision> firstDivision(const DivisionWalk& w) {
+    double x = w.anchor;
+    bool parity = w.parity;
+    if (EQWITHTOLERANCE(x, w.from)) return FirstDivision{x, x + w.step, true, parity};
+    if (x < w.from) {
+        // The anchor lies before the sheet: the scale begins at the first division point
+        // inside it, the part before that point is left undrawn.
+        for (int n = 0; !EQWITHTOLERANCE(x, w.from) && x < w.from; ++n) {
+            if (n == MAX_DIVISIONS) return std::nullopt;
+            x = x + w.step;
+            parity = !parity;
+        }
+        if (EQWITHTOLERANCE(x, w.from)) {
+            x = w.from;
+        } else if (x >= w.to) {
+            return std::nullopt;
+        }
+        return FirstDivision{x, x + w.step, true, parity};
+    }
+    // The anchor lies inside or beyond the sheet: walk back past its start; the first
+    // division is then the partial one that contains the sheet corner.
+    for (int n = 0; !EQWITHTOLERANCE(x, w.from) && x > w.from; ++n) {
+        if (n == MAX_DIVISIONS) return std::nullopt;
+        x = x - w.step;
+        parity = !parity;
+    }
+    if (EQWITHTOLERANCE(x, w.from)) return FirstDivision{w.from, w.from + w.step, true, parity};
+    return FirstDivision{w.from, x + w.step, false, parity};
+}
+
+// Walks the divisions of one side: tick(position) draws a division line, bar(from, to)
+// the centre line of a division.
+template <typename Tick, typename Bar>
+int walkDivisions(const DivisionWalk& w, Tick tick, Bar bar) {
+    // A non-positive step has no divisions to walk.
+    if (!(w.step > 0.0) || !std::isfinite(w.step)) return DRAWN;
+    const std::optional<FirstDivision> first = firstDivision(w);
+    if (!first) return DRAWN;
+    double x = first->start;
+    double next = first->end;
+    bool parity = first->parity;
+    if (first->line && tick(x) != DRAWN) return DRAWING_NOT_WRITTEN;
+    for (int n = 0;; ++n) {
+        bool line = true;
+        // The last division ends at the sheet edge; a division line is drawn there only
+        // when a division point falls on the edge.
+        bool last = true;
+        if (EQWITHTOLERANCE(next, w.to)) {
+            next = w.to;
+        } else if (next < w.to) {
+            last = false;
+        } else {
+            next = w.to;
+            line = false;
+        }
+        if (line && tick(next) != DRAWN) return DRAWING_NOT_WRITTEN;
+        if (parity && bar(x, next) != DRAWN) return DRAWING_NOT_WRITTEN;
+        if (last || n == MAX_DIVISIONS) return DRAWN;
+        parity = !parity;
+        x = next;
+        next = x + w.step;
+    }
+}
+
+}  // namespace
+
+int MINUTEFRAMEFRAMEWORK(Layer& frame, const FrameSettings& settings, const FrameSheet& sheet,
+                         VertexBuffer& work) {
+    const double inner = settings.minuteFrameOffset;
+    const double outer = settings.minuteFrameOffset + settings.minuteFrameWidth;
+    const int code = settings.minuteFrameCode;
+    if (ADDOUTRAMKACONTUR(frame, code, inner, sheet, work) != DRAWN ||
+        ADDOUTRAMKACONTUR(frame, code, outer, sheet, work) != DRAWN ||
+        MINUTEFRAMEXTICS(true, frame, settings, sheet, work) != DRAWN ||
+        MINUTEFRAMEXTICS(false, frame, settings, sheet, work) != DRAWN ||
+        MINUTEFRAMEYTICS(true, frame, settings, sheet, work) != DRAWN ||
+        MINUTEFRAMEYTICS(false, frame, settings, sheet, work) != DRAWN) {
+        return DRAWING_NOT_WRITTEN;
+    }
+    return DRAWN;
+}
+
+int MINUTEFRAMEXTICS(bool north, Layer& frame, const FrameSettings& settings,
+                     const FrameSheet& sheet, VertexBuffer& work) {
+    const double M = sheet.scale;
+    const double R = sheet.radius;
+    const double d1 = settings.minuteFrameOffset;
+    const double d2 = settings.minuteFrameWidth;
+    const DrawingRect& r = sheet.rect;
+    const double y1 = north ? TARGETLAT(r.north, d1, M, R) : TARGETLAT(r.south, -(d1 + d2), M, R);
+    const double y2 = north ? TARGETLAT(r.north, d1 + d2, M, R) : TARGETLAT(r.south, -d1, M, R);
+    const double yc =
+        north ? TARGETLAT(r.north, d1 + d2 / 2, M, R) : TARGETLAT(r.south, -(d1 + d2 / 2), M, R);
+    const DivisionWalk walk{sheet.base.west, r.west, r.east, sheet.xMinute / MINUTES_PER_DEGREE,
+                            settings.minuteParityX};
+    return walkDivisions(
+        walk,
+        [&](double x) {
+            return writeSegment(frame, settings.minuteTickCode, {x, y1}, {x, y2}, work);
+        },
+        [&](double from, double to) {
+            work.clear();
+            ADDOUTPARALLEL(yc, 0.0, from, to, M, R, r.west, sheet.lonStep, work);
+            return writeLine(frame, codeAttributes(settings.minuteBarCode), work);
+        });
+}
+
+int MINUTEFRAMEYTICS(bool west, Layer& frame, const FrameSettings& settings,
+                     const FrameSheet& sheet, VertexBuffer& work) {
+    const double M = sheet.scale;
+    const double R = sheet.radius;
+    const double d1 = settings.minuteFrameOffset;
+    const double d2 = settings.minuteFrameWidth;
+    const DrawingRect& r = sheet.rect;
+    const double ref = west ? r.west : r.east;
+    const double o1 = west ? -(d1 + d2) : d1;
+    const double o2 = west ? -d1 : d1 + d2;
+    const double oc = west ? -(d1 + d2 / 2) : d1 + d2 / 2;
+    const DivisionWalk walk{sheet.base.south, r.south, r.north, sheet.yMinute / MINUTES_PER_DEGREE,
+                            settings.minuteParityY};
+    return walkDivisions(
+        walk,
+        [&](double y) {
+            return writeSegment(frame, settings.minuteTickCode, {TARGETLON(ref, y, o1, M, R), y},
+                                {TARGETLON(ref, y, o2, M, R), y}, work);
+        },
+        [&](double from, double to) {
+            work.clear();
+            ADDOUTMERIDIAN(ref, oc, from, to, M, R, r.south, sheet.latStep, work);
+            return writeLine(frame, codeAttributes(settings.minuteBarCode), work);
+        });
+}
+
+}  // namespace sheetbasis

@@ -1,0 +1,28 @@
+#pragma once
+// Everything of the frame outside the minute band: the outer line (with the names of the
+// neighbouring sheets set into its gaps at 1:200 000), the graticule ticks between the
+// sheet edge and the minute band, and finally the coordinate labels.
+
+#include <vector>
+
+#include "frame/Frame.h"
+#include "frame/FrameContour.h"
+#include "frame/FrameSettings.h"
+#include "output/LayerFile.h"
+
+namespace sheetbasis {
+
+// The three FRAME layers; a layer that the settings do not call for stays unopened.
+struct FrameLayers {
+    Layer frame;     // Frame: lines
+    Layer adjacent;  // FrameAdj: names of the neighbouring sheets
+    Layer digits;    // FrameDig: coordinate labels
+};
+
+// Returns DRAWN, or DRAWING_NOT_WRITTEN at the first feature that could not be written;
+// features written before stay in their layers.
+int OUTFRAMEFRAMEWORK(FrameLayers& layers, const FrameSettings& settings, const FrameSheet& sheet,
+                      const AdjacentNames& adjacent, const std::vector<double>& parallels,
+                      const std::vector<double>& meridians, VertexBuffer& work);
+
+}  // namespace sheetbasis
