@@ -1,0 +1,58 @@
+// Writes two small layers into the folder given as the only argument, for the GDAL reader
+// of layer_oracle_test.py: a polygon with a hole and a Cyrillic name in Pulkovo 1942, and
+// a point in GSK-2011. Exits with 0 only when every layer and feature was written.
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "output/ShapeWriters.h"
+#include "sheet/Cp1251.h"
+
+namespace {
+
+using namespace sheetbasis;
+
+constexpr std::int32_t CS_PULKOVO_1942 = 1;
+constexpr std::int32_t CS_GSK_2011 = 3;
+
+bool writeArea(const std::filesystem::path& folder) {
+    const std::vector<FieldDef> fields = {{"L_code", FIELD_INTEGER, 6, 0},
+                                          {"Name", FIELD_TEXT, 100, 0},
+                                          {"Value", FIELD_DOUBLE, 12, 3}};
+    Layer layer;
+    if (OPENNEWSHAPEFILE(CS_PULKOVO_1942, SHAPE_POLYGON, (folder / "Area").string(), fields,
+                         layer) != LAYER_CREATED) {
+        return false;
+    }
+    // Both rings clockwise, as the callers build them.
+    const std::vector<PathRecord> lines = {
+        PathRecord{{}, {{30, 52}, {30, 53}, {31, 53}, {31, 52}}},
+        PathRecord{{}, {{30.25, 52.25}, {30.25, 52.5}, {30.5, 52.25}}},
+    };
+    const std::string attributes = "400010\\" + cp1251("Лист N-37-XXXVI") + "\\12,5\\";
+    const int status = WRITEPOLY(layer, attributes, lines, 1, {2});
+    CLOSENEWSHAPEFILE(layer);
+    return status == SHAPE_WRITTEN;
+}
+
+bool writePoint(const std::filesystem::path& folder) {
+    const std::vector<FieldDef> fields = {{"Lat", FIELD_TEXT, 20, 0}};
+    Layer layer;
+    if (OPENNEWSHAPEFILE(CS_GSK_2011, SHAPE_POINT, (folder / "Point").string(), fields, layer) !=
+        LAYER_CREATED) {
+        return false;
+    }
+    const int status = WRITEPOINT(layer, cp1251("52°30'") + "\\", 30.5, 52.5);
+    CLOSENEWSHAPEFILE(layer);
+    return status == SHAPE_WRITTEN;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return EXIT_FAILURE;
+    const std::filesystem::path folder{argv[1]};
+    return writeArea(folder) && writePoint(folder) ? EXIT_SUCCESS : EXIT_FAILURE;
+}
