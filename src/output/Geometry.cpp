@@ -9,7 +9,7 @@ namespace sheetbasis {
 
 namespace {
 
-// ---- Datum constants of SK42_TO_GSK2011, as stored in the original program -------------
+// ---- Datum constants of SK42_TO_GSK2011, kept at exactly these stored values ----------
 
 // Angle units.
 constexpr double DEG_TO_RAD = 0.017453292519943295;  // rad per degree, pi/180
