@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <set>
 #include <string>
 
@@ -168,6 +169,52 @@ TEST(ReadArg, ZeroStepsAndBadAnglesAreRejected) {
     EXPECT_DOUBLE_EQ(p.parallelStep, 1.0 / 3.0);
     EXPECT_EQ(p.meridianStep, 36.5);
     EXPECT_EQ(p.xMinute, 59);
+}
+
+TEST(ReadArg, ArbitraryTextEitherShrinksOrIsRejected) {
+    // Entries built from keys, values and noise (syntax characters, Windows-1251 bytes, NUL
+    // and control bytes): every accepted entry must consume text, or the job-file loop
+    // would never end.
+    const std::string keys[] = {"Nom", "CS",           "Path",    "MapScale", "xFrom",
+                                "yTo", "ParallelStep", "yMinute", "nom",      ""};
+    const std::string values[] = {"N-37",
+                                  "n3712",
+                                  "P-37-XII (2)",
+                                  "CK-42",
+                                  "1000",
+                                  "/tmp/x y",
+                                  "36",
+                                  "36\xB0"
+                                  "30'",
+                                  "5'",
+                                  "0",
+                                  ""};
+    const std::string noise[] = {"=",  ";",  " ",  "  ", "\xC3", std::string(1, '\0'),
+                                 "\t", "\r", "\\", "x"};
+    std::mt19937 random(20240601);  // fixed seed: a failure can be replayed
+    const auto any = [&random](const auto& list) {
+        return list[std::uniform_int_distribution<std::size_t>(0, std::size(list) - 1)(random)];
+    };
+    std::bernoulli_distribution noisy(0.2);
+    int accepted = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (int entry = 0; entry < 4; ++entry) {
+            for (const std::string& part :
+                 {any(keys), std::string("="), any(values), std::string(";"), any(noise)}) {
+                text += noisy(random) ? any(noise) : part;
+            }
+        }
+        SheetParameters p;
+        setNotGivenMarkers(p);
+        while (!isBlank(text)) {
+            const std::size_t before = text.size();
+            if (READARG(text, p) != VALUE_ACCEPTED) break;
+            ++accepted;
+            ASSERT_LT(text.size(), before);
+        }
+    }
+    EXPECT_GT(accepted, 1000);  // the inputs did reach the value readers
 }
 
 // --- READARGFILE ---------------------------------------------------------------------
