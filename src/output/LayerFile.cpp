@@ -48,24 +48,17 @@ constexpr std::string_view PRJ_GSK_2011 =
     R"(GEOGCS["GCS_RUSSIA_2011",DATUM["D_RUSSIA_2011",SPHEROID["S_RUSSIA_2011", )"
     R"(6378136.5,298.2564151]], PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])";
 
-// The table library's own type for one of the system's type codes. Codes the library does
-// not know are handed over as its "invalid" type, which it stores as a numeric column,
-// instead of casting an arbitrary integer into its enumeration.
-DBFFieldType tableFieldType(int typeCode) {
-    switch (typeCode) {
-        case FIELD_TEXT:
-            return FTString;
-        case FIELD_INTEGER:
-            return FTInteger;
-        case FIELD_DOUBLE:
-            return FTDouble;
-        default:
-            return FTInvalid;
-    }
+// The type codes are those of the table library's field types (text, integer, floating,
+// logical, date, invalid). A code outside them names no type the library could store, so
+// such a column counts as refused rather than being cast into the library's enumeration.
+std::optional<DBFFieldType> tableFieldType(int typeCode) {
+    if (typeCode < FTString || typeCode > FTInvalid) return std::nullopt;
+    return static_cast<DBFFieldType>(typeCode);
 }
 
 bool addColumn(DBFInfo* table, const std::string& name, int typeCode, int width, int decimals) {
-    return DBFAddField(table, name.c_str(), tableFieldType(typeCode), width, decimals) >= 0;
+    const auto type = tableFieldType(typeCode);
+    return type && DBFAddField(table, name.c_str(), *type, width, decimals) >= 0;
 }
 
 bool addColumns(DBFInfo* table, const std::vector<FieldDef>& fields) {

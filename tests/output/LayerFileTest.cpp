@@ -152,17 +152,22 @@ TEST_F(LayerFileTest, UnwritableProjectionFileFailsTheLayer) {
 }
 
 TEST_F(LayerFileTest, RefusedColumnLeavesTableWithoutShapefileOrProjection) {
-    const std::vector<FieldDef> fields = {
-        {"L_code", FIELD_INTEGER, 6, 0}, {"Broken", FIELD_TEXT, 0, 0}, {"Text", FIELD_TEXT, 40, 0}};
-    Layer layer;
-    EXPECT_EQ(OPENNEWSHAPEFILE(1, SHAPE_ARC, base(), fields, layer), LAYER_COLUMN_REFUSED);
-    EXPECT_EQ(layer.table, nullptr);
-    EXPECT_EQ(layer.shape, nullptr);
-    EXPECT_FALSE(fs::exists(base() + ".shp"));
-    EXPECT_FALSE(fs::exists(base() + ".PRJ"));
-    const TableHandle table = reread();
-    ASSERT_NE(table, nullptr);
-    EXPECT_EQ(DBFGetFieldCount(table.get()), 2);  // "Id" and "L_code" stay
+    // A column of no width, and columns of types the table library does not have.
+    for (const FieldDef& broken : {FieldDef{"Broken", FIELD_TEXT, 0, 0},
+                                   FieldDef{"Broken", 99, 10, 0}, FieldDef{"Broken", -1, 10, 0}}) {
+        SCOPED_TRACE(broken.type);
+        const std::vector<FieldDef> fields = {
+            {"L_code", FIELD_INTEGER, 6, 0}, broken, {"Text", FIELD_TEXT, 40, 0}};
+        Layer layer;
+        EXPECT_EQ(OPENNEWSHAPEFILE(1, SHAPE_ARC, base(), fields, layer), LAYER_COLUMN_REFUSED);
+        EXPECT_EQ(layer.table, nullptr);
+        EXPECT_EQ(layer.shape, nullptr);
+        EXPECT_FALSE(fs::exists(base() + ".shp"));
+        EXPECT_FALSE(fs::exists(base() + ".PRJ"));
+        const TableHandle table = reread();
+        ASSERT_NE(table, nullptr);
+        EXPECT_EQ(DBFGetFieldCount(table.get()), 2);  // "Id" and "L_code" stay
+    }
 }
 
 TEST_F(LayerFileTest, WithoutUserFieldsOnlyTheIdentifierIsWritten) {
@@ -192,7 +197,8 @@ TEST_F(LayerFileTest, ValuesAreStoredByColumnTypeAndTheTextIsConsumed) {
     EXPECT_EQ(DBFReadIntegerAttribute(table.get(), 0, 1), 400010);
     EXPECT_DOUBLE_EQ(DBFReadDoubleAttribute(table.get(), 0, 2), 12.5);
     EXPECT_STREQ(DBFReadStringAttribute(table.get(), 0, 3), "Sheet N-37");
-    EXPECT_TRUE(DBFIsAttributeNULL(table.get(), 0, 4));
+    // The logical column takes no value from the text: it stays as a new record has it.
+    EXPECT_STREQ(DBFReadStringAttribute(table.get(), 0, 4), "");
 }
 
 TEST_F(LayerFileTest, CommaDecimalIsReadOnlyInFloatingColumns) {
@@ -280,6 +286,7 @@ TEST_F(LayerFileTest, FreeFormNumbersAcceptOneSignedNumberOnly) {
         {"inf", FIELD_DOUBLE, RECORD_MALFORMED, 0},
         {"nan", FIELD_DOUBLE, RECORD_MALFORMED, 0},
         {"1e999", FIELD_DOUBLE, RECORD_MALFORMED, 0},
+        {"1e300", FIELD_DOUBLE, RECORD_VALUE_REFUSED, 0},  // far wider than its column
         {"1e", FIELD_DOUBLE, RECORD_MALFORMED, 0},
     };
     for (const Case& c : cases) {
@@ -289,7 +296,7 @@ TEST_F(LayerFileTest, FreeFormNumbersAcceptOneSignedNumberOnly) {
         ASSERT_NE(table, nullptr);
         if (c.status == RECORD_WRITTEN) {
             EXPECT_DOUBLE_EQ(DBFReadDoubleAttribute(table.get(), 0, 1), c.stored);
-        } else {
+        } else if (c.status == RECORD_MALFORMED) {
             EXPECT_TRUE(DBFIsAttributeNULL(table.get(), 0, 1));
         }
     }
