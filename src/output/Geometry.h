@@ -47,11 +47,12 @@ struct SheetCorners {
 // the last vertex back to the first.
 
 double LENGTHLINE(const Point& a, const Point& b);
-// Bounding rectangle of a non-empty vertex list.
+// Bounding rectangle of a vertex list; an empty list gets the all-zero rectangle.
 BoundingRect OUTRECOFLINE(std::span<const Point> points);
 // True when r2 lies within r1 (touching sides count as inside).
 bool INSIDERECT(const BoundingRect& r1, const BoundingRect& r2);
-// True when p2 lies within p1: rectangles first, then p2's first vertex against p1.
+// True when p2 lies within p1: rectangles first, then p2's first vertex against p1 (a p2
+// without vertices is not inside).
 bool INSIDEPATH(const PathRecord& p1, const PathRecord& p2);
 void REVERSECURVE(std::span<Point> points);
 bool CLOCKWISE(std::span<const Point> ring);
