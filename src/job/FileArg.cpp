@@ -16,7 +16,7 @@ namespace {
 // Marks a field that no entry has given yet; values read from the file are never negative.
 constexpr std::int32_t NOT_GIVEN = -999;
 constexpr double NOT_GIVEN_ANGLE = -999.0;
-// Fewest characters of an entry: a key, "=", a value and ";" ("CS=x;" less one).
+// Fewest characters of an entry up to its ";": a one-letter key, "=" and a one-letter value.
 constexpr std::size_t SHORTEST_ENTRY = 4;
 
 // How far (degrees) a given edge may lie outside the base trapezoid: one sheet width and

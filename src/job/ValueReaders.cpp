@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <optional>
 
 #include "sheet/Cp1251.h"
@@ -35,6 +36,9 @@ constexpr char FOLDER_SEPARATOR = '/';
 // The separator of folder texts written for the original platform.
 constexpr char FOREIGN_FOLDER_SEPARATOR = '\\';
 
+// The only character that pads a text; other white space is content.
+constexpr char BLANK = ' ';
+
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -63,34 +67,43 @@ std::optional<std::int32_t> rowOf(char letter) {
     return static_cast<std::int32_t>(i) + 1;
 }
 
-// Reads the 1:200 000 sheet number off the front of rest and removes it.
-std::optional<std::int32_t> takeSheetNumber(std::string_view& rest, bool dashed) {
-    if (dashed) {
-        if (!rest.starts_with('-')) {
-            return std::nullopt;
-        }
-        rest.remove_prefix(1);
-        const std::size_t runEnd = std::min(rest.find_first_not_of(ROMAN_DIGITS), rest.size());
-        const std::string_view run = rest.substr(0, runEnd);
-        rest.remove_prefix(runEnd);
-        for (std::size_t i = 0; i < ROMAN_SHEET_NUMBERS.size(); ++i) {
-            if (run == ROMAN_SHEET_NUMBERS[i]) {
-                return static_cast<std::int32_t>(i) + 1;
-            }
-        }
+// The 0-based position of the value (blanks around it aside) in the list of texts.
+template <typename List>
+std::optional<std::int32_t> positionIn(const List& texts, std::string_view value) {
+    const std::string text = trimBoth(value);
+    const auto found = std::find(std::begin(texts), std::end(texts), text);
+    if (found == std::end(texts)) {
         return std::nullopt;
     }
-    rest = rest.substr(std::min(rest.find_first_not_of(' '), rest.size()));
+    return static_cast<std::int32_t>(found - std::begin(texts));
+}
+
+std::string_view skipBlanks(std::string_view text) {
+    return text.substr(std::min(text.find_first_not_of(BLANK), text.size()));
+}
+
+// Dashed spelling: "-" and a Roman numeral, taken off the front of rest.
+std::optional<std::int32_t> takeRomanSheetNumber(std::string_view& rest) {
+    if (!rest.starts_with('-')) {
+        return std::nullopt;  // also when a blank stands before the "-"
+    }
+    rest.remove_prefix(1);
+    const std::size_t runEnd = std::min(rest.find_first_not_of(ROMAN_DIGITS), rest.size());
+    const std::string_view run = rest.substr(0, runEnd);
+    rest.remove_prefix(runEnd);
+    const auto position = positionIn(ROMAN_SHEET_NUMBERS, run);
+    return position ? std::optional<std::int32_t>(*position + 1) : std::nullopt;
+}
+
+// Undashed spelling: two digits 01..36, taken off the front of the left-adjusted rest.
+std::optional<std::int32_t> takeTwoDigitSheetNumber(std::string_view& rest) {
+    rest = skipBlanks(rest);
     const auto number = twoDigits(rest);
     if (!number || *number < 1 || *number > SHEETS_IN_MILLION_SHEET) {
         return std::nullopt;
     }
     rest.remove_prefix(2);
     return number;
-}
-
-std::string_view skipBlanks(std::string_view text) {
-    return text.substr(std::min(text.find_first_not_of(' '), text.size()));
 }
 
 // The sheet type of the suffix "(2)", "(3)", "(4)" (blanks allowed before and inside), or
@@ -148,7 +161,7 @@ std::optional<SheetIdentity> parseSheetName(std::string_view value) {
     rest.remove_prefix(2);
     const std::string_view adjusted = skipBlanks(rest);
     if (!adjusted.empty() && !adjusted.starts_with('(')) {
-        const auto number = takeSheetNumber(rest, dashed);
+        const auto number = dashed ? takeRomanSheetNumber(rest) : takeTwoDigitSheetNumber(rest);
         if (!number) {
             return std::nullopt;
         }
@@ -184,14 +197,12 @@ int READCS(std::string_view value, std::int32_t& cs) {
     const std::string gsk2011 = cp1251("Г") + "CK-2011";
     const std::array<std::string, 4> keywords = {"CK-42", "CK-95", gsk2011,
                                                  gsk2011 + " / " + cp1251("СК") + "-42"};
-    const std::string text = trimBoth(value);
-    for (std::size_t i = 0; i < keywords.size(); ++i) {
-        if (text == keywords[i]) {
-            cs = CS_SK42 + static_cast<std::int32_t>(i);
-            return VALUE_ACCEPTED;
-        }
+    const auto position = positionIn(keywords, value);
+    if (!position) {
+        return VALUE_REJECTED;
     }
-    return VALUE_REJECTED;
+    cs = CS_SK42 + *position;
+    return VALUE_ACCEPTED;
 }
 
 int READSCALE2(std::int32_t setScale, std::string_view value, std::int32_t& mapScale) {
@@ -199,14 +210,12 @@ int READSCALE2(std::int32_t setScale, std::string_view value, std::int32_t& mapS
     constexpr std::array<std::string_view, 3> SCALES_200K = {"200", "500", "1000"};
     constexpr std::array<std::string_view, 3> SCALES_1M = {"1000", "2500", "5000"};
     const auto& scales = setScale == SERIES_200K ? SCALES_200K : SCALES_1M;
-    const std::string text = trimBoth(value);
-    for (std::size_t i = 0; i < scales.size(); ++i) {
-        if (text == scales[i]) {
-            mapScale = static_cast<std::int32_t>(i);
-            return VALUE_ACCEPTED;
-        }
+    const auto position = positionIn(scales, value);
+    if (!position) {
+        return VALUE_REJECTED;
     }
-    return VALUE_REJECTED;
+    mapScale = *position;
+    return VALUE_ACCEPTED;
 }
 
 int READPATH(std::string_view value, std::string& path) {
