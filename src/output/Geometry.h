@@ -62,8 +62,8 @@ bool POINTINSIDEPOLYGON(const Point& q, std::span<const Point> ring);
 bool CROSSLINEBYEDGE(bool horizontal, double c, const Point& a, const Point& b, double& min,
                      double& max);
 // True when the line meets the ring in an interval of non-zero length [min, max].
-bool CLIPPINGLINEBYPOLYGON(bool horizontal, double c, std::span<const Point> ring,
-                           double& min, double& max);
+bool CLIPPINGLINEBYPOLYGON(bool horizontal, double c, std::span<const Point> ring, double& min,
+                           double& max);
 bool CLIPPINGHORIZONTALLINEBYPOLYGON(double y, std::span<const Point> ring, double& xMin,
                                      double& xMax);
 bool CLIPPINGVERTICALLINEBYPOLYGON(double x, std::span<const Point> ring, double& yMin,
