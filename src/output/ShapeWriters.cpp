@@ -1,5 +1,6 @@
 #include "output/ShapeWriters.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace sheetbasis {
@@ -31,6 +32,12 @@ struct ShapeGeometry {
     void add(const Point& p) {
         x.push_back(p.x);
         y.push_back(p.y);
+    }
+    // A part of the given vertices, closed by repeating its first vertex when asked.
+    void addPart(int partType, const std::vector<Point>& points, bool close) {
+        startPart(partType);
+        for (const Point& p : points) add(p);
+        if (close && !points.empty()) add(points.front());
     }
 };
 
@@ -122,27 +129,21 @@ int WRITEPOLYLINE(Layer& layer, std::string attributes, const std::vector<PathRe
                   const std::vector<bool>& closed) {
     ShapeGeometry geometry{SHAPE_ARC};
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::vector<Point>& points = lines[i].points;
-        geometry.startPart(SHPP_RING);
-        for (const Point& p : points) geometry.add(p);
         // A line without a flag is an open one.
         const bool isClosed = i < closed.size() && closed[i];
-        if (isClosed && !points.empty()) geometry.add(points.front());
+        geometry.addPart(SHPP_RING, lines[i].points, isClosed);
     }
     return writeFeature(layer, attributes, geometry);
 }
 
 int WRITEPOLY(Layer& layer, std::string attributes, const std::vector<PathRecord>& lines,
               int outerIndex, const std::vector<int>& holes) {
-    if (!isLineIndex(lines, outerIndex)) return SHAPE_NOT_WRITTEN;
-    for (const int hole : holes) {
-        if (!isLineIndex(lines, hole)) return SHAPE_NOT_WRITTEN;
+    const auto isIndex = [&lines](int index) { return isLineIndex(lines, index); };
+    if (!isIndex(outerIndex) || !std::all_of(holes.begin(), holes.end(), isIndex)) {
+        return SHAPE_NOT_WRITTEN;
     }
     ShapeGeometry geometry{SHAPE_POLYGON};
-    const std::vector<Point>& outer = lines[outerIndex - 1].points;
-    geometry.startPart(SHPP_RING);
-    for (const Point& p : outer) geometry.add(p);
-    if (!outer.empty()) geometry.add(outer.front());
+    geometry.addPart(SHPP_RING, lines[outerIndex - 1].points, true);
     for (const int hole : holes) addReversedRing(geometry, lines[hole - 1].points);
     return writeFeature(layer, attributes, geometry);
 }
