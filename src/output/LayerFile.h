@@ -64,7 +64,9 @@ struct Layer {
 
 // Creates the layer named by layerName (a path without extension) with the column "Id"
 // followed by the user fields, and its projection file for the coordinate system cs.
-// Returns LAYER_CREATED, LAYER_COLUMN_REFUSED or LAYER_NOT_CREATED.
+// Returns LAYER_CREATED, LAYER_COLUMN_REFUSED (also for a type code the table library does
+// not have) or LAYER_NOT_CREATED (also when the projection file cannot be written). Unless
+// the layer was created, no handle is left open.
 int OPENNEWSHAPEFILE(std::int32_t cs, int shapeType, const std::string& layerName,
                      const std::vector<FieldDef>& fields, Layer& layer);
 // Closes the table, then the shapefile.
