@@ -171,6 +171,10 @@ bool knownFont(std::int32_t font) {
     return font >= 1 && font <= FONT_COUNT;
 }
 
+bool hasMetrics(const CharMetrics& m) {
+    return m.advance != 0 || m.left != 0 || m.bottom != 0 || m.right != 0 || m.top != 0;
+}
+
 }  // namespace
 
 std::string_view fontName(std::int32_t font) {
@@ -191,6 +195,9 @@ TextExtent TEXTPARAMETERS(std::string_view text, std::int32_t font, double size,
     int top = NO_TOP_YET;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const CharMetrics m = charMetrics(font, static_cast<unsigned char>(text[i]));
+        // A character without metrics is not set by the font: it neither widens the
+        // text nor moves its ink box.
+        if (!hasMetrics(m)) continue;
         width += m.advance;
         bottom = std::min<int>(bottom, m.bottom);
         top = std::max<int>(top, m.top);
