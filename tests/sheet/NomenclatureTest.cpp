@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <regex>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "sheet/Nomenclature.h"
 #include "sheet/SheetParameters.h"
@@ -139,33 +142,51 @@ const std::regex& nameGrammar() {
     return grammar;
 }
 
-// Identity of the first part of a name, read without the routines under test.
+// One part of a name (the first part, or a joined part), read without the routines under
+// test. A joined part without its own column lies in the column of the part before it.
+struct NamePart {
+    std::int32_t xZone;
+    std::int32_t sheetNumber;  // 1 for million sheets
+};
 struct ParsedName {
     std::int32_t yZone;
-    std::int32_t xZone;
-    std::int32_t sheetNumber;
-    std::int32_t parts;
+    std::vector<NamePart> parts;
 };
 
-std::int32_t romanValue(const std::string& roman) {
-    const std::map<char, std::int32_t> digit = {{'I', 1}, {'V', 5}, {'X', 10}};
+std::int32_t romanDigit(char c) {
+    return c == 'X' ? 10 : c == 'V' ? 5 : 1;
+}
+
+std::int32_t romanValue(std::string_view roman) {
     std::int32_t value = 0;
     for (std::size_t i = 0; i < roman.size(); ++i) {
-        const std::int32_t d = digit.at(roman[i]);
-        const bool subtractive = i + 1 < roman.size() && digit.at(roman[i + 1]) > d;
+        const std::int32_t d = romanDigit(roman[i]);
+        const bool subtractive = i + 1 < roman.size() && romanDigit(roman[i + 1]) > d;
         value += subtractive ? -d : d;
     }
     return value;
 }
 
-ParsedName parseName(const std::string& name) {
-    const std::string rows = "VUTSRQPONMLKJ";
-    ParsedName parsed{};
-    parsed.yZone = static_cast<std::int32_t>(rows.find(name[0]));
-    parsed.xZone = std::stoi(name.substr(2, 2));
-    const std::string firstPart = name.substr(0, name.find(','));
-    parsed.sheetNumber = firstPart.size() > 4 ? romanValue(firstPart.substr(5)) : 1;
-    parsed.parts = 1 + static_cast<std::int32_t>(std::count(name.begin(), name.end(), ','));
+bool startsWithDigit(std::string_view text) {
+    return !text.empty() && std::isdigit(static_cast<unsigned char>(text[0]));
+}
+
+ParsedName parseName(std::string_view name) {
+    constexpr std::string_view rows = "VUTSRQPONMLKJ";
+    ParsedName parsed{static_cast<std::int32_t>(rows.find(name[0])), {}};
+    const std::string_view firstPart = name.substr(0, name.find(','));
+    const bool series200 = std::count(firstPart.begin(), firstPart.end(), '-') == 2;
+    std::int32_t column = 0;
+    for (std::string_view rest = name.substr(2); !rest.empty();) {
+        const std::size_t comma = rest.find(',');
+        std::string_view piece = rest.substr(0, comma);
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+        if (startsWithDigit(piece)) {
+            column = (piece[0] - '0') * 10 + (piece[1] - '0');
+            piece = piece.substr(std::min<std::size_t>(3, piece.size()));
+        }
+        parsed.parts.push_back({column, series200 ? romanValue(piece) : 1});
+    }
     return parsed;
 }
 
@@ -194,7 +215,7 @@ struct SheetCase {
     }
     SheetCase fromName(const std::string& text) const {
         const ParsedName p = parseName(text);
-        return {setScale, p.yZone, p.xZone, setScale == SERIES_200K ? p.sheetNumber : 1, sheetType};
+        return {setScale, p.yZone, p.parts[0].xZone, p.parts[0].sheetNumber, sheetType};
     }
 };
 
@@ -204,7 +225,7 @@ class NameChecker {
     void expectWellFormed(const std::string& name, std::int32_t sheetType) {
         if (!checked_.insert(name).second) return;
         EXPECT_TRUE(std::regex_match(name, nameGrammar())) << name;
-        EXPECT_EQ(parseName(name).parts, sheetType + 1) << name;
+        EXPECT_EQ(parseName(name).parts.size(), static_cast<std::size_t>(sheetType) + 1) << name;
     }
 
   private:
@@ -224,6 +245,20 @@ void expectTouching(const SheetCase& s, const std::string& context) {
     EXPECT_NEAR(south.base().baseYTo, b.baseYFrom, EDGE_TOLERANCE_DEG) << context;
     EXPECT_NEAR(north.base().baseXFrom, b.baseXFrom, EDGE_TOLERANCE_DEG) << context;
     EXPECT_NEAR(south.base().baseXFrom, b.baseXFrom, EDGE_TOLERANCE_DEG) << context;
+}
+
+// The parts of a joined sheet, each a standard sheet, tile its trapezoid west to east.
+void expectPartsTile(const SheetCase& s, const std::string& context) {
+    const BaseParameters whole = s.base();
+    double edge = whole.baseXFrom;
+    for (const NamePart& part : parseName(s.name()).parts) {
+        const BaseParameters b = COMPUTEBASEPARAMETERS(s.setScale, s.yZone, part.xZone,
+                                                       part.sheetNumber, SHEET_STANDARD);
+        EXPECT_LT(circleDifference(b.baseXFrom, edge), EDGE_TOLERANCE_DEG) << context;
+        EXPECT_NEAR(b.baseYTo, whole.baseYTo, EDGE_TOLERANCE_DEG) << context;
+        edge = b.baseXTo;
+    }
+    EXPECT_LT(circleDifference(edge, whole.baseXTo), EDGE_TOLERANCE_DEG) << context;
 }
 
 void expectReversible(const SheetCase& s, const std::string& context) {
@@ -259,6 +294,7 @@ TEST(NomenclaturePropertyTest, EverySheetAndItsNeighboursAreWellFormedAndConsist
                             checker.expectWellFormed(s.neighbourName(d), type);
                         ASSERT_EQ(s.fromName(s.name()).name(), s.name()) << context;
                         expectTouching(s, context);
+                        expectPartsTile(s, context);
                         if (type == SHEET_STANDARD) expectReversible(s, context);
                         if (HasFailure()) return;  // one broken sheet is enough to report
                     }
