@@ -1,1 +1,67 @@
-// Not yet written.
+#include "ui/InteractiveRun.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string_view>
+
+#include "app/ProgramFlow.h"
+#include "ui/FrameWindow.h"
+#include "ui/MainDialog.h"
+#include "ui/QtWindowServices.h"
+#include "ui/StartDialog.h"
+
+namespace sheetbasis {
+
+namespace {
+
+constexpr const char* NO_DISPLAY_MESSAGE =
+    "sheetbasis: нет дисплея для диалогового режима (не заданы DISPLAY, WAYLAND_DISPLAY и "
+    "QT_QPA_PLATFORM); укажите файл задания в командной строке";
+
+bool isSet(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// Without a display the toolkit would abort the process; a platform named explicitly
+// (for instance "offscreen") needs none.
+bool displayAvailable() {
+    return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+}
+
+// The interactive steps of the program flow, on the frame window's services.
+class QtInteractiveServices final : public InteractiveServices {
+  public:
+    explicit QtInteractiveServices(ui::WindowServices& window) : window_(window) {}
+
+    void startDialog() override { ui::STARTDIALOG(window_); }
+    int mainDialog(SheetParameters& p) override { return ui::ORNIVALDIAL(window_, state_, p); }
+    void messageBox(const std::string& text, const std::string& title, MessageIcon icon) override {
+        window_.messageBox(text, title, icon);
+    }
+
+  private:
+    ui::WindowServices& window_;
+    ui::DialogState state_;
+};
+
+}  // namespace
+
+int runInteractive(int argc, char** argv) {
+    if (!displayAvailable()) {
+        std::cerr << NO_DISPLAY_MESSAGE << std::endl;
+        return EXIT_NOT_DONE;
+    }
+    // A host that already runs the toolkit (a test) keeps its own application object.
+    std::optional<QApplication> application;
+    if (QApplication::instance() == nullptr) application.emplace(argc, argv);
+    ui::FrameWindow frame;
+    frame.show();
+    ui::QtWindowServices window(&frame);
+    QtInteractiveServices services(window);
+    return ORNIVAL(argc, argv, &services);
+}
+
+}  // namespace sheetbasis

@@ -1,0 +1,232 @@
+#include "ui/MainDialog.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "sheet/Nomenclature.h"
+#include "sheet/Text.h"
+#include "ui/FindFile.h"
+#include "ui/RefineDialog.h"
+
+namespace sheetbasis::ui {
+
+namespace {
+
+constexpr std::array<const char*, 4> CS_ITEMS = {"СК-42", "СК-95", "ГСК-2011", "ГСК-2011 / СК-42"};
+constexpr std::array<const char*, 2> SERIES_ITEMS = {"1 :   200 000", "1 : 1 000 000"};
+constexpr std::array<const char*, 3> MAP_SCALES_200K = {"1 :   200 000", "1 :   500 000",
+                                                        "1 : 1 000 000"};
+constexpr std::array<const char*, 3> MAP_SCALES_1M = {"1 : 1 000 000", "1 : 2 500 000",
+                                                      "1 : 5 000 000"};
+constexpr std::array<const char*, 11> ROW_ITEMS = {"U", "T", "S", "R", "Q", "P",
+                                                   "O", "N", "M", "L", "K"};
+// The list items begin with the Latin C in the double and the quadruple sheet; the runs of
+// blanks line the word "лист" up in the list.
+constexpr const char* TYPE_STANDARD = "Стандартный  лист";
+constexpr const char* TYPE_DOUBLE = "Cдвоенный    лист";
+constexpr const char* TYPE_TRIPLE = "Строенный    лист";
+constexpr const char* TYPE_QUADRUPLE = "Cчетверенный лист";
+
+// The column list runs from 33 to 60 and then wraps to 01 and 02: item n is column n + 32.
+constexpr int COLUMN_ITEM_COUNT = 30;
+constexpr int COLUMN_OF_ITEM_ZERO = 32;
+constexpr int COLUMN_COUNT = 60;
+constexpr int SHEETS_IN_MILLION_SHEET = 36;
+
+// Rows U and T (items 1, 2) may join three or four sheets; rows S, R, Q (up to item 5) two.
+constexpr int LAST_ROW_OF_MULTIPLE_SHEETS = 2;
+constexpr int LAST_ROW_OF_DOUBLE_SHEETS = 5;
+// The third type item of the million series is the quadruple sheet, not the triple one.
+constexpr int THIRD_TYPE_ITEM = 3;
+
+constexpr int FIRST_ITEM = 1;
+
+constexpr const char* MESSAGE_NO_FOLDER = "Не задана папка для рез. файлов";
+constexpr const char* TITLE_PARAMETER_ERROR = "ОШИБКА В ЗАДАНИИ ПАРАМЕТРОВ";
+constexpr const char* DIALOG_NOT_FOUND = " ERROR: dialog not found";
+
+template <std::size_t N>
+std::vector<std::string> itemsOf(const std::array<const char*, N>& texts) {
+    return {texts.begin(), texts.end()};
+}
+
+std::vector<std::string> columnItems() {
+    std::vector<std::string> items;
+    for (int item = FIRST_ITEM; item <= COLUMN_ITEM_COUNT; ++item) {
+        const int column = (item + COLUMN_OF_ITEM_ZERO - 1) % COLUMN_COUNT + 1;
+        char text[3];
+        std::snprintf(text, sizeof text, "%02d", column);
+        items.emplace_back(text);
+    }
+    return items;
+}
+
+std::vector<std::string> sheetNumberItems() {
+    std::vector<std::string> items;
+    for (int n = 1; n <= SHEETS_IN_MILLION_SHEET; ++n) items.push_back(TOROMANNUMERALS(n));
+    return items;
+}
+
+std::vector<std::string> typeItems(int seriesItem, int rowItem) {
+    if (rowItem > LAST_ROW_OF_DOUBLE_SHEETS) return {TYPE_STANDARD};
+    if (rowItem > LAST_ROW_OF_MULTIPLE_SHEETS) return {TYPE_STANDARD, TYPE_DOUBLE};
+    const char* third = seriesItem == SERIES_ITEM_200K ? TYPE_TRIPLE : TYPE_QUADRUPLE;
+    return {TYPE_STANDARD, TYPE_DOUBLE, third};
+}
+
+// Refills the type list from the current series, row and type selections.
+void refillTypes(Dialog& dialog) {
+    const int series = dialog.listSelection(CONTROL_SERIES);
+    const int sheetNumber =
+        series == SERIES_ITEM_200K ? dialog.listSelection(CONTROL_SHEET_NUMBER) : FIRST_ITEM;
+    SET_COMBO_TYPE(dialog, series, dialog.listSelection(CONTROL_ROW), sheetNumber,
+                   dialog.listSelection(CONTROL_SHEET_TYPE));
+}
+
+void fillLists(DialogState& state, Dialog& dialog) {
+    dialog.setList(CONTROL_CS, itemsOf(CS_ITEMS), FIRST_ITEM);
+    dialog.setList(CONTROL_SERIES, itemsOf(SERIES_ITEMS), FIRST_ITEM);
+    dialog.setHandler(CONTROL_SERIES,
+                      [&state](Dialog& d, int c, DialogEvent e) { S_COMBO_SCALE(state, d, c, e); });
+    dialog.setList(CONTROL_MAP_SCALE, itemsOf(MAP_SCALES_200K), FIRST_ITEM);
+    dialog.setList(CONTROL_ROW, itemsOf(ROW_ITEMS), FIRST_ITEM);
+    dialog.setHandler(CONTROL_ROW,
+                      [&state](Dialog& d, int c, DialogEvent e) { S_COMBO_YZONE(state, d, c, e); });
+    dialog.setList(CONTROL_COLUMN, columnItems(), FIRST_ITEM);
+    dialog.setHandler(CONTROL_COLUMN,
+                      [&state](Dialog& d, int c, DialogEvent e) { S_COMBO_XZONE(state, d, c, e); });
+    dialog.setList(CONTROL_SHEET_NUMBER, sheetNumberItems(), FIRST_ITEM);
+    dialog.setHandler(CONTROL_SHEET_NUMBER,
+                      [&state](Dialog& d, int c, DialogEvent e) { S_COMBO_NMB(state, d, c, e); });
+    SET_COMBO_TYPE(dialog, FIRST_ITEM, FIRST_ITEM, FIRST_ITEM, FIRST_ITEM);
+    dialog.setHandler(CONTROL_SHEET_TYPE,
+                      [&state](Dialog& d, int c, DialogEvent e) { S_COMBO_TYPE(state, d, c, e); });
+}
+
+void openMainDialog(WindowServices& services, DialogState& state, Dialog& dialog) {
+    state.parametersRefined = false;
+    dialog.setHandler(CONTROL_FIND_FOLDER, [&services](Dialog& d, int c, DialogEvent e) {
+        S_BUTTON_NMOU(services, d, c, e);
+    });
+    dialog.setText(CONTROL_FOLDER, "");
+    dialog.setHandler(CONTROL_REFINE, [&services, &state](Dialog& d, int c, DialogEvent e) {
+        S_BUTTON_PARM(services, state, d, c, e);
+    });
+    fillLists(state, dialog);
+    state.message.clear();
+}
+
+void copyChoice(const DialogState& state, SheetParameters& p) {
+    p.cs = state.cs;
+    p.setScale = state.setScale;
+    p.mapScale = state.mapScale;
+    p.yZone = state.yZone;
+    p.xZone = state.xZone;
+    p.sheetNumber = state.sheetNumber;
+    p.sheetType = state.sheetType;
+    p.baseXFrom = state.base.baseXFrom;
+    p.baseXTo = state.base.baseXTo;
+    p.baseYFrom = state.base.baseYFrom;
+    p.baseYTo = state.base.baseYTo;
+    p.baseMeridianStep = state.base.baseMeridianStep;
+    p.baseXMinute = state.base.baseXMinute;
+    p.baseParallelStep = state.base.baseParallelStep;
+    p.baseYMinute = state.base.baseYMinute;
+}
+
+void copyRefinedResult(const RefinedResult& r, SheetParameters& p) {
+    p.xFrom = r.xFrom;
+    p.xTo = r.xTo;
+    p.yFrom = r.yFrom;
+    p.yTo = r.yTo;
+    p.meridianStep = r.meridianStep;
+    p.xMinute = r.xMinute;
+    p.parallelStep = r.parallelStep;
+    p.yMinute = r.yMinute;
+}
+
+}  // namespace
+
+int ORNIVALDIAL(WindowServices& services, DialogState& state, SheetParameters& p) {
+    const auto dialog = services.loadDialog(DIALOG_MAIN);
+    if (!dialog) {
+        services.writeLine(DIALOG_NOT_FOUND);
+        services.endProcess(EXIT_NOT_DONE);
+        return DIALOG_CANCELLED;
+    }
+    openMainDialog(services, state, *dialog);
+    for (;;) {
+        if (!isBlank(state.message)) {
+            services.messageBox(state.message, TITLE_PARAMETER_ERROR, MessageIcon::Exclamation);
+        }
+        if (dialog->showModal() != BUTTON_OK) return DIALOG_CANCELLED;
+        GETVALUESFROMDIALOG1(*dialog, state);
+        copyChoice(state, p);
+        if (state.parametersRefined) {
+            copyRefinedResult(state.result, p);
+        } else {
+            copyBaseToResult(p);
+        }
+        p.path = trimTrailing(cutTo(dialog->text(CONTROL_FOLDER), FOLDER_TEXT_LENGTH));
+        if (!isBlank(p.path)) return DIALOG_CONFIRMED;
+        state.message = MESSAGE_NO_FOLDER;
+    }
+}
+
+void GETVALUESFROMDIALOG1(const Dialog& dialog, DialogState& state) {
+    state.cs = dialog.listSelection(CONTROL_CS);
+    state.setScale =
+        dialog.listSelection(CONTROL_SERIES) == SERIES_ITEM_200K ? SERIES_200K : SERIES_1M;
+    state.mapScale = dialog.listSelection(CONTROL_MAP_SCALE) - 1;
+    const int typeItem = dialog.listSelection(CONTROL_SHEET_TYPE);
+    state.sheetType =
+        state.setScale == SERIES_1M && typeItem == THIRD_TYPE_ITEM ? SHEET_QUADRUPLE : typeItem - 1;
+    state.yZone = dialog.listSelection(CONTROL_ROW);
+    state.xZone = dialog.listSelection(CONTROL_COLUMN) + COLUMN_OF_ITEM_ZERO;
+    if (state.xZone > COLUMN_COUNT) state.xZone -= COLUMN_COUNT;
+    if (state.setScale == SERIES_200K) {
+        state.sheetNumber = dialog.listSelection(CONTROL_SHEET_NUMBER);
+    }
+    state.base = COMPUTEBASEPARAMETERS(state.setScale, state.yZone, state.xZone, state.sheetNumber,
+                                       state.sheetType);
+}
+
+void SET_COMBO_TYPE(Dialog& dialog, int seriesItem, int rowItem, int, int typeItem) {
+    const auto items = typeItems(seriesItem, rowItem);
+    const int count = static_cast<int>(items.size());
+    dialog.setList(CONTROL_SHEET_TYPE, items, std::clamp(typeItem, FIRST_ITEM, count));
+}
+
+void S_COMBO_SCALE(DialogState& state, Dialog& dialog, int, DialogEvent event) {
+    if (event != DialogEvent::SelectionChanged) return;
+    state.parametersRefined = false;
+    const bool series200k = dialog.listSelection(CONTROL_SERIES) == SERIES_ITEM_200K;
+    dialog.setList(CONTROL_MAP_SCALE, itemsOf(series200k ? MAP_SCALES_200K : MAP_SCALES_1M),
+                   FIRST_ITEM);
+    dialog.setEnabled(CONTROL_SHEET_NUMBER, series200k);
+    dialog.setEnabled(CONTROL_SHEET_NUMBER_LABEL, series200k);
+    refillTypes(dialog);
+}
+
+void S_COMBO_YZONE(DialogState& state, Dialog& dialog, int, DialogEvent event) {
+    if (event != DialogEvent::SelectionChanged) return;
+    state.parametersRefined = false;
+    refillTypes(dialog);
+}
+
+void S_COMBO_NMB(DialogState& state, Dialog& dialog, int control, DialogEvent event) {
+    S_COMBO_YZONE(state, dialog, control, event);
+}
+
+void S_COMBO_XZONE(DialogState& state, Dialog&, int, DialogEvent event) {
+    if (event == DialogEvent::SelectionChanged) state.parametersRefined = false;
+}
+
+void S_COMBO_TYPE(DialogState& state, Dialog&, int, DialogEvent event) {
+    if (event == DialogEvent::SelectionChanged) state.parametersRefined = false;
+}
+
+}  // namespace sheetbasis::ui

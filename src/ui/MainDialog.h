@@ -1,0 +1,83 @@
+#pragma once
+// The main dialog (template 101): the user chooses coordinate system, series, map scale,
+// sheet and result folder; the dialog fills the sheet parameters from these choices.
+
+#include <cstdint>
+#include <string>
+
+#include "sheet/SheetParameters.h"
+#include "ui/WindowServices.h"
+
+namespace sheetbasis::ui {
+
+// Controls of dialog 101.
+inline constexpr int CONTROL_CS = 1015;
+inline constexpr int CONTROL_SERIES = 1011;
+inline constexpr int CONTROL_MAP_SCALE = 1012;
+inline constexpr int CONTROL_ROW = 1005;
+inline constexpr int CONTROL_COLUMN = 1007;
+inline constexpr int CONTROL_SHEET_NUMBER_LABEL = 1010;
+inline constexpr int CONTROL_SHEET_NUMBER = 1008;
+inline constexpr int CONTROL_SHEET_TYPE = 1006;
+inline constexpr int CONTROL_REFINE = 1014;
+inline constexpr int CONTROL_FOLDER = 1027;
+inline constexpr int CONTROL_FIND_FOLDER = 1013;
+
+// Items of the series list.
+inline constexpr int SERIES_ITEM_200K = 1;
+inline constexpr int SERIES_ITEM_1M = 2;
+
+// The result trapezoid and steps as the refine dialog accepted them.
+struct RefinedResult {
+    double xFrom = 0.0;
+    double xTo = 0.0;
+    double yFrom = 0.0;
+    double yTo = 0.0;
+    double parallelStep = 0.0;
+    double meridianStep = 0.0;
+    std::int32_t xMinute = 0;
+    std::int32_t yMinute = 0;
+};
+
+// Working state shared by the main and the refine dialog for the whole run; all of it
+// starts at zero.
+struct DialogState {
+    std::int32_t cs = 0;
+    std::int32_t setScale = 0;
+    std::int32_t mapScale = 0;
+    std::int32_t yZone = 0;
+    std::int32_t xZone = 0;
+    std::int32_t sheetNumber = 0;
+    std::int32_t sheetType = 0;
+    BaseParameters base;
+    RefinedResult result;
+    // Set once the refine dialog was accepted; cleared by any change of the sheet.
+    bool parametersRefined = false;
+    // Shown in the error box before the dialog is shown again.
+    std::string message;
+};
+
+// Status of ORNIVALDIAL.
+inline constexpr int DIALOG_CONFIRMED = 0;
+inline constexpr int DIALOG_CANCELLED = 1;
+
+// Runs the main dialog until the user confirms it with a result folder (DIALOG_CONFIRMED,
+// every field of p but outputFolder written) or cancels it (DIALOG_CANCELLED).
+int ORNIVALDIAL(WindowServices& services, DialogState& state, SheetParameters& p);
+
+// Reads the current choices of the main dialog into the working state and computes the
+// base trapezoid and steps.
+void GETVALUESFROMDIALOG1(const Dialog& dialog, DialogState& state);
+
+// Refills the sheet-type list for the series and row; the former type item is kept when it
+// is still offered, else the last item is selected. The sheet-number item plays no part.
+void SET_COMBO_TYPE(Dialog& dialog, int seriesItem, int rowItem, int sheetNumberItem, int typeItem);
+
+// Handlers of the lists.
+void S_COMBO_SCALE(DialogState& state, Dialog& dialog, int control, DialogEvent event);
+void S_COMBO_YZONE(DialogState& state, Dialog& dialog, int control, DialogEvent event);
+void S_COMBO_NMB(DialogState& state, Dialog& dialog, int control, DialogEvent event);
+void S_COMBO_XZONE(DialogState& state, Dialog& dialog, int control, DialogEvent event);
+void S_COMBO_TYPE(DialogState& state, Dialog& dialog, int control, DialogEvent event);
+
+}  // namespace sheetbasis::ui

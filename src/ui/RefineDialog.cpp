@@ -1,0 +1,212 @@
+#include "ui/RefineDialog.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "sheet/AngleText.h"
+#include "sheet/Cp1251.h"
+#include "sheet/Text.h"
+
+namespace sheetbasis::ui {
+
+namespace {
+
+// Texts of field 1035 by sheet type; unlike the main dialog's list they are Cyrillic
+// throughout, with single blanks after the first.
+constexpr std::array<const char*, 4> SHEET_TYPE_TEXTS = {"Стандартный  лист", "Сдвоенный лист",
+                                                         "Строенный лист", "Счетверенный лист"};
+
+// How far the result trapezoid may reach beyond the base one, in degrees: one sheet of
+// the series in each direction (1:200 000: 1 degree by 40 minutes; 1:1 000 000: 6 by 4).
+constexpr double ALLOWANCE_LON_200K = 1.0;
+constexpr double ALLOWANCE_LAT_200K = 2.0 / 3.0;
+constexpr double ALLOWANCE_LON_1M = 6.0;
+constexpr double ALLOWANCE_LAT_1M = 4.0;
+
+// Longest field text that the check looks at, in characters. The message text has the
+// same capacity, which all twelve messages together stay far below.
+constexpr std::size_t FIELD_TEXT_LENGTH = 2555;
+// Messages are joined by a bare carriage return.
+constexpr char MESSAGE_SEPARATOR = '\r';
+constexpr char MINUTE_SIGN = '\'';
+
+constexpr const char* DIALOG_NOT_FOUND = " ERROR: dialog3 not found";
+constexpr const char* TITLE_REFINE_ERROR = "Ошибка в уточнении параметров";
+constexpr const char* NOTICE_CHANGED = "Базовая трапеция изменена!";
+constexpr const char* ERROR_X_FROM =
+    "Ошибка в задании скорректированного значения начальной долготы";
+constexpr const char* ERROR_X_TO = "Ошибка в задании скорректированного значения конечной долготы";
+constexpr const char* ERROR_LON_RANGE = "Ошибка в задании диапазона долготы";
+constexpr const char* ERROR_Y_FROM =
+    "Ошибка в задании скорректированного значения начальной широты";
+constexpr const char* ERROR_Y_TO = "Ошибка в задании скорректированного значения конечной широты";
+constexpr const char* ERROR_LAT_RANGE = "Ошибка в задании диапазона широты";
+constexpr const char* ERROR_X_MINUTE = "Ошибка в задании цены минутной рамки по долготе";
+constexpr const char* ERROR_Y_MINUTE = "Ошибка в задании цены минутной рамки по широте";
+constexpr const char* ERROR_MERIDIAN_STEP = "Ошибка в задании расстояния между меридианами";
+constexpr const char* ERROR_PARALLEL_STEP = "Ошибка в задании расстояния между параллелями";
+
+// An angle as the fields show it: degrees and minutes without surrounding blanks.
+std::string angleText(double angle) {
+    return cp1251ToUtf8(trimBoth(GRADMIN2TXT(angle)));
+}
+
+// A minute division as the fields show it when the dialog opens.
+std::string minuteText(std::int32_t minutes) {
+    return std::to_string(minutes) + MINUTE_SIGN;
+}
+
+// The field's text in the code page of the angle readers; nothing when it holds a
+// character that the code page lacks, which no reader would accept anyway.
+std::optional<std::string> fieldText(const Dialog& dialog, int control) {
+    auto text = utf8ToCp1251(dialog.text(control));
+    if (text) *text = cutTo(*text, FIELD_TEXT_LENGTH);
+    return text;
+}
+
+// Reads an angle field into value and rewrites the field in normal form; false when the
+// text was rejected (value and field then stay as they were).
+bool readAngleField(Dialog& dialog, int control, double& value) {
+    const auto text = fieldText(dialog, control);
+    if (!text || TXTGRADMIN2GRAD(*text, value) != TEXT_READ) return false;
+    dialog.setText(control, angleText(value));
+    return true;
+}
+
+// Reads a minute field likewise. A count above 59 is stored but rejected.
+bool readMinuteField(Dialog& dialog, int control, std::int32_t& value) {
+    const auto text = fieldText(dialog, control);
+    if (!text || TXTMIN2MIN(*text, value) != TEXT_READ) return false;
+    dialog.setText(control, cp1251ToUtf8(MIN2TXT(value)));
+    return true;
+}
+
+void fillRefineDialog(const DialogState& state, Dialog& dialog) {
+    const auto& b = state.base;
+    const auto type = static_cast<std::size_t>(state.sheetType);
+    dialog.setText(CONTROL_BASE_TYPE, type < SHEET_TYPE_TEXTS.size() ? SHEET_TYPE_TEXTS[type] : "");
+    dialog.setText(CONTROL_NOTICE, "");
+    const auto both = [&dialog](int baseControl, int resultControl, const std::string& text) {
+        dialog.setText(baseControl, text);
+        dialog.setText(resultControl, text);
+    };
+    both(CONTROL_BASE_WIDTH, CONTROL_RESULT_WIDTH, angleText(b.baseXTo - b.baseXFrom));
+    both(CONTROL_BASE_HEIGHT, CONTROL_RESULT_HEIGHT, angleText(b.baseYTo - b.baseYFrom));
+    both(CONTROL_BASE_X_FROM, CONTROL_X_FROM, angleText(b.baseXFrom));
+    both(CONTROL_BASE_X_TO, CONTROL_X_TO, angleText(b.baseXTo));
+    both(CONTROL_BASE_Y_FROM, CONTROL_Y_FROM, angleText(b.baseYFrom));
+    both(CONTROL_BASE_Y_TO, CONTROL_Y_TO, angleText(b.baseYTo));
+    both(CONTROL_BASE_MERIDIAN_STEP, CONTROL_MERIDIAN_STEP, angleText(b.baseMeridianStep));
+    both(CONTROL_BASE_PARALLEL_STEP, CONTROL_PARALLEL_STEP, angleText(b.baseParallelStep));
+    both(CONTROL_BASE_X_MINUTE, CONTROL_X_MINUTE, minuteText(b.baseXMinute));
+    both(CONTROL_BASE_Y_MINUTE, CONTROL_Y_MINUTE, minuteText(b.baseYMinute));
+}
+
+class MessageText {
+  public:
+    void appendIf(bool condition, const char* message) {
+        if (!condition) return;
+        if (!text_.empty()) text_ += MESSAGE_SEPARATOR;
+        text_ += message;
+    }
+    bool empty() const { return text_.empty(); }
+    const std::string& text() const { return text_; }
+
+  private:
+    std::string text_;
+};
+
+bool edgesUnchanged(const RefinedResult& r, const BaseParameters& b) {
+    return r.yTo == b.baseYTo && r.yFrom == b.baseYFrom && r.xFrom == b.baseXFrom &&
+           r.xTo == b.baseXTo;
+}
+
+}  // namespace
+
+void S_BUTTON_PARM(WindowServices& services, DialogState& state, Dialog& mainDialog, int,
+                   DialogEvent event) {
+    if (event != DialogEvent::Clicked) return;
+    const auto dialog = services.loadDialog(DIALOG_REFINE);
+    if (!dialog) {
+        services.writeLine(DIALOG_NOT_FOUND);
+        services.endProcess(EXIT_NOT_DONE);
+        return;
+    }
+    GETVALUESFROMDIALOG1(mainDialog, state);
+    fillRefineDialog(state, *dialog);
+    dialog->setHandler(CONTROL_TEST, [&services, &state](Dialog& d, int c, DialogEvent e) {
+        S_BUTTON_TEST(services, state, d, c, e);
+    });
+    for (;;) {
+        if (dialog->showModal() != BUTTON_OK) {
+            state.parametersRefined = false;
+            return;
+        }
+        if (TESTDIALOG2(services, state, *dialog) == ENTRIES_VALID) return;
+    }
+}
+
+int TESTDIALOG2(WindowServices& services, DialogState& state, Dialog& dialog) {
+    const bool series200k = state.setScale == SERIES_200K;
+    const double dLon = series200k ? ALLOWANCE_LON_200K : ALLOWANCE_LON_1M;
+    const double dLat = series200k ? ALLOWANCE_LAT_200K : ALLOWANCE_LAT_1M;
+    const auto& b = state.base;
+    auto& r = state.result;
+
+    bool xFromError =
+        !readAngleField(dialog, CONTROL_X_FROM, r.xFrom) || !(r.xFrom > b.baseXFrom - dLon);
+    const bool xToError =
+        !readAngleField(dialog, CONTROL_X_TO, r.xTo) || !(r.xTo < b.baseXTo + dLon);
+    bool yFromError =
+        !readAngleField(dialog, CONTROL_Y_FROM, r.yFrom) || !(r.yFrom > b.baseYFrom - dLat);
+    const bool yToError =
+        !readAngleField(dialog, CONTROL_Y_TO, r.yTo) || !(r.yTo < b.baseYTo + dLat);
+    const bool xMinuteError =
+        !readMinuteField(dialog, CONTROL_X_MINUTE, r.xMinute) || r.xMinute == 0;
+    const bool yMinuteError =
+        !readMinuteField(dialog, CONTROL_Y_MINUTE, r.yMinute) || r.yMinute == 0;
+    const bool meridianError =
+        !readAngleField(dialog, CONTROL_MERIDIAN_STEP, r.meridianStep) || r.meridianStep == 0.0;
+    const bool parallelError =
+        !readAngleField(dialog, CONTROL_PARALLEL_STEP, r.parallelStep) || r.parallelStep == 0.0;
+
+    MessageText message;
+    message.appendIf(xFromError, ERROR_X_FROM);
+    message.appendIf(xToError, ERROR_X_TO);
+    if (!xFromError && !xToError && r.xFrom >= r.xTo) {
+        xFromError = true;
+        message.appendIf(true, ERROR_LON_RANGE);
+    }
+    const bool lonValid = !xFromError && !xToError;
+    dialog.setText(CONTROL_RESULT_WIDTH, lonValid ? angleText(r.xTo - r.xFrom) : "");
+    message.appendIf(yFromError, ERROR_Y_FROM);
+    message.appendIf(yToError, ERROR_Y_TO);
+    if (!yFromError && !yToError && r.yFrom >= r.yTo) {
+        yFromError = true;
+        message.appendIf(true, ERROR_LAT_RANGE);
+    }
+    const bool latValid = !yFromError && !yToError;
+    dialog.setText(CONTROL_RESULT_HEIGHT, latValid ? angleText(r.yTo - r.yFrom) : "");
+    message.appendIf(xMinuteError, ERROR_X_MINUTE);
+    message.appendIf(yMinuteError, ERROR_Y_MINUTE);
+    message.appendIf(meridianError, ERROR_MERIDIAN_STEP);
+    message.appendIf(parallelError, ERROR_PARALLEL_STEP);
+
+    if (message.empty()) {
+        dialog.setText(CONTROL_NOTICE, edgesUnchanged(r, b) ? "" : NOTICE_CHANGED);
+        state.parametersRefined = true;
+        return ENTRIES_VALID;
+    }
+    services.messageBox(message.text(), TITLE_REFINE_ERROR, MessageIcon::Exclamation);
+    state.parametersRefined = false;
+    return ENTRIES_INVALID;
+}
+
+void S_BUTTON_TEST(WindowServices& services, DialogState& state, Dialog& dialog, int,
+                   DialogEvent event) {
+    if (event == DialogEvent::Clicked) TESTDIALOG2(services, state, dialog);
+}
+
+}  // namespace sheetbasis::ui

@@ -1,0 +1,10 @@
+#include "ui/StartDialog.h"
+
+namespace sheetbasis::ui {
+
+void STARTDIALOG(WindowServices& services) {
+    const auto dialog = services.loadDialog(DIALOG_START);
+    if (dialog) dialog->showModal();
+}
+
+}  // namespace sheetbasis::ui
