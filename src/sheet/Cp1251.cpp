@@ -40,7 +40,7 @@ std::optional<char> fromUnicode(char32_t code) {
     if (code >= FIRST_LETTER_CODE && code < FIRST_LETTER_CODE + LETTER_COUNT)
         return static_cast<char>(FIRST_LETTER_BYTE + (code - FIRST_LETTER_CODE));
     for (std::size_t i = 0; i < UPPER_HALF_80_BF.size(); ++i)
-        if (UPPER_HALF_80_BF[i] == code && code != UNDEFINED)
+        if (UPPER_HALF_80_BF[i] == code)  // UNDEFINED (0) never gets here: it is ASCII
             return static_cast<char>(FIRST_UPPER_BYTE + i);
     return std::nullopt;
 }
