@@ -92,6 +92,13 @@ bool complete(T& field, T base, Check isValid) {
     return isValid(field);
 }
 
+// The edges are checked one by one against the base trapezoid, which bounds them only on
+// one side each. An inverted or empty trapezoid (west edge east of the east edge, or south
+// of north reversed) would make every outline run backwards across the sheet, and an edge
+// given far beyond the sheet would make the outlines run for ever; the refine dialog
+// refuses both, and so does the job file.
+bool isNonEmptyTrapezoid(const SheetParameters& p) { return p.xFrom < p.xTo && p.yFrom < p.yTo; }
+
 bool completeResult(SheetParameters& p) {
     const bool series200k = p.setScale == SERIES_200K;
     const double dLon = series200k ? SHEET_200K_WIDTH : SHEET_1M_WIDTH;
@@ -104,7 +111,7 @@ bool completeResult(SheetParameters& p) {
            complete(p.xMinute, p.baseXMinute, nonZero) &&
            complete(p.yMinute, p.baseYMinute, nonZero) &&
            complete(p.parallelStep, p.baseParallelStep, nonZero) &&
-           complete(p.meridianStep, p.baseMeridianStep, nonZero);
+           complete(p.meridianStep, p.baseMeridianStep, nonZero) && isNonEmptyTrapezoid(p);
 }
 
 // Creates a missing result folder. Whether that worked is for the result-folder step to
@@ -166,7 +173,7 @@ int READARG(std::string& text, SheetParameters& p) {
     return readValue(key, value, p);
 }
 
-int READARGFILE(const std::string& jobFileName, SheetParameters& p) {
+int readJobFile(const std::string& jobFileName, SheetParameters& p) {
     setNotGivenMarkers(p);
     const JobLines job = readJobLines(jobFileName);
     if (!job.opened) {
@@ -184,7 +191,12 @@ int READARGFILE(const std::string& jobFileName, SheetParameters& p) {
     if (!completeResult(p)) {
         return JOB_OUT_OF_RANGE;
     }
-    return ensureResultFolder(p.path);
+    return JOB_READ;
+}
+
+int READARGFILE(const std::string& jobFileName, SheetParameters& p) {
+    const int status = readJobFile(jobFileName, p);
+    return status == JOB_READ ? ensureResultFolder(p.path) : status;
 }
 
 }  // namespace sheetbasis

@@ -21,7 +21,10 @@ inline constexpr int JOB_FOLDER_NOT_ATTEMPTED = 7;
 // Marks every field that an entry may give as not given yet (cs takes its default 1);
 // READARG needs them to recognise repeated keys.
 void setNotGivenMarkers(SheetParameters& p);
-// Reads the job file into the record. The file may be Windows-1251 or UTF-8.
+// Reads and checks the job file without touching the file system otherwise: statuses
+// JOB_READ to JOB_OUT_OF_RANGE. The file may be Windows-1251 or UTF-8.
+int readJobFile(const std::string& jobFileName, SheetParameters& p);
+// readJobFile, then creates the result folder when it is missing.
 int READARGFILE(const std::string& jobFileName, SheetParameters& p);
 // Interprets the first entry of text (Windows-1251) and leaves in text what follows it,
 // left-adjusted. Returns VALUE_ACCEPTED or VALUE_REJECTED.

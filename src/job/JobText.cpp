@@ -14,6 +14,10 @@ namespace {
 constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
 // Bytes taken from the stream per read; any size works, job files are a few lines.
 constexpr std::size_t READ_CHUNK_BYTES = 4096;
+// A job file is a few lines of text. Anything far larger (a device such as /dev/zero, a
+// file given by mistake) is not read to its end, so that memory stays bounded; it counts
+// as a file that could not be read.
+constexpr std::size_t MAX_JOB_FILE_BYTES = 4 * 1024 * 1024;
 
 std::string toCp1251(std::string_view bytes) {
     if (bytes.starts_with(UTF8_BOM)) {
@@ -63,10 +67,15 @@ JobLines readJobLines(const std::string& fileName) {
     result.opened = true;
     std::string bytes;
     std::string chunk(READ_CHUNK_BYTES, '\0');
+    bool tooLarge = false;
     while (in.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || in.gcount() > 0) {
         bytes.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > MAX_JOB_FILE_BYTES) {
+            tooLarge = true;
+            break;
+        }
     }
-    if (in.bad()) {
+    if (in.bad() || tooLarge) {
         // Only complete lines were read; the one the error interrupted was not.
         result.readFailed = true;
         const std::size_t lastEnd = bytes.rfind('\n');

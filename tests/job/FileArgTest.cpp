@@ -340,6 +340,20 @@ TEST_F(JobFile, ResultEdgesUpToOneSheetOutsideTheBase) {
     EXPECT_EQ(run("Nom=N-37;xFrom=10;yTo=57;" + pathEntry()), JOB_OUT_OF_RANGE);
 }
 
+TEST_F(JobFile, InvertedOrEmptyTrapezoidIsOutOfRange) {
+    // Each edge is within its allowance, but west lies east of east, or south on north.
+    EXPECT_EQ(run("Nom=N-37-XII;xFrom=41 30;xTo=41 30;" + pathEntry()), JOB_OUT_OF_RANGE);
+    EXPECT_EQ(run("Nom=N-37-XII;xFrom=41 40;xTo=41 20;" + pathEntry()), JOB_OUT_OF_RANGE);
+    EXPECT_EQ(run("Nom=N-37-XII;yFrom=1000;" + pathEntry()), JOB_OUT_OF_RANGE);
+    EXPECT_EQ(run("Nom=N-37;xFrom=99999999;" + pathEntry()), JOB_OUT_OF_RANGE);
+    EXPECT_EQ(run("Nom=N-37-XII;xFrom=41 20;xTo=41 40;" + pathEntry()), JOB_READ);
+}
+
+TEST(JobFileSize, EndlessFileIsNotReadToItsEnd) {
+    SheetParameters p;
+    EXPECT_EQ(READARGFILE("/dev/zero", p), JOB_LINE_NOT_READ);
+}
+
 TEST_F(JobFile, ZeroStepsAreRejectedAsEntries) {
     EXPECT_EQ(run("Nom=N-37;ParallelStep=0;" + pathEntry()), JOB_ENTRY_REJECTED);
     EXPECT_EQ(run("Nom=N-37;xMinute=0;" + pathEntry()), JOB_ENTRY_REJECTED);

@@ -1,0 +1,44 @@
+// The whole job-file reader on arbitrary file contents, through a temporary file as the
+// program meets it. readJobFile stops short of creating the result folder, so the fuzzer
+// never makes folders named by its inputs.
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "job/FileArg.h"
+
+namespace {
+
+std::string jobFileName() {
+    return (std::filesystem::temp_directory_path() /
+            ("sheetbasis-fuzz-job-" + std::to_string(getpid())))
+        .string();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace sheetbasis;
+    static const std::string name = jobFileName();
+    {
+        std::ofstream out(name, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    SheetParameters p;
+    const int status = readJobFile(name, p);
+    if (status < JOB_READ || status > JOB_OUT_OF_RANGE) std::abort();
+    if (status == JOB_READ) {
+        // A job that is accepted is complete and describes a usable trapezoid.
+        const bool usable = !p.path.empty() && p.xFrom < p.xTo && p.yFrom < p.yTo &&
+                            p.meridianStep > 0 && p.parallelStep > 0 && p.xMinute > 0 &&
+                            p.yMinute > 0 && p.mapScale >= 0 && p.mapScale <= 2;
+        if (!usable) std::abort();
+    }
+    return 0;
+}
