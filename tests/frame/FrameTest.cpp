@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "frame/FontMetrics.h"
+#include "frame/Frame.h"
+#include "frame/FrameContour.h"
+#include "frame/FrameLayerReader.h"
+#include "frame/FrameSettings.h"
+#include "support/TempFolder.h"
+
+namespace sheetbasis {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double N36 = 52.0 + 2.0 / 3.0;
+
+class FrameTest : public testing::Test {
+  protected:
+    // Sheet N-37-XXXVI: 41..42 east, 52..52°40' north.
+    FrameTest() {
+        p.cs = 1;
+        p.setScale = 0;
+        p.mapScale = 0;
+        p.outputFolder = folder.path().string() + "/";
+        p.baseXFrom = 41.0;
+        p.baseXTo = 42.0;
+        p.baseYFrom = 52.0;
+        p.baseYTo = N36;
+        p.xMinute = 1;
+        p.yMinute = 1;
+        rect = {41.0, 42.0, 52.0, N36};
+        names = {"N-37-XXX", "M-37-VI", "N-38-XXXI", "N-37-XXXV"};
+    }
+    int run() {
+        return CREATERAMK(p, names, rect, 0.125, 1.0 / 12.0, workX, workY, parallels, meridians,
+                          SheetCorners{});
+    }
+    bool exists(const char* layer) const {
+        return fs::exists(folder.path() / (std::string(layer) + ".shp"));
+    }
+    std::vector<ReadFeature> read(const char* layer) const {
+        return readFrameLayer(folder.path() / layer);
+    }
+    std::vector<ReadFeature> withCode(int code) const {
+        std::vector<ReadFeature> out;
+        for (ReadFeature& f : read("Frame")) {
+            if (f.code == code) out.push_back(std::move(f));
+        }
+        return out;
+    }
+    double mmOutsideNorth(double lat) const {
+        return (lat - rect.north) / 180.0 * PI_TRUNCATED * SPHERE_RADIUS_KM * 1e6 /
+               SETRAMKPARAMETERS(p.setScale, p.mapScale).scaleDenominator;
+    }
+
+    TempFolder folder;
+    SheetParameters p;
+    AdjacentNames names;
+    DrawingRect rect;
+    std::vector<double> workX;
+    std::vector<double> workY;
+    std::vector<double> parallels{52.0, 52.0 + 1.0 / 3.0, N36};
+    std::vector<double> meridians{41.0, 41.5, 42.0};
+};
+
+TEST_F(FrameTest, SmallestScalesProduceNoLayer) {
+    for (const auto& [series, scale] : {std::pair(0, 2), std::pair(1, 2)}) {
+        p.setScale = series;
+        p.mapScale = scale;
+        EXPECT_EQ(run(), FRAME_WRITTEN);
+        EXPECT_TRUE(fs::is_empty(folder.path()));
+    }
+}
+
+TEST_F(FrameTest, ReducedScalesHaveOneOuterContourAndLabels) {
+    p.mapScale = 1;
+    ASSERT_EQ(run(), FRAME_WRITTEN);
+    EXPECT_TRUE(exists("Frame"));
+    EXPECT_FALSE(exists("FrameAdj"));
+    EXPECT_TRUE(exists("FrameDig"));
+    const std::vector<ReadFeature> frame = read("Frame");
+    ASSERT_EQ(frame.size(), 1u);
+    EXPECT_EQ(frame[0].code, 400922);
+    EXPECT_EQ(frame[0].points.front().x, frame[0].points.back().x);
+    EXPECT_EQ(frame[0].points.front().y, frame[0].points.back().y);
+    EXPECT_NEAR(mmOutsideNorth(frame[0].points.front().y), 5.0, 1e-9);
+    const std::vector<ReadFeature> digits = read("FrameDig");
+    ASSERT_EQ(digits.size(), 4u * 3 + 2u * 3);
+    EXPECT_EQ(digits[0].code, 400913);
+    EXPECT_EQ(digits[0].size, "5");
+}
+
+TEST_F(FrameTest, MillionSheetHasThreeContoursAndNoNames) {
+    p.setScale = 1;
+    p.baseXFrom = rect.west = 36.0;
+    p.baseXTo = rect.east = 42.0;
+    p.baseYFrom = rect.south = 52.0;
+    p.baseYTo = rect.north = 56.0;
+    p.xMinute = p.yMinute = 10;
+    ASSERT_EQ(run(), FRAME_WRITTEN);
+    EXPECT_TRUE(exists("Frame"));
+    EXPECT_FALSE(exists("FrameAdj"));
+    EXPECT_TRUE(exists("FrameDig"));
+    const std::vector<ReadFeature> thin = withCode(400903);
+    const std::vector<ReadFeature> outer = withCode(400902);
+    ASSERT_EQ(thin.size(), 2u);
+    ASSERT_EQ(outer.size(), 1u);
+    EXPECT_NEAR(mmOutsideNorth(thin[0].points[0].y), 7.4, 1e-6);
+    EXPECT_NEAR(mmOutsideNorth(thin[1].points[0].y), 9.6, 1e-6);
+    EXPECT_NEAR(mmOutsideNorth(outer[0].points[0].y), 8.5, 1e-9);
+    // No ticks: the band lies on the edge.
+    EXPECT_TRUE(withCode(400904).empty());
+    EXPECT_TRUE(withCode(400905).empty());
+}
+
+TEST_F(FrameTest, TwoHundredThousandSheetHasNamesInTheGapsOfTheOuterLine) {
+    ASSERT_EQ(run(), FRAME_WRITTEN);
+    const std::vector<ReadFeature> adjacent = read("FrameAdj");
+    ASSERT_EQ(adjacent.size(), 4u);
+    EXPECT_EQ(adjacent[0].text, "N-37-XXX");
+    EXPECT_EQ(adjacent[1].text, "M-37-VI");
+    EXPECT_EQ(adjacent[2].text, "N-37-XXXV");
+    EXPECT_EQ(adjacent[3].text, "N-38-XXXI");
+    for (const ReadFeature& f : adjacent) {
+        EXPECT_EQ(f.code, 400911);
+        EXPECT_EQ(f.font, "PragmaticaC");
+        EXPECT_EQ(f.size, "6.5");
+    }
+    // Four outer-line pieces at 9.8 mm; each gap lies between two of them.
+    const std::vector<ReadFeature> outer = withCode(400902);
+    ASSERT_EQ(outer.size(), 4u);
+    EXPECT_NEAR(mmOutsideNorth(adjacent[0].points[0].y), 9.8, 1e-6);
+    EXPECT_EQ(outer[0].points.back().x, adjacent[0].points.front().x);
+    EXPECT_EQ(outer[1].points.front().x, adjacent[0].points.back().x);
+    EXPECT_EQ(outer[3].points.back().y, adjacent[2].points.front().y);
+    EXPECT_EQ(outer[0].points.front().y, adjacent[2].points.back().y);
+    // The north gap is the name's width plus 2 mm, centred on the side.
+    const double width = TEXTPARAMETERS("N-37-XXX", 1, 6.5, TRIM_BOTH).width;
+    const double lat = adjacent[0].points[0].y;
+    const double gapMm = (adjacent[0].points.back().x - adjacent[0].points.front().x) / 180.0 *
+                         PI_TRUNCATED * SPHERE_RADIUS_KM * std::cos(lat / 180.0 * PI_TRUNCATED) *
+                         1e6 / 200000.0;
+    EXPECT_NEAR(gapMm, width + 2.0, 1e-9);
+    EXPECT_NEAR((adjacent[0].points.back().x + adjacent[0].points.front().x) / 2, 41.5, 1e-12);
+    // Ticks: parallels (west, east) then meridians (north, south), after the outer line.
+    const std::vector<ReadFeature> parallelTicks = withCode(400905);
+    const std::vector<ReadFeature> meridianTicks = withCode(400904);
+    ASSERT_EQ(parallelTicks.size(), 6u);
+    ASSERT_EQ(meridianTicks.size(), 6u);
+    EXPECT_EQ(parallelTicks[0].points[1].x, 41.0);
+    EXPECT_EQ(parallelTicks[1].points[0].x, 42.0);
+    EXPECT_EQ(meridianTicks[0].points[0].y, N36);
+    EXPECT_NEAR(mmOutsideNorth(meridianTicks[0].points[1].y), 7.0, 1e-9);
+    const std::vector<ReadFeature> frame = read("Frame");
+    EXPECT_EQ(frame.back().code, 400904);
+}
+
+TEST_F(FrameTest, CutSideHasNoNameButTheLineIsStillSplit) {
+    rect.west = 41.25;
+    ASSERT_EQ(run(), FRAME_WRITTEN);
+    const std::vector<ReadFeature> adjacent = read("FrameAdj");
+    ASSERT_EQ(adjacent.size(), 3u);
+    EXPECT_EQ(adjacent[2].text, "N-38-XXXI");
+    const std::vector<ReadFeature> outer = withCode(400902);
+    ASSERT_EQ(outer.size(), 4u);
+    const double mid = (rect.south + rect.north) / 2;
+    EXPECT_EQ(outer[0].points.front().y, mid);
+    EXPECT_EQ(outer[3].points.back().y, mid);
+}
+
+TEST_F(FrameTest, NameTooLongForItsSideGetsNoGap) {
+    names.west = std::string(200, 'W');  // about 410 mm, the side is 370 mm
+    ASSERT_EQ(run(), FRAME_WRITTEN);
+    const std::vector<ReadFeature> adjacent = read("FrameAdj");
+    ASSERT_EQ(adjacent.size(), 3u);
+    for (const ReadFeature& f : adjacent) EXPECT_NE(f.text, names.west);
+}
+
+TEST_F(FrameTest, FolderThatCannotHoldLayersFailsWithStatusOne) {
+    p.outputFolder = (folder.path() / "missing" / "deeper").string();
+    EXPECT_EQ(run(), FRAME_LAYER_NOT_CREATED);
+}
+
+TEST_F(FrameTest, FolderWithoutTrailingSeparatorWorksAlike) {
+    p.outputFolder = folder.path().string();
+    ASSERT_EQ(run(), FRAME_WRITTEN);
+    EXPECT_TRUE(exists("Frame"));
+    EXPECT_TRUE(exists("FrameAdj"));
+    EXPECT_TRUE(exists("FrameDig"));
+    EXPECT_TRUE(fs::exists(folder.path() / "Frame.PRJ"));
+}
+
+}  // namespace
+}  // namespace sheetbasis
