@@ -1,6 +1,9 @@
 // WRITERECDBF on arbitrary attribute texts into a table with a column of every type.
 
+#include <unistd.h>
+
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -17,14 +20,28 @@ const std::vector<FieldDef>& fields() {
     static const std::vector<FieldDef> f = {{"L_code", FIELD_INTEGER, 8, 0},
                                             {"Value", FIELD_DOUBLE, 19, 8},
                                             {"Text", FIELD_TEXT, 100, 0},
-                                            {"Other", 7, 10, 0}};
+                                            {"Other", 3, 1, 0}};
     return f;
 }
 
+// The scratch layer of this fuzzing process, removed when the process ends.
+struct ScratchLayer {
+    std::filesystem::path base = std::filesystem::temp_directory_path() /
+                                 ("sheetbasis-fuzz-record-" + std::to_string(getpid()));
+    Layer layer;
+    ~ScratchLayer() {
+        CLOSENEWSHAPEFILE(layer);
+        for (const char* ext : {".shp", ".shx", ".dbf", ".PRJ"}) {
+            std::remove((base.string() + ext).c_str());
+        }
+    }
+};
+
 Layer& layer() {
-    static Layer l = [] {
-        Layer created;
-        const auto name = std::filesystem::temp_directory_path() / "sheetbasis-fuzz-record";
+    static ScratchLayer scratch;
+    static Layer& l = [&]() -> Layer& {
+        Layer& created = scratch.layer;
+        const auto& name = scratch.base;
         if (OPENNEWSHAPEFILE(0, SHAPE_POINT, name.string(), fields(), created) != LAYER_CREATED) {
             std::abort();
         }

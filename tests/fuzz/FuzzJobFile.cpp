@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -15,17 +16,20 @@
 
 namespace {
 
-std::string jobFileName() {
-    return (std::filesystem::temp_directory_path() /
-            ("sheetbasis-fuzz-job-" + std::to_string(getpid())))
-        .string();
-}
+// The job file of this fuzzing process, removed when the process ends.
+struct ScratchJobFile {
+    std::string name = (std::filesystem::temp_directory_path() /
+                        ("sheetbasis-fuzz-job-" + std::to_string(getpid())))
+                           .string();
+    ~ScratchJobFile() { std::remove(name.c_str()); }
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace sheetbasis;
-    static const std::string name = jobFileName();
+    static const ScratchJobFile scratch;
+    const std::string& name = scratch.name;
     {
         std::ofstream out(name, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
