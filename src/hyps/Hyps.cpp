@@ -31,9 +31,8 @@ constexpr double POLAR_CIRCLE_EDGE_CLEARANCE = 0.001;
 // carried into GSK-2011 and no longer lie on whole minutes.
 constexpr int CORNER_PRECISION_GSK2011 = 2;
 
-// Code of the HypsA polygon, followed by its separator.
-constexpr std::string_view AREA_CODE_VALUE = "-1\\";
-
+// Column widths in characters are those of the HYPS layer catalogue; the table cuts
+// longer texts to them.
 constexpr int L_CODE_WIDTH = 6;
 
 std::vector<FieldDef> areaFields() {
@@ -117,8 +116,9 @@ int writeArea(const SheetParameters& p, const std::string& sheetName, const Shee
     ADDRECTANGLE(p.xFrom, p.xTo, densify.lon, p.yFrom, p.yTo, densify.lat, workX, workY);
     if (convertsToGsk2011(p)) convertOutline(workX, workY);
     const int precision = convertsToGsk2011(p) ? CORNER_PRECISION_GSK2011 : PRECISION_MINUTES;
-    const std::string attributes = std::string(AREA_CODE_VALUE) + trimTrailing(sheetName) +
-                                   ATTRIBUTE_SEPARATOR + cornerTexts(corners, precision);
+    const std::string attributes = std::string(HYPS_AREA_AND_NODE_CODE) + ATTRIBUTE_SEPARATOR +
+                                   trimTrailing(sheetName) + ATTRIBUTE_SEPARATOR +
+                                   cornerTexts(corners, precision);
     if (WRITESIMPLEPOLYGON(layer, attributes, workX, workY) != SHAPE_WRITTEN) {
         return HYPS_FEATURE_NOT_WRITTEN;
     }

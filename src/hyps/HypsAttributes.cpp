@@ -7,12 +7,12 @@
 #include <limits>
 #include <string_view>
 
+#include "output/LayerFile.h"
 #include "sheet/Cp1251.h"
 
 namespace sheetbasis {
 namespace {
 
-constexpr char SEPARATOR = '\\';
 constexpr char MINUTE_SIGN = '\'';
 constexpr char SECOND_SIGN = '"';
 
@@ -27,9 +27,6 @@ constexpr double HALF_TURN_DEGREES = 180.0;
 constexpr int LINE_DEGREES_WIDTH = 3;  // "Grad" of HypsL
 constexpr int NODE_DEGREES_WIDTH = 4;  // GRADMINSEC
 constexpr int TWO_DIGITS = 2;          // minutes and whole seconds, zero-padded
-
-// The code of every HypsA polygon and HypsP node.
-constexpr std::string_view AREA_AND_NODE_CODE = "-1";
 
 // More decimals of an arc second than a double holds for a longitude up to 360 degrees
 // (about 2e-10 second) carry no information; the cap also keeps the unit count in 64 bits.
@@ -61,11 +58,7 @@ constexpr std::array<KindEntry, HYPS_KIND_OUTLINE> KIND_TABLE{{
 // left over once all five columns are read.
 constexpr std::string_view POLAR_CIRCLE_VALUES = "66°\\33.64'\\с.ш.\\\\";
 // The outline carries no coordinate: three empty values and the left-over separator.
-constexpr std::string_view OUTLINE_VALUES = "\\\\\\\\";
-
-std::string degreeSign() {
-    return std::string(1, CP1251_DEGREE);
-}
+constexpr std::string_view OUTLINE_VALUES = R"(\\\\)";
 
 // A rounded angle as a 32-bit integer; values outside its range (never an angle of a
 // sheet, only of corrupt input) are clamped instead of overflowing, NaN gives 0.
@@ -94,7 +87,7 @@ std::string fixedPoint(double value, int decimals) {
     std::array<char, 64> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                       std::chars_format::fixed, decimals);
-    return std::string(buffer.data(), result.ptr);
+    return {buffer.data(), result.ptr};
 }
 
 // An east edge may lie beyond 360 (a double sheet of column 30 ends at 366); such a
@@ -116,8 +109,9 @@ std::string lineCoordinateValues(Coordinate coordinate, double value) {
     }
     const double degrees = std::floor(v);
     const double minutes = std::round((v - degrees) * MINUTES_PER_DEGREE);
-    return rightAligned(toInt32(degrees), LINE_DEGREES_WIDTH) + degreeSign() + SEPARATOR +
-           zeroPadded(toInt32(minutes), TWO_DIGITS) + MINUTE_SIGN + SEPARATOR + word + SEPARATOR;
+    return rightAligned(toInt32(degrees), LINE_DEGREES_WIDTH) + CP1251_DEGREE +
+           ATTRIBUTE_SEPARATOR + zeroPadded(toInt32(minutes), TWO_DIGITS) + MINUTE_SIGN +
+           ATTRIBUTE_SEPARATOR + word + ATTRIBUTE_SEPARATOR;
 }
 
 std::int64_t powerOfTen(int exponent) {
@@ -172,7 +166,8 @@ std::string CREATEHYPSLATT(int kind, double value) {
     // the table writer, so the failure surfaces instead of a record of a wrong kind.
     if (kind < 1 || kind > HYPS_KIND_OUTLINE) return {};
     const KindEntry& entry = KIND_TABLE[static_cast<std::size_t>(kind - 1)];
-    std::string text = std::string(entry.code) + SEPARATOR + cp1251(entry.name) + SEPARATOR;
+    std::string text =
+        std::string(entry.code) + ATTRIBUTE_SEPARATOR + cp1251(entry.name) + ATTRIBUTE_SEPARATOR;
     switch (entry.coordinate) {
         case Coordinate::PolarCircle:
             return text + cp1251(POLAR_CIRCLE_VALUES);
@@ -187,8 +182,8 @@ std::string CREATEHYPSLATT(int kind, double value) {
 
 std::string CREATEHYPSPATT(double latitude, double longitude) {
     // GRADMINSEC never ends in a blank, so its text goes in as it is.
-    return std::string(AREA_AND_NODE_CODE) + SEPARATOR + GRADMINSEC(latitude) + SEPARATOR +
-           GRADMINSEC(longitude) + SEPARATOR;
+    return std::string(HYPS_AREA_AND_NODE_CODE) + ATTRIBUTE_SEPARATOR + GRADMINSEC(latitude) +
+           ATTRIBUTE_SEPARATOR + GRADMINSEC(longitude) + ATTRIBUTE_SEPARATOR;
 }
 
 std::string GRADMINSEC(double value) {
@@ -198,7 +193,7 @@ std::string GRADMINSEC(double value) {
     const double rMinutes = std::round(r * SECONDS_PER_MINUTE) / SECONDS_PER_MINUTE;
     const double minutes = std::floor(rMinutes);
     const double seconds = std::floor(std::round((rMinutes - minutes) * SECONDS_PER_MINUTE));
-    return rightAligned(toInt32(degrees), NODE_DEGREES_WIDTH) + degreeSign() +
+    return rightAligned(toInt32(degrees), NODE_DEGREES_WIDTH) + CP1251_DEGREE +
            zeroPadded(toInt32(minutes), TWO_DIGITS) + MINUTE_SIGN +
            zeroPadded(toInt32(seconds), TWO_DIGITS) + SECOND_SIGN;
 }
@@ -220,7 +215,9 @@ DegMinSec COORDTODEGMINSEC(double value, bool isLongitude, int precision) {
     // and no seconds, whatever the binary value of 52 + 2/3 was.
     const std::int64_t perMinute = perDegree / 60;
     const std::int64_t remainder = units % perDegree;
-    angle.degrees = toInt32(static_cast<double>(units / perDegree));
+    const std::int64_t wholeDegrees = units / perDegree;
+    angle.degrees = static_cast<std::int32_t>(
+        std::min<std::int64_t>(wholeDegrees, std::numeric_limits<std::int32_t>::max()));
     angle.minutes = static_cast<std::int32_t>(remainder / perMinute);
     if (precision >= 0) {
         const std::int64_t perSecond = unitsPerSecond(precision);
@@ -230,7 +227,7 @@ DegMinSec COORDTODEGMINSEC(double value, bool isLongitude, int precision) {
 }
 
 std::string COORDTOTXTN(const DegMinSec& angle, bool isLongitude, int precision, int style) {
-    return std::to_string(angle.degrees) + degreeSign() + zeroPadded(angle.minutes, TWO_DIGITS) +
+    return std::to_string(angle.degrees) + CP1251_DEGREE + zeroPadded(angle.minutes, TWO_DIGITS) +
            MINUTE_SIGN + secondsText(angle.seconds, precision) +
            styleSuffix(isLongitude, angle.positive, style);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace sheetbasis {
 
@@ -16,6 +17,9 @@ inline constexpr int HYPS_KIND_RIGHT_EDGE = 5;
 inline constexpr int HYPS_KIND_BOTTOM_EDGE = 6;
 inline constexpr int HYPS_KIND_TOP_EDGE = 7;
 inline constexpr int HYPS_KIND_OUTLINE = 8;
+
+// The code of the HypsA polygon and of every HypsP node.
+inline constexpr std::string_view HYPS_AREA_AND_NODE_CODE = "-1";
 
 // Precision of COORDTODEGMINSEC / COORDTOTXTN: below 0 whole minutes, 0 whole seconds,
 // p > 0 seconds with p decimals.
