@@ -47,7 +47,8 @@ int CREATERAMK(const SheetParameters& p, const AdjacentNames& adjacent, const Dr
                            SPHERE_RADIUS_KM,
                            {p.baseXFrom, p.baseXTo, p.baseYFrom, p.baseYTo},
                            p.xMinute,
-                           p.yMinute};
+                           p.yMinute,
+                           {p.xFrom, p.xTo, p.yFrom, p.yTo}};
     const bool frameOn = settings.outerLineMode != OUTER_LINE_NONE || settings.minuteFrameOn ||
                          settings.outerFrameOn;
     const bool adjacentOn = settings.adjacentLabelsOn && settings.outerLineMode != OUTER_LINE_NONE;

@@ -53,6 +53,10 @@ struct FrameSheet {
     DrawingRect base;          // the nominal trapezoid (baseXFrom, baseXTo, baseYFrom, baseYTo)
     std::int32_t xMinute = 0;  // minute divisions along longitude, whole minutes
     std::int32_t yMinute = 0;  // minute divisions along latitude, whole minutes
+    // The trapezoid asked for (xFrom, xTo, yFrom, yTo), in the datum of the nominal one:
+    // in coordinate system 4 the drawing rectangle lies in another datum and is no
+    // measure of whether a side was cut.
+    DrawingRect requested;
 };
 
 // The latitude reached from lat0 by moving s map millimetres north (south for s < 0).

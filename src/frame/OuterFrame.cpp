@@ -92,7 +92,7 @@ struct SideGaps {
 SideGaps findGaps(const FrameSettings& settings, const OuterLine& line,
                   const AdjacentNames& names) {
     const GapFinder finder{settings, line.sheet};
-    const DrawingRect& r = line.sheet.rect;
+    const DrawingRect& r = line.sheet.requested;
     const DrawingRect& base = line.sheet.base;
     SideGaps gaps;
     gaps.west = finder.alongMeridian(

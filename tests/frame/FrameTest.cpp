@@ -32,6 +32,10 @@ class FrameTest : public testing::Test {
         p.xMinute = 1;
         p.yMinute = 1;
         rect = {41.0, 42.0, 52.0, N36};
+        p.xFrom = rect.west;
+        p.xTo = rect.east;
+        p.yFrom = rect.south;
+        p.yTo = rect.north;
         names = {"N-37-XXX", "M-37-VI", "N-38-XXXI", "N-37-XXXV"};
     }
     int run() {
@@ -95,10 +99,10 @@ TEST_F(FrameTest, ReducedScalesHaveOneOuterContourAndLabels) {
 
 TEST_F(FrameTest, MillionSheetHasThreeContoursAndNoNames) {
     p.setScale = 1;
-    p.baseXFrom = rect.west = 36.0;
-    p.baseXTo = rect.east = 42.0;
-    p.baseYFrom = rect.south = 52.0;
-    p.baseYTo = rect.north = 56.0;
+    p.xFrom = p.baseXFrom = rect.west = 36.0;
+    p.xTo = p.baseXTo = rect.east = 42.0;
+    p.yFrom = p.baseYFrom = rect.south = 52.0;
+    p.yTo = p.baseYTo = rect.north = 56.0;
     p.xMinute = p.yMinute = 10;
     ASSERT_EQ(run(), FRAME_WRITTEN);
     EXPECT_TRUE(exists("Frame"));
@@ -159,7 +163,7 @@ TEST_F(FrameTest, TwoHundredThousandSheetHasNamesInTheGapsOfTheOuterLine) {
 }
 
 TEST_F(FrameTest, CutSideHasNoNameButTheLineIsStillSplit) {
-    rect.west = 41.25;
+    p.xFrom = rect.west = 41.25;
     ASSERT_EQ(run(), FRAME_WRITTEN);
     const std::vector<ReadFeature> adjacent = read("FrameAdj");
     ASSERT_EQ(adjacent.size(), 3u);
@@ -169,6 +173,15 @@ TEST_F(FrameTest, CutSideHasNoNameButTheLineIsStillSplit) {
     const double mid = (rect.south + rect.north) / 2;
     EXPECT_EQ(outer[0].points.front().y, mid);
     EXPECT_EQ(outer[3].points.back().y, mid);
+}
+
+TEST_F(FrameTest, ShiftedDatumIsNoCut) {
+    // In coordinate system 4 the drawing rectangle is the sheet carried into another
+    // datum; the sheet asked for is still the nominal one and keeps all four names.
+    p.cs = CS_GSK2011_FROM_SK42;
+    rect = {41.0018, 42.0019, 52.00001, N36 + 0.00001};
+    ASSERT_EQ(run(), FRAME_WRITTEN);
+    EXPECT_EQ(read("FrameAdj").size(), 4u);
 }
 
 TEST_F(FrameTest, NameTooLongForItsSideGetsNoGap) {
