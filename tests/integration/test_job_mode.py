@@ -95,7 +95,7 @@ class JobModeTest(WorkFolderTest):
         self.assertTrue(os.path.isfile(self.folder("new", "deeper", "HYPS", "HypsA.shp")))
 
     def test_folder_names_are_never_shell_commands(self):
-        name = 'a "b" & c; $(touch pwned) `touch pwned2` d'
+        name = 'a "b" & c | $(touch pwned) `touch pwned2` > d'
         self.assert_exit(self.job("", result=name), 0)
         self.assertTrue(os.path.isfile(self.folder(name, "HYPS", "HypsL.shp")))
         self.assertEqual(sorted(os.listdir(self.tmp)), sorted(["job.txt", name]))
