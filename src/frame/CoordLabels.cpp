@@ -27,18 +27,14 @@ constexpr char MINUTE_SIGN = '\'';
 
 // Map millimetres. A parallel keeps 0.8 mm free between its two labels, half on each side.
 constexpr double LABEL_HALF_SPACING_MM = 0.8 / 2;
-// The minute label below the parallel keeps a little more, the single-precision 0.1 of
-// the original layout widened to double.
+// The minute label below the parallel keeps a little more: 0.1 mm as a single-precision
+// value widened to double, the value the label layout is defined with.
 constexpr double MINUTE_LABEL_EXTRA_MM = 0.10000000149011612;
 static_assert(MINUTE_LABEL_EXTRA_MM == static_cast<double>(0.1f));
 // Distance of every label from the sheet edge.
 constexpr double LABEL_EDGE_DISTANCE_MM = 1.0;
 // Margin around the corner labels of the parallels that meridian labels keep clear of.
 constexpr double CLEARANCE_MARGIN_MM = 0.8;
-
-double ANINT(double v) {
-    return std::round(v);
-}
 
 // A whole number written without exponent, decimals or padding.
 std::string wholeNumberText(double v) {
@@ -176,7 +172,7 @@ int writeMeridianLabel(const LabelWriter& out, bool north, double lam, bool firs
 }  // namespace
 
 CoordTexts COORDTOTXT(double angle, bool isLongitude) {
-    double v = ANINT(angle * MINUTES_PER_DEGREE) / MINUTES_PER_DEGREE;
+    double v = std::round(angle * MINUTES_PER_DEGREE) / MINUTES_PER_DEGREE;
     CoordTexts texts;
     texts.hemisphere = " ";
     if (isLongitude) {
@@ -187,7 +183,7 @@ CoordTexts COORDTOTXT(double angle, bool isLongitude) {
         if (western) v = DEGREES_PER_TURN - v;
     }
     const double d = std::floor(v);
-    const double m = ANINT((v - d) * MINUTES_PER_DEGREE);
+    const double m = std::round((v - d) * MINUTES_PER_DEGREE);
     texts.degrees = cutTo(wholeNumberText(d) + CP1251_DEGREE, COORD_TEXT_LENGTH);
     texts.minutes = cutTo(wholeNumberText(m) + MINUTE_SIGN, COORD_TEXT_LENGTH);
     return texts;

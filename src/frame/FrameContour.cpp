@@ -15,7 +15,8 @@ namespace {
 constexpr double DEGREES_PER_HALF_TURN = 180.0;
 constexpr double DEGREES_PER_TURN = 360.0;
 // A grid value closer than this fraction of a step to the previous vertex or to the end
-// of a leg is skipped: the single-precision 0.2 of the original layout, widened to double.
+// of a leg is skipped: 0.2 as a single-precision value widened to double, the value the
+// contour geometry is defined with.
 constexpr double SKIP_FRACTION = 0.20000000298023224;
 static_assert(SKIP_FRACTION == static_cast<double>(0.2f));
 // The grid value that the search for the next vertex starts from lies this many steps
@@ -27,11 +28,6 @@ constexpr double REFERENCE_BACKOFF_STEPS = 3.0;
 // for rounding, one to skip a grid value that is too close. More means the step is lost
 // against the magnitude of cur and no grid value beyond it can be found.
 constexpr int NEXT_VERTEX_MAX_STEPS = 4;
-
-// Rounds half away from zero, like the ANINT of the original arithmetic.
-double ANINT(double v) {
-    return std::round(v);
-}
 
 double millimetresToKilometres(double s, double M) {
     return s / MILLIMETRES_PER_KILOMETRE * M;
@@ -79,12 +75,13 @@ double TARGETLON(double lon0, double lat, double s, double M, double R) {
     return lon0 + x;
 }
 
+// std::round rounds halves away from zero, which the grid anchoring relies on.
 double MINREPERVALUE(double x, double origin, double step) {
-    return (ANINT((x - origin) / step) - REFERENCE_BACKOFF_STEPS) * step + origin;
+    return (std::round((x - origin) / step) - REFERENCE_BACKOFF_STEPS) * step + origin;
 }
 
 double NEXTINTERMEDIATEVERTEX(double cur, bool descending, double base, double step) {
-    const double quotient = ANINT((cur - base) / step);
+    const double quotient = std::round((cur - base) / step);
     int walked = 0;
     if (descending) {
         double v = (quotient + NEXT_VERTEX_BACKOFF_STEPS) * step + base;

@@ -17,7 +17,7 @@ constexpr std::size_t READ_CHUNK_BYTES = 4096;
 // A job file is a few lines of text. Anything far larger (a device such as /dev/zero, a
 // file given by mistake) is not read to its end, so that memory stays bounded; it counts
 // as a file that could not be read.
-constexpr std::size_t MAX_JOB_FILE_BYTES = 4 * 1024 * 1024;
+constexpr std::size_t MAX_JOB_FILE_BYTES = std::size_t{4} * 1024 * 1024;
 
 std::string toCp1251(std::string_view bytes) {
     if (bytes.starts_with(UTF8_BOM)) {

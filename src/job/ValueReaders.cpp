@@ -33,7 +33,7 @@ constexpr std::string_view JOINED_SHEET_DIGITS = "234";
 constexpr std::size_t SHORTEST_SHEET_NAME = 3;
 constexpr std::size_t SHORTEST_FOLDER = 3;
 constexpr char FOLDER_SEPARATOR = '/';
-// The separator of folder texts written for the original platform.
+// Folder texts of job files written on Windows end with a backslash.
 constexpr char FOREIGN_FOLDER_SEPARATOR = '\\';
 
 // The only character that pads a text; other white space is content.

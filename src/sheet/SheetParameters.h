@@ -28,8 +28,8 @@ inline constexpr std::int32_t SHEET_QUADRUPLE = 3;
 inline constexpr std::int32_t FIRST_ROW = 1;
 inline constexpr std::int32_t LAST_ROW = 11;
 
-// The 25 fields in their fixed order. Texts hold no padding: a blank-padded buffer of the
-// original layout corresponds to its value without trailing blanks.
+// The 25 fields in their fixed order. Texts hold no padding: a fixed-length, blank-padded
+// text corresponds to its value without trailing blanks.
 struct SheetParameters {
     std::int32_t cs = CS_SK42;
     std::int32_t setScale = SERIES_200K;
