@@ -145,7 +145,8 @@ std::string NOMENCLATURE(std::int32_t setScale, std::int32_t yZone, std::int32_t
     std::string name = std::string(1, rowLetter(yZone)) + "-" + twoDigits(xZone);
     std::int32_t column = xZone;
     if (setScale == SERIES_200K) {
-        name += "-" + TOROMANNUMERALS(sheetNumber);
+        name += '-';
+        name += TOROMANNUMERALS(sheetNumber);
         std::int32_t number = sheetNumber;
         for (std::int32_t part = 0; part < sheetType; ++part) {
             const Sheet200Column next = ADJACENTXZONE200(true, column, number);
@@ -160,7 +161,8 @@ std::string NOMENCLATURE(std::int32_t setScale, std::int32_t yZone, std::int32_t
     } else {
         for (std::int32_t part = 0; part < sheetType; ++part) {
             column = PLUSXZONE(column);
-            name += "," + twoDigits(column);
+            name += ',';
+            name += twoDigits(column);
         }
     }
     return name;
