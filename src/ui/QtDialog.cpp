@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include "ui/SheetPicture.h"
 
@@ -258,9 +259,12 @@ void QtDialog::setHandler(int control, DialogHandler handler) {
 }
 
 int QtDialog::showModal() {
-    show();
-    raise();
-    activateWindow();
+    // Brought to the foreground once shown; exec() itself shows the dialog, and must be
+    // the one to, for the modality to take effect.
+    QTimer::singleShot(0, this, [this] {
+        raise();
+        activateWindow();
+    });
     return exec();
 }
 
