@@ -64,11 +64,14 @@ constexpr std::array START_CONTROLS = {
                     {109, 69, 212, 18},
                     "Формирование Shape-файлов, содержащих математическую основу листа по "
                     "правилам нормативного документа:"},
-    ControlTemplate{CONTROL_NONE,
-                    K::SunkenLabel,
-                    {113, 92, 206, 35},
-                    "Требования к цифровым комплектам листов Государственной геологической "
-                    "карты масштабов 1 : 1 000 000 и 1 : 200 000: математическая основа листа"},
+    ControlTemplate{
+        CONTROL_NONE,
+        K::SunkenLabel,
+        {113, 92, 206, 35},
+        // No-break spaces keep each scale on one line.
+        "Требования к цифровым комплектам листов Государственной геологической "
+        "карты масштабов 1\u00a0:\u00a01\u00a0000\u00a0000 и 1\u00a0:\u00a0200\u00a0000: "
+        "математическая основа листа"},
     ControlTemplate{CONTROL_NONE, K::Label, {23, 121, 68, 10}, "© Проект sheetbasis"},
     ControlTemplate{CONTROL_NONE, K::Label, {24, 130, 60, 9}, "Год выпуска:"},
     ControlTemplate{CONTROL_NONE, K::Label, {84, 130, 17, 9}, "2026"},
