@@ -1,5 +1,7 @@
 #include "ui/InteractiveRun.h"
 
+#include <xcb/xcb.h>
+
 #include <QApplication>
 #include <cstdlib>
 #include <iostream>
@@ -17,18 +19,28 @@ namespace sheetbasis {
 namespace {
 
 constexpr const char* NO_DISPLAY_MESSAGE =
-    "sheetbasis: нет дисплея для диалогового режима (не заданы DISPLAY, WAYLAND_DISPLAY и "
-    "QT_QPA_PLATFORM); укажите файл задания в командной строке";
+    "sheetbasis: нет дисплея для диалогового режима (DISPLAY не задан или недоступен, "
+    "WAYLAND_DISPLAY и QT_QPA_PLATFORM не заданы); укажите файл задания в командной строке";
 
 bool isSet(const char* variable) {
     const char* value = std::getenv(variable);
     return value != nullptr && *value != '\0';
 }
 
+// The X11 platform aborts the process when its display cannot be reached; asking the
+// server first turns that into the program's own report.
+bool x11DisplayReachable() {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable;
+}
+
 // Without a display the toolkit would abort the process; a platform named explicitly
 // (for instance "offscreen") needs none.
 bool displayAvailable() {
-    return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+    if (isSet("QT_QPA_PLATFORM") || isSet("WAYLAND_DISPLAY")) return true;
+    return isSet("DISPLAY") && x11DisplayReachable();
 }
 
 // The interactive steps of the program flow, on the frame window's services.

@@ -23,6 +23,13 @@ class NoDisplayTest(unittest.TestCase):
         result = subprocess.run([EXE], capture_output=True, timeout=60, env=env)
         self.assertEqual(result.returncode, EXIT_NOT_DONE)
 
+    def test_unreachable_x_display_ends_with_8(self):
+        env = {k: v for k, v in os.environ.items() if k not in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        env["DISPLAY"] = ":987"
+        result = subprocess.run([EXE], capture_output=True, timeout=60, env=env)
+        self.assertEqual(result.returncode, EXIT_NOT_DONE)
+        self.assertIn("DISPLAY", result.stderr.decode("utf-8"))
+
 
 if __name__ == "__main__":
     unittest.main()
