@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QPixmap>
 #include <iostream>
+#include <utility>
 
 #include "ui/FrameWindow.h"
 #include "ui/MainDialog.h"
@@ -27,10 +28,10 @@ constexpr int EXIT_FAILED = 1;
 
 class Shots {
   public:
-    explicit Shots(const QString& folder) : folder_(folder) {}
+    explicit Shots(QString folder) : folder_(std::move(folder)) {}
 
     ModalDriver::Action grabThen(const QString& name, ModalDriver::Action then) {
-        return [this, name, then](QWidget* window) {
+        return [this, name, then = std::move(then)](QWidget* window) {
             const QString file = QDir(folder_).filePath(name + QStringLiteral(".png"));
             if (!window->grab().save(file)) failed_ = true;
             std::cout << file.toStdString() << '\n';
