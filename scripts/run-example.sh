@@ -4,10 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEETBASIS_BUILD_TESTS=OFF
-cmake --build build --target sheetbasis
+cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DSHEETBASIS_BUILD_TESTS=OFF
+cmake --build build-release --target sheetbasis
 set +e
-./build/src/app/sheetbasis examples/N-37-XXXVI.job
+./build-release/src/app/sheetbasis examples/N-37-XXXVI.job
 code=$?
 set -e
 if [ "$code" -ne 0 ]; then
