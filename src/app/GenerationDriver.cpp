@@ -42,16 +42,15 @@ AdjacentNames neighboursOf(const SheetParameters& p) {
     return n;
 }
 
-// Adds the edges low and high of the sheet to the list of graticule values where they lie
-// on the grid base + k*step; the hypsometry step recorded only the lines strictly inside.
-void addEdgesOnGrid(std::vector<double>& list, double low, double high, double base,
-                    double step) {
+}  // namespace
+
+// The hypsometry layers record only the lines strictly inside the sheet; the frame labels
+// also need the edges that lie on the grid.
+void addEdgesOnGrid(std::vector<double>& list, double low, double high, double base, double step) {
     if (EQWITHTOLERANCE(STARTGRADVALUE(low, base, step), low)) PLUSUNIQUEVALUE(list, low);
     if (EQWITHTOLERANCE(ENDGRADVALUE(high, base, step), high)) PLUSUNIQUEVALUE(list, high);
     std::sort(list.begin(), list.end());
 }
-
-}  // namespace
 
 int VELMORA(const SheetParameters& p) {
     const SheetCorners corners = cornersOf(p);

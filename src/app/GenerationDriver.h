@@ -2,6 +2,8 @@
 // The generation of one sheet: drawing rectangle, names, HYPS layers, graticule lists and
 // FRAME layers.
 
+#include <vector>
+
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {
@@ -10,6 +12,11 @@ namespace sheetbasis {
 // latitude.
 inline constexpr double DENSIFY_LON_STEP = 0.125;
 inline constexpr double DENSIFY_LAT_STEP = 1.0 / 12.0;
+
+// Completes a list of graticule values drawn strictly inside the sheet with the sheet's
+// edges low and high where they lie on the grid base + k*step (within GRID_TOLERANCE), and
+// sorts it.
+void addEdgesOnGrid(std::vector<double>& list, double low, double high, double base, double step);
 
 // Writes every layer of the sheet; p.path names the HYPS and p.outputFolder the FRAME
 // sub-folder. Returns 0 when every layer was written.

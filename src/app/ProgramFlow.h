@@ -17,7 +17,7 @@ enum class MessageIcon { Stop, Information, Exclamation };
 
 // What the interactive mode needs of the window system. Texts are UTF-8.
 class InteractiveServices {
-public:
+  public:
     virtual ~InteractiveServices() = default;
     // STARTDIALOG.
     virtual void startDialog() = 0;

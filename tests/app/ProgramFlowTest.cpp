@@ -1,5 +1,3 @@
-#include "app/ProgramFlow.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "TempFolder.h"
+#include "app/ProgramFlow.h"
 #include "app/ResultFolders.h"
 
 namespace sheetbasis {
@@ -23,7 +22,7 @@ struct Message {
 
 // Answers the dialogs as a user would and records the message boxes.
 class ScriptedUser : public InteractiveServices {
-public:
+  public:
     int mainDialogStatus = 0;
     SheetParameters answer;
     int startDialogs = 0;
@@ -34,8 +33,7 @@ public:
         p = answer;
         return mainDialogStatus;
     }
-    void messageBox(const std::string& text, const std::string& title,
-                    MessageIcon icon) override {
+    void messageBox(const std::string& text, const std::string& title, MessageIcon icon) override {
         messages.push_back({text, title, icon});
     }
 };
@@ -62,7 +60,7 @@ int runWith(const std::vector<std::string>& args, InteractiveServices* ui = null
 }
 
 class ProgramFlowTest : public ::testing::Test {
-protected:
+  protected:
     TempFolder tmp;
     std::string folder() const { return tmp.path().string() + "/"; }
     std::string writeJob(const std::string& text) {

@@ -1,5 +1,3 @@
-#include "app/ResultFolders.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,13 +6,16 @@
 #include <string>
 
 #include "TempFolder.h"
+#include "app/ResultFolders.h"
 
 namespace sheetbasis {
 namespace {
 
 namespace fs = std::filesystem;
 
-void touch(const fs::path& file) { std::ofstream(file) << "x"; }
+void touch(const fs::path& file) {
+    std::ofstream(file) << "x";
+}
 
 std::set<std::string> namesIn(const fs::path& folder) {
     std::set<std::string> names;
@@ -25,7 +26,7 @@ std::set<std::string> namesIn(const fs::path& folder) {
 }
 
 class ResultFoldersTest : public ::testing::Test {
-protected:
+  protected:
     TempFolder tmp;
     std::string folder() const { return tmp.path().string() + "/"; }
 };
@@ -84,8 +85,8 @@ TEST_F(ResultFoldersTest, DeletesExactlyTheLayersOfAnEarlierRun) {
                           "hypsl.dbf", "HypsP.shp", "HypsP.shp.xml", "notes.txt", "HypsAx.shp"}) {
         touch(hyps / f);
     }
-    for (const char* f : {"Frame.shp", "Frame.dbf", "FrameDig.shp", "FrameDig.dbf",
-                          "FRAMEADJ.shp", "FrameAdj.PRJ", "Frame"}) {
+    for (const char* f : {"Frame.shp", "Frame.dbf", "FrameDig.shp", "FrameDig.dbf", "FRAMEADJ.shp",
+                          "FrameAdj.PRJ", "Frame"}) {
         touch(frame / f);
     }
     std::string path, outputFolder;
