@@ -25,7 +25,9 @@ struct Example {
 // GSK-2011 from SK-42, the quadruple sheet T-37,38,39,40 at 1:2 500 000 in SK-95.
 constexpr Example EXAMPLES[] = {
     {"N-37-XXXVI", "CS=CK-42;MapScale=200;"},
-    {"N-37", "CS=\xC3" "CK-2011 / \xD1\xCA-42;MapScale=1000;"},
+    {"N-37",
+     "CS=\xC3"
+     "CK-2011 / \xD1\xCA-42;MapScale=1000;"},
     {"T-37(4)", "CS=CK-95;MapScale=2500;"},
 };
 

@@ -97,7 +97,9 @@ bool complete(T& field, T base, Check isValid) {
 // of north reversed) would make every outline run backwards across the sheet, and an edge
 // given far beyond the sheet would make the outlines run for ever; the refine dialog
 // refuses both, and so does the job file.
-bool isNonEmptyTrapezoid(const SheetParameters& p) { return p.xFrom < p.xTo && p.yFrom < p.yTo; }
+bool isNonEmptyTrapezoid(const SheetParameters& p) {
+    return p.xFrom < p.xTo && p.yFrom < p.yTo;
+}
 
 bool completeResult(SheetParameters& p) {
     const bool series200k = p.setScale == SERIES_200K;

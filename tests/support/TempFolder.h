@@ -10,7 +10,7 @@
 namespace sheetbasis {
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         std::random_device seed;
         const auto base = std::filesystem::temp_directory_path();
@@ -27,7 +27,7 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
