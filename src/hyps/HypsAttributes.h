@@ -40,8 +40,8 @@ struct DegMinSec {
 };
 
 // The HypsL attribute text of a feature of the given kind (1..8) at the given latitude or
-// longitude: code, name, degrees, minutes and hemisphere word. Kinds outside 1..8 are
-// treated as the outline, which carries no coordinate.
+// longitude: code, name, degrees, minutes and hemisphere word. A kind outside 1..8 gives
+// the empty text, which the table writer refuses as malformed.
 std::string CREATEHYPSLATT(int kind, double value);
 // The HypsP attribute text of a grid node: code -1, latitude and longitude texts.
 std::string CREATEHYPSPATT(double latitude, double longitude);
