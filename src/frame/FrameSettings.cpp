@@ -1,6 +1,7 @@
 #include "frame/FrameSettings.h"
 
 #include <array>
+#include <optional>
 
 #include "sheet/SheetParameters.h"
 
@@ -100,8 +101,9 @@ FrameSettings noFrame(double denominator) {
     return f;
 }
 
-FrameSettings decisionTable(std::int32_t setScale, std::int32_t mapScale) {
-    if (mapScale < 0 || mapScale >= SCALES_PER_SERIES) return {};
+// The column of the decision table for the sheet; nothing for a combination outside it.
+std::optional<FrameSettings> decisionTable(std::int32_t setScale, std::int32_t mapScale) {
+    if (mapScale < 0 || mapScale >= SCALES_PER_SERIES) return std::nullopt;
     if (setScale == SERIES_200K) {
         const std::array<FrameSettings, SCALES_PER_SERIES> column{
             map200k(), reducedMap(500000.0, LABEL_SIZE_500K_PT, FONT_FREESET), noFrame(1000000.0)};
@@ -113,13 +115,16 @@ FrameSettings decisionTable(std::int32_t setScale, std::int32_t mapScale) {
             noFrame(5000000.0)};
         return column[static_cast<std::size_t>(mapScale)];
     }
-    return {};
+    return std::nullopt;
 }
 
 }  // namespace
 
 FrameSettings SETRAMKPARAMETERS(std::int32_t setScale, std::int32_t mapScale) {
-    FrameSettings f = decisionTable(setScale, mapScale);
+    const std::optional<FrameSettings> column = decisionTable(setScale, mapScale);
+    // A sheet the table does not know gets no frame at all, not even a minute parity.
+    if (!column) return {};
+    FrameSettings f = *column;
     // The minute divisions always begin with a drawn (black) division at the anchor.
     f.minuteParityX = true;
     f.minuteParityY = true;

@@ -100,5 +100,17 @@ TEST(FrameSettingsTest, SmallestScalesAndUnknownCombinationsHaveNoFrame) {
     }
 }
 
+TEST(FrameSettingsTest, UnknownCombinationsLeaveEveryFlagFalse) {
+    for (const auto& [series, scale] :
+         {std::pair{SERIES_200K, 3}, std::pair{SERIES_1M, -1}, std::pair{2, 0}}) {
+        SCOPED_TRACE(testing::Message() << series << " " << scale);
+        const FrameSettings f = SETRAMKPARAMETERS(series, scale);
+        EXPECT_FALSE(f.minuteParityX);
+        EXPECT_FALSE(f.minuteParityY);
+    }
+    // A known scale without a frame still has the parity the minute scale always starts with.
+    EXPECT_TRUE(SETRAMKPARAMETERS(SERIES_1M, 2).minuteParityX);
+}
+
 }  // namespace
 }  // namespace sheetbasis
