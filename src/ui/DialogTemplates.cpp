@@ -153,6 +153,10 @@ constexpr std::array TEMPLATES = {
 
 }  // namespace
 
+int dialogUnitsToPixels(int units, int baseUnit, int unitsPerCharacter) {
+    return (2 * units * baseUnit + unitsPerCharacter) / (2 * unitsPerCharacter);
+}
+
 const DialogTemplate* findDialogTemplate(int id) {
     for (const auto& t : TEMPLATES) {
         if (t.id == id) return &t;

@@ -33,6 +33,16 @@ struct DialogUnitRect {
     int height;
 };
 
+// A dialog unit is a quarter of the average character width and an eighth of the
+// character height of the dialog font (the base units).
+inline constexpr int HORIZONTAL_UNITS_PER_CHARACTER = 4;
+inline constexpr int VERTICAL_UNITS_PER_CHARACTER = 8;
+
+// Pixels of a length or position of units >= 0 dialog units, for a base unit that spans
+// unitsPerCharacter dialog units; rounded to the nearest pixel, halves up, as the window
+// system converts each coordinate of a template.
+int dialogUnitsToPixels(int units, int baseUnit, int unitsPerCharacter);
+
 struct ControlTemplate {
     int id;
     ControlKind kind;

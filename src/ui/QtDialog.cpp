@@ -17,10 +17,7 @@ namespace {
 // The templates' font is MS Sans Serif 8 pt; Nimbus Sans and DejaVu Sans stand in for it
 // where it is missing, both with Cyrillic letters.
 constexpr int DIALOG_FONT_POINTS = 8;
-// A dialog unit is a quarter of the average character width and an eighth of the
-// character height of the dialog font; the average is taken over the Latin alphabet.
-constexpr int HORIZONTAL_UNITS_PER_CHARACTER = 4;
-constexpr int VERTICAL_UNITS_PER_CHARACTER = 8;
+// The average character width of the dialog font is taken over the Latin alphabet.
 constexpr const char* AVERAGE_WIDTH_SAMPLE = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 // Labels taller than one line and a half wrap their text; shorter ones are one line.
 constexpr int WRAPPING_LABEL_HEIGHT = 12;
@@ -29,8 +26,12 @@ struct DialogUnits {
     int baseX;
     int baseY;
 
-    int x(int units) const { return units * baseX / HORIZONTAL_UNITS_PER_CHARACTER; }
-    int y(int units) const { return units * baseY / VERTICAL_UNITS_PER_CHARACTER; }
+    int x(int units) const {
+        return dialogUnitsToPixels(units, baseX, HORIZONTAL_UNITS_PER_CHARACTER);
+    }
+    int y(int units) const {
+        return dialogUnitsToPixels(units, baseY, VERTICAL_UNITS_PER_CHARACTER);
+    }
     QRect toPixels(const DialogUnitRect& r) const {
         return {x(r.x), y(r.y), x(r.width), y(r.height)};
     }

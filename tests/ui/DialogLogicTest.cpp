@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "ui/DialogTemplates.h"
 #include "ui/FindFile.h"
 #include "ui/MainDialog.h"
 #include "ui/RefineDialog.h"
@@ -482,6 +484,45 @@ TEST_F(DialogLogicTest, FindButtonFillsTheFolderFieldOnlyWhenConfirmed) {
     S_BUTTON_NMOU(services, d, CONTROL_FIND_FOLDER, DialogEvent::Clicked);
     EXPECT_EQ(d.text(CONTROL_FOLDER), "/data/sheets/");
     EXPECT_EQ(std::filesystem::current_path(), before);
+}
+
+// MS Sans Serif 8 pt, the templates' font, has base units of 6 by 13 pixels.
+constexpr int MS_SANS_SERIF_BASE_X = 6;
+constexpr int MS_SANS_SERIF_BASE_Y = 13;
+
+int pixelsX(int units) {
+    return dialogUnitsToPixels(units, MS_SANS_SERIF_BASE_X, HORIZONTAL_UNITS_PER_CHARACTER);
+}
+int pixelsY(int units) {
+    return dialogUnitsToPixels(units, MS_SANS_SERIF_BASE_Y, VERTICAL_UNITS_PER_CHARACTER);
+}
+
+TEST(DialogUnitsTest, StartPictureSpansItsBitmapOf120By167Pixels) {
+    const DialogTemplate* start = findDialogTemplate(DIALOG_START);
+    ASSERT_NE(start, nullptr);
+    const auto picture = std::find_if(start->controls.begin(), start->controls.end(),
+                                      [](const auto& c) { return c.kind == ControlKind::Picture; });
+    ASSERT_NE(picture, start->controls.end());
+    EXPECT_EQ(pixelsX(picture->rect.width), 120);
+    // 103 units are 167.375 pixels.
+    EXPECT_EQ(pixelsY(picture->rect.height), 167);
+}
+
+TEST(DialogUnitsTest, EachCoordinateRoundsToTheNearestPixelHalvesUp) {
+    // 25 units are 37.5 pixels across, 33 units 53.625 down, 11 units 17.875 down.
+    EXPECT_EQ(pixelsX(25), 38);
+    EXPECT_EQ(pixelsY(33), 54);
+    EXPECT_EQ(pixelsY(11), 18);
+    // 3 units down are 4.875 pixels, 1 unit 1.625; 1 unit across 1.5.
+    EXPECT_EQ(pixelsY(3), 5);
+    EXPECT_EQ(pixelsY(1), 2);
+    EXPECT_EQ(pixelsX(1), 2);
+    EXPECT_EQ(pixelsX(0), 0);
+    // Whole multiples stay exact: the main dialog is 495 by 161 units.
+    EXPECT_EQ(pixelsX(4), MS_SANS_SERIF_BASE_X);
+    EXPECT_EQ(pixelsY(8), MS_SANS_SERIF_BASE_Y);
+    EXPECT_EQ(pixelsX(495), 743);
+    EXPECT_EQ(pixelsY(161), 262);
 }
 
 }  // namespace
