@@ -52,6 +52,8 @@ QString toQt(std::string_view text) {
 
 QLabel* createLabel(const ControlTemplate& control, QWidget* parent) {
     auto* label = new QLabel(toQt(control.text), parent);
+    // Labels show program texts and the chosen folder, which may look like markup.
+    label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setWordWrap(control.rect.height >= WRAPPING_LABEL_HEIGHT);
     switch (control.kind) {

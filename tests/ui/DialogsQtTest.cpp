@@ -2,6 +2,7 @@
 // message boxes read and closed.
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -126,6 +127,33 @@ class DialogsQtTest : public QObject {
         QCOMPARE(p_.yFrom, p_.baseYFrom);
         QCOMPARE(p_.meridianStep, 0.25);
         QVERIFY(services_.messages.empty());
+    }
+
+    void folderFieldShowsAMarkupLikeFolderNameLiterally() {
+        // A folder name is any text; one that looks like markup is still shown as it is.
+        QTemporaryDir parent;
+        const QString folder = parent.filePath(QStringLiteral("<i>northern sheets"));
+        QVERIFY(QDir().mkpath(folder));
+        driver_->on(MAIN, [](QWidget* d) { clickControl(d, CONTROL_FIND_FOLDER); });
+        driver_->on(FILES, [&folder](QWidget* d) {
+            qobject_cast<QFileDialog*>(d)->setDirectory(folder);
+            static_cast<QDialog*>(d)->accept();
+        });
+        driver_->on(MAIN, [&folder](QWidget* d) {
+            const auto* field = d->findChild<QLabel*>(QString::number(CONTROL_FOLDER));
+            QCOMPARE(field->text(), folder + "/");
+            // Laid out as the same text taken as plain text would be.
+            QLabel plain;
+            plain.setTextFormat(Qt::PlainText);
+            plain.setFont(field->font());
+            plain.setFrameStyle(field->frameStyle());
+            plain.setWordWrap(field->wordWrap());
+            plain.setAlignment(field->alignment());
+            plain.setText(field->text());
+            QCOMPARE(field->sizeHint(), plain.sizeHint());
+            clickControl(d, BUTTON_CANCEL);
+        });
+        QCOMPARE(runMainDialog(), DIALOG_CANCELLED);
     }
 
     void emptyFolderIsReportedThenCancelEnds() {
