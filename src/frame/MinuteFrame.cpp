@@ -100,6 +100,22 @@ int walkDivisions(const DivisionWalk& w, Tick tick, Bar bar) {
     }
 }
 
+// Signed offsets in map millimetres of the band's two lines and of its centre line from a
+// sheet edge: positive out to the north or east, negative out to the south or west. The
+// first line is always the one with the smaller offset.
+struct BandOffsets {
+    double first;
+    double second;
+    double centre;
+};
+
+BandOffsets bandOffsets(const FrameSettings& settings, bool northOrEast) {
+    const double d1 = settings.minuteFrameOffset;
+    const double d2 = settings.minuteFrameWidth;
+    if (northOrEast) return {d1, d1 + d2, d1 + d2 / 2};
+    return {-(d1 + d2), -d1, -(d1 + d2 / 2)};
+}
+
 }  // namespace
 
 int MINUTEFRAMEFRAMEWORK(Layer& frame, const FrameSettings& settings, const FrameSheet& sheet,
@@ -122,13 +138,12 @@ int MINUTEFRAMEXTICS(bool north, Layer& frame, const FrameSettings& settings,
                      const FrameSheet& sheet, VertexBuffer& work) {
     const double M = sheet.scale;
     const double R = sheet.radius;
-    const double d1 = settings.minuteFrameOffset;
-    const double d2 = settings.minuteFrameWidth;
     const DrawingRect& r = sheet.rect;
-    const double y1 = north ? TARGETLAT(r.north, d1, M, R) : TARGETLAT(r.south, -(d1 + d2), M, R);
-    const double y2 = north ? TARGETLAT(r.north, d1 + d2, M, R) : TARGETLAT(r.south, -d1, M, R);
-    const double yc =
-        north ? TARGETLAT(r.north, d1 + d2 / 2, M, R) : TARGETLAT(r.south, -(d1 + d2 / 2), M, R);
+    const double edge = north ? r.north : r.south;
+    const BandOffsets band = bandOffsets(settings, north);
+    const double y1 = TARGETLAT(edge, band.first, M, R);
+    const double y2 = TARGETLAT(edge, band.second, M, R);
+    const double yc = TARGETLAT(edge, band.centre, M, R);
     const DivisionWalk walk{sheet.base.west, r.west, r.east, sheet.xMinute / MINUTES_PER_DEGREE,
                             settings.minuteParityX};
     return walkDivisions(
@@ -147,13 +162,12 @@ int MINUTEFRAMEYTICS(bool west, Layer& frame, const FrameSettings& settings,
                      const FrameSheet& sheet, VertexBuffer& work) {
     const double M = sheet.scale;
     const double R = sheet.radius;
-    const double d1 = settings.minuteFrameOffset;
-    const double d2 = settings.minuteFrameWidth;
     const DrawingRect& r = sheet.rect;
     const double ref = west ? r.west : r.east;
-    const double o1 = west ? -(d1 + d2) : d1;
-    const double o2 = west ? -d1 : d1 + d2;
-    const double oc = west ? -(d1 + d2 / 2) : d1 + d2 / 2;
+    const BandOffsets band = bandOffsets(settings, !west);
+    const double o1 = band.first;
+    const double o2 = band.second;
+    const double oc = band.centre;
     const DivisionWalk walk{sheet.base.south, r.south, r.north, sheet.yMinute / MINUTES_PER_DEGREE,
                             settings.minuteParityY};
     return walkDivisions(
