@@ -1,4 +1,4 @@
-// Time of generating the example sheets: the generation alone (VELMORA) and a whole
+// Time of generating the example sheets: the generation alone (generateSheet) and a whole
 // job-file run in process (reading the job, preparing folders, generating).
 
 #include <benchmark/benchmark.h>
@@ -42,13 +42,14 @@ void generationOnly(benchmark::State& state) {
     TempFolder tmp;
     const Example& e = EXAMPLES[state.range(0)];
     SheetParameters p;
-    if (READARGFILE(writeJob(tmp, e), p) != JOB_READ) {
+    if (readJobFileAndMakeFolder(writeJob(tmp, e), p) != JOB_READ) {
         state.SkipWithError("job not read");
         return;
     }
     const std::string folder = p.path;
     for (auto _ : state) {
-        if (PATHPROCESS(folder, p.path, p.outputFolder) != FOLDERS_READY || VELMORA(p) != 0) {
+        if (prepareResultFolders(folder, p.path, p.outputFolder) != FOLDERS_READY ||
+            generateSheet(p) != 0) {
             state.SkipWithError("generation failed");
             return;
         }
@@ -63,7 +64,7 @@ void wholeJobRun(benchmark::State& state) {
     const std::string job = writeJob(tmp, e);
     const char* argv[] = {"sheetbasis", job.c_str()};
     for (auto _ : state) {
-        if (ORNIVAL(2, argv, nullptr) != EXIT_DONE) {
+        if (runMainProgram(2, argv, nullptr) != EXIT_DONE) {
             state.SkipWithError("job run failed");
             return;
         }

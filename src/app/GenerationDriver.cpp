@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Grid.h"
 #include "frame/Frame.h"
 #include "hyps/Hyps.h"
 #include "output/Geometry.h"
+#include "sheet/Grid.h"
 #include "sheet/Nomenclature.h"
 
 namespace sheetbasis {
@@ -16,7 +16,7 @@ namespace {
 SheetCorners cornersOf(const SheetParameters& p) {
     SheetCorners c{{p.xFrom, p.yTo}, {p.xTo, p.yTo}, {p.xFrom, p.yFrom}, {p.xTo, p.yFrom}};
     if (p.cs == CS_GSK2011_FROM_SK42) {
-        for (Point* corner : {&c.nw, &c.ne, &c.sw, &c.se}) SK42_TO_GSK2011(*corner);
+        for (Point* corner : {&c.nw, &c.ne, &c.sw, &c.se}) sk42ToGsk2011(*corner);
     }
     return c;
 }
@@ -31,8 +31,8 @@ DrawingRect drawingRectOf(const SheetParameters& p, const SheetCorners& c) {
 
 AdjacentNames neighboursOf(const SheetParameters& p) {
     const auto name = [&](std::int32_t direction) {
-        return ADJACENTNOMENCLATURE(direction, p.setScale, p.yZone, p.xZone, p.sheetNumber,
-                                    p.sheetType);
+        return adjacentSheetName(direction, p.setScale, p.yZone, p.xZone, p.sheetNumber,
+                                 p.sheetType);
     };
     AdjacentNames n;
     n.west = name(DIRECTION_WEST);
@@ -47,31 +47,31 @@ AdjacentNames neighboursOf(const SheetParameters& p) {
 // The hypsometry layers record only the lines strictly inside the sheet; the frame labels
 // also need the edges that lie on the grid.
 void addEdgesOnGrid(std::vector<double>& list, double low, double high, double base, double step) {
-    if (EQWITHTOLERANCE(STARTGRADVALUE(low, base, step), low)) PLUSUNIQUEVALUE(list, low);
-    if (EQWITHTOLERANCE(ENDGRADVALUE(high, base, step), high)) PLUSUNIQUEVALUE(list, high);
+    if (equalOnGrid(firstGridValueFrom(low, base, step), low)) addUniqueGridValue(list, low);
+    if (equalOnGrid(lastGridValueUpTo(high, base, step), high)) addUniqueGridValue(list, high);
     std::sort(list.begin(), list.end());
 }
 
-int VELMORA(const SheetParameters& p) {
+int generateSheet(const SheetParameters& p) {
     const SheetCorners corners = cornersOf(p);
     const DrawingRect rect = drawingRectOf(p, corners);
     const std::string sheetName =
-        NOMENCLATURE(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
+        sheetNameOf(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
     const AdjacentNames neighbours = neighboursOf(p);
 
     std::vector<double> workX;
     std::vector<double> workY;
     std::vector<double> parallels;
     std::vector<double> meridians;
-    const int hypsStatus = CREATEHYPS(p, sheetName, rect, corners, DENSIFY_LON_STEP,
-                                      DENSIFY_LAT_STEP, workX, workY, parallels, meridians);
+    const int hypsStatus = writeHypsLayers(p, sheetName, rect, corners, DENSIFY_LON_STEP,
+                                           DENSIFY_LAT_STEP, workX, workY, parallels, meridians);
     if (hypsStatus != HYPS_WRITTEN) return hypsStatus;
 
     addEdgesOnGrid(parallels, rect.south, rect.north, p.baseYFrom, p.parallelStep);
     addEdgesOnGrid(meridians, rect.west, rect.east, p.baseXFrom, p.meridianStep);
 
-    return CREATERAMK(p, neighbours, rect, DENSIFY_LON_STEP, DENSIFY_LAT_STEP, workX, workY,
-                      parallels, meridians, corners);
+    return writeFrameLayers(p, neighbours, rect, DENSIFY_LON_STEP, DENSIFY_LAT_STEP, workX, workY,
+                            parallels, meridians, corners);
 }
 
 }  // namespace sheetbasis

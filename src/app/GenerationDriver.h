@@ -20,6 +20,6 @@ void addEdgesOnGrid(std::vector<double>& list, double low, double high, double b
 
 // Writes every layer of the sheet; p.path names the HYPS and p.outputFolder the FRAME
 // sub-folder. Returns 0 when every layer was written.
-int VELMORA(const SheetParameters& p);
+int generateSheet(const SheetParameters& p);
 
 }  // namespace sheetbasis

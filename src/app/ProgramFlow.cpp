@@ -43,19 +43,19 @@ bool isExistingFile(const std::string& name) {
 // Parameters of an unattended run; false when the job cannot be used.
 bool readJob(const char* argument, SheetParameters& p) {
     const std::string name = jobFileName(argument);
-    return isExistingFile(name) && READARGFILE(name, p) == JOB_READ;
+    return isExistingFile(name) && readJobFileAndMakeFolder(name, p) == JOB_READ;
 }
 
 int prepareFolders(SheetParameters& p) {
     const std::string folder = leftAdjust(trimTrailing(p.path));
-    return PATHPROCESS(folder, p.path, p.outputFolder);
+    return prepareResultFolders(folder, p.path, p.outputFolder);
 }
 
 int runJob(const char* argument) {
     SheetParameters p;
     if (!readJob(argument, p)) return EXIT_NOT_DONE;
     if (prepareFolders(p) != FOLDERS_READY) return EXIT_NOT_DONE;
-    return VELMORA(p) == 0 ? EXIT_DONE : EXIT_GENERATION_FAILED;
+    return generateSheet(p) == 0 ? EXIT_DONE : EXIT_GENERATION_FAILED;
 }
 
 int runInteractively(InteractiveServices& ui) {
@@ -66,7 +66,7 @@ int runInteractively(InteractiveServices& ui) {
         ui.messageBox(folderFailureText(status), TITLE_NOT_DONE, MessageIcon::Stop);
         return EXIT_NOT_DONE;
     }
-    if (VELMORA(p) != 0) {
+    if (generateSheet(p) != 0) {
         ui.messageBox(TITLE_NOT_DONE, TITLE_ABORTED, MessageIcon::Stop);
         return EXIT_NOT_DONE;
     }
@@ -76,7 +76,7 @@ int runInteractively(InteractiveServices& ui) {
 
 }  // namespace
 
-int ORNIVAL(int argc, const char* const* argv, InteractiveServices* services) {
+int runMainProgram(int argc, const char* const* argv, InteractiveServices* services) {
     if (argc > 1) return runJob(argv[1]);
     if (services == nullptr) return EXIT_NOT_DONE;
     return runInteractively(*services);

@@ -19,9 +19,9 @@ enum class MessageIcon { Stop, Information, Exclamation };
 class InteractiveServices {
   public:
     virtual ~InteractiveServices() = default;
-    // STARTDIALOG.
+    // showStartDialog.
     virtual void startDialog() = 0;
-    // ORNIVALDIAL: fills the record; returns 0 when the user confirmed a valid sheet.
+    // askSheetParameters: fills the record; returns 0 when the user confirmed a valid sheet.
     virtual int mainDialog(SheetParameters& p) = 0;
     // A modal message box with one OK button.
     virtual void messageBox(const std::string& text, const std::string& title,
@@ -30,6 +30,6 @@ class InteractiveServices {
 
 // Runs the program with the command line (argv[0] is the program). With no argument the
 // interactive services are used (they must then be given). Returns the exit code.
-int ORNIVAL(int argc, const char* const* argv, InteractiveServices* services);
+int runMainProgram(int argc, const char* const* argv, InteractiveServices* services);
 
 }  // namespace sheetbasis

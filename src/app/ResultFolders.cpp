@@ -81,7 +81,7 @@ bool prepareSubFolder(const fs::path& folder, std::span<const std::string_view> 
 
 }  // namespace
 
-int PATHPROCESS(const std::string& folder, std::string& path, std::string& outputFolder) {
+int prepareResultFolders(const std::string& folder, std::string& path, std::string& outputFolder) {
     const std::string folderText = trimBoth(folder);
     path = cutTo(folderText + std::string(HYPS_FOLDER), FOLDER_TEXT_LENGTH);
     outputFolder = cutTo(folderText + std::string(FRAME_FOLDER), FOLDER_TEXT_LENGTH);

@@ -5,7 +5,7 @@
 
 namespace sheetbasis {
 
-// Statuses of PATHPROCESS.
+// Statuses of prepareResultFolders.
 inline constexpr int FOLDERS_READY = 0;
 inline constexpr int FOLDER_MISSING = 1;
 inline constexpr int HYPS_NOT_CREATED = 2;
@@ -13,6 +13,6 @@ inline constexpr int FRAME_NOT_CREATED = 3;
 
 // path := folder + "HYPS", outputFolder := folder + "FRAME" (cut at 260 characters); creates
 // missing sub-folders and deletes the layers of an earlier run from existing ones.
-int PATHPROCESS(const std::string& folder, std::string& path, std::string& outputFolder);
+int prepareResultFolders(const std::string& folder, std::string& path, std::string& outputFolder);
 
 }  // namespace sheetbasis

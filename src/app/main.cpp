@@ -11,5 +11,5 @@ int main(int argc, char** argv) {
 #ifdef SHEETBASIS_WITH_UI
     if (argc == 1) return sheetbasis::runInteractive(argc, argv);
 #endif
-    return sheetbasis::ORNIVAL(argc, argv, nullptr);
+    return sheetbasis::runMainProgram(argc, argv, nullptr);
 }

@@ -75,18 +75,18 @@ struct LabelWriter {
     VertexBuffer& work;
 
     TextExtent measure(std::string_view text, std::int32_t trimMode) const {
-        return TEXTPARAMETERS(text, settings.coordLabelFont, settings.coordLabelSize, trimMode);
+        return measureText(text, settings.coordLabelFont, settings.coordLabelSize, trimMode);
     }
     double lat(double lat0, double s) const {
-        return TARGETLAT(lat0, s, sheet.scale, sheet.radius);
+        return latitudeOffsetBy(lat0, s, sheet.scale, sheet.radius);
     }
     double lon(double lon0, double atLat, double s) const {
-        return TARGETLON(lon0, atLat, s, sheet.scale, sheet.radius);
+        return longitudeOffsetBy(lon0, atLat, s, sheet.scale, sheet.radius);
     }
     int write(const LabelLine& line, std::string_view text) const {
         work.clear();
-        ADDOUTPARALLEL(line.lat, 0.0, line.start, line.end, sheet.scale, sheet.radius,
-                       sheet.rect.west, sheet.lonStep, work);
+        appendOffsetParallel(line.lat, 0.0, line.start, line.end, sheet.scale, sheet.radius,
+                             sheet.rect.west, sheet.lonStep, work);
         return writeLine(layer,
                          labelAttributes(settings.coordLabelCode, text, settings.coordLabelFont,
                                          settings.coordLabelSize),
@@ -98,7 +98,7 @@ struct LabelWriter {
 // (southernmost) and the last (northernmost) parallel.
 int writeParallelLabels(const LabelWriter& out, double phi, bool first, bool last,
                         ClearanceCorners& corners) {
-    const CoordTexts texts = COORDTOTXT(phi, false);
+    const CoordTexts texts = labelTexts(phi, false);
     const TextExtent deg = out.measure(texts.degrees, TRIM_BOTH);
     const TextExtent min = out.measure(texts.minutes, TRIM_BOTH);
     const double h1 = deg.ascent - deg.descent;
@@ -140,7 +140,7 @@ int writeParallelLabels(const LabelWriter& out, double phi, bool first, bool las
 // move away from the sheet when they would run into the corner labels of the parallels.
 int writeMeridianLabel(const LabelWriter& out, bool north, double lam, bool first, bool last,
                        const std::optional<ClearanceCorners>& corners) {
-    const CoordTexts texts = COORDTOTXT(lam, true);
+    const CoordTexts texts = labelTexts(lam, true);
     const TextExtent deg = out.measure(texts.degrees, TRIM_START);
     const TextExtent min = out.measure(texts.minutes, TRIM_END);
     const double blank = out.measure(" ", TRIM_NONE).width;
@@ -171,7 +171,7 @@ int writeMeridianLabel(const LabelWriter& out, bool north, double lam, bool firs
 
 }  // namespace
 
-CoordTexts COORDTOTXT(double angle, bool isLongitude) {
+CoordTexts labelTexts(double angle, bool isLongitude) {
     double v = std::round(angle * MINUTES_PER_DEGREE) / MINUTES_PER_DEGREE;
     CoordTexts texts;
     texts.hemisphere = " ";

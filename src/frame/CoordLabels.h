@@ -22,7 +22,7 @@ struct CoordTexts {
 };
 
 // A longitude above 180 is labelled as a western one (360 - v) without sign or letter.
-CoordTexts COORDTOTXT(double angle, bool isLongitude);
+CoordTexts labelTexts(double angle, bool isLongitude);
 
 // Writes the labels of every parallel (west degree, east degree, west minute, east
 // minute), then of every meridian (north, south). Returns DRAWN or DRAWING_NOT_WRITTEN.

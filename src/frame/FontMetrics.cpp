@@ -185,8 +185,8 @@ CharMetrics charMetrics(std::int32_t font, unsigned char c) {
     return knownFont(font) ? METRICS[static_cast<std::size_t>(font - 1)][c] : CharMetrics{};
 }
 
-TextExtent TEXTPARAMETERS(std::string_view text, std::int32_t font, double size,
-                          std::int32_t trimMode) {
+TextExtent measureText(std::string_view text, std::int32_t font, double size,
+                       std::int32_t trimMode) {
     const double unit = size * MILLIMETRES_PER_POINT / METRIC_UNITS_PER_SIZE;
     const bool trimStart = trimMode == TRIM_START || trimMode == TRIM_BOTH;
     const bool trimEnd = trimMode == TRIM_END || trimMode == TRIM_BOTH;

@@ -22,7 +22,7 @@ struct CharMetrics {
 inline constexpr int FONT_COUNT = 3;
 inline constexpr int CHARACTER_CODES = 256;
 
-// How much of the outer side bearings of a text TEXTPARAMETERS drops.
+// How much of the outer side bearings of a text measureText drops.
 inline constexpr std::int32_t TRIM_NONE = 0;
 inline constexpr std::int32_t TRIM_END = 1;
 inline constexpr std::int32_t TRIM_START = 2;
@@ -43,7 +43,7 @@ CharMetrics charMetrics(std::int32_t font, unsigned char c);
 
 // Measures text (Windows-1251, without trailing blanks) in font number font at size
 // points. An empty text has width 0, a descent of 999999 and an ascent of -999999 units.
-TextExtent TEXTPARAMETERS(std::string_view text, std::int32_t font, double size,
-                          std::int32_t trimMode);
+TextExtent measureText(std::string_view text, std::int32_t font, double size,
+                       std::int32_t trimMode);
 
 }  // namespace sheetbasis

@@ -29,17 +29,17 @@ std::vector<FieldDef> labelFields() {
 
 bool openLayer(std::int32_t cs, const std::filesystem::path& folder, const char* name,
                const std::vector<FieldDef>& fields, Layer& layer) {
-    return OPENNEWSHAPEFILE(cs, SHAPE_ARC, (folder / name).string(), fields, layer) ==
-           LAYER_CREATED;
+    return createLayer(cs, SHAPE_ARC, (folder / name).string(), fields, layer) == LAYER_CREATED;
 }
 
 }  // namespace
 
-int CREATERAMK(const SheetParameters& p, const AdjacentNames& adjacent, const DrawingRect& rect,
-               double lonStep, double latStep, std::vector<double>& workX,
-               std::vector<double>& workY, const std::vector<double>& parallels,
-               const std::vector<double>& meridians, const SheetCorners& /*corners*/) {
-    const FrameSettings settings = SETRAMKPARAMETERS(p.setScale, p.mapScale);
+int writeFrameLayers(const SheetParameters& p, const AdjacentNames& adjacent,
+                     const DrawingRect& rect, double lonStep, double latStep,
+                     std::vector<double>& workX, std::vector<double>& workY,
+                     const std::vector<double>& parallels, const std::vector<double>& meridians,
+                     const SheetCorners& /*corners*/) {
+    const FrameSettings settings = frameSettingsFor(p.setScale, p.mapScale);
     const FrameSheet sheet{rect,
                            lonStep,
                            latStep,
@@ -63,16 +63,15 @@ int CREATERAMK(const SheetParameters& p, const AdjacentNames& adjacent, const Dr
         return FRAME_LAYER_NOT_CREATED;
     }
     VertexBuffer work{workX, workY};
-    if (settings.minuteFrameOn &&
-        MINUTEFRAMEFRAMEWORK(layers.frame, settings, sheet, work) != DRAWN) {
+    if (settings.minuteFrameOn && writeMinuteFrame(layers.frame, settings, sheet, work) != DRAWN) {
         return FRAME_FEATURE_NOT_WRITTEN;
     }
     if ((settings.outerFrameOn || settings.outerLineMode != OUTER_LINE_NONE) &&
-        OUTFRAMEFRAMEWORK(layers, settings, sheet, adjacent, parallels, meridians, work) != DRAWN) {
+        writeOuterFrame(layers, settings, sheet, adjacent, parallels, meridians, work) != DRAWN) {
         return FRAME_FEATURE_NOT_WRITTEN;
     }
     for (Layer* layer : {&layers.frame, &layers.adjacent, &layers.digits}) {
-        if (layer->shape || layer->table) CLOSENEWSHAPEFILE(*layer);
+        if (layer->shape || layer->table) closeLayer(*layer);
     }
     return FRAME_WRITTEN;
 }

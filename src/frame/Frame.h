@@ -10,7 +10,7 @@
 
 namespace sheetbasis {
 
-// Statuses of CREATERAMK.
+// Statuses of writeFrameLayers.
 inline constexpr int FRAME_WRITTEN = 0;
 inline constexpr int FRAME_LAYER_NOT_CREATED = 1;
 inline constexpr int FRAME_FEATURE_NOT_WRITTEN = 2;
@@ -27,9 +27,10 @@ struct AdjacentNames {
 // rectangle, lonStep and latStep the densifying steps (0.125 and 1/12 degree); parallels
 // and meridians are the ascending graticule values, sheet edges on the grid included.
 // workX/workY are scratch buffers. corners are not used by the frame layers.
-int CREATERAMK(const SheetParameters& p, const AdjacentNames& adjacent, const DrawingRect& rect,
-               double lonStep, double latStep, std::vector<double>& workX,
-               std::vector<double>& workY, const std::vector<double>& parallels,
-               const std::vector<double>& meridians, const SheetCorners& corners);
+int writeFrameLayers(const SheetParameters& p, const AdjacentNames& adjacent,
+                     const DrawingRect& rect, double lonStep, double latStep,
+                     std::vector<double>& workX, std::vector<double>& workY,
+                     const std::vector<double>& parallels, const std::vector<double>& meridians,
+                     const SheetCorners& corners);
 
 }  // namespace sheetbasis

@@ -20,7 +20,7 @@ constexpr double DEGREES_PER_TURN = 360.0;
 constexpr double SKIP_FRACTION = 0.20000000298023224;
 static_assert(SKIP_FRACTION == static_cast<double>(0.2f));
 // The grid value that the search for the next vertex starts from lies this many steps
-// behind the current one, and MINREPERVALUE this many steps below x; both are safely
+// behind the current one, and gridValueThreeStepsBelow this many steps below x; both are safely
 // behind whatever rounding did to the quotient.
 constexpr double NEXT_VERTEX_BACKOFF_STEPS = 2.0;
 constexpr double REFERENCE_BACKOFF_STEPS = 3.0;
@@ -40,11 +40,11 @@ std::size_t densify(double start, double end, double origin, double step, Vertex
     at(start);
     std::size_t count = 1;
     const bool descending = start > end;
-    const double base = MINREPERVALUE(std::min(start, end), origin, step);
+    const double base = gridValueThreeStepsBelow(std::min(start, end), origin, step);
     const double endMargin = SKIP_FRACTION * step;
     double cur = start;
     while (cur != end) {
-        double next = NEXTINTERMEDIATEVERTEX(cur, descending, base, step);
+        double next = nextIntermediateVertex(cur, descending, base, step);
         const bool nearEnd = descending ? next < end + endMargin : next > end - endMargin;
         // A walk that does not advance (a step lost against the magnitude of the
         // values, or values that are not numbers) or runs too long goes straight to
@@ -62,13 +62,13 @@ std::size_t densify(double start, double end, double origin, double step, Vertex
 
 }  // namespace
 
-double TARGETLAT(double lat0, double s, double M, double R) {
+double latitudeOffsetBy(double lat0, double s, double M, double R) {
     const double d = millimetresToKilometres(s, M);
     const double x = d / (R * PI_TRUNCATED) * DEGREES_PER_HALF_TURN;
     return lat0 + x;
 }
 
-double TARGETLON(double lon0, double lat, double s, double M, double R) {
+double longitudeOffsetBy(double lon0, double lat, double s, double M, double R) {
     const double r = std::cos(lat / DEGREES_PER_TURN * 2.0 * PI_TRUNCATED) * R;
     const double d = millimetresToKilometres(s, M);
     const double x = d / (r * PI_TRUNCATED) * DEGREES_PER_HALF_TURN;
@@ -76,11 +76,11 @@ double TARGETLON(double lon0, double lat, double s, double M, double R) {
 }
 
 // std::round rounds halves away from zero, which the grid anchoring relies on.
-double MINREPERVALUE(double x, double origin, double step) {
+double gridValueThreeStepsBelow(double x, double origin, double step) {
     return (std::round((x - origin) / step) - REFERENCE_BACKOFF_STEPS) * step + origin;
 }
 
-double NEXTINTERMEDIATEVERTEX(double cur, bool descending, double base, double step) {
+double nextIntermediateVertex(double cur, bool descending, double base, double step) {
     const double quotient = std::round((cur - base) / step);
     int walked = 0;
     if (descending) {
@@ -95,28 +95,28 @@ double NEXTINTERMEDIATEVERTEX(double cur, bool descending, double base, double s
     return v;
 }
 
-std::size_t ADDOUTPARALLEL(double lat, double s, double lonStart, double lonEnd, double M, double R,
-                           double origin, double step, VertexBuffer& out) {
-    const double y = TARGETLAT(lat, s, M, R);
+std::size_t appendOffsetParallel(double lat, double s, double lonStart, double lonEnd, double M,
+                                 double R, double origin, double step, VertexBuffer& out) {
+    const double y = latitudeOffsetBy(lat, s, M, R);
     return densify(lonStart, lonEnd, origin, step, [&](double lon) { out.append(lon, y); });
 }
 
-std::size_t ADDOUTMERIDIAN(double lon, double s, double latStart, double latEnd, double M, double R,
-                           double origin, double step, VertexBuffer& out) {
+std::size_t appendOffsetMeridian(double lon, double s, double latStart, double latEnd, double M,
+                                 double R, double origin, double step, VertexBuffer& out) {
     return densify(latStart, latEnd, origin, step,
-                   [&](double lat) { out.append(TARGETLON(lon, lat, s, M, R), lat); });
+                   [&](double lat) { out.append(longitudeOffsetBy(lon, lat, s, M, R), lat); });
 }
 
-std::size_t ADDOUTRAMKAPARALLEL(double s, double M, double R, bool outwardNorth, double lat,
-                                double lonA, double lonB, double lonStep, bool keepLast,
-                                VertexBuffer& out) {
+std::size_t appendContourParallelLeg(double s, double M, double R, bool outwardNorth, double lat,
+                                     double lonA, double lonB, double lonStep, bool keepLast,
+                                     VertexBuffer& out) {
     const double outward = outwardNorth ? s : -s;
-    const double legLat = TARGETLAT(lat, outward, M, R);
+    const double legLat = latitudeOffsetBy(lat, outward, M, R);
     // Each end is pushed away from the other one.
     const double push = lonA > lonB ? s : -s;
-    const double lonA2 = TARGETLON(lonA, legLat, push, M, R);
-    const double lonB2 = TARGETLON(lonB, legLat, -push, M, R);
-    std::size_t n = ADDOUTPARALLEL(lat, outward, lonA2, lonB2, M, R, lonA, lonStep, out);
+    const double lonA2 = longitudeOffsetBy(lonA, legLat, push, M, R);
+    const double lonB2 = longitudeOffsetBy(lonB, legLat, -push, M, R);
+    std::size_t n = appendOffsetParallel(lat, outward, lonA2, lonB2, M, R, lonA, lonStep, out);
     if (!keepLast) {
         out.dropLast();
         --n;
@@ -124,14 +124,14 @@ std::size_t ADDOUTRAMKAPARALLEL(double s, double M, double R, bool outwardNorth,
     return n;
 }
 
-std::size_t ADDOUTRAMKAMERIDIAN(double s, double M, double R, bool outwardEast, double lon,
-                                double latA, double latB, double latStep, bool keepLast,
-                                VertexBuffer& out) {
+std::size_t appendContourMeridianLeg(double s, double M, double R, bool outwardEast, double lon,
+                                     double latA, double latB, double latStep, bool keepLast,
+                                     VertexBuffer& out) {
     const double outward = outwardEast ? s : -s;
     const double push = latA > latB ? s : -s;
-    const double latA2 = TARGETLAT(latA, push, M, R);
-    const double latB2 = TARGETLAT(latB, -push, M, R);
-    std::size_t n = ADDOUTMERIDIAN(lon, outward, latA2, latB2, M, R, latA, latStep, out);
+    const double latA2 = latitudeOffsetBy(latA, push, M, R);
+    const double latB2 = latitudeOffsetBy(latB, -push, M, R);
+    std::size_t n = appendOffsetMeridian(lon, outward, latA2, latB2, M, R, latA, latStep, out);
     if (!keepLast) {
         out.dropLast();
         --n;
@@ -139,21 +139,21 @@ std::size_t ADDOUTRAMKAMERIDIAN(double s, double M, double R, bool outwardEast, 
     return n;
 }
 
-std::size_t OUTRAMKAVERTICES(double s, const FrameSheet& sheet, VertexBuffer& out) {
+std::size_t contourVertices(double s, const FrameSheet& sheet, VertexBuffer& out) {
     const DrawingRect& r = sheet.rect;
     const double M = sheet.scale;
     const double R = sheet.radius;
     out.clear();
-    ADDOUTRAMKAPARALLEL(s, M, R, true, r.north, r.west, r.east, sheet.lonStep, false, out);
-    ADDOUTRAMKAMERIDIAN(s, M, R, true, r.east, r.north, r.south, sheet.latStep, false, out);
-    ADDOUTRAMKAPARALLEL(s, M, R, false, r.south, r.east, r.west, sheet.lonStep, false, out);
-    ADDOUTRAMKAMERIDIAN(s, M, R, false, r.west, r.south, r.north, sheet.latStep, true, out);
+    appendContourParallelLeg(s, M, R, true, r.north, r.west, r.east, sheet.lonStep, false, out);
+    appendContourMeridianLeg(s, M, R, true, r.east, r.north, r.south, sheet.latStep, false, out);
+    appendContourParallelLeg(s, M, R, false, r.south, r.east, r.west, sheet.lonStep, false, out);
+    appendContourMeridianLeg(s, M, R, false, r.west, r.south, r.north, sheet.latStep, true, out);
     return out.size();
 }
 
-int ADDOUTRAMKACONTUR(Layer& layer, std::int32_t code, double s, const FrameSheet& sheet,
+int writeFrameContour(Layer& layer, std::int32_t code, double s, const FrameSheet& sheet,
                       VertexBuffer& work) {
-    OUTRAMKAVERTICES(s, sheet, work);
+    contourVertices(s, sheet, work);
     return writeLine(layer, codeAttributes(code), work);
 }
 
@@ -163,7 +163,7 @@ std::string codeAttributes(std::int32_t code) {
 
 int writeLine(Layer& layer, std::string attributes, const VertexBuffer& line) {
     const int status =
-        WRITESIMPLELINE(layer, std::move(attributes), std::span(line.x), std::span(line.y));
+        writeLineFeature(layer, std::move(attributes), std::span(line.x), std::span(line.y));
     return status == SHAPE_WRITTEN ? DRAWN : DRAWING_NOT_WRITTEN;
 }
 

@@ -60,41 +60,41 @@ struct FrameSheet {
 };
 
 // The latitude reached from lat0 by moving s map millimetres north (south for s < 0).
-double TARGETLAT(double lat0, double s, double M, double R);
+double latitudeOffsetBy(double lat0, double s, double M, double R);
 // The longitude reached from lon0 by moving s map millimetres east (west for s < 0) along
 // the parallel lat.
-double TARGETLON(double lon0, double lat, double s, double M, double R);
+double longitudeOffsetBy(double lon0, double lat, double s, double M, double R);
 // The grid value origin + k*step three steps below x.
-double MINREPERVALUE(double x, double origin, double step);
+double gridValueThreeStepsBelow(double x, double origin, double step);
 // The next grid value base + k*step strictly beyond cur in the direction of travel,
 // skipping one closer than a fifth of the step.
-double NEXTINTERMEDIATEVERTEX(double cur, bool descending, double base, double step);
+double nextIntermediateVertex(double cur, bool descending, double base, double step);
 
 // Appends the parallel lat moved s mm north, from lonStart to lonEnd, with intermediate
 // vertices on the grid origin + k*step. Returns the number of vertices appended.
-std::size_t ADDOUTPARALLEL(double lat, double s, double lonStart, double lonEnd, double M, double R,
-                           double origin, double step, VertexBuffer& out);
+std::size_t appendOffsetParallel(double lat, double s, double lonStart, double lonEnd, double M,
+                                 double R, double origin, double step, VertexBuffer& out);
 // Appends the meridian lon moved s mm east, from latStart to latEnd, each vertex's
 // longitude taken at its own latitude. Returns the number of vertices appended.
-std::size_t ADDOUTMERIDIAN(double lon, double s, double latStart, double latEnd, double M, double R,
-                           double origin, double step, VertexBuffer& out);
+std::size_t appendOffsetMeridian(double lon, double s, double latStart, double latEnd, double M,
+                                 double R, double origin, double step, VertexBuffer& out);
 
 // One leg of a frame contour along the parallel lat from lonA to lonB, moved s mm
 // outward (north or south) and stretched by s mm at both ends. Without keepLast its last
 // vertex is dropped. Returns the number of vertices kept.
-std::size_t ADDOUTRAMKAPARALLEL(double s, double M, double R, bool outwardNorth, double lat,
-                                double lonA, double lonB, double lonStep, bool keepLast,
-                                VertexBuffer& out);
+std::size_t appendContourParallelLeg(double s, double M, double R, bool outwardNorth, double lat,
+                                     double lonA, double lonB, double lonStep, bool keepLast,
+                                     VertexBuffer& out);
 // The same along the meridian lon from latA to latB, moved outward east or west.
-std::size_t ADDOUTRAMKAMERIDIAN(double s, double M, double R, bool outwardEast, double lon,
-                                double latA, double latB, double latStep, bool keepLast,
-                                VertexBuffer& out);
+std::size_t appendContourMeridianLeg(double s, double M, double R, bool outwardEast, double lon,
+                                     double latA, double latB, double latStep, bool keepLast,
+                                     VertexBuffer& out);
 // The closed frame contour at s mm outside the sheet, clockwise from the north-west
 // corner back to it. Clears out first. Returns the vertex count.
-std::size_t OUTRAMKAVERTICES(double s, const FrameSheet& sheet, VertexBuffer& out);
+std::size_t contourVertices(double s, const FrameSheet& sheet, VertexBuffer& out);
 // Writes the frame contour at s mm as one line with the given code. Returns DRAWN or
 // DRAWING_NOT_WRITTEN.
-int ADDOUTRAMKACONTUR(Layer& layer, std::int32_t code, double s, const FrameSheet& sheet,
+int writeFrameContour(Layer& layer, std::int32_t code, double s, const FrameSheet& sheet,
                       VertexBuffer& work);
 
 // The attribute text of a line feature: the code followed by the separator.

@@ -120,7 +120,7 @@ std::optional<FrameSettings> decisionTable(std::int32_t setScale, std::int32_t m
 
 }  // namespace
 
-FrameSettings SETRAMKPARAMETERS(std::int32_t setScale, std::int32_t mapScale) {
+FrameSettings frameSettingsFor(std::int32_t setScale, std::int32_t mapScale) {
     const std::optional<FrameSettings> column = decisionTable(setScale, mapScale);
     // A sheet the table does not know gets no frame at all, not even a minute parity.
     if (!column) return {};

@@ -68,6 +68,6 @@ struct FrameSettings {
 // the list of scales of its series). A combination outside the two series leaves every
 // flag false, so that no frame layer is produced. The font tables are constant data
 // (FontMetrics.h) and need no loading.
-FrameSettings SETRAMKPARAMETERS(std::int32_t setScale, std::int32_t mapScale);
+FrameSettings frameSettingsFor(std::int32_t setScale, std::int32_t mapScale);
 
 }  // namespace sheetbasis

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <optional>
 
-#include "app/Grid.h"
+#include "sheet/Grid.h"
 
 namespace sheetbasis {
 
@@ -39,16 +39,16 @@ struct FirstDivision {
 std::optional<FirstDivision> firstDivision(const DivisionWalk& w) {
     double x = w.anchor;
     bool parity = w.parity;
-    if (EQWITHTOLERANCE(x, w.from)) return FirstDivision{x, x + w.step, true, parity};
+    if (equalOnGrid(x, w.from)) return FirstDivision{x, x + w.step, true, parity};
     if (x < w.from) {
         // The anchor lies before the sheet: the scale begins at the first division point
         // inside it, the part before that point is left undrawn.
-        for (int n = 0; !EQWITHTOLERANCE(x, w.from) && x < w.from; ++n) {
+        for (int n = 0; !equalOnGrid(x, w.from) && x < w.from; ++n) {
             if (n == MAX_DIVISIONS) return std::nullopt;
             x = x + w.step;
             parity = !parity;
         }
-        if (EQWITHTOLERANCE(x, w.from)) {
+        if (equalOnGrid(x, w.from)) {
             x = w.from;
         } else if (x >= w.to) {
             return std::nullopt;
@@ -57,12 +57,12 @@ std::optional<FirstDivision> firstDivision(const DivisionWalk& w) {
     }
     // The anchor lies inside or beyond the sheet: walk back past its start; the first
     // division is then the partial one that contains the sheet corner.
-    for (int n = 0; !EQWITHTOLERANCE(x, w.from) && x > w.from; ++n) {
+    for (int n = 0; !equalOnGrid(x, w.from) && x > w.from; ++n) {
         if (n == MAX_DIVISIONS) return std::nullopt;
         x = x - w.step;
         parity = !parity;
     }
-    if (EQWITHTOLERANCE(x, w.from)) return FirstDivision{w.from, w.from + w.step, true, parity};
+    if (equalOnGrid(x, w.from)) return FirstDivision{w.from, w.from + w.step, true, parity};
     return FirstDivision{w.from, x + w.step, false, parity};
 }
 
@@ -83,7 +83,7 @@ int walkDivisions(const DivisionWalk& w, Tick tick, Bar bar) {
         // The last division ends at the sheet edge; a division line is drawn there only
         // when a division point falls on the edge.
         bool last = true;
-        if (EQWITHTOLERANCE(next, w.to)) {
+        if (equalOnGrid(next, w.to)) {
             next = w.to;
         } else if (next < w.to) {
             last = false;
@@ -118,32 +118,32 @@ BandOffsets bandOffsets(const FrameSettings& settings, bool northOrEast) {
 
 }  // namespace
 
-int MINUTEFRAMEFRAMEWORK(Layer& frame, const FrameSettings& settings, const FrameSheet& sheet,
-                         VertexBuffer& work) {
+int writeMinuteFrame(Layer& frame, const FrameSettings& settings, const FrameSheet& sheet,
+                     VertexBuffer& work) {
     const double inner = settings.minuteFrameOffset;
     const double outer = settings.minuteFrameOffset + settings.minuteFrameWidth;
     const int code = settings.minuteFrameCode;
-    if (ADDOUTRAMKACONTUR(frame, code, inner, sheet, work) != DRAWN ||
-        ADDOUTRAMKACONTUR(frame, code, outer, sheet, work) != DRAWN ||
-        MINUTEFRAMEXTICS(true, frame, settings, sheet, work) != DRAWN ||
-        MINUTEFRAMEXTICS(false, frame, settings, sheet, work) != DRAWN ||
-        MINUTEFRAMEYTICS(true, frame, settings, sheet, work) != DRAWN ||
-        MINUTEFRAMEYTICS(false, frame, settings, sheet, work) != DRAWN) {
+    if (writeFrameContour(frame, code, inner, sheet, work) != DRAWN ||
+        writeFrameContour(frame, code, outer, sheet, work) != DRAWN ||
+        writeMinuteTicksNorthSouth(true, frame, settings, sheet, work) != DRAWN ||
+        writeMinuteTicksNorthSouth(false, frame, settings, sheet, work) != DRAWN ||
+        writeMinuteTicksWestEast(true, frame, settings, sheet, work) != DRAWN ||
+        writeMinuteTicksWestEast(false, frame, settings, sheet, work) != DRAWN) {
         return DRAWING_NOT_WRITTEN;
     }
     return DRAWN;
 }
 
-int MINUTEFRAMEXTICS(bool north, Layer& frame, const FrameSettings& settings,
-                     const FrameSheet& sheet, VertexBuffer& work) {
+int writeMinuteTicksNorthSouth(bool north, Layer& frame, const FrameSettings& settings,
+                               const FrameSheet& sheet, VertexBuffer& work) {
     const double M = sheet.scale;
     const double R = sheet.radius;
     const DrawingRect& r = sheet.rect;
     const double edge = north ? r.north : r.south;
     const BandOffsets band = bandOffsets(settings, north);
-    const double y1 = TARGETLAT(edge, band.first, M, R);
-    const double y2 = TARGETLAT(edge, band.second, M, R);
-    const double yc = TARGETLAT(edge, band.centre, M, R);
+    const double y1 = latitudeOffsetBy(edge, band.first, M, R);
+    const double y2 = latitudeOffsetBy(edge, band.second, M, R);
+    const double yc = latitudeOffsetBy(edge, band.centre, M, R);
     const DivisionWalk walk{sheet.base.west, r.west, r.east, sheet.xMinute / MINUTES_PER_DEGREE,
                             settings.minuteParityX};
     return walkDivisions(
@@ -153,13 +153,13 @@ int MINUTEFRAMEXTICS(bool north, Layer& frame, const FrameSettings& settings,
         },
         [&](double from, double to) {
             work.clear();
-            ADDOUTPARALLEL(yc, 0.0, from, to, M, R, r.west, sheet.lonStep, work);
+            appendOffsetParallel(yc, 0.0, from, to, M, R, r.west, sheet.lonStep, work);
             return writeLine(frame, codeAttributes(settings.minuteBarCode), work);
         });
 }
 
-int MINUTEFRAMEYTICS(bool west, Layer& frame, const FrameSettings& settings,
-                     const FrameSheet& sheet, VertexBuffer& work) {
+int writeMinuteTicksWestEast(bool west, Layer& frame, const FrameSettings& settings,
+                             const FrameSheet& sheet, VertexBuffer& work) {
     const double M = sheet.scale;
     const double R = sheet.radius;
     const DrawingRect& r = sheet.rect;
@@ -173,12 +173,13 @@ int MINUTEFRAMEYTICS(bool west, Layer& frame, const FrameSettings& settings,
     return walkDivisions(
         walk,
         [&](double y) {
-            return writeSegment(frame, settings.minuteTickCode, {TARGETLON(ref, y, o1, M, R), y},
-                                {TARGETLON(ref, y, o2, M, R), y}, work);
+            return writeSegment(frame, settings.minuteTickCode,
+                                {longitudeOffsetBy(ref, y, o1, M, R), y},
+                                {longitudeOffsetBy(ref, y, o2, M, R), y}, work);
         },
         [&](double from, double to) {
             work.clear();
-            ADDOUTMERIDIAN(ref, oc, from, to, M, R, r.south, sheet.latStep, work);
+            appendOffsetMeridian(ref, oc, from, to, M, R, r.south, sheet.latStep, work);
             return writeLine(frame, codeAttributes(settings.minuteBarCode), work);
         });
 }

@@ -11,13 +11,13 @@ namespace sheetbasis {
 
 // The two band contours, then the divisions of the north, south, west and east sides.
 // Returns DRAWN, or DRAWING_NOT_WRITTEN at the first feature that could not be written.
-int MINUTEFRAMEFRAMEWORK(Layer& frame, const FrameSettings& settings, const FrameSheet& sheet,
-                         VertexBuffer& work);
+int writeMinuteFrame(Layer& frame, const FrameSettings& settings, const FrameSheet& sheet,
+                     VertexBuffer& work);
 // The divisions of the north side (north = true) or of the south side.
-int MINUTEFRAMEXTICS(bool north, Layer& frame, const FrameSettings& settings,
-                     const FrameSheet& sheet, VertexBuffer& work);
+int writeMinuteTicksNorthSouth(bool north, Layer& frame, const FrameSettings& settings,
+                               const FrameSheet& sheet, VertexBuffer& work);
 // The divisions of the west side (west = true) or of the east side.
-int MINUTEFRAMEYTICS(bool west, Layer& frame, const FrameSettings& settings,
-                     const FrameSheet& sheet, VertexBuffer& work);
+int writeMinuteTicksWestEast(bool west, Layer& frame, const FrameSettings& settings,
+                             const FrameSheet& sheet, VertexBuffer& work);
 
 }  // namespace sheetbasis

@@ -1,9 +1,9 @@
 #include "frame/OuterFrame.h"
 
-#include "app/Grid.h"
 #include "frame/CoordLabels.h"
 #include "frame/FontMetrics.h"
 #include "frame/LabelStyle.h"
+#include "sheet/Grid.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -33,20 +33,20 @@ struct OuterLine {
     // Along the north (south) side of the outer line.
     void parallel(bool northSide, double from, double to, VertexBuffer& out) const {
         const DrawingRect& r = sheet.rect;
-        ADDOUTPARALLEL(northSide ? r.north : r.south, northSide ? d : -d, from, to, M(), R(),
-                       r.west, sheet.lonStep, out);
+        appendOffsetParallel(northSide ? r.north : r.south, northSide ? d : -d, from, to, M(), R(),
+                             r.west, sheet.lonStep, out);
     }
     // Along the west (east) side of the outer line.
     void meridian(bool westSide, double from, double to, VertexBuffer& out) const {
         const DrawingRect& r = sheet.rect;
-        ADDOUTMERIDIAN(westSide ? r.west : r.east, westSide ? -d : d, from, to, M(), R(), r.south,
-                       sheet.latStep, out);
+        appendOffsetMeridian(westSide ? r.west : r.east, westSide ? -d : d, from, to, M(), R(),
+                             r.south, sheet.latStep, out);
     }
     // The corner of the outer line on the given sides.
     double cornerLon(bool westSide, bool northSide) const {
         const DrawingRect& r = sheet.rect;
-        return TARGETLON(westSide ? r.west : r.east, northSide ? north : south, westSide ? -d : d,
-                         M(), R());
+        return longitudeOffsetBy(westSide ? r.west : r.east, northSide ? north : south,
+                                 westSide ? -d : d, M(), R());
     }
 };
 
@@ -59,15 +59,15 @@ struct GapFinder {
     double length(const std::string& name, bool sideIsNominal) const {
         if (!sideIsNominal || name.empty()) return 0.0;
         const TextExtent extent =
-            TEXTPARAMETERS(name, settings.adjacentLabelFont, settings.adjacentLabelSize, TRIM_BOTH);
+            measureText(name, settings.adjacentLabelFont, settings.adjacentLabelSize, TRIM_BOTH);
         return extent.width + NAME_GAP_ALLOWANCE_MM;
     }
     // A gap across the west or east side, centred on the mid-latitude.
     Gap alongMeridian(double g) const {
         const DrawingRect& r = sheet.rect;
         const double mid = (r.south + r.north) / 2;
-        const double from = TARGETLAT(mid, -g / 2, sheet.scale, sheet.radius);
-        const double to = TARGETLAT(mid, g / 2, sheet.scale, sheet.radius);
+        const double from = latitudeOffsetBy(mid, -g / 2, sheet.scale, sheet.radius);
+        const double to = latitudeOffsetBy(mid, g / 2, sheet.scale, sheet.radius);
         if (from <= r.south || to >= r.north) return {0.0, mid, mid};
         return {g, from, to};
     }
@@ -75,8 +75,8 @@ struct GapFinder {
     Gap alongParallel(double g, double lat) const {
         const DrawingRect& r = sheet.rect;
         const double mid = (r.west + r.east) / 2;
-        const double from = TARGETLON(mid, lat, -g / 2, sheet.scale, sheet.radius);
-        const double to = TARGETLON(mid, lat, g / 2, sheet.scale, sheet.radius);
+        const double from = longitudeOffsetBy(mid, lat, -g / 2, sheet.scale, sheet.radius);
+        const double to = longitudeOffsetBy(mid, lat, g / 2, sheet.scale, sheet.radius);
         if (from <= r.west || to >= r.east) return {0.0, mid, mid};
         return {g, from, to};
     }
@@ -96,13 +96,13 @@ SideGaps findGaps(const FrameSettings& settings, const OuterLine& line,
     const DrawingRect& base = line.sheet.base;
     SideGaps gaps;
     gaps.west = finder.alongMeridian(
-        finder.length(trimTrailing(names.west), EQWITHTOLERANCE(r.west, base.west)));
+        finder.length(trimTrailing(names.west), equalOnGrid(r.west, base.west)));
     gaps.east = finder.alongMeridian(
-        finder.length(trimTrailing(names.east), EQWITHTOLERANCE(r.east, base.east)));
+        finder.length(trimTrailing(names.east), equalOnGrid(r.east, base.east)));
     gaps.south = finder.alongParallel(
-        finder.length(trimTrailing(names.south), EQWITHTOLERANCE(r.south, base.south)), line.south);
+        finder.length(trimTrailing(names.south), equalOnGrid(r.south, base.south)), line.south);
     gaps.north = finder.alongParallel(
-        finder.length(trimTrailing(names.north), EQWITHTOLERANCE(r.north, base.north)), line.north);
+        finder.length(trimTrailing(names.north), equalOnGrid(r.north, base.north)), line.north);
     return gaps;
 }
 
@@ -164,19 +164,19 @@ int writeOuterLine(FrameLayers& layers, const FrameSettings& f, const FrameSheet
                    const AdjacentNames& names, VertexBuffer& work) {
     const double d = f.outerLineOffset;
     if (f.outerLineMode == OUTER_LINE_FLANKED) {
-        if (ADDOUTRAMKACONTUR(layers.frame, f.outerThinLineCode, d - f.outerLineGap, sheet, work) !=
+        if (writeFrameContour(layers.frame, f.outerThinLineCode, d - f.outerLineGap, sheet, work) !=
                 DRAWN ||
-            ADDOUTRAMKACONTUR(layers.frame, f.outerThinLineCode, d + f.outerLineGap, sheet, work) !=
+            writeFrameContour(layers.frame, f.outerThinLineCode, d + f.outerLineGap, sheet, work) !=
                 DRAWN) {
             return DRAWING_NOT_WRITTEN;
         }
-        return ADDOUTRAMKACONTUR(layers.frame, f.outerLineCode, d, sheet, work);
+        return writeFrameContour(layers.frame, f.outerLineCode, d, sheet, work);
     }
     if (f.outerLineMode != OUTER_LINE_SINGLE) return DRAWN;
     if (!f.adjacentLabelsOn)
-        return ADDOUTRAMKACONTUR(layers.frame, f.outerLineCode, d, sheet, work);
-    const OuterLine line{sheet, d, TARGETLAT(sheet.rect.north, d, sheet.scale, sheet.radius),
-                         TARGETLAT(sheet.rect.south, -d, sheet.scale, sheet.radius)};
+        return writeFrameContour(layers.frame, f.outerLineCode, d, sheet, work);
+    const OuterLine line{sheet, d, latitudeOffsetBy(sheet.rect.north, d, sheet.scale, sheet.radius),
+                         latitudeOffsetBy(sheet.rect.south, -d, sheet.scale, sheet.radius)};
     const SideGaps gaps = findGaps(f, line, names);
     if (writeBrokenOuterLine(layers.frame, f.outerLineCode, line, gaps, work) != DRAWN) {
         return DRAWING_NOT_WRITTEN;
@@ -194,18 +194,18 @@ int writeGraticuleTicks(Layer& frame, const FrameSettings& f, const FrameSheet& 
     const double M = sheet.scale;
     const double R = sheet.radius;
     for (const double phi : parallels) {
-        if (writeSegment(frame, f.outerFrameCodeB, {TARGETLON(r.west, phi, -d1, M, R), phi},
+        if (writeSegment(frame, f.outerFrameCodeB, {longitudeOffsetBy(r.west, phi, -d1, M, R), phi},
                          {r.west, phi}, work) != DRAWN ||
             writeSegment(frame, f.outerFrameCodeB, {r.east, phi},
-                         {TARGETLON(r.east, phi, d1, M, R), phi}, work) != DRAWN) {
+                         {longitudeOffsetBy(r.east, phi, d1, M, R), phi}, work) != DRAWN) {
             return DRAWING_NOT_WRITTEN;
         }
     }
     for (const double lam : meridians) {
         if (writeSegment(frame, f.outerFrameCodeA, {lam, r.north},
-                         {lam, TARGETLAT(r.north, d1, M, R)}, work) != DRAWN ||
+                         {lam, latitudeOffsetBy(r.north, d1, M, R)}, work) != DRAWN ||
             writeSegment(frame, f.outerFrameCodeA, {lam, r.south},
-                         {lam, TARGETLAT(r.south, -d1, M, R)}, work) != DRAWN) {
+                         {lam, latitudeOffsetBy(r.south, -d1, M, R)}, work) != DRAWN) {
             return DRAWING_NOT_WRITTEN;
         }
     }
@@ -214,9 +214,9 @@ int writeGraticuleTicks(Layer& frame, const FrameSettings& f, const FrameSheet& 
 
 }  // namespace
 
-int OUTFRAMEFRAMEWORK(FrameLayers& layers, const FrameSettings& settings, const FrameSheet& sheet,
-                      const AdjacentNames& adjacent, const std::vector<double>& parallels,
-                      const std::vector<double>& meridians, VertexBuffer& work) {
+int writeOuterFrame(FrameLayers& layers, const FrameSettings& settings, const FrameSheet& sheet,
+                    const AdjacentNames& adjacent, const std::vector<double>& parallels,
+                    const std::vector<double>& meridians, VertexBuffer& work) {
     if (writeOuterLine(layers, settings, sheet, adjacent, work) != DRAWN) {
         return DRAWING_NOT_WRITTEN;
     }

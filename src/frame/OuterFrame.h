@@ -21,8 +21,8 @@ struct FrameLayers {
 
 // Returns DRAWN, or DRAWING_NOT_WRITTEN at the first feature that could not be written;
 // features written before stay in their layers.
-int OUTFRAMEFRAMEWORK(FrameLayers& layers, const FrameSettings& settings, const FrameSheet& sheet,
-                      const AdjacentNames& adjacent, const std::vector<double>& parallels,
-                      const std::vector<double>& meridians, VertexBuffer& work);
+int writeOuterFrame(FrameLayers& layers, const FrameSettings& settings, const FrameSheet& sheet,
+                    const AdjacentNames& adjacent, const std::vector<double>& parallels,
+                    const std::vector<double>& meridians, VertexBuffer& work);
 
 }  // namespace sheetbasis

@@ -8,11 +8,11 @@
 #include <span>
 #include <utility>
 
-#include "app/Grid.h"
 #include "hyps/HypsAttributes.h"
 #include "hyps/HypsLines.h"
 #include "output/LayerFile.h"
 #include "output/ShapeWriters.h"
+#include "sheet/Grid.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -67,7 +67,7 @@ bool convertsToGsk2011(const SheetParameters& p) {
 bool openLayer(const SheetParameters& p, const char* baseName, int shapeType,
                const std::vector<FieldDef>& fields, Layer& layer) {
     const std::string name = (std::filesystem::path(p.path) / baseName).string();
-    return OPENNEWSHAPEFILE(p.cs, shapeType, name, fields, layer) == LAYER_CREATED;
+    return createLayer(p.cs, shapeType, name, fields, layer) == LAYER_CREATED;
 }
 
 bool usableStep(double step) {
@@ -76,7 +76,7 @@ bool usableStep(double step) {
 
 // True while value has not passed limit; a value within grid tolerance of it has not.
 bool notBeyond(double value, double limit) {
-    return value <= limit || EQWITHTOLERANCE(value, limit);
+    return value <= limit || equalOnGrid(value, limit);
 }
 
 // The grid values first, first + step, ... that do not pass last.
@@ -93,9 +93,8 @@ std::vector<double> gridRun(double first, double last, double step) {
 std::string cornerTexts(const SheetCorners& corners, int precision) {
     std::string text;
     for (const Point& corner : {corners.nw, corners.ne, corners.sw, corners.se}) {
-        text +=
-            trimTrailing(COORDPOINTTOTXTN(corner.x, corner.y, precision, STYLE_HEMISPHERE_WORD)) +
-            ATTRIBUTE_SEPARATOR;
+        text += trimTrailing(pointText(corner.x, corner.y, precision, STYLE_HEMISPHERE_WORD)) +
+                ATTRIBUTE_SEPARATOR;
     }
     return text;
 }
@@ -103,7 +102,7 @@ std::string cornerTexts(const SheetCorners& corners, int precision) {
 void convertOutline(std::vector<double>& xs, std::vector<double>& ys) {
     for (std::size_t i = 0; i < xs.size(); ++i) {
         Point vertex{xs[i], ys[i]};
-        SK42_TO_GSK2011(vertex);
+        sk42ToGsk2011(vertex);
         xs[i] = vertex.x;
         ys[i] = vertex.y;
     }
@@ -113,13 +112,13 @@ int writeArea(const SheetParameters& p, const std::string& sheetName, const Shee
               const AngleSteps& densify, std::vector<double>& workX, std::vector<double>& workY) {
     Layer layer;
     if (!openLayer(p, "HypsA", SHAPE_POLYGON, areaFields(), layer)) return HYPS_LAYER_NOT_OPENED;
-    ADDRECTANGLE(p.xFrom, p.xTo, densify.lon, p.yFrom, p.yTo, densify.lat, workX, workY);
+    trapezoidRing(p.xFrom, p.xTo, densify.lon, p.yFrom, p.yTo, densify.lat, workX, workY);
     if (convertsToGsk2011(p)) convertOutline(workX, workY);
     const int precision = convertsToGsk2011(p) ? CORNER_PRECISION_GSK2011 : PRECISION_MINUTES;
     const std::string attributes = std::string(HYPS_AREA_AND_NODE_CODE) + ATTRIBUTE_SEPARATOR +
                                    trimTrailing(sheetName) + ATTRIBUTE_SEPARATOR +
                                    cornerTexts(corners, precision);
-    if (WRITESIMPLEPOLYGON(layer, attributes, workX, workY) != SHAPE_WRITTEN) {
+    if (writePolygonFeature(layer, attributes, workX, workY) != SHAPE_WRITTEN) {
         return HYPS_FEATURE_NOT_WRITTEN;
     }
     return HYPS_LAYER_WRITTEN;
@@ -131,16 +130,17 @@ int writeNodes(const SheetParameters& p, const AngleSteps& nodes) {
     Layer layer;
     if (!openLayer(p, "HypsP", SHAPE_POINT, nodeFields(), layer)) return HYPS_LAYER_NOT_OPENED;
     if (!usableStep(nodes.lat) || !usableStep(nodes.lon)) return HYPS_LAYER_WRITTEN;
-    const double lat0 = STARTGRADVALUE(p.yFrom, p.baseYFrom, nodes.lat);
-    const double lat1 = ENDGRADVALUE(p.yTo, p.baseYFrom, nodes.lat);
-    const double lon0 = STARTGRADVALUE(p.xFrom, p.baseXFrom, nodes.lon);
-    const double lon1 = ENDGRADVALUE(p.xTo, p.baseXFrom, nodes.lon);
+    const double lat0 = firstGridValueFrom(p.yFrom, p.baseYFrom, nodes.lat);
+    const double lat1 = lastGridValueUpTo(p.yTo, p.baseYFrom, nodes.lat);
+    const double lon0 = firstGridValueFrom(p.xFrom, p.baseXFrom, nodes.lon);
+    const double lon1 = lastGridValueUpTo(p.xTo, p.baseXFrom, nodes.lon);
     const std::vector<double> lons = gridRun(lon0, lon1, nodes.lon);
     for (const double lat : gridRun(lat0, lat1, nodes.lat)) {
         for (const double lon : lons) {
             Point node{lon, lat};
-            if (convertsToGsk2011(p)) SK42_TO_GSK2011(node);
-            if (WRITEPOINT(layer, CREATEHYPSPATT(lat, lon), node.x, node.y) != SHAPE_WRITTEN) {
+            if (convertsToGsk2011(p)) sk42ToGsk2011(node);
+            if (writePointFeature(layer, nodeAttributes(lat, lon), node.x, node.y) !=
+                SHAPE_WRITTEN) {
                 return HYPS_FEATURE_NOT_WRITTEN;
             }
         }
@@ -171,8 +171,8 @@ std::optional<std::pair<double, double>> visibleSpan(const SheetParameters& p, b
     if (!convertsToGsk2011(p)) return std::pair{from, to};
     double lo = from;
     double hi = to;
-    const bool crosses = alongX ? CLIPPINGHORIZONTALLINEBYPOLYGON(c, outline, lo, hi)
-                                : CLIPPINGVERTICALLINEBYPOLYGON(c, outline, lo, hi);
+    const bool crosses = alongX ? clipParallelByPolygon(c, outline, lo, hi)
+                                : clipMeridianByPolygon(c, outline, lo, hi);
     if (!crosses) return std::nullopt;
     return std::pair{lo, hi};
 }
@@ -183,11 +183,12 @@ int writeLine(Layer& layer, int kind, bool alongX, double c, std::pair<double, d
     std::vector<double> ys;
     constexpr bool includeEnd = true;
     if (alongX) {
-        ADDPARALLEL(c, span.first, span.second, densifyStep, includeEnd, xs, ys);
+        appendParallel(c, span.first, span.second, densifyStep, includeEnd, xs, ys);
     } else {
-        ADDMERIDIAN(c, span.first, span.second, densifyStep, includeEnd, xs, ys);
+        appendMeridian(c, span.first, span.second, densifyStep, includeEnd, xs, ys);
     }
-    const bool written = WRITESIMPLELINE(layer, CREATEHYPSLATT(kind, c), xs, ys) == SHAPE_WRITTEN;
+    const bool written =
+        writeLineFeature(layer, graticuleAttributes(kind, c), xs, ys) == SHAPE_WRITTEN;
     return written ? HYPS_LAYER_WRITTEN : HYPS_FEATURE_NOT_WRITTEN;
 }
 
@@ -196,10 +197,10 @@ int writeLine(Layer& layer, int kind, bool alongX, double c, std::pair<double, d
 int writeGraticule(const SheetParameters& p, const Graticule& g, std::span<const Point> outline,
                    Layer& layer, std::vector<double>& drawn) {
     if (!usableStep(g.step)) return HYPS_LAYER_WRITTEN;
-    double first = STARTGRADVALUE(g.acrossFrom, g.base, g.step);
-    if (EQWITHTOLERANCE(first, g.acrossFrom)) first += g.step;
-    double last = ENDGRADVALUE(g.acrossTo, g.base, g.step);
-    if (EQWITHTOLERANCE(last, g.acrossTo)) last -= g.step;
+    double first = firstGridValueFrom(g.acrossFrom, g.base, g.step);
+    if (equalOnGrid(first, g.acrossFrom)) first += g.step;
+    double last = lastGridValueUpTo(g.acrossTo, g.base, g.step);
+    if (equalOnGrid(last, g.acrossTo)) last -= g.step;
     for (const double c : gridRun(first, last, g.step)) {
         const auto span = visibleSpan(p, g.alongX, c, g.alongFrom, g.alongTo, outline);
         if (!span) continue;
@@ -242,22 +243,24 @@ AngleSteps hypsNodeSteps(std::int32_t setScale) {
             NODE_STEPS_200K.lat * NODE_STEP_FACTOR_SMALL_SCALE};
 }
 
-int CREATEHYPSA(const SheetParameters& p, const std::string& sheetName, const SheetCorners& corners,
-                const AngleSteps& densify, const AngleSteps& nodes, std::vector<double>& workX,
-                std::vector<double>& workY) {
+int writeAreaAndNodeLayers(const SheetParameters& p, const std::string& sheetName,
+                           const SheetCorners& corners, const AngleSteps& densify,
+                           const AngleSteps& nodes, std::vector<double>& workX,
+                           std::vector<double>& workY) {
     // HypsA is closed before HypsP is opened.
     const int status = writeArea(p, sheetName, corners, densify, workX, workY);
     if (status != HYPS_LAYER_WRITTEN) return status;
     return writeNodes(p, nodes);
 }
 
-int CREATEHYPSL(const SheetParameters& p, const DrawingRect& rect, const AngleSteps& densify,
-                const std::vector<double>& workX, const std::vector<double>& workY,
-                std::vector<double>& parallels, std::vector<double>& meridians) {
+int writeGraticuleLayer(const SheetParameters& p, const DrawingRect& rect,
+                        const AngleSteps& densify, const std::vector<double>& workX,
+                        const std::vector<double>& workY, std::vector<double>& parallels,
+                        std::vector<double>& meridians) {
     Layer layer;
     if (!openLayer(p, "HypsL", SHAPE_ARC, lineFields(), layer)) return HYPS_LAYER_NOT_OPENED;
     const std::vector<Point> outline = outlinePoints(workX, workY);
-    if (WRITESIMPLELINE(layer, CREATEHYPSLATT(HYPS_KIND_OUTLINE, 0.0), workX, workY) !=
+    if (writeLineFeature(layer, graticuleAttributes(HYPS_KIND_OUTLINE, 0.0), workX, workY) !=
         SHAPE_WRITTEN) {
         return HYPS_FEATURE_NOT_WRITTEN;
     }
@@ -291,16 +294,17 @@ int CREATEHYPSL(const SheetParameters& p, const DrawingRect& rect, const AngleSt
     return status;
 }
 
-int CREATEHYPS(const SheetParameters& p, const std::string& sheetName, const DrawingRect& rect,
-               const SheetCorners& corners, double lonStep, double latStep,
-               std::vector<double>& workX, std::vector<double>& workY,
-               std::vector<double>& parallels, std::vector<double>& meridians) {
+int writeHypsLayers(const SheetParameters& p, const std::string& sheetName, const DrawingRect& rect,
+                    const SheetCorners& corners, double lonStep, double latStep,
+                    std::vector<double>& workX, std::vector<double>& workY,
+                    std::vector<double>& parallels, std::vector<double>& meridians) {
     const AngleSteps densify{lonStep, latStep};
-    if (CREATEHYPSA(p, sheetName, corners, densify, hypsNodeSteps(p.setScale), workX, workY) !=
-        HYPS_LAYER_WRITTEN) {
+    if (writeAreaAndNodeLayers(p, sheetName, corners, densify, hypsNodeSteps(p.setScale), workX,
+                               workY) != HYPS_LAYER_WRITTEN) {
         return HYPS_FAILED;
     }
-    if (CREATEHYPSL(p, rect, densify, workX, workY, parallels, meridians) != HYPS_LAYER_WRITTEN) {
+    if (writeGraticuleLayer(p, rect, densify, workX, workY, parallels, meridians) !=
+        HYPS_LAYER_WRITTEN) {
         return HYPS_FAILED;
     }
     return HYPS_WRITTEN;

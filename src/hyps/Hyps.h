@@ -11,11 +11,11 @@
 
 namespace sheetbasis {
 
-// Statuses of CREATEHYPS.
+// Statuses of writeHypsLayers.
 inline constexpr int HYPS_WRITTEN = 0;
 inline constexpr int HYPS_FAILED = 1;
 
-// Statuses of CREATEHYPSA and CREATEHYPSL.
+// Statuses of writeAreaAndNodeLayers and writeGraticuleLayer.
 inline constexpr int HYPS_LAYER_WRITTEN = 0;
 inline constexpr int HYPS_LAYER_NOT_OPENED = 1;
 inline constexpr int HYPS_FEATURE_NOT_WRITTEN = 2;
@@ -33,10 +33,10 @@ struct AngleSteps {
 // the densifying steps (0.125 and 1/12 degree). On return workX/workY hold the sheet
 // outline, and parallels/meridians the graticule lines drawn strictly inside the sheet.
 // Returns HYPS_WRITTEN or HYPS_FAILED.
-int CREATEHYPS(const SheetParameters& p, const std::string& sheetName, const DrawingRect& rect,
-               const SheetCorners& corners, double lonStep, double latStep,
-               std::vector<double>& workX, std::vector<double>& workY,
-               std::vector<double>& parallels, std::vector<double>& meridians);
+int writeHypsLayers(const SheetParameters& p, const std::string& sheetName, const DrawingRect& rect,
+                    const SheetCorners& corners, double lonStep, double latStep,
+                    std::vector<double>& workX, std::vector<double>& workY,
+                    std::vector<double>& parallels, std::vector<double>& meridians);
 
 // The node grid steps of HypsP for the series of the sheet.
 AngleSteps hypsNodeSteps(std::int32_t setScale);
@@ -45,17 +45,19 @@ AngleSteps hypsNodeSteps(std::int32_t setScale);
 // sheet name and the corner texts) and HypsP (the nodes of the grid with steps nodes).
 // The outline is left in workX/workY, converted to GSK-2011 in coordinate system 4.
 // Returns HYPS_LAYER_WRITTEN, HYPS_LAYER_NOT_OPENED or HYPS_FEATURE_NOT_WRITTEN.
-int CREATEHYPSA(const SheetParameters& p, const std::string& sheetName, const SheetCorners& corners,
-                const AngleSteps& densify, const AngleSteps& nodes, std::vector<double>& workX,
-                std::vector<double>& workY);
+int writeAreaAndNodeLayers(const SheetParameters& p, const std::string& sheetName,
+                           const SheetCorners& corners, const AngleSteps& densify,
+                           const AngleSteps& nodes, std::vector<double>& workX,
+                           std::vector<double>& workY);
 
 // Writes HypsL: the outline in workX/workY, the parallels and meridians of the graticule
 // strictly inside the drawing rectangle (cut to the outline in coordinate system 4) and
 // the polar circle where it crosses the sheet. parallels and meridians are refilled with
 // the lines drawn. Returns HYPS_LAYER_WRITTEN, HYPS_LAYER_NOT_OPENED or
 // HYPS_FEATURE_NOT_WRITTEN.
-int CREATEHYPSL(const SheetParameters& p, const DrawingRect& rect, const AngleSteps& densify,
-                const std::vector<double>& workX, const std::vector<double>& workY,
-                std::vector<double>& parallels, std::vector<double>& meridians);
+int writeGraticuleLayer(const SheetParameters& p, const DrawingRect& rect,
+                        const AngleSteps& densify, const std::vector<double>& workX,
+                        const std::vector<double>& workY, std::vector<double>& parallels,
+                        std::vector<double>& meridians);
 
 }  // namespace sheetbasis

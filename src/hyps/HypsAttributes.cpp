@@ -25,7 +25,7 @@ constexpr double HALF_TURN_DEGREES = 180.0;
 
 // Field widths of the fixed-width integer output the texts imitate.
 constexpr int LINE_DEGREES_WIDTH = 3;  // "Grad" of HypsL
-constexpr int NODE_DEGREES_WIDTH = 4;  // GRADMINSEC
+constexpr int NODE_DEGREES_WIDTH = 4;  // degMinSecText
 constexpr int TWO_DIGITS = 2;          // minutes and whole seconds, zero-padded
 
 // More decimals of an arc second than a double holds for a longitude up to 360 degrees
@@ -161,7 +161,7 @@ std::string secondsText(double seconds, int precision) {
 
 }  // namespace
 
-std::string CREATEHYPSLATT(int kind, double value) {
+std::string graticuleAttributes(int kind, double value) {
     // An unknown kind has no code and no name: the empty text is refused as malformed by
     // the table writer, so the failure surfaces instead of a record of a wrong kind.
     if (kind < 1 || kind > HYPS_KIND_OUTLINE) return {};
@@ -180,13 +180,13 @@ std::string CREATEHYPSLATT(int kind, double value) {
     return text + lineCoordinateValues(entry.coordinate, value);
 }
 
-std::string CREATEHYPSPATT(double latitude, double longitude) {
-    // GRADMINSEC never ends in a blank, so its text goes in as it is.
-    return std::string(HYPS_AREA_AND_NODE_CODE) + ATTRIBUTE_SEPARATOR + GRADMINSEC(latitude) +
-           ATTRIBUTE_SEPARATOR + GRADMINSEC(longitude) + ATTRIBUTE_SEPARATOR;
+std::string nodeAttributes(double latitude, double longitude) {
+    // degMinSecText never ends in a blank, so its text goes in as it is.
+    return std::string(HYPS_AREA_AND_NODE_CODE) + ATTRIBUTE_SEPARATOR + degMinSecText(latitude) +
+           ATTRIBUTE_SEPARATOR + degMinSecText(longitude) + ATTRIBUTE_SEPARATOR;
 }
 
-std::string GRADMINSEC(double value) {
+std::string degMinSecText(double value) {
     const double t = std::round(value * SECONDS_PER_DEGREE) / SECONDS_PER_DEGREE;
     const double degrees = std::floor(t);
     const double r = (t - degrees) * MINUTES_PER_DEGREE;
@@ -198,7 +198,7 @@ std::string GRADMINSEC(double value) {
            zeroPadded(toInt32(seconds), TWO_DIGITS) + SECOND_SIGN;
 }
 
-DegMinSec COORDTODEGMINSEC(double value, bool isLongitude, int precision) {
+DegMinSec splitDegMinSec(double value, bool isLongitude, int precision) {
     DegMinSec angle;
     angle.positive = value >= 0.0;
     const std::int64_t perDegree = unitsPerDegree(precision);
@@ -226,19 +226,19 @@ DegMinSec COORDTODEGMINSEC(double value, bool isLongitude, int precision) {
     return angle;
 }
 
-std::string COORDTOTXTN(const DegMinSec& angle, bool isLongitude, int precision, int style) {
+std::string coordinateText(const DegMinSec& angle, bool isLongitude, int precision, int style) {
     return std::to_string(angle.degrees) + CP1251_DEGREE + zeroPadded(angle.minutes, TWO_DIGITS) +
            MINUTE_SIGN + secondsText(angle.seconds, precision) +
            styleSuffix(isLongitude, angle.positive, style);
 }
 
-std::string COORDPOINTTOTXTN(double x, double y, int precision, int style) {
+std::string pointText(double x, double y, int precision, int style) {
     constexpr bool longitude = true;
     constexpr bool latitude = false;
-    const DegMinSec lon = COORDTODEGMINSEC(x, longitude, precision);
-    const DegMinSec lat = COORDTODEGMINSEC(y, latitude, precision);
-    return COORDTOTXTN(lon, longitude, precision, style) + ' ' +
-           COORDTOTXTN(lat, latitude, precision, style);
+    const DegMinSec lon = splitDegMinSec(x, longitude, precision);
+    const DegMinSec lat = splitDegMinSec(y, latitude, precision);
+    return coordinateText(lon, longitude, precision, style) + ' ' +
+           coordinateText(lat, latitude, precision, style);
 }
 
 }  // namespace sheetbasis

@@ -8,7 +8,7 @@
 
 namespace sheetbasis {
 
-// Feature kinds of HypsL, the index into the kind table of CREATEHYPSLATT.
+// Feature kinds of HypsL, the index into the kind table of graticuleAttributes.
 inline constexpr int HYPS_KIND_PARALLEL = 1;
 inline constexpr int HYPS_KIND_MERIDIAN = 2;
 inline constexpr int HYPS_KIND_POLAR_CIRCLE = 3;
@@ -21,12 +21,12 @@ inline constexpr int HYPS_KIND_OUTLINE = 8;
 // The code of the HypsA polygon and of every HypsP node.
 inline constexpr std::string_view HYPS_AREA_AND_NODE_CODE = "-1";
 
-// Precision of COORDTODEGMINSEC / COORDTOTXTN: below 0 whole minutes, 0 whole seconds,
+// Precision of splitDegMinSec / coordinateText: below 0 whole minutes, 0 whole seconds,
 // p > 0 seconds with p decimals.
 inline constexpr int PRECISION_MINUTES = -1;
 inline constexpr int PRECISION_SECONDS = 0;
 
-// Styles of COORDTOTXTN: 1 appends the hemisphere word ("с.ш.", "в.д." ...), 2 appends
+// Styles of coordinateText: 1 appends the hemisphere word ("с.ш.", "в.д." ...), 2 appends
 // the letter "З" or "Ю" to western and southern values only; any other style appends none.
 inline constexpr int STYLE_HEMISPHERE_WORD = 1;
 inline constexpr int STYLE_WEST_SOUTH_LETTER = 2;
@@ -42,18 +42,18 @@ struct DegMinSec {
 // The HypsL attribute text of a feature of the given kind (1..8) at the given latitude or
 // longitude: code, name, degrees, minutes and hemisphere word. A kind outside 1..8 gives
 // the empty text, which the table writer refuses as malformed.
-std::string CREATEHYPSLATT(int kind, double value);
+std::string graticuleAttributes(int kind, double value);
 // The HypsP attribute text of a grid node: code -1, latitude and longitude texts.
-std::string CREATEHYPSPATT(double latitude, double longitude);
+std::string nodeAttributes(double latitude, double longitude);
 // Degrees (right-aligned in 4), minutes and whole seconds: "  52°05'00\"".
-std::string GRADMINSEC(double value);
+std::string degMinSecText(double value);
 // The text of a point: the longitude text, a blank, the latitude text.
-std::string COORDPOINTTOTXTN(double x, double y, int precision, int style);
+std::string pointText(double x, double y, int precision, int style);
 // Rounds the value to the precision and splits it; a longitude east of 180 is counted
 // westward from Greenwich.
-DegMinSec COORDTODEGMINSEC(double value, bool isLongitude, int precision);
+DegMinSec splitDegMinSec(double value, bool isLongitude, int precision);
 // The text of one decomposed coordinate: "52°40'", "30°00'12.35\"" with the suffix of the
 // style.
-std::string COORDTOTXTN(const DegMinSec& angle, bool isLongitude, int precision, int style);
+std::string coordinateText(const DegMinSec& angle, bool isLongitude, int precision, int style);
 
 }  // namespace sheetbasis

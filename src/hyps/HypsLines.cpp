@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/Grid.h"
+#include "sheet/Grid.h"
 
 namespace sheetbasis {
 namespace {
@@ -26,7 +26,7 @@ std::size_t addRun(double fixed, double a, double b, double s, bool includeEnd,
     };
     for (std::int64_t n = 0;; ++n) {
         const double value = a + static_cast<double>(n) * d;
-        const bool reached = EQWITHTOLERANCE(value, b) || (d > 0.0 ? value > b : value < b);
+        const bool reached = equalOnGrid(value, b) || (d > 0.0 ? value > b : value < b);
         if (reached) {
             if (includeEnd) put(b);
             return written;
@@ -37,26 +37,26 @@ std::size_t addRun(double fixed, double a, double b, double s, bool includeEnd,
 
 }  // namespace
 
-std::size_t ADDPARALLEL(double y, double a, double b, double s, bool includeEnd,
-                        std::vector<double>& xs, std::vector<double>& ys) {
+std::size_t appendParallel(double y, double a, double b, double s, bool includeEnd,
+                           std::vector<double>& xs, std::vector<double>& ys) {
     return addRun(y, a, b, s, includeEnd, xs, ys);
 }
 
-std::size_t ADDMERIDIAN(double x, double a, double b, double s, bool includeEnd,
-                        std::vector<double>& xs, std::vector<double>& ys) {
+std::size_t appendMeridian(double x, double a, double b, double s, bool includeEnd,
+                           std::vector<double>& xs, std::vector<double>& ys) {
     return addRun(x, a, b, s, includeEnd, ys, xs);
 }
 
-std::size_t ADDRECTANGLE(double x1, double x2, double sx, double y1, double y2, double sy,
-                         std::vector<double>& xs, std::vector<double>& ys) {
+std::size_t trapezoidRing(double x1, double x2, double sx, double y1, double y2, double sy,
+                          std::vector<double>& xs, std::vector<double>& ys) {
     xs.clear();
     ys.clear();
     // Each run but the last stops short of its end corner, which the next run starts on;
     // the last one ends on the north-west corner again and so closes the ring.
-    ADDPARALLEL(y2, x1, x2, sx, false, xs, ys);
-    ADDMERIDIAN(x2, y2, y1, sy, false, xs, ys);
-    ADDPARALLEL(y1, x2, x1, sx, false, xs, ys);
-    ADDMERIDIAN(x1, y1, y2, sy, true, xs, ys);
+    appendParallel(y2, x1, x2, sx, false, xs, ys);
+    appendMeridian(x2, y2, y1, sy, false, xs, ys);
+    appendParallel(y1, x2, x1, sx, false, xs, ys);
+    appendMeridian(x1, y1, y2, sy, true, xs, ys);
     return xs.size();
 }
 

@@ -35,7 +35,7 @@ bool isGiven(std::int32_t field) {
 }
 
 int readAngle(std::string_view value, double& field, bool zeroAllowed) {
-    if (isGiven(field) || TXTGRADMIN2GRAD(value, field) != TEXT_READ) {
+    if (isGiven(field) || angleTextToDegrees(value, field) != TEXT_READ) {
         return VALUE_REJECTED;
     }
     // A step of exactly 0 (every digit zero) would draw no graticule.
@@ -43,31 +43,31 @@ int readAngle(std::string_view value, double& field, bool zeroAllowed) {
 }
 
 int readMinutes(std::string_view value, std::int32_t& field) {
-    if (isGiven(field) || TXTMIN2MIN(value, field) != TEXT_READ) {
+    if (isGiven(field) || textToMinutes(value, field) != TEXT_READ) {
         return VALUE_REJECTED;
     }
     return field != 0 ? VALUE_ACCEPTED : VALUE_REJECTED;
 }
 
 int readSheetName(std::string_view value, SheetParameters& p) {
-    return isGiven(p.setScale) ? VALUE_REJECTED : READNOMENCLATURE(value, p);
+    return isGiven(p.setScale) ? VALUE_REJECTED : applySheetName(value, p);
 }
 
 int readPath(std::string_view value, SheetParameters& p) {
-    return p.path.empty() ? READPATH(value, p.path) : VALUE_REJECTED;
+    return p.path.empty() ? parseResultFolder(value, p.path) : VALUE_REJECTED;
 }
 
 int readMapScale(std::string_view value, SheetParameters& p) {
     if (isGiven(p.mapScale) || !isGiven(p.setScale)) {
         return VALUE_REJECTED;
     }
-    return READSCALE2(p.setScale, value, p.mapScale);
+    return parseMapScale(p.setScale, value, p.mapScale);
 }
 
 // Acts on one entry; the keys are tried in this order.
 int readValue(std::string_view key, std::string_view value, SheetParameters& p) {
     constexpr bool ZERO_ALLOWED = true;
-    if (key == "CS") return READCS(value, p.cs);
+    if (key == "CS") return parseCoordinateSystem(value, p.cs);
     if (key == "Nom") return readSheetName(value, p);
     if (key == "Path") return readPath(value, p);
     if (key == "MapScale") return readMapScale(value, p);
@@ -136,7 +136,7 @@ int readEntries(const JobLines& job, SheetParameters& p) {
     for (const std::string& line : job.lines) {
         std::string buffer = line;
         while (!isBlank(buffer)) {
-            if (READARG(buffer, p) != VALUE_ACCEPTED) {
+            if (readJobEntry(buffer, p) != VALUE_ACCEPTED) {
                 return JOB_ENTRY_REJECTED;
             }
         }
@@ -156,7 +156,7 @@ void setNotGivenMarkers(SheetParameters& p) {
     p.xMinute = p.yMinute = NOT_GIVEN;
 }
 
-int READARG(std::string& text, SheetParameters& p) {
+int readJobEntry(std::string& text, SheetParameters& p) {
     text = leftAdjust(text);
     const std::size_t s = text.find(';');
     if (s == std::string::npos || s + 1 < SHORTEST_ENTRY) {
@@ -196,7 +196,7 @@ int readJobFile(const std::string& jobFileName, SheetParameters& p) {
     return JOB_READ;
 }
 
-int READARGFILE(const std::string& jobFileName, SheetParameters& p) {
+int readJobFileAndMakeFolder(const std::string& jobFileName, SheetParameters& p) {
     const int status = readJobFile(jobFileName, p);
     return status == JOB_READ ? ensureResultFolder(p.path) : status;
 }

@@ -9,7 +9,7 @@
 
 namespace sheetbasis {
 
-// Statuses of READARGFILE.
+// Statuses of readJobFileAndMakeFolder.
 inline constexpr int JOB_READ = 0;
 inline constexpr int JOB_NOT_OPENED = 2;
 inline constexpr int JOB_LINE_NOT_READ = 3;
@@ -19,15 +19,15 @@ inline constexpr int JOB_OUT_OF_RANGE = 6;
 inline constexpr int JOB_FOLDER_NOT_ATTEMPTED = 7;
 
 // Marks every field that an entry may give as not given yet (cs takes its default 1);
-// READARG needs them to recognise repeated keys.
+// readJobEntry needs them to recognise repeated keys.
 void setNotGivenMarkers(SheetParameters& p);
 // Reads and checks the job file without touching the file system otherwise: statuses
 // JOB_READ to JOB_OUT_OF_RANGE. The file may be Windows-1251 or UTF-8.
 int readJobFile(const std::string& jobFileName, SheetParameters& p);
 // readJobFile, then creates the result folder when it is missing.
-int READARGFILE(const std::string& jobFileName, SheetParameters& p);
+int readJobFileAndMakeFolder(const std::string& jobFileName, SheetParameters& p);
 // Interprets the first entry of text (Windows-1251) and leaves in text what follows it,
 // left-adjusted. Returns VALUE_ACCEPTED or VALUE_REJECTED.
-int READARG(std::string& text, SheetParameters& p);
+int readJobEntry(std::string& text, SheetParameters& p);
 
 }  // namespace sheetbasis

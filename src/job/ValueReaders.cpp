@@ -178,7 +178,7 @@ std::optional<SheetIdentity> parseSheetName(std::string_view value) {
 
 }  // namespace
 
-int READNOMENCLATURE(std::string_view value, SheetParameters& p) {
+int applySheetName(std::string_view value, SheetParameters& p) {
     const auto id = parseSheetName(value);
     if (!id) {
         return VALUE_REJECTED;
@@ -192,7 +192,7 @@ int READNOMENCLATURE(std::string_view value, SheetParameters& p) {
     return VALUE_ACCEPTED;
 }
 
-int READCS(std::string_view value, std::int32_t& cs) {
+int parseCoordinateSystem(std::string_view value, std::int32_t& cs) {
     // "C" and "K" of the keywords are Latin; "Г" and the "СК" after the slash are Cyrillic.
     const std::string gsk2011 = cp1251("Г") + "CK-2011";
     const std::array<std::string, 4> keywords = {"CK-42", "CK-95", gsk2011,
@@ -205,7 +205,7 @@ int READCS(std::string_view value, std::int32_t& cs) {
     return VALUE_ACCEPTED;
 }
 
-int READSCALE2(std::int32_t setScale, std::string_view value, std::int32_t& mapScale) {
+int parseMapScale(std::int32_t setScale, std::string_view value, std::int32_t& mapScale) {
     // Denominators in thousands in the order of the series' map-scale list.
     constexpr std::array<std::string_view, 3> SCALES_200K = {"200", "500", "1000"};
     constexpr std::array<std::string_view, 3> SCALES_1M = {"1000", "2500", "5000"};
@@ -218,7 +218,7 @@ int READSCALE2(std::int32_t setScale, std::string_view value, std::int32_t& mapS
     return VALUE_ACCEPTED;
 }
 
-int READPATH(std::string_view value, std::string& path) {
+int parseResultFolder(std::string_view value, std::string& path) {
     std::string folder = trimBoth(value);
     if (folder.size() < SHORTEST_FOLDER || folder.size() > FOLDER_TEXT_LENGTH) {
         return VALUE_REJECTED;

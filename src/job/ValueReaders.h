@@ -11,21 +11,21 @@
 
 namespace sheetbasis {
 
-// Statuses of READARG and of the value readers.
+// Statuses of readJobEntry and of the value readers.
 inline constexpr int VALUE_ACCEPTED = 0;
 inline constexpr int VALUE_REJECTED = 1;
 
 // A sheet name such as "N-37", "n37", "N-37-XII", "N3712", "P-37 (2)". On acceptance sets
 // setScale, yZone, xZone, sheetNumber, sheetType and the base fields; on rejection leaves
 // the record untouched.
-int READNOMENCLATURE(std::string_view value, SheetParameters& p);
+int applySheetName(std::string_view value, SheetParameters& p);
 // The job-file keywords "CK-42", "CK-95", "ГCK-2011", "ГCK-2011 / СК-42" (cs 1..4).
-int READCS(std::string_view value, std::int32_t& cs);
+int parseCoordinateSystem(std::string_view value, std::int32_t& cs);
 // The map-scale denominator in thousands, valid for the series setScale.
-int READSCALE2(std::int32_t setScale, std::string_view value, std::int32_t& mapScale);
+int parseMapScale(std::int32_t setScale, std::string_view value, std::int32_t& mapScale);
 // The folder comes back as a native (UTF-8) path that ends with the separator "/"; a
 // trailing "\" is taken as the separator. A value longer than the folder text, or one that
 // fills it without a trailing separator, is refused rather than cut into another folder.
-int READPATH(std::string_view value, std::string& path);
+int parseResultFolder(std::string_view value, std::string& path);
 
 }  // namespace sheetbasis

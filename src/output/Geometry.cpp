@@ -9,7 +9,7 @@ namespace sheetbasis {
 
 namespace {
 
-// ---- Datum constants of SK42_TO_GSK2011, kept at exactly these stored values ----------
+// ---- Datum constants of sk42ToGsk2011, kept at exactly these stored values ----------
 
 // Angle units.
 constexpr double DEG_TO_RAD = 0.017453292519943295;  // rad per degree, pi/180
@@ -144,13 +144,13 @@ bool isOdd(int n) {
 
 }  // namespace
 
-double LENGTHLINE(const Point& a, const Point& b) {
+double segmentLength(const Point& a, const Point& b) {
     const double dy = b.y - a.y;
     const double dx = b.x - a.x;
     return std::sqrt(dy * dy + dx * dx);
 }
 
-BoundingRect OUTRECOFLINE(std::span<const Point> points) {
+BoundingRect boundingRectOf(std::span<const Point> points) {
     // Callers never pass an empty list; an empty one gets the all-zero rectangle rather
     // than a read past the end.
     if (points.empty()) {
@@ -166,22 +166,22 @@ BoundingRect OUTRECOFLINE(std::span<const Point> points) {
     return r;
 }
 
-bool INSIDERECT(const BoundingRect& r1, const BoundingRect& r2) {
+bool rectInsideRect(const BoundingRect& r1, const BoundingRect& r2) {
     return r2.xMin >= r1.xMin && r2.xMax <= r1.xMax && r2.yMin >= r1.yMin && r2.yMax <= r1.yMax;
 }
 
-bool INSIDEPATH(const PathRecord& p1, const PathRecord& p2) {
-    if (!INSIDERECT(p1.rect, p2.rect) || p2.points.empty()) {
+bool pathInsidePath(const PathRecord& p1, const PathRecord& p2) {
+    if (!rectInsideRect(p1.rect, p2.rect) || p2.points.empty()) {
         return false;
     }
-    return POINTINSIDEPOLYGON(p2.points.front(), p1.points);
+    return pointInsidePolygon(p2.points.front(), p1.points);
 }
 
-void REVERSECURVE(std::span<Point> points) {
+void reverseVertices(std::span<Point> points) {
     std::ranges::reverse(points);
 }
 
-bool CLOCKWISE(std::span<const Point> ring) {
+bool isClockwise(std::span<const Point> ring) {
     std::optional<std::size_t> reference;
     double greatestDy = 0.0;
     for (std::size_t i = 0; i < ring.size(); ++i) {
@@ -202,12 +202,12 @@ bool CLOCKWISE(std::span<const Point> ring) {
     return isOdd(countCrossings(middle, ring, reference)) == upward;
 }
 
-bool POINTINSIDEPOLYGON(const Point& q, std::span<const Point> ring) {
+bool pointInsidePolygon(const Point& q, std::span<const Point> ring) {
     return isOdd(countCrossings(q, ring));
 }
 
-bool CROSSLINEBYEDGE(bool horizontal, double c, const Point& a, const Point& b, double& min,
-                     double& max) {
+bool crossLineWithEdge(bool horizontal, double c, const Point& a, const Point& b, double& min,
+                       double& max) {
     const double uA = horizontal ? a.x : a.y;
     const double vA = horizontal ? a.y : a.x;
     const double uB = horizontal ? b.x : b.y;
@@ -228,13 +228,13 @@ bool CROSSLINEBYEDGE(bool horizontal, double c, const Point& a, const Point& b, 
     return false;
 }
 
-bool CLIPPINGLINEBYPOLYGON(bool horizontal, double c, std::span<const Point> ring, double& min,
-                           double& max) {
+bool clipLineByPolygon(bool horizontal, double c, std::span<const Point> ring, double& min,
+                       double& max) {
     bool found = false;
     for (std::size_t i = 0; i < ring.size(); ++i) {
         double lo = 0.0;
         double hi = 0.0;
-        if (!CROSSLINEBYEDGE(horizontal, c, ring[i], edgeEnd(ring, i), lo, hi)) {
+        if (!crossLineWithEdge(horizontal, c, ring[i], edgeEnd(ring, i), lo, hi)) {
             continue;
         }
         if (!found) {
@@ -249,17 +249,15 @@ bool CLIPPINGLINEBYPOLYGON(bool horizontal, double c, std::span<const Point> rin
     return found && min != max;
 }
 
-bool CLIPPINGHORIZONTALLINEBYPOLYGON(double y, std::span<const Point> ring, double& xMin,
-                                     double& xMax) {
-    return CLIPPINGLINEBYPOLYGON(true, y, ring, xMin, xMax);
+bool clipParallelByPolygon(double y, std::span<const Point> ring, double& xMin, double& xMax) {
+    return clipLineByPolygon(true, y, ring, xMin, xMax);
 }
 
-bool CLIPPINGVERTICALLINEBYPOLYGON(double x, std::span<const Point> ring, double& yMin,
-                                   double& yMax) {
-    return CLIPPINGLINEBYPOLYGON(false, x, ring, yMin, yMax);
+bool clipMeridianByPolygon(double x, std::span<const Point> ring, double& yMin, double& yMax) {
+    return clipLineByPolygon(false, x, ring, yMin, yMax);
 }
 
-void SK42_TO_GSK2011(Point& p) {
+void sk42ToGsk2011(Point& p) {
     const Geocentric g = helmertSk42ToGsk2011(sk42ToGeocentric(p.x * DEG_TO_RAD, p.y * DEG_TO_RAD));
     const double d = std::sqrt(g.x * g.x + g.y * g.y);
     double lon = 0.0;

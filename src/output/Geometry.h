@@ -1,7 +1,7 @@
 #pragma once
 // GEOMETRY: plane geometry on vertex lists and the SK-42 -> GSK-2011 datum shift.
 // Coordinates are x = longitude, y = latitude in degrees wherever the system uses them;
-// apart from SK42_TO_GSK2011 the routines are free of units.
+// apart from sk42ToGsk2011 the routines are free of units.
 
 #include <span>
 #include <vector>
@@ -46,30 +46,28 @@ struct SheetCorners {
 // A vertex list given to a polygon or ring routine is a closed ring: the last edge joins
 // the last vertex back to the first.
 
-double LENGTHLINE(const Point& a, const Point& b);
+double segmentLength(const Point& a, const Point& b);
 // Bounding rectangle of a vertex list; an empty list gets the all-zero rectangle.
-BoundingRect OUTRECOFLINE(std::span<const Point> points);
+BoundingRect boundingRectOf(std::span<const Point> points);
 // True when r2 lies within r1 (touching sides count as inside).
-bool INSIDERECT(const BoundingRect& r1, const BoundingRect& r2);
+bool rectInsideRect(const BoundingRect& r1, const BoundingRect& r2);
 // True when p2 lies within p1: rectangles first, then p2's first vertex against p1 (a p2
 // without vertices is not inside).
-bool INSIDEPATH(const PathRecord& p1, const PathRecord& p2);
-void REVERSECURVE(std::span<Point> points);
-bool CLOCKWISE(std::span<const Point> ring);
-bool POINTINSIDEPOLYGON(const Point& q, std::span<const Point> ring);
+bool pathInsidePath(const PathRecord& p1, const PathRecord& p2);
+void reverseVertices(std::span<Point> points);
+bool isClockwise(std::span<const Point> ring);
+bool pointInsidePolygon(const Point& q, std::span<const Point> ring);
 // True when segment a-b meets the line y = c (horizontal) or x = c; min and max receive
 // the meeting interval along the line and are left untouched otherwise.
-bool CROSSLINEBYEDGE(bool horizontal, double c, const Point& a, const Point& b, double& min,
-                     double& max);
+bool crossLineWithEdge(bool horizontal, double c, const Point& a, const Point& b, double& min,
+                       double& max);
 // True when the line meets the ring in an interval of non-zero length [min, max].
-bool CLIPPINGLINEBYPOLYGON(bool horizontal, double c, std::span<const Point> ring, double& min,
-                           double& max);
-bool CLIPPINGHORIZONTALLINEBYPOLYGON(double y, std::span<const Point> ring, double& xMin,
-                                     double& xMax);
-bool CLIPPINGVERTICALLINEBYPOLYGON(double x, std::span<const Point> ring, double& yMin,
-                                   double& yMax);
+bool clipLineByPolygon(bool horizontal, double c, std::span<const Point> ring, double& min,
+                       double& max);
+bool clipParallelByPolygon(double y, std::span<const Point> ring, double& xMin, double& xMax);
+bool clipMeridianByPolygon(double x, std::span<const Point> ring, double& yMin, double& yMax);
 // Carries a point (longitude, latitude in degrees, height 0) from the SK-42 datum to
 // GSK-2011; the longitude comes back on the 0..360 scale.
-void SK42_TO_GSK2011(Point& p);
+void sk42ToGsk2011(Point& p);
 
 }  // namespace sheetbasis

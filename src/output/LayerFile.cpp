@@ -175,8 +175,8 @@ std::string projectionText(std::int32_t cs) {
     }
 }
 
-int OPENNEWSHAPEFILE(std::int32_t cs, int shapeType, const std::string& layerName,
-                     const std::vector<FieldDef>& fields, Layer& layer) {
+int createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
+                const std::vector<FieldDef>& fields, Layer& layer) {
     layer = Layer{};
     const std::string baseName = trimTrailing(layerName);
 
@@ -194,13 +194,13 @@ int OPENNEWSHAPEFILE(std::int32_t cs, int shapeType, const std::string& layerNam
     return LAYER_CREATED;
 }
 
-void CLOSENEWSHAPEFILE(Layer& layer) {
+void closeLayer(Layer& layer) {
     layer.table.reset();
     layer.shape.reset();
 }
 
-int WRITERECDBF(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
-                std::string& attributeText, const std::vector<FieldDef>& fields) {
+int writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
+                         std::string& attributeText, const std::vector<FieldDef>& fields) {
     // Record numbers start at 1; anything lower names no record of the table.
     if (table == nullptr || recordNumber < 1) return RECORD_VALUE_REFUSED;
     const int row = recordNumber - 1;

@@ -21,14 +21,14 @@ inline constexpr int SHAPE_POINT = 1;
 inline constexpr int SHAPE_ARC = 3;
 inline constexpr int SHAPE_POLYGON = 5;
 
-// Statuses of OPENNEWSHAPEFILE.
+// Statuses of createLayer.
 inline constexpr int LAYER_CREATED = 0;
 inline constexpr int LAYER_COLUMN_REFUSED = 123;
 // The table or the shapefile could not be created at all (for instance in a folder that
 // cannot be written); shapelib then hands back no handle.
 inline constexpr int LAYER_NOT_CREATED = 124;
 
-// Statuses of WRITERECDBF.
+// Statuses of writeAttributeRecord.
 inline constexpr int RECORD_WRITTEN = 0;
 inline constexpr int RECORD_VALUE_REFUSED = 1;
 inline constexpr int RECORD_MALFORMED = 2;
@@ -53,7 +53,7 @@ using ShapeHandle = std::unique_ptr<SHPInfo, ShapeHandleCloser>;
 using TableHandle = std::unique_ptr<DBFInfo, TableHandleCloser>;
 
 // An open layer: its handles, its user fields and the record and identifier counters
-// that the shape writers advance. Closed by CLOSENEWSHAPEFILE or on destruction.
+// that the shape writers advance. Closed by closeLayer or on destruction.
 struct Layer {
     ShapeHandle shape;
     TableHandle table;
@@ -67,16 +67,16 @@ struct Layer {
 // Returns LAYER_CREATED, LAYER_COLUMN_REFUSED (also for a type code the table library does
 // not have) or LAYER_NOT_CREATED (also when the projection file cannot be written). Unless
 // the layer was created, no handle is left open.
-int OPENNEWSHAPEFILE(std::int32_t cs, int shapeType, const std::string& layerName,
-                     const std::vector<FieldDef>& fields, Layer& layer);
+int createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
+                const std::vector<FieldDef>& fields, Layer& layer);
 // Closes the table, then the shapefile.
-void CLOSENEWSHAPEFILE(Layer& layer);
+void closeLayer(Layer& layer);
 // Stores record recordNumber (1-based): the identifier in "Id", then the values of the
 // attribute text ("v1\v2\...\") in the user columns. The text is consumed: it keeps what
 // is left after the last value read. Returns RECORD_WRITTEN, RECORD_VALUE_REFUSED or
 // RECORD_MALFORMED.
-int WRITERECDBF(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
-                std::string& attributeText, const std::vector<FieldDef>& fields);
+int writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
+                         std::string& attributeText, const std::vector<FieldDef>& fields);
 
 // The projection file line for the coordinate system (empty for an unknown one).
 std::string projectionText(std::int32_t cs);

@@ -70,8 +70,8 @@ int appendShape(SHPInfo* shapefile, const ShapeGeometry& geometry) {
 int writeFeature(Layer& layer, std::string& attributes, const ShapeGeometry& geometry) {
     ++layer.idCounter;
     ++layer.recordCounter;
-    switch (WRITERECDBF(layer.table.get(), layer.recordCounter, layer.idCounter, attributes,
-                        layer.fields)) {
+    switch (writeAttributeRecord(layer.table.get(), layer.recordCounter, layer.idCounter,
+                                 attributes, layer.fields)) {
         case RECORD_VALUE_REFUSED:
             return SHAPE_VALUE_REFUSED;
         case RECORD_MALFORMED:
@@ -109,24 +109,24 @@ void addReversedRing(ShapeGeometry& geometry, const std::vector<Point>& ring) {
 
 }  // namespace
 
-int WRITEPOINT(Layer& layer, std::string attributes, double x, double y) {
+int writePointFeature(Layer& layer, std::string attributes, double x, double y) {
     ShapeGeometry geometry{SHAPE_POINT};
     geometry.add(Point{x, y});
     return writeFeature(layer, attributes, geometry);
 }
 
-int WRITESIMPLELINE(Layer& layer, std::string attributes, std::span<const double> x,
-                    std::span<const double> y) {
+int writeLineFeature(Layer& layer, std::string attributes, std::span<const double> x,
+                     std::span<const double> y) {
     return writeSinglePart(layer, attributes, SHAPE_ARC, x, y);
 }
 
-int WRITESIMPLEPOLYGON(Layer& layer, std::string attributes, std::span<const double> x,
-                       std::span<const double> y) {
+int writePolygonFeature(Layer& layer, std::string attributes, std::span<const double> x,
+                        std::span<const double> y) {
     return writeSinglePart(layer, attributes, SHAPE_POLYGON, x, y);
 }
 
-int WRITEPOLYLINE(Layer& layer, std::string attributes, const std::vector<PathRecord>& lines,
-                  const std::vector<bool>& closed) {
+int writeMultiLineFeature(Layer& layer, std::string attributes,
+                          const std::vector<PathRecord>& lines, const std::vector<bool>& closed) {
     ShapeGeometry geometry{SHAPE_ARC};
     for (std::size_t i = 0; i < lines.size(); ++i) {
         // A line without a flag is an open one.
@@ -136,8 +136,9 @@ int WRITEPOLYLINE(Layer& layer, std::string attributes, const std::vector<PathRe
     return writeFeature(layer, attributes, geometry);
 }
 
-int WRITEPOLY(Layer& layer, std::string attributes, const std::vector<PathRecord>& lines,
-              int outerIndex, const std::vector<int>& holes) {
+int writeMultiPolygonFeature(Layer& layer, std::string attributes,
+                             const std::vector<PathRecord>& lines, int outerIndex,
+                             const std::vector<int>& holes) {
     const auto isIndex = [&lines](int index) { return isLineIndex(lines, index); };
     if (!isIndex(outerIndex) || !std::all_of(holes.begin(), holes.end(), isIndex)) {
         return SHAPE_NOT_WRITTEN;

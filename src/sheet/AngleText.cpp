@@ -81,7 +81,7 @@ std::optional<DegreesMinutes> readDegreesMinutes(std::string_view text) {
 
 }  // namespace
 
-std::string GRADMIN2TXT(double angle) {
+std::string degreesToAngleText(double angle) {
     // Whole-number arithmetic stays in double, so no angle can overflow an integer.
     // Adding zero turns -0 into 0: the text holds whole numbers, which have no -0.
     double degrees = std::floor(angle) + 0.0;
@@ -101,7 +101,7 @@ std::string GRADMIN2TXT(double angle) {
     return text;
 }
 
-std::string MIN2TXT(std::int32_t minutes) {
+std::string minutesToText(std::int32_t minutes) {
     // Like any two-digit field: what needs more than two characters (a sign included)
     // is shown as asterisks.
     if (minutes < 0 || minutes >= MINUTE_FIELD_LIMIT)
@@ -110,14 +110,14 @@ std::string MIN2TXT(std::int32_t minutes) {
     return (digits.size() < 2 ? "0" + digits : digits) + MINUTE_SIGN;
 }
 
-int TXTGRADMIN2GRAD(std::string_view text, double& angle) {
+int angleTextToDegrees(std::string_view text, double& angle) {
     const std::optional<DegreesMinutes> read = readDegreesMinutes(text);
     if (!read || read->minutes > MAX_MINUTES) return TEXT_REJECTED;
     angle = read->degrees + read->minutes / MINUTES_PER_DEGREE;
     return TEXT_READ;
 }
 
-int TXTMIN2MIN(std::string_view text, std::int32_t& minutes) {
+int textToMinutes(std::string_view text, std::int32_t& minutes) {
     const std::string adjusted = leftAdjust(text);
     if (adjusted.empty()) return TEXT_REJECTED;
     const std::optional<std::int32_t> read = readMinutes(adjusted);

@@ -74,15 +74,16 @@ Identity adjacentSheet(std::int32_t direction, std::int32_t setScale, Identity s
         for (std::int32_t step = 0; step <= sheetType; ++step) {
             if (setScale == SERIES_200K) {
                 const Sheet200Column next =
-                    ADJACENTXZONE200(positive, sheet.xZone, sheet.sheetNumber);
+                    adjacentSheet200EastWest(positive, sheet.xZone, sheet.sheetNumber);
                 sheet.xZone = next.xZone;
                 sheet.sheetNumber = next.sheetNumber;
             } else {
-                sheet.xZone = positive ? PLUSXZONE(sheet.xZone) : MINUSXZONE(sheet.xZone);
+                sheet.xZone = positive ? nextColumnEast(sheet.xZone) : nextColumnWest(sheet.xZone);
             }
         }
     } else if (setScale == SERIES_200K) {
-        const Sheet200Row next = ADJACENTYZONE200(positive, sheet.yZone, sheet.sheetNumber);
+        const Sheet200Row next =
+            adjacentSheet200NorthSouth(positive, sheet.yZone, sheet.sheetNumber);
         sheet.yZone = next.yZone;
         sheet.sheetNumber = next.sheetNumber;
     } else {
@@ -93,29 +94,29 @@ Identity adjacentSheet(std::int32_t direction, std::int32_t setScale, Identity s
 
 }  // namespace
 
-std::int32_t PLUSXZONE(std::int32_t xZone) {
+std::int32_t nextColumnEast(std::int32_t xZone) {
     return xZone == LAST_COLUMN ? FIRST_COLUMN : xZone + 1;
 }
 
-std::int32_t MINUSXZONE(std::int32_t xZone) {
+std::int32_t nextColumnWest(std::int32_t xZone) {
     return xZone == FIRST_COLUMN ? LAST_COLUMN : xZone - 1;
 }
 
-Sheet200Column ADJACENTXZONE200(bool east, std::int32_t xZone, std::int32_t sheetNumber) {
+Sheet200Column adjacentSheet200EastWest(bool east, std::int32_t xZone, std::int32_t sheetNumber) {
     Cell cell = cellOf(sheetNumber);
     cell.c += east ? 1 : -1;
     std::int32_t column = xZone;
     if (cell.c > LAST_INDEX_200K) {
-        column = PLUSXZONE(xZone);
+        column = nextColumnEast(xZone);
         cell.c = 0;
     } else if (cell.c < 0) {
-        column = MINUSXZONE(xZone);
+        column = nextColumnWest(xZone);
         cell.c = LAST_INDEX_200K;
     }
     return {column, numberOf(cell)};
 }
 
-Sheet200Row ADJACENTYZONE200(bool north, std::int32_t yZone, std::int32_t sheetNumber) {
+Sheet200Row adjacentSheet200NorthSouth(bool north, std::int32_t yZone, std::int32_t sheetNumber) {
     Cell cell = cellOf(sheetNumber);
     cell.r += north ? -1 : 1;
     std::int32_t row = yZone;
@@ -129,7 +130,7 @@ Sheet200Row ADJACENTYZONE200(bool north, std::int32_t yZone, std::int32_t sheetN
     return {row, numberOf(cell)};
 }
 
-std::string TOROMANNUMERALS(std::int32_t n) {
+std::string toRomanNumerals(std::int32_t n) {
     // Outside the table there is no sheet to name; an empty numeral is safer than a read
     // before the units table or an endless run of X.
     if (n < 0 || n >= ROMAN_LIMIT) return {};
@@ -140,27 +141,27 @@ std::string TOROMANNUMERALS(std::int32_t n) {
     return text;
 }
 
-std::string NOMENCLATURE(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
-                         std::int32_t sheetNumber, std::int32_t sheetType) {
+std::string sheetNameOf(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+                        std::int32_t sheetNumber, std::int32_t sheetType) {
     std::string name = std::string(1, rowLetter(yZone)) + "-" + twoDigits(xZone);
     std::int32_t column = xZone;
     if (setScale == SERIES_200K) {
         name += '-';
-        name += TOROMANNUMERALS(sheetNumber);
+        name += toRomanNumerals(sheetNumber);
         std::int32_t number = sheetNumber;
         for (std::int32_t part = 0; part < sheetType; ++part) {
-            const Sheet200Column next = ADJACENTXZONE200(true, column, number);
+            const Sheet200Column next = adjacentSheet200EastWest(true, column, number);
             name += ",";
             if (next.xZone != column) {
                 name += twoDigits(next.xZone) + "-";
                 column = next.xZone;
             }
             number = next.sheetNumber;
-            name += TOROMANNUMERALS(number);
+            name += toRomanNumerals(number);
         }
     } else {
         for (std::int32_t part = 0; part < sheetType; ++part) {
-            column = PLUSXZONE(column);
+            column = nextColumnEast(column);
             name += ',';
             name += twoDigits(column);
         }
@@ -168,12 +169,12 @@ std::string NOMENCLATURE(std::int32_t setScale, std::int32_t yZone, std::int32_t
     return name;
 }
 
-std::string ADJACENTNOMENCLATURE(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
-                                 std::int32_t xZone, std::int32_t sheetNumber,
-                                 std::int32_t sheetType) {
+std::string adjacentSheetName(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
+                              std::int32_t xZone, std::int32_t sheetNumber,
+                              std::int32_t sheetType) {
     const Identity next =
         adjacentSheet(direction, setScale, {yZone, xZone, sheetNumber}, sheetType);
-    return NOMENCLATURE(setScale, next.yZone, next.xZone, next.sheetNumber, sheetType);
+    return sheetNameOf(setScale, next.yZone, next.xZone, next.sheetNumber, sheetType);
 }
 
 }  // namespace sheetbasis

@@ -25,20 +25,19 @@ struct Sheet200Row {
 };
 
 // The sheet's name (never contains a blank). yZone 0..12 (V..J), xZone 1..60.
-std::string NOMENCLATURE(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
-                         std::int32_t sheetNumber, std::int32_t sheetType);
+std::string sheetNameOf(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+                        std::int32_t sheetNumber, std::int32_t sheetType);
 // The name of the neighbouring sheet in the given direction; it keeps the series and type.
-std::string ADJACENTNOMENCLATURE(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
-                                 std::int32_t xZone, std::int32_t sheetNumber,
-                                 std::int32_t sheetType);
+std::string adjacentSheetName(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
+                              std::int32_t xZone, std::int32_t sheetNumber, std::int32_t sheetType);
 // Next column eastward (60 is followed by 1) and westward (1 is preceded by 60).
-std::int32_t PLUSXZONE(std::int32_t xZone);
-std::int32_t MINUSXZONE(std::int32_t xZone);
+std::int32_t nextColumnEast(std::int32_t xZone);
+std::int32_t nextColumnWest(std::int32_t xZone);
 // The 1:200 000 sheet next to the given one eastward (east = true) or westward.
-Sheet200Column ADJACENTXZONE200(bool east, std::int32_t xZone, std::int32_t sheetNumber);
+Sheet200Column adjacentSheet200EastWest(bool east, std::int32_t xZone, std::int32_t sheetNumber);
 // The 1:200 000 sheet next to the given one northward (north = true) or southward.
-Sheet200Row ADJACENTYZONE200(bool north, std::int32_t yZone, std::int32_t sheetNumber);
+Sheet200Row adjacentSheet200NorthSouth(bool north, std::int32_t yZone, std::int32_t sheetNumber);
 // Roman numerals for 0..39 without padding ("" for 0, "XXXVI" for 36).
-std::string TOROMANNUMERALS(std::int32_t n);
+std::string toRomanNumerals(std::int32_t n);
 
 }  // namespace sheetbasis

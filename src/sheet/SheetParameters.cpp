@@ -57,7 +57,7 @@ MeridianDefaults meridianDefaults(std::int32_t setScale, std::int32_t sheetType)
 
 }  // namespace
 
-BaseParameters COMPUTEBASEPARAMETERS(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+BaseParameters computeBaseParameters(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
                                      std::int32_t sheetNumber, std::int32_t sheetType) {
     BaseParameters b;
     b.baseYTo = NORTH_EDGE_BASE_DEG - ROW_HEIGHT_DEG * yZone;
@@ -87,7 +87,7 @@ BaseParameters COMPUTEBASEPARAMETERS(std::int32_t setScale, std::int32_t yZone, 
 
 void setBaseFromIdentity(SheetParameters& p) {
     const BaseParameters b =
-        COMPUTEBASEPARAMETERS(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
+        computeBaseParameters(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
     p.baseXFrom = b.baseXFrom;
     p.baseXTo = b.baseXTo;
     p.baseYFrom = b.baseYFrom;

@@ -11,7 +11,7 @@ namespace sheetbasis {
 inline constexpr std::int32_t CS_SK42 = 1;
 inline constexpr std::int32_t CS_SK95 = 2;
 inline constexpr std::int32_t CS_GSK2011 = 3;
-// Laid out in SK-42, generated in GSK-2011 (corners carried by SK42_TO_GSK2011).
+// Laid out in SK-42, generated in GSK-2011 (corners carried by sk42ToGsk2011).
 inline constexpr std::int32_t CS_GSK2011_FROM_SK42 = 4;
 
 // Series scales (field setScale).
@@ -38,8 +38,8 @@ struct SheetParameters {
     std::int32_t xZone = 1;
     std::int32_t sheetNumber = 1;
     std::int32_t sheetType = SHEET_STANDARD;
-    std::string path;          // result folder; after PATHPROCESS the HYPS sub-folder
-    std::string outputFolder;  // after PATHPROCESS the FRAME sub-folder
+    std::string path;          // result folder; after prepareResultFolders the HYPS sub-folder
+    std::string outputFolder;  // after prepareResultFolders the FRAME sub-folder
     double xFrom = 0.0;
     double xTo = 0.0;
     double yFrom = 0.0;
@@ -72,7 +72,7 @@ struct BaseParameters {
 
 // The base trapezoid and default steps of the sheet with the given identity. sheetNumber
 // is read only in the 1:200 000 series. Cannot fail.
-BaseParameters COMPUTEBASEPARAMETERS(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+BaseParameters computeBaseParameters(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
                                      std::int32_t sheetNumber, std::int32_t sheetType);
 
 // Computes the base fields of the record from its identity fields (2, 4, 5, 6, 7).

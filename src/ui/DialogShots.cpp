@@ -91,10 +91,10 @@ int main(int argc, char** argv) {
     Shots shots(folder);
     ModalDriver driver;
     plan(driver, shots);
-    STARTDIALOG(services);
+    showStartDialog(services);
     DialogState state;
     sheetbasis::SheetParameters p;
-    ORNIVALDIAL(services, state, p);
+    askSheetParameters(services, state, p);
     frame.grab().save(QDir(folder).filePath(QStringLiteral("frame.png")));
     const auto failures = driver.failures();
     for (const auto& failure : failures) std::cerr << failure.toStdString() << '\n';

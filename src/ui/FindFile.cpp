@@ -55,10 +55,10 @@ FindFileResult splitChosenPath(const std::string& path) {
 
 }  // namespace
 
-FindFileResult FINDFILE(WindowServices& services, const std::string& initialFolder,
-                        std::int32_t mode, const std::string& filePattern,
-                        const std::string& filterName, const std::string& defaultExtension,
-                        const std::string& title) {
+FindFileResult pickWithFileDialog(WindowServices& services, const std::string& initialFolder,
+                                  std::int32_t mode, const std::string& filePattern,
+                                  const std::string& filterName,
+                                  const std::string& defaultExtension, const std::string& title) {
     auto request = requestFor(mode, filePattern, filterName, defaultExtension);
     if (!request) return {};
     request->initialFolder = trimTrailing(initialFolder);
@@ -68,13 +68,13 @@ FindFileResult FINDFILE(WindowServices& services, const std::string& initialFold
     return splitChosenPath(*chosen);
 }
 
-void S_BUTTON_NMOU(WindowServices& services, Dialog& dialog, int, DialogEvent event) {
+void onFindFolderClicked(WindowServices& services, Dialog& dialog, int, DialogEvent event) {
     if (event != DialogEvent::Clicked) return;
     std::error_code ignored;
     const auto currentFolder = std::filesystem::current_path(ignored);
     const auto initialFolder = currentFolder.string() + SEPARATOR;
-    const auto found = FINDFILE(services, initialFolder, FIND_FOLDER, FOLDER_SEARCH_PATTERN, "", "",
-                                FOLDER_SEARCH_TITLE);
+    const auto found = pickWithFileDialog(services, initialFolder, FIND_FOLDER,
+                                          FOLDER_SEARCH_PATTERN, "", "", FOLDER_SEARCH_TITLE);
     if (!currentFolder.empty()) std::filesystem::current_path(currentFolder, ignored);
     if (found.confirmed) dialog.setText(CONTROL_FOLDER, trimTrailing(found.folder));
 }

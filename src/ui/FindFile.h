@@ -9,7 +9,7 @@
 
 namespace sheetbasis::ui {
 
-// Modes of FINDFILE.
+// Modes of pickWithFileDialog.
 inline constexpr std::int32_t FIND_FOLDER = 0;
 inline constexpr std::int32_t FIND_EXISTING_FILE = 1;
 inline constexpr std::int32_t FIND_EXISTING_FILE_TOO = 2;
@@ -20,7 +20,7 @@ inline constexpr std::int32_t FIND_NEW_FILE = 3;
 inline constexpr std::size_t FIND_PATH_BUFFER_LENGTH = 512;
 inline constexpr std::size_t FIND_FOLDER_LENGTH = 256;
 
-// Answer of FINDFILE. On cancel or failure both texts are empty.
+// Answer of pickWithFileDialog. On cancel or failure both texts are empty.
 struct FindFileResult {
     bool confirmed = false;
     std::string folder;    // up to and including the last "/"
@@ -29,13 +29,13 @@ struct FindFileResult {
 
 // Opens the file-open dialog in the given mode. Texts are UTF-8; trailing blanks of the
 // arguments do not count.
-FindFileResult FINDFILE(WindowServices& services, const std::string& initialFolder,
-                        std::int32_t mode, const std::string& filePattern,
-                        const std::string& filterName, const std::string& defaultExtension,
-                        const std::string& title);
+FindFileResult pickWithFileDialog(WindowServices& services, const std::string& initialFolder,
+                                  std::int32_t mode, const std::string& filePattern,
+                                  const std::string& filterName,
+                                  const std::string& defaultExtension, const std::string& title);
 
 // Handler of the main dialog's button "Найти": lets the user pick the result folder and
 // shows it in the folder field.
-void S_BUTTON_NMOU(WindowServices& services, Dialog& dialog, int control, DialogEvent event);
+void onFindFolderClicked(WindowServices& services, Dialog& dialog, int control, DialogEvent event);
 
 }  // namespace sheetbasis::ui

@@ -44,7 +44,7 @@ FrameWindow::FrameWindow() : area_(new QMdiArea(this)), output_(new QPlainTextEd
     QMdiSubWindow* child = area_->addSubWindow(output_);
     child->setWindowTitle(QString::fromUtf8(OUTPUT_TITLE));
     child->showMaximized();
-    INITIALSETTINGS(*this);
+    setUpFrameWindow(*this);
 }
 
 void FrameWindow::appendOutput(const std::string& line) {
@@ -67,7 +67,7 @@ void FrameWindow::showHelpContents() {
     QMessageBox::information(this, QString::fromUtf8(HELP_TITLE), QString::fromUtf8(HELP_CONTENTS));
 }
 
-bool INITIALSETTINGS(FrameWindow& frame) {
+bool setUpFrameWindow(FrameWindow& frame) {
     frame.setGeometry(FRAME_X, FRAME_Y, FRAME_WIDTH, FRAME_HEIGHT);
     QMenuBar* bar = frame.menuBar();
     QMenu* games = bar->addMenu(QStringLiteral("&Games"));

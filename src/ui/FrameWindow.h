@@ -29,6 +29,6 @@ class FrameWindow final : public QMainWindow {
 
 // Places the frame window and builds its menu bar: "&Games" with "&TicTacToe" (print), a
 // separator and "E&xit", then "&Help" with "&QuickWin Help". Always true.
-bool INITIALSETTINGS(FrameWindow& frame);
+bool setUpFrameWindow(FrameWindow& frame);
 
 }  // namespace sheetbasis::ui

@@ -48,8 +48,10 @@ class QtInteractiveServices final : public InteractiveServices {
   public:
     explicit QtInteractiveServices(ui::WindowServices& window) : window_(window) {}
 
-    void startDialog() override { ui::STARTDIALOG(window_); }
-    int mainDialog(SheetParameters& p) override { return ui::ORNIVALDIAL(window_, state_, p); }
+    void startDialog() override { ui::showStartDialog(window_); }
+    int mainDialog(SheetParameters& p) override {
+        return ui::askSheetParameters(window_, state_, p);
+    }
     void messageBox(const std::string& text, const std::string& title, MessageIcon icon) override {
         window_.messageBox(text, title, icon);
     }
@@ -73,7 +75,7 @@ int runInteractive(int argc, char** argv) {
     frame.show();
     ui::QtWindowServices window(&frame);
     QtInteractiveServices services(window);
-    return ORNIVAL(argc, argv, &services);
+    return runMainProgram(argc, argv, &services);
 }
 
 }  // namespace sheetbasis

@@ -66,7 +66,7 @@ std::vector<std::string> columnItems() {
 
 std::vector<std::string> sheetNumberItems() {
     std::vector<std::string> items;
-    for (int n = 1; n <= SHEETS_IN_MILLION_SHEET; ++n) items.push_back(TOROMANNUMERALS(n));
+    for (int n = 1; n <= SHEETS_IN_MILLION_SHEET; ++n) items.push_back(toRomanNumerals(n));
     return items;
 }
 
@@ -82,38 +82,42 @@ void refillTypes(Dialog& dialog) {
     const int series = dialog.listSelection(CONTROL_SERIES);
     const int sheetNumber =
         series == SERIES_ITEM_200K ? dialog.listSelection(CONTROL_SHEET_NUMBER) : FIRST_ITEM;
-    SET_COMBO_TYPE(dialog, series, dialog.listSelection(CONTROL_ROW), sheetNumber,
-                   dialog.listSelection(CONTROL_SHEET_TYPE));
+    refillSheetTypeList(dialog, series, dialog.listSelection(CONTROL_ROW), sheetNumber,
+                        dialog.listSelection(CONTROL_SHEET_TYPE));
 }
 
 void fillLists(DialogState& state, Dialog& dialog) {
     dialog.setList(CONTROL_CS, itemsOf(CS_ITEMS), FIRST_ITEM);
     dialog.setList(CONTROL_SERIES, itemsOf(SERIES_ITEMS), FIRST_ITEM);
-    dialog.setHandler(CONTROL_SERIES,
-                      [&state](Dialog& d, int c, DialogEvent e) { S_COMBO_SCALE(state, d, c, e); });
+    dialog.setHandler(CONTROL_SERIES, [&state](Dialog& d, int c, DialogEvent e) {
+        onSeriesChosen(state, d, c, e);
+    });
     dialog.setList(CONTROL_MAP_SCALE, itemsOf(MAP_SCALES_200K), FIRST_ITEM);
     dialog.setList(CONTROL_ROW, itemsOf(ROW_ITEMS), FIRST_ITEM);
     dialog.setHandler(CONTROL_ROW,
-                      [&state](Dialog& d, int c, DialogEvent e) { S_COMBO_YZONE(state, d, c, e); });
+                      [&state](Dialog& d, int c, DialogEvent e) { onRowChosen(state, d, c, e); });
     dialog.setList(CONTROL_COLUMN, columnItems(), FIRST_ITEM);
-    dialog.setHandler(CONTROL_COLUMN,
-                      [&state](Dialog& d, int c, DialogEvent e) { S_COMBO_XZONE(state, d, c, e); });
+    dialog.setHandler(CONTROL_COLUMN, [&state](Dialog& d, int c, DialogEvent e) {
+        onColumnChosen(state, d, c, e);
+    });
     dialog.setList(CONTROL_SHEET_NUMBER, sheetNumberItems(), FIRST_ITEM);
-    dialog.setHandler(CONTROL_SHEET_NUMBER,
-                      [&state](Dialog& d, int c, DialogEvent e) { S_COMBO_NMB(state, d, c, e); });
-    SET_COMBO_TYPE(dialog, FIRST_ITEM, FIRST_ITEM, FIRST_ITEM, FIRST_ITEM);
-    dialog.setHandler(CONTROL_SHEET_TYPE,
-                      [&state](Dialog& d, int c, DialogEvent e) { S_COMBO_TYPE(state, d, c, e); });
+    dialog.setHandler(CONTROL_SHEET_NUMBER, [&state](Dialog& d, int c, DialogEvent e) {
+        onSheetNumberChosen(state, d, c, e);
+    });
+    refillSheetTypeList(dialog, FIRST_ITEM, FIRST_ITEM, FIRST_ITEM, FIRST_ITEM);
+    dialog.setHandler(CONTROL_SHEET_TYPE, [&state](Dialog& d, int c, DialogEvent e) {
+        onSheetTypeChosen(state, d, c, e);
+    });
 }
 
 void openMainDialog(WindowServices& services, DialogState& state, Dialog& dialog) {
     state.parametersRefined = false;
     dialog.setHandler(CONTROL_FIND_FOLDER, [&services](Dialog& d, int c, DialogEvent e) {
-        S_BUTTON_NMOU(services, d, c, e);
+        onFindFolderClicked(services, d, c, e);
     });
     dialog.setText(CONTROL_FOLDER, "");
     dialog.setHandler(CONTROL_REFINE, [&services, &state](Dialog& d, int c, DialogEvent e) {
-        S_BUTTON_PARM(services, state, d, c, e);
+        onRefineClicked(services, state, d, c, e);
     });
     fillLists(state, dialog);
     state.message.clear();
@@ -150,7 +154,7 @@ void copyRefinedResult(const RefinedResult& r, SheetParameters& p) {
 
 }  // namespace
 
-int ORNIVALDIAL(WindowServices& services, DialogState& state, SheetParameters& p) {
+int askSheetParameters(WindowServices& services, DialogState& state, SheetParameters& p) {
     const auto dialog = services.loadDialog(DIALOG_MAIN);
     if (!dialog) {
         services.writeLine(DIALOG_NOT_FOUND);
@@ -163,7 +167,7 @@ int ORNIVALDIAL(WindowServices& services, DialogState& state, SheetParameters& p
             services.messageBox(state.message, TITLE_PARAMETER_ERROR, MessageIcon::Exclamation);
         }
         if (dialog->showModal() != BUTTON_OK) return DIALOG_CANCELLED;
-        GETVALUESFROMDIALOG1(*dialog, state);
+        readMainDialogChoices(*dialog, state);
         copyChoice(state, p);
         if (state.parametersRefined) {
             copyRefinedResult(state.result, p);
@@ -176,7 +180,7 @@ int ORNIVALDIAL(WindowServices& services, DialogState& state, SheetParameters& p
     }
 }
 
-void GETVALUESFROMDIALOG1(const Dialog& dialog, DialogState& state) {
+void readMainDialogChoices(const Dialog& dialog, DialogState& state) {
     state.cs = dialog.listSelection(CONTROL_CS);
     state.setScale =
         dialog.listSelection(CONTROL_SERIES) == SERIES_ITEM_200K ? SERIES_200K : SERIES_1M;
@@ -190,17 +194,17 @@ void GETVALUESFROMDIALOG1(const Dialog& dialog, DialogState& state) {
     if (state.setScale == SERIES_200K) {
         state.sheetNumber = dialog.listSelection(CONTROL_SHEET_NUMBER);
     }
-    state.base = COMPUTEBASEPARAMETERS(state.setScale, state.yZone, state.xZone, state.sheetNumber,
+    state.base = computeBaseParameters(state.setScale, state.yZone, state.xZone, state.sheetNumber,
                                        state.sheetType);
 }
 
-void SET_COMBO_TYPE(Dialog& dialog, int seriesItem, int rowItem, int, int typeItem) {
+void refillSheetTypeList(Dialog& dialog, int seriesItem, int rowItem, int, int typeItem) {
     const auto items = typeItems(seriesItem, rowItem);
     const int count = static_cast<int>(items.size());
     dialog.setList(CONTROL_SHEET_TYPE, items, std::clamp(typeItem, FIRST_ITEM, count));
 }
 
-void S_COMBO_SCALE(DialogState& state, Dialog& dialog, int, DialogEvent event) {
+void onSeriesChosen(DialogState& state, Dialog& dialog, int, DialogEvent event) {
     if (event != DialogEvent::SelectionChanged) return;
     state.parametersRefined = false;
     const bool series200k = dialog.listSelection(CONTROL_SERIES) == SERIES_ITEM_200K;
@@ -211,21 +215,21 @@ void S_COMBO_SCALE(DialogState& state, Dialog& dialog, int, DialogEvent event) {
     refillTypes(dialog);
 }
 
-void S_COMBO_YZONE(DialogState& state, Dialog& dialog, int, DialogEvent event) {
+void onRowChosen(DialogState& state, Dialog& dialog, int, DialogEvent event) {
     if (event != DialogEvent::SelectionChanged) return;
     state.parametersRefined = false;
     refillTypes(dialog);
 }
 
-void S_COMBO_NMB(DialogState& state, Dialog& dialog, int control, DialogEvent event) {
-    S_COMBO_YZONE(state, dialog, control, event);
+void onSheetNumberChosen(DialogState& state, Dialog& dialog, int control, DialogEvent event) {
+    onRowChosen(state, dialog, control, event);
 }
 
-void S_COMBO_XZONE(DialogState& state, Dialog&, int, DialogEvent event) {
+void onColumnChosen(DialogState& state, Dialog&, int, DialogEvent event) {
     if (event == DialogEvent::SelectionChanged) state.parametersRefined = false;
 }
 
-void S_COMBO_TYPE(DialogState& state, Dialog&, int, DialogEvent event) {
+void onSheetTypeChosen(DialogState& state, Dialog&, int, DialogEvent event) {
     if (event == DialogEvent::SelectionChanged) state.parametersRefined = false;
 }
 

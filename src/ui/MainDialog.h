@@ -57,27 +57,28 @@ struct DialogState {
     std::string message;
 };
 
-// Status of ORNIVALDIAL.
+// Status of askSheetParameters.
 inline constexpr int DIALOG_CONFIRMED = 0;
 inline constexpr int DIALOG_CANCELLED = 1;
 
 // Runs the main dialog until the user confirms it with a result folder (DIALOG_CONFIRMED,
 // every field of p but outputFolder written) or cancels it (DIALOG_CANCELLED).
-int ORNIVALDIAL(WindowServices& services, DialogState& state, SheetParameters& p);
+int askSheetParameters(WindowServices& services, DialogState& state, SheetParameters& p);
 
 // Reads the current choices of the main dialog into the working state and computes the
 // base trapezoid and steps.
-void GETVALUESFROMDIALOG1(const Dialog& dialog, DialogState& state);
+void readMainDialogChoices(const Dialog& dialog, DialogState& state);
 
 // Refills the sheet-type list for the series and row; the former type item is kept when it
 // is still offered, else the last item is selected. The sheet-number item plays no part.
-void SET_COMBO_TYPE(Dialog& dialog, int seriesItem, int rowItem, int sheetNumberItem, int typeItem);
+void refillSheetTypeList(Dialog& dialog, int seriesItem, int rowItem, int sheetNumberItem,
+                         int typeItem);
 
 // Handlers of the lists.
-void S_COMBO_SCALE(DialogState& state, Dialog& dialog, int control, DialogEvent event);
-void S_COMBO_YZONE(DialogState& state, Dialog& dialog, int control, DialogEvent event);
-void S_COMBO_NMB(DialogState& state, Dialog& dialog, int control, DialogEvent event);
-void S_COMBO_XZONE(DialogState& state, Dialog& dialog, int control, DialogEvent event);
-void S_COMBO_TYPE(DialogState& state, Dialog& dialog, int control, DialogEvent event);
+void onSeriesChosen(DialogState& state, Dialog& dialog, int control, DialogEvent event);
+void onRowChosen(DialogState& state, Dialog& dialog, int control, DialogEvent event);
+void onSheetNumberChosen(DialogState& state, Dialog& dialog, int control, DialogEvent event);
+void onColumnChosen(DialogState& state, Dialog& dialog, int control, DialogEvent event);
+void onSheetTypeChosen(DialogState& state, Dialog& dialog, int control, DialogEvent event);
 
 }  // namespace sheetbasis::ui

@@ -50,7 +50,7 @@ constexpr const char* ERROR_PARALLEL_STEP = "Ошибка в задании ра
 
 // An angle as the fields show it: degrees and minutes without surrounding blanks.
 std::string angleText(double angle) {
-    return cp1251ToUtf8(trimBoth(GRADMIN2TXT(angle)));
+    return cp1251ToUtf8(trimBoth(degreesToAngleText(angle)));
 }
 
 // A minute division as the fields show it when the dialog opens.
@@ -70,7 +70,7 @@ std::optional<std::string> fieldText(const Dialog& dialog, int control) {
 // text was rejected (value and field then stay as they were).
 bool readAngleField(Dialog& dialog, int control, double& value) {
     const auto text = fieldText(dialog, control);
-    if (!text || TXTGRADMIN2GRAD(*text, value) != TEXT_READ) return false;
+    if (!text || angleTextToDegrees(*text, value) != TEXT_READ) return false;
     dialog.setText(control, angleText(value));
     return true;
 }
@@ -78,8 +78,8 @@ bool readAngleField(Dialog& dialog, int control, double& value) {
 // Reads a minute field likewise. A count above 59 is stored but rejected.
 bool readMinuteField(Dialog& dialog, int control, std::int32_t& value) {
     const auto text = fieldText(dialog, control);
-    if (!text || TXTMIN2MIN(*text, value) != TEXT_READ) return false;
-    dialog.setText(control, cp1251ToUtf8(MIN2TXT(value)));
+    if (!text || textToMinutes(*text, value) != TEXT_READ) return false;
+    dialog.setText(control, cp1251ToUtf8(minutesToText(value)));
     return true;
 }
 
@@ -125,8 +125,8 @@ bool edgesUnchanged(const RefinedResult& r, const BaseParameters& b) {
 
 }  // namespace
 
-void S_BUTTON_PARM(WindowServices& services, DialogState& state, Dialog& mainDialog, int,
-                   DialogEvent event) {
+void onRefineClicked(WindowServices& services, DialogState& state, Dialog& mainDialog, int,
+                     DialogEvent event) {
     if (event != DialogEvent::Clicked) return;
     const auto dialog = services.loadDialog(DIALOG_REFINE);
     if (!dialog) {
@@ -134,21 +134,21 @@ void S_BUTTON_PARM(WindowServices& services, DialogState& state, Dialog& mainDia
         services.endProcess(EXIT_NOT_DONE);
         return;
     }
-    GETVALUESFROMDIALOG1(mainDialog, state);
+    readMainDialogChoices(mainDialog, state);
     fillRefineDialog(state, *dialog);
     dialog->setHandler(CONTROL_TEST, [&services, &state](Dialog& d, int c, DialogEvent e) {
-        S_BUTTON_TEST(services, state, d, c, e);
+        onCheckClicked(services, state, d, c, e);
     });
     for (;;) {
         if (dialog->showModal() != BUTTON_OK) {
             state.parametersRefined = false;
             return;
         }
-        if (TESTDIALOG2(services, state, *dialog) == ENTRIES_VALID) return;
+        if (checkRefineEntries(services, state, *dialog) == ENTRIES_VALID) return;
     }
 }
 
-int TESTDIALOG2(WindowServices& services, DialogState& state, Dialog& dialog) {
+int checkRefineEntries(WindowServices& services, DialogState& state, Dialog& dialog) {
     const bool series200k = state.setScale == SERIES_200K;
     const double dLon = series200k ? ALLOWANCE_LON_200K : ALLOWANCE_LON_1M;
     const double dLat = series200k ? ALLOWANCE_LAT_200K : ALLOWANCE_LAT_1M;
@@ -204,9 +204,9 @@ int TESTDIALOG2(WindowServices& services, DialogState& state, Dialog& dialog) {
     return ENTRIES_INVALID;
 }
 
-void S_BUTTON_TEST(WindowServices& services, DialogState& state, Dialog& dialog, int,
-                   DialogEvent event) {
-    if (event == DialogEvent::Clicked) TESTDIALOG2(services, state, dialog);
+void onCheckClicked(WindowServices& services, DialogState& state, Dialog& dialog, int,
+                    DialogEvent event) {
+    if (event == DialogEvent::Clicked) checkRefineEntries(services, state, dialog);
 }
 
 }  // namespace sheetbasis::ui

@@ -34,21 +34,21 @@ inline constexpr int CONTROL_X_MINUTE = 1044;
 inline constexpr int CONTROL_PARALLEL_STEP = 1043;
 inline constexpr int CONTROL_Y_MINUTE = 1045;
 
-// Status of TESTDIALOG2.
+// Status of checkRefineEntries.
 inline constexpr int ENTRIES_VALID = 0;
 inline constexpr int ENTRIES_INVALID = 1;
 
 // Handler of the main dialog's button "Уточнить параметры разграфки": fills and runs the
 // refine dialog until its entries are valid and accepted, or it is cancelled.
-void S_BUTTON_PARM(WindowServices& services, DialogState& state, Dialog& mainDialog, int control,
-                   DialogEvent event);
+void onRefineClicked(WindowServices& services, DialogState& state, Dialog& mainDialog, int control,
+                     DialogEvent event);
 
 // Reads and checks every editable field into the refined result; rewrites the valid ones in
 // their normal form and lists all errors in one message box.
-int TESTDIALOG2(WindowServices& services, DialogState& state, Dialog& dialog);
+int checkRefineEntries(WindowServices& services, DialogState& state, Dialog& dialog);
 
 // Handler of the button "Test": checks without closing the dialog.
-void S_BUTTON_TEST(WindowServices& services, DialogState& state, Dialog& dialog, int control,
-                   DialogEvent event);
+void onCheckClicked(WindowServices& services, DialogState& state, Dialog& dialog, int control,
+                    DialogEvent event);
 
 }  // namespace sheetbasis::ui

@@ -2,7 +2,7 @@
 
 namespace sheetbasis::ui {
 
-void STARTDIALOG(WindowServices& services) {
+void showStartDialog(WindowServices& services) {
     const auto dialog = services.loadDialog(DIALOG_START);
     if (dialog) dialog->showModal();
 }

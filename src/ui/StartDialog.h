@@ -7,6 +7,6 @@ namespace sheetbasis::ui {
 
 // Shows the start dialog until the user presses "Продолжить"; a template that cannot be
 // loaded is skipped silently.
-void STARTDIALOG(WindowServices& services);
+void showStartDialog(WindowServices& services);
 
 }  // namespace sheetbasis::ui

@@ -69,11 +69,11 @@ TEST(Velmora, CombinedSystemCarriesTheCornersIntoGsk2011) {
         SheetParameters p = sheetN37XXXVI(cs);
         const std::string folder = (tmp.path() / std::to_string(cs)).string() + "/";
         std::filesystem::create_directories(folder);
-        ASSERT_EQ(PATHPROCESS(folder, p.path, p.outputFolder), FOLDERS_READY);
-        ASSERT_EQ(VELMORA(p), 0);
+        ASSERT_EQ(prepareResultFolders(folder, p.path, p.outputFolder), FOLDERS_READY);
+        ASSERT_EQ(generateSheet(p), 0);
 
         Point nw{41.0, 52 + TWO_THIRDS};
-        if (cs == CS_GSK2011_FROM_SK42) SK42_TO_GSK2011(nw);
+        if (cs == CS_GSK2011_FROM_SK42) sk42ToGsk2011(nw);
         const std::vector<Point> ring = sheetRing(p.path);
         ASSERT_FALSE(ring.empty());
         EXPECT_EQ(ring.front().x, nw.x) << "cs " << cs;

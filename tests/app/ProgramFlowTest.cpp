@@ -56,7 +56,7 @@ SheetParameters sheetN37XXXVI(const std::string& folder) {
 int runWith(const std::vector<std::string>& args, InteractiveServices* ui = nullptr) {
     std::vector<const char*> argv{"sheetbasis"};
     for (const auto& a : args) argv.push_back(a.c_str());
-    return ORNIVAL(static_cast<int>(argv.size()), argv.data(), ui);
+    return runMainProgram(static_cast<int>(argv.size()), argv.data(), ui);
 }
 
 class ProgramFlowTest : public ::testing::Test {

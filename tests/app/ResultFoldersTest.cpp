@@ -34,7 +34,7 @@ class ResultFoldersTest : public ::testing::Test {
 TEST_F(ResultFoldersTest, CreatesBothSubFoldersWhenMissing) {
     std::string path = "ignored";
     std::string outputFolder;
-    EXPECT_EQ(PATHPROCESS(folder(), path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), FOLDERS_READY);
     EXPECT_EQ(path, folder() + "HYPS");
     EXPECT_EQ(outputFolder, folder() + "FRAME");
     EXPECT_TRUE(fs::is_directory(path));
@@ -43,14 +43,14 @@ TEST_F(ResultFoldersTest, CreatesBothSubFoldersWhenMissing) {
 
 TEST_F(ResultFoldersTest, BlanksAroundTheFolderDoNotCount) {
     std::string path, outputFolder;
-    EXPECT_EQ(PATHPROCESS("  " + folder() + "  ", path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(prepareResultFolders("  " + folder() + "  ", path, outputFolder), FOLDERS_READY);
     EXPECT_EQ(path, folder() + "HYPS");
 }
 
 TEST_F(ResultFoldersTest, FolderWithoutSeparatorGluesTheSubFolderNames) {
     std::string path, outputFolder;
     const std::string glued = tmp.path().string();
-    EXPECT_EQ(PATHPROCESS(glued, path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(prepareResultFolders(glued, path, outputFolder), FOLDERS_READY);
     EXPECT_EQ(path, glued + "HYPS");
     EXPECT_TRUE(fs::is_directory(glued + "HYPS"));
 }
@@ -58,22 +58,22 @@ TEST_F(ResultFoldersTest, FolderWithoutSeparatorGluesTheSubFolderNames) {
 TEST_F(ResultFoldersTest, MissingResultFolderTouchesNothing) {
     std::string path, outputFolder;
     const std::string missing = folder() + "absent/";
-    EXPECT_EQ(PATHPROCESS(missing, path, outputFolder), FOLDER_MISSING);
+    EXPECT_EQ(prepareResultFolders(missing, path, outputFolder), FOLDER_MISSING);
     EXPECT_EQ(path, missing + "HYPS");
     EXPECT_EQ(outputFolder, missing + "FRAME");
     EXPECT_FALSE(fs::exists(missing));
-    EXPECT_EQ(PATHPROCESS("   ", path, outputFolder), FOLDER_MISSING);
+    EXPECT_EQ(prepareResultFolders("   ", path, outputFolder), FOLDER_MISSING);
 }
 
 TEST_F(ResultFoldersTest, SubFolderThatIsAFileCannotBePrepared) {
     std::string path, outputFolder;
     touch(tmp.path() / "HYPS");
-    EXPECT_EQ(PATHPROCESS(folder(), path, outputFolder), HYPS_NOT_CREATED);
+    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), HYPS_NOT_CREATED);
     EXPECT_FALSE(fs::exists(tmp.path() / "FRAME")) << "FRAME is not looked at after HYPS fails";
 
     fs::remove(tmp.path() / "HYPS");
     touch(tmp.path() / "FRAME");
-    EXPECT_EQ(PATHPROCESS(folder(), path, outputFolder), FRAME_NOT_CREATED);
+    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), FRAME_NOT_CREATED);
 }
 
 TEST_F(ResultFoldersTest, DeletesExactlyTheLayersOfAnEarlierRun) {
@@ -90,7 +90,7 @@ TEST_F(ResultFoldersTest, DeletesExactlyTheLayersOfAnEarlierRun) {
         touch(frame / f);
     }
     std::string path, outputFolder;
-    ASSERT_EQ(PATHPROCESS(folder(), path, outputFolder), FOLDERS_READY);
+    ASSERT_EQ(prepareResultFolders(folder(), path, outputFolder), FOLDERS_READY);
     EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"notes.txt", "HypsAx.shp"}));
     EXPECT_EQ(namesIn(frame), (std::set<std::string>{"Frame"}));
 }
@@ -101,7 +101,7 @@ TEST_F(ResultFoldersTest, LayerWithoutShapeFileIsKept) {
     touch(hyps / "HypsA.dbf");
     touch(hyps / "HypsA.PRJ");
     std::string path, outputFolder;
-    ASSERT_EQ(PATHPROCESS(folder(), path, outputFolder), FOLDERS_READY);
+    ASSERT_EQ(prepareResultFolders(folder(), path, outputFolder), FOLDERS_READY);
     EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", "HypsA.PRJ"}));
 }
 
@@ -109,7 +109,7 @@ TEST_F(ResultFoldersTest, ShellMetacharactersAreJustPartOfTheName) {
     const std::string odd = folder() + "a \"b\" & c; $(touch pwned) `x`/";
     fs::create_directories(odd);
     std::string path, outputFolder;
-    ASSERT_EQ(PATHPROCESS(odd, path, outputFolder), FOLDERS_READY);
+    ASSERT_EQ(prepareResultFolders(odd, path, outputFolder), FOLDERS_READY);
     EXPECT_TRUE(fs::is_directory(odd + "HYPS"));
     EXPECT_TRUE(fs::is_directory(odd + "FRAME"));
     EXPECT_FALSE(fs::exists("pwned"));
@@ -119,7 +119,7 @@ TEST_F(ResultFoldersTest, ShellMetacharactersAreJustPartOfTheName) {
 TEST_F(ResultFoldersTest, LongFolderTextsAreCutAt260Characters) {
     const std::string longFolder = folder() + std::string(300, 'a') + "/";
     std::string path, outputFolder;
-    EXPECT_EQ(PATHPROCESS(longFolder, path, outputFolder), FOLDER_MISSING);
+    EXPECT_EQ(prepareResultFolders(longFolder, path, outputFolder), FOLDER_MISSING);
     EXPECT_EQ(path.size(), 260u);
     EXPECT_EQ(outputFolder.size(), 260u);
 }

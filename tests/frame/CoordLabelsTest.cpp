@@ -14,37 +14,37 @@ namespace {
 
 TEST(CoordLabelsTest, TextsAreRoundedToWholeMinutes) {
     const std::string deg = std::string(1, CP1251_DEGREE);
-    CoordTexts t = COORDTOTXT(56.5, false);
+    CoordTexts t = labelTexts(56.5, false);
     EXPECT_EQ(t.degrees, "56" + deg);
     EXPECT_EQ(t.minutes, "30'");
     EXPECT_EQ(t.hemisphere, " ");
-    t = COORDTOTXT(55.99999, false);
+    t = labelTexts(55.99999, false);
     EXPECT_EQ(t.degrees, "56" + deg);
     EXPECT_EQ(t.minutes, "0'");
-    t = COORDTOTXT(190.25, true);
+    t = labelTexts(190.25, true);
     EXPECT_EQ(t.degrees, "169" + deg);
     EXPECT_EQ(t.minutes, "45'");
     EXPECT_EQ(t.hemisphere, cp1251("З"));
-    t = COORDTOTXT(180.0, true);
+    t = labelTexts(180.0, true);
     EXPECT_EQ(t.degrees, "180" + deg);
     EXPECT_EQ(t.minutes, "0'");
     EXPECT_EQ(t.hemisphere, cp1251("В"));
-    t = COORDTOTXT(52.0 + 2.0 / 3.0, false);
+    t = labelTexts(52.0 + 2.0 / 3.0, false);
     EXPECT_EQ(t.degrees, "52" + deg);
     EXPECT_EQ(t.minutes, "40'");
     // An east edge past 360 is the same meridian a turn earlier: 3°30' east, not -3°.
-    t = COORDTOTXT(363.5, true);
+    t = labelTexts(363.5, true);
     EXPECT_EQ(t.degrees, "3" + deg);
     EXPECT_EQ(t.minutes, "30'");
     EXPECT_EQ(t.hemisphere, cp1251("В"));
     // No value gives a text longer than 10 characters.
-    EXPECT_LE(COORDTOTXT(1e300, false).degrees.size(), 10u);
+    EXPECT_LE(labelTexts(1e300, false).degrees.size(), 10u);
 }
 
 class CoordLabelsLayerTest : public testing::Test {
   protected:
     void configure(std::int32_t series, DrawingRect rect) {
-        settings = SETRAMKPARAMETERS(series, 0);
+        settings = frameSettingsFor(series, 0);
         sheet.rect = rect;
         sheet.base = rect;
         sheet.lonStep = 0.125;
@@ -56,15 +56,15 @@ class CoordLabelsLayerTest : public testing::Test {
                                    const std::vector<double>& meridians) {
         Layer layer;
         const std::string name = (folder.path() / "FrameDig").string();
-        EXPECT_EQ(OPENNEWSHAPEFILE(1, SHAPE_ARC, name,
-                                   {{"L_code", FIELD_INTEGER, 8, 0},
-                                    {"Text", FIELD_TEXT, 100, 0},
-                                    {"Font", FIELD_TEXT, 100, 0},
-                                    {"Size", FIELD_TEXT, 100, 0}},
-                                   layer),
+        EXPECT_EQ(createLayer(1, SHAPE_ARC, name,
+                              {{"L_code", FIELD_INTEGER, 8, 0},
+                               {"Text", FIELD_TEXT, 100, 0},
+                               {"Font", FIELD_TEXT, 100, 0},
+                               {"Size", FIELD_TEXT, 100, 0}},
+                              layer),
                   LAYER_CREATED);
         EXPECT_EQ(writeCoordinateLabels(layer, settings, sheet, parallels, meridians, work), DRAWN);
-        CLOSENEWSHAPEFILE(layer);
+        closeLayer(layer);
         return readFrameLayer(folder.path() / "FrameDig");
     }
     // Map millimetres from latitude lat0 north to lat1 (sphere of the frame layers).
@@ -132,10 +132,10 @@ TEST_F(CoordLabelsLayerTest, FirstMeridianLabelIsRaisedClearOfTheCornerLabel) {
     EXPECT_EQ(f[12].text, "41" + deg + " 0'");
     EXPECT_EQ(f[14].text, "41" + deg + " 30'");
     EXPECT_EQ(f[16].text, "42" + deg + " 0'");
-    const TextExtent label = TEXTPARAMETERS("41" + deg, 2, 6.5, TRIM_START);
-    const TextExtent minutes = TEXTPARAMETERS("30'", 2, 6.5, TRIM_END);
+    const TextExtent label = measureText("41" + deg, 2, 6.5, TRIM_START);
+    const TextExtent minutes = measureText("30'", 2, 6.5, TRIM_END);
     const double hmax = std::max(label.ascent - label.descent, minutes.ascent - minutes.descent);
-    const TextExtent corner = TEXTPARAMETERS("52" + deg, 2, 6.5, TRIM_BOTH);
+    const TextExtent corner = measureText("52" + deg, 2, 6.5, TRIM_BOTH);
     const double h = corner.ascent - corner.descent;
     // The middle meridian's label is 1.0 mm above the edge (centre hmax/2 further).
     const double middle = mmNorth(N36, f[14].points[0].y);
@@ -144,7 +144,7 @@ TEST_F(CoordLabelsLayerTest, FirstMeridianLabelIsRaisedClearOfTheCornerLabel) {
     EXPECT_NEAR(mmNorth(N36, f[12].points[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
     EXPECT_NEAR(mmNorth(N36, f[16].points[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
     // The blank between degrees and minutes sits on the meridian.
-    const double wb = TEXTPARAMETERS(" ", 2, 6.5, TRIM_NONE).width;
+    const double wb = measureText(" ", 2, 6.5, TRIM_NONE).width;
     EXPECT_NEAR(mmEast(f[14].points.front().x, 41.5, f[14].points[0].y), wb / 2 + label.width,
                 1e-9);
 }
@@ -154,8 +154,8 @@ TEST_F(CoordLabelsLayerTest, WithoutParallelsNoMeridianLabelIsRaised) {
     const std::vector<ReadFeature> f = write({}, {41.0});
     ASSERT_EQ(f.size(), 2u);
     const std::string deg = std::string(1, CP1251_DEGREE);
-    const TextExtent label = TEXTPARAMETERS("41" + deg, 2, 6.5, TRIM_START);
-    const TextExtent minutes = TEXTPARAMETERS("0'", 2, 6.5, TRIM_END);
+    const TextExtent label = measureText("41" + deg, 2, 6.5, TRIM_START);
+    const TextExtent minutes = measureText("0'", 2, 6.5, TRIM_END);
     const double hmax = std::max(label.ascent - label.descent, minutes.ascent - minutes.descent);
     EXPECT_NEAR(mmNorth(N36, f[0].points[0].y), 1.0 + hmax / 2, 1e-9);
     EXPECT_NEAR(mmNorth(f[1].points[0].y, 52.0), 1.0 + hmax / 2, 1e-9);

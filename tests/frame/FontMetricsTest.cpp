@@ -40,7 +40,7 @@ TEST(FontMetricsTest, RowsOfTheTableReadBackAsListed) {
 }
 
 TEST(FontMetricsTest, FiveDegreesInFreeSetTrimmedAtBothEnds) {
-    const TextExtent e = TEXTPARAMETERS(std::string("5") + CP1251_DEGREE, 2, 6.5, TRIM_BOTH);
+    const TextExtent e = measureText(std::string("5") + CP1251_DEGREE, 2, 6.5, TRIM_BOTH);
     // 558 - 80 + 336, then - 336 + 280 + 1 = 759 units of 6.5 pt / 1000.
     EXPECT_DOUBLE_EQ(e.width, 1.7404291666666662);
     EXPECT_DOUBLE_EQ(e.descent, -0.01834444444444444);
@@ -50,35 +50,35 @@ TEST(FontMetricsTest, FiveDegreesInFreeSetTrimmedAtBothEnds) {
 TEST(FontMetricsTest, TrimModesDropTheOuterBearings) {
     const double unit = 10.0 * 0.35277777777777775 / 1000.0;
     // "52" in PragmaticaC: 581 + 584 advance; '5' starts its ink at 47, '2' ends at 535.
-    EXPECT_DOUBLE_EQ(TEXTPARAMETERS("52", 1, 10.0, TRIM_NONE).width, 1165 * unit);
-    EXPECT_DOUBLE_EQ(TEXTPARAMETERS("52", 1, 10.0, TRIM_START).width, (1165 - 47) * unit);
-    EXPECT_DOUBLE_EQ(TEXTPARAMETERS("52", 1, 10.0, TRIM_END).width, (581 + 535 + 1) * unit);
-    EXPECT_DOUBLE_EQ(TEXTPARAMETERS("52", 1, 10.0, TRIM_BOTH).width, (581 - 47 + 535 + 1) * unit);
+    EXPECT_DOUBLE_EQ(measureText("52", 1, 10.0, TRIM_NONE).width, 1165 * unit);
+    EXPECT_DOUBLE_EQ(measureText("52", 1, 10.0, TRIM_START).width, (1165 - 47) * unit);
+    EXPECT_DOUBLE_EQ(measureText("52", 1, 10.0, TRIM_END).width, (581 + 535 + 1) * unit);
+    EXPECT_DOUBLE_EQ(measureText("52", 1, 10.0, TRIM_BOTH).width, (581 - 47 + 535 + 1) * unit);
 }
 
 TEST(FontMetricsTest, BlankEmptyAndUnmeasuredCharacters) {
-    const TextExtent blank = TEXTPARAMETERS(" ", 3, 10.0, TRIM_NONE);
+    const TextExtent blank = measureText(" ", 3, 10.0, TRIM_NONE);
     const double unit = 10.0 * 0.35277777777777775 / 1000.0;
     EXPECT_DOUBLE_EQ(blank.width, 250 * unit);
     EXPECT_EQ(blank.descent, 0.0);
     EXPECT_EQ(blank.ascent, 0.0);
 
-    const TextExtent empty = TEXTPARAMETERS("", 2, 10.0, TRIM_BOTH);
+    const TextExtent empty = measureText("", 2, 10.0, TRIM_BOTH);
     EXPECT_EQ(empty.width, 0.0);
     EXPECT_DOUBLE_EQ(empty.descent, 999999 * unit);
     EXPECT_DOUBLE_EQ(empty.ascent, -999999 * unit);
 
     // Code 127 and a Cyrillic letter have no metrics: they add nothing.
-    const TextExtent one = TEXTPARAMETERS("1", 2, 10.0, TRIM_NONE);
+    const TextExtent one = measureText("1", 2, 10.0, TRIM_NONE);
     const TextExtent withUnmeasured =
-        TEXTPARAMETERS(std::string("1\x7F") + cp1251("Ж"), 2, 10.0, TRIM_NONE);
+        measureText(std::string("1\x7F") + cp1251("Ж"), 2, 10.0, TRIM_NONE);
     EXPECT_DOUBLE_EQ(withUnmeasured.width, one.width);
     EXPECT_DOUBLE_EQ(withUnmeasured.ascent, one.ascent);
     // Nor do they pull the bottom of an ink box that lies above the baseline down to it.
-    const TextExtent apostrophe = TEXTPARAMETERS("'\x7F", 2, 10.0, TRIM_BOTH);
+    const TextExtent apostrophe = measureText("'\x7F", 2, 10.0, TRIM_BOTH);
     EXPECT_DOUBLE_EQ(apostrophe.descent, 527 * unit);
     // An unknown font measures nothing.
-    EXPECT_EQ(TEXTPARAMETERS("1", 7, 10.0, TRIM_NONE).width, 0.0);
+    EXPECT_EQ(measureText("1", 7, 10.0, TRIM_NONE).width, 0.0);
 }
 
 }  // namespace

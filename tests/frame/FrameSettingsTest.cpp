@@ -7,7 +7,7 @@ namespace sheetbasis {
 namespace {
 
 TEST(FrameSettingsTest, TwoHundredThousandMapHasEveryElement) {
-    const FrameSettings f = SETRAMKPARAMETERS(SERIES_200K, 0);
+    const FrameSettings f = frameSettingsFor(SERIES_200K, 0);
     EXPECT_EQ(f.scaleDenominator, 200000.0);
     EXPECT_TRUE(f.minuteFrameOn);
     EXPECT_EQ(f.minuteFrameOffset, 7.0);
@@ -34,7 +34,7 @@ TEST(FrameSettingsTest, TwoHundredThousandMapHasEveryElement) {
 }
 
 TEST(FrameSettingsTest, MillionMapHasBandOnTheEdgeAndFlankedOuterLine) {
-    const FrameSettings f = SETRAMKPARAMETERS(SERIES_1M, 0);
+    const FrameSettings f = frameSettingsFor(SERIES_1M, 0);
     EXPECT_EQ(f.scaleDenominator, 1000000.0);
     EXPECT_TRUE(f.minuteFrameOn);
     EXPECT_EQ(f.minuteFrameOffset, 0.0);
@@ -65,7 +65,7 @@ TEST(FrameSettingsTest, ReducedMapsHaveLabelsAndOneOuterLine) {
     };
     for (const Row& row : {Row{SERIES_200K, 500000.0, 5.0, 2}, Row{SERIES_1M, 2500000.0, 5.5, 3}}) {
         SCOPED_TRACE(row.denominator);
-        const FrameSettings f = SETRAMKPARAMETERS(row.series, 1);
+        const FrameSettings f = frameSettingsFor(row.series, 1);
         EXPECT_EQ(f.scaleDenominator, row.denominator);
         EXPECT_FALSE(f.minuteFrameOn);
         EXPECT_FALSE(f.outerFrameOn);
@@ -90,7 +90,7 @@ TEST(FrameSettingsTest, SmallestScalesAndUnknownCombinationsHaveNoFrame) {
          {Row{SERIES_200K, 2, 1000000.0}, Row{SERIES_1M, 2, 5000000.0}, Row{SERIES_200K, 3, 0.0},
           Row{SERIES_1M, -1, 0.0}, Row{2, 0, 0.0}, Row{-999, -999, 0.0}}) {
         SCOPED_TRACE(testing::Message() << row.series << " " << row.scale);
-        const FrameSettings f = SETRAMKPARAMETERS(row.series, row.scale);
+        const FrameSettings f = frameSettingsFor(row.series, row.scale);
         EXPECT_EQ(f.scaleDenominator, row.denominator);
         EXPECT_FALSE(f.minuteFrameOn);
         EXPECT_FALSE(f.outerFrameOn);
@@ -104,12 +104,12 @@ TEST(FrameSettingsTest, UnknownCombinationsLeaveEveryFlagFalse) {
     for (const auto& [series, scale] :
          {std::pair{SERIES_200K, 3}, std::pair{SERIES_1M, -1}, std::pair{2, 0}}) {
         SCOPED_TRACE(testing::Message() << series << " " << scale);
-        const FrameSettings f = SETRAMKPARAMETERS(series, scale);
+        const FrameSettings f = frameSettingsFor(series, scale);
         EXPECT_FALSE(f.minuteParityX);
         EXPECT_FALSE(f.minuteParityY);
     }
     // A known scale without a frame still has the parity the minute scale always starts with.
-    EXPECT_TRUE(SETRAMKPARAMETERS(SERIES_1M, 2).minuteParityX);
+    EXPECT_TRUE(frameSettingsFor(SERIES_1M, 2).minuteParityX);
 }
 
 }  // namespace

@@ -39,8 +39,8 @@ class FrameTest : public testing::Test {
         names = {"N-37-XXX", "M-37-VI", "N-38-XXXI", "N-37-XXXV"};
     }
     int run() {
-        return CREATERAMK(p, names, rect, 0.125, 1.0 / 12.0, workX, workY, parallels, meridians,
-                          SheetCorners{});
+        return writeFrameLayers(p, names, rect, 0.125, 1.0 / 12.0, workX, workY, parallels,
+                                meridians, SheetCorners{});
     }
     bool exists(const char* layer) const {
         return fs::exists(folder.path() / (std::string(layer) + ".shp"));
@@ -57,7 +57,7 @@ class FrameTest : public testing::Test {
     }
     double mmOutsideNorth(double lat) const {
         return (lat - rect.north) / 180.0 * PI_TRUNCATED * SPHERE_RADIUS_KM * 1e6 /
-               SETRAMKPARAMETERS(p.setScale, p.mapScale).scaleDenominator;
+               frameSettingsFor(p.setScale, p.mapScale).scaleDenominator;
     }
 
     TempFolder folder;
@@ -142,7 +142,7 @@ TEST_F(FrameTest, TwoHundredThousandSheetHasNamesInTheGapsOfTheOuterLine) {
     EXPECT_EQ(outer[3].points.back().y, adjacent[2].points.front().y);
     EXPECT_EQ(outer[0].points.front().y, adjacent[2].points.back().y);
     // The north gap is the name's width plus 2 mm, centred on the side.
-    const double width = TEXTPARAMETERS("N-37-XXX", 1, 6.5, TRIM_BOTH).width;
+    const double width = measureText("N-37-XXX", 1, 6.5, TRIM_BOTH).width;
     const double lat = adjacent[0].points[0].y;
     const double gapMm = (adjacent[0].points.back().x - adjacent[0].points.front().x) / 180.0 *
                          PI_TRUNCATED * SPHERE_RADIUS_KM * std::cos(lat / 180.0 * PI_TRUNCATED) *

@@ -23,12 +23,12 @@ class MinuteFrameTest : public testing::Test {
     }
 
     void open() {
-        ASSERT_EQ(OPENNEWSHAPEFILE(1, SHAPE_ARC, (folder.path() / "Frame").string(),
-                                   {{"L_code", FIELD_INTEGER, 8, 0}}, layer),
+        ASSERT_EQ(createLayer(1, SHAPE_ARC, (folder.path() / "Frame").string(),
+                              {{"L_code", FIELD_INTEGER, 8, 0}}, layer),
                   LAYER_CREATED);
     }
     std::vector<ReadFeature> readBack() {
-        CLOSENEWSHAPEFILE(layer);
+        closeLayer(layer);
         return readFrameLayer(folder.path() / "Frame");
     }
     // Ticks are the two-vertex features across the band; bars run along it.
@@ -37,13 +37,13 @@ class MinuteFrameTest : public testing::Test {
     }
     std::vector<ReadFeature> northSide() {
         open();
-        EXPECT_EQ(MINUTEFRAMEXTICS(true, layer, settings, sheet, work), DRAWN);
+        EXPECT_EQ(writeMinuteTicksNorthSouth(true, layer, settings, sheet, work), DRAWN);
         return readBack();
     }
 
     TempFolder folder;
     Layer layer;
-    FrameSettings settings = SETRAMKPARAMETERS(0, 0);
+    FrameSettings settings = frameSettingsFor(0, 0);
     FrameSheet sheet;
     std::vector<double> x;
     std::vector<double> y;
@@ -54,9 +54,9 @@ TEST_F(MinuteFrameTest, NominalSheetHasALineEveryMinuteAndAlternateBars) {
     const std::vector<ReadFeature> f = northSide();
     // 61 division lines, centre lines in divisions 1, 3, ..., 59.
     ASSERT_EQ(f.size(), 91u);
-    const double y1 = TARGETLAT(sheet.rect.north, 7.0, sheet.scale, sheet.radius);
-    const double y2 =
-        TARGETLAT(sheet.rect.north, 7.0 + settings.minuteFrameWidth, sheet.scale, sheet.radius);
+    const double y1 = latitudeOffsetBy(sheet.rect.north, 7.0, sheet.scale, sheet.radius);
+    const double y2 = latitudeOffsetBy(sheet.rect.north, 7.0 + settings.minuteFrameWidth,
+                                       sheet.scale, sheet.radius);
     ASSERT_TRUE(isTick(f[0]));
     EXPECT_EQ(f[0].points[0].x, 41.0);
     EXPECT_EQ(f[0].points[0].y, y1);
@@ -129,11 +129,11 @@ TEST_F(MinuteFrameTest, LastDivisionPointWithinToleranceEndsExactlyAtTheEdge) {
     sheet.rect.east = 42.0 + 0.3 * MINUTE;
     TempFolder other;
     Layer second;
-    ASSERT_EQ(OPENNEWSHAPEFILE(1, SHAPE_ARC, (other.path() / "Frame").string(),
-                               {{"L_code", FIELD_INTEGER, 8, 0}}, second),
+    ASSERT_EQ(createLayer(1, SHAPE_ARC, (other.path() / "Frame").string(),
+                          {{"L_code", FIELD_INTEGER, 8, 0}}, second),
               LAYER_CREATED);
-    ASSERT_EQ(MINUTEFRAMEXTICS(true, second, settings, sheet, work), DRAWN);
-    CLOSENEWSHAPEFILE(second);
+    ASSERT_EQ(writeMinuteTicksNorthSouth(true, second, settings, sheet, work), DRAWN);
+    closeLayer(second);
     f = readFrameLayer(other.path() / "Frame");
     for (const ReadFeature& feature : f) {
         if (isTick(feature)) {
@@ -151,27 +151,27 @@ TEST_F(MinuteFrameTest, AnchorBeyondTheFarEdgeWritesNothing) {
 
 TEST_F(MinuteFrameTest, SidesAlongLatitudeTakeTheirLongitudesAtEachLatitude) {
     open();
-    ASSERT_EQ(MINUTEFRAMEYTICS(true, layer, settings, sheet, work), DRAWN);
+    ASSERT_EQ(writeMinuteTicksWestEast(true, layer, settings, sheet, work), DRAWN);
     const std::vector<ReadFeature> f = readBack();
     // 41 division lines (40 minutes), bars in 20 divisions.
     ASSERT_EQ(f.size(), 61u);
     const ReadFeature& first = f[0];
     ASSERT_EQ(first.points.size(), 2u);
     EXPECT_EQ(first.points[0].y, 52.0);
-    EXPECT_EQ(first.points[0].x,
-              TARGETLON(41.0, 52.0, -(7.0 + settings.minuteFrameWidth), sheet.scale, sheet.radius));
-    EXPECT_EQ(first.points[1].x, TARGETLON(41.0, 52.0, -7.0, sheet.scale, sheet.radius));
+    EXPECT_EQ(first.points[0].x, longitudeOffsetBy(41.0, 52.0, -(7.0 + settings.minuteFrameWidth),
+                                                   sheet.scale, sheet.radius));
+    EXPECT_EQ(first.points[1].x, longitudeOffsetBy(41.0, 52.0, -7.0, sheet.scale, sheet.radius));
 }
 
 TEST_F(MinuteFrameTest, MillionSheetBandLiesOnTheSheetOutline) {
-    settings = SETRAMKPARAMETERS(1, 0);
+    settings = frameSettingsFor(1, 0);
     sheet.rect = {36.0, 42.0, 52.0, 56.0};
     sheet.base = sheet.rect;
     sheet.scale = settings.scaleDenominator;
     sheet.xMinute = 10;
     sheet.yMinute = 10;
     open();
-    ASSERT_EQ(MINUTEFRAMEFRAMEWORK(layer, settings, sheet, work), DRAWN);
+    ASSERT_EQ(writeMinuteFrame(layer, settings, sheet, work), DRAWN);
     const std::vector<ReadFeature> f = readBack();
     ASSERT_GT(f.size(), 2u);
     const std::vector<Point>& inner = f[0].points;
@@ -189,9 +189,11 @@ TEST_F(MinuteFrameTest, MillionSheetBandLiesOnTheSheetOutline) {
 
 TEST_F(MinuteFrameTest, FailureToWriteStopsTheFrame) {
     Layer unopened;
-    EXPECT_EQ(MINUTEFRAMEFRAMEWORK(unopened, settings, sheet, work), DRAWING_NOT_WRITTEN);
-    EXPECT_EQ(MINUTEFRAMEXTICS(false, unopened, settings, sheet, work), DRAWING_NOT_WRITTEN);
-    EXPECT_EQ(MINUTEFRAMEYTICS(false, unopened, settings, sheet, work), DRAWING_NOT_WRITTEN);
+    EXPECT_EQ(writeMinuteFrame(unopened, settings, sheet, work), DRAWING_NOT_WRITTEN);
+    EXPECT_EQ(writeMinuteTicksNorthSouth(false, unopened, settings, sheet, work),
+              DRAWING_NOT_WRITTEN);
+    EXPECT_EQ(writeMinuteTicksWestEast(false, unopened, settings, sheet, work),
+              DRAWING_NOT_WRITTEN);
 }
 
 TEST_F(MinuteFrameTest, NonPositiveDivisionsDrawNoScale) {

@@ -1,4 +1,4 @@
-// WRITERECDBF on arbitrary attribute texts into a table with a column of every type.
+// writeAttributeRecord on arbitrary attribute texts into a table with a column of every type.
 
 #include <unistd.h>
 
@@ -30,7 +30,7 @@ struct ScratchLayer {
                                  ("sheetbasis-fuzz-record-" + std::to_string(getpid()));
     Layer layer;
     ~ScratchLayer() {
-        CLOSENEWSHAPEFILE(layer);
+        closeLayer(layer);
         for (const char* ext : {".shp", ".shx", ".dbf", ".PRJ"}) {
             std::remove((base.string() + ext).c_str());
         }
@@ -42,7 +42,7 @@ Layer& layer() {
     static Layer& l = [&]() -> Layer& {
         Layer& created = scratch.layer;
         const auto& name = scratch.base;
-        if (OPENNEWSHAPEFILE(0, SHAPE_POINT, name.string(), fields(), created) != LAYER_CREATED) {
+        if (createLayer(0, SHAPE_POINT, name.string(), fields(), created) != LAYER_CREATED) {
             std::abort();
         }
         return created;
@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text(reinterpret_cast<const char*>(data), size);
     // Keep the table small: start over at record 1 after a thousand records.
     l.recordCounter = l.recordCounter % 1000 + 1;
-    const int status = WRITERECDBF(l.table.get(), l.recordCounter, l.recordCounter, text, fields());
+    const int status =
+        writeAttributeRecord(l.table.get(), l.recordCounter, l.recordCounter, text, fields());
     if (status != RECORD_WRITTEN && status != RECORD_VALUE_REFUSED && status != RECORD_MALFORMED) {
         std::abort();
     }

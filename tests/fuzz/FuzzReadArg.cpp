@@ -1,4 +1,4 @@
-// READARG on an arbitrary line: it either rejects the entry or consumes it, and the text
+// readJobEntry on an arbitrary line: it either rejects the entry or consumes it, and the text
 // it leaves never grows.
 
 #include <cstddef>
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text(reinterpret_cast<const char*>(data), size);
     for (int entries = 0; entries < 64 && !text.empty(); ++entries) {
         const std::size_t before = text.size();
-        if (READARG(text, p) != VALUE_ACCEPTED) break;
+        if (readJobEntry(text, p) != VALUE_ACCEPTED) break;
         if (text.size() >= before) std::abort();
     }
     return 0;

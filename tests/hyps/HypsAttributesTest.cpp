@@ -13,142 +13,142 @@ constexpr double THIRD = 1.0 / 3.0;
 
 TEST(CreateHypsLAtt, LatitudeAndLongitudeKindsRoundToWholeMinutes) {
     // Grad keeps the blank of the 3-wide degrees; the table drops it when storing.
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_PARALLEL, 52.0 + 1.0 / 6.0),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_PARALLEL, 52.0 + 1.0 / 6.0),
               cp1251("400011\\Параллель\\ 52°\\10'\\с.ш.\\"));
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_PARALLEL, 52.999),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_PARALLEL, 52.999),
               cp1251("400011\\Параллель\\ 53°\\00'\\с.ш.\\"));
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_MERIDIAN, 180.0),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 180.0),
               cp1251("400012\\Меридиан\\180°\\00'\\в.д.\\"));
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_MERIDIAN, 180.01),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 180.01),
               cp1251("400012\\Меридиан\\179°\\59'\\з.д.\\"));
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_MERIDIAN, 190.5),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 190.5),
               cp1251("400012\\Меридиан\\169°\\30'\\з.д.\\"));
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_MERIDIAN, 7.5),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 7.5),
               cp1251("400012\\Меридиан\\  7°\\30'\\в.д.\\"));
 }
 
 TEST(CreateHypsLAtt, EdgeKindsKeepTheBlankRunsOfTheirNames) {
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_LEFT_EDGE, 30.0),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_LEFT_EDGE, 30.0),
               cp1251("400010\\Левая   граница рамки\\ 30°\\00'\\в.д.\\"));
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_RIGHT_EDGE, 354.0),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_RIGHT_EDGE, 354.0),
               cp1251("400010\\Правая  граница рамки\\  6°\\00'\\з.д.\\"));
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_BOTTOM_EDGE, 52.0),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_BOTTOM_EDGE, 52.0),
               cp1251("400010\\Нижняя  граница рамки\\ 52°\\00'\\с.ш.\\"));
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_TOP_EDGE, 52.0 + 2 * THIRD),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_TOP_EDGE, 52.0 + 2 * THIRD),
               cp1251("400010\\Верхняя граница рамки\\ 52°\\40'\\с.ш.\\"));
 }
 
 TEST(CreateHypsLAtt, PolarCircleAndOutlineHaveFixedValuesAndALeftOverSeparator) {
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_POLAR_CIRCLE, 0.0),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_POLAR_CIRCLE, 0.0),
               cp1251("400013\\Северный полярный круг\\66°\\33.64'\\с.ш.\\\\"));
     // The value is ignored for both.
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_OUTLINE, 123.0), cp1251("400010\\Рамка\\\\\\\\\\"));
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_OUTLINE, 123.0), cp1251("400010\\Рамка\\\\\\\\\\"));
 }
 
 TEST(CreateHypsLAtt, UnknownKindGivesNoTextSoTheRecordIsRefused) {
-    EXPECT_EQ(CREATEHYPSLATT(0, 52.0), "");
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_OUTLINE + 1, 52.0), "");
+    EXPECT_EQ(graticuleAttributes(0, 52.0), "");
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_OUTLINE + 1, 52.0), "");
 }
 
 TEST(CreateHypsLAtt, LongitudeBeyondTheFullTurnIsToldEastOfGreenwich) {
     // A double sheet of column 30 reaches 366; its meridian at 363.5 is 3°30' east, not a
     // negative western value.
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_MERIDIAN, 363.5),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 363.5),
               cp1251("400012\\Меридиан\\  3°\\30'\\в.д.\\"));
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_MERIDIAN, 360.0),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 360.0),
               cp1251("400012\\Меридиан\\  0°\\00'\\з.д.\\"));
 }
 
 TEST(CreateHypsLAtt, HugeOrUndefinedValuesAreClampedNotOverflowed) {
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_PARALLEL, 1e300),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_PARALLEL, 1e300),
               cp1251("400011\\Параллель\\2147483647°\\00'\\с.ш.\\"));
-    EXPECT_EQ(CREATEHYPSLATT(HYPS_KIND_PARALLEL, std::nan("")),
+    EXPECT_EQ(graticuleAttributes(HYPS_KIND_PARALLEL, std::nan("")),
               cp1251("400011\\Параллель\\  0°\\00'\\с.ш.\\"));
 }
 
 TEST(GradMinSec, DegreesRightAlignedInFourWithMinutesAndSeconds) {
-    EXPECT_EQ(GRADMINSEC(0.5), cp1251("   0°30'00\""));
-    EXPECT_EQ(GRADMINSEC(52.0 + 1.0 / 12.0), cp1251("  52°05'00\""));
-    EXPECT_EQ(GRADMINSEC(30.125), cp1251("  30°07'30\""));
-    EXPECT_EQ(GRADMINSEC(187.0 + 1.0 / 3600.0), cp1251(" 187°00'01\""));
+    EXPECT_EQ(degMinSecText(0.5), cp1251("   0°30'00\""));
+    EXPECT_EQ(degMinSecText(52.0 + 1.0 / 12.0), cp1251("  52°05'00\""));
+    EXPECT_EQ(degMinSecText(30.125), cp1251("  30°07'30\""));
+    EXPECT_EQ(degMinSecText(187.0 + 1.0 / 3600.0), cp1251(" 187°00'01\""));
     // Half a second rounds up and carries through the minutes into the degrees.
-    EXPECT_EQ(GRADMINSEC(52.0 - 0.4 / 3600.0), cp1251("  52°00'00\""));
-    EXPECT_EQ(GRADMINSEC(52.0 - 0.6 / 3600.0), cp1251("  51°59'59\""));
+    EXPECT_EQ(degMinSecText(52.0 - 0.4 / 3600.0), cp1251("  52°00'00\""));
+    EXPECT_EQ(degMinSecText(52.0 - 0.6 / 3600.0), cp1251("  51°59'59\""));
 }
 
 TEST(CreateHypsPAtt, CodeThenLatitudeThenLongitude) {
-    EXPECT_EQ(CREATEHYPSPATT(52.0 + 1.0 / 12.0, 30.125),
+    EXPECT_EQ(nodeAttributes(52.0 + 1.0 / 12.0, 30.125),
               cp1251("-1\\  52°05'00\"\\  30°07'30\"\\"));
 }
 
 TEST(CoordToDegMinSec, RoundsToThePrecisionAndSplitsExactly) {
-    const DegMinSec nearZero = COORDTODEGMINSEC(-0.0001, false, PRECISION_MINUTES);
+    const DegMinSec nearZero = splitDegMinSec(-0.0001, false, PRECISION_MINUTES);
     EXPECT_TRUE(nearZero.positive);
     EXPECT_EQ(nearZero.degrees, 0);
     EXPECT_EQ(nearZero.minutes, 0);
     EXPECT_EQ(nearZero.seconds, 0.0);
 
-    const DegMinSec north = COORDTODEGMINSEC(52.0 + 2 * THIRD, false, PRECISION_MINUTES);
+    const DegMinSec north = splitDegMinSec(52.0 + 2 * THIRD, false, PRECISION_MINUTES);
     EXPECT_TRUE(north.positive);
     EXPECT_EQ(north.degrees, 52);
     EXPECT_EQ(north.minutes, 40);
     EXPECT_EQ(north.seconds, 0.0);
 
-    const DegMinSec seconds = COORDTODEGMINSEC(30.0 + 12.35 / 3600.0, true, 2);
+    const DegMinSec seconds = splitDegMinSec(30.0 + 12.35 / 3600.0, true, 2);
     EXPECT_EQ(seconds.degrees, 30);
     EXPECT_EQ(seconds.minutes, 0);
     EXPECT_DOUBLE_EQ(seconds.seconds, 12.35);
 
-    const DegMinSec whole = COORDTODEGMINSEC(52.0 + 59.6 / 3600.0, false, PRECISION_SECONDS);
+    const DegMinSec whole = splitDegMinSec(52.0 + 59.6 / 3600.0, false, PRECISION_SECONDS);
     EXPECT_EQ(whole.minutes, 1);
     EXPECT_EQ(whole.seconds, 0.0);
 }
 
 TEST(CoordToDegMinSec, LongitudesEastOf180AreWestern) {
-    const DegMinSec west = COORDTODEGMINSEC(190.25, true, PRECISION_MINUTES);
+    const DegMinSec west = splitDegMinSec(190.25, true, PRECISION_MINUTES);
     EXPECT_FALSE(west.positive);
     EXPECT_EQ(west.degrees, 169);
     EXPECT_EQ(west.minutes, 45);
     // The same value as a latitude is not folded.
-    EXPECT_EQ(COORDTODEGMINSEC(190.25, false, PRECISION_MINUTES).degrees, 190);
+    EXPECT_EQ(splitDegMinSec(190.25, false, PRECISION_MINUTES).degrees, 190);
     // Beyond the full turn the longitude is east of Greenwich again.
-    const DegMinSec beyond = COORDTODEGMINSEC(366.0, true, PRECISION_MINUTES);
+    const DegMinSec beyond = splitDegMinSec(366.0, true, PRECISION_MINUTES);
     EXPECT_TRUE(beyond.positive);
     EXPECT_EQ(beyond.degrees, 6);
 }
 
 TEST(CoordToDegMinSec, ExtremeInputIsClampedNotOverflowed) {
-    EXPECT_GT(COORDTODEGMINSEC(1e300, false, 40).degrees, 0);
-    EXPECT_EQ(COORDTODEGMINSEC(std::nan(""), false, 2).degrees, 0);
+    EXPECT_GT(splitDegMinSec(1e300, false, 40).degrees, 0);
+    EXPECT_EQ(splitDegMinSec(std::nan(""), false, 2).degrees, 0);
 }
 
 TEST(CoordToTxtN, SecondsByPrecisionAndSuffixByStyle) {
     const DegMinSec angle{52, 40, 59.9, true};
-    EXPECT_EQ(COORDTOTXTN(angle, false, PRECISION_MINUTES, STYLE_HEMISPHERE_WORD),
+    EXPECT_EQ(coordinateText(angle, false, PRECISION_MINUTES, STYLE_HEMISPHERE_WORD),
               cp1251("52°40' с.ш."));
     // Whole seconds are truncated, never rounded up to 60.
-    EXPECT_EQ(COORDTOTXTN(angle, false, PRECISION_SECONDS, 0), cp1251("52°40'59\""));
-    EXPECT_EQ(COORDTOTXTN({5, 7, 5.07, true}, true, 2, 0), cp1251("5°07'5.07\""));
-    EXPECT_EQ(COORDTOTXTN({5, 7, 12.35, false}, true, 2, STYLE_HEMISPHERE_WORD),
+    EXPECT_EQ(coordinateText(angle, false, PRECISION_SECONDS, 0), cp1251("52°40'59\""));
+    EXPECT_EQ(coordinateText({5, 7, 5.07, true}, true, 2, 0), cp1251("5°07'5.07\""));
+    EXPECT_EQ(coordinateText({5, 7, 12.35, false}, true, 2, STYLE_HEMISPHERE_WORD),
               cp1251("5°07'12.35\" з.д."));
-    EXPECT_EQ(COORDTOTXTN({5, 7, 0.0, false}, false, PRECISION_MINUTES, STYLE_HEMISPHERE_WORD),
+    EXPECT_EQ(coordinateText({5, 7, 0.0, false}, false, PRECISION_MINUTES, STYLE_HEMISPHERE_WORD),
               cp1251("5°07' ю.ш."));
-    EXPECT_EQ(COORDTOTXTN({5, 7, 0.0, false}, true, PRECISION_MINUTES, STYLE_WEST_SOUTH_LETTER),
+    EXPECT_EQ(coordinateText({5, 7, 0.0, false}, true, PRECISION_MINUTES, STYLE_WEST_SOUTH_LETTER),
               cp1251("5°07' З"));
-    EXPECT_EQ(COORDTOTXTN({5, 7, 0.0, false}, false, PRECISION_MINUTES, STYLE_WEST_SOUTH_LETTER),
+    EXPECT_EQ(coordinateText({5, 7, 0.0, false}, false, PRECISION_MINUTES, STYLE_WEST_SOUTH_LETTER),
               cp1251("5°07' Ю"));
-    EXPECT_EQ(COORDTOTXTN({5, 7, 0.0, true}, true, PRECISION_MINUTES, STYLE_WEST_SOUTH_LETTER),
+    EXPECT_EQ(coordinateText({5, 7, 0.0, true}, true, PRECISION_MINUTES, STYLE_WEST_SOUTH_LETTER),
               "5\xB0"
               "07'");
 }
 
 TEST(CoordPointToTxtN, CornerTextIsWindows1251) {
     // Bytes written out by hand: ° = B0, в = E2, д = E4, с = F1, ш = F8.
-    EXPECT_EQ(COORDPOINTTOTXTN(30.0, 52.0 + 2 * THIRD, PRECISION_MINUTES, STYLE_HEMISPHERE_WORD),
+    EXPECT_EQ(pointText(30.0, 52.0 + 2 * THIRD, PRECISION_MINUTES, STYLE_HEMISPHERE_WORD),
               "30\xB0"
               "00' \xE2.\xE4. 52\xB0"
               "40' \xF1.\xF8.");
-    EXPECT_EQ(COORDPOINTTOTXTN(190.25, 52.0, PRECISION_MINUTES, STYLE_HEMISPHERE_WORD),
+    EXPECT_EQ(pointText(190.25, 52.0, PRECISION_MINUTES, STYLE_HEMISPHERE_WORD),
               cp1251("169°45' з.д. 52°00' с.ш."));
 }
 

@@ -108,15 +108,15 @@ class HypsTest : public ::testing::Test {
         rect = {p.xFrom, p.xTo, p.yFrom, p.yTo};
         if (p.cs == CS_GSK2011_FROM_SK42) {
             for (Point* c : {&corners.nw, &corners.ne, &corners.sw, &corners.se}) {
-                SK42_TO_GSK2011(*c);
+                sk42ToGsk2011(*c);
             }
             rect = {std::max(corners.nw.x, corners.sw.x), std::min(corners.ne.x, corners.se.x),
                     std::max(corners.sw.y, corners.se.y), std::min(corners.nw.y, corners.ne.y)};
         }
         Result r;
         r.parallels = {99.0};  // stale values of an earlier sheet are dropped
-        r.status = CREATEHYPS(p, "N-37-XXXVI  ", rect, corners, LON_STEP, LAT_STEP, r.workX,
-                              r.workY, r.parallels, r.meridians);
+        r.status = writeHypsLayers(p, "N-37-XXXVI  ", rect, corners, LON_STEP, LAT_STEP, r.workX,
+                                   r.workY, r.parallels, r.meridians);
         return r;
     }
 
@@ -265,7 +265,7 @@ TEST_F(HypsTest, CombinedSystemConvertsGeometryButLabelsTheGridValues) {
     EXPECT_EQ(nodes.features[0].text.at("Lat"), cp1251("52°00'00\""));
     EXPECT_EQ(nodes.features[0].text.at("Lon"), cp1251("30°00'00\""));
     Point expected{30.0, 52.0};
-    SK42_TO_GSK2011(expected);
+    sk42ToGsk2011(expected);
     EXPECT_EQ(nodes.features[0].vertices.at(0).x, expected.x);
     EXPECT_EQ(nodes.features[0].vertices.at(0).y, expected.y);
     EXPECT_GT(std::abs(expected.x - 30.0), 1e-4);  // the shift is visible at all
@@ -274,7 +274,7 @@ TEST_F(HypsTest, CombinedSystemConvertsGeometryButLabelsTheGridValues) {
     ASSERT_EQ(area.features.size(), 1u);
     // Converted corners no longer fall on whole minutes: seconds with two decimals.
     const std::string leftUp = area.features[0].text.at("LeftUp");
-    EXPECT_EQ(leftUp, COORDPOINTTOTXTN(corners.nw.x, corners.nw.y, 2, STYLE_HEMISPHERE_WORD));
+    EXPECT_EQ(leftUp, pointText(corners.nw.x, corners.nw.y, 2, STYLE_HEMISPHERE_WORD));
     EXPECT_NE(leftUp.find("\" " + cp1251("в.д.")), std::string::npos);
     EXPECT_EQ(area.features[0].vertices.at(0).x, corners.nw.x);
     EXPECT_EQ(area.features[0].vertices.at(0).y, corners.nw.y);

@@ -41,7 +41,7 @@ class JobFile : public ::testing::Test {
     // Reads the job file holding the given bytes.
     int run(std::string_view bytes) {
         write(bytes);
-        return READARGFILE(jobPath(), p_);
+        return readJobFileAndMakeFolder(jobPath(), p_);
     }
 
     // The entry naming the existing result folder.
@@ -94,16 +94,16 @@ void expectResultIsBase(const SheetParameters& p) {
     EXPECT_EQ(p.parallelStep, p.baseParallelStep);
 }
 
-// --- READARG -------------------------------------------------------------------------
+// --- readJobEntry -------------------------------------------------------------------------
 
 TEST(ReadArg, TakesTheFirstEntryAndLeavesTheRestLeftAdjusted) {
     SheetParameters p;
     setNotGivenMarkers(p);
     std::string text = "  Nom = N-37 ;   CS=CK-95;  ";
-    EXPECT_EQ(READARG(text, p), VALUE_ACCEPTED);
+    EXPECT_EQ(readJobEntry(text, p), VALUE_ACCEPTED);
     EXPECT_EQ(p.xZone, 37);
     EXPECT_EQ(text, "CS=CK-95;  ");
-    EXPECT_EQ(READARG(text, p), VALUE_ACCEPTED);
+    EXPECT_EQ(readJobEntry(text, p), VALUE_ACCEPTED);
     EXPECT_EQ(p.cs, CS_SK95);
     EXPECT_TRUE(text.empty());
 }
@@ -112,7 +112,7 @@ TEST(ReadArg, BlanksInsideAValueAndAnEqualsSignInItStay) {
     SheetParameters p;
     setNotGivenMarkers(p);
     std::string text = "Path=  /tmp/a b=c  ;";
-    EXPECT_EQ(READARG(text, p), VALUE_ACCEPTED);
+    EXPECT_EQ(readJobEntry(text, p), VALUE_ACCEPTED);
     EXPECT_EQ(p.path, "/tmp/a b=c/");
 }
 
@@ -125,7 +125,7 @@ TEST(ReadArg, MalformedEntriesAreRejected) {
         SheetParameters p;
         setNotGivenMarkers(p);
         std::string text = entry;
-        EXPECT_EQ(READARG(text, p), VALUE_REJECTED) << "«" << entry << "»";
+        EXPECT_EQ(readJobEntry(text, p), VALUE_REJECTED) << "«" << entry << "»";
     }
 }
 
@@ -133,19 +133,19 @@ TEST(ReadArg, RepeatedKeysAndMapScaleBeforeNom) {
     SheetParameters p;
     setNotGivenMarkers(p);
     std::string text = "MapScale=1000;";
-    EXPECT_EQ(READARG(text, p), VALUE_REJECTED);  // the series is not known yet
+    EXPECT_EQ(readJobEntry(text, p), VALUE_REJECTED);  // the series is not known yet
     for (const char* entry : {"CS=CK-95;", "CS=CK-42;", "Nom=N-37;", "MapScale=1000;",
                               "Path=/tmp/x;", "xFrom=36;", "yFrom=52;", "xTo=42;", "yTo=56;",
                               "ParallelStep=1;", "MeridianStep=1;", "xMinute=5;", "yMinute=5;"}) {
         text = entry;
-        EXPECT_EQ(READARG(text, p), VALUE_ACCEPTED) << entry;
+        EXPECT_EQ(readJobEntry(text, p), VALUE_ACCEPTED) << entry;
     }
     EXPECT_EQ(p.cs, CS_SK42);  // a second CS counts
     for (const char* entry :
          {"Nom=N-38;", "MapScale=1000;", "Path=/tmp/y;", "xFrom=36;", "yFrom=52;", "xTo=42;",
           "yTo=56;", "ParallelStep=1;", "MeridianStep=1;", "xMinute=5;", "yMinute=5;"}) {
         text = entry;
-        EXPECT_EQ(READARG(text, p), VALUE_REJECTED) << entry;
+        EXPECT_EQ(readJobEntry(text, p), VALUE_REJECTED) << entry;
     }
     EXPECT_EQ(p.xZone, 37);
     EXPECT_EQ(p.path, "/tmp/x/");
@@ -159,12 +159,12 @@ TEST(ReadArg, ZeroStepsAndBadAnglesAreRejected) {
         SheetParameters p;
         setNotGivenMarkers(p);
         std::string text = cp1251(entry);
-        EXPECT_EQ(READARG(text, p), VALUE_REJECTED) << entry;
+        EXPECT_EQ(readJobEntry(text, p), VALUE_REJECTED) << entry;
     }
     SheetParameters p;
     setNotGivenMarkers(p);
     std::string text = cp1251("xFrom=0; ParallelStep=0°20'; MeridianStep=36 30; xMinute=59';");
-    while (!text.empty()) ASSERT_EQ(READARG(text, p), VALUE_ACCEPTED) << text;
+    while (!text.empty()) ASSERT_EQ(readJobEntry(text, p), VALUE_ACCEPTED) << text;
     EXPECT_EQ(p.xFrom, 0.0);
     EXPECT_DOUBLE_EQ(p.parallelStep, 1.0 / 3.0);
     EXPECT_EQ(p.meridianStep, 36.5);
@@ -209,7 +209,7 @@ TEST(ReadArg, ArbitraryTextEitherShrinksOrIsRejected) {
         setNotGivenMarkers(p);
         while (!isBlank(text)) {
             const std::size_t before = text.size();
-            if (READARG(text, p) != VALUE_ACCEPTED) break;
+            if (readJobEntry(text, p) != VALUE_ACCEPTED) break;
             ++accepted;
             ASSERT_LT(text.size(), before);
         }
@@ -217,7 +217,8 @@ TEST(ReadArg, ArbitraryTextEitherShrinksOrIsRejected) {
     EXPECT_GT(accepted, 1000);  // the inputs did reach the value readers
 }
 
-// --- READARGFILE ---------------------------------------------------------------------
+// --- readJobFileAndMakeFolder
+// ---------------------------------------------------------------------
 
 TEST_F(JobFile, TheExampleJob) {
     const std::string folder = (dir_ / "Result").string();
@@ -351,7 +352,7 @@ TEST_F(JobFile, InvertedOrEmptyTrapezoidIsOutOfRange) {
 
 TEST(JobFileSize, EndlessFileIsNotReadToItsEnd) {
     SheetParameters p;
-    EXPECT_EQ(READARGFILE("/dev/zero", p), JOB_LINE_NOT_READ);
+    EXPECT_EQ(readJobFileAndMakeFolder("/dev/zero", p), JOB_LINE_NOT_READ);
 }
 
 TEST_F(JobFile, ZeroStepsAreRejectedAsEntries) {
@@ -432,7 +433,7 @@ TEST_F(JobFile, ShellCharactersInTheFolderAreJustItsName) {
     const std::string name = "x\" & $(touch pwned) | `touch pwned2` > out 'q' * \\n";
     write("Nom=N-37;Path=" + (dir_ / name).string() + ";");
     const auto before = entriesOf(dir_);
-    ASSERT_EQ(READARGFILE(jobPath(), p_), JOB_READ);
+    ASSERT_EQ(readJobFileAndMakeFolder(jobPath(), p_), JOB_READ);
     auto after = entriesOf(dir_);
     ASSERT_EQ(after.erase(name), 1u);
     EXPECT_EQ(after, before);
@@ -459,11 +460,11 @@ TEST_F(JobFile, AnExistingFolderIsLeftAsItIsAndTheJobFileUnchanged) {
 }
 
 TEST_F(JobFile, FilesThatCannotBeOpenedOrRead) {
-    EXPECT_EQ(READARGFILE((dir_ / "missing.txt").string(), p_), JOB_NOT_OPENED);
-    EXPECT_EQ(READARGFILE(dir_.string(), p_), JOB_NOT_OPENED);
-    EXPECT_EQ(READARGFILE("", p_), JOB_NOT_OPENED);
+    EXPECT_EQ(readJobFileAndMakeFolder((dir_ / "missing.txt").string(), p_), JOB_NOT_OPENED);
+    EXPECT_EQ(readJobFileAndMakeFolder(dir_.string(), p_), JOB_NOT_OPENED);
+    EXPECT_EQ(readJobFileAndMakeFolder("", p_), JOB_NOT_OPENED);
     // The process's memory file opens but its first page cannot be read.
-    EXPECT_EQ(READARGFILE("/proc/self/mem", p_), JOB_LINE_NOT_READ);
+    EXPECT_EQ(readJobFileAndMakeFolder("/proc/self/mem", p_), JOB_LINE_NOT_READ);
 }
 
 }  // namespace

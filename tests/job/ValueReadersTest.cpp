@@ -18,7 +18,7 @@ struct Identity {
 
 SheetParameters readName(const std::string& name) {
     SheetParameters p;
-    EXPECT_EQ(READNOMENCLATURE(name, p), VALUE_ACCEPTED) << "«" << name << "»";
+    EXPECT_EQ(applySheetName(name, p), VALUE_ACCEPTED) << "«" << name << "»";
     return p;
 }
 
@@ -109,12 +109,12 @@ TEST(ReadNomenclature, RejectedSpellingsLeaveTheRecordUntouched) {
         SheetParameters p;
         p.yZone = 77;
         p.baseXFrom = -1.0;
-        EXPECT_EQ(READNOMENCLATURE(name, p), VALUE_REJECTED) << "«" << name << "»";
+        EXPECT_EQ(applySheetName(name, p), VALUE_REJECTED) << "«" << name << "»";
         EXPECT_EQ(p.yZone, 77) << name;
         EXPECT_EQ(p.baseXFrom, -1.0) << name;
     }
     SheetParameters p;
-    EXPECT_EQ(READNOMENCLATURE(std::string("N-37\0", 5), p), VALUE_REJECTED);
+    EXPECT_EQ(applySheetName(std::string("N-37\0", 5), p), VALUE_REJECTED);
 }
 
 TEST(ReadCs, OnlyTheJobFileKeywordsWithTheirLatinAndCyrillicLetters) {
@@ -127,7 +127,7 @@ TEST(ReadCs, OnlyTheJobFileKeywordsWithTheirLatinAndCyrillicLetters) {
         {"  CK-95   ", CS_SK95}};
     for (const auto& [text, cs] : accepted) {
         std::int32_t got = 0;
-        EXPECT_EQ(READCS(text, got), VALUE_ACCEPTED) << cp1251ToUtf8(text);
+        EXPECT_EQ(parseCoordinateSystem(text, got), VALUE_ACCEPTED) << cp1251ToUtf8(text);
         EXPECT_EQ(got, cs) << cp1251ToUtf8(text);
     }
     const std::string rejected[] = {cp1251("СК-42"),
@@ -144,7 +144,7 @@ TEST(ReadCs, OnlyTheJobFileKeywordsWithTheirLatinAndCyrillicLetters) {
                                     gsk + "/" + cp1251("СК-42")};
     for (const std::string& text : rejected) {
         std::int32_t got = -5;
-        EXPECT_EQ(READCS(text, got), VALUE_REJECTED) << cp1251ToUtf8(text);
+        EXPECT_EQ(parseCoordinateSystem(text, got), VALUE_REJECTED) << cp1251ToUtf8(text);
         EXPECT_EQ(got, -5);
     }
 }
@@ -167,7 +167,7 @@ TEST(ReadScale2, DenominatorsByTheSeries) {
         {SERIES_200K, "200000", VALUE_REJECTED, -1}};
     for (const Case& c : cases) {
         std::int32_t mapScale = -1;
-        EXPECT_EQ(READSCALE2(c.setScale, c.value, mapScale), c.status)
+        EXPECT_EQ(parseMapScale(c.setScale, c.value, mapScale), c.status)
             << c.setScale << " «" << c.value << "»";
         EXPECT_EQ(mapScale, c.mapScale) << c.setScale << " «" << c.value << "»";
     }
@@ -184,12 +184,12 @@ TEST(ReadPath, TheFolderEndsWithTheSeparator) {
         {"/tmp/" + cp1251("Карты"), "/tmp/Карты/"}};
     for (const auto& [value, want] : accepted) {
         std::string path;
-        EXPECT_EQ(READPATH(value, path), VALUE_ACCEPTED) << value;
+        EXPECT_EQ(parseResultFolder(value, path), VALUE_ACCEPTED) << value;
         EXPECT_EQ(path, want);
     }
     for (const char* value : {"D:", "", "  ", "ab", " x "}) {
         std::string path = "kept";
-        EXPECT_EQ(READPATH(value, path), VALUE_REJECTED) << "«" << value << "»";
+        EXPECT_EQ(parseResultFolder(value, path), VALUE_REJECTED) << "«" << value << "»";
         EXPECT_EQ(path, "kept");
     }
 }
@@ -197,14 +197,14 @@ TEST(ReadPath, TheFolderEndsWithTheSeparator) {
 TEST(ReadPath, AFolderTextFillingTheFieldNeedsItsOwnSeparator) {
     const std::string stem = "/tmp/" + std::string(FOLDER_TEXT_LENGTH - 6, 'a');
     std::string path;
-    EXPECT_EQ(READPATH(stem, path), VALUE_ACCEPTED);  // 259 characters: room for "/"
+    EXPECT_EQ(parseResultFolder(stem, path), VALUE_ACCEPTED);  // 259 characters: room for "/"
     EXPECT_EQ(path, stem + "/");
-    EXPECT_EQ(READPATH(stem + "a", path), VALUE_REJECTED);
-    EXPECT_EQ(READPATH(stem + "\\", path), VALUE_ACCEPTED);
+    EXPECT_EQ(parseResultFolder(stem + "a", path), VALUE_REJECTED);
+    EXPECT_EQ(parseResultFolder(stem + "\\", path), VALUE_ACCEPTED);
     EXPECT_EQ(path.size(), FOLDER_TEXT_LENGTH);
     // Longer than the field: cutting it would name another folder.
-    EXPECT_EQ(READPATH(stem + "/b/", path), VALUE_REJECTED);
-    EXPECT_EQ(READPATH(stem + "a/", path), VALUE_REJECTED);
+    EXPECT_EQ(parseResultFolder(stem + "/b/", path), VALUE_REJECTED);
+    EXPECT_EQ(parseResultFolder(stem + "a/", path), VALUE_REJECTED);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ namespace {
 const std::vector<Point> UNIT_SQUARE{{0, 0}, {1, 0}, {1, 1}, {0, 1}};
 
 std::vector<Point> reversed(std::vector<Point> ring) {
-    REVERSECURVE(ring);
+    reverseVertices(ring);
     return ring;
 }
 
@@ -39,42 +39,42 @@ bool samePoints(const std::vector<Point>& a, const std::vector<Point>& b) {
 }
 
 TEST(GeometryTest, LengthAndBoundingRectangle) {
-    EXPECT_EQ(LENGTHLINE({1, 2}, {4, 6}), 5.0);
-    EXPECT_EQ(LENGTHLINE({4, 6}, {1, 2}), 5.0);
-    EXPECT_EQ(LENGTHLINE({3, 3}, {3, 3}), 0.0);
+    EXPECT_EQ(segmentLength({1, 2}, {4, 6}), 5.0);
+    EXPECT_EQ(segmentLength({4, 6}, {1, 2}), 5.0);
+    EXPECT_EQ(segmentLength({3, 3}, {3, 3}), 0.0);
 
     const std::vector<Point> line{{2, 5}, {-1, 7}, {4, -3}, {0, 0}};
-    const BoundingRect r = OUTRECOFLINE(line);
+    const BoundingRect r = boundingRectOf(line);
     EXPECT_EQ(r.xMin, -1.0);
     EXPECT_EQ(r.xMax, 4.0);
     EXPECT_EQ(r.yMin, -3.0);
     EXPECT_EQ(r.yMax, 7.0);
 
     const std::vector<Point> single{{2, 5}};
-    const BoundingRect s = OUTRECOFLINE(single);
+    const BoundingRect s = boundingRectOf(single);
     EXPECT_TRUE(s.xMin == 2 && s.xMax == 2 && s.yMin == 5 && s.yMax == 5);
-    const BoundingRect e = OUTRECOFLINE({});
+    const BoundingRect e = boundingRectOf({});
     EXPECT_TRUE(e.xMin == 0 && e.xMax == 0 && e.yMin == 0 && e.yMax == 0);
 }
 
 TEST(GeometryTest, RectangleAndPathContainment) {
     const BoundingRect outer{0, 10, 0, 10};
-    EXPECT_TRUE(INSIDERECT(outer, outer));
-    EXPECT_TRUE(INSIDERECT(outer, {0, 5, 2, 10}));  // touching sides
-    EXPECT_FALSE(INSIDERECT(outer, {-0.1, 5, 2, 3}));
-    EXPECT_FALSE(INSIDERECT(outer, {1, 5, 2, 10.1}));
-    EXPECT_FALSE(INSIDERECT({1, 5, 2, 3}, outer));
+    EXPECT_TRUE(rectInsideRect(outer, outer));
+    EXPECT_TRUE(rectInsideRect(outer, {0, 5, 2, 10}));  // touching sides
+    EXPECT_FALSE(rectInsideRect(outer, {-0.1, 5, 2, 3}));
+    EXPECT_FALSE(rectInsideRect(outer, {1, 5, 2, 10.1}));
+    EXPECT_FALSE(rectInsideRect({1, 5, 2, 3}, outer));
 
     // An L-shaped ring: its notch lies inside its rectangle but outside the ring.
     const std::vector<Point> l{{0, 0}, {10, 0}, {10, 4}, {4, 4}, {4, 10}, {0, 10}};
-    const PathRecord ell{OUTRECOFLINE(l), l};
-    const auto path = [](std::vector<Point> p) { return PathRecord{OUTRECOFLINE(p), p}; };
-    EXPECT_TRUE(INSIDEPATH(ell, path({{1, 1}, {2, 1}, {2, 2}})));
-    EXPECT_FALSE(INSIDEPATH(ell, path({{6, 6}, {7, 6}, {7, 7}})));
+    const PathRecord ell{boundingRectOf(l), l};
+    const auto path = [](std::vector<Point> p) { return PathRecord{boundingRectOf(p), p}; };
+    EXPECT_TRUE(pathInsidePath(ell, path({{1, 1}, {2, 1}, {2, 2}})));
+    EXPECT_FALSE(pathInsidePath(ell, path({{6, 6}, {7, 6}, {7, 7}})));
     // Only the first vertex is tested: a path leaving through the notch still counts.
-    EXPECT_TRUE(INSIDEPATH(ell, path({{1, 1}, {8, 8}})));
+    EXPECT_TRUE(pathInsidePath(ell, path({{1, 1}, {8, 8}})));
     // The rectangles decide first, whatever the vertex.
-    EXPECT_FALSE(INSIDEPATH(ell, path({{1, 1}, {11, 1}})));
+    EXPECT_FALSE(pathInsidePath(ell, path({{1, 1}, {11, 1}})));
 }
 
 TEST(GeometryTest, ReverseCurve) {
@@ -87,26 +87,26 @@ TEST(GeometryTest, ReverseCurve) {
 
 TEST(GeometryTest, PointInsideSquareFollowsTheStrictCrossingRule) {
     for (const auto& ring : {UNIT_SQUARE, closed(UNIT_SQUARE), reversed(UNIT_SQUARE)}) {
-        EXPECT_TRUE(POINTINSIDEPOLYGON({0.5, 0.5}, ring));
-        EXPECT_FALSE(POINTINSIDEPOLYGON({1.5, 0.5}, ring));
-        EXPECT_TRUE(POINTINSIDEPOLYGON({0, 0.5}, ring));   // left side
-        EXPECT_TRUE(POINTINSIDEPOLYGON({0.5, 1}, ring));   // top side
-        EXPECT_FALSE(POINTINSIDEPOLYGON({1, 0.5}, ring));  // right side
-        EXPECT_FALSE(POINTINSIDEPOLYGON({0.5, 0}, ring));  // bottom side
+        EXPECT_TRUE(pointInsidePolygon({0.5, 0.5}, ring));
+        EXPECT_FALSE(pointInsidePolygon({1.5, 0.5}, ring));
+        EXPECT_TRUE(pointInsidePolygon({0, 0.5}, ring));   // left side
+        EXPECT_TRUE(pointInsidePolygon({0.5, 1}, ring));   // top side
+        EXPECT_FALSE(pointInsidePolygon({1, 0.5}, ring));  // right side
+        EXPECT_FALSE(pointInsidePolygon({0.5, 0}, ring));  // bottom side
     }
-    EXPECT_FALSE(POINTINSIDEPOLYGON({0.5, 0.5}, {}));
+    EXPECT_FALSE(pointInsidePolygon({0.5, 0.5}, {}));
 }
 
 TEST(GeometryTest, VertexOnTheRayCountsOnceForItsUpperEdge) {
     const std::vector<Point> diamond{{1, 0}, {2, 1}, {1, 2}, {0, 1}};
-    EXPECT_FALSE(POINTINSIDEPOLYGON({-1, 1}, diamond));  // ray through both side vertices
-    EXPECT_TRUE(POINTINSIDEPOLYGON({0.5, 1}, diamond));
-    EXPECT_TRUE(POINTINSIDEPOLYGON({1, 1}, diamond));
-    EXPECT_FALSE(POINTINSIDEPOLYGON({3, 1}, diamond));
+    EXPECT_FALSE(pointInsidePolygon({-1, 1}, diamond));  // ray through both side vertices
+    EXPECT_TRUE(pointInsidePolygon({0.5, 1}, diamond));
+    EXPECT_TRUE(pointInsidePolygon({1, 1}, diamond));
+    EXPECT_FALSE(pointInsidePolygon({3, 1}, diamond));
     // A horizontal edge on the ray never counts: only the edge rising from (3, 1) does.
     const std::vector<Point> step{{0, 0}, {4, 0}, {4, 2}, {3, 2}, {3, 1}, {2, 1}, {2, 3}, {0, 3}};
-    EXPECT_TRUE(POINTINSIDEPOLYGON({1, 1}, step));
-    EXPECT_FALSE(POINTINSIDEPOLYGON({2.5, 1.5}, step));
+    EXPECT_TRUE(pointInsidePolygon({1, 1}, step));
+    EXPECT_FALSE(pointInsidePolygon({2.5, 1.5}, step));
 }
 
 // Star-shaped rings around the origin, simple by construction.
@@ -151,52 +151,52 @@ TEST(GeometryTest, OrientationAndContainmentAgreeWithAreaAndWinding) {
     std::uniform_real_distribution<double> coordinate(-3.5, 3.5);
     for (int i = 0; i < 500; ++i) {
         std::vector<Point> ring = randomStar(random);
-        if (i % 2 == 1) REVERSECURVE(ring);
-        ASSERT_EQ(CLOCKWISE(ring), signedArea(ring) < 0) << i;
+        if (i % 2 == 1) reverseVertices(ring);
+        ASSERT_EQ(isClockwise(ring), signedArea(ring) < 0) << i;
         for (int j = 0; j < 20; ++j) {
             const Point q{coordinate(random), coordinate(random)};
-            ASSERT_EQ(POINTINSIDEPOLYGON(q, ring), insideByWinding(q, ring)) << i << ' ' << j;
+            ASSERT_EQ(pointInsidePolygon(q, ring), insideByWinding(q, ring)) << i << ' ' << j;
         }
     }
 }
 
 TEST(GeometryTest, ClockwiseEdgeCases) {
     const std::vector<Point> clockwise{{0, 0}, {0, 1}, {1, 1}, {1, 0}};
-    EXPECT_TRUE(CLOCKWISE(clockwise));
-    EXPECT_FALSE(CLOCKWISE(reversed(clockwise)));
-    EXPECT_TRUE(CLOCKWISE(closed(clockwise)));
-    EXPECT_FALSE(CLOCKWISE(std::vector<Point>{{0, 2}, {5, 2}, {3, 2}}));
-    EXPECT_FALSE(CLOCKWISE({}));
+    EXPECT_TRUE(isClockwise(clockwise));
+    EXPECT_FALSE(isClockwise(reversed(clockwise)));
+    EXPECT_TRUE(isClockwise(closed(clockwise)));
+    EXPECT_FALSE(isClockwise(std::vector<Point>{{0, 2}, {5, 2}, {3, 2}}));
+    EXPECT_FALSE(isClockwise({}));
     // A figure eight whose four edges all rise or fall by 1: the lobe of the first edge
     // runs clockwise, the lobes seen from the others do not.
     const std::vector<Point> eight{{0, 0}, {0, 1}, {1, 0}, {1, 1}};
-    EXPECT_TRUE(CLOCKWISE(eight));
+    EXPECT_TRUE(isClockwise(eight));
 }
 
 TEST(GeometryTest, CrossLineByEdge) {
     double min = -7;
     double max = -7;
     // Edge on the line, given from its greater end.
-    EXPECT_TRUE(CROSSLINEBYEDGE(true, 1, {5, 1}, {2, 1}, min, max));
+    EXPECT_TRUE(crossLineWithEdge(true, 1, {5, 1}, {2, 1}, min, max));
     EXPECT_EQ(min, 2);
     EXPECT_EQ(max, 5);
-    EXPECT_TRUE(CROSSLINEBYEDGE(false, 3, {3, 9}, {3, -1}, min, max));
+    EXPECT_TRUE(crossLineWithEdge(false, 3, {3, 9}, {3, -1}, min, max));
     EXPECT_EQ(min, -1);
     EXPECT_EQ(max, 9);
     // One end on the line.
-    EXPECT_TRUE(CROSSLINEBYEDGE(true, 1, {5, 0}, {2, 1}, min, max));
+    EXPECT_TRUE(crossLineWithEdge(true, 1, {5, 0}, {2, 1}, min, max));
     EXPECT_TRUE(min == 2 && max == 2);
-    EXPECT_TRUE(CROSSLINEBYEDGE(true, 0, {5, 0}, {2, 1}, min, max));
+    EXPECT_TRUE(crossLineWithEdge(true, 0, {5, 0}, {2, 1}, min, max));
     EXPECT_TRUE(min == 5 && max == 5);
     // Crossing inside the edge, in either direction.
-    EXPECT_TRUE(CROSSLINEBYEDGE(true, 0.25, {0, 0}, {4, 1}, min, max));
+    EXPECT_TRUE(crossLineWithEdge(true, 0.25, {0, 0}, {4, 1}, min, max));
     EXPECT_TRUE(min == 1 && max == 1);
-    EXPECT_TRUE(CROSSLINEBYEDGE(false, 1, {4, 1}, {0, 0}, min, max));
+    EXPECT_TRUE(crossLineWithEdge(false, 1, {4, 1}, {0, 0}, min, max));
     EXPECT_TRUE(min == 0.25 && max == 0.25);
     // A miss leaves both untouched.
     min = max = -7;
-    EXPECT_FALSE(CROSSLINEBYEDGE(true, 2, {0, 0}, {4, 1}, min, max));
-    EXPECT_FALSE(CROSSLINEBYEDGE(false, -1, {0, 0}, {4, 1}, min, max));
+    EXPECT_FALSE(crossLineWithEdge(true, 2, {0, 0}, {4, 1}, min, max));
+    EXPECT_FALSE(crossLineWithEdge(false, -1, {0, 0}, {4, 1}, min, max));
     EXPECT_TRUE(min == -7 && max == -7);
 }
 
@@ -204,24 +204,24 @@ TEST(GeometryTest, ClippingLinesBySquareAndTriangle) {
     double xMin = -7;
     double xMax = -7;
     for (const auto& ring : {UNIT_SQUARE, closed(UNIT_SQUARE)}) {
-        EXPECT_TRUE(CLIPPINGHORIZONTALLINEBYPOLYGON(0.5, ring, xMin, xMax));
+        EXPECT_TRUE(clipParallelByPolygon(0.5, ring, xMin, xMax));
         EXPECT_TRUE(xMin == 0 && xMax == 1);
-        EXPECT_TRUE(CLIPPINGHORIZONTALLINEBYPOLYGON(1, ring, xMin, xMax));
+        EXPECT_TRUE(clipParallelByPolygon(1, ring, xMin, xMax));
         EXPECT_TRUE(xMin == 0 && xMax == 1);
-        EXPECT_TRUE(CLIPPINGVERTICALLINEBYPOLYGON(0.25, ring, xMin, xMax));
+        EXPECT_TRUE(clipMeridianByPolygon(0.25, ring, xMin, xMax));
         EXPECT_TRUE(xMin == 0 && xMax == 1);
         xMin = xMax = -7;
-        EXPECT_FALSE(CLIPPINGHORIZONTALLINEBYPOLYGON(2, ring, xMin, xMax));
+        EXPECT_FALSE(clipParallelByPolygon(2, ring, xMin, xMax));
         EXPECT_TRUE(xMin == -7 && xMax == -7);
     }
     const std::vector<Point> triangle{{0, 0}, {4, 0}, {1.5, 3}};
-    EXPECT_FALSE(CLIPPINGHORIZONTALLINEBYPOLYGON(3, triangle, xMin, xMax));
+    EXPECT_FALSE(clipParallelByPolygon(3, triangle, xMin, xMax));
     EXPECT_TRUE(xMin == 1.5 && xMax == 1.5);
-    EXPECT_TRUE(CLIPPINGHORIZONTALLINEBYPOLYGON(1.5, triangle, xMin, xMax));
+    EXPECT_TRUE(clipParallelByPolygon(1.5, triangle, xMin, xMax));
     EXPECT_TRUE(xMin == 0.75 && xMax == 2.75);
     // A U-shaped ring: the interval spans both of its chords and the gap between them.
     const std::vector<Point> u{{0, 0}, {5, 0}, {5, 4}, {4, 4}, {4, 1}, {1, 1}, {1, 4}, {0, 4}};
-    EXPECT_TRUE(CLIPPINGHORIZONTALLINEBYPOLYGON(2, u, xMin, xMax));
+    EXPECT_TRUE(clipParallelByPolygon(2, u, xMin, xMax));
     EXPECT_TRUE(xMin == 0 && xMax == 5);
 }
 
@@ -321,7 +321,7 @@ TEST(GeometryTest, DatumShiftReferencePoints) {
          {Case{{30, 60}, {29.9977399, 59.9999696}}, Case{{132, 44}, {132.0011092, 44.0003262}},
           Case{{-30, 60}, {329.9983277, 59.9988742}}}) {
         Point p = c.sk42;
-        SK42_TO_GSK2011(p);
+        sk42ToGsk2011(p);
         EXPECT_NEAR(p.x, c.gsk2011.x, HALF_LAST_DECIMAL) << c.sk42.x << ' ' << c.sk42.y;
         EXPECT_NEAR(p.y, c.gsk2011.y, HALF_LAST_DECIMAL) << c.sk42.x << ' ' << c.sk42.y;
     }
@@ -337,7 +337,7 @@ TEST(GeometryTest, DatumShiftAgreesWithProj) {
     ASSERT_EQ(proj.size(), grid.size()) << "cct (package proj-bin) did not run";
     for (std::size_t i = 0; i < grid.size(); ++i) {
         Point p = grid[i];
-        SK42_TO_GSK2011(p);
+        sk42ToGsk2011(p);
         EXPECT_GE(p.x, 0.0);
         EXPECT_LE(p.x, 360.0);
         EXPECT_NEAR(longitudeDifference(p.x, proj[i].x), 0.0, AGREEMENT)
@@ -351,13 +351,13 @@ TEST(GeometryTest, DatumShiftEndsOnUnusableInput) {
     const double inf = std::numeric_limits<double>::infinity();
     for (const Point& input : {Point{nan, 50}, Point{30, nan}, Point{inf, 50}, Point{30, -inf}}) {
         Point p = input;
-        SK42_TO_GSK2011(p);
+        sk42ToGsk2011(p);
         EXPECT_TRUE(std::isnan(p.x) || std::isnan(p.y)) << input.x << ' ' << input.y;
     }
     // Near the poles and on the equator the shift still lands next to the input.
     for (const Point& input : {Point{45, 90}, Point{200, -90}, Point{10, 0}, Point{180, 0}}) {
         Point p = input;
-        SK42_TO_GSK2011(p);
+        sk42ToGsk2011(p);
         EXPECT_NEAR(p.y, input.y, 0.01) << input.x << ' ' << input.y;
     }
 }

@@ -40,15 +40,15 @@ class LayerFileTest : public ::testing::Test {
     // Opens a layer of one shape type that the test expects to be created.
     Layer open(const std::vector<FieldDef>& fields, std::int32_t cs = 1) {
         Layer layer;
-        EXPECT_EQ(OPENNEWSHAPEFILE(cs, SHAPE_ARC, base(), fields, layer), LAYER_CREATED);
+        EXPECT_EQ(createLayer(cs, SHAPE_ARC, base(), fields, layer), LAYER_CREATED);
         return layer;
     }
 
     // Writes one record into a fresh layer, closes it and reopens the table for reading.
     TableHandle writeOne(const std::vector<FieldDef>& fields, std::string text, int expected) {
         Layer layer = open(fields);
-        EXPECT_EQ(WRITERECDBF(layer.table.get(), 1, 1, text, fields), expected);
-        CLOSENEWSHAPEFILE(layer);
+        EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, text, fields), expected);
+        closeLayer(layer);
         return reread();
     }
 
@@ -59,7 +59,7 @@ class LayerFileTest : public ::testing::Test {
 
 TEST_F(LayerFileTest, TableHasIdColumnFirstThenUserFieldsWithBlanksDropped) {
     Layer layer = open(HYPSL_FIELDS);
-    CLOSENEWSHAPEFILE(layer);
+    closeLayer(layer);
     EXPECT_EQ(layer.table, nullptr);
     EXPECT_EQ(layer.shape, nullptr);
 
@@ -92,7 +92,7 @@ TEST_F(LayerFileTest, TableHasIdColumnFirstThenUserFieldsWithBlanksDropped) {
 
 TEST_F(LayerFileTest, TableIsMarkedWindows1251InItsHeaderWithoutCodePageFile) {
     Layer layer = open({});
-    CLOSENEWSHAPEFILE(layer);
+    closeLayer(layer);
     const std::string header = fileBytes(base() + ".dbf");
     ASSERT_GT(header.size(), LANGUAGE_DRIVER_OFFSET);
     EXPECT_EQ(static_cast<unsigned char>(header[LANGUAGE_DRIVER_OFFSET]), LANGUAGE_DRIVER_CP1251);
@@ -118,15 +118,15 @@ TEST_F(LayerFileTest, ProjectionFileHoldsOneLineByCoordinateSystem) {
         // An earlier, longer file of the same name must be replaced, not overwritten in part.
         std::ofstream(base() + ".PRJ") << std::string(400, 'x');
         Layer layer;
-        ASSERT_EQ(OPENNEWSHAPEFILE(cs, SHAPE_POINT, base(), {}, layer), LAYER_CREATED);
+        ASSERT_EQ(createLayer(cs, SHAPE_POINT, base(), {}, layer), LAYER_CREATED);
         EXPECT_EQ(fileBytes(base() + ".PRJ"), expected);
     }
 }
 
 TEST_F(LayerFileTest, LayerNameLosesTrailingBlanks) {
     Layer layer;
-    ASSERT_EQ(OPENNEWSHAPEFILE(1, SHAPE_POINT, base("HypsP") + "   ", {}, layer), LAYER_CREATED);
-    CLOSENEWSHAPEFILE(layer);
+    ASSERT_EQ(createLayer(1, SHAPE_POINT, base("HypsP") + "   ", {}, layer), LAYER_CREATED);
+    closeLayer(layer);
     for (const char* extension : {".shp", ".shx", ".dbf", ".PRJ"}) {
         EXPECT_TRUE(fs::exists(base("HypsP") + extension)) << extension;
     }
@@ -136,9 +136,9 @@ TEST_F(LayerFileTest, LayerThatCannotBeCreatedIsReportedWithoutHandles) {
     // Writable for root too: a path that runs through a regular file can never be created.
     std::ofstream(dir.path() / "plain") << "file";
     Layer layer;
-    EXPECT_EQ(OPENNEWSHAPEFILE(1, SHAPE_POINT, (dir.path() / "plain" / "HypsP").string(),
-                               HYPSL_FIELDS, layer),
-              LAYER_NOT_CREATED);
+    EXPECT_EQ(
+        createLayer(1, SHAPE_POINT, (dir.path() / "plain" / "HypsP").string(), HYPSL_FIELDS, layer),
+        LAYER_NOT_CREATED);
     EXPECT_EQ(layer.table, nullptr);
     EXPECT_EQ(layer.shape, nullptr);
 }
@@ -146,7 +146,7 @@ TEST_F(LayerFileTest, LayerThatCannotBeCreatedIsReportedWithoutHandles) {
 TEST_F(LayerFileTest, UnwritableProjectionFileFailsTheLayer) {
     fs::create_directory(base() + ".PRJ");
     Layer layer;
-    EXPECT_EQ(OPENNEWSHAPEFILE(1, SHAPE_POINT, base(), {}, layer), LAYER_NOT_CREATED);
+    EXPECT_EQ(createLayer(1, SHAPE_POINT, base(), {}, layer), LAYER_NOT_CREATED);
     EXPECT_EQ(layer.table, nullptr);
     EXPECT_EQ(layer.shape, nullptr);
 }
@@ -159,7 +159,7 @@ TEST_F(LayerFileTest, RefusedColumnLeavesTableWithoutShapefileOrProjection) {
         const std::vector<FieldDef> fields = {
             {"L_code", FIELD_INTEGER, 6, 0}, broken, {"Text", FIELD_TEXT, 40, 0}};
         Layer layer;
-        EXPECT_EQ(OPENNEWSHAPEFILE(1, SHAPE_ARC, base(), fields, layer), LAYER_COLUMN_REFUSED);
+        EXPECT_EQ(createLayer(1, SHAPE_ARC, base(), fields, layer), LAYER_COLUMN_REFUSED);
         EXPECT_EQ(layer.table, nullptr);
         EXPECT_EQ(layer.shape, nullptr);
         EXPECT_FALSE(fs::exists(base() + ".shp"));
@@ -173,9 +173,9 @@ TEST_F(LayerFileTest, RefusedColumnLeavesTableWithoutShapefileOrProjection) {
 TEST_F(LayerFileTest, WithoutUserFieldsOnlyTheIdentifierIsWritten) {
     Layer layer = open({});
     std::string text = "  left\\alone";
-    EXPECT_EQ(WRITERECDBF(layer.table.get(), 1, 17, text, {}), RECORD_WRITTEN);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 17, text, {}), RECORD_WRITTEN);
     EXPECT_EQ(text, "  left\\alone");
-    CLOSENEWSHAPEFILE(layer);
+    closeLayer(layer);
     const TableHandle table = reread();
     ASSERT_EQ(DBFGetRecordCount(table.get()), 1);
     EXPECT_EQ(DBFGetFieldCount(table.get()), 1);
@@ -189,9 +189,9 @@ TEST_F(LayerFileTest, ValuesAreStoredByColumnTypeAndTheTextIsConsumed) {
                                           {"Logic", 3, 1, 0}};
     Layer layer = open(fields);
     std::string text = "   400010\\ 12,5 \\  Sheet N-37   \\ignored\\  rest ";
-    EXPECT_EQ(WRITERECDBF(layer.table.get(), 1, 1, text, fields), RECORD_WRITTEN);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, text, fields), RECORD_WRITTEN);
     EXPECT_EQ(text, "rest ");
-    CLOSENEWSHAPEFILE(layer);
+    closeLayer(layer);
 
     const TableHandle table = reread();
     EXPECT_EQ(DBFReadIntegerAttribute(table.get(), 0, 1), 400010);
@@ -306,16 +306,18 @@ TEST_F(LayerFileTest, ValuesTheTableRefusesAreReported) {
     const std::vector<FieldDef> fields = {{"L_code", FIELD_INTEGER, 6, 0}};
     Layer layer = open(fields);
     std::string tooWide = "1234567\\";
-    EXPECT_EQ(WRITERECDBF(layer.table.get(), 1, 1, tooWide, fields), RECORD_VALUE_REFUSED);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, tooWide, fields), RECORD_VALUE_REFUSED);
 
     // Records are appended in order: neither a gap nor a record before the first is taken.
     std::string text = "1\\";
-    EXPECT_EQ(WRITERECDBF(layer.table.get(), 3, 1, text, fields), RECORD_VALUE_REFUSED);
-    EXPECT_EQ(WRITERECDBF(layer.table.get(), 0, 1, text, fields), RECORD_VALUE_REFUSED);
-    EXPECT_EQ(WRITERECDBF(layer.table.get(), INT32_MIN, 1, text, fields), RECORD_VALUE_REFUSED);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 3, 1, text, fields), RECORD_VALUE_REFUSED);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 0, 1, text, fields), RECORD_VALUE_REFUSED);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), INT32_MIN, 1, text, fields),
+              RECORD_VALUE_REFUSED);
     // The identifier column is 6 wide.
-    EXPECT_EQ(WRITERECDBF(layer.table.get(), 2, 1000000, text, fields), RECORD_VALUE_REFUSED);
-    EXPECT_EQ(WRITERECDBF(nullptr, 1, 1, text, fields), RECORD_VALUE_REFUSED);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 2, 1000000, text, fields),
+              RECORD_VALUE_REFUSED);
+    EXPECT_EQ(writeAttributeRecord(nullptr, 1, 1, text, fields), RECORD_VALUE_REFUSED);
 }
 
 // Attribute texts come from dialogs and job files; whatever their bytes, the record is
@@ -333,7 +335,7 @@ TEST_F(LayerFileTest, ArbitraryAttributeTextsGiveAStatus) {
     for (int i = 0; i < 2000; ++i) {
         std::string text;
         for (std::size_t n = length(random); n > 0; --n) text += alphabet[pick(random)];
-        const int status = WRITERECDBF(layer.table.get(), written + 1, 1, text, fields);
+        const int status = writeAttributeRecord(layer.table.get(), written + 1, 1, text, fields);
         ASSERT_TRUE(status == RECORD_WRITTEN || status == RECORD_VALUE_REFUSED ||
                     status == RECORD_MALFORMED)
             << status;

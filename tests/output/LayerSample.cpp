@@ -22,8 +22,8 @@ bool writeArea(const std::filesystem::path& folder) {
                                           {"Name", FIELD_TEXT, 100, 0},
                                           {"Value", FIELD_DOUBLE, 12, 3}};
     Layer layer;
-    if (OPENNEWSHAPEFILE(CS_PULKOVO_1942, SHAPE_POLYGON, (folder / "Area").string(), fields,
-                         layer) != LAYER_CREATED) {
+    if (createLayer(CS_PULKOVO_1942, SHAPE_POLYGON, (folder / "Area").string(), fields, layer) !=
+        LAYER_CREATED) {
         return false;
     }
     // Both rings clockwise, as the callers build them.
@@ -32,20 +32,20 @@ bool writeArea(const std::filesystem::path& folder) {
         PathRecord{{}, {{30.25, 52.25}, {30.25, 52.5}, {30.5, 52.25}}},
     };
     const std::string attributes = "400010\\" + cp1251("Лист N-37-XXXVI") + "\\12,5\\";
-    const int status = WRITEPOLY(layer, attributes, lines, 1, {2});
-    CLOSENEWSHAPEFILE(layer);
+    const int status = writeMultiPolygonFeature(layer, attributes, lines, 1, {2});
+    closeLayer(layer);
     return status == SHAPE_WRITTEN;
 }
 
 bool writePoint(const std::filesystem::path& folder) {
     const std::vector<FieldDef> fields = {{"Lat", FIELD_TEXT, 20, 0}};
     Layer layer;
-    if (OPENNEWSHAPEFILE(CS_GSK_2011, SHAPE_POINT, (folder / "Point").string(), fields, layer) !=
+    if (createLayer(CS_GSK_2011, SHAPE_POINT, (folder / "Point").string(), fields, layer) !=
         LAYER_CREATED) {
         return false;
     }
-    const int status = WRITEPOINT(layer, cp1251("52°30'") + "\\", 30.5, 52.5);
-    CLOSENEWSHAPEFILE(layer);
+    const int status = writePointFeature(layer, cp1251("52°30'") + "\\", 30.5, 52.5);
+    closeLayer(layer);
     return status == SHAPE_WRITTEN;
 }
 

@@ -54,7 +54,7 @@ class ShapeWritersTest : public ::testing::Test {
     Layer open(int shapeType, const std::vector<FieldDef>& fields = {},
                const std::string& name = "Layer") {
         Layer layer;
-        EXPECT_EQ(OPENNEWSHAPEFILE(1, shapeType, base(name), fields, layer), LAYER_CREATED);
+        EXPECT_EQ(createLayer(1, shapeType, base(name), fields, layer), LAYER_CREATED);
         return layer;
     }
 
@@ -80,11 +80,11 @@ class ShapeWritersTest : public ::testing::Test {
 
 TEST_F(ShapeWritersTest, SuccessivePointsGetRecordsIdsAndShapesInOrder) {
     Layer layer = open(SHAPE_POINT, POINT_FIELDS);
-    EXPECT_EQ(WRITEPOINT(layer, "400013\\52\\30\\", 30.0, 52.0), SHAPE_WRITTEN);
-    EXPECT_EQ(WRITEPOINT(layer, "400013\\52\\30,125\\", 30.125, 52.0), SHAPE_WRITTEN);
+    EXPECT_EQ(writePointFeature(layer, "400013\\52\\30\\", 30.0, 52.0), SHAPE_WRITTEN);
+    EXPECT_EQ(writePointFeature(layer, "400013\\52\\30,125\\", 30.125, 52.0), SHAPE_WRITTEN);
     EXPECT_EQ(layer.recordCounter, 2);
     EXPECT_EQ(layer.idCounter, 2);
-    CLOSENEWSHAPEFILE(layer);
+    closeLayer(layer);
 
     const TableHandle table = rereadTable();
     ASSERT_EQ(DBFGetRecordCount(table.get()), 2);
@@ -110,10 +110,10 @@ TEST_F(ShapeWritersTest, SimpleLineAndPolygonKeepVerticesAsReceivedInOnePart) {
     for (const int type : {SHAPE_ARC, SHAPE_POLYGON}) {
         SCOPED_TRACE(type);
         Layer layer = open(type);
-        const int status = type == SHAPE_ARC ? WRITESIMPLELINE(layer, "", x, y)
-                                             : WRITESIMPLEPOLYGON(layer, "", x, y);
+        const int status = type == SHAPE_ARC ? writeLineFeature(layer, "", x, y)
+                                             : writePolygonFeature(layer, "", x, y);
         EXPECT_EQ(status, SHAPE_WRITTEN);
-        CLOSENEWSHAPEFILE(layer);
+        closeLayer(layer);
         const ShapeObject shape = onlyShape();
         ASSERT_NE(shape, nullptr);
         EXPECT_EQ(shape->nSHPType, type);
@@ -129,8 +129,8 @@ TEST_F(ShapeWritersTest, PolygonWithHoleIsClosedAndTheHoleReversed) {
         path({{2, 2}, {2, 4}, {4, 2}}),
     };
     Layer layer = open(SHAPE_POLYGON);
-    EXPECT_EQ(WRITEPOLY(layer, "", lines, 1, {2}), SHAPE_WRITTEN);
-    CLOSENEWSHAPEFILE(layer);
+    EXPECT_EQ(writeMultiPolygonFeature(layer, "", lines, 1, {2}), SHAPE_WRITTEN);
+    closeLayer(layer);
 
     const ShapeObject shape = onlyShape();
     ASSERT_NE(shape, nullptr);
@@ -150,8 +150,8 @@ TEST_F(ShapeWritersTest, PolylineClosesOnlyTheFlaggedParts) {
         path({{5, 5}, {6, 5}, {6, 6}, {5, 6}}),
     };
     Layer layer = open(SHAPE_ARC);
-    EXPECT_EQ(WRITEPOLYLINE(layer, "", lines, {false, true}), SHAPE_WRITTEN);
-    CLOSENEWSHAPEFILE(layer);
+    EXPECT_EQ(writeMultiLineFeature(layer, "", lines, {false, true}), SHAPE_WRITTEN);
+    closeLayer(layer);
 
     const ShapeObject shape = onlyShape();
     ASSERT_NE(shape, nullptr);
@@ -164,36 +164,36 @@ TEST_F(ShapeWritersTest, PolylineClosesOnlyTheFlaggedParts) {
 
 TEST_F(ShapeWritersTest, RejectedAttributesLeaveNoShapeButAdvanceTheCounters) {
     Layer layer = open(SHAPE_POINT, POINT_FIELDS);
-    EXPECT_EQ(WRITEPOINT(layer, "no separators at all", 30.0, 52.0), SHAPE_MALFORMED);
+    EXPECT_EQ(writePointFeature(layer, "no separators at all", 30.0, 52.0), SHAPE_MALFORMED);
     EXPECT_EQ(layer.recordCounter, 1);
     EXPECT_EQ(layer.idCounter, 1);
     // 7 digits do not fit the 6 wide code column.
-    EXPECT_EQ(WRITEPOINT(layer, "4000100\\52\\30\\", 30.0, 52.0), SHAPE_VALUE_REFUSED);
+    EXPECT_EQ(writePointFeature(layer, "4000100\\52\\30\\", 30.0, 52.0), SHAPE_VALUE_REFUSED);
     EXPECT_EQ(layer.recordCounter, 2);
     EXPECT_EQ(layer.idCounter, 2);
-    CLOSENEWSHAPEFILE(layer);
+    closeLayer(layer);
     EXPECT_EQ(shapeCount(), 0);
 }
 
 TEST_F(ShapeWritersTest, ShapesThatCannotBeAppendedAreReportedNotFatal) {
     Layer layer = open(SHAPE_ARC);
     // shapelib would stop the program on a shape of another type than the file's.
-    EXPECT_EQ(WRITEPOINT(layer, "", 1.0, 2.0), SHAPE_NOT_WRITTEN);
+    EXPECT_EQ(writePointFeature(layer, "", 1.0, 2.0), SHAPE_NOT_WRITTEN);
 
     const std::vector<double> x = {1.0, 2.0};
     const std::vector<double> y = {1.0};
-    EXPECT_EQ(WRITESIMPLELINE(layer, "", x, y), SHAPE_NOT_WRITTEN);
+    EXPECT_EQ(writeLineFeature(layer, "", x, y), SHAPE_NOT_WRITTEN);
 
     Layer polygons = open(SHAPE_POLYGON, {}, "Polygons");
     const std::vector<PathRecord> lines = {path({{0, 0}, {0, 1}, {1, 0}})};
     const int recordsBefore = polygons.recordCounter;
-    EXPECT_EQ(WRITEPOLY(polygons, "", lines, 0, {}), SHAPE_NOT_WRITTEN);
-    EXPECT_EQ(WRITEPOLY(polygons, "", lines, 1, {2}), SHAPE_NOT_WRITTEN);
+    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 0, {}), SHAPE_NOT_WRITTEN);
+    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 1, {2}), SHAPE_NOT_WRITTEN);
     EXPECT_EQ(polygons.recordCounter, recordsBefore);
 
     // A closed layer has no handles left to write through.
-    CLOSENEWSHAPEFILE(polygons);
-    EXPECT_EQ(WRITEPOLY(polygons, "", lines, 1, {}), SHAPE_VALUE_REFUSED);
+    closeLayer(polygons);
+    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 1, {}), SHAPE_VALUE_REFUSED);
 }
 
 }  // namespace

@@ -16,51 +16,51 @@ std::string t(std::string_view utf8) {
 }
 
 TEST(GradMin2TxtTest, WorkedValues) {
-    EXPECT_EQ(GRADMIN2TXT(36.0), t(" 36° 00'"));
-    EXPECT_EQ(GRADMIN2TXT(52.0 + 2.0 / 3.0), t(" 52° 40'"));
-    EXPECT_EQ(GRADMIN2TXT(52.666666666666664), t(" 52° 40'"));
-    EXPECT_EQ(GRADMIN2TXT(41.5), t(" 41° 30'"));
-    EXPECT_EQ(GRADMIN2TXT(354.0), t("354° 00'"));
-    EXPECT_EQ(GRADMIN2TXT(7.25), t("  7° 15'"));
-    EXPECT_EQ(GRADMIN2TXT(174.5), t("174° 30'"));
-    EXPECT_EQ(GRADMIN2TXT(1.0 / 6.0), t("  0° 10'"));
-    EXPECT_EQ(GRADMIN2TXT(0.0), t("  0° 00'"));
-    EXPECT_EQ(GRADMIN2TXT(-0.0), t("  0° 00'"));
+    EXPECT_EQ(degreesToAngleText(36.0), t(" 36° 00'"));
+    EXPECT_EQ(degreesToAngleText(52.0 + 2.0 / 3.0), t(" 52° 40'"));
+    EXPECT_EQ(degreesToAngleText(52.666666666666664), t(" 52° 40'"));
+    EXPECT_EQ(degreesToAngleText(41.5), t(" 41° 30'"));
+    EXPECT_EQ(degreesToAngleText(354.0), t("354° 00'"));
+    EXPECT_EQ(degreesToAngleText(7.25), t("  7° 15'"));
+    EXPECT_EQ(degreesToAngleText(174.5), t("174° 30'"));
+    EXPECT_EQ(degreesToAngleText(1.0 / 6.0), t("  0° 10'"));
+    EXPECT_EQ(degreesToAngleText(0.0), t("  0° 00'"));
+    EXPECT_EQ(degreesToAngleText(-0.0), t("  0° 00'"));
 }
 
 TEST(GradMin2TxtTest, DegreeSignIsTheCodePageByte) {
-    const std::string text = GRADMIN2TXT(36.0);
+    const std::string text = degreesToAngleText(36.0);
     ASSERT_EQ(text.size(), 8u);
     EXPECT_EQ(text[3], '\xB0');
 }
 
 TEST(GradMin2TxtTest, SixtyMinutesCarryIntoTheNextDegree) {
-    EXPECT_EQ(GRADMIN2TXT(36.9999), t(" 37° 00'"));
-    EXPECT_EQ(GRADMIN2TXT(359.9999), t("360° 00'"));
+    EXPECT_EQ(degreesToAngleText(36.9999), t(" 37° 00'"));
+    EXPECT_EQ(degreesToAngleText(359.9999), t("360° 00'"));
     // Halves of a minute round away from zero: 0.125 degrees is exactly 7.5 minutes.
-    EXPECT_EQ(GRADMIN2TXT(10.125), t(" 10° 08'"));
+    EXPECT_EQ(degreesToAngleText(10.125), t(" 10° 08'"));
 }
 
 TEST(GradMin2TxtTest, UnusualAnglesNeverCutTheDegrees) {
-    EXPECT_EQ(GRADMIN2TXT(1234.5), t("1234° 30'"));
-    EXPECT_EQ(GRADMIN2TXT(-0.5), t(" -1° 30'"));
-    EXPECT_FALSE(GRADMIN2TXT(1e300).empty());
-    EXPECT_FALSE(GRADMIN2TXT(std::nan("")).empty());
+    EXPECT_EQ(degreesToAngleText(1234.5), t("1234° 30'"));
+    EXPECT_EQ(degreesToAngleText(-0.5), t(" -1° 30'"));
+    EXPECT_FALSE(degreesToAngleText(1e300).empty());
+    EXPECT_FALSE(degreesToAngleText(std::nan("")).empty());
 }
 
 TEST(Min2TxtTest, TwoDigitsAndTheMinuteSign) {
-    EXPECT_EQ(MIN2TXT(1), "01'");
-    EXPECT_EQ(MIN2TXT(10), "10'");
-    EXPECT_EQ(MIN2TXT(40), "40'");
-    EXPECT_EQ(MIN2TXT(0), "00'");
-    EXPECT_EQ(MIN2TXT(99), "99'");
-    EXPECT_EQ(MIN2TXT(100), "**'");
-    EXPECT_EQ(MIN2TXT(-5), "**'");
+    EXPECT_EQ(minutesToText(1), "01'");
+    EXPECT_EQ(minutesToText(10), "10'");
+    EXPECT_EQ(minutesToText(40), "40'");
+    EXPECT_EQ(minutesToText(0), "00'");
+    EXPECT_EQ(minutesToText(99), "99'");
+    EXPECT_EQ(minutesToText(100), "**'");
+    EXPECT_EQ(minutesToText(-5), "**'");
 }
 
 double readAngle(std::string_view utf8, int expectedFlag = TEXT_READ) {
     double angle = -1.0;
-    EXPECT_EQ(TXTGRADMIN2GRAD(t(utf8), angle), expectedFlag) << "text «" << utf8 << "»";
+    EXPECT_EQ(angleTextToDegrees(t(utf8), angle), expectedFlag) << "text «" << utf8 << "»";
     return angle;
 }
 
@@ -85,14 +85,14 @@ TEST(TxtGradMin2GradTest, RejectedFormsLeaveTheAngleUnchanged) {
                                  "'", "36x", "36 30 40", "+36", "\t36", "36° -5'", "2147483648",
                                  "99999999999999999999", "36° 99999999999999999999'"}) {
         double angle = 12.5;
-        EXPECT_EQ(TXTGRADMIN2GRAD(t(bad), angle), TEXT_REJECTED) << "text «" << bad << "»";
+        EXPECT_EQ(angleTextToDegrees(t(bad), angle), TEXT_REJECTED) << "text «" << bad << "»";
         EXPECT_EQ(angle, 12.5) << "text «" << bad << "»";
     }
 }
 
 TEST(TxtGradMin2GradTest, Utf8DegreeSignIsNotTheCodePageOne) {
     double angle = 0.0;
-    EXPECT_EQ(TXTGRADMIN2GRAD("36\xC2\xB0 30'", angle), TEXT_REJECTED);
+    EXPECT_EQ(angleTextToDegrees("36\xC2\xB0 30'", angle), TEXT_REJECTED);
 }
 
 TEST(TxtGradMin2GradTest, ReadsBackWhatGradMin2TxtWroteRoundedToTheMinute) {
@@ -101,7 +101,7 @@ TEST(TxtGradMin2GradTest, ReadsBackWhatGradMin2TxtWroteRoundedToTheMinute) {
     for (int i = 0; i < 20000; ++i) {
         const double a = i < 2000 ? i / 60.0 : angles(random);
         double back = -1.0;
-        ASSERT_EQ(TXTGRADMIN2GRAD(GRADMIN2TXT(a), back), TEXT_READ) << a;
+        ASSERT_EQ(angleTextToDegrees(degreesToAngleText(a), back), TEXT_READ) << a;
         const double roundedMinutes = std::round(a * 60.0);
         EXPECT_NEAR(back * 60.0, roundedMinutes, 1e-9) << a;  // minute arithmetic noise only
     }
@@ -109,7 +109,7 @@ TEST(TxtGradMin2GradTest, ReadsBackWhatGradMin2TxtWroteRoundedToTheMinute) {
 
 std::int32_t readMinutes(std::string_view text, int expectedFlag = TEXT_READ) {
     std::int32_t minutes = -1;
-    EXPECT_EQ(TXTMIN2MIN(text, minutes), expectedFlag) << "text «" << text << "»";
+    EXPECT_EQ(textToMinutes(text, minutes), expectedFlag) << "text «" << text << "»";
     return minutes;
 }
 
@@ -144,7 +144,7 @@ TEST(AngleTextReadersTest, ArbitraryBytesAreEitherReadOrRejected) {
             text += i % 2 ? alphabet[static_cast<std::size_t>(pickAlphabet(random))]
                           : static_cast<char>(anyByte(random));
         double angle = -1.0;
-        const int flag = TXTGRADMIN2GRAD(text, angle);
+        const int flag = angleTextToDegrees(text, angle);
         ASSERT_TRUE(flag == TEXT_READ || flag == TEXT_REJECTED);
         if (flag == TEXT_READ) {
             EXPECT_GE(angle, 0.0);
@@ -153,7 +153,7 @@ TEST(AngleTextReadersTest, ArbitraryBytesAreEitherReadOrRejected) {
             EXPECT_EQ(angle, -1.0);
         }
         std::int32_t minutes = -1;
-        const int minuteFlag = TXTMIN2MIN(text, minutes);
+        const int minuteFlag = textToMinutes(text, minutes);
         if (minuteFlag == TEXT_READ) {
             EXPECT_GE(minutes, 0);
             EXPECT_LE(minutes, 59);

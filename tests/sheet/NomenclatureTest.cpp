@@ -24,43 +24,43 @@ constexpr std::int32_t ROW_K = 11;
 
 std::string name200(std::int32_t yZone, std::int32_t xZone, std::int32_t number,
                     std::int32_t type = SHEET_STANDARD) {
-    return NOMENCLATURE(SERIES_200K, yZone, xZone, number, type);
+    return sheetNameOf(SERIES_200K, yZone, xZone, number, type);
 }
 std::string name1m(std::int32_t yZone, std::int32_t xZone, std::int32_t type = SHEET_STANDARD) {
-    return NOMENCLATURE(SERIES_1M, yZone, xZone, 1, type);
+    return sheetNameOf(SERIES_1M, yZone, xZone, 1, type);
 }
 
 TEST(ToRomanNumeralsTest, WorkedValues) {
     const std::map<std::int32_t, std::string> expected = {
         {0, ""},     {1, "I"},     {4, "IV"},     {9, "IX"},     {10, "X"},       {14, "XIV"},
         {19, "XIX"}, {29, "XXIX"}, {34, "XXXIV"}, {36, "XXXVI"}, {38, "XXXVIII"}, {39, "XXXIX"}};
-    for (const auto& [n, text] : expected) EXPECT_EQ(TOROMANNUMERALS(n), text) << n;
-    EXPECT_EQ(TOROMANNUMERALS(-1), "");
-    EXPECT_EQ(TOROMANNUMERALS(40), "");
-    EXPECT_EQ(TOROMANNUMERALS(2147483647), "");
+    for (const auto& [n, text] : expected) EXPECT_EQ(toRomanNumerals(n), text) << n;
+    EXPECT_EQ(toRomanNumerals(-1), "");
+    EXPECT_EQ(toRomanNumerals(40), "");
+    EXPECT_EQ(toRomanNumerals(2147483647), "");
 }
 
 TEST(ColumnStepTest, WrapsOnlyAtTheAntimeridian) {
-    EXPECT_EQ(PLUSXZONE(60), 1);
-    EXPECT_EQ(MINUSXZONE(1), 60);
-    EXPECT_EQ(PLUSXZONE(37), 38);
-    EXPECT_EQ(MINUSXZONE(37), 36);
-    EXPECT_EQ(PLUSXZONE(30), 31);
+    EXPECT_EQ(nextColumnEast(60), 1);
+    EXPECT_EQ(nextColumnWest(1), 60);
+    EXPECT_EQ(nextColumnEast(37), 38);
+    EXPECT_EQ(nextColumnWest(37), 36);
+    EXPECT_EQ(nextColumnEast(30), 31);
 }
 
 TEST(Adjacent200Test, StepsAcrossMillionSheetBorders) {
-    EXPECT_EQ(ADJACENTXZONE200(true, 37, 6).xZone, 38);
-    EXPECT_EQ(ADJACENTXZONE200(true, 37, 6).sheetNumber, 1);
-    EXPECT_EQ(ADJACENTXZONE200(false, 1, 13).xZone, 60);
-    EXPECT_EQ(ADJACENTXZONE200(false, 1, 13).sheetNumber, 18);
-    EXPECT_EQ(ADJACENTXZONE200(true, 37, 14).xZone, 37);
-    EXPECT_EQ(ADJACENTXZONE200(true, 37, 14).sheetNumber, 15);
-    EXPECT_EQ(ADJACENTYZONE200(true, ROW_N, 1).yZone, ROW_N - 1);
-    EXPECT_EQ(ADJACENTYZONE200(true, ROW_N, 1).sheetNumber, 31);
-    EXPECT_EQ(ADJACENTYZONE200(false, ROW_N, 36).yZone, ROW_N + 1);
-    EXPECT_EQ(ADJACENTYZONE200(false, ROW_N, 36).sheetNumber, 6);
-    EXPECT_EQ(ADJACENTYZONE200(false, ROW_N, 1).yZone, ROW_N);
-    EXPECT_EQ(ADJACENTYZONE200(false, ROW_N, 1).sheetNumber, 7);
+    EXPECT_EQ(adjacentSheet200EastWest(true, 37, 6).xZone, 38);
+    EXPECT_EQ(adjacentSheet200EastWest(true, 37, 6).sheetNumber, 1);
+    EXPECT_EQ(adjacentSheet200EastWest(false, 1, 13).xZone, 60);
+    EXPECT_EQ(adjacentSheet200EastWest(false, 1, 13).sheetNumber, 18);
+    EXPECT_EQ(adjacentSheet200EastWest(true, 37, 14).xZone, 37);
+    EXPECT_EQ(adjacentSheet200EastWest(true, 37, 14).sheetNumber, 15);
+    EXPECT_EQ(adjacentSheet200NorthSouth(true, ROW_N, 1).yZone, ROW_N - 1);
+    EXPECT_EQ(adjacentSheet200NorthSouth(true, ROW_N, 1).sheetNumber, 31);
+    EXPECT_EQ(adjacentSheet200NorthSouth(false, ROW_N, 36).yZone, ROW_N + 1);
+    EXPECT_EQ(adjacentSheet200NorthSouth(false, ROW_N, 36).sheetNumber, 6);
+    EXPECT_EQ(adjacentSheet200NorthSouth(false, ROW_N, 1).yZone, ROW_N);
+    EXPECT_EQ(adjacentSheet200NorthSouth(false, ROW_N, 1).sheetNumber, 7);
 }
 
 TEST(NomenclatureTest, WorkedNames) {
@@ -88,7 +88,7 @@ TEST(NomenclatureTest, JoinedPartsFollowTheTypeNumberInEitherSeries) {
 
 std::string neighbour(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
                       std::int32_t xZone, std::int32_t number, std::int32_t type) {
-    return ADJACENTNOMENCLATURE(direction, setScale, yZone, xZone, number, type);
+    return adjacentSheetName(direction, setScale, yZone, xZone, number, type);
 }
 
 TEST(AdjacentNomenclatureTest, WorkedNeighbours) {
@@ -205,13 +205,11 @@ struct SheetCase {
     std::int32_t sheetType;
 
     BaseParameters base() const {
-        return COMPUTEBASEPARAMETERS(setScale, yZone, xZone, sheetNumber, sheetType);
+        return computeBaseParameters(setScale, yZone, xZone, sheetNumber, sheetType);
     }
-    std::string name() const {
-        return NOMENCLATURE(setScale, yZone, xZone, sheetNumber, sheetType);
-    }
+    std::string name() const { return sheetNameOf(setScale, yZone, xZone, sheetNumber, sheetType); }
     std::string neighbourName(std::int32_t direction) const {
-        return ADJACENTNOMENCLATURE(direction, setScale, yZone, xZone, sheetNumber, sheetType);
+        return adjacentSheetName(direction, setScale, yZone, xZone, sheetNumber, sheetType);
     }
     SheetCase fromName(const std::string& text) const {
         const ParsedName p = parseName(text);
@@ -252,7 +250,7 @@ void expectPartsTile(const SheetCase& s, const std::string& context) {
     const BaseParameters whole = s.base();
     double edge = whole.baseXFrom;
     for (const NamePart& part : parseName(s.name()).parts) {
-        const BaseParameters b = COMPUTEBASEPARAMETERS(s.setScale, s.yZone, part.xZone,
+        const BaseParameters b = computeBaseParameters(s.setScale, s.yZone, part.xZone,
                                                        part.sheetNumber, SHEET_STANDARD);
         EXPECT_LT(circleDifference(b.baseXFrom, edge), EDGE_TOLERANCE_DEG) << context;
         EXPECT_NEAR(b.baseYTo, whole.baseYTo, EDGE_TOLERANCE_DEG) << context;

@@ -46,7 +46,7 @@ class DialogLogicTest : public ::testing::Test {
                                     }});
     }
     int run() {
-        const int status = ORNIVALDIAL(services, state, p);
+        const int status = askSheetParameters(services, state, p);
         EXPECT_TRUE(services.answers.empty()) << "dialogs not shown as expected";
         EXPECT_TRUE(services.unexpectedShowings.empty());
         return status;
@@ -195,7 +195,7 @@ TEST_F(DialogLogicTest, SheetTypeListFollowsSeriesAndRowAndKeepsWhatIsStillOffer
                                                          {5, 2}, {6, 1}, {11, 1}};
     for (const auto& [row, count] : rowsAndCounts) {
         for (int series : {SERIES_ITEM_200K, SERIES_ITEM_1M}) {
-            SET_COMBO_TYPE(d, series, row, 1, 3);
+            refillSheetTypeList(d, series, row, 1, 3);
             EXPECT_EQ(d.items(CONTROL_SHEET_TYPE).size(), count) << row;
             EXPECT_EQ(d.listSelection(CONTROL_SHEET_TYPE), static_cast<int>(count)) << row;
         }
@@ -219,7 +219,7 @@ TEST_F(DialogLogicTest, EmptyFolderIsReportedAndTheDialogComesBackAsItWas) {
 
 TEST_F(DialogLogicTest, MissingTemplatesEndTheProgramWithALine) {
     services.missingTemplates = {DIALOG_MAIN, DIALOG_START};
-    STARTDIALOG(services);
+    showStartDialog(services);
     EXPECT_TRUE(services.lines.empty());
     EXPECT_TRUE(services.exitCodes.empty());
     EXPECT_EQ(run(), DIALOG_CANCELLED);
@@ -229,7 +229,7 @@ TEST_F(DialogLogicTest, MissingTemplatesEndTheProgramWithALine) {
     FakeWindowServices refineMissing;
     refineMissing.missingTemplates = {DIALOG_REFINE};
     FakeDialog main(refineMissing, DIALOG_MAIN);
-    S_BUTTON_PARM(refineMissing, state, main, CONTROL_REFINE, DialogEvent::Clicked);
+    onRefineClicked(refineMissing, state, main, CONTROL_REFINE, DialogEvent::Clicked);
     EXPECT_EQ(refineMissing.lines, std::vector<std::string>{" ERROR: dialog3 not found"});
     EXPECT_EQ(refineMissing.exitCodes, std::vector<int>{EXIT_NOT_DONE});
 }
@@ -411,8 +411,8 @@ TEST_F(DialogLogicTest, ReopeningTheRefineDialogShowsTheBaseAgainAndCancelDiscar
 
 TEST_F(DialogLogicTest, FindFileAsksForAFolderAndSplitsTheAnswer) {
     services.chosenPath = "/data/sheets/";
-    auto found = FINDFILE(services, "/home/user/   ", FIND_FOLDER, "*.*  ", "ignored", "xyz",
-                          "Поиск папки   ");
+    auto found = pickWithFileDialog(services, "/home/user/   ", FIND_FOLDER, "*.*  ", "ignored",
+                                    "xyz", "Поиск папки   ");
     ASSERT_EQ(services.requests.size(), 1u);
     EXPECT_EQ(services.requests[0].kind, FileDialogKind::Folder);
     EXPECT_EQ(services.requests[0].initialFolder, "/home/user/");
@@ -425,23 +425,24 @@ TEST_F(DialogLogicTest, FindFileAsksForAFolderAndSplitsTheAnswer) {
     EXPECT_EQ(found.fileName, "");
 
     services.chosenPath = "/data/sheets/job.txt";
-    found = FINDFILE(services, "/", FIND_EXISTING_FILE_TOO, "*.txt", "Задания  ", "txt ", "T");
+    found = pickWithFileDialog(services, "/", FIND_EXISTING_FILE_TOO, "*.txt", "Задания  ", "txt ",
+                               "T");
     EXPECT_EQ(services.requests[1].kind, FileDialogKind::ExistingFile);
     EXPECT_EQ(services.requests[1].filterName, "Задания");
     EXPECT_EQ(services.requests[1].defaultExtension, "txt");
     EXPECT_EQ(found.folder, "/data/sheets/");
     EXPECT_EQ(found.fileName, "job.txt");
-    FINDFILE(services, "/", FIND_NEW_FILE, "*.txt", "Задания", "txt", "T");
+    pickWithFileDialog(services, "/", FIND_NEW_FILE, "*.txt", "Задания", "txt", "T");
     EXPECT_EQ(services.requests[2].kind, FileDialogKind::NewFile);
 
     services.chosenPath = "job.txt";
-    found = FINDFILE(services, "/", FIND_EXISTING_FILE, "*.*", "", "", "T");
+    found = pickWithFileDialog(services, "/", FIND_EXISTING_FILE, "*.*", "", "", "T");
     EXPECT_TRUE(found.confirmed);
     EXPECT_EQ(found.folder, "");
     EXPECT_EQ(found.fileName, "job.txt");
 
     // An unknown mode shows no dialog.
-    found = FINDFILE(services, "/", 4, "*.*", "", "", "T");
+    found = pickWithFileDialog(services, "/", 4, "*.*", "", "", "T");
     EXPECT_FALSE(found.confirmed);
     EXPECT_EQ(services.requests.size(), 4u);
 }
@@ -449,7 +450,7 @@ TEST_F(DialogLogicTest, FindFileAsksForAFolderAndSplitsTheAnswer) {
 TEST_F(DialogLogicTest, FindFileFailsOnCancelAndOnPathsThatDoNotFit) {
     const auto find = [this](std::optional<std::string> chosen) {
         services.chosenPath = std::move(chosen);
-        return FINDFILE(services, "/", FIND_FOLDER, "*.*", "", "", "T");
+        return pickWithFileDialog(services, "/", FIND_FOLDER, "*.*", "", "", "T");
     };
     const auto cancelled = find(std::nullopt);
     EXPECT_FALSE(cancelled.confirmed);
@@ -471,7 +472,7 @@ TEST_F(DialogLogicTest, FindButtonFillsTheFolderFieldOnlyWhenConfirmed) {
     FakeDialog d(services, DIALOG_MAIN);
     d.setText(CONTROL_FOLDER, "/old/");
     services.chosenPath = std::nullopt;
-    S_BUTTON_NMOU(services, d, CONTROL_FIND_FOLDER, DialogEvent::Clicked);
+    onFindFolderClicked(services, d, CONTROL_FIND_FOLDER, DialogEvent::Clicked);
     EXPECT_EQ(d.text(CONTROL_FOLDER), "/old/");
     EXPECT_EQ(std::filesystem::current_path(), before);
     ASSERT_EQ(services.requests.size(), 1u);
@@ -479,9 +480,9 @@ TEST_F(DialogLogicTest, FindButtonFillsTheFolderFieldOnlyWhenConfirmed) {
     EXPECT_EQ(services.requests[0].title, "Поиск папки для рез. файлов");
 
     services.chosenPath = "/data/sheets/";
-    S_BUTTON_NMOU(services, d, CONTROL_FIND_FOLDER, DialogEvent::SelectionChanged);
+    onFindFolderClicked(services, d, CONTROL_FIND_FOLDER, DialogEvent::SelectionChanged);
     EXPECT_EQ(d.text(CONTROL_FOLDER), "/old/");
-    S_BUTTON_NMOU(services, d, CONTROL_FIND_FOLDER, DialogEvent::Clicked);
+    onFindFolderClicked(services, d, CONTROL_FIND_FOLDER, DialogEvent::Clicked);
     EXPECT_EQ(d.text(CONTROL_FOLDER), "/data/sheets/");
     EXPECT_EQ(std::filesystem::current_path(), before);
 }

@@ -66,7 +66,7 @@ class DialogsQtTest : public QObject {
 
   private:
     int runMainDialog() {
-        const int status = ORNIVALDIAL(services_, state_, p_);
+        const int status = askSheetParameters(services_, state_, p_);
         const auto failures = driver_->failures();
         if (!failures.isEmpty()) qWarning() << failures;
         return failures.isEmpty() ? status : -1;

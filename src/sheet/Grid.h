@@ -11,15 +11,15 @@ namespace sheetbasis {
 inline constexpr double GRID_TOLERANCE = 0.00016666666666666666;
 
 // True when |a - b| <= GRID_TOLERANCE.
-bool EQWITHTOLERANCE(double a, double b);
+bool equalOnGrid(double a, double b);
 // The least grid value base + k*step not below v (a value equal to v within tolerance
 // counts as v). step must be positive; terminates for any input. Where no grid index
 // representable as a double reaches v (a step that is not positive, input that is not
 // finite, |v - base| / step beyond the double range) v itself is returned.
-double STARTGRADVALUE(double v, double base, double step);
+double firstGridValueFrom(double v, double base, double step);
 // The greatest grid value base + k*step not above v, with the same tolerance.
-double ENDGRADVALUE(double v, double base, double step);
+double lastGridValueUpTo(double v, double base, double step);
 // Appends v unless a value equal to it within tolerance is already listed.
-void PLUSUNIQUEVALUE(std::vector<double>& list, double v);
+void addUniqueGridValue(std::vector<double>& list, double v);
 
 }  // namespace sheetbasis

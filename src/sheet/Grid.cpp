@@ -1,4 +1,4 @@
-#include "app/Grid.h"
+#include "sheet/Grid.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,7 +26,7 @@ struct GridWalk {
     // only move toward and past v as k grows, so this holds from some index on.
     bool reached(double k) const {
         const double g = at(k);
-        return EQWITHTOLERANCE(g, v) || (up ? g > v : g < v);
+        return equalOnGrid(g, v) || (up ? g > v : g < v);
     }
 };
 
@@ -66,7 +66,7 @@ std::optional<Crossing> findCrossing(const GridWalk& walk) {
 // reaches v is the answer; walking the other way it is the answer only when it equals v,
 // otherwise it has already passed v and the one before it is.
 double boundingGradValue(double v, double base, double step, bool notBelow) {
-    if (EQWITHTOLERANCE(base, v)) {
+    if (equalOnGrid(base, v)) {
         return base;
     }
     const GridWalk walk{v, base, step, base < v};
@@ -77,7 +77,7 @@ double boundingGradValue(double v, double base, double step, bool notBelow) {
         return v;
     }
     const double g = walk.at(crossing->first);
-    if (walk.up == notBelow || EQWITHTOLERANCE(g, v)) {
+    if (walk.up == notBelow || equalOnGrid(g, v)) {
         return g;
     }
     return walk.at(crossing->before);
@@ -85,20 +85,20 @@ double boundingGradValue(double v, double base, double step, bool notBelow) {
 
 }  // namespace
 
-bool EQWITHTOLERANCE(double a, double b) {
+bool equalOnGrid(double a, double b) {
     return std::fabs(a - b) <= GRID_TOLERANCE;
 }
 
-double STARTGRADVALUE(double v, double base, double step) {
+double firstGridValueFrom(double v, double base, double step) {
     return boundingGradValue(v, base, step, true);
 }
 
-double ENDGRADVALUE(double v, double base, double step) {
+double lastGridValueUpTo(double v, double base, double step) {
     return boundingGradValue(v, base, step, false);
 }
 
-void PLUSUNIQUEVALUE(std::vector<double>& list, double v) {
-    if (std::ranges::none_of(list, [v](double listed) { return EQWITHTOLERANCE(listed, v); })) {
+void addUniqueGridValue(std::vector<double>& list, double v) {
+    if (std::ranges::none_of(list, [v](double listed) { return equalOnGrid(listed, v); })) {
         list.push_back(v);
     }
 }
