@@ -49,7 +49,7 @@ void generationOnly(benchmark::State& state) {
     const std::string folder = p.path;
     for (auto _ : state) {
         if (prepareResultFolders(folder, p.path, p.outputFolder) != FOLDERS_READY ||
-            generateSheet(p) != 0) {
+            generateSheet(p) != GenerationStatus::Done) {
             state.SkipWithError("generation failed");
             return;
         }

@@ -52,7 +52,7 @@ void addEdgesOnGrid(std::vector<double>& list, double low, double high, double b
     std::sort(list.begin(), list.end());
 }
 
-int generateSheet(const SheetParameters& p) {
+GenerationStatus generateSheet(const SheetParameters& p) {
     const SheetCorners corners = cornersOf(p);
     const DrawingRect rect = drawingRectOf(p, corners);
     const std::string sheetName =
@@ -63,15 +63,18 @@ int generateSheet(const SheetParameters& p) {
     std::vector<double> workY;
     std::vector<double> parallels;
     std::vector<double> meridians;
-    const int hypsStatus = writeHypsLayers(p, sheetName, rect, corners, DENSIFY_LON_STEP,
-                                           DENSIFY_LAT_STEP, workX, workY, parallels, meridians);
-    if (hypsStatus != HYPS_WRITTEN) return hypsStatus;
+    const auto hypsStatus = writeHypsLayers(p, sheetName, rect, corners, DENSIFY_LON_STEP,
+                                            DENSIFY_LAT_STEP, workX, workY, parallels, meridians);
+    if (hypsStatus != HypsStatus::Written) return GenerationStatus::HypsFailed;
 
     addEdgesOnGrid(parallels, rect.south, rect.north, p.baseYFrom, p.parallelStep);
     addEdgesOnGrid(meridians, rect.west, rect.east, p.baseXFrom, p.meridianStep);
 
-    return writeFrameLayers(p, neighbours, rect, DENSIFY_LON_STEP, DENSIFY_LAT_STEP, workX, workY,
-                            parallels, meridians, corners);
+    const auto frameStatus =
+        writeFrameLayers(p, neighbours, rect, DENSIFY_LON_STEP, DENSIFY_LAT_STEP, workX, workY,
+                         parallels, meridians, corners);
+    return frameStatus == FrameStatus::Written ? GenerationStatus::Done
+                                               : GenerationStatus::FrameFailed;
 }
 
 }  // namespace sheetbasis

@@ -18,8 +18,16 @@ inline constexpr double DENSIFY_LAT_STEP = 1.0 / 12.0;
 // sorts it.
 void addEdgesOnGrid(std::vector<double>& list, double low, double high, double base, double step);
 
+// Which layer family stopped the generation; the frame layers are not begun when the
+// hypsometry layers fail.
+enum class GenerationStatus {
+    Done = 0,
+    HypsFailed = 1,
+    FrameFailed = 2,
+};
+
 // Writes every layer of the sheet; p.path names the HYPS and p.outputFolder the FRAME
-// sub-folder. Returns 0 when every layer was written.
-int generateSheet(const SheetParameters& p);
+// sub-folder.
+GenerationStatus generateSheet(const SheetParameters& p);
 
 }  // namespace sheetbasis

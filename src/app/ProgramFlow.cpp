@@ -55,18 +55,18 @@ int runJob(const char* argument) {
     SheetParameters p;
     if (!readJob(argument, p)) return EXIT_NOT_DONE;
     if (prepareFolders(p) != FOLDERS_READY) return EXIT_NOT_DONE;
-    return generateSheet(p) == 0 ? EXIT_DONE : EXIT_GENERATION_FAILED;
+    return generateSheet(p) == GenerationStatus::Done ? EXIT_DONE : EXIT_GENERATION_FAILED;
 }
 
 int runInteractively(InteractiveServices& ui) {
     SheetParameters p;
     ui.startDialog();
-    if (ui.mainDialog(p) != 0) return EXIT_NOT_DONE;
+    if (!ui.mainDialog(p)) return EXIT_NOT_DONE;
     if (const int status = prepareFolders(p); status != FOLDERS_READY) {
         ui.messageBox(folderFailureText(status), TITLE_NOT_DONE, MessageIcon::Stop);
         return EXIT_NOT_DONE;
     }
-    if (generateSheet(p) != 0) {
+    if (generateSheet(p) != GenerationStatus::Done) {
         ui.messageBox(TITLE_NOT_DONE, TITLE_ABORTED, MessageIcon::Stop);
         return EXIT_NOT_DONE;
     }

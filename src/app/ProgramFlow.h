@@ -21,8 +21,8 @@ class InteractiveServices {
     virtual ~InteractiveServices() = default;
     // showStartDialog.
     virtual void startDialog() = 0;
-    // askSheetParameters: fills the record; returns 0 when the user confirmed a valid sheet.
-    virtual int mainDialog(SheetParameters& p) = 0;
+    // askSheetParameters: fills the record; true when the user confirmed a valid sheet.
+    virtual bool mainDialog(SheetParameters& p) = 0;
     // A modal message box with one OK button.
     virtual void messageBox(const std::string& text, const std::string& title,
                             MessageIcon icon) = 0;

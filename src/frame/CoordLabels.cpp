@@ -83,7 +83,7 @@ struct LabelWriter {
     double lon(double lon0, double atLat, double s) const {
         return longitudeOffsetBy(lon0, atLat, s, sheet.scale, sheet.radius);
     }
-    int write(const LabelLine& line, std::string_view text) const {
+    DrawStatus write(const LabelLine& line, std::string_view text) const {
         work.clear();
         appendOffsetParallel(line.lat, 0.0, line.start, line.end, sheet.scale, sheet.radius,
                              sheet.rect.west, sheet.lonStep, work);
@@ -96,8 +96,8 @@ struct LabelWriter {
 
 // Writes the four labels of parallel phi; records the clearance corners of the first
 // (southernmost) and the last (northernmost) parallel.
-int writeParallelLabels(const LabelWriter& out, double phi, bool first, bool last,
-                        ClearanceCorners& corners) {
+DrawStatus writeParallelLabels(const LabelWriter& out, double phi, bool first, bool last,
+                               ClearanceCorners& corners) {
     const CoordTexts texts = labelTexts(phi, false);
     const TextExtent deg = out.measure(texts.degrees, TRIM_BOTH);
     const TextExtent min = out.measure(texts.minutes, TRIM_BOTH);
@@ -128,18 +128,20 @@ int writeParallelLabels(const LabelWriter& out, double phi, bool first, bool las
         corners.ne = {out.lon(eastDeg.start, phiD, -CLEARANCE_MARGIN_MM), y};
         corners.northDegreeExtent = h1;
     }
-    if (out.write(westDeg, texts.degrees) != DRAWN || out.write(eastDeg, texts.degrees) != DRAWN ||
-        out.write(westMin, texts.minutes) != DRAWN || out.write(eastMin, texts.minutes) != DRAWN) {
-        return DRAWING_NOT_WRITTEN;
+    if (out.write(westDeg, texts.degrees) != DrawStatus::Drawn ||
+        out.write(eastDeg, texts.degrees) != DrawStatus::Drawn ||
+        out.write(westMin, texts.minutes) != DrawStatus::Drawn ||
+        out.write(eastMin, texts.minutes) != DrawStatus::Drawn) {
+        return DrawStatus::NotWritten;
     }
-    return DRAWN;
+    return DrawStatus::Drawn;
 }
 
 // The label of meridian lam on the north (north = true) or south margin. The blank
 // between degrees and minutes sits on the meridian. The first and the last meridian label
 // move away from the sheet when they would run into the corner labels of the parallels.
-int writeMeridianLabel(const LabelWriter& out, bool north, double lam, bool first, bool last,
-                       const std::optional<ClearanceCorners>& corners) {
+DrawStatus writeMeridianLabel(const LabelWriter& out, bool north, double lam, bool first, bool last,
+                              const std::optional<ClearanceCorners>& corners) {
     const CoordTexts texts = labelTexts(lam, true);
     const TextExtent deg = out.measure(texts.degrees, TRIM_START);
     const TextExtent min = out.measure(texts.minutes, TRIM_END);
@@ -189,27 +191,29 @@ CoordTexts labelTexts(double angle, bool isLongitude) {
     return texts;
 }
 
-int writeCoordinateLabels(Layer& digits, const FrameSettings& settings, const FrameSheet& sheet,
-                          const std::vector<double>& parallels,
-                          const std::vector<double>& meridians, VertexBuffer& work) {
+DrawStatus writeCoordinateLabels(Layer& digits, const FrameSettings& settings,
+                                 const FrameSheet& sheet, const std::vector<double>& parallels,
+                                 const std::vector<double>& meridians, VertexBuffer& work) {
     const LabelWriter out{digits, settings, sheet, work};
     std::optional<ClearanceCorners> corners;
     if (!parallels.empty()) corners.emplace();
     for (std::size_t i = 0; i < parallels.size(); ++i) {
         if (writeParallelLabels(out, parallels[i], i == 0, i + 1 == parallels.size(), *corners) !=
-            DRAWN) {
-            return DRAWING_NOT_WRITTEN;
+            DrawStatus::Drawn) {
+            return DrawStatus::NotWritten;
         }
     }
     for (std::size_t j = 0; j < meridians.size(); ++j) {
         const bool first = j == 0;
         const bool last = j + 1 == meridians.size();
-        if (writeMeridianLabel(out, true, meridians[j], first, last, corners) != DRAWN ||
-            writeMeridianLabel(out, false, meridians[j], first, last, corners) != DRAWN) {
-            return DRAWING_NOT_WRITTEN;
+        if (writeMeridianLabel(out, true, meridians[j], first, last, corners) !=
+                DrawStatus::Drawn ||
+            writeMeridianLabel(out, false, meridians[j], first, last, corners) !=
+                DrawStatus::Drawn) {
+            return DrawStatus::NotWritten;
         }
     }
-    return DRAWN;
+    return DrawStatus::Drawn;
 }
 
 }  // namespace sheetbasis

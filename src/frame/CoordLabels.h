@@ -25,9 +25,10 @@ struct CoordTexts {
 CoordTexts labelTexts(double angle, bool isLongitude);
 
 // Writes the labels of every parallel (west degree, east degree, west minute, east
-// minute), then of every meridian (north, south). Returns DRAWN or DRAWING_NOT_WRITTEN.
-int writeCoordinateLabels(Layer& digits, const FrameSettings& settings, const FrameSheet& sheet,
-                          const std::vector<double>& parallels,
-                          const std::vector<double>& meridians, VertexBuffer& work);
+// minute), then of every meridian (north, south). Returns DrawStatus::Drawn or
+// DrawStatus::NotWritten.
+DrawStatus writeCoordinateLabels(Layer& digits, const FrameSettings& settings,
+                                 const FrameSheet& sheet, const std::vector<double>& parallels,
+                                 const std::vector<double>& meridians, VertexBuffer& work);
 
 }  // namespace sheetbasis

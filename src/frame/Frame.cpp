@@ -34,11 +34,12 @@ bool openLayer(std::int32_t cs, const std::filesystem::path& folder, const char*
 
 }  // namespace
 
-int writeFrameLayers(const SheetParameters& p, const AdjacentNames& adjacent,
-                     const DrawingRect& rect, double lonStep, double latStep,
-                     std::vector<double>& workX, std::vector<double>& workY,
-                     const std::vector<double>& parallels, const std::vector<double>& meridians,
-                     const SheetCorners& /*corners*/) {
+FrameStatus writeFrameLayers(const SheetParameters& p, const AdjacentNames& adjacent,
+                             const DrawingRect& rect, double lonStep, double latStep,
+                             std::vector<double>& workX, std::vector<double>& workY,
+                             const std::vector<double>& parallels,
+                             const std::vector<double>& meridians,
+                             const SheetCorners& /*corners*/) {
     const FrameSettings settings = frameSettingsFor(p.setScale, p.mapScale);
     const FrameSheet sheet{rect,
                            lonStep,
@@ -60,20 +61,22 @@ int writeFrameLayers(const SheetParameters& p, const AdjacentNames& adjacent,
         (adjacentOn && !openLayer(p.cs, folder, "FrameAdj", labelFields(), layers.adjacent)) ||
         (settings.coordLabelsOn &&
          !openLayer(p.cs, folder, "FrameDig", labelFields(), layers.digits))) {
-        return FRAME_LAYER_NOT_CREATED;
+        return FrameStatus::LayerNotCreated;
     }
     VertexBuffer work{workX, workY};
-    if (settings.minuteFrameOn && writeMinuteFrame(layers.frame, settings, sheet, work) != DRAWN) {
-        return FRAME_FEATURE_NOT_WRITTEN;
+    if (settings.minuteFrameOn &&
+        writeMinuteFrame(layers.frame, settings, sheet, work) != DrawStatus::Drawn) {
+        return FrameStatus::FeatureNotWritten;
     }
     if ((settings.outerFrameOn || settings.outerLineMode != OUTER_LINE_NONE) &&
-        writeOuterFrame(layers, settings, sheet, adjacent, parallels, meridians, work) != DRAWN) {
-        return FRAME_FEATURE_NOT_WRITTEN;
+        writeOuterFrame(layers, settings, sheet, adjacent, parallels, meridians, work) !=
+            DrawStatus::Drawn) {
+        return FrameStatus::FeatureNotWritten;
     }
     for (Layer* layer : {&layers.frame, &layers.adjacent, &layers.digits}) {
         if (layer->shape || layer->table) closeLayer(*layer);
     }
-    return FRAME_WRITTEN;
+    return FrameStatus::Written;
 }
 
 }  // namespace sheetbasis

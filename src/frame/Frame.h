@@ -11,9 +11,11 @@
 namespace sheetbasis {
 
 // Statuses of writeFrameLayers.
-inline constexpr int FRAME_WRITTEN = 0;
-inline constexpr int FRAME_LAYER_NOT_CREATED = 1;
-inline constexpr int FRAME_FEATURE_NOT_WRITTEN = 2;
+enum class FrameStatus {
+    Written = 0,
+    LayerNotCreated = 1,
+    FeatureNotWritten = 2,
+};
 
 // Names of the four neighbouring sheets (Windows-1251, no padding).
 struct AdjacentNames {
@@ -27,10 +29,10 @@ struct AdjacentNames {
 // rectangle, lonStep and latStep the densifying steps (0.125 and 1/12 degree); parallels
 // and meridians are the ascending graticule values, sheet edges on the grid included.
 // workX/workY are scratch buffers. corners are not used by the frame layers.
-int writeFrameLayers(const SheetParameters& p, const AdjacentNames& adjacent,
-                     const DrawingRect& rect, double lonStep, double latStep,
-                     std::vector<double>& workX, std::vector<double>& workY,
-                     const std::vector<double>& parallels, const std::vector<double>& meridians,
-                     const SheetCorners& corners);
+FrameStatus writeFrameLayers(const SheetParameters& p, const AdjacentNames& adjacent,
+                             const DrawingRect& rect, double lonStep, double latStep,
+                             std::vector<double>& workX, std::vector<double>& workY,
+                             const std::vector<double>& parallels,
+                             const std::vector<double>& meridians, const SheetCorners& corners);
 
 }  // namespace sheetbasis

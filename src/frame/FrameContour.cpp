@@ -151,8 +151,8 @@ std::size_t contourVertices(double s, const FrameSheet& sheet, VertexBuffer& out
     return out.size();
 }
 
-int writeFrameContour(Layer& layer, std::int32_t code, double s, const FrameSheet& sheet,
-                      VertexBuffer& work) {
+DrawStatus writeFrameContour(Layer& layer, std::int32_t code, double s, const FrameSheet& sheet,
+                             VertexBuffer& work) {
     contourVertices(s, sheet, work);
     return writeLine(layer, codeAttributes(code), work);
 }
@@ -161,13 +161,13 @@ std::string codeAttributes(std::int32_t code) {
     return std::to_string(code) + ATTRIBUTE_SEPARATOR;
 }
 
-int writeLine(Layer& layer, std::string attributes, const VertexBuffer& line) {
-    const int status =
+DrawStatus writeLine(Layer& layer, std::string attributes, const VertexBuffer& line) {
+    const auto status =
         writeLineFeature(layer, std::move(attributes), std::span(line.x), std::span(line.y));
-    return status == SHAPE_WRITTEN ? DRAWN : DRAWING_NOT_WRITTEN;
+    return status == ShapeStatus::Written ? DrawStatus::Drawn : DrawStatus::NotWritten;
 }
 
-int writeSegment(Layer& layer, std::int32_t code, Point a, Point b, VertexBuffer& work) {
+DrawStatus writeSegment(Layer& layer, std::int32_t code, Point a, Point b, VertexBuffer& work) {
     work.clear();
     work.append(a.x, a.y);
     work.append(b.x, b.y);

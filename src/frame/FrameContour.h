@@ -14,8 +14,10 @@
 namespace sheetbasis {
 
 // Statuses of the drawing routines of the frame layers.
-inline constexpr int DRAWN = 0;
-inline constexpr int DRAWING_NOT_WRITTEN = 2;
+enum class DrawStatus {
+    Drawn = 0,
+    NotWritten = 2,
+};
 
 // A densified leg never holds more vertices than this (the capacity of the work arrays
 // the lines were always assembled in); it keeps every walk finite whatever its input.
@@ -92,16 +94,16 @@ std::size_t appendContourMeridianLeg(double s, double M, double R, bool outwardE
 // The closed frame contour at s mm outside the sheet, clockwise from the north-west
 // corner back to it. Clears out first. Returns the vertex count.
 std::size_t contourVertices(double s, const FrameSheet& sheet, VertexBuffer& out);
-// Writes the frame contour at s mm as one line with the given code. Returns DRAWN or
-// DRAWING_NOT_WRITTEN.
-int writeFrameContour(Layer& layer, std::int32_t code, double s, const FrameSheet& sheet,
-                      VertexBuffer& work);
+// Writes the frame contour at s mm as one line with the given code. Returns DrawStatus::Drawn or
+// DrawStatus::NotWritten.
+DrawStatus writeFrameContour(Layer& layer, std::int32_t code, double s, const FrameSheet& sheet,
+                             VertexBuffer& work);
 
 // The attribute text of a line feature: the code followed by the separator.
 std::string codeAttributes(std::int32_t code);
-// Writes the assembled vertices as one line. Returns DRAWN or DRAWING_NOT_WRITTEN.
-int writeLine(Layer& layer, std::string attributes, const VertexBuffer& line);
+// Writes the assembled vertices as one line. Returns DrawStatus::Drawn or DrawStatus::NotWritten.
+DrawStatus writeLine(Layer& layer, std::string attributes, const VertexBuffer& line);
 // Writes the two-vertex line a-b with the given code.
-int writeSegment(Layer& layer, std::int32_t code, Point a, Point b, VertexBuffer& work);
+DrawStatus writeSegment(Layer& layer, std::int32_t code, Point a, Point b, VertexBuffer& work);
 
 }  // namespace sheetbasis

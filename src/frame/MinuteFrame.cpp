@@ -69,15 +69,15 @@ std::optional<FirstDivision> firstDivision(const DivisionWalk& w) {
 // Walks the divisions of one side: tick(position) draws a division line, bar(from, to)
 // the centre line of a division.
 template <typename Tick, typename Bar>
-int walkDivisions(const DivisionWalk& w, Tick tick, Bar bar) {
+DrawStatus walkDivisions(const DivisionWalk& w, Tick tick, Bar bar) {
     // A non-positive step has no divisions to walk.
-    if (!(w.step > 0.0) || !std::isfinite(w.step)) return DRAWN;
+    if (!(w.step > 0.0) || !std::isfinite(w.step)) return DrawStatus::Drawn;
     const std::optional<FirstDivision> first = firstDivision(w);
-    if (!first) return DRAWN;
+    if (!first) return DrawStatus::Drawn;
     double x = first->start;
     double next = first->end;
     bool parity = first->parity;
-    if (first->line && tick(x) != DRAWN) return DRAWING_NOT_WRITTEN;
+    if (first->line && tick(x) != DrawStatus::Drawn) return DrawStatus::NotWritten;
     for (int n = 0;; ++n) {
         bool line = true;
         // The last division ends at the sheet edge; a division line is drawn there only
@@ -91,9 +91,9 @@ int walkDivisions(const DivisionWalk& w, Tick tick, Bar bar) {
             next = w.to;
             line = false;
         }
-        if (line && tick(next) != DRAWN) return DRAWING_NOT_WRITTEN;
-        if (parity && bar(x, next) != DRAWN) return DRAWING_NOT_WRITTEN;
-        if (last || n == MAX_DIVISIONS) return DRAWN;
+        if (line && tick(next) != DrawStatus::Drawn) return DrawStatus::NotWritten;
+        if (parity && bar(x, next) != DrawStatus::Drawn) return DrawStatus::NotWritten;
+        if (last || n == MAX_DIVISIONS) return DrawStatus::Drawn;
         parity = !parity;
         x = next;
         next = x + w.step;
@@ -118,24 +118,24 @@ BandOffsets bandOffsets(const FrameSettings& settings, bool northOrEast) {
 
 }  // namespace
 
-int writeMinuteFrame(Layer& frame, const FrameSettings& settings, const FrameSheet& sheet,
-                     VertexBuffer& work) {
+DrawStatus writeMinuteFrame(Layer& frame, const FrameSettings& settings, const FrameSheet& sheet,
+                            VertexBuffer& work) {
     const double inner = settings.minuteFrameOffset;
     const double outer = settings.minuteFrameOffset + settings.minuteFrameWidth;
     const int code = settings.minuteFrameCode;
-    if (writeFrameContour(frame, code, inner, sheet, work) != DRAWN ||
-        writeFrameContour(frame, code, outer, sheet, work) != DRAWN ||
-        writeMinuteTicksNorthSouth(true, frame, settings, sheet, work) != DRAWN ||
-        writeMinuteTicksNorthSouth(false, frame, settings, sheet, work) != DRAWN ||
-        writeMinuteTicksWestEast(true, frame, settings, sheet, work) != DRAWN ||
-        writeMinuteTicksWestEast(false, frame, settings, sheet, work) != DRAWN) {
-        return DRAWING_NOT_WRITTEN;
+    if (writeFrameContour(frame, code, inner, sheet, work) != DrawStatus::Drawn ||
+        writeFrameContour(frame, code, outer, sheet, work) != DrawStatus::Drawn ||
+        writeMinuteTicksNorthSouth(true, frame, settings, sheet, work) != DrawStatus::Drawn ||
+        writeMinuteTicksNorthSouth(false, frame, settings, sheet, work) != DrawStatus::Drawn ||
+        writeMinuteTicksWestEast(true, frame, settings, sheet, work) != DrawStatus::Drawn ||
+        writeMinuteTicksWestEast(false, frame, settings, sheet, work) != DrawStatus::Drawn) {
+        return DrawStatus::NotWritten;
     }
-    return DRAWN;
+    return DrawStatus::Drawn;
 }
 
-int writeMinuteTicksNorthSouth(bool north, Layer& frame, const FrameSettings& settings,
-                               const FrameSheet& sheet, VertexBuffer& work) {
+DrawStatus writeMinuteTicksNorthSouth(bool north, Layer& frame, const FrameSettings& settings,
+                                      const FrameSheet& sheet, VertexBuffer& work) {
     const double M = sheet.scale;
     const double R = sheet.radius;
     const DrawingRect& r = sheet.rect;
@@ -158,8 +158,8 @@ int writeMinuteTicksNorthSouth(bool north, Layer& frame, const FrameSettings& se
         });
 }
 
-int writeMinuteTicksWestEast(bool west, Layer& frame, const FrameSettings& settings,
-                             const FrameSheet& sheet, VertexBuffer& work) {
+DrawStatus writeMinuteTicksWestEast(bool west, Layer& frame, const FrameSettings& settings,
+                                    const FrameSheet& sheet, VertexBuffer& work) {
     const double M = sheet.scale;
     const double R = sheet.radius;
     const DrawingRect& r = sheet.rect;

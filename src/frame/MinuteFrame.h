@@ -10,14 +10,15 @@
 namespace sheetbasis {
 
 // The two band contours, then the divisions of the north, south, west and east sides.
-// Returns DRAWN, or DRAWING_NOT_WRITTEN at the first feature that could not be written.
-int writeMinuteFrame(Layer& frame, const FrameSettings& settings, const FrameSheet& sheet,
-                     VertexBuffer& work);
+// Returns DrawStatus::Drawn, or DrawStatus::NotWritten at the first feature that could not be
+// written.
+DrawStatus writeMinuteFrame(Layer& frame, const FrameSettings& settings, const FrameSheet& sheet,
+                            VertexBuffer& work);
 // The divisions of the north side (north = true) or of the south side.
-int writeMinuteTicksNorthSouth(bool north, Layer& frame, const FrameSettings& settings,
-                               const FrameSheet& sheet, VertexBuffer& work);
+DrawStatus writeMinuteTicksNorthSouth(bool north, Layer& frame, const FrameSettings& settings,
+                                      const FrameSheet& sheet, VertexBuffer& work);
 // The divisions of the west side (west = true) or of the east side.
-int writeMinuteTicksWestEast(bool west, Layer& frame, const FrameSettings& settings,
-                             const FrameSheet& sheet, VertexBuffer& work);
+DrawStatus writeMinuteTicksWestEast(bool west, Layer& frame, const FrameSettings& settings,
+                                    const FrameSheet& sheet, VertexBuffer& work);
 
 }  // namespace sheetbasis

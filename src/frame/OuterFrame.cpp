@@ -107,8 +107,8 @@ SideGaps findGaps(const FrameSettings& settings, const OuterLine& line,
 }
 
 // The four pieces of the outer line between the gaps, each turning one corner.
-int writeBrokenOuterLine(Layer& frame, std::int32_t code, const OuterLine& line,
-                         const SideGaps& gaps, VertexBuffer& work) {
+DrawStatus writeBrokenOuterLine(Layer& frame, std::int32_t code, const OuterLine& line,
+                                const SideGaps& gaps, VertexBuffer& work) {
     const auto piece = [&](auto firstLeg, auto secondLeg) {
         work.clear();
         firstLeg();
@@ -117,29 +117,30 @@ int writeBrokenOuterLine(Layer& frame, std::int32_t code, const OuterLine& line,
         secondLeg();
         return writeLine(frame, codeAttributes(code), work);
     };
-    const int nw =
+    const auto nw =
         piece([&] { line.meridian(true, gaps.west.to, line.north, work); },
               [&] { line.parallel(true, line.cornerLon(true, true), gaps.north.from, work); });
-    if (nw != DRAWN) return nw;
-    const int ne =
+    if (nw != DrawStatus::Drawn) return nw;
+    const auto ne =
         piece([&] { line.parallel(true, gaps.north.to, line.cornerLon(false, true), work); },
               [&] { line.meridian(false, line.north, gaps.east.to, work); });
-    if (ne != DRAWN) return ne;
-    const int se =
+    if (ne != DrawStatus::Drawn) return ne;
+    const auto se =
         piece([&] { line.meridian(false, gaps.east.from, line.south, work); },
               [&] { line.parallel(false, line.cornerLon(false, false), gaps.south.to, work); });
-    if (se != DRAWN) return se;
+    if (se != DrawStatus::Drawn) return se;
     return piece([&] { line.parallel(false, gaps.south.from, line.cornerLon(true, false), work); },
                  [&] { line.meridian(true, line.south, gaps.west.from, work); });
 }
 
 // The names of the neighbours in the gaps, north, south, west, east; each label line is
 // the gap itself, west to east or south to north.
-int writeAdjacentNames(Layer& adjacent, const FrameSettings& settings, const OuterLine& line,
-                       const SideGaps& gaps, const AdjacentNames& names, VertexBuffer& work) {
+DrawStatus writeAdjacentNames(Layer& adjacent, const FrameSettings& settings, const OuterLine& line,
+                              const SideGaps& gaps, const AdjacentNames& names,
+                              VertexBuffer& work) {
     const auto label = [&](const Gap& gap, const std::string& name, bool alongParallel,
                            bool firstSide) {
-        if (gap.length == 0.0) return DRAWN;
+        if (gap.length == 0.0) return DrawStatus::Drawn;
         work.clear();
         if (alongParallel) {
             line.parallel(firstSide, gap.from, gap.to, work);
@@ -151,84 +152,87 @@ int writeAdjacentNames(Layer& adjacent, const FrameSettings& settings, const Out
                                          settings.adjacentLabelFont, settings.adjacentLabelSize),
                          work);
     };
-    if (label(gaps.north, names.north, true, true) != DRAWN ||
-        label(gaps.south, names.south, true, false) != DRAWN ||
-        label(gaps.west, names.west, false, true) != DRAWN ||
-        label(gaps.east, names.east, false, false) != DRAWN) {
-        return DRAWING_NOT_WRITTEN;
+    if (label(gaps.north, names.north, true, true) != DrawStatus::Drawn ||
+        label(gaps.south, names.south, true, false) != DrawStatus::Drawn ||
+        label(gaps.west, names.west, false, true) != DrawStatus::Drawn ||
+        label(gaps.east, names.east, false, false) != DrawStatus::Drawn) {
+        return DrawStatus::NotWritten;
     }
-    return DRAWN;
+    return DrawStatus::Drawn;
 }
 
-int writeOuterLine(FrameLayers& layers, const FrameSettings& f, const FrameSheet& sheet,
-                   const AdjacentNames& names, VertexBuffer& work) {
+DrawStatus writeOuterLine(FrameLayers& layers, const FrameSettings& f, const FrameSheet& sheet,
+                          const AdjacentNames& names, VertexBuffer& work) {
     const double d = f.outerLineOffset;
     if (f.outerLineMode == OUTER_LINE_FLANKED) {
         if (writeFrameContour(layers.frame, f.outerThinLineCode, d - f.outerLineGap, sheet, work) !=
-                DRAWN ||
+                DrawStatus::Drawn ||
             writeFrameContour(layers.frame, f.outerThinLineCode, d + f.outerLineGap, sheet, work) !=
-                DRAWN) {
-            return DRAWING_NOT_WRITTEN;
+                DrawStatus::Drawn) {
+            return DrawStatus::NotWritten;
         }
         return writeFrameContour(layers.frame, f.outerLineCode, d, sheet, work);
     }
-    if (f.outerLineMode != OUTER_LINE_SINGLE) return DRAWN;
+    if (f.outerLineMode != OUTER_LINE_SINGLE) return DrawStatus::Drawn;
     if (!f.adjacentLabelsOn)
         return writeFrameContour(layers.frame, f.outerLineCode, d, sheet, work);
     const OuterLine line{sheet, d, latitudeOffsetBy(sheet.rect.north, d, sheet.scale, sheet.radius),
                          latitudeOffsetBy(sheet.rect.south, -d, sheet.scale, sheet.radius)};
     const SideGaps gaps = findGaps(f, line, names);
-    if (writeBrokenOuterLine(layers.frame, f.outerLineCode, line, gaps, work) != DRAWN) {
-        return DRAWING_NOT_WRITTEN;
+    if (writeBrokenOuterLine(layers.frame, f.outerLineCode, line, gaps, work) !=
+        DrawStatus::Drawn) {
+        return DrawStatus::NotWritten;
     }
     return writeAdjacentNames(layers.adjacent, f, line, gaps, names, work);
 }
 
 // Ticks across the strip between the sheet edge and the minute band: parallels on the
 // west and east sides, then meridians on the north and south sides.
-int writeGraticuleTicks(Layer& frame, const FrameSettings& f, const FrameSheet& sheet,
-                        const std::vector<double>& parallels, const std::vector<double>& meridians,
-                        VertexBuffer& work) {
+DrawStatus writeGraticuleTicks(Layer& frame, const FrameSettings& f, const FrameSheet& sheet,
+                               const std::vector<double>& parallels,
+                               const std::vector<double>& meridians, VertexBuffer& work) {
     const DrawingRect& r = sheet.rect;
     const double d1 = f.minuteFrameOffset;
     const double M = sheet.scale;
     const double R = sheet.radius;
     for (const double phi : parallels) {
         if (writeSegment(frame, f.outerFrameCodeB, {longitudeOffsetBy(r.west, phi, -d1, M, R), phi},
-                         {r.west, phi}, work) != DRAWN ||
+                         {r.west, phi}, work) != DrawStatus::Drawn ||
             writeSegment(frame, f.outerFrameCodeB, {r.east, phi},
-                         {longitudeOffsetBy(r.east, phi, d1, M, R), phi}, work) != DRAWN) {
-            return DRAWING_NOT_WRITTEN;
+                         {longitudeOffsetBy(r.east, phi, d1, M, R), phi},
+                         work) != DrawStatus::Drawn) {
+            return DrawStatus::NotWritten;
         }
     }
     for (const double lam : meridians) {
         if (writeSegment(frame, f.outerFrameCodeA, {lam, r.north},
-                         {lam, latitudeOffsetBy(r.north, d1, M, R)}, work) != DRAWN ||
+                         {lam, latitudeOffsetBy(r.north, d1, M, R)}, work) != DrawStatus::Drawn ||
             writeSegment(frame, f.outerFrameCodeA, {lam, r.south},
-                         {lam, latitudeOffsetBy(r.south, -d1, M, R)}, work) != DRAWN) {
-            return DRAWING_NOT_WRITTEN;
+                         {lam, latitudeOffsetBy(r.south, -d1, M, R)}, work) != DrawStatus::Drawn) {
+            return DrawStatus::NotWritten;
         }
     }
-    return DRAWN;
+    return DrawStatus::Drawn;
 }
 
 }  // namespace
 
-int writeOuterFrame(FrameLayers& layers, const FrameSettings& settings, const FrameSheet& sheet,
-                    const AdjacentNames& adjacent, const std::vector<double>& parallels,
-                    const std::vector<double>& meridians, VertexBuffer& work) {
-    if (writeOuterLine(layers, settings, sheet, adjacent, work) != DRAWN) {
-        return DRAWING_NOT_WRITTEN;
+DrawStatus writeOuterFrame(FrameLayers& layers, const FrameSettings& settings,
+                           const FrameSheet& sheet, const AdjacentNames& adjacent,
+                           const std::vector<double>& parallels,
+                           const std::vector<double>& meridians, VertexBuffer& work) {
+    if (writeOuterLine(layers, settings, sheet, adjacent, work) != DrawStatus::Drawn) {
+        return DrawStatus::NotWritten;
     }
-    if (settings.outerFrameOn &&
-        writeGraticuleTicks(layers.frame, settings, sheet, parallels, meridians, work) != DRAWN) {
-        return DRAWING_NOT_WRITTEN;
+    if (settings.outerFrameOn && writeGraticuleTicks(layers.frame, settings, sheet, parallels,
+                                                     meridians, work) != DrawStatus::Drawn) {
+        return DrawStatus::NotWritten;
     }
     if (settings.coordLabelsOn && writeCoordinateLabels(layers.digits, settings, sheet, parallels,
-                                                        meridians, work) != DRAWN) {
-        return DRAWING_NOT_WRITTEN;
+                                                        meridians, work) != DrawStatus::Drawn) {
+        return DrawStatus::NotWritten;
     }
-    return DRAWN;
+    return DrawStatus::Drawn;
 }
 
 }  // namespace sheetbasis

@@ -19,10 +19,11 @@ struct FrameLayers {
     Layer digits;    // FrameDig: coordinate labels
 };
 
-// Returns DRAWN, or DRAWING_NOT_WRITTEN at the first feature that could not be written;
-// features written before stay in their layers.
-int writeOuterFrame(FrameLayers& layers, const FrameSettings& settings, const FrameSheet& sheet,
-                    const AdjacentNames& adjacent, const std::vector<double>& parallels,
-                    const std::vector<double>& meridians, VertexBuffer& work);
+// Returns DrawStatus::Drawn, or DrawStatus::NotWritten at the first feature that could not be
+// written; features written before stay in their layers.
+DrawStatus writeOuterFrame(FrameLayers& layers, const FrameSettings& settings,
+                           const FrameSheet& sheet, const AdjacentNames& adjacent,
+                           const std::vector<double>& parallels,
+                           const std::vector<double>& meridians, VertexBuffer& work);
 
 }  // namespace sheetbasis

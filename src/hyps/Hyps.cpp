@@ -108,28 +108,30 @@ void convertOutline(std::vector<double>& xs, std::vector<double>& ys) {
     }
 }
 
-int writeArea(const SheetParameters& p, const std::string& sheetName, const SheetCorners& corners,
-              const AngleSteps& densify, std::vector<double>& workX, std::vector<double>& workY) {
+HypsLayerStatus writeArea(const SheetParameters& p, const std::string& sheetName,
+                          const SheetCorners& corners, const AngleSteps& densify,
+                          std::vector<double>& workX, std::vector<double>& workY) {
     Layer layer;
-    if (!openLayer(p, "HypsA", SHAPE_POLYGON, areaFields(), layer)) return HYPS_LAYER_NOT_OPENED;
+    if (!openLayer(p, "HypsA", SHAPE_POLYGON, areaFields(), layer))
+        return HypsLayerStatus::NotOpened;
     trapezoidRing(p.xFrom, p.xTo, densify.lon, p.yFrom, p.yTo, densify.lat, workX, workY);
     if (convertsToGsk2011(p)) convertOutline(workX, workY);
     const int precision = convertsToGsk2011(p) ? CORNER_PRECISION_GSK2011 : PRECISION_MINUTES;
     const std::string attributes = std::string(HYPS_AREA_AND_NODE_CODE) + ATTRIBUTE_SEPARATOR +
                                    trimTrailing(sheetName) + ATTRIBUTE_SEPARATOR +
                                    cornerTexts(corners, precision);
-    if (writePolygonFeature(layer, attributes, workX, workY) != SHAPE_WRITTEN) {
-        return HYPS_FEATURE_NOT_WRITTEN;
+    if (writePolygonFeature(layer, attributes, workX, workY) != ShapeStatus::Written) {
+        return HypsLayerStatus::FeatureNotWritten;
     }
-    return HYPS_LAYER_WRITTEN;
+    return HypsLayerStatus::Written;
 }
 
 // Rows run from south to north, each row from west to east. The texts carry the grid
 // values; in coordinate system 4 only the points move to GSK-2011.
-int writeNodes(const SheetParameters& p, const AngleSteps& nodes) {
+HypsLayerStatus writeNodes(const SheetParameters& p, const AngleSteps& nodes) {
     Layer layer;
-    if (!openLayer(p, "HypsP", SHAPE_POINT, nodeFields(), layer)) return HYPS_LAYER_NOT_OPENED;
-    if (!usableStep(nodes.lat) || !usableStep(nodes.lon)) return HYPS_LAYER_WRITTEN;
+    if (!openLayer(p, "HypsP", SHAPE_POINT, nodeFields(), layer)) return HypsLayerStatus::NotOpened;
+    if (!usableStep(nodes.lat) || !usableStep(nodes.lon)) return HypsLayerStatus::Written;
     const double lat0 = firstGridValueFrom(p.yFrom, p.baseYFrom, nodes.lat);
     const double lat1 = lastGridValueUpTo(p.yTo, p.baseYFrom, nodes.lat);
     const double lon0 = firstGridValueFrom(p.xFrom, p.baseXFrom, nodes.lon);
@@ -140,12 +142,12 @@ int writeNodes(const SheetParameters& p, const AngleSteps& nodes) {
             Point node{lon, lat};
             if (convertsToGsk2011(p)) sk42ToGsk2011(node);
             if (writePointFeature(layer, nodeAttributes(lat, lon), node.x, node.y) !=
-                SHAPE_WRITTEN) {
-                return HYPS_FEATURE_NOT_WRITTEN;
+                ShapeStatus::Written) {
+                return HypsLayerStatus::FeatureNotWritten;
             }
         }
     }
-    return HYPS_LAYER_WRITTEN;
+    return HypsLayerStatus::Written;
 }
 
 // One family of graticule lines: parallels (alongX, standing at latitudes between
@@ -177,8 +179,8 @@ std::optional<std::pair<double, double>> visibleSpan(const SheetParameters& p, b
     return std::pair{lo, hi};
 }
 
-int writeLine(Layer& layer, int kind, bool alongX, double c, std::pair<double, double> span,
-              double densifyStep) {
+HypsLayerStatus writeLine(Layer& layer, int kind, bool alongX, double c,
+                          std::pair<double, double> span, double densifyStep) {
     std::vector<double> xs;
     std::vector<double> ys;
     constexpr bool includeEnd = true;
@@ -188,15 +190,16 @@ int writeLine(Layer& layer, int kind, bool alongX, double c, std::pair<double, d
         appendMeridian(c, span.first, span.second, densifyStep, includeEnd, xs, ys);
     }
     const bool written =
-        writeLineFeature(layer, graticuleAttributes(kind, c), xs, ys) == SHAPE_WRITTEN;
-    return written ? HYPS_LAYER_WRITTEN : HYPS_FEATURE_NOT_WRITTEN;
+        writeLineFeature(layer, graticuleAttributes(kind, c), xs, ys) == ShapeStatus::Written;
+    return written ? HypsLayerStatus::Written : HypsLayerStatus::FeatureNotWritten;
 }
 
 // Draws the lines of the family strictly inside the sheet and lists the ones drawn; grid
 // lines on the sheet's own edges are left to the frame.
-int writeGraticule(const SheetParameters& p, const Graticule& g, std::span<const Point> outline,
-                   Layer& layer, std::vector<double>& drawn) {
-    if (!usableStep(g.step)) return HYPS_LAYER_WRITTEN;
+HypsLayerStatus writeGraticule(const SheetParameters& p, const Graticule& g,
+                               std::span<const Point> outline, Layer& layer,
+                               std::vector<double>& drawn) {
+    if (!usableStep(g.step)) return HypsLayerStatus::Written;
     double first = firstGridValueFrom(g.acrossFrom, g.base, g.step);
     if (equalOnGrid(first, g.acrossFrom)) first += g.step;
     double last = lastGridValueUpTo(g.acrossTo, g.base, g.step);
@@ -205,10 +208,10 @@ int writeGraticule(const SheetParameters& p, const Graticule& g, std::span<const
         const auto span = visibleSpan(p, g.alongX, c, g.alongFrom, g.alongTo, outline);
         if (!span) continue;
         drawn.push_back(c);
-        const int status = writeLine(layer, g.kind, g.alongX, c, *span, g.densifyStep);
-        if (status != HYPS_LAYER_WRITTEN) return status;
+        const auto status = writeLine(layer, g.kind, g.alongX, c, *span, g.densifyStep);
+        if (status != HypsLayerStatus::Written) return status;
     }
-    return HYPS_LAYER_WRITTEN;
+    return HypsLayerStatus::Written;
 }
 
 bool polarCircleCrosses(const DrawingRect& rect) {
@@ -217,12 +220,12 @@ bool polarCircleCrosses(const DrawingRect& rect) {
            rect.north - c > POLAR_CIRCLE_EDGE_CLEARANCE;
 }
 
-int writePolarCircle(const SheetParameters& p, const DrawingRect& rect, double densifyStep,
-                     std::span<const Point> outline, Layer& layer) {
-    if (!polarCircleCrosses(rect)) return HYPS_LAYER_WRITTEN;
+HypsLayerStatus writePolarCircle(const SheetParameters& p, const DrawingRect& rect,
+                                 double densifyStep, std::span<const Point> outline, Layer& layer) {
+    if (!polarCircleCrosses(rect)) return HypsLayerStatus::Written;
     constexpr bool alongX = true;
     const auto span = visibleSpan(p, alongX, POLAR_CIRCLE_LATITUDE, rect.west, rect.east, outline);
-    if (!span) return HYPS_LAYER_WRITTEN;
+    if (!span) return HypsLayerStatus::Written;
     return writeLine(layer, HYPS_KIND_POLAR_CIRCLE, alongX, POLAR_CIRCLE_LATITUDE, *span,
                      densifyStep);
 }
@@ -243,26 +246,27 @@ AngleSteps hypsNodeSteps(std::int32_t setScale) {
             NODE_STEPS_200K.lat * NODE_STEP_FACTOR_SMALL_SCALE};
 }
 
-int writeAreaAndNodeLayers(const SheetParameters& p, const std::string& sheetName,
-                           const SheetCorners& corners, const AngleSteps& densify,
-                           const AngleSteps& nodes, std::vector<double>& workX,
-                           std::vector<double>& workY) {
+HypsLayerStatus writeAreaAndNodeLayers(const SheetParameters& p, const std::string& sheetName,
+                                       const SheetCorners& corners, const AngleSteps& densify,
+                                       const AngleSteps& nodes, std::vector<double>& workX,
+                                       std::vector<double>& workY) {
     // HypsA is closed before HypsP is opened.
-    const int status = writeArea(p, sheetName, corners, densify, workX, workY);
-    if (status != HYPS_LAYER_WRITTEN) return status;
+    const auto status = writeArea(p, sheetName, corners, densify, workX, workY);
+    if (status != HypsLayerStatus::Written) return status;
     return writeNodes(p, nodes);
 }
 
-int writeGraticuleLayer(const SheetParameters& p, const DrawingRect& rect,
-                        const AngleSteps& densify, const std::vector<double>& workX,
-                        const std::vector<double>& workY, std::vector<double>& parallels,
-                        std::vector<double>& meridians) {
+HypsLayerStatus writeGraticuleLayer(const SheetParameters& p, const DrawingRect& rect,
+                                    const AngleSteps& densify, const std::vector<double>& workX,
+                                    const std::vector<double>& workY,
+                                    std::vector<double>& parallels,
+                                    std::vector<double>& meridians) {
     Layer layer;
-    if (!openLayer(p, "HypsL", SHAPE_ARC, lineFields(), layer)) return HYPS_LAYER_NOT_OPENED;
+    if (!openLayer(p, "HypsL", SHAPE_ARC, lineFields(), layer)) return HypsLayerStatus::NotOpened;
     const std::vector<Point> outline = outlinePoints(workX, workY);
     if (writeLineFeature(layer, graticuleAttributes(HYPS_KIND_OUTLINE, 0.0), workX, workY) !=
-        SHAPE_WRITTEN) {
-        return HYPS_FEATURE_NOT_WRITTEN;
+        ShapeStatus::Written) {
+        return HypsLayerStatus::FeatureNotWritten;
     }
     parallels.clear();
     meridians.clear();
@@ -284,30 +288,30 @@ int writeGraticuleLayer(const SheetParameters& p, const DrawingRect& rect,
                                    .step = p.meridianStep,
                                    .densifyStep = densify.lat,
                                    .kind = HYPS_KIND_MERIDIAN};
-    int status = writeGraticule(p, parallelFamily, outline, layer, parallels);
-    if (status == HYPS_LAYER_WRITTEN) {
+    auto status = writeGraticule(p, parallelFamily, outline, layer, parallels);
+    if (status == HypsLayerStatus::Written) {
         status = writeGraticule(p, meridianFamily, outline, layer, meridians);
     }
-    if (status == HYPS_LAYER_WRITTEN) {
+    if (status == HypsLayerStatus::Written) {
         status = writePolarCircle(p, rect, densify.lon, outline, layer);
     }
     return status;
 }
 
-int writeHypsLayers(const SheetParameters& p, const std::string& sheetName, const DrawingRect& rect,
-                    const SheetCorners& corners, double lonStep, double latStep,
-                    std::vector<double>& workX, std::vector<double>& workY,
-                    std::vector<double>& parallels, std::vector<double>& meridians) {
+HypsStatus writeHypsLayers(const SheetParameters& p, const std::string& sheetName,
+                           const DrawingRect& rect, const SheetCorners& corners, double lonStep,
+                           double latStep, std::vector<double>& workX, std::vector<double>& workY,
+                           std::vector<double>& parallels, std::vector<double>& meridians) {
     const AngleSteps densify{lonStep, latStep};
     if (writeAreaAndNodeLayers(p, sheetName, corners, densify, hypsNodeSteps(p.setScale), workX,
-                               workY) != HYPS_LAYER_WRITTEN) {
-        return HYPS_FAILED;
+                               workY) != HypsLayerStatus::Written) {
+        return HypsStatus::Failed;
     }
     if (writeGraticuleLayer(p, rect, densify, workX, workY, parallels, meridians) !=
-        HYPS_LAYER_WRITTEN) {
-        return HYPS_FAILED;
+        HypsLayerStatus::Written) {
+        return HypsStatus::Failed;
     }
-    return HYPS_WRITTEN;
+    return HypsStatus::Written;
 }
 
 }  // namespace sheetbasis

@@ -35,7 +35,7 @@ bool isGiven(std::int32_t field) {
 }
 
 int readAngle(std::string_view value, double& field, bool zeroAllowed) {
-    if (isGiven(field) || angleTextToDegrees(value, field) != TEXT_READ) {
+    if (isGiven(field) || angleTextToDegrees(value, field) != AngleTextStatus::Read) {
         return VALUE_REJECTED;
     }
     // A step of exactly 0 (every digit zero) would draw no graticule.
@@ -43,7 +43,7 @@ int readAngle(std::string_view value, double& field, bool zeroAllowed) {
 }
 
 int readMinutes(std::string_view value, std::int32_t& field) {
-    if (isGiven(field) || textToMinutes(value, field) != TEXT_READ) {
+    if (isGiven(field) || textToMinutes(value, field) != AngleTextStatus::Read) {
         return VALUE_REJECTED;
     }
     return field != 0 ? VALUE_ACCEPTED : VALUE_REJECTED;

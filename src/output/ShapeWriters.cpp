@@ -52,30 +52,31 @@ int shapeTypeOf(SHPInfo* shapefile) {
 
 // shapelib stops the program on an assertion when a shape of another type is appended, so
 // the type is compared first.
-int appendShape(SHPInfo* shapefile, const ShapeGeometry& geometry) {
+ShapeStatus appendShape(SHPInfo* shapefile, const ShapeGeometry& geometry) {
     if (shapefile == nullptr || shapeTypeOf(shapefile) != geometry.type) {
-        return SHAPE_NOT_WRITTEN;
+        return ShapeStatus::NotWritten;
     }
     const ShapeObject object{SHPCreateObject(
         geometry.type, NEW_SHAPE_INDEX, static_cast<int>(geometry.partStarts.size()),
         geometry.partStarts.data(), geometry.partTypes.data(), static_cast<int>(geometry.x.size()),
         geometry.x.data(), geometry.y.data(), nullptr, nullptr)};
-    if (!object) return SHAPE_NOT_WRITTEN;
-    if (SHPWriteObject(shapefile, NEW_SHAPE_INDEX, object.get()) < 0) return SHAPE_NOT_WRITTEN;
-    return SHAPE_WRITTEN;
+    if (!object) return ShapeStatus::NotWritten;
+    if (SHPWriteObject(shapefile, NEW_SHAPE_INDEX, object.get()) < 0)
+        return ShapeStatus::NotWritten;
+    return ShapeStatus::Written;
 }
 
 // The head shared by every writer: advance the counters, store the attribute record, then
 // append the shape. A record that cannot be stored leaves the shape unwritten.
-int writeFeature(Layer& layer, std::string& attributes, const ShapeGeometry& geometry) {
+ShapeStatus writeFeature(Layer& layer, std::string& attributes, const ShapeGeometry& geometry) {
     ++layer.idCounter;
     ++layer.recordCounter;
     switch (writeAttributeRecord(layer.table.get(), layer.recordCounter, layer.idCounter,
                                  attributes, layer.fields)) {
         case RECORD_VALUE_REFUSED:
-            return SHAPE_VALUE_REFUSED;
+            return ShapeStatus::ValueRefused;
         case RECORD_MALFORMED:
-            return SHAPE_MALFORMED;
+            return ShapeStatus::Malformed;
         default:
             return appendShape(layer.shape.get(), geometry);
     }
@@ -83,9 +84,9 @@ int writeFeature(Layer& layer, std::string& attributes, const ShapeGeometry& geo
 
 // A shape of one part holding the vertices in the order received. The part type "ring" is
 // what the polygon needs; the arc file ignores it.
-int writeSinglePart(Layer& layer, std::string& attributes, int shapeType, std::span<const double> x,
-                    std::span<const double> y) {
-    if (x.size() != y.size()) return SHAPE_NOT_WRITTEN;
+ShapeStatus writeSinglePart(Layer& layer, std::string& attributes, int shapeType,
+                            std::span<const double> x, std::span<const double> y) {
+    if (x.size() != y.size()) return ShapeStatus::NotWritten;
     ShapeGeometry geometry{shapeType};
     geometry.startPart(SHPP_RING);
     geometry.x.assign(x.begin(), x.end());
@@ -109,24 +110,25 @@ void addReversedRing(ShapeGeometry& geometry, const std::vector<Point>& ring) {
 
 }  // namespace
 
-int writePointFeature(Layer& layer, std::string attributes, double x, double y) {
+ShapeStatus writePointFeature(Layer& layer, std::string attributes, double x, double y) {
     ShapeGeometry geometry{SHAPE_POINT};
     geometry.add(Point{x, y});
     return writeFeature(layer, attributes, geometry);
 }
 
-int writeLineFeature(Layer& layer, std::string attributes, std::span<const double> x,
-                     std::span<const double> y) {
+ShapeStatus writeLineFeature(Layer& layer, std::string attributes, std::span<const double> x,
+                             std::span<const double> y) {
     return writeSinglePart(layer, attributes, SHAPE_ARC, x, y);
 }
 
-int writePolygonFeature(Layer& layer, std::string attributes, std::span<const double> x,
-                        std::span<const double> y) {
+ShapeStatus writePolygonFeature(Layer& layer, std::string attributes, std::span<const double> x,
+                                std::span<const double> y) {
     return writeSinglePart(layer, attributes, SHAPE_POLYGON, x, y);
 }
 
-int writeMultiLineFeature(Layer& layer, std::string attributes,
-                          const std::vector<PathRecord>& lines, const std::vector<bool>& closed) {
+ShapeStatus writeMultiLineFeature(Layer& layer, std::string attributes,
+                                  const std::vector<PathRecord>& lines,
+                                  const std::vector<bool>& closed) {
     ShapeGeometry geometry{SHAPE_ARC};
     for (std::size_t i = 0; i < lines.size(); ++i) {
         // A line without a flag is an open one.
@@ -136,12 +138,12 @@ int writeMultiLineFeature(Layer& layer, std::string attributes,
     return writeFeature(layer, attributes, geometry);
 }
 
-int writeMultiPolygonFeature(Layer& layer, std::string attributes,
-                             const std::vector<PathRecord>& lines, int outerIndex,
-                             const std::vector<int>& holes) {
+ShapeStatus writeMultiPolygonFeature(Layer& layer, std::string attributes,
+                                     const std::vector<PathRecord>& lines, int outerIndex,
+                                     const std::vector<int>& holes) {
     const auto isIndex = [&lines](int index) { return isLineIndex(lines, index); };
     if (!isIndex(outerIndex) || !std::all_of(holes.begin(), holes.end(), isIndex)) {
-        return SHAPE_NOT_WRITTEN;
+        return ShapeStatus::NotWritten;
     }
     ShapeGeometry geometry{SHAPE_POLYGON};
     geometry.addPart(SHPP_RING, lines[outerIndex - 1].points, true);

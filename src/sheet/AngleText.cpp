@@ -110,20 +110,20 @@ std::string minutesToText(std::int32_t minutes) {
     return (digits.size() < 2 ? "0" + digits : digits) + MINUTE_SIGN;
 }
 
-int angleTextToDegrees(std::string_view text, double& angle) {
+AngleTextStatus angleTextToDegrees(std::string_view text, double& angle) {
     const std::optional<DegreesMinutes> read = readDegreesMinutes(text);
-    if (!read || read->minutes > MAX_MINUTES) return TEXT_REJECTED;
+    if (!read || read->minutes > MAX_MINUTES) return AngleTextStatus::Rejected;
     angle = read->degrees + read->minutes / MINUTES_PER_DEGREE;
-    return TEXT_READ;
+    return AngleTextStatus::Read;
 }
 
-int textToMinutes(std::string_view text, std::int32_t& minutes) {
+AngleTextStatus textToMinutes(std::string_view text, std::int32_t& minutes) {
     const std::string adjusted = leftAdjust(text);
-    if (adjusted.empty()) return TEXT_REJECTED;
+    if (adjusted.empty()) return AngleTextStatus::Rejected;
     const std::optional<std::int32_t> read = readMinutes(adjusted);
-    if (!read) return TEXT_REJECTED;
+    if (!read) return AngleTextStatus::Rejected;
     minutes = *read;
-    return minutes > MAX_MINUTES ? TEXT_REJECTED : TEXT_READ;
+    return minutes > MAX_MINUTES ? AngleTextStatus::Rejected : AngleTextStatus::Read;
 }
 
 }  // namespace sheetbasis

@@ -49,8 +49,8 @@ class QtInteractiveServices final : public InteractiveServices {
     explicit QtInteractiveServices(ui::WindowServices& window) : window_(window) {}
 
     void startDialog() override { ui::showStartDialog(window_); }
-    int mainDialog(SheetParameters& p) override {
-        return ui::askSheetParameters(window_, state_, p);
+    bool mainDialog(SheetParameters& p) override {
+        return ui::askSheetParameters(window_, state_, p) == ui::MainDialogOutcome::Confirmed;
     }
     void messageBox(const std::string& text, const std::string& title, MessageIcon icon) override {
         window_.messageBox(text, title, icon);

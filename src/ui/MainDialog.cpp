@@ -154,19 +154,20 @@ void copyRefinedResult(const RefinedResult& r, SheetParameters& p) {
 
 }  // namespace
 
-int askSheetParameters(WindowServices& services, DialogState& state, SheetParameters& p) {
+MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& state,
+                                     SheetParameters& p) {
     const auto dialog = services.loadDialog(DIALOG_MAIN);
     if (!dialog) {
         services.writeLine(DIALOG_NOT_FOUND);
         services.endProcess(EXIT_NOT_DONE);
-        return DIALOG_CANCELLED;
+        return MainDialogOutcome::Cancelled;
     }
     openMainDialog(services, state, *dialog);
     for (;;) {
         if (!isBlank(state.message)) {
             services.messageBox(state.message, TITLE_PARAMETER_ERROR, MessageIcon::Exclamation);
         }
-        if (dialog->showModal() != BUTTON_OK) return DIALOG_CANCELLED;
+        if (dialog->showModal() != BUTTON_OK) return MainDialogOutcome::Cancelled;
         readMainDialogChoices(*dialog, state);
         copyChoice(state, p);
         if (state.parametersRefined) {
@@ -175,7 +176,7 @@ int askSheetParameters(WindowServices& services, DialogState& state, SheetParame
             copyBaseToResult(p);
         }
         p.path = trimTrailing(cutTo(dialog->text(CONTROL_FOLDER), FOLDER_TEXT_LENGTH));
-        if (!isBlank(p.path)) return DIALOG_CONFIRMED;
+        if (!isBlank(p.path)) return MainDialogOutcome::Confirmed;
         state.message = MESSAGE_NO_FOLDER;
     }
 }

@@ -58,12 +58,16 @@ struct DialogState {
 };
 
 // Status of askSheetParameters.
-inline constexpr int DIALOG_CONFIRMED = 0;
-inline constexpr int DIALOG_CANCELLED = 1;
+enum class MainDialogOutcome {
+    Confirmed = 0,
+    Cancelled = 1,
+};
 
-// Runs the main dialog until the user confirms it with a result folder (DIALOG_CONFIRMED,
-// every field of p but outputFolder written) or cancels it (DIALOG_CANCELLED).
-int askSheetParameters(WindowServices& services, DialogState& state, SheetParameters& p);
+// Runs the main dialog until the user confirms it with a result folder
+// (MainDialogOutcome::Confirmed, every field of p but outputFolder written) or cancels it
+// (MainDialogOutcome::Cancelled).
+MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& state,
+                                     SheetParameters& p);
 
 // Reads the current choices of the main dialog into the working state and computes the
 // base trapezoid and steps.

@@ -70,7 +70,7 @@ std::optional<std::string> fieldText(const Dialog& dialog, int control) {
 // text was rejected (value and field then stay as they were).
 bool readAngleField(Dialog& dialog, int control, double& value) {
     const auto text = fieldText(dialog, control);
-    if (!text || angleTextToDegrees(*text, value) != TEXT_READ) return false;
+    if (!text || angleTextToDegrees(*text, value) != AngleTextStatus::Read) return false;
     dialog.setText(control, angleText(value));
     return true;
 }
@@ -78,7 +78,7 @@ bool readAngleField(Dialog& dialog, int control, double& value) {
 // Reads a minute field likewise. A count above 59 is stored but rejected.
 bool readMinuteField(Dialog& dialog, int control, std::int32_t& value) {
     const auto text = fieldText(dialog, control);
-    if (!text || textToMinutes(*text, value) != TEXT_READ) return false;
+    if (!text || textToMinutes(*text, value) != AngleTextStatus::Read) return false;
     dialog.setText(control, cp1251ToUtf8(minutesToText(value)));
     return true;
 }
@@ -144,11 +144,11 @@ void onRefineClicked(WindowServices& services, DialogState& state, Dialog& mainD
             state.parametersRefined = false;
             return;
         }
-        if (checkRefineEntries(services, state, *dialog) == ENTRIES_VALID) return;
+        if (checkRefineEntries(services, state, *dialog) == RefineEntries::Valid) return;
     }
 }
 
-int checkRefineEntries(WindowServices& services, DialogState& state, Dialog& dialog) {
+RefineEntries checkRefineEntries(WindowServices& services, DialogState& state, Dialog& dialog) {
     const bool series200k = state.setScale == SERIES_200K;
     const double dLon = series200k ? ALLOWANCE_LON_200K : ALLOWANCE_LON_1M;
     const double dLat = series200k ? ALLOWANCE_LAT_200K : ALLOWANCE_LAT_1M;
@@ -197,11 +197,11 @@ int checkRefineEntries(WindowServices& services, DialogState& state, Dialog& dia
     if (message.empty()) {
         dialog.setText(CONTROL_NOTICE, edgesUnchanged(r, b) ? "" : NOTICE_CHANGED);
         state.parametersRefined = true;
-        return ENTRIES_VALID;
+        return RefineEntries::Valid;
     }
     services.messageBox(message.text(), TITLE_REFINE_ERROR, MessageIcon::Exclamation);
     state.parametersRefined = false;
-    return ENTRIES_INVALID;
+    return RefineEntries::Invalid;
 }
 
 void onCheckClicked(WindowServices& services, DialogState& state, Dialog& dialog, int,

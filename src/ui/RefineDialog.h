@@ -35,8 +35,10 @@ inline constexpr int CONTROL_PARALLEL_STEP = 1043;
 inline constexpr int CONTROL_Y_MINUTE = 1045;
 
 // Status of checkRefineEntries.
-inline constexpr int ENTRIES_VALID = 0;
-inline constexpr int ENTRIES_INVALID = 1;
+enum class RefineEntries {
+    Valid = 0,
+    Invalid = 1,
+};
 
 // Handler of the main dialog's button "Уточнить параметры разграфки": fills and runs the
 // refine dialog until its entries are valid and accepted, or it is cancelled.
@@ -45,7 +47,7 @@ void onRefineClicked(WindowServices& services, DialogState& state, Dialog& mainD
 
 // Reads and checks every editable field into the refined result; rewrites the valid ones in
 // their normal form and lists all errors in one message box.
-int checkRefineEntries(WindowServices& services, DialogState& state, Dialog& dialog);
+RefineEntries checkRefineEntries(WindowServices& services, DialogState& state, Dialog& dialog);
 
 // Handler of the button "Test": checks without closing the dialog.
 void onCheckClicked(WindowServices& services, DialogState& state, Dialog& dialog, int control,

@@ -70,7 +70,7 @@ TEST(Velmora, CombinedSystemCarriesTheCornersIntoGsk2011) {
         const std::string folder = (tmp.path() / std::to_string(cs)).string() + "/";
         std::filesystem::create_directories(folder);
         ASSERT_EQ(prepareResultFolders(folder, p.path, p.outputFolder), FOLDERS_READY);
-        ASSERT_EQ(generateSheet(p), 0);
+        ASSERT_EQ(generateSheet(p), GenerationStatus::Done);
 
         Point nw{41.0, 52 + TWO_THIRDS};
         if (cs == CS_GSK2011_FROM_SK42) sk42ToGsk2011(nw);

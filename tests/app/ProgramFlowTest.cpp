@@ -23,15 +23,15 @@ struct Message {
 // Answers the dialogs as a user would and records the message boxes.
 class ScriptedUser : public InteractiveServices {
   public:
-    int mainDialogStatus = 0;
+    bool confirmsMainDialog = true;
     SheetParameters answer;
     int startDialogs = 0;
     std::vector<Message> messages;
 
     void startDialog() override { ++startDialogs; }
-    int mainDialog(SheetParameters& p) override {
+    bool mainDialog(SheetParameters& p) override {
         p = answer;
-        return mainDialogStatus;
+        return confirmsMainDialog;
     }
     void messageBox(const std::string& text, const std::string& title, MessageIcon icon) override {
         messages.push_back({text, title, icon});
@@ -72,7 +72,7 @@ class ProgramFlowTest : public ::testing::Test {
 
 TEST_F(ProgramFlowTest, CancelledMainDialogEndsWith8AndNoMessage) {
     ScriptedUser user;
-    user.mainDialogStatus = 1;
+    user.confirmsMainDialog = false;
     EXPECT_EQ(runWith({}, &user), EXIT_NOT_DONE);
     EXPECT_EQ(user.startDialogs, 1);
     EXPECT_TRUE(user.messages.empty());

@@ -63,7 +63,8 @@ class CoordLabelsLayerTest : public testing::Test {
                                {"Size", FIELD_TEXT, 100, 0}},
                               layer),
                   LAYER_CREATED);
-        EXPECT_EQ(writeCoordinateLabels(layer, settings, sheet, parallels, meridians, work), DRAWN);
+        EXPECT_EQ(writeCoordinateLabels(layer, settings, sheet, parallels, meridians, work),
+                  DrawStatus::Drawn);
         closeLayer(layer);
         return readFrameLayer(folder.path() / "FrameDig");
     }
@@ -165,9 +166,9 @@ TEST_F(CoordLabelsLayerTest, LabelThatCannotBeWrittenReportsIt) {
     configure(0, {41.0, 42.0, 52.0, N36});
     Layer unopened;
     EXPECT_EQ(writeCoordinateLabels(unopened, settings, sheet, {52.0}, {}, work),
-              DRAWING_NOT_WRITTEN);
+              DrawStatus::NotWritten);
     EXPECT_EQ(writeCoordinateLabels(unopened, settings, sheet, {}, {41.0}, work),
-              DRAWING_NOT_WRITTEN);
+              DrawStatus::NotWritten);
 }
 
 }  // namespace

@@ -176,7 +176,7 @@ TEST(FrameContourTest, ContourThatCannotBeWrittenReportsIt) {
     unopened.fields = {{"L_code", FIELD_INTEGER, 8, 0}};
     Buffer b;
     EXPECT_EQ(writeFrameContour(unopened, CODE_MINUTE_FRAME, 0.0, sheet200k(), b.view),
-              DRAWING_NOT_WRITTEN);
+              DrawStatus::NotWritten);
 }
 
 }  // namespace

@@ -37,7 +37,8 @@ class MinuteFrameTest : public testing::Test {
     }
     std::vector<ReadFeature> northSide() {
         open();
-        EXPECT_EQ(writeMinuteTicksNorthSouth(true, layer, settings, sheet, work), DRAWN);
+        EXPECT_EQ(writeMinuteTicksNorthSouth(true, layer, settings, sheet, work),
+                  DrawStatus::Drawn);
         return readBack();
     }
 
@@ -132,7 +133,7 @@ TEST_F(MinuteFrameTest, LastDivisionPointWithinToleranceEndsExactlyAtTheEdge) {
     ASSERT_EQ(createLayer(1, SHAPE_ARC, (other.path() / "Frame").string(),
                           {{"L_code", FIELD_INTEGER, 8, 0}}, second),
               LAYER_CREATED);
-    ASSERT_EQ(writeMinuteTicksNorthSouth(true, second, settings, sheet, work), DRAWN);
+    ASSERT_EQ(writeMinuteTicksNorthSouth(true, second, settings, sheet, work), DrawStatus::Drawn);
     closeLayer(second);
     f = readFrameLayer(other.path() / "Frame");
     for (const ReadFeature& feature : f) {
@@ -151,7 +152,7 @@ TEST_F(MinuteFrameTest, AnchorBeyondTheFarEdgeWritesNothing) {
 
 TEST_F(MinuteFrameTest, SidesAlongLatitudeTakeTheirLongitudesAtEachLatitude) {
     open();
-    ASSERT_EQ(writeMinuteTicksWestEast(true, layer, settings, sheet, work), DRAWN);
+    ASSERT_EQ(writeMinuteTicksWestEast(true, layer, settings, sheet, work), DrawStatus::Drawn);
     const std::vector<ReadFeature> f = readBack();
     // 41 division lines (40 minutes), bars in 20 divisions.
     ASSERT_EQ(f.size(), 61u);
@@ -171,7 +172,7 @@ TEST_F(MinuteFrameTest, MillionSheetBandLiesOnTheSheetOutline) {
     sheet.xMinute = 10;
     sheet.yMinute = 10;
     open();
-    ASSERT_EQ(writeMinuteFrame(layer, settings, sheet, work), DRAWN);
+    ASSERT_EQ(writeMinuteFrame(layer, settings, sheet, work), DrawStatus::Drawn);
     const std::vector<ReadFeature> f = readBack();
     ASSERT_GT(f.size(), 2u);
     const std::vector<Point>& inner = f[0].points;
@@ -189,11 +190,11 @@ TEST_F(MinuteFrameTest, MillionSheetBandLiesOnTheSheetOutline) {
 
 TEST_F(MinuteFrameTest, FailureToWriteStopsTheFrame) {
     Layer unopened;
-    EXPECT_EQ(writeMinuteFrame(unopened, settings, sheet, work), DRAWING_NOT_WRITTEN);
+    EXPECT_EQ(writeMinuteFrame(unopened, settings, sheet, work), DrawStatus::NotWritten);
     EXPECT_EQ(writeMinuteTicksNorthSouth(false, unopened, settings, sheet, work),
-              DRAWING_NOT_WRITTEN);
+              DrawStatus::NotWritten);
     EXPECT_EQ(writeMinuteTicksWestEast(false, unopened, settings, sheet, work),
-              DRAWING_NOT_WRITTEN);
+              DrawStatus::NotWritten);
 }
 
 TEST_F(MinuteFrameTest, NonPositiveDivisionsDrawNoScale) {

@@ -17,11 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     textToMinutes(text, minutes);
 
     double angle = -1.0;
-    if (angleTextToDegrees(text, angle) != TEXT_READ) return 0;
+    if (angleTextToDegrees(text, angle) != AngleTextStatus::Read) return 0;
     if (!(angle >= 0.0) || !std::isfinite(angle)) std::abort();
     if (angle < 1e6) {
         double again = -1.0;
-        if (angleTextToDegrees(degreesToAngleText(angle), again) != TEXT_READ) std::abort();
+        if (angleTextToDegrees(degreesToAngleText(angle), again) != AngleTextStatus::Read)
+            std::abort();
         // Both are whole minutes: they agree to far better than half a minute.
         if (std::fabs(again - angle) > 1.0 / 120.0) std::abort();
     }

@@ -78,7 +78,7 @@ LayerContents readLayer(const fs::path& base) {
 }
 
 struct Result {
-    int status = HYPS_FAILED;
+    HypsStatus status = HypsStatus::Failed;
     std::vector<double> workX, workY, parallels, meridians;
 };
 
@@ -139,7 +139,7 @@ class HypsTest : public ::testing::Test {
 
 TEST_F(HypsTest, AreaLayerHoldsTheOutlineNameAndCornerTexts) {
     const Result r = run();
-    ASSERT_EQ(r.status, HYPS_WRITTEN);
+    ASSERT_EQ(r.status, HypsStatus::Written);
     const LayerContents area = layer("HypsA");
     EXPECT_EQ(area.shapeType, SHPT_POLYGON);
     EXPECT_EQ(area.fieldNames, (std::vector<std::string>{"Id", "L_code", "Name", "LeftUp", "RghtUp",
@@ -163,7 +163,7 @@ TEST_F(HypsTest, AreaLayerHoldsTheOutlineNameAndCornerTexts) {
 }
 
 TEST_F(HypsTest, NodeLayerCoversTheGridRowByRowFromSouthWest) {
-    ASSERT_EQ(run().status, HYPS_WRITTEN);
+    ASSERT_EQ(run().status, HypsStatus::Written);
     const LayerContents nodes = layer("HypsP");
     EXPECT_EQ(nodes.shapeType, SHPT_POINT);
     EXPECT_EQ(nodes.fieldNames, (std::vector<std::string>{"Id", "L_code", "Lat", "Lon"}));
@@ -184,13 +184,13 @@ TEST_F(HypsTest, NodeLayerCoversTheGridRowByRowFromSouthWest) {
 
 TEST_F(HypsTest, SmallerScalesTakeEverySecondNode) {
     p.setScale = SERIES_1M;
-    ASSERT_EQ(run().status, HYPS_WRITTEN);
+    ASSERT_EQ(run().status, HypsStatus::Written);
     EXPECT_EQ(layer("HypsP").features.size(), 25u);
 }
 
 TEST_F(HypsTest, LineLayerHoldsOutlineAndTheGraticuleStrictlyInside) {
     const Result r = run();
-    ASSERT_EQ(r.status, HYPS_WRITTEN);
+    ASSERT_EQ(r.status, HypsStatus::Written);
     const LayerContents lines = layer("HypsL");
     EXPECT_EQ(lines.shapeType, SHPT_ARC);
     EXPECT_EQ(lines.fieldNames,
@@ -236,7 +236,7 @@ TEST_F(HypsTest, LineLayerHoldsOutlineAndTheGraticuleStrictlyInside) {
 
 TEST_F(HypsTest, PolarCircleOnlyWhenClearOfTheEdges) {
     setTrapezoid(30.0, 31.0, 66.0, 67.0);
-    ASSERT_EQ(run().status, HYPS_WRITTEN);
+    ASSERT_EQ(run().status, HypsStatus::Written);
     const LayerContents lines = layer("HypsL");
     const auto circle = withCode(lines, 400013);
     ASSERT_EQ(circle.size(), 1u);
@@ -249,7 +249,7 @@ TEST_F(HypsTest, PolarCircleOnlyWhenClearOfTheEdges) {
 
     setTrapezoid(30.0, 31.0, 66.0, 66.561);
     const Result nearEdge = run();
-    ASSERT_EQ(nearEdge.status, HYPS_WRITTEN);
+    ASSERT_EQ(nearEdge.status, HypsStatus::Written);
     EXPECT_TRUE(withCode(layer("HypsL"), 400013).empty());
     // Nor is it ever listed with the graticule parallels.
     for (double v : nearEdge.parallels) EXPECT_NE(v, POLAR_CIRCLE_LATITUDE);
@@ -258,7 +258,7 @@ TEST_F(HypsTest, PolarCircleOnlyWhenClearOfTheEdges) {
 TEST_F(HypsTest, CombinedSystemConvertsGeometryButLabelsTheGridValues) {
     p.cs = CS_GSK2011_FROM_SK42;
     const Result r = run();
-    ASSERT_EQ(r.status, HYPS_WRITTEN);
+    ASSERT_EQ(r.status, HypsStatus::Written);
 
     const LayerContents nodes = layer("HypsP");
     ASSERT_EQ(nodes.features.size(), 81u);
@@ -297,7 +297,7 @@ TEST_F(HypsTest, CombinedSystemConvertsGeometryButLabelsTheGridValues) {
 TEST_F(HypsTest, MissingFolderFailsWithoutLayers) {
     p.path = (dir.path() / "absent").string();
     const Result r = run();
-    EXPECT_EQ(r.status, HYPS_FAILED);
+    EXPECT_EQ(r.status, HypsStatus::Failed);
     EXPECT_FALSE(fs::exists(dir.path() / "absent" / "HypsA.shp"));
 }
 
@@ -305,7 +305,7 @@ TEST_F(HypsTest, LaterLayerFailureKeepsTheEarlierLayersComplete) {
     // A folder in the way of the table makes HypsL impossible to create.
     fs::create_directory(dir.path() / "HYPS" / "HypsL.dbf");
     const Result r = run();
-    EXPECT_EQ(r.status, HYPS_FAILED);
+    EXPECT_EQ(r.status, HypsStatus::Failed);
     EXPECT_EQ(layer("HypsA").features.size(), 1u);
     EXPECT_EQ(layer("HypsP").features.size(), 81u);
 }

@@ -335,7 +335,7 @@ TEST_F(LayerFileTest, ArbitraryAttributeTextsGiveAStatus) {
     for (int i = 0; i < 2000; ++i) {
         std::string text;
         for (std::size_t n = length(random); n > 0; --n) text += alphabet[pick(random)];
-        const int status = writeAttributeRecord(layer.table.get(), written + 1, 1, text, fields);
+        const auto status = writeAttributeRecord(layer.table.get(), written + 1, 1, text, fields);
         ASSERT_TRUE(status == RECORD_WRITTEN || status == RECORD_VALUE_REFUSED ||
                     status == RECORD_MALFORMED)
             << status;

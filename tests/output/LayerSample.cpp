@@ -32,9 +32,9 @@ bool writeArea(const std::filesystem::path& folder) {
         PathRecord{{}, {{30.25, 52.25}, {30.25, 52.5}, {30.5, 52.25}}},
     };
     const std::string attributes = "400010\\" + cp1251("Лист N-37-XXXVI") + "\\12,5\\";
-    const int status = writeMultiPolygonFeature(layer, attributes, lines, 1, {2});
+    const auto status = writeMultiPolygonFeature(layer, attributes, lines, 1, {2});
     closeLayer(layer);
-    return status == SHAPE_WRITTEN;
+    return status == ShapeStatus::Written;
 }
 
 bool writePoint(const std::filesystem::path& folder) {
@@ -44,9 +44,9 @@ bool writePoint(const std::filesystem::path& folder) {
         LAYER_CREATED) {
         return false;
     }
-    const int status = writePointFeature(layer, cp1251("52°30'") + "\\", 30.5, 52.5);
+    const auto status = writePointFeature(layer, cp1251("52°30'") + "\\", 30.5, 52.5);
     closeLayer(layer);
-    return status == SHAPE_WRITTEN;
+    return status == ShapeStatus::Written;
 }
 
 }  // namespace

@@ -80,8 +80,8 @@ class ShapeWritersTest : public ::testing::Test {
 
 TEST_F(ShapeWritersTest, SuccessivePointsGetRecordsIdsAndShapesInOrder) {
     Layer layer = open(SHAPE_POINT, POINT_FIELDS);
-    EXPECT_EQ(writePointFeature(layer, "400013\\52\\30\\", 30.0, 52.0), SHAPE_WRITTEN);
-    EXPECT_EQ(writePointFeature(layer, "400013\\52\\30,125\\", 30.125, 52.0), SHAPE_WRITTEN);
+    EXPECT_EQ(writePointFeature(layer, "400013\\52\\30\\", 30.0, 52.0), ShapeStatus::Written);
+    EXPECT_EQ(writePointFeature(layer, "400013\\52\\30,125\\", 30.125, 52.0), ShapeStatus::Written);
     EXPECT_EQ(layer.recordCounter, 2);
     EXPECT_EQ(layer.idCounter, 2);
     closeLayer(layer);
@@ -110,9 +110,9 @@ TEST_F(ShapeWritersTest, SimpleLineAndPolygonKeepVerticesAsReceivedInOnePart) {
     for (const int type : {SHAPE_ARC, SHAPE_POLYGON}) {
         SCOPED_TRACE(type);
         Layer layer = open(type);
-        const int status = type == SHAPE_ARC ? writeLineFeature(layer, "", x, y)
-                                             : writePolygonFeature(layer, "", x, y);
-        EXPECT_EQ(status, SHAPE_WRITTEN);
+        const auto status = type == SHAPE_ARC ? writeLineFeature(layer, "", x, y)
+                                              : writePolygonFeature(layer, "", x, y);
+        EXPECT_EQ(status, ShapeStatus::Written);
         closeLayer(layer);
         const ShapeObject shape = onlyShape();
         ASSERT_NE(shape, nullptr);
@@ -129,7 +129,7 @@ TEST_F(ShapeWritersTest, PolygonWithHoleIsClosedAndTheHoleReversed) {
         path({{2, 2}, {2, 4}, {4, 2}}),
     };
     Layer layer = open(SHAPE_POLYGON);
-    EXPECT_EQ(writeMultiPolygonFeature(layer, "", lines, 1, {2}), SHAPE_WRITTEN);
+    EXPECT_EQ(writeMultiPolygonFeature(layer, "", lines, 1, {2}), ShapeStatus::Written);
     closeLayer(layer);
 
     const ShapeObject shape = onlyShape();
@@ -150,7 +150,7 @@ TEST_F(ShapeWritersTest, PolylineClosesOnlyTheFlaggedParts) {
         path({{5, 5}, {6, 5}, {6, 6}, {5, 6}}),
     };
     Layer layer = open(SHAPE_ARC);
-    EXPECT_EQ(writeMultiLineFeature(layer, "", lines, {false, true}), SHAPE_WRITTEN);
+    EXPECT_EQ(writeMultiLineFeature(layer, "", lines, {false, true}), ShapeStatus::Written);
     closeLayer(layer);
 
     const ShapeObject shape = onlyShape();
@@ -164,11 +164,11 @@ TEST_F(ShapeWritersTest, PolylineClosesOnlyTheFlaggedParts) {
 
 TEST_F(ShapeWritersTest, RejectedAttributesLeaveNoShapeButAdvanceTheCounters) {
     Layer layer = open(SHAPE_POINT, POINT_FIELDS);
-    EXPECT_EQ(writePointFeature(layer, "no separators at all", 30.0, 52.0), SHAPE_MALFORMED);
+    EXPECT_EQ(writePointFeature(layer, "no separators at all", 30.0, 52.0), ShapeStatus::Malformed);
     EXPECT_EQ(layer.recordCounter, 1);
     EXPECT_EQ(layer.idCounter, 1);
     // 7 digits do not fit the 6 wide code column.
-    EXPECT_EQ(writePointFeature(layer, "4000100\\52\\30\\", 30.0, 52.0), SHAPE_VALUE_REFUSED);
+    EXPECT_EQ(writePointFeature(layer, "4000100\\52\\30\\", 30.0, 52.0), ShapeStatus::ValueRefused);
     EXPECT_EQ(layer.recordCounter, 2);
     EXPECT_EQ(layer.idCounter, 2);
     closeLayer(layer);
@@ -178,22 +178,22 @@ TEST_F(ShapeWritersTest, RejectedAttributesLeaveNoShapeButAdvanceTheCounters) {
 TEST_F(ShapeWritersTest, ShapesThatCannotBeAppendedAreReportedNotFatal) {
     Layer layer = open(SHAPE_ARC);
     // shapelib would stop the program on a shape of another type than the file's.
-    EXPECT_EQ(writePointFeature(layer, "", 1.0, 2.0), SHAPE_NOT_WRITTEN);
+    EXPECT_EQ(writePointFeature(layer, "", 1.0, 2.0), ShapeStatus::NotWritten);
 
     const std::vector<double> x = {1.0, 2.0};
     const std::vector<double> y = {1.0};
-    EXPECT_EQ(writeLineFeature(layer, "", x, y), SHAPE_NOT_WRITTEN);
+    EXPECT_EQ(writeLineFeature(layer, "", x, y), ShapeStatus::NotWritten);
 
     Layer polygons = open(SHAPE_POLYGON, {}, "Polygons");
     const std::vector<PathRecord> lines = {path({{0, 0}, {0, 1}, {1, 0}})};
     const int recordsBefore = polygons.recordCounter;
-    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 0, {}), SHAPE_NOT_WRITTEN);
-    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 1, {2}), SHAPE_NOT_WRITTEN);
+    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 0, {}), ShapeStatus::NotWritten);
+    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 1, {2}), ShapeStatus::NotWritten);
     EXPECT_EQ(polygons.recordCounter, recordsBefore);
 
     // A closed layer has no handles left to write through.
     closeLayer(polygons);
-    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 1, {}), SHAPE_VALUE_REFUSED);
+    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 1, {}), ShapeStatus::ValueRefused);
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ TEST(Min2TxtTest, TwoDigitsAndTheMinuteSign) {
     EXPECT_EQ(minutesToText(-5), "**'");
 }
 
-double readAngle(std::string_view utf8, int expectedFlag = TEXT_READ) {
+double readAngle(std::string_view utf8, AngleTextStatus expectedFlag = AngleTextStatus::Read) {
     double angle = -1.0;
     EXPECT_EQ(angleTextToDegrees(t(utf8), angle), expectedFlag) << "text «" << utf8 << "»";
     return angle;
@@ -85,14 +85,15 @@ TEST(TxtGradMin2GradTest, RejectedFormsLeaveTheAngleUnchanged) {
                                  "'", "36x", "36 30 40", "+36", "\t36", "36° -5'", "2147483648",
                                  "99999999999999999999", "36° 99999999999999999999'"}) {
         double angle = 12.5;
-        EXPECT_EQ(angleTextToDegrees(t(bad), angle), TEXT_REJECTED) << "text «" << bad << "»";
+        EXPECT_EQ(angleTextToDegrees(t(bad), angle), AngleTextStatus::Rejected)
+            << "text «" << bad << "»";
         EXPECT_EQ(angle, 12.5) << "text «" << bad << "»";
     }
 }
 
 TEST(TxtGradMin2GradTest, Utf8DegreeSignIsNotTheCodePageOne) {
     double angle = 0.0;
-    EXPECT_EQ(angleTextToDegrees("36\xC2\xB0 30'", angle), TEXT_REJECTED);
+    EXPECT_EQ(angleTextToDegrees("36\xC2\xB0 30'", angle), AngleTextStatus::Rejected);
 }
 
 TEST(TxtGradMin2GradTest, ReadsBackWhatGradMin2TxtWroteRoundedToTheMinute) {
@@ -101,13 +102,14 @@ TEST(TxtGradMin2GradTest, ReadsBackWhatGradMin2TxtWroteRoundedToTheMinute) {
     for (int i = 0; i < 20000; ++i) {
         const double a = i < 2000 ? i / 60.0 : angles(random);
         double back = -1.0;
-        ASSERT_EQ(angleTextToDegrees(degreesToAngleText(a), back), TEXT_READ) << a;
+        ASSERT_EQ(angleTextToDegrees(degreesToAngleText(a), back), AngleTextStatus::Read) << a;
         const double roundedMinutes = std::round(a * 60.0);
         EXPECT_NEAR(back * 60.0, roundedMinutes, 1e-9) << a;  // minute arithmetic noise only
     }
 }
 
-std::int32_t readMinutes(std::string_view text, int expectedFlag = TEXT_READ) {
+std::int32_t readMinutes(std::string_view text,
+                         AngleTextStatus expectedFlag = AngleTextStatus::Read) {
     std::int32_t minutes = -1;
     EXPECT_EQ(textToMinutes(text, minutes), expectedFlag) << "text «" << text << "»";
     return minutes;
@@ -121,12 +123,12 @@ TEST(TxtMin2MinTest, AcceptedAndRejectedForms) {
     EXPECT_EQ(readMinutes("59'"), 59);
     EXPECT_EQ(readMinutes("05' each"), 5);
     // Too large: flagged, but the count read is kept.
-    EXPECT_EQ(readMinutes("60'", TEXT_REJECTED), 60);
-    EXPECT_EQ(readMinutes("60", TEXT_REJECTED), 60);
+    EXPECT_EQ(readMinutes("60'", AngleTextStatus::Rejected), 60);
+    EXPECT_EQ(readMinutes("60", AngleTextStatus::Rejected), 60);
     // Malformed: flagged and the output untouched.
     for (std::string_view bad :
          {"1.5", "x", "", "     ", "'", "-5", "10 '", "5 5", "2147483648'", "99999999999999999999"})
-        EXPECT_EQ(readMinutes(bad, TEXT_REJECTED), -1) << "text «" << bad << "»";
+        EXPECT_EQ(readMinutes(bad, AngleTextStatus::Rejected), -1) << "text «" << bad << "»";
 }
 
 // The readers take texts from dialogs and job files; no byte sequence may upset them.
@@ -144,21 +146,21 @@ TEST(AngleTextReadersTest, ArbitraryBytesAreEitherReadOrRejected) {
             text += i % 2 ? alphabet[static_cast<std::size_t>(pickAlphabet(random))]
                           : static_cast<char>(anyByte(random));
         double angle = -1.0;
-        const int flag = angleTextToDegrees(text, angle);
-        ASSERT_TRUE(flag == TEXT_READ || flag == TEXT_REJECTED);
-        if (flag == TEXT_READ) {
+        const auto flag = angleTextToDegrees(text, angle);
+        ASSERT_TRUE(flag == AngleTextStatus::Read || flag == AngleTextStatus::Rejected);
+        if (flag == AngleTextStatus::Read) {
             EXPECT_GE(angle, 0.0);
             EXPECT_LT(angle - std::floor(angle), 1.0);
         } else {
             EXPECT_EQ(angle, -1.0);
         }
         std::int32_t minutes = -1;
-        const int minuteFlag = textToMinutes(text, minutes);
-        if (minuteFlag == TEXT_READ) {
+        const auto minuteFlag = textToMinutes(text, minutes);
+        if (minuteFlag == AngleTextStatus::Read) {
             EXPECT_GE(minutes, 0);
             EXPECT_LE(minutes, 59);
         } else {
-            EXPECT_EQ(minuteFlag, TEXT_REJECTED);
+            EXPECT_EQ(minuteFlag, AngleTextStatus::Rejected);
         }
     }
 }

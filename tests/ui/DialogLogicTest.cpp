@@ -45,8 +45,8 @@ class DialogLogicTest : public ::testing::Test {
                                         return button;
                                     }});
     }
-    int run() {
-        const int status = askSheetParameters(services, state, p);
+    MainDialogOutcome run() {
+        const auto status = askSheetParameters(services, state, p);
         EXPECT_TRUE(services.answers.empty()) << "dialogs not shown as expected";
         EXPECT_TRUE(services.unexpectedShowings.empty());
         return status;
@@ -99,7 +99,7 @@ TEST_F(DialogLogicTest, ConfirmingAtOnceGivesTheFirstItemsAndTheBaseTrapezoid) {
         EXPECT_EQ(d.text(CONTROL_FOLDER), "");
         chooseFolder(d);
     });
-    ASSERT_EQ(run(), DIALOG_CONFIRMED);
+    ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(p.cs, CS_SK42);
     EXPECT_EQ(p.setScale, SERIES_200K);
     EXPECT_EQ(p.mapScale, 0);
@@ -131,7 +131,7 @@ TEST_F(DialogLogicTest, ColumnItemsWrapAfterSixty) {
             chooseFolder(d);
             d.select(CONTROL_COLUMN, item);
         });
-        ASSERT_EQ(run(), DIALOG_CONFIRMED);
+        ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
         EXPECT_EQ(p.xZone, column);
     }
     // Column 60 begins at 174 on the 0..360 scale.
@@ -153,7 +153,7 @@ TEST_F(DialogLogicTest, MillionSeriesOffersTheQuadrupleSheetAndIgnoresTheSheetNu
                   itemsOf({"Стандартный  лист", "Cдвоенный    лист", "Cчетверенный лист"}));
         d.select(CONTROL_SHEET_TYPE, 3);
     });
-    ASSERT_EQ(run(), DIALOG_CONFIRMED);
+    ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(p.setScale, SERIES_1M);
     EXPECT_EQ(p.sheetType, SHEET_QUADRUPLE);
     // The working copy's sheet number was never read from the list: it is still zero.
@@ -170,7 +170,7 @@ TEST_F(DialogLogicTest, MillionSeriesOffersTheQuadrupleSheetAndIgnoresTheSheetNu
         EXPECT_TRUE(d.enabled(CONTROL_SHEET_NUMBER_LABEL));
         EXPECT_EQ(d.selectedText(CONTROL_MAP_SCALE), "1 :   200 000");
     });
-    ASSERT_EQ(run(), DIALOG_CONFIRMED);
+    ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
 }
 
 TEST_F(DialogLogicTest, SheetTypeListFollowsSeriesAndRowAndKeepsWhatIsStillOffered) {
@@ -188,7 +188,7 @@ TEST_F(DialogLogicTest, SheetTypeListFollowsSeriesAndRowAndKeepsWhatIsStillOffer
         EXPECT_EQ(d.items(CONTROL_SHEET_TYPE).size(), 3u);
         EXPECT_EQ(d.listSelection(CONTROL_SHEET_TYPE), 1);
     });
-    ASSERT_EQ(run(), DIALOG_CONFIRMED);
+    ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
 
     FakeDialog d(services, DIALOG_MAIN);
     const std::pair<int, std::size_t> rowsAndCounts[] = {{1, 3}, {2, 3}, {3, 2},
@@ -213,7 +213,7 @@ TEST_F(DialogLogicTest, EmptyFolderIsReportedAndTheDialogComesBackAsItWas) {
             EXPECT_EQ(d.listSelection(CONTROL_COLUMN), ITEM_COLUMN_37);
         },
         BUTTON_CANCEL);
-    EXPECT_EQ(run(), DIALOG_CANCELLED);
+    EXPECT_EQ(run(), MainDialogOutcome::Cancelled);
     EXPECT_EQ(services.messages.size(), 1u);
 }
 
@@ -222,7 +222,7 @@ TEST_F(DialogLogicTest, MissingTemplatesEndTheProgramWithALine) {
     showStartDialog(services);
     EXPECT_TRUE(services.lines.empty());
     EXPECT_TRUE(services.exitCodes.empty());
-    EXPECT_EQ(run(), DIALOG_CANCELLED);
+    EXPECT_EQ(run(), MainDialogOutcome::Cancelled);
     EXPECT_EQ(services.lines, std::vector<std::string>{" ERROR: dialog not found"});
     EXPECT_EQ(services.exitCodes, std::vector<int>{EXIT_NOT_DONE});
 
@@ -253,7 +253,7 @@ TEST_F(DialogLogicTest, RefineDialogShowsTheBaseAndAcceptsItAsReadBack) {
         EXPECT_EQ(r.text(CONTROL_BASE_Y_MINUTE), "1'");
         EXPECT_EQ(r.text(CONTROL_NOTICE), "");
     });
-    ASSERT_EQ(run(), DIALOG_CONFIRMED);
+    ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_TRUE(services.messages.empty());
     // The result is what the texts say, to the minute: 55° 20' rather than 56 - 2/3.
     EXPECT_EQ(p.yFrom, 55.0 + 20 / 60.0);
@@ -280,7 +280,7 @@ TEST_F(DialogLogicTest, ResultMayReachBeyondTheBaseByLessThanOneSheet) {
         r.type(CONTROL_X_FROM, "35° 01'");
         r.type(CONTROL_Y_TO, "56° 39'");
     });
-    ASSERT_EQ(run(), DIALOG_CONFIRMED);
+    ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(p.xFrom, 35.0 + 1 / 60.0);
     EXPECT_EQ(p.yTo, 56.0 + 39 / 60.0);
@@ -299,7 +299,7 @@ TEST_F(DialogLogicTest, ResultMayReachBeyondTheBaseByLessThanOneSheet) {
         r.type(CONTROL_X_TO, "47° 59'");
         r.type(CONTROL_Y_FROM, "48 01");
     });
-    ASSERT_EQ(run(), DIALOG_CONFIRMED);
+    ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     ASSERT_EQ(services.messages.size(), 2u);
     EXPECT_EQ(services.messages[1].text,
               "Ошибка в задании скорректированного значения конечной долготы\r"
@@ -356,7 +356,7 @@ TEST_F(DialogLogicTest, TestButtonListsAllErrorsInOrderAndKeepsTheDialogOpen) {
             EXPECT_EQ(r.text(CONTROL_RESULT_WIDTH), "1° 30'");
         },
         BUTTON_CANCEL);
-    EXPECT_EQ(run(), DIALOG_CANCELLED);
+    EXPECT_EQ(run(), MainDialogOutcome::Cancelled);
     // Cancel discards the refinement that "Test" had accepted.
     EXPECT_FALSE(state.parametersRefined);
 }
@@ -374,13 +374,13 @@ TEST_F(DialogLogicTest, RefinementIsKeptOrDiscardedByWhatChangesInTheMainDialog)
         });
     };
     refine([](FakeDialog& d) { d.select(CONTROL_CS, 3); });
-    ASSERT_EQ(run(), DIALOG_CONFIRMED);
+    ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(p.cs, CS_GSK2011);
     EXPECT_EQ(p.xFrom, 35.5);
     EXPECT_EQ(p.meridianStep, 0.5);
 
     refine([](FakeDialog& d) { d.select(CONTROL_MAP_SCALE, 3); });
-    ASSERT_EQ(run(), DIALOG_CONFIRMED);
+    ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(p.mapScale, 2);
     EXPECT_EQ(p.xFrom, 35.5);
 
@@ -391,7 +391,7 @@ TEST_F(DialogLogicTest, RefinementIsKeptOrDiscardedByWhatChangesInTheMainDialog)
              [](FakeDialog& d) { d.select(CONTROL_SHEET_TYPE, 1); },
              [](FakeDialog& d) { d.select(CONTROL_SERIES, SERIES_ITEM_200K); }}) {
         refine(change);
-        ASSERT_EQ(run(), DIALOG_CONFIRMED);
+        ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
         EXPECT_EQ(p.xFrom, 36.0);
         EXPECT_EQ(p.meridianStep, 0.25);
     }
@@ -405,7 +405,7 @@ TEST_F(DialogLogicTest, ReopeningTheRefineDialogShowsTheBaseAgainAndCancelDiscar
     });
     onRefine([](FakeDialog& r) { r.type(CONTROL_X_FROM, "35 30"); });
     onRefine([](FakeDialog& r) { EXPECT_EQ(r.text(CONTROL_X_FROM), "36° 00'"); }, BUTTON_CANCEL);
-    ASSERT_EQ(run(), DIALOG_CONFIRMED);
+    ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(p.xFrom, 36.0);
 }
 

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <optional>
 
 #include "ui/FrameWindow.h"
 #include "ui/MainDialog.h"
@@ -65,11 +66,12 @@ class DialogsQtTest : public QObject {
     Q_OBJECT
 
   private:
-    int runMainDialog() {
-        const int status = askSheetParameters(services_, state_, p_);
+    // No outcome when the scripted user could not play its part.
+    std::optional<MainDialogOutcome> runMainDialog() {
+        const auto status = askSheetParameters(services_, state_, p_);
         const auto failures = driver_->failures();
         if (!failures.isEmpty()) qWarning() << failures;
-        return failures.isEmpty() ? status : -1;
+        return failures.isEmpty() ? std::optional{status} : std::nullopt;
     }
 
     FrameWindow frame_;
@@ -114,7 +116,7 @@ class DialogsQtTest : public QObject {
             QCOMPARE(controlText(d, CONTROL_FOLDER), folder.path() + "/");
             clickControl(d, BUTTON_OK);
         });
-        QCOMPARE(runMainDialog(), DIALOG_CONFIRMED);
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.cs, CS_SK42);
         QCOMPARE(p_.setScale, SERIES_200K);
         QCOMPARE(p_.mapScale, 0);
@@ -153,7 +155,7 @@ class DialogsQtTest : public QObject {
             QCOMPARE(field->sizeHint(), plain.sizeHint());
             clickControl(d, BUTTON_CANCEL);
         });
-        QCOMPARE(runMainDialog(), DIALOG_CANCELLED);
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Cancelled);
     }
 
     void emptyFolderIsReportedThenCancelEnds() {
@@ -165,7 +167,7 @@ class DialogsQtTest : public QObject {
             acceptWindow(box);
         });
         driver_->on(MAIN, [](QWidget* d) { clickControl(d, BUTTON_CANCEL); });
-        QCOMPARE(runMainDialog(), DIALOG_CANCELLED);
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Cancelled);
     }
 
     void column02GivesTwo() {
@@ -175,7 +177,7 @@ class DialogsQtTest : public QObject {
             QCOMPARE(controlText(d, CONTROL_COLUMN), QStringLiteral("02"));
             clickControl(d, BUTTON_OK);
         });
-        QCOMPARE(runMainDialog(), DIALOG_CONFIRMED);
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.xZone, 2);
     }
 
@@ -191,7 +193,7 @@ class DialogsQtTest : public QObject {
             QCOMPARE(controlText(d, CONTROL_SHEET_TYPE), QStringLiteral("Cчетверенный лист"));
             clickControl(d, BUTTON_OK);
         });
-        QCOMPARE(runMainDialog(), DIALOG_CONFIRMED);
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.setScale, SERIES_1M);
         QCOMPARE(p_.sheetType, SHEET_QUADRUPLE);
         QCOMPARE(p_.baseXTo - p_.baseXFrom, 24.0);
@@ -210,7 +212,7 @@ class DialogsQtTest : public QObject {
             QCOMPARE(controlText(d, CONTROL_SHEET_TYPE), QStringLiteral("Стандартный  лист"));
             clickControl(d, BUTTON_OK);
         });
-        QCOMPARE(runMainDialog(), DIALOG_CONFIRMED);
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.sheetType, SHEET_STANDARD);
         QCOMPARE(p_.yZone, ITEM_ROW_P);
     }
@@ -233,13 +235,13 @@ class DialogsQtTest : public QObject {
             });
         };
         refineThen(CONTROL_COLUMN, ITEM_COLUMN_38);
-        QCOMPARE(runMainDialog(), DIALOG_CONFIRMED);
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.xZone, 38);
         QCOMPARE(p_.xFrom, 42.0);
         QCOMPARE(p_.xFrom, p_.baseXFrom);
 
         refineThen(CONTROL_CS, ITEM_CS_SK95);
-        QCOMPARE(runMainDialog(), DIALOG_CONFIRMED);
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.cs, CS_SK95);
         QCOMPARE(p_.xFrom, 35.5);
         QCOMPARE(p_.baseXFrom, 36.0);
@@ -266,7 +268,7 @@ class DialogsQtTest : public QObject {
             clickControl(r, BUTTON_CANCEL);
         });
         driver_->on(MAIN, [](QWidget* d) { clickControl(d, BUTTON_CANCEL); });
-        QCOMPARE(runMainDialog(), DIALOG_CANCELLED);
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Cancelled);
         QCOMPARE(services_.messages.size(), std::size_t{1});
         QCOMPARE(QString::fromStdString(services_.messages[0]),
                  QStringLiteral("Ошибка в задании диапазона долготы\r"
