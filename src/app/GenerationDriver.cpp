@@ -16,7 +16,7 @@ namespace {
 SheetCorners cornersOf(const SheetParameters& p) {
     SheetCorners c{{p.xFrom, p.yTo}, {p.xTo, p.yTo}, {p.xFrom, p.yFrom}, {p.xTo, p.yFrom}};
     if (p.cs == CS_GSK2011_FROM_SK42) {
-        for (Point* corner : {&c.nw, &c.ne, &c.sw, &c.se}) sk42ToGsk2011(*corner);
+        for (Point* corner : {&c.nw, &c.ne, &c.sw, &c.se}) *corner = sk42ToGsk2011(*corner);
     }
     return c;
 }

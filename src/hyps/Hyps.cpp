@@ -101,8 +101,7 @@ std::string cornerTexts(const SheetCorners& corners, int precision) {
 
 void convertOutline(std::vector<double>& xs, std::vector<double>& ys) {
     for (std::size_t i = 0; i < xs.size(); ++i) {
-        Point vertex{xs[i], ys[i]};
-        sk42ToGsk2011(vertex);
+        const Point vertex = sk42ToGsk2011({xs[i], ys[i]});
         xs[i] = vertex.x;
         ys[i] = vertex.y;
     }
@@ -139,8 +138,7 @@ HypsLayerStatus writeNodes(const SheetParameters& p, const AngleSteps& nodes) {
     const std::vector<double> lons = gridRun(lon0, lon1, nodes.lon);
     for (const double lat : gridRun(lat0, lat1, nodes.lat)) {
         for (const double lon : lons) {
-            Point node{lon, lat};
-            if (convertsToGsk2011(p)) sk42ToGsk2011(node);
+            const Point node = convertsToGsk2011(p) ? sk42ToGsk2011({lon, lat}) : Point{lon, lat};
             if (writePointFeature(layer, nodeAttributes(lat, lon), node.x, node.y) !=
                 ShapeStatus::Written) {
                 return HypsLayerStatus::FeatureNotWritten;
@@ -171,12 +169,10 @@ std::optional<std::pair<double, double>> visibleSpan(const SheetParameters& p, b
                                                      double c, double from, double to,
                                                      std::span<const Point> outline) {
     if (!convertsToGsk2011(p)) return std::pair{from, to};
-    double lo = from;
-    double hi = to;
-    const bool crosses = alongX ? clipParallelByPolygon(c, outline, lo, hi)
-                                : clipMeridianByPolygon(c, outline, lo, hi);
-    if (!crosses) return std::nullopt;
-    return std::pair{lo, hi};
+    const auto span =
+        alongX ? clipParallelByPolygon(c, outline) : clipMeridianByPolygon(c, outline);
+    if (!span) return std::nullopt;
+    return std::pair{span->min, span->max};
 }
 
 HypsLayerStatus writeLine(Layer& layer, int kind, bool alongX, double c,

@@ -206,58 +206,49 @@ bool pointInsidePolygon(const Point& q, std::span<const Point> ring) {
     return isOdd(countCrossings(q, ring));
 }
 
-bool crossLineWithEdge(bool horizontal, double c, const Point& a, const Point& b, double& min,
-                       double& max) {
+std::optional<Interval> crossLineWithEdge(bool horizontal, double c, const Point& a,
+                                          const Point& b) {
     const double uA = horizontal ? a.x : a.y;
     const double vA = horizontal ? a.y : a.x;
     const double uB = horizontal ? b.x : b.y;
     const double vB = horizontal ? b.y : b.x;
-    if (vA == c && vB == c) {
-        min = std::min(uA, uB);
-        max = std::max(uA, uB);
-        return true;
-    }
+    if (vA == c && vB == c) return Interval{std::min(uA, uB), std::max(uA, uB)};
     if (vA == c || vB == c) {
-        min = max = vA == c ? uA : uB;
-        return true;
+        const double u = vA == c ? uA : uB;
+        return Interval{u, u};
     }
     if (std::min(vA, vB) < c && std::max(vA, vB) > c) {
-        min = max = uA + (c - vA) / (vB - vA) * (uB - uA);
-        return true;
+        const double u = uA + (c - vA) / (vB - vA) * (uB - uA);
+        return Interval{u, u};
     }
-    return false;
+    return std::nullopt;
 }
 
-bool clipLineByPolygon(bool horizontal, double c, std::span<const Point> ring, double& min,
-                       double& max) {
-    bool found = false;
+std::optional<Interval> clipLineByPolygon(bool horizontal, double c, std::span<const Point> ring) {
+    std::optional<Interval> span;
     for (std::size_t i = 0; i < ring.size(); ++i) {
-        double lo = 0.0;
-        double hi = 0.0;
-        if (!crossLineWithEdge(horizontal, c, ring[i], edgeEnd(ring, i), lo, hi)) {
+        const auto meeting = crossLineWithEdge(horizontal, c, ring[i], edgeEnd(ring, i));
+        if (!meeting) continue;
+        if (!span) {
+            span = meeting;
             continue;
         }
-        if (!found) {
-            min = lo;
-            max = hi;
-            found = true;
-            continue;
-        }
-        if (lo <= min) min = lo;
-        if (hi >= max) max = hi;
+        if (meeting->min <= span->min) span->min = meeting->min;
+        if (meeting->max >= span->max) span->max = meeting->max;
     }
-    return found && min != max;
+    if (span && span->min == span->max) return std::nullopt;
+    return span;
 }
 
-bool clipParallelByPolygon(double y, std::span<const Point> ring, double& xMin, double& xMax) {
-    return clipLineByPolygon(true, y, ring, xMin, xMax);
+std::optional<Interval> clipParallelByPolygon(double y, std::span<const Point> ring) {
+    return clipLineByPolygon(true, y, ring);
 }
 
-bool clipMeridianByPolygon(double x, std::span<const Point> ring, double& yMin, double& yMax) {
-    return clipLineByPolygon(false, x, ring, yMin, yMax);
+std::optional<Interval> clipMeridianByPolygon(double x, std::span<const Point> ring) {
+    return clipLineByPolygon(false, x, ring);
 }
 
-void sk42ToGsk2011(Point& p) {
+Point sk42ToGsk2011(Point p) {
     const Geocentric g = helmertSk42ToGsk2011(sk42ToGeocentric(p.x * DEG_TO_RAD, p.y * DEG_TO_RAD));
     const double d = std::sqrt(g.x * g.x + g.y * g.y);
     double lon = 0.0;
@@ -270,8 +261,7 @@ void sk42ToGsk2011(Point& p) {
         lon = longitudeOf(g.x, g.y, d);
         lat = latitudeOf(g);
     }
-    p.x = lon * RAD_TO_DEG;
-    p.y = lat * RAD_TO_DEG;
+    return {lon * RAD_TO_DEG, lat * RAD_TO_DEG};
 }
 
 }  // namespace sheetbasis

@@ -3,6 +3,7 @@
 // Coordinates are x = longitude, y = latitude in degrees wherever the system uses them;
 // apart from sk42ToGsk2011 the routines are free of units.
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -57,17 +58,23 @@ bool pathInsidePath(const PathRecord& p1, const PathRecord& p2);
 void reverseVertices(std::span<Point> points);
 bool isClockwise(std::span<const Point> ring);
 bool pointInsidePolygon(const Point& q, std::span<const Point> ring);
-// True when segment a-b meets the line y = c (horizontal) or x = c; min and max receive
-// the meeting interval along the line and are left untouched otherwise.
-bool crossLineWithEdge(bool horizontal, double c, const Point& a, const Point& b, double& min,
-                       double& max);
-// True when the line meets the ring in an interval of non-zero length [min, max].
-bool clipLineByPolygon(bool horizontal, double c, std::span<const Point> ring, double& min,
-                       double& max);
-bool clipParallelByPolygon(double y, std::span<const Point> ring, double& xMin, double& xMax);
-bool clipMeridianByPolygon(double x, std::span<const Point> ring, double& yMin, double& yMax);
+// A stretch [min, max] along a parallel (in longitude) or a meridian (in latitude).
+struct Interval {
+    double min = 0.0;
+    double max = 0.0;
+};
+
+// Where segment a-b meets the line y = c (horizontal) or x = c, as an interval along the
+// line (a single value when it crosses or touches); nothing when it misses.
+std::optional<Interval> crossLineWithEdge(bool horizontal, double c, const Point& a,
+                                          const Point& b);
+// The interval of non-zero length in which the line meets the ring, from the least to the
+// greatest meeting; nothing when the line misses the ring or only touches it.
+std::optional<Interval> clipLineByPolygon(bool horizontal, double c, std::span<const Point> ring);
+std::optional<Interval> clipParallelByPolygon(double y, std::span<const Point> ring);
+std::optional<Interval> clipMeridianByPolygon(double x, std::span<const Point> ring);
 // Carries a point (longitude, latitude in degrees, height 0) from the SK-42 datum to
 // GSK-2011; the longitude comes back on the 0..360 scale.
-void sk42ToGsk2011(Point& p);
+Point sk42ToGsk2011(Point p);
 
 }  // namespace sheetbasis

@@ -73,7 +73,7 @@ TEST(Velmora, CombinedSystemCarriesTheCornersIntoGsk2011) {
         ASSERT_EQ(generateSheet(p), GenerationStatus::Done);
 
         Point nw{41.0, 52 + TWO_THIRDS};
-        if (cs == CS_GSK2011_FROM_SK42) sk42ToGsk2011(nw);
+        if (cs == CS_GSK2011_FROM_SK42) nw = sk42ToGsk2011(nw);
         const std::vector<Point> ring = sheetRing(p.path);
         ASSERT_FALSE(ring.empty());
         EXPECT_EQ(ring.front().x, nw.x) << "cs " << cs;

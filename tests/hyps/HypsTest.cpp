@@ -108,7 +108,7 @@ class HypsTest : public ::testing::Test {
         rect = {p.xFrom, p.xTo, p.yFrom, p.yTo};
         if (p.cs == CS_GSK2011_FROM_SK42) {
             for (Point* c : {&corners.nw, &corners.ne, &corners.sw, &corners.se}) {
-                sk42ToGsk2011(*c);
+                *c = sk42ToGsk2011(*c);
             }
             rect = {std::max(corners.nw.x, corners.sw.x), std::min(corners.ne.x, corners.se.x),
                     std::max(corners.sw.y, corners.se.y), std::min(corners.nw.y, corners.ne.y)};
@@ -264,8 +264,7 @@ TEST_F(HypsTest, CombinedSystemConvertsGeometryButLabelsTheGridValues) {
     ASSERT_EQ(nodes.features.size(), 81u);
     EXPECT_EQ(nodes.features[0].text.at("Lat"), cp1251("52°00'00\""));
     EXPECT_EQ(nodes.features[0].text.at("Lon"), cp1251("30°00'00\""));
-    Point expected{30.0, 52.0};
-    sk42ToGsk2011(expected);
+    const Point expected = sk42ToGsk2011({30.0, 52.0});
     EXPECT_EQ(nodes.features[0].vertices.at(0).x, expected.x);
     EXPECT_EQ(nodes.features[0].vertices.at(0).y, expected.y);
     EXPECT_GT(std::abs(expected.x - 30.0), 1e-4);  // the shift is visible at all

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <limits>
 #include <numbers>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -173,56 +174,43 @@ TEST(GeometryTest, ClockwiseEdgeCases) {
     EXPECT_TRUE(isClockwise(eight));
 }
 
+// The interval as "min..max", or "none", so that a failed check shows both ends.
+std::string shown(const std::optional<Interval>& i) {
+    if (!i) return "none";
+    std::ostringstream out;
+    out << i->min << ".." << i->max;
+    return out.str();
+}
+
 TEST(GeometryTest, CrossLineByEdge) {
-    double min = -7;
-    double max = -7;
     // Edge on the line, given from its greater end.
-    EXPECT_TRUE(crossLineWithEdge(true, 1, {5, 1}, {2, 1}, min, max));
-    EXPECT_EQ(min, 2);
-    EXPECT_EQ(max, 5);
-    EXPECT_TRUE(crossLineWithEdge(false, 3, {3, 9}, {3, -1}, min, max));
-    EXPECT_EQ(min, -1);
-    EXPECT_EQ(max, 9);
+    EXPECT_EQ(shown(crossLineWithEdge(true, 1, {5, 1}, {2, 1})), "2..5");
+    EXPECT_EQ(shown(crossLineWithEdge(false, 3, {3, 9}, {3, -1})), "-1..9");
     // One end on the line.
-    EXPECT_TRUE(crossLineWithEdge(true, 1, {5, 0}, {2, 1}, min, max));
-    EXPECT_TRUE(min == 2 && max == 2);
-    EXPECT_TRUE(crossLineWithEdge(true, 0, {5, 0}, {2, 1}, min, max));
-    EXPECT_TRUE(min == 5 && max == 5);
+    EXPECT_EQ(shown(crossLineWithEdge(true, 1, {5, 0}, {2, 1})), "2..2");
+    EXPECT_EQ(shown(crossLineWithEdge(true, 0, {5, 0}, {2, 1})), "5..5");
     // Crossing inside the edge, in either direction.
-    EXPECT_TRUE(crossLineWithEdge(true, 0.25, {0, 0}, {4, 1}, min, max));
-    EXPECT_TRUE(min == 1 && max == 1);
-    EXPECT_TRUE(crossLineWithEdge(false, 1, {4, 1}, {0, 0}, min, max));
-    EXPECT_TRUE(min == 0.25 && max == 0.25);
-    // A miss leaves both untouched.
-    min = max = -7;
-    EXPECT_FALSE(crossLineWithEdge(true, 2, {0, 0}, {4, 1}, min, max));
-    EXPECT_FALSE(crossLineWithEdge(false, -1, {0, 0}, {4, 1}, min, max));
-    EXPECT_TRUE(min == -7 && max == -7);
+    EXPECT_EQ(shown(crossLineWithEdge(true, 0.25, {0, 0}, {4, 1})), "1..1");
+    EXPECT_EQ(shown(crossLineWithEdge(false, 1, {4, 1}, {0, 0})), "0.25..0.25");
+    // Misses.
+    EXPECT_EQ(shown(crossLineWithEdge(true, 2, {0, 0}, {4, 1})), "none");
+    EXPECT_EQ(shown(crossLineWithEdge(false, -1, {0, 0}, {4, 1})), "none");
 }
 
 TEST(GeometryTest, ClippingLinesBySquareAndTriangle) {
-    double xMin = -7;
-    double xMax = -7;
     for (const auto& ring : {UNIT_SQUARE, closed(UNIT_SQUARE)}) {
-        EXPECT_TRUE(clipParallelByPolygon(0.5, ring, xMin, xMax));
-        EXPECT_TRUE(xMin == 0 && xMax == 1);
-        EXPECT_TRUE(clipParallelByPolygon(1, ring, xMin, xMax));
-        EXPECT_TRUE(xMin == 0 && xMax == 1);
-        EXPECT_TRUE(clipMeridianByPolygon(0.25, ring, xMin, xMax));
-        EXPECT_TRUE(xMin == 0 && xMax == 1);
-        xMin = xMax = -7;
-        EXPECT_FALSE(clipParallelByPolygon(2, ring, xMin, xMax));
-        EXPECT_TRUE(xMin == -7 && xMax == -7);
+        EXPECT_EQ(shown(clipParallelByPolygon(0.5, ring)), "0..1");
+        EXPECT_EQ(shown(clipParallelByPolygon(1, ring)), "0..1");
+        EXPECT_EQ(shown(clipMeridianByPolygon(0.25, ring)), "0..1");
+        EXPECT_EQ(shown(clipParallelByPolygon(2, ring)), "none");
     }
     const std::vector<Point> triangle{{0, 0}, {4, 0}, {1.5, 3}};
-    EXPECT_FALSE(clipParallelByPolygon(3, triangle, xMin, xMax));
-    EXPECT_TRUE(xMin == 1.5 && xMax == 1.5);
-    EXPECT_TRUE(clipParallelByPolygon(1.5, triangle, xMin, xMax));
-    EXPECT_TRUE(xMin == 0.75 && xMax == 2.75);
+    // Touching the apex only is no interval.
+    EXPECT_EQ(shown(clipParallelByPolygon(3, triangle)), "none");
+    EXPECT_EQ(shown(clipParallelByPolygon(1.5, triangle)), "0.75..2.75");
     // A U-shaped ring: the interval spans both of its chords and the gap between them.
     const std::vector<Point> u{{0, 0}, {5, 0}, {5, 4}, {4, 4}, {4, 1}, {1, 1}, {1, 4}, {0, 4}};
-    EXPECT_TRUE(clipParallelByPolygon(2, u, xMin, xMax));
-    EXPECT_TRUE(xMin == 0 && xMax == 5);
+    EXPECT_EQ(shown(clipParallelByPolygon(2, u)), "0..5");
 }
 
 // ---- Datum shift -----------------------------------------------------------------------
@@ -320,8 +308,7 @@ TEST(GeometryTest, DatumShiftReferencePoints) {
     for (const Case& c :
          {Case{{30, 60}, {29.9977399, 59.9999696}}, Case{{132, 44}, {132.0011092, 44.0003262}},
           Case{{-30, 60}, {329.9983277, 59.9988742}}}) {
-        Point p = c.sk42;
-        sk42ToGsk2011(p);
+        const Point p = sk42ToGsk2011(c.sk42);
         EXPECT_NEAR(p.x, c.gsk2011.x, HALF_LAST_DECIMAL) << c.sk42.x << ' ' << c.sk42.y;
         EXPECT_NEAR(p.y, c.gsk2011.y, HALF_LAST_DECIMAL) << c.sk42.x << ' ' << c.sk42.y;
     }
@@ -336,8 +323,7 @@ TEST(GeometryTest, DatumShiftAgreesWithProj) {
     const std::vector<Point> proj = transformWithCct(grid);
     ASSERT_EQ(proj.size(), grid.size()) << "cct (package proj-bin) did not run";
     for (std::size_t i = 0; i < grid.size(); ++i) {
-        Point p = grid[i];
-        sk42ToGsk2011(p);
+        const Point p = sk42ToGsk2011(grid[i]);
         EXPECT_GE(p.x, 0.0);
         EXPECT_LE(p.x, 360.0);
         EXPECT_NEAR(longitudeDifference(p.x, proj[i].x), 0.0, AGREEMENT)
@@ -350,14 +336,12 @@ TEST(GeometryTest, DatumShiftEndsOnUnusableInput) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     for (const Point& input : {Point{nan, 50}, Point{30, nan}, Point{inf, 50}, Point{30, -inf}}) {
-        Point p = input;
-        sk42ToGsk2011(p);
+        const Point p = sk42ToGsk2011(input);
         EXPECT_TRUE(std::isnan(p.x) || std::isnan(p.y)) << input.x << ' ' << input.y;
     }
     // Near the poles and on the equator the shift still lands next to the input.
     for (const Point& input : {Point{45, 90}, Point{200, -90}, Point{10, 0}, Point{180, 0}}) {
-        Point p = input;
-        sk42ToGsk2011(p);
+        const Point p = sk42ToGsk2011(input);
         EXPECT_NEAR(p.y, input.y, 0.01) << input.x << ' ' << input.y;
     }
 }
