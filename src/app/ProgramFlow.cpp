@@ -6,6 +6,7 @@
 #include "app/GenerationDriver.h"
 #include "app/ResultFolders.h"
 #include "job/FileArg.h"
+#include "sheet/Cp1251.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -29,10 +30,11 @@ const char* folderFailureText(int status) {
     }
 }
 
-// The job-file name as the program holds it: cut to the folder-text length and
-// left-adjusted; trailing blanks do not count when the file is looked for.
+// The job-file name without the blanks around it. A name longer than the folder text is
+// refused (empty): cut, it would name another file.
 std::string jobFileName(const char* argument) {
-    return trimTrailing(leftAdjust(cutTo(argument, FOLDER_TEXT_LENGTH)));
+    std::string name = trimBoth(argument);
+    return utf8CharacterCount(name) <= FOLDER_TEXT_LENGTH ? name : std::string();
 }
 
 bool isExistingFile(const std::string& name) {

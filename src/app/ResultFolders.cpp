@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "sheet/Cp1251.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -18,6 +19,8 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view HYPS_FOLDER = "HYPS";
 constexpr std::string_view FRAME_FOLDER = "FRAME";
+static_assert(FRAME_FOLDER.size() == LONGEST_SUB_FOLDER_NAME &&
+              HYPS_FOLDER.size() <= FRAME_FOLDER.size());
 
 // Layers of an earlier run, in the order they are looked for. A layer counts as present
 // only when its shape file exists; then every file of it goes, whatever the extension.
@@ -79,15 +82,24 @@ bool prepareSubFolder(const fs::path& folder, std::span<const std::string_view> 
     return fs::create_directory(folder, ec) && !ec;
 }
 
+// Folder texts count characters; a Cyrillic letter is one, however many bytes it takes.
+bool fitsFolderText(const std::string& folder) {
+    return utf8CharacterCount(folder) <= FOLDER_TEXT_LENGTH;
+}
+
 }  // namespace
 
 int prepareResultFolders(const std::string& folder, std::string& path, std::string& outputFolder) {
     const std::string folderText = trimBoth(folder);
-    path = cutTo(folderText + std::string(HYPS_FOLDER), FOLDER_TEXT_LENGTH);
-    outputFolder = cutTo(folderText + std::string(FRAME_FOLDER), FOLDER_TEXT_LENGTH);
+    path = folderText + std::string(HYPS_FOLDER);
+    outputFolder = folderText + std::string(FRAME_FOLDER);
 
     std::error_code ec;
     if (folderText.empty() || !fs::exists(fs::path(folderText), ec)) return FOLDER_MISSING;
+    // Cut to the folder text, a sub-folder would be another folder (the result folder
+    // itself, its parent, "FRAM"); both are refused before anything is touched.
+    if (!fitsFolderText(path)) return HYPS_NOT_CREATED;
+    if (!fitsFolderText(outputFolder)) return FRAME_NOT_CREATED;
     if (!prepareSubFolder(fs::path(path), HYPS_LAYERS)) return HYPS_NOT_CREATED;
     if (!prepareSubFolder(fs::path(outputFolder), FRAME_LAYERS)) return FRAME_NOT_CREATED;
     return FOLDERS_READY;

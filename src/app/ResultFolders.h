@@ -11,8 +11,9 @@ inline constexpr int FOLDER_MISSING = 1;
 inline constexpr int HYPS_NOT_CREATED = 2;
 inline constexpr int FRAME_NOT_CREATED = 3;
 
-// path := folder + "HYPS", outputFolder := folder + "FRAME" (cut at 260 characters); creates
-// missing sub-folders and deletes the layers of an earlier run from existing ones.
+// path := folder + "HYPS", outputFolder := folder + "FRAME"; creates missing sub-folders and
+// deletes the layers of an earlier run from existing ones. A sub-folder longer than the
+// folder text (260 characters) is refused with its status before anything is touched.
 int prepareResultFolders(const std::string& folder, std::string& path, std::string& outputFolder);
 
 }  // namespace sheetbasis

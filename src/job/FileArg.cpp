@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
 #include "job/JobText.h"
 #include "sheet/AngleText.h"
+#include "sheet/Cp1251.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -53,8 +55,12 @@ int readSheetName(std::string_view value, SheetParameters& p) {
     return isGiven(p.setScale) ? VALUE_REJECTED : applySheetName(value, p);
 }
 
-int readPath(std::string_view value, SheetParameters& p) {
-    return p.path.empty() ? parseResultFolder(value, p.path) : VALUE_REJECTED;
+int readPath(std::string_view value, JobEncoding encoding, SheetParameters& p) {
+    if (!p.path.empty()) {
+        return VALUE_REJECTED;
+    }
+    return encoding == JobEncoding::Utf8 ? readUtf8Path(value, p.path)
+                                         : parseResultFolder(value, p.path);
 }
 
 int readMapScale(std::string_view value, SheetParameters& p) {
@@ -64,12 +70,20 @@ int readMapScale(std::string_view value, SheetParameters& p) {
     return parseMapScale(p.setScale, value, p.mapScale);
 }
 
-// Acts on one entry; the keys are tried in this order.
-int readValue(std::string_view key, std::string_view value, SheetParameters& p) {
+// Acts on one entry. A folder is taken in the file's encoding; every other value is a
+// Windows-1251 text, and a character that Windows-1251 lacks belongs to no keyword, sheet
+// name or number.
+int readValue(std::string_view key, std::string_view fileValue, JobEncoding encoding,
+              SheetParameters& p) {
+    if (key == "Path") return readPath(fileValue, encoding, p);
+    const std::optional<std::string> text = encoding == JobEncoding::Utf8
+                                                ? utf8ToCp1251(fileValue)
+                                                : std::optional<std::string>(fileValue);
+    if (!text) return VALUE_REJECTED;
+    const std::string_view value = *text;
     constexpr bool ZERO_ALLOWED = true;
     if (key == "CS") return parseCoordinateSystem(value, p.cs);
     if (key == "Nom") return readSheetName(value, p);
-    if (key == "Path") return readPath(value, p);
     if (key == "MapScale") return readMapScale(value, p);
     if (key == "xFrom") return readAngle(value, p.xFrom, ZERO_ALLOWED);
     if (key == "yFrom") return readAngle(value, p.yFrom, ZERO_ALLOWED);
@@ -133,10 +147,10 @@ int ensureResultFolder(const std::string& folder) {
 
 // Steps 3 and 4 of the reading: every entry of every line.
 int readEntries(const JobLines& job, SheetParameters& p) {
-    for (const std::string& line : job.lines) {
+    for (const std::string& line : job.text.lines) {
         std::string buffer = line;
         while (!isBlank(buffer)) {
-            if (readJobEntry(buffer, p) != VALUE_ACCEPTED) {
+            if (readEntry(buffer, job.text.encoding, p) != VALUE_ACCEPTED) {
                 return JOB_ENTRY_REJECTED;
             }
         }
@@ -157,6 +171,10 @@ void setNotGivenMarkers(SheetParameters& p) {
 }
 
 int readJobEntry(std::string& text, SheetParameters& p) {
+    return readEntry(text, JobEncoding::Windows1251, p);
+}
+
+int readEntry(std::string& text, JobEncoding encoding, SheetParameters& p) {
     text = leftAdjust(text);
     const std::size_t s = text.find(';');
     if (s == std::string::npos || s + 1 < SHORTEST_ENTRY) {
@@ -172,7 +190,7 @@ int readJobEntry(std::string& text, SheetParameters& p) {
         return VALUE_REJECTED;
     }
     text = leftAdjust(std::string_view(text).substr(s + 1));
-    return readValue(key, value, p);
+    return readValue(key, value, encoding, p);
 }
 
 int readJobFile(const std::string& jobFileName, SheetParameters& p) {

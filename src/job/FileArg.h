@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "job/JobText.h"
 #include "job/ValueReaders.h"
 #include "sheet/SheetParameters.h"
 
@@ -29,5 +30,7 @@ int readJobFileAndMakeFolder(const std::string& jobFileName, SheetParameters& p)
 // Interprets the first entry of text (Windows-1251) and leaves in text what follows it,
 // left-adjusted. Returns VALUE_ACCEPTED or VALUE_REJECTED.
 int readJobEntry(std::string& text, SheetParameters& p);
+// readJobEntry on an entry text in the given encoding; the folder of "Path" keeps every character.
+int readEntry(std::string& text, JobEncoding encoding, SheetParameters& p);
 
 }  // namespace sheetbasis

@@ -19,37 +19,32 @@ constexpr std::size_t READ_CHUNK_BYTES = 4096;
 // as a file that could not be read.
 constexpr std::size_t MAX_JOB_FILE_BYTES = std::size_t{4} * 1024 * 1024;
 
-std::string toCp1251(std::string_view bytes) {
-    if (bytes.starts_with(UTF8_BOM)) {
-        bytes.remove_prefix(UTF8_BOM.size());
-    }
-    if (looksLikeUtf8(bytes)) {
-        if (auto converted = utf8ToCp1251(bytes)) {
-            return *converted;
-        }
-    }
-    return std::string(bytes);
+JobEncoding encodingOf(std::string_view bytes) {
+    return looksLikeUtf8(bytes) ? JobEncoding::Utf8 : JobEncoding::Windows1251;
 }
 
-std::string asJobLine(std::string_view line) {
+std::string asJobLine(std::string_view line, JobEncoding encoding) {
     if (line.ends_with('\r')) {
         line.remove_suffix(1);
     }
-    return cutTo(line, JOB_LINE_LENGTH);
+    return encoding == JobEncoding::Utf8 ? utf8Prefix(line, JOB_LINE_LENGTH)
+                                         : cutTo(line, JOB_LINE_LENGTH);
 }
 
 }  // namespace
 
-std::vector<std::string> splitJobText(std::string_view bytes) {
-    const std::string text = toCp1251(bytes);
-    std::vector<std::string> lines;
-    std::string_view rest = text;
+JobText splitJobText(std::string_view bytes) {
+    if (bytes.starts_with(UTF8_BOM)) {
+        bytes.remove_prefix(UTF8_BOM.size());
+    }
+    JobText text{encodingOf(bytes), {}};
+    std::string_view rest = bytes;
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
-        lines.push_back(asJobLine(rest.substr(0, end)));
+        text.lines.push_back(asJobLine(rest.substr(0, end), text.encoding));
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     }
-    return lines;
+    return text;
 }
 
 JobLines readJobLines(const std::string& fileName) {
@@ -81,7 +76,7 @@ JobLines readJobLines(const std::string& fileName) {
         const std::size_t lastEnd = bytes.rfind('\n');
         bytes.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
     }
-    result.lines = splitJobText(bytes);
+    result.text = splitJobText(bytes);
     return result;
 }
 

@@ -219,19 +219,24 @@ int parseMapScale(std::int32_t setScale, std::string_view value, std::int32_t& m
 }
 
 int parseResultFolder(std::string_view value, std::string& path) {
+    return readUtf8Path(cp1251ToUtf8(value), path);
+}
+
+int readUtf8Path(std::string_view value, std::string& path) {
     std::string folder = trimBoth(value);
-    if (folder.size() < SHORTEST_FOLDER || folder.size() > FOLDER_TEXT_LENGTH) {
+    if (utf8CharacterCount(folder) < SHORTEST_FOLDER) {
         return VALUE_REJECTED;
     }
     if (folder.back() == FOREIGN_FOLDER_SEPARATOR) {
         folder.back() = FOLDER_SEPARATOR;
     } else if (folder.back() != FOLDER_SEPARATOR) {
-        if (folder.size() == FOLDER_TEXT_LENGTH) {
-            return VALUE_REJECTED;  // no room left for the separator
-        }
         folder.push_back(FOLDER_SEPARATOR);
     }
-    path = cp1251ToUtf8(folder);
+    // Refused here, before the folder is made, rather than cut into another folder later.
+    if (utf8CharacterCount(folder) > RESULT_FOLDER_LENGTH) {
+        return VALUE_REJECTED;
+    }
+    path = folder;
     return VALUE_ACCEPTED;
 }
 

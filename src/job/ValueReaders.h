@@ -24,8 +24,11 @@ int parseCoordinateSystem(std::string_view value, std::int32_t& cs);
 // The map-scale denominator in thousands, valid for the series setScale.
 int parseMapScale(std::int32_t setScale, std::string_view value, std::int32_t& mapScale);
 // The folder comes back as a native (UTF-8) path that ends with the separator "/"; a
-// trailing "\" is taken as the separator. A value longer than the folder text, or one that
-// fills it without a trailing separator, is refused rather than cut into another folder.
+// trailing "\" is taken as the separator. A folder (separator included) that leaves no room
+// in the folder text for its sub-folders, RESULT_FOLDER_LENGTH characters at most, is
+// refused rather than cut into another folder later.
 int parseResultFolder(std::string_view value, std::string& path);
+// parseResultFolder on a UTF-8 value, which may hold any character the file system takes.
+int readUtf8Path(std::string_view value, std::string& path);
 
 }  // namespace sheetbasis

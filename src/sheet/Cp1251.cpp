@@ -146,4 +146,22 @@ bool looksLikeUtf8(std::string_view bytes) {
     return multiByte;
 }
 
+std::size_t utf8CharacterCount(std::string_view utf8) {
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < utf8.size(); ++count) {
+        const Decoded d = decodeUtf8(utf8, at);
+        at += d.code ? d.length : 1;
+    }
+    return count;
+}
+
+std::string utf8Prefix(std::string_view utf8, std::size_t n) {
+    std::size_t at = 0;
+    for (std::size_t count = 0; count < n && at < utf8.size(); ++count) {
+        const Decoded d = decodeUtf8(utf8, at);
+        at += d.code ? d.length : 1;
+    }
+    return std::string(utf8.substr(0, at));
+}
+
 }  // namespace sheetbasis

@@ -28,4 +28,11 @@ std::string cp1251(std::string_view utf8);
 // text cannot be plain ASCII and must be UTF-8 rather than a single-byte code page.
 bool looksLikeUtf8(std::string_view bytes);
 
+// The number of characters of a UTF-8 text; a byte that starts no well-formed sequence
+// counts as one character, as a Windows-1251 reading would see it.
+std::size_t utf8CharacterCount(std::string_view utf8);
+
+// The first n characters of a UTF-8 text, never ending inside a character.
+std::string utf8Prefix(std::string_view utf8, std::size_t n);
+
 }  // namespace sheetbasis

@@ -9,8 +9,12 @@
 
 namespace sheetbasis {
 
-// Capacities of the fixed-length texts; longer values are cut to them.
+// Capacities of the fixed-length texts, in characters. Folder and job-file names longer than
+// theirs are refused, never cut: a cut path names another folder or file.
 inline constexpr std::size_t FOLDER_TEXT_LENGTH = 260;
+// A result folder leaves room in the folder text for its longest sub-folder name, "FRAME".
+inline constexpr std::size_t LONGEST_SUB_FOLDER_NAME = 5;
+inline constexpr std::size_t RESULT_FOLDER_LENGTH = FOLDER_TEXT_LENGTH - LONGEST_SUB_FOLDER_NAME;
 inline constexpr std::size_t NAME_TEXT_LENGTH = 200;
 inline constexpr std::size_t JOB_LINE_LENGTH = 1000;
 

@@ -70,10 +70,10 @@ constexpr std::array START_CONTROLS = {
         {113, 92, 206, 35},
         // No-break spaces keep each scale on one line.
         "Требования к цифровым комплектам листов Государственной геологической "
-        "карты масштабов 1\u00a0:\u00a01\u00a0000\u00a0000 и 1\u00a0:\u00a0200\u00a0000: "
-        "математическая основа листа"},
-    ControlTemplate{CONTROL_NONE, K::Label, {23, 121, 68, 10}, "© Проект sheetbasis"},
-    ControlTemplate{CONTROL_NONE, K::Label, {24, 130, 60, 9}, "Год выпуска:"},
+        "карты масштабов 1\u00a0:\u00a01\u00a0000\u00a0000 и 1\u00a0:\u00a0200\u00a0000. "
+        "Федеральное агентство по недропользованию, 2026"},
+    ControlTemplate{CONTROL_NONE, K::Label, {23, 121, 68, 10}, "© Группа sheetbasis"},
+    ControlTemplate{CONTROL_NONE, K::Label, {24, 130, 60, 9}, "Новосибирск,"},
     ControlTemplate{CONTROL_NONE, K::Label, {84, 130, 17, 9}, "2026"},
 };
 

@@ -42,14 +42,13 @@ std::optional<FileDialogRequest> requestFor(std::int32_t mode, const std::string
     return request;
 }
 
-// Splits the chosen path after its last separator. A folder that does not fit the answer
-// is refused rather than cut: a shortened path would name another folder, and the layers
-// would be written there.
+// Splits the chosen path after its last separator. The folder comes back whole, however
+// long: a shortened one would name another folder, and one dropped without a word would
+// leave the user guessing. Whether it can take the sub-folders is for the result-folder
+// step to say, with its message.
 FindFileResult splitChosenPath(const std::string& path) {
-    if (path.size() >= FIND_PATH_BUFFER_LENGTH) return {};
     const auto last = path.rfind(SEPARATOR);
     const std::size_t folderLength = last == std::string::npos ? 0 : last + 1;
-    if (folderLength > FIND_FOLDER_LENGTH) return {};
     return {true, path.substr(0, folderLength), path.substr(folderLength)};
 }
 

@@ -15,11 +15,6 @@ inline constexpr std::int32_t FIND_EXISTING_FILE = 1;
 inline constexpr std::int32_t FIND_EXISTING_FILE_TOO = 2;
 inline constexpr std::int32_t FIND_NEW_FILE = 3;
 
-// Capacities of the chosen path (the dialog's path buffer, terminating NUL included) and of
-// the folder handed back; a path that does not fit counts as a failed dialog.
-inline constexpr std::size_t FIND_PATH_BUFFER_LENGTH = 512;
-inline constexpr std::size_t FIND_FOLDER_LENGTH = 256;
-
 // Answer of pickWithFileDialog. On cancel or failure both texts are empty.
 struct FindFileResult {
     bool confirmed = false;

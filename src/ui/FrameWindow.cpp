@@ -68,7 +68,10 @@ void FrameWindow::showHelpContents() {
 }
 
 bool setUpFrameWindow(FrameWindow& frame) {
-    frame.setGeometry(FRAME_X, FRAME_Y, FRAME_WIDTH, FRAME_HEIGHT);
+    // move() places the outer frame, caption included; setGeometry() would place the client
+    // area there and push the caption above the screen.
+    frame.resize(FRAME_WIDTH, FRAME_HEIGHT);
+    frame.move(FRAME_X, FRAME_Y);
     QMenuBar* bar = frame.menuBar();
     QMenu* games = bar->addMenu(QStringLiteral("&Games"));
     games->addAction(QStringLiteral("&TicTacToe"), &frame, &FrameWindow::printActiveWindow);

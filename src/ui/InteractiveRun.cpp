@@ -3,6 +3,9 @@
 #include <xcb/xcb.h>
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
@@ -61,7 +64,22 @@ class QtInteractiveServices final : public InteractiveServices {
     ui::DialogState state_;
 };
 
+// The catalogue of the toolkit's widgets, from the Debian package qt6-translations-l10n.
+constexpr const char* TOOLKIT_CATALOGUE = "qtbase";
+constexpr const char* CATALOGUE_PREFIX = "_";
+
 }  // namespace
+
+bool installToolkitTranslations() {
+    // Lives as long as the application that uses it.
+    static QTranslator translator;
+    if (!translator.isEmpty()) return true;  // installed by an earlier run of this process
+    return translator.load(QLocale(QLocale::Russian, QLocale::Russia),
+                           QString::fromLatin1(TOOLKIT_CATALOGUE),
+                           QString::fromLatin1(CATALOGUE_PREFIX),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+           QCoreApplication::installTranslator(&translator);
+}
 
 int runInteractive(int argc, char** argv) {
     if (!displayAvailable()) {
@@ -71,6 +89,7 @@ int runInteractive(int argc, char** argv) {
     // A host that already runs the toolkit (a test) keeps its own application object.
     std::optional<QApplication> application;
     if (QApplication::instance() == nullptr) application.emplace(argc, argv);
+    installToolkitTranslations();
     ui::FrameWindow frame;
     frame.show();
     ui::QtWindowServices window(&frame);

@@ -7,4 +7,9 @@ namespace sheetbasis {
 // Returns the exit code (8 when no display can be opened).
 int runInteractive(int argc, char** argv);
 
+// Installs the toolkit's Russian translations (the folder picker's "Папка", "Выбрать",
+// "Отмена") into the running application. False when they are not installed: the toolkit
+// then keeps its own English texts, and the program runs all the same.
+bool installToolkitTranslations();
+
 }  // namespace sheetbasis

@@ -175,7 +175,8 @@ MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& stat
         } else {
             copyBaseToResult(p);
         }
-        p.path = trimTrailing(cutTo(dialog->text(CONTROL_FOLDER), FOLDER_TEXT_LENGTH));
+        // Never cut: the result-folder step refuses a folder too long for its sub-folders.
+        p.path = trimTrailing(dialog->text(CONTROL_FOLDER));
         if (!isBlank(p.path)) return MainDialogOutcome::Confirmed;
         state.message = MESSAGE_NO_FOLDER;
     }

@@ -4,8 +4,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QTimer>
 
 #include "ui/SheetPicture.h"
@@ -51,7 +54,9 @@ QString toQt(std::string_view text) {
 }
 
 QLabel* createLabel(const ControlTemplate& control, QWidget* parent) {
-    auto* label = new QLabel(toQt(control.text), parent);
+    auto* label = control.kind == ControlKind::FramedLabel
+                      ? new ElidedLabel(toQt(control.text), parent)
+                      : new QLabel(toQt(control.text), parent);
     // Labels show program texts and the chosen folder, which may look like markup.
     label->setTextFormat(Qt::PlainText);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -102,6 +107,27 @@ void place(QWidget* widget, const ControlTemplate& control, QRect pixels) {
 }
 
 }  // namespace
+
+QString ElidedLabel::displayedText() const {
+    return fontMetrics().elidedText(text(), Qt::ElideMiddle, contentsRect().width());
+}
+
+void ElidedLabel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    drawFrame(&painter);
+    painter.drawText(contentsRect(), static_cast<int>(alignment()), displayedText());
+}
+
+void RightAlignedComboBox::paintEvent(QPaintEvent*) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    painter.setPen(option.palette.color(QPalette::ButtonText));
+    painter.drawText(field, Qt::AlignRight | Qt::AlignVCenter, option.currentText);
+}
 
 QFont dialogFont() {
     QFont font;
@@ -184,14 +210,8 @@ QWidget* QtDialog::createButton(const ControlTemplate& control) {
 }
 
 QWidget* QtDialog::createList(const ControlTemplate& control) {
-    auto* combo = new QComboBox(this);
-    if (control.kind == ControlKind::RightDropDown) {
-        // A combo box aligns its text only through a line edit; a read-only one keeps the
-        // list pick-only.
-        combo->setEditable(true);
-        combo->lineEdit()->setReadOnly(true);
-        combo->lineEdit()->setAlignment(Qt::AlignRight);
-    }
+    auto* combo = control.kind == ControlKind::RightDropDown ? new RightAlignedComboBox(this)
+                                                             : new QComboBox(this);
     const int id = control.id;
     connect(combo, &QComboBox::currentIndexChanged, this,
             [this, id] { raiseEvent(id, DialogEvent::SelectionChanged); });
@@ -214,7 +234,7 @@ void QtDialog::setList(int control, const std::vector<std::string>& items, int s
     const QSignalBlocker programChange(combo);
     combo->clear();
     for (const auto& item : items) combo->addItem(toQt(item));
-    if (combo->isEditable()) {
+    if (qobject_cast<RightAlignedComboBox*>(combo)) {
         for (int i = 0; i < combo->count(); ++i) {
             combo->setItemData(i, Qt::AlignRight, Qt::TextAlignmentRole);
         }
@@ -232,6 +252,7 @@ void QtDialog::setText(int control, const std::string& text) {
     if (found == controls_.end()) return;
     QWidget* widget = found->second;
     if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(toQt(text));
+    if (auto* elided = qobject_cast<ElidedLabel*>(widget)) elided->setToolTip(toQt(text));
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         edit->setText(toQt(text));
         edit->setCursorPosition(0);

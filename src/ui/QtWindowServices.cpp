@@ -1,7 +1,9 @@
 #include "ui/QtWindowServices.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -32,6 +34,26 @@ QMessageBox::Icon toQt(MessageIcon icon) {
 // would not break at.
 QString displayedMessage(const std::string& text) {
     return QString::fromStdString(text).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+// Window managers draw the caption in a bold font, often larger than the dialog's, beside
+// an icon and up to three buttons; 1.25 times the bold width and 160 pixels cover the
+// common desktop themes.
+constexpr double CAPTION_FONT_SCALE = 1.25;
+constexpr int CAPTION_DECORATION_PIXELS = 160;
+
+// A message box is as wide as its text; a title wider than that would be cut by the window
+// manager, so the box is widened until the title shows whole.
+void fitTitle(QMessageBox& box) {
+    QFont caption = box.font();
+    caption.setBold(true);
+    const int width = static_cast<int>(CAPTION_FONT_SCALE *
+                                       QFontMetrics(caption).horizontalAdvance(box.windowTitle())) +
+                      CAPTION_DECORATION_PIXELS;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
 }
 
 void configure(QFileDialog& dialog, const FileDialogRequest& request) {
@@ -69,6 +91,7 @@ void QtWindowServices::messageBox(const std::string& text, const std::string& ti
     QMessageBox box(toQt(icon), QString::fromStdString(title), displayedMessage(text),
                     QMessageBox::Ok, frame_);
     box.setObjectName(QStringLiteral("messageBox"));
+    fitTitle(box);
     box.exec();
 }
 

@@ -131,6 +131,31 @@ TEST_F(ProgramFlowTest, JobModeOutcomes) {
     EXPECT_TRUE(fs::exists(tmp.path() / "out" / "HYPS" / "HypsP.shp"));
 }
 
+TEST_F(ProgramFlowTest, InteractiveFoldersAreCountedInCharactersAndNeverCut) {
+    // Two 70-letter Cyrillic components: about 300 bytes, but only some 175 characters.
+    std::string letters;
+    for (int i = 0; i < 70; ++i) letters += "Д";
+    const std::string cyrillic = folder() + letters + "/" + letters + "/";
+    fs::create_directories(cyrillic);
+    ScriptedUser user;
+    user.answer = sheetN37XXXVI(cyrillic);
+    EXPECT_EQ(runWith({}, &user), EXIT_DONE);
+    EXPECT_TRUE(fs::exists(cyrillic + "HYPS/HypsA.shp"));
+    EXPECT_TRUE(fs::exists(cyrillic + "FRAME/FrameDig.shp"));
+
+    // A folder of 256 characters leaves no room for "FRAME": refused before anything is made.
+    std::string ascii = folder() + std::string(120, 'a') + "/";
+    ascii += std::string(256 - ascii.size() - 1, 'b') + "/";
+    fs::create_directories(ascii);
+    ScriptedUser tooLong;
+    tooLong.answer = sheetN37XXXVI(ascii);
+    EXPECT_EQ(runWith({}, &tooLong), EXIT_NOT_DONE);
+    ASSERT_EQ(tooLong.messages.size(), 1u);
+    EXPECT_EQ(tooLong.messages[0].text, "Не удалось создать папку FRAME");
+    EXPECT_EQ(tooLong.messages[0].title, "Задание НЕ ВЫПОЛНЕНО");
+    EXPECT_TRUE(fs::is_empty(ascii));
+}
+
 TEST_F(ProgramFlowTest, InteractiveModeWithoutServicesCannotRun) {
     EXPECT_EQ(runWith({}, nullptr), EXIT_NOT_DONE);
 }

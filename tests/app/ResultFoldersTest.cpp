@@ -116,12 +116,51 @@ TEST_F(ResultFoldersTest, ShellMetacharactersAreJustPartOfTheName) {
     EXPECT_FALSE(fs::exists(tmp.path() / "pwned"));
 }
 
-TEST_F(ResultFoldersTest, LongFolderTextsAreCutAt260Characters) {
-    const std::string longFolder = folder() + std::string(300, 'a') + "/";
+// An existing folder whose text, separator included, has exactly the given number of
+// characters: components of at most 100 characters, as file systems allow 255 bytes.
+std::string existingFolderOfLength(const fs::path& base, std::size_t length) {
+    std::string folder = base.string() + "/";
+    while (folder.size() + 101 < length) folder += std::string(100, 'd') + "/";
+    folder += std::string(length - folder.size() - 1, 'e') + "/";
+    fs::create_directories(folder);
+    return folder;
+}
+
+TEST_F(ResultFoldersTest, SubFoldersBeyondTheFolderTextAreRefusedNotCut) {
+    // 256 characters: "HYPS" fits, "FRAME" would be cut to "FRAM".
+    const std::string f256 = existingFolderOfLength(tmp.path(), 256);
+    touch(fs::path(f256) / "HypsA.shp");
     std::string path, outputFolder;
-    EXPECT_EQ(prepareResultFolders(longFolder, path, outputFolder), FOLDER_MISSING);
-    EXPECT_EQ(path.size(), 260u);
-    EXPECT_EQ(outputFolder.size(), 260u);
+    EXPECT_EQ(prepareResultFolders(f256, path, outputFolder), FRAME_NOT_CREATED);
+    EXPECT_EQ(outputFolder, f256 + "FRAME");
+    EXPECT_EQ(namesIn(f256), (std::set<std::string>{"HypsA.shp"})) << "nothing is touched";
+    // 257..260: "HYPS" would be cut into the result folder itself or a cut name.
+    for (std::size_t length = 257; length <= 260; ++length) {
+        const std::string folder =
+            existingFolderOfLength(tmp.path() / std::to_string(length), length);
+        EXPECT_EQ(prepareResultFolders(folder, path, outputFolder), HYPS_NOT_CREATED) << length;
+        EXPECT_EQ(path, folder + "HYPS");
+        EXPECT_TRUE(fs::is_empty(folder)) << length;
+    }
+    const std::string f255 = existingFolderOfLength(tmp.path() / "ok", 255);
+    EXPECT_EQ(prepareResultFolders(f255, path, outputFolder), FOLDERS_READY);
+    EXPECT_TRUE(fs::is_directory(f255 + "FRAME"));
+}
+
+TEST_F(ResultFoldersTest, CyrillicFolderIsCountedInCharactersNotBytes) {
+    // 70-letter components: about 290 bytes in all, far fewer characters than 260.
+    std::string letters;
+    for (int i = 0; i < 70; ++i) letters += "Д";
+    const std::string cyrillic = folder() + letters + "/" + letters + "/";
+    ASSERT_GT(cyrillic.size(), 260u);
+    fs::create_directories(cyrillic);
+    touch(tmp.path() / "HypsA.shp");
+    std::string path, outputFolder;
+    ASSERT_EQ(prepareResultFolders(cyrillic, path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(path, cyrillic + "HYPS");
+    EXPECT_EQ(outputFolder, cyrillic + "FRAME");
+    EXPECT_EQ(namesIn(cyrillic), (std::set<std::string>{"HYPS", "FRAME"}));
+    EXPECT_EQ(namesIn(tmp.path()), (std::set<std::string>{letters, "HypsA.shp"}));
 }
 
 }  // namespace

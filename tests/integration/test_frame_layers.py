@@ -130,6 +130,54 @@ class FrameLayersTest(WorkFolderTest):
         self.assertEqual(texts.count("52°"), 10)
         self.assertEqual({a["Font"] for a in digits.attributes()}, {"FreeSet"})
 
+    def minute_bars(self, frame, sheet, nominal_west, nominal_south):
+        """Centre lines of the minute band by side, as (start, end) in whole minutes from the
+        nominal sheet's west or south edge; division lines run across the band, centre
+        lines along it."""
+        west, east, south, north = sheet
+        sides = {"north": [], "south": [], "west": [], "east": []}
+        for attrs, geom in frame.features:
+            pts = points_of(geom)
+            if attrs["L_code"] != MINUTE_FRAME or pts[0] == pts[-1]:
+                continue  # the band contours are closed
+            (x0, y0), (x1, y1) = pts[0], pts[-1]
+            along_x = [round((x - nominal_west) * 60) for x in sorted((x0, x1))]
+            along_y = [round((y - nominal_south) * 60) for y in sorted((y0, y1))]
+            if x1 < west and y0 != y1:
+                sides["west"].append(tuple(along_y))
+            elif x1 > east and y0 != y1:
+                sides["east"].append(tuple(along_y))
+            elif y1 > north and x0 != x1:
+                sides["north"].append(tuple(along_x))
+            elif y1 < south and x0 != x1:
+                sides["south"].append(tuple(along_x))
+        return {side: sorted(bars) for side, bars in sides.items()}
+
+    def test_minute_band_bars_alternate_from_the_nominal_corner(self):
+        def every_other(first, last, step):
+            return [(m, m + step) for m in range(first, last, 2 * step)]
+
+        cases = (
+            # The 1:200 000 sheet: divisions of 1', a bar in the 1st, 3rd, ... division.
+            ("N-37-XXXVI", "200", "", SHEET_200K,
+             every_other(0, 60, 1), every_other(0, 40, 1)),
+            # Cut 15' east of its nominal west edge: the division at the new edge is the 16th,
+            # without a bar; the bars keep their places.
+            ("N-37-XXXVI", "200", "xFrom=41 15;\r\n", (41.25,) + SHEET_200K[1:],
+             every_other(16, 60, 1), every_other(0, 40, 1)),
+            # The million sheet: divisions of 10'.
+            ("N-37", "1000", "", SHEET_1M, every_other(0, 360, 10), every_other(0, 240, 10)),
+        )
+        for nom, scale, extra, sheet, along_parallels, along_meridians in cases:
+            with self.subTest(nom=nom, extra=extra):
+                frame = self.read(self.generate(nom, scale, extra), "Frame")
+                nominal = SHEET_200K if nom == "N-37-XXXVI" else SHEET_1M
+                bars = self.minute_bars(frame, sheet, nominal[0], nominal[2])
+                self.assertEqual(bars["north"], along_parallels)
+                self.assertEqual(bars["south"], along_parallels)
+                self.assertEqual(bars["west"], along_meridians)
+                self.assertEqual(bars["east"], along_meridians)
+
     def test_200k_sheet_at_reduced_scale(self):
         out = self.generate("N-37-XXXVI", "500")
         layers = self.assert_valid_layers(out, ("Frame", "FrameDig"))

@@ -135,6 +135,24 @@ class HypsLayersTest(WorkFolderTest):
         self.assertNotIn("36°", [a["Grad"] for a in meridians if a["Min"] == "00'"])
         self.assertNotIn("42°", [a["Grad"] for a in meridians])
 
+    def test_triple_sheet_has_its_meridians_every_45_minutes(self):
+        # T-37-V,VI,38-I: 40..43 east, 79 1/3..80 north; a triple sheet's meridian step is
+        # 0.75 degree, its parallel step 10 minutes.
+        hyps = self.generate("T-37-V(3)", 200)
+        self.assertEqual(hyps["HypsA"].attributes()[0]["Name"], "T-37-V,VI,38-I")
+        features = hyps["HypsL"].features
+        meridians = [(a, points_of(g)) for a, g in features if a["L_code"] == 400012]
+        self.assertEqual([(a["Grad"], a["Min"]) for a, _ in meridians],
+                         [("40°", "45'"), ("41°", "30'"), ("42°", "15'")])
+        self.assertEqual([pts[0][0] for _, pts in meridians], [40.75, 41.5, 42.25])
+        for _, pts in meridians:
+            self.assertEqual({x for x, _ in pts}, {pts[0][0]})
+            self.assertAlmostEqual(pts[0][1], 79 + 1 / 3, places=12)
+            self.assertAlmostEqual(pts[-1][1], 80.0, places=12)
+        parallels = [a for a, _ in features if a["L_code"] == 400011]
+        self.assertEqual([(a["Grad"], a["Min"]) for a in parallels],
+                         [("79°", "30'"), ("79°", "40'"), ("79°", "50'")])
+
     def test_polar_circle_crosses_a_sheet_at_66_degrees(self):
         lines = self.generate("Q-37-XIII", 200)["HypsL"]
         circles = [(a, g) for a, g in lines.features if a["L_code"] == 400013]

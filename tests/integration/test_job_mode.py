@@ -119,9 +119,13 @@ class JobModeTest(WorkFolderTest):
 
     def test_second_run_replaces_the_layers_and_keeps_other_files(self):
         self.assert_exit(self.job("MapScale=200;"), 0)
-        for sub in ("HYPS", "FRAME"):
-            with open(self.folder("result", sub, "notes.txt"), "w") as f:
-                f.write("keep me")
+        # Names that begin with a layer's name belong to the user, not to the layer.
+        kept = {"HYPS": ("notes.txt", "HypsA_old.shp", "HypsA_old.dbf", "HypsLines.txt"),
+                "FRAME": ("notes.txt", "FrameNotes.txt", "FrameDig_2019.shp", "Frame")}
+        for sub, names in kept.items():
+            for name in names:
+                with open(self.folder("result", sub, name), "w") as f:
+                    f.write("keep me")
         with open(self.folder("result", "HYPS", "HypsP.cpg"), "w") as f:
             f.write("stale file of the old layer")
         first = read_layer(self.folder("result"), "HYPS", "HypsP")
@@ -130,8 +134,10 @@ class JobModeTest(WorkFolderTest):
         self.assert_exit(self.job("xFrom=41 30';"), 0)
         second = read_layer(self.folder("result"), "HYPS", "HypsP")
         self.assertEqual(len(second.features), 45)
-        for sub in ("HYPS", "FRAME"):
-            self.assertTrue(os.path.isfile(self.folder("result", sub, "notes.txt")))
+        for sub, names in kept.items():
+            for name in names:
+                with open(self.folder("result", sub, name)) as f:
+                    self.assertEqual(f.read(), "keep me", name)
         self.assertFalse(os.path.exists(self.folder("result", "HYPS", "HypsP.cpg")))
 
     def test_examples_run(self):

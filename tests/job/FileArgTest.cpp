@@ -390,12 +390,35 @@ TEST_F(JobFile, AFolderWithCyrillicNameFromEitherEncodingIsTheSameNativePath) {
     EXPECT_TRUE(fs::is_directory(fs::path(folder)));
 }
 
-TEST_F(JobFile, UnconvertibleUtf8IsReadAsWindows1251) {
-    // The character U+4E2D keeps the file from being converted, so its UTF-8 "Г" is not
-    // the keyword's letter.
-    EXPECT_EQ(run("Nom=N-37;Path=" + result_ + "/\xE4\xB8\xAD;CS=ГCK-2011;"), JOB_ENTRY_REJECTED);
-    ASSERT_EQ(run("Nom=N-37;Path=" + result_ + "/\xE4\xB8\xAD;"), JOB_READ);
-    EXPECT_EQ(p_.path, result_ + "/" + cp1251ToUtf8("\xE4\xB8\xAD") + "/");
+TEST_F(JobFile, Utf8FileWithCharactersOutsideWindows1251StaysUtf8) {
+    // "✓" and U+4E2D have no Windows-1251 byte; the file is still UTF-8 as a whole.
+    const std::string folder = result_ + "/Лист ✓ N-37 \xE4\xB8\xAD";
+    ASSERT_EQ(run("Nom=N-37;Path=" + folder + ";CS=ГCK-2011 / СК-42;xFrom=36°30';"), JOB_READ);
+    EXPECT_EQ(p_.path, folder + "/");
+    EXPECT_EQ(p_.cs, CS_GSK2011_FROM_SK42);
+    EXPECT_EQ(p_.xFrom, 36.5);
+    EXPECT_TRUE(fs::is_directory(fs::path(folder)));
+    // Outside a folder such a character belongs to no keyword, sheet name or number.
+    EXPECT_EQ(run("Nom=N-37✓;" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37;xFrom=36°30'✓;" + pathEntry()), JOB_ENTRY_REJECTED);
+}
+
+TEST_F(JobFile, FolderLimitInCharacters) {
+    std::string letters;
+    for (int i = 0; i < 70; ++i) letters += "Д";
+    // The longest result folder leaves room for "FRAME" within 260 characters.
+    const std::size_t room = RESULT_FOLDER_LENGTH - result_.size() - 144;
+    const std::string longest =
+        result_ + "/" + letters + "/" + letters + "/" + std::string(room, 'x') + "/";
+    ASSERT_EQ(run("Nom=N-37;Path=" + longest + ";"), JOB_READ);
+    EXPECT_EQ(p_.path, longest);
+    ASSERT_EQ(run(cp1251("Nom=N-37;Path=" + longest + ";")), JOB_READ);
+    EXPECT_EQ(p_.path, longest);
+    const auto before = entriesOf(result_);
+    const std::string tooLong = longest + "y";
+    EXPECT_EQ(run("Nom=N-37;Path=" + tooLong + ";"), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run(cp1251("Nom=N-37;Path=" + tooLong + ";")), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(entriesOf(result_), before);
 }
 
 TEST_F(JobFile, LinesAreCutAtTheLineLength) {

@@ -194,17 +194,33 @@ TEST(ReadPath, TheFolderEndsWithTheSeparator) {
     }
 }
 
-TEST(ReadPath, AFolderTextFillingTheFieldNeedsItsOwnSeparator) {
-    const std::string stem = "/tmp/" + std::string(FOLDER_TEXT_LENGTH - 6, 'a');
+TEST(ReadPath, AFolderMustLeaveRoomForItsSubFoldersAndItsSeparator) {
+    // 254 characters and "/": "FRAME" still fits in the 260 of the folder text.
+    const std::string stem = "/tmp/" + std::string(RESULT_FOLDER_LENGTH - 6, 'a');
     std::string path;
-    EXPECT_EQ(parseResultFolder(stem, path), VALUE_ACCEPTED);  // 259 characters: room for "/"
+    EXPECT_EQ(parseResultFolder(stem, path), VALUE_ACCEPTED);
     EXPECT_EQ(path, stem + "/");
-    EXPECT_EQ(parseResultFolder(stem + "a", path), VALUE_REJECTED);
     EXPECT_EQ(parseResultFolder(stem + "\\", path), VALUE_ACCEPTED);
-    EXPECT_EQ(path.size(), FOLDER_TEXT_LENGTH);
-    // Longer than the field: cutting it would name another folder.
-    EXPECT_EQ(parseResultFolder(stem + "/b/", path), VALUE_REJECTED);
+    EXPECT_EQ(path.size(), RESULT_FOLDER_LENGTH);
+    // One more character, with or without its separator, would cut "FRAME" to "FRAM".
+    EXPECT_EQ(parseResultFolder(stem + "a", path), VALUE_REJECTED);
     EXPECT_EQ(parseResultFolder(stem + "a/", path), VALUE_REJECTED);
+    EXPECT_EQ(parseResultFolder(stem + "/b/", path), VALUE_REJECTED);
+}
+
+TEST(ReadPath, CyrillicLettersCountOnceInEitherEncoding) {
+    std::string letters;
+    for (std::size_t i = 0; i + 1 < RESULT_FOLDER_LENGTH; ++i) letters += "Ж";
+    std::string path;
+    EXPECT_EQ(readUtf8Path(letters, path), VALUE_ACCEPTED);
+    EXPECT_EQ(path, letters + "/");
+    EXPECT_EQ(parseResultFolder(cp1251(letters), path), VALUE_ACCEPTED);
+    EXPECT_EQ(path, letters + "/");
+    EXPECT_EQ(readUtf8Path(letters + "Ж", path), VALUE_REJECTED);
+    EXPECT_EQ(readUtf8Path("Ж✓", path), VALUE_REJECTED) << "two characters are too short";
+    EXPECT_EQ(readUtf8Path("/✓", path), VALUE_REJECTED);
+    EXPECT_EQ(readUtf8Path("/a✓", path), VALUE_ACCEPTED);
+    EXPECT_EQ(path, "/a✓/");
 }
 
 }  // namespace

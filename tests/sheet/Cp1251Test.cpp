@@ -76,5 +76,18 @@ TEST(Cp1251Test, Utf8IsRecognisedOnlyWithMultiByteSequences) {
     EXPECT_FALSE(looksLikeUtf8(""));
 }
 
+TEST(Cp1251Test, Utf8CharactersAreCountedAndCutWhole) {
+    EXPECT_EQ(utf8CharacterCount("/data/Лист ✓ 𝄞/"), 15u);
+    EXPECT_EQ(utf8CharacterCount(""), 0u);
+    // A byte that starts no sequence is one character, as Windows-1251 would read it.
+    EXPECT_EQ(utf8CharacterCount("a\xD0\xC6"
+                                 "b"),
+              4u);
+    EXPECT_EQ(utf8Prefix("ДЖ✓𝄞x", 3), "ДЖ✓");
+    EXPECT_EQ(utf8Prefix("ДЖ✓𝄞x", 4), "ДЖ✓𝄞");
+    EXPECT_EQ(utf8Prefix("ab", 5), "ab");
+    EXPECT_EQ(utf8Prefix("\xD0\xC6", 1), "\xD0");
+}
+
 }  // namespace
 }  // namespace sheetbasis

@@ -447,7 +447,13 @@ TEST_F(DialogLogicTest, FindFileAsksForAFolderAndSplitsTheAnswer) {
     EXPECT_EQ(services.requests.size(), 4u);
 }
 
-TEST_F(DialogLogicTest, FindFileFailsOnCancelAndOnPathsThatDoNotFit) {
+std::string repeated(const char* character, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) text += character;
+    return text;
+}
+
+TEST_F(DialogLogicTest, FindFileFailsOnCancelAndNeverCutsOrDropsAFolder) {
     const auto find = [this](std::optional<std::string> chosen) {
         services.chosenPath = std::move(chosen);
         return pickWithFileDialog(services, "/", FIND_FOLDER, "*.*", "", "", "T");
@@ -457,14 +463,22 @@ TEST_F(DialogLogicTest, FindFileFailsOnCancelAndOnPathsThatDoNotFit) {
     EXPECT_EQ(cancelled.folder, "");
     EXPECT_EQ(cancelled.fileName, "");
 
-    const std::string folder256 = "/" + std::string(254, 'a') + "/";
-    EXPECT_TRUE(find(folder256).confirmed);
-    EXPECT_EQ(find(folder256).folder, folder256);
-    // One character more would have to be cut off and name another folder.
-    EXPECT_FALSE(find("/" + std::string(255, 'a') + "/").confirmed);
-    // The path buffer holds 511 characters and the terminating NUL.
-    EXPECT_TRUE(find("/a/" + std::string(508, 'b')).confirmed);
-    EXPECT_FALSE(find("/a/" + std::string(509, 'b')).confirmed);
+    // 200 Cyrillic letters: 400 bytes, but a folder of 203 characters.
+    const std::string cyrillic = "/" + repeated("Д", 100) + "/" + repeated("Д", 100) + "/";
+    EXPECT_TRUE(find(cyrillic).confirmed);
+    EXPECT_EQ(find(cyrillic).folder, cyrillic);
+    // Longer folders come back whole; the result-folder step refuses what does not fit.
+    const std::string ascii = "/" + std::string(254, 'a') + "/" + std::string(254, 'b') + "/";
+    EXPECT_EQ(find(ascii + "file").folder, ascii);
+    EXPECT_EQ(find(ascii + "file").fileName, "file");
+}
+
+TEST_F(DialogLogicTest, FindButtonShowsALongCyrillicFolderAndConfirmingPassesItWhole) {
+    const std::string cyrillic = "/" + repeated("Д", 150) + "/" + repeated("Ж", 150) + "/";
+    services.chosenPath = cyrillic;
+    onMain([](FakeDialog& d) { d.click(CONTROL_FIND_FOLDER); });
+    ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
+    EXPECT_EQ(p.path, cyrillic);
 }
 
 TEST_F(DialogLogicTest, FindButtonFillsTheFolderFieldOnlyWhenConfirmed) {

@@ -1,19 +1,24 @@
 // The real Qt dialogs driven as a user would: lists picked, texts typed, buttons clicked,
 // message boxes read and closed.
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <optional>
 
 #include "ui/FrameWindow.h"
+#include "ui/InteractiveRun.h"
 #include "ui/MainDialog.h"
 #include "ui/ModalDriver.h"
+#include "ui/QtDialog.h"
 #include "ui/QtWindowServices.h"
 #include "ui/RefineDialog.h"
 
@@ -274,6 +279,79 @@ class DialogsQtTest : public QObject {
                  QStringLiteral("Ошибка в задании диапазона долготы\r"
                                 "Ошибка в задании цены минутной рамки по широте\r"
                                 "Ошибка в задании расстояния между меридианами"));
+    }
+
+    void sheetNumberListOpensOnClickAndSelectsByTyping() {
+        driver_->on(MAIN, [](QWidget* d) {
+            QComboBox* numbers = combo(d, CONTROL_SHEET_NUMBER);
+            QVERIFY(!numbers->isEditable());
+            QTest::mouseClick(numbers, Qt::LeftButton);
+            QTRY_VERIFY(numbers->view()->isVisible());
+            numbers->hidePopup();
+            QTest::keyClicks(numbers, QStringLiteral("XX"));
+            QCOMPARE(numbers->currentText(), QStringLiteral("XX"));
+            clickControl(d, BUTTON_CANCEL);
+        });
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Cancelled);
+    }
+
+    void longFolderKeepsItsEndInViewAndShowsWholeAsTooltip() {
+        QTemporaryDir parent;
+        const QString folder =
+            parent.filePath(QString(150, QLatin1Char('a')) + QStringLiteral("/Лист N-37-XXXVI"));
+        QVERIFY(QDir().mkpath(folder));
+        driver_->on(MAIN, [](QWidget* d) { clickControl(d, CONTROL_FIND_FOLDER); });
+        driver_->on(FILES, [&folder](QWidget* d) {
+            qobject_cast<QFileDialog*>(d)->setDirectory(folder);
+            static_cast<QDialog*>(d)->accept();
+        });
+        driver_->on(MAIN, [&folder](QWidget* d) {
+            const auto* field = d->findChild<ElidedLabel*>(QString::number(CONTROL_FOLDER));
+            QVERIFY(field != nullptr);
+            QCOMPARE(field->text(), folder + "/");
+            QCOMPARE(field->toolTip(), folder + "/");
+            const QString shown = field->displayedText();
+            QVERIFY2(shown.contains(QChar(0x2026)) && shown.startsWith(QStringLiteral("/")) &&
+                         shown.endsWith(QStringLiteral("/Лист N-37-XXXVI/")),
+                     qPrintable(shown));
+            QVERIFY(field->fontMetrics().horizontalAdvance(shown) <= field->contentsRect().width());
+            clickControl(d, BUTTON_CANCEL);
+        });
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Cancelled);
+    }
+
+    void messageBoxTitlesShowWhole() {
+        // Beside the title a caption holds an icon and up to three buttons.
+        constexpr int captionButtonsPixels = 100;
+        for (const char* title :
+             {"ОШИБКА В ЗАДАНИИ ПАРАМЕТРОВ", "АВАРИЙНОЕ ЗАВЕРШЕНИЕ", "Состояние обработки"}) {
+            driver_->on(BOX, [title](QWidget* box) {
+                QFont bold = box->font();
+                bold.setBold(true);
+                const int titleWidth =
+                    QFontMetrics(bold).horizontalAdvance(QString::fromUtf8(title));
+                QVERIFY2(box->width() >= titleWidth + captionButtonsPixels, title);
+                acceptWindow(box);
+            });
+            services_.messageBox("Задание выполнено", title, MessageIcon::Information);
+            QCOMPARE(driver_->failures(), QStringList());
+        }
+    }
+
+    // Last: the translations stay installed for the rest of the process.
+    void folderPickerSpeaksRussian() {
+        QVERIFY(installToolkitTranslations());
+        driver_->on(MAIN, [](QWidget* d) { clickControl(d, CONTROL_FIND_FOLDER); });
+        driver_->on(FILES, [](QWidget* d) {
+            QCOMPARE(d->findChild<QLabel*>(QStringLiteral("lookInLabel"))->text(),
+                     QStringLiteral("Перейти к:"));
+            const auto* buttons = d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+            QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
+            QCOMPARE(buttons->button(QDialogButtonBox::Open)->text(), QStringLiteral("&Выбрать"));
+            static_cast<QDialog*>(d)->reject();
+        });
+        driver_->on(MAIN, [](QWidget* d) { clickControl(d, BUTTON_CANCEL); });
+        QCOMPARE(runMainDialog(), MainDialogOutcome::Cancelled);
     }
 };
 

@@ -99,6 +99,26 @@ class InteractiveRunQtTest : public QObject {
         checkDriver();
     }
 
+    void folderTooLongForItsSubFoldersIsRefusedAndNothingMade() {
+        // 256 characters with the separator: "HYPS" would fit, "FRAME" would be cut.
+        QTemporaryDir parent;
+        QString folder = parent.path() + "/" + QString(120, QLatin1Char('a')) + "/";
+        folder += QString(256 - folder.size() - 1, QLatin1Char('b')) + "/";
+        QVERIFY(QDir().mkpath(folder));
+        continueFromStart();
+        driver_->on(MAIN, [&folder](QWidget* d) {
+            typeText(d, CONTROL_FOLDER, folder);
+            clickControl(d, BUTTON_OK);
+        });
+        Shown shown;
+        noteMessageBox(shown);
+        QCOMPARE(runProgram(), EXIT_NOT_DONE);
+        checkDriver();
+        QCOMPARE(shown.text, QStringLiteral("Не удалось создать папку FRAME"));
+        QCOMPARE(shown.title, QStringLiteral("Задание НЕ ВЫПОЛНЕНО"));
+        QVERIFY(QDir(folder).isEmpty());
+    }
+
     void missingResultFolderIsReported() {
         QTemporaryDir folder;
         continueFromStart();
