@@ -42,13 +42,13 @@ void generationOnly(benchmark::State& state) {
     TempFolder tmp;
     const Example& e = EXAMPLES[state.range(0)];
     SheetParameters p;
-    if (readJobFileAndMakeFolder(writeJob(tmp, e), p) != JOB_READ) {
+    if (readJobFileAndMakeFolder(writeJob(tmp, e), p) != JobStatus::Read) {
         state.SkipWithError("job not read");
         return;
     }
     const std::string folder = p.path;
     for (auto _ : state) {
-        if (prepareResultFolders(folder, p.path, p.outputFolder) != FOLDERS_READY ||
+        if (prepareResultFolders(folder, p.path, p.outputFolder) != FolderStatus::Ready ||
             generateSheet(p) != GenerationStatus::Done) {
             state.SkipWithError("generation failed");
             return;
@@ -64,7 +64,7 @@ void wholeJobRun(benchmark::State& state) {
     const std::string job = writeJob(tmp, e);
     const char* argv[] = {"sheetbasis", job.c_str()};
     for (auto _ : state) {
-        if (runMainProgram(2, argv, nullptr) != EXIT_DONE) {
+        if (runMainProgram(2, argv, nullptr) != ExitCode::Done) {
             state.SkipWithError("job run failed");
             return;
         }

@@ -17,13 +17,13 @@ constexpr const char* TITLE_ABORTED = "АВАРИЙНОЕ ЗАВЕРШЕНИЕ";
 constexpr const char* TITLE_STATE = "Состояние обработки";
 constexpr const char* TEXT_DONE = "Задание выполнено";
 
-const char* folderFailureText(int status) {
+const char* folderFailureText(FolderStatus status) {
     switch (status) {
-        case FOLDER_MISSING:
+        case FolderStatus::Missing:
             return "Не существует заданная папка результата";
-        case HYPS_NOT_CREATED:
+        case FolderStatus::HypsNotCreated:
             return "Не удалось создать папку HYPS";
-        case FRAME_NOT_CREATED:
+        case FolderStatus::FrameNotCreated:
             return "Не удалось создать папку FRAME";
         default:
             return "Неспецифицированная ошибка";
@@ -45,42 +45,42 @@ bool isExistingFile(const std::string& name) {
 // Parameters of an unattended run; false when the job cannot be used.
 bool readJob(const char* argument, SheetParameters& p) {
     const std::string name = jobFileName(argument);
-    return isExistingFile(name) && readJobFileAndMakeFolder(name, p) == JOB_READ;
+    return isExistingFile(name) && readJobFileAndMakeFolder(name, p) == JobStatus::Read;
 }
 
-int prepareFolders(SheetParameters& p) {
+FolderStatus prepareFolders(SheetParameters& p) {
     const std::string folder = leftAdjust(trimTrailing(p.path));
     return prepareResultFolders(folder, p.path, p.outputFolder);
 }
 
-int runJob(const char* argument) {
+ExitCode runJob(const char* argument) {
     SheetParameters p;
-    if (!readJob(argument, p)) return EXIT_NOT_DONE;
-    if (prepareFolders(p) != FOLDERS_READY) return EXIT_NOT_DONE;
-    return generateSheet(p) == GenerationStatus::Done ? EXIT_DONE : EXIT_GENERATION_FAILED;
+    if (!readJob(argument, p)) return ExitCode::NotDone;
+    if (prepareFolders(p) != FolderStatus::Ready) return ExitCode::NotDone;
+    return generateSheet(p) == GenerationStatus::Done ? ExitCode::Done : ExitCode::GenerationFailed;
 }
 
-int runInteractively(InteractiveServices& ui) {
+ExitCode runInteractively(InteractiveServices& ui) {
     SheetParameters p;
     ui.startDialog();
-    if (!ui.mainDialog(p)) return EXIT_NOT_DONE;
-    if (const int status = prepareFolders(p); status != FOLDERS_READY) {
+    if (!ui.mainDialog(p)) return ExitCode::NotDone;
+    if (const auto status = prepareFolders(p); status != FolderStatus::Ready) {
         ui.messageBox(folderFailureText(status), TITLE_NOT_DONE, MessageIcon::Stop);
-        return EXIT_NOT_DONE;
+        return ExitCode::NotDone;
     }
     if (generateSheet(p) != GenerationStatus::Done) {
         ui.messageBox(TITLE_NOT_DONE, TITLE_ABORTED, MessageIcon::Stop);
-        return EXIT_NOT_DONE;
+        return ExitCode::NotDone;
     }
     ui.messageBox(TEXT_DONE, TITLE_STATE, MessageIcon::Information);
-    return EXIT_DONE;
+    return ExitCode::Done;
 }
 
 }  // namespace
 
-int runMainProgram(int argc, const char* const* argv, InteractiveServices* services) {
+ExitCode runMainProgram(int argc, const char* const* argv, InteractiveServices* services) {
     if (argc > 1) return runJob(argv[1]);
-    if (services == nullptr) return EXIT_NOT_DONE;
+    if (services == nullptr) return ExitCode::NotDone;
     return runInteractively(*services);
 }
 

@@ -8,10 +8,17 @@
 
 namespace sheetbasis {
 
-// Exit codes of the process.
-inline constexpr int EXIT_DONE = 0;
-inline constexpr int EXIT_NOT_DONE = 8;
-inline constexpr int EXIT_GENERATION_FAILED = 16;
+// Outcomes of a run, valued as the process reports them.
+enum class ExitCode {
+    Done = 0,
+    NotDone = 8,
+    GenerationFailed = 16,
+};
+
+// The number the process ends with; the one place where an outcome becomes an exit code.
+constexpr int processExitCode(ExitCode code) {
+    return static_cast<int>(code);
+}
 
 enum class MessageIcon { Stop, Information, Exclamation };
 
@@ -30,6 +37,6 @@ class InteractiveServices {
 
 // Runs the program with the command line (argv[0] is the program). With no argument the
 // interactive services are used (they must then be given). Returns the exit code.
-int runMainProgram(int argc, const char* const* argv, InteractiveServices* services);
+ExitCode runMainProgram(int argc, const char* const* argv, InteractiveServices* services);
 
 }  // namespace sheetbasis

@@ -89,20 +89,22 @@ bool fitsFolderText(const std::string& folder) {
 
 }  // namespace
 
-int prepareResultFolders(const std::string& folder, std::string& path, std::string& outputFolder) {
+FolderStatus prepareResultFolders(const std::string& folder, std::string& path,
+                                  std::string& outputFolder) {
     const std::string folderText = trimBoth(folder);
     path = folderText + std::string(HYPS_FOLDER);
     outputFolder = folderText + std::string(FRAME_FOLDER);
 
     std::error_code ec;
-    if (folderText.empty() || !fs::exists(fs::path(folderText), ec)) return FOLDER_MISSING;
+    if (folderText.empty() || !fs::exists(fs::path(folderText), ec)) return FolderStatus::Missing;
     // Cut to the folder text, a sub-folder would be another folder (the result folder
     // itself, its parent, "FRAM"); both are refused before anything is touched.
-    if (!fitsFolderText(path)) return HYPS_NOT_CREATED;
-    if (!fitsFolderText(outputFolder)) return FRAME_NOT_CREATED;
-    if (!prepareSubFolder(fs::path(path), HYPS_LAYERS)) return HYPS_NOT_CREATED;
-    if (!prepareSubFolder(fs::path(outputFolder), FRAME_LAYERS)) return FRAME_NOT_CREATED;
-    return FOLDERS_READY;
+    if (!fitsFolderText(path)) return FolderStatus::HypsNotCreated;
+    if (!fitsFolderText(outputFolder)) return FolderStatus::FrameNotCreated;
+    if (!prepareSubFolder(fs::path(path), HYPS_LAYERS)) return FolderStatus::HypsNotCreated;
+    if (!prepareSubFolder(fs::path(outputFolder), FRAME_LAYERS))
+        return FolderStatus::FrameNotCreated;
+    return FolderStatus::Ready;
 }
 
 }  // namespace sheetbasis

@@ -9,7 +9,7 @@
 
 int main(int argc, char** argv) {
 #ifdef SHEETBASIS_WITH_UI
-    if (argc == 1) return sheetbasis::runInteractive(argc, argv);
+    if (argc == 1) return sheetbasis::processExitCode(sheetbasis::runInteractive(argc, argv));
 #endif
-    return sheetbasis::runMainProgram(argc, argv, nullptr);
+    return sheetbasis::processExitCode(sheetbasis::runMainProgram(argc, argv, nullptr));
 }

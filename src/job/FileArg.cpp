@@ -36,36 +36,36 @@ bool isGiven(std::int32_t field) {
     return field != NOT_GIVEN;
 }
 
-int readAngle(std::string_view value, double& field, bool zeroAllowed) {
+ValueStatus readAngle(std::string_view value, double& field, bool zeroAllowed) {
     if (isGiven(field) || angleTextToDegrees(value, field) != AngleTextStatus::Read) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
     // A step of exactly 0 (every digit zero) would draw no graticule.
-    return zeroAllowed || field != 0.0 ? VALUE_ACCEPTED : VALUE_REJECTED;
+    return zeroAllowed || field != 0.0 ? ValueStatus::Accepted : ValueStatus::Rejected;
 }
 
-int readMinutes(std::string_view value, std::int32_t& field) {
+ValueStatus readMinutes(std::string_view value, std::int32_t& field) {
     if (isGiven(field) || textToMinutes(value, field) != AngleTextStatus::Read) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
-    return field != 0 ? VALUE_ACCEPTED : VALUE_REJECTED;
+    return field != 0 ? ValueStatus::Accepted : ValueStatus::Rejected;
 }
 
-int readSheetName(std::string_view value, SheetParameters& p) {
-    return isGiven(p.setScale) ? VALUE_REJECTED : applySheetName(value, p);
+ValueStatus readSheetName(std::string_view value, SheetParameters& p) {
+    return isGiven(p.setScale) ? ValueStatus::Rejected : applySheetName(value, p);
 }
 
-int readPath(std::string_view value, JobEncoding encoding, SheetParameters& p) {
+ValueStatus readPath(std::string_view value, JobEncoding encoding, SheetParameters& p) {
     if (!p.path.empty()) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
     return encoding == JobEncoding::Utf8 ? readUtf8Path(value, p.path)
                                          : parseResultFolder(value, p.path);
 }
 
-int readMapScale(std::string_view value, SheetParameters& p) {
+ValueStatus readMapScale(std::string_view value, SheetParameters& p) {
     if (isGiven(p.mapScale) || !isGiven(p.setScale)) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
     return parseMapScale(p.setScale, value, p.mapScale);
 }
@@ -73,13 +73,13 @@ int readMapScale(std::string_view value, SheetParameters& p) {
 // Acts on one entry. A folder is taken in the file's encoding; every other value is a
 // Windows-1251 text, and a character that Windows-1251 lacks belongs to no keyword, sheet
 // name or number.
-int readValue(std::string_view key, std::string_view fileValue, JobEncoding encoding,
-              SheetParameters& p) {
+ValueStatus readValue(std::string_view key, std::string_view fileValue, JobEncoding encoding,
+                      SheetParameters& p) {
     if (key == "Path") return readPath(fileValue, encoding, p);
     const std::optional<std::string> text = encoding == JobEncoding::Utf8
                                                 ? utf8ToCp1251(fileValue)
                                                 : std::optional<std::string>(fileValue);
-    if (!text) return VALUE_REJECTED;
+    if (!text) return ValueStatus::Rejected;
     const std::string_view value = *text;
     constexpr bool ZERO_ALLOWED = true;
     if (key == "CS") return parseCoordinateSystem(value, p.cs);
@@ -93,7 +93,7 @@ int readValue(std::string_view key, std::string_view fileValue, JobEncoding enco
     if (key == "MeridianStep") return readAngle(value, p.meridianStep, !ZERO_ALLOWED);
     if (key == "xMinute") return readMinutes(value, p.xMinute);
     if (key == "yMinute") return readMinutes(value, p.yMinute);
-    return VALUE_REJECTED;
+    return ValueStatus::Rejected;
 }
 
 // A result field not given takes its base value; a given one must pass the check.
@@ -132,30 +132,30 @@ bool completeResult(SheetParameters& p) {
 
 // Creates a missing result folder. Whether that worked is for the result-folder step to
 // find out; only a folder text that the file system cannot take at all is reported.
-int ensureResultFolder(const std::string& folder) {
+JobStatus ensureResultFolder(const std::string& folder) {
     // The operating system takes a path up to its first NUL, which would name another folder.
     if (folder.find('\0') != std::string::npos) {
-        return JOB_FOLDER_NOT_ATTEMPTED;
+        return JobStatus::FolderNotAttempted;
     }
     const std::filesystem::path path(folder);
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
         std::filesystem::create_directories(path, ec);
     }
-    return JOB_READ;
+    return JobStatus::Read;
 }
 
 // Steps 3 and 4 of the reading: every entry of every line.
-int readEntries(const JobLines& job, SheetParameters& p) {
+JobStatus readEntries(const JobLines& job, SheetParameters& p) {
     for (const std::string& line : job.text.lines) {
         std::string buffer = line;
         while (!isBlank(buffer)) {
-            if (readEntry(buffer, job.text.encoding, p) != VALUE_ACCEPTED) {
-                return JOB_ENTRY_REJECTED;
+            if (readEntry(buffer, job.text.encoding, p) != ValueStatus::Accepted) {
+                return JobStatus::EntryRejected;
             }
         }
     }
-    return job.readFailed ? JOB_LINE_NOT_READ : JOB_READ;
+    return job.readFailed ? JobStatus::LineNotRead : JobStatus::Read;
 }
 
 }  // namespace
@@ -170,53 +170,53 @@ void setNotGivenMarkers(SheetParameters& p) {
     p.xMinute = p.yMinute = NOT_GIVEN;
 }
 
-int readJobEntry(std::string& text, SheetParameters& p) {
+ValueStatus readJobEntry(std::string& text, SheetParameters& p) {
     return readEntry(text, JobEncoding::Windows1251, p);
 }
 
-int readEntry(std::string& text, JobEncoding encoding, SheetParameters& p) {
+ValueStatus readEntry(std::string& text, JobEncoding encoding, SheetParameters& p) {
     text = leftAdjust(text);
     const std::size_t s = text.find(';');
     if (s == std::string::npos || s + 1 < SHORTEST_ENTRY) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
     const std::size_t e = text.find('=');
     if (e == std::string::npos || e == 0 || e > s) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
     const std::string key = trimBoth(std::string_view(text).substr(0, e));
     const std::string value = trimBoth(std::string_view(text).substr(e + 1, s - e - 1));
     if (key.empty() || value.empty()) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
     text = leftAdjust(std::string_view(text).substr(s + 1));
     return readValue(key, value, encoding, p);
 }
 
-int readJobFile(const std::string& jobFileName, SheetParameters& p) {
+JobStatus readJobFile(const std::string& jobFileName, SheetParameters& p) {
     setNotGivenMarkers(p);
     const JobLines job = readJobLines(jobFileName);
     if (!job.opened) {
-        return JOB_NOT_OPENED;
+        return JobStatus::NotOpened;
     }
-    if (const int status = readEntries(job, p); status != JOB_READ) {
+    if (const auto status = readEntries(job, p); status != JobStatus::Read) {
         return status;
     }
     if (!isGiven(p.setScale) || p.path.empty()) {
-        return JOB_INCOMPLETE;
+        return JobStatus::Incomplete;
     }
     if (!isGiven(p.mapScale)) {
         p.mapScale = 0;
     }
     if (!completeResult(p)) {
-        return JOB_OUT_OF_RANGE;
+        return JobStatus::OutOfRange;
     }
-    return JOB_READ;
+    return JobStatus::Read;
 }
 
-int readJobFileAndMakeFolder(const std::string& jobFileName, SheetParameters& p) {
-    const int status = readJobFile(jobFileName, p);
-    return status == JOB_READ ? ensureResultFolder(p.path) : status;
+JobStatus readJobFileAndMakeFolder(const std::string& jobFileName, SheetParameters& p) {
+    const auto status = readJobFile(jobFileName, p);
+    return status == JobStatus::Read ? ensureResultFolder(p.path) : status;
 }
 
 }  // namespace sheetbasis

@@ -178,10 +178,10 @@ std::optional<SheetIdentity> parseSheetName(std::string_view value) {
 
 }  // namespace
 
-int applySheetName(std::string_view value, SheetParameters& p) {
+ValueStatus applySheetName(std::string_view value, SheetParameters& p) {
     const auto id = parseSheetName(value);
     if (!id) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
     p.setScale = id->setScale;
     p.yZone = id->yZone;
@@ -189,43 +189,43 @@ int applySheetName(std::string_view value, SheetParameters& p) {
     p.sheetNumber = id->sheetNumber;
     p.sheetType = id->sheetType;
     setBaseFromIdentity(p);
-    return VALUE_ACCEPTED;
+    return ValueStatus::Accepted;
 }
 
-int parseCoordinateSystem(std::string_view value, std::int32_t& cs) {
+ValueStatus parseCoordinateSystem(std::string_view value, std::int32_t& cs) {
     // "C" and "K" of the keywords are Latin; "Г" and the "СК" after the slash are Cyrillic.
     const std::string gsk2011 = cp1251("Г") + "CK-2011";
     const std::array<std::string, 4> keywords = {"CK-42", "CK-95", gsk2011,
                                                  gsk2011 + " / " + cp1251("СК") + "-42"};
     const auto position = positionIn(keywords, value);
     if (!position) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
     cs = CS_SK42 + *position;
-    return VALUE_ACCEPTED;
+    return ValueStatus::Accepted;
 }
 
-int parseMapScale(std::int32_t setScale, std::string_view value, std::int32_t& mapScale) {
+ValueStatus parseMapScale(std::int32_t setScale, std::string_view value, std::int32_t& mapScale) {
     // Denominators in thousands in the order of the series' map-scale list.
     constexpr std::array<std::string_view, 3> SCALES_200K = {"200", "500", "1000"};
     constexpr std::array<std::string_view, 3> SCALES_1M = {"1000", "2500", "5000"};
     const auto& scales = setScale == SERIES_200K ? SCALES_200K : SCALES_1M;
     const auto position = positionIn(scales, value);
     if (!position) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
     mapScale = *position;
-    return VALUE_ACCEPTED;
+    return ValueStatus::Accepted;
 }
 
-int parseResultFolder(std::string_view value, std::string& path) {
+ValueStatus parseResultFolder(std::string_view value, std::string& path) {
     return readUtf8Path(cp1251ToUtf8(value), path);
 }
 
-int readUtf8Path(std::string_view value, std::string& path) {
+ValueStatus readUtf8Path(std::string_view value, std::string& path) {
     std::string folder = trimBoth(value);
     if (utf8CharacterCount(folder) < SHORTEST_FOLDER) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
     if (folder.back() == FOREIGN_FOLDER_SEPARATOR) {
         folder.back() = FOLDER_SEPARATOR;
@@ -234,10 +234,10 @@ int readUtf8Path(std::string_view value, std::string& path) {
     }
     // Refused here, before the folder is made, rather than cut into another folder later.
     if (utf8CharacterCount(folder) > RESULT_FOLDER_LENGTH) {
-        return VALUE_REJECTED;
+        return ValueStatus::Rejected;
     }
     path = folder;
-    return VALUE_ACCEPTED;
+    return ValueStatus::Accepted;
 }
 
 }  // namespace sheetbasis

@@ -12,23 +12,25 @@
 namespace sheetbasis {
 
 // Statuses of readJobEntry and of the value readers.
-inline constexpr int VALUE_ACCEPTED = 0;
-inline constexpr int VALUE_REJECTED = 1;
+enum class ValueStatus {
+    Accepted = 0,
+    Rejected = 1,
+};
 
 // A sheet name such as "N-37", "n37", "N-37-XII", "N3712", "P-37 (2)". On acceptance sets
 // setScale, yZone, xZone, sheetNumber, sheetType and the base fields; on rejection leaves
 // the record untouched.
-int applySheetName(std::string_view value, SheetParameters& p);
+ValueStatus applySheetName(std::string_view value, SheetParameters& p);
 // The job-file keywords "CK-42", "CK-95", "ГCK-2011", "ГCK-2011 / СК-42" (cs 1..4).
-int parseCoordinateSystem(std::string_view value, std::int32_t& cs);
+ValueStatus parseCoordinateSystem(std::string_view value, std::int32_t& cs);
 // The map-scale denominator in thousands, valid for the series setScale.
-int parseMapScale(std::int32_t setScale, std::string_view value, std::int32_t& mapScale);
+ValueStatus parseMapScale(std::int32_t setScale, std::string_view value, std::int32_t& mapScale);
 // The folder comes back as a native (UTF-8) path that ends with the separator "/"; a
 // trailing "\" is taken as the separator. A folder (separator included) that leaves no room
 // in the folder text for its sub-folders, RESULT_FOLDER_LENGTH characters at most, is
 // refused rather than cut into another folder later.
-int parseResultFolder(std::string_view value, std::string& path);
+ValueStatus parseResultFolder(std::string_view value, std::string& path);
 // parseResultFolder on a UTF-8 value, which may hold any character the file system takes.
-int readUtf8Path(std::string_view value, std::string& path);
+ValueStatus readUtf8Path(std::string_view value, std::string& path);
 
 }  // namespace sheetbasis

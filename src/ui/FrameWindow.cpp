@@ -60,7 +60,7 @@ void FrameWindow::printActiveWindow() {
 void FrameWindow::exitProgram() {
     // The run did not come to its end, so the process ends as an unfinished job does.
     std::fflush(nullptr);
-    std::_Exit(EXIT_NOT_DONE);
+    std::_Exit(processExitCode(ExitCode::NotDone));
 }
 
 void FrameWindow::showHelpContents() {

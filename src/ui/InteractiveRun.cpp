@@ -81,10 +81,10 @@ bool installToolkitTranslations() {
            QCoreApplication::installTranslator(&translator);
 }
 
-int runInteractive(int argc, char** argv) {
+ExitCode runInteractive(int argc, char** argv) {
     if (!displayAvailable()) {
         std::cerr << NO_DISPLAY_MESSAGE << std::endl;
-        return EXIT_NOT_DONE;
+        return ExitCode::NotDone;
     }
     // A host that already runs the toolkit (a test) keeps its own application object.
     std::optional<QApplication> application;

@@ -159,7 +159,7 @@ MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& stat
     const auto dialog = services.loadDialog(DIALOG_MAIN);
     if (!dialog) {
         services.writeLine(DIALOG_NOT_FOUND);
-        services.endProcess(EXIT_NOT_DONE);
+        services.endProcess(ExitCode::NotDone);
         return MainDialogOutcome::Cancelled;
     }
     openMainDialog(services, state, *dialog);

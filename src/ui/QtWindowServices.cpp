@@ -100,11 +100,11 @@ void QtWindowServices::writeLine(const std::string& line) {
     if (frame_) frame_->appendOutput(line);
 }
 
-void QtWindowServices::endProcess(int exitCode) {
+void QtWindowServices::endProcess(ExitCode exitCode) {
     // The frame window closes with the process, without asking anything.
     std::cout.flush();
     std::fflush(nullptr);
-    std::_Exit(exitCode);
+    std::_Exit(processExitCode(exitCode));
 }
 
 std::optional<std::string> QtWindowServices::fileDialog(const FileDialogRequest& request) {

@@ -15,7 +15,7 @@ class QtWindowServices final : public WindowServices {
     std::unique_ptr<Dialog> loadDialog(int templateId) override;
     void messageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
     void writeLine(const std::string& line) override;
-    void endProcess(int exitCode) override;
+    void endProcess(ExitCode exitCode) override;
     std::optional<std::string> fileDialog(const FileDialogRequest& request) override;
 
   private:

@@ -131,7 +131,7 @@ void onRefineClicked(WindowServices& services, DialogState& state, Dialog& mainD
     const auto dialog = services.loadDialog(DIALOG_REFINE);
     if (!dialog) {
         services.writeLine(DIALOG_NOT_FOUND);
-        services.endProcess(EXIT_NOT_DONE);
+        services.endProcess(ExitCode::NotDone);
         return;
     }
     readMainDialogChoices(mainDialog, state);

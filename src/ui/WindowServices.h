@@ -80,7 +80,7 @@ class WindowServices {
     // A line of the program's standard output.
     virtual void writeLine(const std::string& line) = 0;
     // Ends the process at once with the exit code; a test double may return instead.
-    virtual void endProcess(int exitCode) = 0;
+    virtual void endProcess(ExitCode exitCode) = 0;
     // The file-open dialog: the chosen path (a folder ends with "/"), or nothing when the
     // user cancelled or the dialog failed.
     virtual std::optional<std::string> fileDialog(const FileDialogRequest& request) = 0;

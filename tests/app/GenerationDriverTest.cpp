@@ -69,7 +69,7 @@ TEST(Velmora, CombinedSystemCarriesTheCornersIntoGsk2011) {
         SheetParameters p = sheetN37XXXVI(cs);
         const std::string folder = (tmp.path() / std::to_string(cs)).string() + "/";
         std::filesystem::create_directories(folder);
-        ASSERT_EQ(prepareResultFolders(folder, p.path, p.outputFolder), FOLDERS_READY);
+        ASSERT_EQ(prepareResultFolders(folder, p.path, p.outputFolder), FolderStatus::Ready);
         ASSERT_EQ(generateSheet(p), GenerationStatus::Done);
 
         Point nw{41.0, 52 + TWO_THIRDS};

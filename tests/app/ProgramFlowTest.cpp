@@ -53,7 +53,7 @@ SheetParameters sheetN37XXXVI(const std::string& folder) {
     return p;
 }
 
-int runWith(const std::vector<std::string>& args, InteractiveServices* ui = nullptr) {
+ExitCode runWith(const std::vector<std::string>& args, InteractiveServices* ui = nullptr) {
     std::vector<const char*> argv{"sheetbasis"};
     for (const auto& a : args) argv.push_back(a.c_str());
     return runMainProgram(static_cast<int>(argv.size()), argv.data(), ui);
@@ -73,7 +73,7 @@ class ProgramFlowTest : public ::testing::Test {
 TEST_F(ProgramFlowTest, CancelledMainDialogEndsWith8AndNoMessage) {
     ScriptedUser user;
     user.confirmsMainDialog = false;
-    EXPECT_EQ(runWith({}, &user), EXIT_NOT_DONE);
+    EXPECT_EQ(runWith({}, &user), ExitCode::NotDone);
     EXPECT_EQ(user.startDialogs, 1);
     EXPECT_TRUE(user.messages.empty());
 }
@@ -81,7 +81,7 @@ TEST_F(ProgramFlowTest, CancelledMainDialogEndsWith8AndNoMessage) {
 TEST_F(ProgramFlowTest, MissingResultFolderIsReportedInteractively) {
     ScriptedUser user;
     user.answer = sheetN37XXXVI(folder() + "absent/");
-    EXPECT_EQ(runWith({}, &user), EXIT_NOT_DONE);
+    EXPECT_EQ(runWith({}, &user), ExitCode::NotDone);
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].text, "Не существует заданная папка результата");
     EXPECT_EQ(user.messages[0].title, "Задание НЕ ВЫПОЛНЕНО");
@@ -92,7 +92,7 @@ TEST_F(ProgramFlowTest, SubFolderFailureNamesTheFolder) {
     std::ofstream(tmp.path() / "HYPS") << "a file where the folder should be";
     ScriptedUser user;
     user.answer = sheetN37XXXVI(folder());
-    EXPECT_EQ(runWith({}, &user), EXIT_NOT_DONE);
+    EXPECT_EQ(runWith({}, &user), ExitCode::NotDone);
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].text, "Не удалось создать папку HYPS");
 }
@@ -100,7 +100,7 @@ TEST_F(ProgramFlowTest, SubFolderFailureNamesTheFolder) {
 TEST_F(ProgramFlowTest, SuccessfulInteractiveRunSaysSo) {
     ScriptedUser user;
     user.answer = sheetN37XXXVI(folder());
-    EXPECT_EQ(runWith({}, &user), EXIT_DONE);
+    EXPECT_EQ(runWith({}, &user), ExitCode::Done);
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].text, "Задание выполнено");
     EXPECT_EQ(user.messages[0].title, "Состояние обработки");
@@ -113,21 +113,21 @@ TEST_F(ProgramFlowTest, FailedGenerationIsAnAbortInteractivelyAnd16InJobMode) {
     fs::create_directories(tmp.path() / "HYPS" / "HypsA.dbf");
     ScriptedUser user;
     user.answer = sheetN37XXXVI(folder());
-    EXPECT_EQ(runWith({}, &user), EXIT_NOT_DONE);
+    EXPECT_EQ(runWith({}, &user), ExitCode::NotDone);
     ASSERT_EQ(user.messages.size(), 1u);
     EXPECT_EQ(user.messages[0].text, "Задание НЕ ВЫПОЛНЕНО");
     EXPECT_EQ(user.messages[0].title, "АВАРИЙНОЕ ЗАВЕРШЕНИЕ");
 
     const std::string job = writeJob("Nom=N-37-XXXVI;Path=" + folder() + ";");
-    EXPECT_EQ(runWith({job}), EXIT_GENERATION_FAILED);
+    EXPECT_EQ(runWith({job}), ExitCode::GenerationFailed);
 }
 
 TEST_F(ProgramFlowTest, JobModeOutcomes) {
-    EXPECT_EQ(runWith({folder() + "no-such-job.txt"}), EXIT_NOT_DONE);
-    EXPECT_EQ(runWith({writeJob("Nom=N-37-XXXVI;")}), EXIT_NOT_DONE) << "no Path";
+    EXPECT_EQ(runWith({folder() + "no-such-job.txt"}), ExitCode::NotDone);
+    EXPECT_EQ(runWith({writeJob("Nom=N-37-XXXVI;")}), ExitCode::NotDone) << "no Path";
 
     const std::string job = writeJob("Nom=N-37-XXXVI;\r\nPath=" + folder() + "out;\r\n");
-    EXPECT_EQ(runWith({"   " + job, "ignored", "arguments"}), EXIT_DONE);
+    EXPECT_EQ(runWith({"   " + job, "ignored", "arguments"}), ExitCode::Done);
     EXPECT_TRUE(fs::exists(tmp.path() / "out" / "HYPS" / "HypsP.shp"));
 }
 
@@ -139,7 +139,7 @@ TEST_F(ProgramFlowTest, InteractiveFoldersAreCountedInCharactersAndNeverCut) {
     fs::create_directories(cyrillic);
     ScriptedUser user;
     user.answer = sheetN37XXXVI(cyrillic);
-    EXPECT_EQ(runWith({}, &user), EXIT_DONE);
+    EXPECT_EQ(runWith({}, &user), ExitCode::Done);
     EXPECT_TRUE(fs::exists(cyrillic + "HYPS/HypsA.shp"));
     EXPECT_TRUE(fs::exists(cyrillic + "FRAME/FrameDig.shp"));
 
@@ -149,7 +149,7 @@ TEST_F(ProgramFlowTest, InteractiveFoldersAreCountedInCharactersAndNeverCut) {
     fs::create_directories(ascii);
     ScriptedUser tooLong;
     tooLong.answer = sheetN37XXXVI(ascii);
-    EXPECT_EQ(runWith({}, &tooLong), EXIT_NOT_DONE);
+    EXPECT_EQ(runWith({}, &tooLong), ExitCode::NotDone);
     ASSERT_EQ(tooLong.messages.size(), 1u);
     EXPECT_EQ(tooLong.messages[0].text, "Не удалось создать папку FRAME");
     EXPECT_EQ(tooLong.messages[0].title, "Задание НЕ ВЫПОЛНЕНО");
@@ -157,7 +157,7 @@ TEST_F(ProgramFlowTest, InteractiveFoldersAreCountedInCharactersAndNeverCut) {
 }
 
 TEST_F(ProgramFlowTest, InteractiveModeWithoutServicesCannotRun) {
-    EXPECT_EQ(runWith({}, nullptr), EXIT_NOT_DONE);
+    EXPECT_EQ(runWith({}, nullptr), ExitCode::NotDone);
 }
 
 }  // namespace

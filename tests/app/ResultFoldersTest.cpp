@@ -34,7 +34,7 @@ class ResultFoldersTest : public ::testing::Test {
 TEST_F(ResultFoldersTest, CreatesBothSubFoldersWhenMissing) {
     std::string path = "ignored";
     std::string outputFolder;
-    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::Ready);
     EXPECT_EQ(path, folder() + "HYPS");
     EXPECT_EQ(outputFolder, folder() + "FRAME");
     EXPECT_TRUE(fs::is_directory(path));
@@ -43,14 +43,15 @@ TEST_F(ResultFoldersTest, CreatesBothSubFoldersWhenMissing) {
 
 TEST_F(ResultFoldersTest, BlanksAroundTheFolderDoNotCount) {
     std::string path, outputFolder;
-    EXPECT_EQ(prepareResultFolders("  " + folder() + "  ", path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(prepareResultFolders("  " + folder() + "  ", path, outputFolder),
+              FolderStatus::Ready);
     EXPECT_EQ(path, folder() + "HYPS");
 }
 
 TEST_F(ResultFoldersTest, FolderWithoutSeparatorGluesTheSubFolderNames) {
     std::string path, outputFolder;
     const std::string glued = tmp.path().string();
-    EXPECT_EQ(prepareResultFolders(glued, path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(prepareResultFolders(glued, path, outputFolder), FolderStatus::Ready);
     EXPECT_EQ(path, glued + "HYPS");
     EXPECT_TRUE(fs::is_directory(glued + "HYPS"));
 }
@@ -58,22 +59,22 @@ TEST_F(ResultFoldersTest, FolderWithoutSeparatorGluesTheSubFolderNames) {
 TEST_F(ResultFoldersTest, MissingResultFolderTouchesNothing) {
     std::string path, outputFolder;
     const std::string missing = folder() + "absent/";
-    EXPECT_EQ(prepareResultFolders(missing, path, outputFolder), FOLDER_MISSING);
+    EXPECT_EQ(prepareResultFolders(missing, path, outputFolder), FolderStatus::Missing);
     EXPECT_EQ(path, missing + "HYPS");
     EXPECT_EQ(outputFolder, missing + "FRAME");
     EXPECT_FALSE(fs::exists(missing));
-    EXPECT_EQ(prepareResultFolders("   ", path, outputFolder), FOLDER_MISSING);
+    EXPECT_EQ(prepareResultFolders("   ", path, outputFolder), FolderStatus::Missing);
 }
 
 TEST_F(ResultFoldersTest, SubFolderThatIsAFileCannotBePrepared) {
     std::string path, outputFolder;
     touch(tmp.path() / "HYPS");
-    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), HYPS_NOT_CREATED);
+    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::HypsNotCreated);
     EXPECT_FALSE(fs::exists(tmp.path() / "FRAME")) << "FRAME is not looked at after HYPS fails";
 
     fs::remove(tmp.path() / "HYPS");
     touch(tmp.path() / "FRAME");
-    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), FRAME_NOT_CREATED);
+    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::FrameNotCreated);
 }
 
 TEST_F(ResultFoldersTest, DeletesExactlyTheLayersOfAnEarlierRun) {
@@ -90,7 +91,7 @@ TEST_F(ResultFoldersTest, DeletesExactlyTheLayersOfAnEarlierRun) {
         touch(frame / f);
     }
     std::string path, outputFolder;
-    ASSERT_EQ(prepareResultFolders(folder(), path, outputFolder), FOLDERS_READY);
+    ASSERT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::Ready);
     EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"notes.txt", "HypsAx.shp"}));
     EXPECT_EQ(namesIn(frame), (std::set<std::string>{"Frame"}));
 }
@@ -101,7 +102,7 @@ TEST_F(ResultFoldersTest, LayerWithoutShapeFileIsKept) {
     touch(hyps / "HypsA.dbf");
     touch(hyps / "HypsA.PRJ");
     std::string path, outputFolder;
-    ASSERT_EQ(prepareResultFolders(folder(), path, outputFolder), FOLDERS_READY);
+    ASSERT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::Ready);
     EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", "HypsA.PRJ"}));
 }
 
@@ -109,7 +110,7 @@ TEST_F(ResultFoldersTest, ShellMetacharactersAreJustPartOfTheName) {
     const std::string odd = folder() + "a \"b\" & c; $(touch pwned) `x`/";
     fs::create_directories(odd);
     std::string path, outputFolder;
-    ASSERT_EQ(prepareResultFolders(odd, path, outputFolder), FOLDERS_READY);
+    ASSERT_EQ(prepareResultFolders(odd, path, outputFolder), FolderStatus::Ready);
     EXPECT_TRUE(fs::is_directory(odd + "HYPS"));
     EXPECT_TRUE(fs::is_directory(odd + "FRAME"));
     EXPECT_FALSE(fs::exists("pwned"));
@@ -131,19 +132,20 @@ TEST_F(ResultFoldersTest, SubFoldersBeyondTheFolderTextAreRefusedNotCut) {
     const std::string f256 = existingFolderOfLength(tmp.path(), 256);
     touch(fs::path(f256) / "HypsA.shp");
     std::string path, outputFolder;
-    EXPECT_EQ(prepareResultFolders(f256, path, outputFolder), FRAME_NOT_CREATED);
+    EXPECT_EQ(prepareResultFolders(f256, path, outputFolder), FolderStatus::FrameNotCreated);
     EXPECT_EQ(outputFolder, f256 + "FRAME");
     EXPECT_EQ(namesIn(f256), (std::set<std::string>{"HypsA.shp"})) << "nothing is touched";
     // 257..260: "HYPS" would be cut into the result folder itself or a cut name.
     for (std::size_t length = 257; length <= 260; ++length) {
         const std::string folder =
             existingFolderOfLength(tmp.path() / std::to_string(length), length);
-        EXPECT_EQ(prepareResultFolders(folder, path, outputFolder), HYPS_NOT_CREATED) << length;
+        EXPECT_EQ(prepareResultFolders(folder, path, outputFolder), FolderStatus::HypsNotCreated)
+            << length;
         EXPECT_EQ(path, folder + "HYPS");
         EXPECT_TRUE(fs::is_empty(folder)) << length;
     }
     const std::string f255 = existingFolderOfLength(tmp.path() / "ok", 255);
-    EXPECT_EQ(prepareResultFolders(f255, path, outputFolder), FOLDERS_READY);
+    EXPECT_EQ(prepareResultFolders(f255, path, outputFolder), FolderStatus::Ready);
     EXPECT_TRUE(fs::is_directory(f255 + "FRAME"));
 }
 
@@ -156,7 +158,7 @@ TEST_F(ResultFoldersTest, CyrillicFolderIsCountedInCharactersNotBytes) {
     fs::create_directories(cyrillic);
     touch(tmp.path() / "HypsA.shp");
     std::string path, outputFolder;
-    ASSERT_EQ(prepareResultFolders(cyrillic, path, outputFolder), FOLDERS_READY);
+    ASSERT_EQ(prepareResultFolders(cyrillic, path, outputFolder), FolderStatus::Ready);
     EXPECT_EQ(path, cyrillic + "HYPS");
     EXPECT_EQ(outputFolder, cyrillic + "FRAME");
     EXPECT_EQ(namesIn(cyrillic), (std::set<std::string>{"HYPS", "FRAME"}));

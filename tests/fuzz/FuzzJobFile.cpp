@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     SheetParameters p;
     const int status = readJobFile(name, p);
-    if (status < JOB_READ || status > JOB_OUT_OF_RANGE) std::abort();
-    if (status == JOB_READ) {
+    if (status < JobStatus::Read || status > JobStatus::OutOfRange) std::abort();
+    if (status == JobStatus::Read) {
         // A job that is accepted is complete and describes a usable trapezoid.
         const bool usable = !p.path.empty() && p.xFrom < p.xTo && p.yFrom < p.yTo &&
                             p.meridianStep > 0 && p.parallelStep > 0 && p.xMinute > 0 &&

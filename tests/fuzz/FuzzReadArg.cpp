@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text(reinterpret_cast<const char*>(data), size);
     for (int entries = 0; entries < 64 && !text.empty(); ++entries) {
         const std::size_t before = text.size();
-        if (readJobEntry(text, p) != VALUE_ACCEPTED) break;
+        if (readJobEntry(text, p) != ValueStatus::Accepted) break;
         if (text.size() >= before) std::abort();
     }
     return 0;

@@ -39,7 +39,7 @@ class JobFile : public ::testing::Test {
     }
 
     // Reads the job file holding the given bytes.
-    int run(std::string_view bytes) {
+    JobStatus run(std::string_view bytes) {
         write(bytes);
         return readJobFileAndMakeFolder(jobPath(), p_);
     }
@@ -100,10 +100,10 @@ TEST(ReadArg, TakesTheFirstEntryAndLeavesTheRestLeftAdjusted) {
     SheetParameters p;
     setNotGivenMarkers(p);
     std::string text = "  Nom = N-37 ;   CS=CK-95;  ";
-    EXPECT_EQ(readJobEntry(text, p), VALUE_ACCEPTED);
+    EXPECT_EQ(readJobEntry(text, p), ValueStatus::Accepted);
     EXPECT_EQ(p.xZone, 37);
     EXPECT_EQ(text, "CS=CK-95;  ");
-    EXPECT_EQ(readJobEntry(text, p), VALUE_ACCEPTED);
+    EXPECT_EQ(readJobEntry(text, p), ValueStatus::Accepted);
     EXPECT_EQ(p.cs, CS_SK95);
     EXPECT_TRUE(text.empty());
 }
@@ -112,7 +112,7 @@ TEST(ReadArg, BlanksInsideAValueAndAnEqualsSignInItStay) {
     SheetParameters p;
     setNotGivenMarkers(p);
     std::string text = "Path=  /tmp/a b=c  ;";
-    EXPECT_EQ(readJobEntry(text, p), VALUE_ACCEPTED);
+    EXPECT_EQ(readJobEntry(text, p), ValueStatus::Accepted);
     EXPECT_EQ(p.path, "/tmp/a b=c/");
 }
 
@@ -125,7 +125,7 @@ TEST(ReadArg, MalformedEntriesAreRejected) {
         SheetParameters p;
         setNotGivenMarkers(p);
         std::string text = entry;
-        EXPECT_EQ(readJobEntry(text, p), VALUE_REJECTED) << "«" << entry << "»";
+        EXPECT_EQ(readJobEntry(text, p), ValueStatus::Rejected) << "«" << entry << "»";
     }
 }
 
@@ -133,19 +133,19 @@ TEST(ReadArg, RepeatedKeysAndMapScaleBeforeNom) {
     SheetParameters p;
     setNotGivenMarkers(p);
     std::string text = "MapScale=1000;";
-    EXPECT_EQ(readJobEntry(text, p), VALUE_REJECTED);  // the series is not known yet
+    EXPECT_EQ(readJobEntry(text, p), ValueStatus::Rejected);  // the series is not known yet
     for (const char* entry : {"CS=CK-95;", "CS=CK-42;", "Nom=N-37;", "MapScale=1000;",
                               "Path=/tmp/x;", "xFrom=36;", "yFrom=52;", "xTo=42;", "yTo=56;",
                               "ParallelStep=1;", "MeridianStep=1;", "xMinute=5;", "yMinute=5;"}) {
         text = entry;
-        EXPECT_EQ(readJobEntry(text, p), VALUE_ACCEPTED) << entry;
+        EXPECT_EQ(readJobEntry(text, p), ValueStatus::Accepted) << entry;
     }
     EXPECT_EQ(p.cs, CS_SK42);  // a second CS counts
     for (const char* entry :
          {"Nom=N-38;", "MapScale=1000;", "Path=/tmp/y;", "xFrom=36;", "yFrom=52;", "xTo=42;",
           "yTo=56;", "ParallelStep=1;", "MeridianStep=1;", "xMinute=5;", "yMinute=5;"}) {
         text = entry;
-        EXPECT_EQ(readJobEntry(text, p), VALUE_REJECTED) << entry;
+        EXPECT_EQ(readJobEntry(text, p), ValueStatus::Rejected) << entry;
     }
     EXPECT_EQ(p.xZone, 37);
     EXPECT_EQ(p.path, "/tmp/x/");
@@ -159,12 +159,12 @@ TEST(ReadArg, ZeroStepsAndBadAnglesAreRejected) {
         SheetParameters p;
         setNotGivenMarkers(p);
         std::string text = cp1251(entry);
-        EXPECT_EQ(readJobEntry(text, p), VALUE_REJECTED) << entry;
+        EXPECT_EQ(readJobEntry(text, p), ValueStatus::Rejected) << entry;
     }
     SheetParameters p;
     setNotGivenMarkers(p);
     std::string text = cp1251("xFrom=0; ParallelStep=0°20'; MeridianStep=36 30; xMinute=59';");
-    while (!text.empty()) ASSERT_EQ(readJobEntry(text, p), VALUE_ACCEPTED) << text;
+    while (!text.empty()) ASSERT_EQ(readJobEntry(text, p), ValueStatus::Accepted) << text;
     EXPECT_EQ(p.xFrom, 0.0);
     EXPECT_DOUBLE_EQ(p.parallelStep, 1.0 / 3.0);
     EXPECT_EQ(p.meridianStep, 36.5);
@@ -209,7 +209,7 @@ TEST(ReadArg, ArbitraryTextEitherShrinksOrIsRejected) {
         setNotGivenMarkers(p);
         while (!isBlank(text)) {
             const std::size_t before = text.size();
-            if (readJobEntry(text, p) != VALUE_ACCEPTED) break;
+            if (readJobEntry(text, p) != ValueStatus::Accepted) break;
             ++accepted;
             ASSERT_LT(text.size(), before);
         }
@@ -224,7 +224,7 @@ TEST_F(JobFile, TheExampleJob) {
     const std::string folder = (dir_ / "Result").string();
     ASSERT_EQ(run(cp1251("Nom=N-37-XII;\nPath=" + folder +
                          "\\;\nCS=ГCK-2011;MapScale=500;\nxMinute=2';  yMinute=2';\n")),
-              JOB_READ);
+              JobStatus::Read);
     EXPECT_EQ(p_.setScale, SERIES_200K);
     EXPECT_EQ(p_.sheetNumber, 12);
     EXPECT_EQ(p_.cs, CS_GSK2011);
@@ -245,7 +245,7 @@ TEST_F(JobFile, TheExampleJob) {
 TEST_F(JobFile, DefaultsOfAMinimalJob) {
     p_.cs = CS_GSK2011;
     p_.mapScale = 2;
-    ASSERT_EQ(run("Nom=N-37;" + pathEntry()), JOB_READ);
+    ASSERT_EQ(run("Nom=N-37;" + pathEntry()), JobStatus::Read);
     EXPECT_EQ(p_.cs, CS_SK42);
     EXPECT_EQ(p_.mapScale, 0);
     EXPECT_EQ(p_.path, result_ + "/");
@@ -256,12 +256,12 @@ TEST_F(JobFile, DefaultsOfAMinimalJob) {
 
 TEST_F(JobFile, OneLineAndOneEntryPerLineGiveTheSameRecord) {
     ASSERT_EQ(run("CS=CK-95; Nom=N-37; MapScale=2500; xFrom=37; yTo=55; xMinute=5; " + pathEntry()),
-              JOB_READ);
+              JobStatus::Read);
     const SheetParameters oneLine = p_;
     ASSERT_EQ(run("\n  CS=CK-95;\r\nNom=N-37;\n\n MapScale=2500;\nxFrom=37;\nyTo=55;  \n"
                   "xMinute=5;\n" +
                   pathEntry() + "\n"),
-              JOB_READ);
+              JobStatus::Read);
     expectSameRecord(oneLine, p_);
     EXPECT_EQ(p_.mapScale, 1);
     EXPECT_EQ(p_.xFrom, 37.0);
@@ -270,11 +270,11 @@ TEST_F(JobFile, OneLineAndOneEntryPerLineGiveTheSameRecord) {
 }
 
 TEST_F(JobFile, WhatFollowsTheLastSemicolon) {
-    EXPECT_EQ(run("Nom=N-37;  \n" + pathEntry()), JOB_READ);
-    EXPECT_EQ(run("Nom=N-37\n" + pathEntry()), JOB_ENTRY_REJECTED);
-    EXPECT_EQ(run("Nom=N-37; x\n" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37;  \n" + pathEntry()), JobStatus::Read);
+    EXPECT_EQ(run("Nom=N-37\n" + pathEntry()), JobStatus::EntryRejected);
+    EXPECT_EQ(run("Nom=N-37; x\n" + pathEntry()), JobStatus::EntryRejected);
     // An entry cannot continue on the next line.
-    EXPECT_EQ(run("Nom=\nN-37;\n" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=\nN-37;\n" + pathEntry()), JobStatus::EntryRejected);
 }
 
 TEST_F(JobFile, MalformedAndUnknownEntriesGiveStatus4) {
@@ -283,82 +283,83 @@ TEST_F(JobFile, MalformedAndUnknownEntriesGiveStatus4) {
           "CS="
           "\xD0\xA1\xD0\x9A"
           "-42;"}) {
-        EXPECT_EQ(run(std::string(entry) + "\nNom=N-37;" + pathEntry()), JOB_ENTRY_REJECTED)
+        EXPECT_EQ(run(std::string(entry) + "\nNom=N-37;" + pathEntry()), JobStatus::EntryRejected)
             << entry;
     }
 }
 
 TEST_F(JobFile, RepeatedKeys) {
-    ASSERT_EQ(run("CS=CK-95;Nom=N-37;CS=CK-42;" + pathEntry()), JOB_READ);
+    ASSERT_EQ(run("CS=CK-95;Nom=N-37;CS=CK-42;" + pathEntry()), JobStatus::Read);
     EXPECT_EQ(p_.cs, CS_SK42);
     for (const char* repeated :
          {"Nom=N-38;", "MapScale=1000;", "xFrom=37;", "yTo=55;", "MeridianStep=2;", "yMinute=5;"}) {
         EXPECT_EQ(run("Nom=N-37;MapScale=1000;xFrom=37;yTo=55;MeridianStep=2;yMinute=5;\n" +
                       std::string(repeated) + pathEntry()),
-                  JOB_ENTRY_REJECTED)
+                  JobStatus::EntryRejected)
             << repeated;
     }
-    EXPECT_EQ(run("Nom=N-37;" + pathEntry() + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37;" + pathEntry() + pathEntry()), JobStatus::EntryRejected);
 }
 
 TEST_F(JobFile, MapScaleMustFollowNomAndFitTheSeries) {
-    EXPECT_EQ(run("MapScale=500;Nom=N-37-XII;" + pathEntry()), JOB_ENTRY_REJECTED);
-    ASSERT_EQ(run("Nom=N-37-XII;\n" + pathEntry() + "\nMapScale=500;"), JOB_READ);
+    EXPECT_EQ(run("MapScale=500;Nom=N-37-XII;" + pathEntry()), JobStatus::EntryRejected);
+    ASSERT_EQ(run("Nom=N-37-XII;\n" + pathEntry() + "\nMapScale=500;"), JobStatus::Read);
     EXPECT_EQ(p_.mapScale, 1);
-    EXPECT_EQ(run("Nom=N-37-XII;MapScale=2500;" + pathEntry()), JOB_ENTRY_REJECTED);
-    ASSERT_EQ(run("Nom=N-37-XII;MapScale=1000;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(run("Nom=N-37-XII;MapScale=2500;" + pathEntry()), JobStatus::EntryRejected);
+    ASSERT_EQ(run("Nom=N-37-XII;MapScale=1000;" + pathEntry()), JobStatus::Read);
     EXPECT_EQ(p_.mapScale, 2);
-    ASSERT_EQ(run("Nom=N-37;MapScale=1000;" + pathEntry()), JOB_READ);
+    ASSERT_EQ(run("Nom=N-37;MapScale=1000;" + pathEntry()), JobStatus::Read);
     EXPECT_EQ(p_.mapScale, 0);
-    EXPECT_EQ(run("Nom=N-37;MapScale=200;" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37;MapScale=200;" + pathEntry()), JobStatus::EntryRejected);
 }
 
 TEST_F(JobFile, MissingNomOrPathGivesStatus5) {
-    EXPECT_EQ(run("Nom=N-37; CS=CK-95; MapScale=2500; xFrom=37;\n"), JOB_INCOMPLETE);
-    EXPECT_EQ(run(pathEntry()), JOB_INCOMPLETE);
-    EXPECT_EQ(run(""), JOB_INCOMPLETE);
-    EXPECT_EQ(run("\n   \r\n\n"), JOB_INCOMPLETE);
+    EXPECT_EQ(run("Nom=N-37; CS=CK-95; MapScale=2500; xFrom=37;\n"), JobStatus::Incomplete);
+    EXPECT_EQ(run(pathEntry()), JobStatus::Incomplete);
+    EXPECT_EQ(run(""), JobStatus::Incomplete);
+    EXPECT_EQ(run("\n   \r\n\n"), JobStatus::Incomplete);
 }
 
 TEST_F(JobFile, ResultEdgesUpToOneSheetOutsideTheBase) {
     // N-37: base 36..42 east, 52..56 north; tolerances 6 and 4 degrees.
-    EXPECT_EQ(run("Nom=N-37;xFrom=30;" + pathEntry()), JOB_OUT_OF_RANGE);
-    ASSERT_EQ(run("Nom=N-37;xFrom=31;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(run("Nom=N-37;xFrom=30;" + pathEntry()), JobStatus::OutOfRange);
+    ASSERT_EQ(run("Nom=N-37;xFrom=31;" + pathEntry()), JobStatus::Read);
     EXPECT_EQ(p_.xFrom, 31.0);
-    EXPECT_EQ(run("Nom=N-37;yTo=60;" + pathEntry()), JOB_OUT_OF_RANGE);
-    ASSERT_EQ(run("Nom=N-37;yTo=59;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(run("Nom=N-37;yTo=60;" + pathEntry()), JobStatus::OutOfRange);
+    ASSERT_EQ(run("Nom=N-37;yTo=59;" + pathEntry()), JobStatus::Read);
     EXPECT_EQ(p_.yTo, 59.0);
-    EXPECT_EQ(run("Nom=N-37;xTo=48;" + pathEntry()), JOB_OUT_OF_RANGE);
-    EXPECT_EQ(run("Nom=N-37;xTo=47°59';" + pathEntry()), JOB_READ);
-    EXPECT_EQ(run("Nom=N-37;yFrom=48;" + pathEntry()), JOB_OUT_OF_RANGE);
-    EXPECT_EQ(run("Nom=N-37;yFrom=48 01;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(run("Nom=N-37;xTo=48;" + pathEntry()), JobStatus::OutOfRange);
+    EXPECT_EQ(run("Nom=N-37;xTo=47°59';" + pathEntry()), JobStatus::Read);
+    EXPECT_EQ(run("Nom=N-37;yFrom=48;" + pathEntry()), JobStatus::OutOfRange);
+    EXPECT_EQ(run("Nom=N-37;yFrom=48 01;" + pathEntry()), JobStatus::Read);
     // N-37-XII: base 41..42, 54 2/3..55 1/3; tolerances 1 degree and 40 minutes.
-    EXPECT_EQ(run("Nom=N-37-XII;xFrom=40;" + pathEntry()), JOB_OUT_OF_RANGE);
-    EXPECT_EQ(run("Nom=N-37-XII;xFrom=40 01;" + pathEntry()), JOB_READ);
-    EXPECT_EQ(run("Nom=N-37-XII;yFrom=53 59;" + pathEntry()), JOB_OUT_OF_RANGE);
-    EXPECT_EQ(run("Nom=N-37-XII;yFrom=54 01;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(run("Nom=N-37-XII;xFrom=40;" + pathEntry()), JobStatus::OutOfRange);
+    EXPECT_EQ(run("Nom=N-37-XII;xFrom=40 01;" + pathEntry()), JobStatus::Read);
+    EXPECT_EQ(run("Nom=N-37-XII;yFrom=53 59;" + pathEntry()), JobStatus::OutOfRange);
+    EXPECT_EQ(run("Nom=N-37-XII;yFrom=54 01;" + pathEntry()), JobStatus::Read);
     // The first failing field decides, even with a valid field after it.
-    EXPECT_EQ(run("Nom=N-37;xFrom=10;yTo=57;" + pathEntry()), JOB_OUT_OF_RANGE);
+    EXPECT_EQ(run("Nom=N-37;xFrom=10;yTo=57;" + pathEntry()), JobStatus::OutOfRange);
 }
 
 TEST_F(JobFile, InvertedOrEmptyTrapezoidIsOutOfRange) {
     // Each edge is within its allowance, but west lies east of east, or south on north.
-    EXPECT_EQ(run("Nom=N-37-XII;xFrom=41 30;xTo=41 30;" + pathEntry()), JOB_OUT_OF_RANGE);
-    EXPECT_EQ(run("Nom=N-37-XII;xFrom=41 40;xTo=41 20;" + pathEntry()), JOB_OUT_OF_RANGE);
-    EXPECT_EQ(run("Nom=N-37-XII;yFrom=1000;" + pathEntry()), JOB_OUT_OF_RANGE);
-    EXPECT_EQ(run("Nom=N-37;xFrom=99999999;" + pathEntry()), JOB_OUT_OF_RANGE);
-    EXPECT_EQ(run("Nom=N-37-XII;xFrom=41 20;xTo=41 40;" + pathEntry()), JOB_READ);
+    EXPECT_EQ(run("Nom=N-37-XII;xFrom=41 30;xTo=41 30;" + pathEntry()), JobStatus::OutOfRange);
+    EXPECT_EQ(run("Nom=N-37-XII;xFrom=41 40;xTo=41 20;" + pathEntry()), JobStatus::OutOfRange);
+    EXPECT_EQ(run("Nom=N-37-XII;yFrom=1000;" + pathEntry()), JobStatus::OutOfRange);
+    EXPECT_EQ(run("Nom=N-37;xFrom=99999999;" + pathEntry()), JobStatus::OutOfRange);
+    EXPECT_EQ(run("Nom=N-37-XII;xFrom=41 20;xTo=41 40;" + pathEntry()), JobStatus::Read);
 }
 
 TEST(JobFileSize, EndlessFileIsNotReadToItsEnd) {
     SheetParameters p;
-    EXPECT_EQ(readJobFileAndMakeFolder("/dev/zero", p), JOB_LINE_NOT_READ);
+    EXPECT_EQ(readJobFileAndMakeFolder("/dev/zero", p), JobStatus::LineNotRead);
 }
 
 TEST_F(JobFile, ZeroStepsAreRejectedAsEntries) {
-    EXPECT_EQ(run("Nom=N-37;ParallelStep=0;" + pathEntry()), JOB_ENTRY_REJECTED);
-    EXPECT_EQ(run("Nom=N-37;xMinute=0;" + pathEntry()), JOB_ENTRY_REJECTED);
-    ASSERT_EQ(run(cp1251("Nom=N-37;ParallelStep=0°20';xMinute=05';") + pathEntry()), JOB_READ);
+    EXPECT_EQ(run("Nom=N-37;ParallelStep=0;" + pathEntry()), JobStatus::EntryRejected);
+    EXPECT_EQ(run("Nom=N-37;xMinute=0;" + pathEntry()), JobStatus::EntryRejected);
+    ASSERT_EQ(run(cp1251("Nom=N-37;ParallelStep=0°20';xMinute=05';") + pathEntry()),
+              JobStatus::Read);
     EXPECT_DOUBLE_EQ(p_.parallelStep, 1.0 / 3.0);
     EXPECT_EQ(p_.xMinute, 5);
 }
@@ -367,25 +368,25 @@ TEST_F(JobFile, Windows1251AndUtf8FilesGiveTheSameRecord) {
     const std::string job =
         "CS=ГCK-2011 / СК-42;\r\nNom=Q-38 (2);\r\nxFrom=43°30';MeridianStep=0°30';\r\n" +
         pathEntry() + "\r\n";
-    ASSERT_EQ(run(cp1251(job)), JOB_READ);
+    ASSERT_EQ(run(cp1251(job)), JobStatus::Read);
     const SheetParameters fromCp1251 = p_;
     EXPECT_EQ(p_.cs, CS_GSK2011_FROM_SK42);
     EXPECT_EQ(p_.sheetType, SHEET_DOUBLE);
     EXPECT_EQ(p_.xFrom, 43.5);
     EXPECT_EQ(p_.meridianStep, 0.5);
-    ASSERT_EQ(run(job), JOB_READ);
+    ASSERT_EQ(run(job), JobStatus::Read);
     expectSameRecord(fromCp1251, p_);
-    ASSERT_EQ(run("\xEF\xBB\xBF" + job), JOB_READ);
+    ASSERT_EQ(run("\xEF\xBB\xBF" + job), JobStatus::Read);
     expectSameRecord(fromCp1251, p_);
 }
 
 TEST_F(JobFile, AFolderWithCyrillicNameFromEitherEncodingIsTheSameNativePath) {
     const std::string folder = (dir_ / "Карты листа").string();
-    ASSERT_EQ(run(cp1251("Nom=N-37;Path=" + folder + ";")), JOB_READ);
+    ASSERT_EQ(run(cp1251("Nom=N-37;Path=" + folder + ";")), JobStatus::Read);
     EXPECT_EQ(p_.path, folder + "/");
     EXPECT_TRUE(fs::is_directory(fs::path(folder)));
     fs::remove(fs::path(folder));
-    ASSERT_EQ(run("Nom=N-37;Path=" + folder + ";"), JOB_READ);
+    ASSERT_EQ(run("Nom=N-37;Path=" + folder + ";"), JobStatus::Read);
     EXPECT_EQ(p_.path, folder + "/");
     EXPECT_TRUE(fs::is_directory(fs::path(folder)));
 }
@@ -393,14 +394,15 @@ TEST_F(JobFile, AFolderWithCyrillicNameFromEitherEncodingIsTheSameNativePath) {
 TEST_F(JobFile, Utf8FileWithCharactersOutsideWindows1251StaysUtf8) {
     // "✓" and U+4E2D have no Windows-1251 byte; the file is still UTF-8 as a whole.
     const std::string folder = result_ + "/Лист ✓ N-37 \xE4\xB8\xAD";
-    ASSERT_EQ(run("Nom=N-37;Path=" + folder + ";CS=ГCK-2011 / СК-42;xFrom=36°30';"), JOB_READ);
+    ASSERT_EQ(run("Nom=N-37;Path=" + folder + ";CS=ГCK-2011 / СК-42;xFrom=36°30';"),
+              JobStatus::Read);
     EXPECT_EQ(p_.path, folder + "/");
     EXPECT_EQ(p_.cs, CS_GSK2011_FROM_SK42);
     EXPECT_EQ(p_.xFrom, 36.5);
     EXPECT_TRUE(fs::is_directory(fs::path(folder)));
     // Outside a folder such a character belongs to no keyword, sheet name or number.
-    EXPECT_EQ(run("Nom=N-37✓;" + pathEntry()), JOB_ENTRY_REJECTED);
-    EXPECT_EQ(run("Nom=N-37;xFrom=36°30'✓;" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37✓;" + pathEntry()), JobStatus::EntryRejected);
+    EXPECT_EQ(run("Nom=N-37;xFrom=36°30'✓;" + pathEntry()), JobStatus::EntryRejected);
 }
 
 TEST_F(JobFile, FolderLimitInCharacters) {
@@ -410,44 +412,45 @@ TEST_F(JobFile, FolderLimitInCharacters) {
     const std::size_t room = RESULT_FOLDER_LENGTH - result_.size() - 144;
     const std::string longest =
         result_ + "/" + letters + "/" + letters + "/" + std::string(room, 'x') + "/";
-    ASSERT_EQ(run("Nom=N-37;Path=" + longest + ";"), JOB_READ);
+    ASSERT_EQ(run("Nom=N-37;Path=" + longest + ";"), JobStatus::Read);
     EXPECT_EQ(p_.path, longest);
-    ASSERT_EQ(run(cp1251("Nom=N-37;Path=" + longest + ";")), JOB_READ);
+    ASSERT_EQ(run(cp1251("Nom=N-37;Path=" + longest + ";")), JobStatus::Read);
     EXPECT_EQ(p_.path, longest);
     const auto before = entriesOf(result_);
     const std::string tooLong = longest + "y";
-    EXPECT_EQ(run("Nom=N-37;Path=" + tooLong + ";"), JOB_ENTRY_REJECTED);
-    EXPECT_EQ(run(cp1251("Nom=N-37;Path=" + tooLong + ";")), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37;Path=" + tooLong + ";"), JobStatus::EntryRejected);
+    EXPECT_EQ(run(cp1251("Nom=N-37;Path=" + tooLong + ";")), JobStatus::EntryRejected);
     EXPECT_EQ(entriesOf(result_), before);
 }
 
 TEST_F(JobFile, LinesAreCutAtTheLineLength) {
     // Text beyond the 1000th character is never seen.
     const std::string padded = "Nom=N-37;" + std::string(JOB_LINE_LENGTH - 9, ' ');
-    EXPECT_EQ(run(padded + "garbage\n" + pathEntry()), JOB_READ);
-    EXPECT_EQ(run(padded + pathEntry()), JOB_INCOMPLETE);
+    EXPECT_EQ(run(padded + "garbage\n" + pathEntry()), JobStatus::Read);
+    EXPECT_EQ(run(padded + pathEntry()), JobStatus::Incomplete);
     // An entry cut by the limit has lost its ";".
     const std::string almost = "Nom=N-37;" + std::string(JOB_LINE_LENGTH - 12, ' ');
-    EXPECT_EQ(run(almost + pathEntry()), JOB_ENTRY_REJECTED);
-    EXPECT_EQ(run("Path=/" + std::string(100000, 'a') + ";Nom=N-37;"), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run(almost + pathEntry()), JobStatus::EntryRejected);
+    EXPECT_EQ(run("Path=/" + std::string(100000, 'a') + ";Nom=N-37;"), JobStatus::EntryRejected);
 }
 
 TEST_F(JobFile, NulAndControlCharactersAreOrdinaryCharacters) {
     const std::string nul(1, '\0');
-    EXPECT_EQ(run("Nom=N-37;" + nul + "\n" + pathEntry()), JOB_ENTRY_REJECTED);
-    EXPECT_EQ(run("Nom=N-37" + nul + ";" + pathEntry()), JOB_ENTRY_REJECTED);
-    EXPECT_EQ(run(nul + "Nom=N-37;" + pathEntry()), JOB_ENTRY_REJECTED);
-    EXPECT_EQ(run("Nom=N-37;\t" + pathEntry()), JOB_ENTRY_REJECTED);
-    EXPECT_EQ(run("Nom=N-37;\x1A\n" + pathEntry()), JOB_ENTRY_REJECTED);
+    EXPECT_EQ(run("Nom=N-37;" + nul + "\n" + pathEntry()), JobStatus::EntryRejected);
+    EXPECT_EQ(run("Nom=N-37" + nul + ";" + pathEntry()), JobStatus::EntryRejected);
+    EXPECT_EQ(run(nul + "Nom=N-37;" + pathEntry()), JobStatus::EntryRejected);
+    EXPECT_EQ(run("Nom=N-37;\t" + pathEntry()), JobStatus::EntryRejected);
+    EXPECT_EQ(run("Nom=N-37;\x1A\n" + pathEntry()), JobStatus::EntryRejected);
     // The operating system would stop reading a folder name at the NUL: another folder.
     const auto before = entriesOf(dir_);
-    EXPECT_EQ(run("Nom=N-37;Path=" + (dir_ / "a").string() + nul + "b;"), JOB_FOLDER_NOT_ATTEMPTED);
+    EXPECT_EQ(run("Nom=N-37;Path=" + (dir_ / "a").string() + nul + "b;"),
+              JobStatus::FolderNotAttempted);
     EXPECT_EQ(entriesOf(dir_), before);
 }
 
 TEST_F(JobFile, AMissingResultFolderIsCreatedWithItsParents) {
     const fs::path folder = dir_ / "new" / "two words";
-    ASSERT_EQ(run("Nom=N-37;Path=" + folder.string() + "\\;"), JOB_READ);
+    ASSERT_EQ(run("Nom=N-37;Path=" + folder.string() + "\\;"), JobStatus::Read);
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_EQ(p_.path, folder.string() + "/");
 }
@@ -456,7 +459,7 @@ TEST_F(JobFile, ShellCharactersInTheFolderAreJustItsName) {
     const std::string name = "x\" & $(touch pwned) | `touch pwned2` > out 'q' * \\n";
     write("Nom=N-37;Path=" + (dir_ / name).string() + ";");
     const auto before = entriesOf(dir_);
-    ASSERT_EQ(readJobFileAndMakeFolder(jobPath(), p_), JOB_READ);
+    ASSERT_EQ(readJobFileAndMakeFolder(jobPath(), p_), JobStatus::Read);
     auto after = entriesOf(dir_);
     ASSERT_EQ(after.erase(name), 1u);
     EXPECT_EQ(after, before);
@@ -468,7 +471,7 @@ TEST_F(JobFile, ShellCharactersInTheFolderAreJustItsName) {
 TEST_F(JobFile, AFolderThatCannotBeMadeIsLeftForTheFolderStep) {
     // A file stands where the folder's parent should be.
     const fs::path blocked = dir_ / "job.txt" / "sub";
-    ASSERT_EQ(run("Nom=N-37;Path=" + blocked.string() + ";"), JOB_READ);
+    ASSERT_EQ(run("Nom=N-37;Path=" + blocked.string() + ";"), JobStatus::Read);
     EXPECT_TRUE(fs::is_regular_file(dir_ / "job.txt"));
     EXPECT_FALSE(fs::exists(blocked));
 }
@@ -476,18 +479,18 @@ TEST_F(JobFile, AFolderThatCannotBeMadeIsLeftForTheFolderStep) {
 TEST_F(JobFile, AnExistingFolderIsLeftAsItIsAndTheJobFileUnchanged) {
     std::ofstream(fs::path(result_) / "old.shp") << "x";
     const std::string job = "Nom=N-37;\r\n" + pathEntry() + "\r\n";
-    ASSERT_EQ(run(job), JOB_READ);
+    ASSERT_EQ(run(job), JobStatus::Read);
     EXPECT_EQ(entriesOf(result_), std::set<std::string>{"old.shp"});
     std::ifstream in(jobPath(), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), job);
 }
 
 TEST_F(JobFile, FilesThatCannotBeOpenedOrRead) {
-    EXPECT_EQ(readJobFileAndMakeFolder((dir_ / "missing.txt").string(), p_), JOB_NOT_OPENED);
-    EXPECT_EQ(readJobFileAndMakeFolder(dir_.string(), p_), JOB_NOT_OPENED);
-    EXPECT_EQ(readJobFileAndMakeFolder("", p_), JOB_NOT_OPENED);
+    EXPECT_EQ(readJobFileAndMakeFolder((dir_ / "missing.txt").string(), p_), JobStatus::NotOpened);
+    EXPECT_EQ(readJobFileAndMakeFolder(dir_.string(), p_), JobStatus::NotOpened);
+    EXPECT_EQ(readJobFileAndMakeFolder("", p_), JobStatus::NotOpened);
     // The process's memory file opens but its first page cannot be read.
-    EXPECT_EQ(readJobFileAndMakeFolder("/proc/self/mem", p_), JOB_LINE_NOT_READ);
+    EXPECT_EQ(readJobFileAndMakeFolder("/proc/self/mem", p_), JobStatus::LineNotRead);
 }
 
 }  // namespace

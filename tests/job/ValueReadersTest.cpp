@@ -18,7 +18,7 @@ struct Identity {
 
 SheetParameters readName(const std::string& name) {
     SheetParameters p;
-    EXPECT_EQ(applySheetName(name, p), VALUE_ACCEPTED) << "«" << name << "»";
+    EXPECT_EQ(applySheetName(name, p), ValueStatus::Accepted) << "«" << name << "»";
     return p;
 }
 
@@ -109,12 +109,12 @@ TEST(ReadNomenclature, RejectedSpellingsLeaveTheRecordUntouched) {
         SheetParameters p;
         p.yZone = 77;
         p.baseXFrom = -1.0;
-        EXPECT_EQ(applySheetName(name, p), VALUE_REJECTED) << "«" << name << "»";
+        EXPECT_EQ(applySheetName(name, p), ValueStatus::Rejected) << "«" << name << "»";
         EXPECT_EQ(p.yZone, 77) << name;
         EXPECT_EQ(p.baseXFrom, -1.0) << name;
     }
     SheetParameters p;
-    EXPECT_EQ(applySheetName(std::string("N-37\0", 5), p), VALUE_REJECTED);
+    EXPECT_EQ(applySheetName(std::string("N-37\0", 5), p), ValueStatus::Rejected);
 }
 
 TEST(ReadCs, OnlyTheJobFileKeywordsWithTheirLatinAndCyrillicLetters) {
@@ -127,7 +127,7 @@ TEST(ReadCs, OnlyTheJobFileKeywordsWithTheirLatinAndCyrillicLetters) {
         {"  CK-95   ", CS_SK95}};
     for (const auto& [text, cs] : accepted) {
         std::int32_t got = 0;
-        EXPECT_EQ(parseCoordinateSystem(text, got), VALUE_ACCEPTED) << cp1251ToUtf8(text);
+        EXPECT_EQ(parseCoordinateSystem(text, got), ValueStatus::Accepted) << cp1251ToUtf8(text);
         EXPECT_EQ(got, cs) << cp1251ToUtf8(text);
     }
     const std::string rejected[] = {cp1251("СК-42"),
@@ -144,7 +144,7 @@ TEST(ReadCs, OnlyTheJobFileKeywordsWithTheirLatinAndCyrillicLetters) {
                                     gsk + "/" + cp1251("СК-42")};
     for (const std::string& text : rejected) {
         std::int32_t got = -5;
-        EXPECT_EQ(parseCoordinateSystem(text, got), VALUE_REJECTED) << cp1251ToUtf8(text);
+        EXPECT_EQ(parseCoordinateSystem(text, got), ValueStatus::Rejected) << cp1251ToUtf8(text);
         EXPECT_EQ(got, -5);
     }
 }
@@ -153,18 +153,24 @@ TEST(ReadScale2, DenominatorsByTheSeries) {
     struct Case {
         std::int32_t setScale;
         const char* value;
-        int status;
+        ValueStatus status;
         std::int32_t mapScale;
     };
-    const Case cases[] = {
-        {SERIES_200K, "200", VALUE_ACCEPTED, 0},    {SERIES_200K, "500", VALUE_ACCEPTED, 1},
-        {SERIES_200K, "1000", VALUE_ACCEPTED, 2},   {SERIES_200K, "2500", VALUE_REJECTED, -1},
-        {SERIES_200K, "5000", VALUE_REJECTED, -1},  {SERIES_1M, "200", VALUE_REJECTED, -1},
-        {SERIES_1M, "500", VALUE_REJECTED, -1},     {SERIES_1M, "1000", VALUE_ACCEPTED, 0},
-        {SERIES_1M, "2500", VALUE_ACCEPTED, 1},     {SERIES_1M, "5000", VALUE_ACCEPTED, 2},
-        {SERIES_1M, " 5000  ", VALUE_ACCEPTED, 2},  {SERIES_1M, "05000", VALUE_REJECTED, -1},
-        {SERIES_200K, "1 000", VALUE_REJECTED, -1}, {SERIES_200K, "", VALUE_REJECTED, -1},
-        {SERIES_200K, "200000", VALUE_REJECTED, -1}};
+    const Case cases[] = {{SERIES_200K, "200", ValueStatus::Accepted, 0},
+                          {SERIES_200K, "500", ValueStatus::Accepted, 1},
+                          {SERIES_200K, "1000", ValueStatus::Accepted, 2},
+                          {SERIES_200K, "2500", ValueStatus::Rejected, -1},
+                          {SERIES_200K, "5000", ValueStatus::Rejected, -1},
+                          {SERIES_1M, "200", ValueStatus::Rejected, -1},
+                          {SERIES_1M, "500", ValueStatus::Rejected, -1},
+                          {SERIES_1M, "1000", ValueStatus::Accepted, 0},
+                          {SERIES_1M, "2500", ValueStatus::Accepted, 1},
+                          {SERIES_1M, "5000", ValueStatus::Accepted, 2},
+                          {SERIES_1M, " 5000  ", ValueStatus::Accepted, 2},
+                          {SERIES_1M, "05000", ValueStatus::Rejected, -1},
+                          {SERIES_200K, "1 000", ValueStatus::Rejected, -1},
+                          {SERIES_200K, "", ValueStatus::Rejected, -1},
+                          {SERIES_200K, "200000", ValueStatus::Rejected, -1}};
     for (const Case& c : cases) {
         std::int32_t mapScale = -1;
         EXPECT_EQ(parseMapScale(c.setScale, c.value, mapScale), c.status)
@@ -184,12 +190,12 @@ TEST(ReadPath, TheFolderEndsWithTheSeparator) {
         {"/tmp/" + cp1251("Карты"), "/tmp/Карты/"}};
     for (const auto& [value, want] : accepted) {
         std::string path;
-        EXPECT_EQ(parseResultFolder(value, path), VALUE_ACCEPTED) << value;
+        EXPECT_EQ(parseResultFolder(value, path), ValueStatus::Accepted) << value;
         EXPECT_EQ(path, want);
     }
     for (const char* value : {"D:", "", "  ", "ab", " x "}) {
         std::string path = "kept";
-        EXPECT_EQ(parseResultFolder(value, path), VALUE_REJECTED) << "«" << value << "»";
+        EXPECT_EQ(parseResultFolder(value, path), ValueStatus::Rejected) << "«" << value << "»";
         EXPECT_EQ(path, "kept");
     }
 }
@@ -198,28 +204,28 @@ TEST(ReadPath, AFolderMustLeaveRoomForItsSubFoldersAndItsSeparator) {
     // 254 characters and "/": "FRAME" still fits in the 260 of the folder text.
     const std::string stem = "/tmp/" + std::string(RESULT_FOLDER_LENGTH - 6, 'a');
     std::string path;
-    EXPECT_EQ(parseResultFolder(stem, path), VALUE_ACCEPTED);
+    EXPECT_EQ(parseResultFolder(stem, path), ValueStatus::Accepted);
     EXPECT_EQ(path, stem + "/");
-    EXPECT_EQ(parseResultFolder(stem + "\\", path), VALUE_ACCEPTED);
+    EXPECT_EQ(parseResultFolder(stem + "\\", path), ValueStatus::Accepted);
     EXPECT_EQ(path.size(), RESULT_FOLDER_LENGTH);
     // One more character, with or without its separator, would cut "FRAME" to "FRAM".
-    EXPECT_EQ(parseResultFolder(stem + "a", path), VALUE_REJECTED);
-    EXPECT_EQ(parseResultFolder(stem + "a/", path), VALUE_REJECTED);
-    EXPECT_EQ(parseResultFolder(stem + "/b/", path), VALUE_REJECTED);
+    EXPECT_EQ(parseResultFolder(stem + "a", path), ValueStatus::Rejected);
+    EXPECT_EQ(parseResultFolder(stem + "a/", path), ValueStatus::Rejected);
+    EXPECT_EQ(parseResultFolder(stem + "/b/", path), ValueStatus::Rejected);
 }
 
 TEST(ReadPath, CyrillicLettersCountOnceInEitherEncoding) {
     std::string letters;
     for (std::size_t i = 0; i + 1 < RESULT_FOLDER_LENGTH; ++i) letters += "Ж";
     std::string path;
-    EXPECT_EQ(readUtf8Path(letters, path), VALUE_ACCEPTED);
+    EXPECT_EQ(readUtf8Path(letters, path), ValueStatus::Accepted);
     EXPECT_EQ(path, letters + "/");
-    EXPECT_EQ(parseResultFolder(cp1251(letters), path), VALUE_ACCEPTED);
+    EXPECT_EQ(parseResultFolder(cp1251(letters), path), ValueStatus::Accepted);
     EXPECT_EQ(path, letters + "/");
-    EXPECT_EQ(readUtf8Path(letters + "Ж", path), VALUE_REJECTED);
-    EXPECT_EQ(readUtf8Path("Ж✓", path), VALUE_REJECTED) << "two characters are too short";
-    EXPECT_EQ(readUtf8Path("/✓", path), VALUE_REJECTED);
-    EXPECT_EQ(readUtf8Path("/a✓", path), VALUE_ACCEPTED);
+    EXPECT_EQ(readUtf8Path(letters + "Ж", path), ValueStatus::Rejected);
+    EXPECT_EQ(readUtf8Path("Ж✓", path), ValueStatus::Rejected) << "two characters are too short";
+    EXPECT_EQ(readUtf8Path("/✓", path), ValueStatus::Rejected);
+    EXPECT_EQ(readUtf8Path("/a✓", path), ValueStatus::Accepted);
     EXPECT_EQ(path, "/a✓/");
 }
 

@@ -224,14 +224,14 @@ TEST_F(DialogLogicTest, MissingTemplatesEndTheProgramWithALine) {
     EXPECT_TRUE(services.exitCodes.empty());
     EXPECT_EQ(run(), MainDialogOutcome::Cancelled);
     EXPECT_EQ(services.lines, std::vector<std::string>{" ERROR: dialog not found"});
-    EXPECT_EQ(services.exitCodes, std::vector<int>{EXIT_NOT_DONE});
+    EXPECT_EQ(services.exitCodes, std::vector<ExitCode>{ExitCode::NotDone});
 
     FakeWindowServices refineMissing;
     refineMissing.missingTemplates = {DIALOG_REFINE};
     FakeDialog main(refineMissing, DIALOG_MAIN);
     onRefineClicked(refineMissing, state, main, CONTROL_REFINE, DialogEvent::Clicked);
     EXPECT_EQ(refineMissing.lines, std::vector<std::string>{" ERROR: dialog3 not found"});
-    EXPECT_EQ(refineMissing.exitCodes, std::vector<int>{EXIT_NOT_DONE});
+    EXPECT_EQ(refineMissing.exitCodes, std::vector<ExitCode>{ExitCode::NotDone});
 }
 
 TEST_F(DialogLogicTest, RefineDialogShowsTheBaseAndAcceptsItAsReadBack) {

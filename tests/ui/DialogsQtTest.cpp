@@ -47,7 +47,7 @@ class RecordingServices final : public WindowServices {
         qt_.messageBox(text, title, icon);
     }
     void writeLine(const std::string& line) override { qt_.writeLine(line); }
-    void endProcess(int exitCode) override { qt_.endProcess(exitCode); }
+    void endProcess(ExitCode exitCode) override { qt_.endProcess(exitCode); }
     std::optional<std::string> fileDialog(const FileDialogRequest& request) override {
         return qt_.fileDialog(request);
     }

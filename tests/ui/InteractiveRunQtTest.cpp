@@ -30,7 +30,7 @@ struct Shown {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
 
-int runProgram() {
+ExitCode runProgram() {
     char name[] = "sheetbasis";
     char* argv[] = {name, nullptr};
     return runInteractive(1, argv);
@@ -75,7 +75,7 @@ class InteractiveRunQtTest : public QObject {
         });
         Shown shown;
         noteMessageBox(shown);
-        QCOMPARE(runProgram(), EXIT_DONE);
+        QCOMPARE(runProgram(), ExitCode::Done);
         checkDriver();
         QCOMPARE(shown.text, QStringLiteral("Задание выполнено"));
         QCOMPARE(shown.title, QStringLiteral("Состояние обработки"));
@@ -93,7 +93,7 @@ class InteractiveRunQtTest : public QObject {
     void cancellingTheMainDialogEndsWithoutAMessage() {
         continueFromStart();
         driver_->on(MAIN, [](QWidget* d) { clickControl(d, BUTTON_CANCEL); });
-        QCOMPARE(runProgram(), EXIT_NOT_DONE);
+        QCOMPARE(runProgram(), ExitCode::NotDone);
         QTest::qWait(ModalDriver::STEP_TIMEOUT_MS / 10);
         QVERIFY(QApplication::activeModalWidget() == nullptr);
         checkDriver();
@@ -112,7 +112,7 @@ class InteractiveRunQtTest : public QObject {
         });
         Shown shown;
         noteMessageBox(shown);
-        QCOMPARE(runProgram(), EXIT_NOT_DONE);
+        QCOMPARE(runProgram(), ExitCode::NotDone);
         checkDriver();
         QCOMPARE(shown.text, QStringLiteral("Не удалось создать папку FRAME"));
         QCOMPARE(shown.title, QStringLiteral("Задание НЕ ВЫПОЛНЕНО"));
@@ -128,7 +128,7 @@ class InteractiveRunQtTest : public QObject {
         });
         Shown shown;
         noteMessageBox(shown);
-        QCOMPARE(runProgram(), EXIT_NOT_DONE);
+        QCOMPARE(runProgram(), ExitCode::NotDone);
         checkDriver();
         QCOMPARE(shown.text, QStringLiteral("Не существует заданная папка результата"));
         QCOMPARE(shown.title, QStringLiteral("Задание НЕ ВЫПОЛНЕНО"));

@@ -96,7 +96,7 @@ class FakeWindowServices final : public WindowServices {
         messages.push_back({text, title, icon});
     }
     void writeLine(const std::string& line) override { lines.push_back(line); }
-    void endProcess(int exitCode) override { exitCodes.push_back(exitCode); }
+    void endProcess(ExitCode exitCode) override { exitCodes.push_back(exitCode); }
     std::optional<std::string> fileDialog(const FileDialogRequest& request) override {
         requests.push_back(request);
         return chosenPath;
@@ -118,7 +118,7 @@ class FakeWindowServices final : public WindowServices {
     std::optional<std::string> chosenPath;
     std::vector<Message> messages;
     std::vector<std::string> lines;
-    std::vector<int> exitCodes;
+    std::vector<ExitCode> exitCodes;
     std::vector<FileDialogRequest> requests;
     std::vector<int> unexpectedShowings;
 };
