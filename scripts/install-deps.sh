@@ -9,4 +9,5 @@ apt-get install -y --no-install-recommends \
     libgtest-dev libgmock-dev libbenchmark-dev \
     gdal-bin python3-gdal proj-bin \
     clang libclang-rt-14-dev clang-tidy cppcheck \
-    xvfb xauth
+    xvfb xauth \
+    python3-qgis fonts-lato fonts-vollkorn fonts-urw-base35

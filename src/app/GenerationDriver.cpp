@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/QgisProject.h"
 #include "frame/Frame.h"
 #include "hyps/Hyps.h"
 #include "output/Geometry.h"
@@ -73,8 +74,11 @@ GenerationStatus generateSheet(const SheetParameters& p) {
     const auto frameStatus =
         writeFrameLayers(p, neighbours, rect, DENSIFY_LON_STEP, DENSIFY_LAT_STEP, workX, workY,
                          parallels, meridians, corners);
-    return frameStatus == FrameStatus::Written ? GenerationStatus::Done
-                                               : GenerationStatus::FrameFailed;
+    if (frameStatus != FrameStatus::Written) return GenerationStatus::FrameFailed;
+    if (writeQgisFiles(p, sheetName, rect) != QgisFilesStatus::Written) {
+        return GenerationStatus::QgisFilesFailed;
+    }
+    return GenerationStatus::Done;
 }
 
 }  // namespace sheetbasis

@@ -18,12 +18,12 @@ inline constexpr double DENSIFY_LAT_STEP = 1.0 / 12.0;
 // sorts it.
 void addEdgesOnGrid(std::vector<double>& list, double low, double high, double base, double step);
 
-// Which layer family stopped the generation; the frame layers are not begun when the
-// hypsometry layers fail.
+// Which step stopped the generation; no later step is begun.
 enum class GenerationStatus {
     Done = 0,
     HypsFailed = 1,
     FrameFailed = 2,
+    QgisFilesFailed = 3,  // the layer styles or the project
 };
 
 // Writes every layer of the sheet; p.path names the HYPS and p.outputFolder the FRAME

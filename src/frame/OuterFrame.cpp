@@ -10,9 +10,6 @@ namespace sheetbasis {
 
 namespace {
 
-// A neighbour's name keeps 1 mm of outer line free on either side.
-constexpr double NAME_GAP_ALLOWANCE_MM = 2.0;
-
 // A gap in one side of the outer line, from `from` to `to` along the side (latitudes on
 // the west and east sides, longitudes on the north and south sides). A side without a
 // name has a gap of length 0 at its midpoint, which still splits the line there.

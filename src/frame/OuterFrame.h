@@ -12,6 +12,9 @@
 
 namespace sheetbasis {
 
+// A neighbour's name keeps 1 mm of outer line free on either side.
+inline constexpr double NAME_GAP_ALLOWANCE_MM = 2.0;
+
 // The three FRAME layers; a layer that the settings do not call for stays unopened.
 struct FrameLayers {
     Layer frame;     // Frame: lines

@@ -8,9 +8,11 @@ import unittest
 from sheetbasis_testing import (FRAME_LAYERS, HYPS_LAYERS, WorkFolderTest, run_job,
                                 run_program, write_job)
 
+# Every layer with its style, and the sheet's project beside the two sub-folders.
 LAYER_FILES = {os.path.join(sub, name + ext)
                for sub, names in (("HYPS", HYPS_LAYERS), ("FRAME", FRAME_LAYERS))
-               for name in names for ext in (".shp", ".shx", ".dbf", ".PRJ")}
+               for name in names for ext in (".shp", ".shx", ".dbf", ".PRJ", ".qml")}
+RESULT_FILES = LAYER_FILES | {"N-37-XXXVI.qgs"}
 # Folder texts hold 260 characters; the longest sub-folder name, "FRAME", needs 5 of them.
 FOLDER_TEXT_LENGTH = 260
 LONGEST_RESULT_FOLDER = FOLDER_TEXT_LENGTH - len("FRAME")
@@ -51,7 +53,7 @@ class FolderLimitsTest(WorkFolderTest):
         before.pop("job.txt", None)
         prefix = os.path.relpath(result, self.tmp)
         added = {k for k in after if k not in before}
-        self.assertEqual(added, {os.path.join(prefix, f) for f in LAYER_FILES})
+        self.assertEqual(added, {os.path.join(prefix, f) for f in RESULT_FILES})
         self.assertEqual({k: after.get(k) for k in before}, before)
 
     def run_into(self, result, code):

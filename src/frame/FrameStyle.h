@@ -1,0 +1,29 @@
+#pragma once
+// How the FRAME layers look in the users' GIS: the styles written beside them.
+
+#include "frame/FrameSettings.h"
+#include "output/Geometry.h"
+#include "output/QgisStyle.h"
+
+namespace sheetbasis {
+
+// Frame: line widths by L_code as a printed frame has them. The minute band's lines and
+// division lines are thin; its centre lines are as wide as the band, so that alternate
+// divisions show black. rect (the drawing rectangle) tells on which side of the sheet a
+// band feature lies, which is what tells a division line from a centre line.
+LayerStyle frameLineStyle(const FrameSettings& settings, const DrawingRect& rect);
+
+// FrameDig: the line itself not drawn; its Text set along it from its first vertex,
+// baseline on the line, at the size in Size, in the installed family that stands for the
+// font named in Font.
+LayerStyle coordinateLabelStyle();
+// FrameAdj: the same, but starting after the clearance that the gap in the outer frame
+// line (the label's line) keeps at both ends of the name, so that the name sits in the
+// middle of its gap.
+LayerStyle adjacentLabelStyle();
+
+// The installed family that sets the texts measured with font number font (1..3) closest
+// to their measured widths; empty for another number.
+std::string_view substituteFamily(std::int32_t font);
+
+}  // namespace sheetbasis

@@ -1,0 +1,217 @@
+#include "output/QgisStyle.h"
+
+#include <array>
+#include <charconv>
+#include <fstream>
+#include <system_error>
+
+namespace sheetbasis {
+namespace {
+
+constexpr const char* STYLE_EXTENSION = ".qml";
+// The oldest release of the users' GIS whose style elements are written here.
+constexpr const char* STYLE_VERSION = "3.22";
+constexpr const char* BLACK = "0,0,0,255";
+// Millimetres per typographic point (1/72 inch of 25.4 mm).
+constexpr double MILLIMETRES_PER_POINT = 25.4 / 72.0;
+// How far a label may run past the ends of its line, in millimetres on paper. The lines
+// are as long as the texts in the fonts the program measures with; a substitute family
+// that is a little wider must still be set rather than dropped.
+constexpr double LABEL_OVERRUN_MM = 10.0;
+// Line placement flags of the labelling: the text on the left of the line in its own
+// direction ("above" it), not turned to the map's up direction.
+constexpr int PLACE_ABOVE_LINE = 2;
+// Placement kind of labels parallel to a line.
+constexpr int PLACEMENT_PARALLEL = 2;
+// Anchor kind that holds a label at its anchor instead of taking it as a hint.
+constexpr int ANCHOR_STRICT = 1;
+// Upside-down labels are kept as they are: a label reads in its line's direction.
+constexpr int SHOW_UPSIDE_DOWN = 2;
+// Kind of a data-defined property given by an expression.
+constexpr int PROPERTY_EXPRESSION = 3;
+
+std::string option(std::string_view name, std::string_view value) {
+    return "<Option name=\"" + std::string(name) + R"(" type="QString" value=")" +
+           xmlEscaped(value) + "\"/>";
+}
+
+std::string symbolLayer(std::string_view layerClass, const std::vector<std::string>& options) {
+    std::string xml = R"(<layer pass="0" enabled="1" class=")" + std::string(layerClass) +
+                      R"(" locked="0"><Option type="Map">)";
+    for (const std::string& o : options) xml += o;
+    return xml + "</Option></layer>";
+}
+
+std::string symbol(std::string_view name, std::string_view type, const std::string& layer) {
+    return "<symbol name=\"" + std::string(name) + "\" type=\"" + std::string(type) +
+           R"(" alpha="1" clip_to_extent="1" force_rhr="0">)" + layer + "</symbol>";
+}
+
+std::string expressionProperty(std::string_view property, std::string_view expression) {
+    return "<Option name=\"" + std::string(property) +
+           "\" type=\"Map\"><Option name=\"active\" type=\"bool\" value=\"true\"/>"
+           "<Option name=\"expression\" type=\"QString\" value=\"" +
+           xmlEscaped(expression) + R"("/><Option name="type" type="int" value=")" +
+           std::to_string(PROPERTY_EXPRESSION) + "\"/></Option>";
+}
+
+const char* strokeName(LineStroke stroke) {
+    switch (stroke) {
+        case LineStroke::Dashed:
+            return "dash";
+        case LineStroke::Invisible:
+            return "no";
+        case LineStroke::Solid:
+            break;
+    }
+    return "solid";
+}
+
+// A rule refers to its symbol by the symbol's key.
+std::string ruleElement(const std::string& key, const LineRule& rule) {
+    return R"(<rule key="rule)" + key + R"(" label=")" + xmlEscaped(rule.label) + R"(" filter=")" +
+           xmlEscaped(rule.filter) + R"(" symbol=")" + key + R"("/>)";
+}
+
+}  // namespace
+
+std::string xmlEscaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string decimalText(double value) {
+    std::array<char, 32> buffer{};
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return error == std::errc{} ? std::string(buffer.data(), end) : std::string("0");
+}
+
+std::string lineSymbol(std::string_view name, const LineLook& look) {
+    return symbol(
+        name, "line",
+        symbolLayer(
+            "SimpleLine",
+            {option("line_color", BLACK), option("line_width", decimalText(look.widthMm)),
+             option("line_width_unit", "MM"), option("line_style", strokeName(look.stroke)),
+             option("capstyle", look.flatEnds ? "flat" : "round"), option("joinstyle", "round")}));
+}
+
+std::string outlineSymbol(std::string_view name, double outlineWidthMm) {
+    return symbol(
+        name, "fill",
+        symbolLayer("SimpleFill", {option("style", "no"), option("color", BLACK),
+                                   option("outline_style", "solid"), option("outline_color", BLACK),
+                                   option("outline_width", decimalText(outlineWidthMm)),
+                                   option("outline_width_unit", "MM")}));
+}
+
+std::string crossSymbol(std::string_view name, double sizeMm, double strokeMm) {
+    return symbol(
+        name, "marker",
+        symbolLayer(
+            "SimpleMarker",
+            {option("name", "cross"), option("size", decimalText(sizeMm)),
+             option("size_unit", "MM"), option("color", BLACK), option("outline_color", BLACK),
+             option("outline_width", decimalText(strokeMm)), option("outline_width_unit", "MM")}));
+}
+
+std::string singleSymbolRenderer(const std::string& symbolXml) {
+    return "<renderer-v2 type=\"singleSymbol\" symbollevels=\"0\" enableorderby=\"0\" "
+           "forceraster=\"0\"><symbols>" +
+           symbolXml + "</symbols></renderer-v2>";
+}
+
+std::string lineRuleRenderer(const std::vector<LineRule>& rules) {
+    std::string ruleXml;
+    std::string symbols;
+    for (std::size_t k = 0; k < rules.size(); ++k) {
+        const std::string key = std::to_string(k);
+        ruleXml += ruleElement(key, rules[k]);
+        symbols += lineSymbol(key, rules[k].look);
+    }
+    return "<renderer-v2 type=\"RuleRenderer\" symbollevels=\"0\" enableorderby=\"0\" "
+           "forceraster=\"0\"><rules key=\"root\">" +
+           ruleXml + "</rules><symbols>" + symbols + "</symbols></renderer-v2>";
+}
+
+std::string lineLabelling(const LineLabels& labels) {
+    const std::string size = "to_real(\"" + labels.sizeField + "\")";
+    const std::string lowering = "-(" + labels.descentExpression + ") * " +
+                                 decimalText(MILLIMETRES_PER_POINT) + " * " + size;
+    return "<labeling type=\"simple\"><settings calloutType=\"simple\">"
+           "<text-style fieldName=\"" +
+           xmlEscaped(labels.textField) + R"(" isExpression="0" fontFamily=")" +
+           xmlEscaped(labels.defaultFamily) +
+           "\" fontSize=\"8\" fontSizeUnit=\"Point\" fontWeight=\"50\" fontItalic=\"0\" "
+           "fontKerning=\"1\" fontLetterSpacing=\"0\" fontWordSpacing=\"0\" "
+           "textColor=\"0,0,0,255\" textOpacity=\"1\" multilineHeight=\"1\" "
+           "allowHtml=\"0\"><text-buffer bufferDraw=\"0\"/><background shapeDraw=\"0\"/>"
+           "<shadow shadowDraw=\"0\"/></text-style>"
+           "<text-format wrapChar=\"\" multilineAlign=\"0\" addDirectionSymbol=\"0\"/>"
+           "<placement placement=\"" +
+           std::to_string(PLACEMENT_PARALLEL) + "\" placementFlags=\"" +
+           std::to_string(PLACE_ABOVE_LINE) +
+           R"(" dist="0" distUnits="MM" lineAnchorPercent="0" lineAnchorType=")" +
+           std::to_string(ANCHOR_STRICT) + R"(" lineAnchorClipping="0" overrunDistance=")" +
+           decimalText(LABEL_OVERRUN_MM) +
+           "\" overrunDistanceUnit=\"MM\" repeatDistance=\"0\" priority=\"5\"/>"
+           "<rendering drawLabels=\"1\" displayAll=\"1\" obstacle=\"0\" upsidedownLabels=\"" +
+           std::to_string(SHOW_UPSIDE_DOWN) +
+           "\" labelPerPart=\"0\" mergeLines=\"0\" limitNumLabels=\"0\" "
+           "scaleVisibility=\"0\" fontLimitPixelSize=\"0\" minFeatureSize=\"0\"/>"
+           "<dd_properties><Option type=\"Map\"><Option name=\"name\" type=\"QString\" "
+           "value=\"\"/><Option name=\"properties\" type=\"Map\">" +
+           expressionProperty("Family", labels.familyExpression) +
+           expressionProperty("LabelDistance", lowering) + expressionProperty("Size", size) +
+           (labels.startExpression.empty()
+                ? std::string()
+                : expressionProperty("LineAnchorPercent", labels.startExpression)) +
+           "</Option><Option name=\"type\" type=\"QString\" value=\"collection\"/></Option>"
+           "</dd_properties></settings></labeling>";
+}
+
+std::string styleElements(const LayerStyle& style) {
+    return style.renderer + style.labelling;
+}
+
+std::string styleDocument(const LayerStyle& style) {
+    return std::string(
+               "<!DOCTYPE qgis PUBLIC 'http://mrcc.com/qgis.dtd' 'SYSTEM'>\n"
+               "<qgis version=\"") +
+           STYLE_VERSION + R"(" styleCategories="Symbology|Labeling" labelsEnabled=")" +
+           (style.labelling.empty() ? "0" : "1") + "\">\n" + styleElements(style) +
+           "\n<layerGeometryType>" + std::to_string(static_cast<int>(style.geometry)) +
+           "</layerGeometryType>\n</qgis>\n";
+}
+
+bool writeStyleFile(const std::string& layerBaseName, const LayerStyle& style) {
+    std::ofstream file(layerBaseName + STYLE_EXTENSION,
+                       std::ios::binary | std::ios::out | std::ios::trunc);
+    file << styleDocument(style);
+    file.close();
+    return !file.fail();
+}
+
+}  // namespace sheetbasis

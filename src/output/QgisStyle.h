@@ -1,0 +1,84 @@
+#pragma once
+// Layer styles in the XML of the users' GIS: symbols, renderers and line labelling, put
+// together into a style file (".qml") that the GIS loads by itself when the layer beside
+// it is added, and into the layer entries of a project file.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sheetbasis {
+
+// A line's stroke. An invisible line still counts as drawn, so its label is set.
+enum class LineStroke { Solid, Dashed, Invisible };
+
+// How a line is drawn; widths in millimetres on paper.
+struct LineLook {
+    double widthMm = 0.0;
+    LineStroke stroke = LineStroke::Solid;
+    // Flat ends let a line as wide as a band fill it exactly between its two ends.
+    bool flatEnds = false;
+};
+
+// One rule of a rule-based line renderer: the features its filter expression selects are
+// drawn as look says.
+struct LineRule {
+    std::string label;
+    std::string filter;
+    LineLook look;
+};
+
+// Labels of line features: the text of textField set along each line, parallel to it,
+// with its baseline on the line; size in points from sizeField, family from the
+// expression familyExpression (defaultFamily where it gives none). The text starts at the
+// first vertex, or, when startExpression is given, at the fraction of the line's length
+// that it gives. The expression
+// descentExpression gives the descent of the family (as the labelling measures it) in parts
+// of the font size, by which the text box is let down so that the baseline, not the box,
+// lies on the line.
+struct LineLabels {
+    std::string textField;
+    std::string sizeField;
+    std::string familyExpression;
+    std::string defaultFamily;
+    std::string descentExpression;
+    std::string startExpression;
+};
+
+// Geometry kinds as the GIS numbers them in a style.
+enum class StyleGeometry { Point = 0, Line = 1, Polygon = 2 };
+
+// What a style file holds: the renderer, the labelling (empty: none) and the geometry.
+struct LayerStyle {
+    StyleGeometry geometry = StyleGeometry::Line;
+    std::string renderer;
+    std::string labelling;
+};
+
+// Symbols (name: the key the renderer refers to them by).
+std::string lineSymbol(std::string_view name, const LineLook& look);
+// A polygon drawn as its outline only, nothing filled.
+std::string outlineSymbol(std::string_view name, double outlineWidthMm);
+// A cross of two strokes.
+std::string crossSymbol(std::string_view name, double sizeMm, double strokeMm);
+
+std::string singleSymbolRenderer(const std::string& symbol);
+std::string lineRuleRenderer(const std::vector<LineRule>& rules);
+
+// Every label is drawn: none is removed for colliding, and none pushes others away.
+std::string lineLabelling(const LineLabels& labels);
+
+// The style as a whole style document.
+std::string styleDocument(const LayerStyle& style);
+// The parts of the style that go inside a layer's entry of a project file.
+std::string styleElements(const LayerStyle& style);
+
+// Writes layerBaseName + ".qml", replacing an earlier one; false when it cannot be written.
+bool writeStyleFile(const std::string& layerBaseName, const LayerStyle& style);
+
+// Text with the five characters that XML reserves replaced by their entities.
+std::string xmlEscaped(std::string_view text);
+// A number as plain decimal text with enough digits to read it back exactly.
+std::string decimalText(double value);
+
+}  // namespace sheetbasis

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+
+#include "TempFolder.h"
+#include "app/QgisProject.h"
+
+namespace sheetbasis {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int32_t CS_PULKOVO_1942 = 1;
+constexpr std::int32_t CS_GSK_2011 = 3;
+
+// Snyder, Map Projections: A Working Manual (1987), p. 296: Lambert conformal conic on the
+// Clarke 1866 ellipsoid, standard parallels 33 and 45 N, origin 23 N 96 W; the point
+// 35 N 75 W lies at x = 1 894 410.9 m, y = 1 564 649.5 m.
+TEST(QgisProjectTest, conicProjectionReproducesTheWorkedExampleOfTheManual) {
+    const SheetProjection clarke{-96.0, 23.0, 33.0, 45.0, 6378206.4, 294.9786982};
+    const Point p = projectToSheetPlane(clarke, {-75.0, 35.0});
+    EXPECT_NEAR(p.x, 1894410.9, 0.1);
+    EXPECT_NEAR(p.y, 1564649.5, 0.1);
+    // Longitudes counted east to 360 land in the same place.
+    const Point east = projectToSheetPlane(clarke, {285.0, 35.0});
+    EXPECT_NEAR(east.x, p.x, 1e-6);
+    EXPECT_NEAR(east.y, p.y, 1e-6);
+}
+
+TEST(QgisProjectTest, sheetProjectionIsTrueToScaleOnItsStandardParallels) {
+    const DrawingRect rect{41.0, 42.0, 52.0, 52.0 + 2.0 / 3.0};
+    const SheetProjection pr = sheetProjectionOf(CS_PULKOVO_1942, rect).value();
+    EXPECT_DOUBLE_EQ(pr.centralMeridian, 41.5);
+    EXPECT_DOUBLE_EQ(pr.originLatitude, 52.0 + 1.0 / 3.0);
+    EXPECT_DOUBLE_EQ(pr.standardParallel1, 52.0 + 1.0 / 9.0);
+    EXPECT_DOUBLE_EQ(pr.standardParallel2, 52.0 + 5.0 / 9.0);
+    EXPECT_DOUBLE_EQ(pr.semiMajorAxis, 6378245.0);
+    EXPECT_DOUBLE_EQ(pr.inverseFlattening, 298.3);
+    // A parallel of the ellipsoid has the radius a cos(phi) / sqrt(1 - e^2 sin^2(phi)).
+    const double f = 1.0 / pr.inverseFlattening;
+    const double e2 = 2.0 * f - f * f;
+    for (double lat : {pr.standardParallel1, pr.standardParallel2}) {
+        const double phi = lat * std::numbers::pi / 180.0;
+        const double radius =
+            pr.semiMajorAxis * std::cos(phi) / std::sqrt(1.0 - e2 * std::sin(phi) * std::sin(phi));
+        const double step = 0.001;
+        const Point a = projectToSheetPlane(pr, {41.5, lat});
+        const Point b = projectToSheetPlane(pr, {41.5 + step, lat});
+        const double ground = radius * step * std::numbers::pi / 180.0;
+        EXPECT_NEAR(std::hypot(b.x - a.x, b.y - a.y) / ground, 1.0, 1e-7) << lat;
+    }
+}
+
+TEST(QgisProjectTest, sheetsAcrossTheZeroMeridianAreCentredOnTheirMiddle) {
+    const SheetProjection pr = sheetProjectionOf(CS_GSK_2011, {357.0, 363.0, 48.0, 52.0}).value();
+    EXPECT_FALSE(sheetProjectionOf(0, {357.0, 363.0, 48.0, 52.0}));
+    EXPECT_DOUBLE_EQ(pr.centralMeridian, 0.0);
+    EXPECT_DOUBLE_EQ(pr.semiMajorAxis, 6378136.5);
+    const std::string text = sheetProjectionText(CS_GSK_2011, pr);
+    EXPECT_EQ(text.rfind(R"(PROJCS["Sheet_Lambert_Conformal_Conic",GEOGCS["GCS_RUSSIA_2011")", 0),
+              0u);
+    EXPECT_NE(text.find(R"(PARAMETER["Standard_Parallel_1",48.666666666666664])"),
+              std::string::npos);
+}
+
+std::string fileText(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+TEST(QgisProjectTest, stylesGoBesideTheLayersFoundAndTheProjectNamesOnlyThose) {
+    TempFolder tmp;
+    const fs::path hyps = tmp.path() / "HYPS";
+    const fs::path frame = tmp.path() / "FRAME";
+    fs::create_directory(hyps);
+    fs::create_directory(frame);
+    for (const fs::path& shape :
+         {hyps / "HypsA.shp", frame / "Frame.shp", frame / "FrameDig.shp"}) {
+        std::ofstream(shape) << "";
+    }
+    SheetParameters p;
+    p.cs = CS_PULKOVO_1942;
+    p.path = hyps.string();
+    p.outputFolder = frame.string();
+    ASSERT_EQ(writeQgisFiles(p, "N-37-XXXVI  ", {41.0, 42.0, 52.0, 52.0 + 2.0 / 3.0}),
+              QgisFilesStatus::Written);
+    EXPECT_TRUE(fs::exists(hyps / "HypsA.qml"));
+    EXPECT_TRUE(fs::exists(frame / "Frame.qml"));
+    EXPECT_TRUE(fs::exists(frame / "FrameDig.qml"));
+    EXPECT_FALSE(fs::exists(hyps / "HypsL.qml"));
+    EXPECT_FALSE(fs::exists(frame / "FrameAdj.qml"));
+    const std::string project = fileText(tmp.path() / "N-37-XXXVI.qgs");
+    EXPECT_NE(project.find("<datasource>./FRAME/FrameDig.shp</datasource>"), std::string::npos);
+    EXPECT_NE(project.find("<datasource>./HYPS/HypsA.shp</datasource>"), std::string::npos);
+    EXPECT_EQ(project.find("FrameAdj"), std::string::npos);
+    EXPECT_EQ(project.find("HypsL"), std::string::npos);
+    // The styles in the project are the ones in the files.
+    const std::string style = fileText(frame / "FrameDig.qml");
+    const auto labelling = style.find("<labeling");
+    ASSERT_NE(labelling, std::string::npos);
+    EXPECT_NE(project.find(style.substr(labelling, style.find("</labeling>") - labelling)),
+              std::string::npos);
+}
+
+TEST(QgisProjectTest, aFolderThatCannotTakeTheProjectIsReported) {
+    TempFolder tmp;
+    SheetParameters p;
+    p.cs = CS_PULKOVO_1942;
+    p.path = (tmp.path() / "gone" / "HYPS").string();
+    p.outputFolder = (tmp.path() / "gone" / "FRAME").string();
+    EXPECT_EQ(writeQgisFiles(p, "N-37", {36.0, 42.0, 52.0, 56.0}), QgisFilesStatus::NotWritten);
+}
+
+}  // namespace
+}  // namespace sheetbasis

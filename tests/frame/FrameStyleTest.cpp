@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "frame/FontMetrics.h"
+#include "frame/FrameStyle.h"
+
+namespace sheetbasis {
+namespace {
+
+TEST(FrameStyleTest, everyFontOfTheTableHasAnInstalledStandIn) {
+    EXPECT_EQ(substituteFamily(FONT_PRAGMATICA), "Lato");
+    EXPECT_EQ(substituteFamily(FONT_FREESET), "Vollkorn");
+    EXPECT_EQ(substituteFamily(FONT_CENTURION), "P052");
+    EXPECT_EQ(substituteFamily(0), "");
+    EXPECT_EQ(substituteFamily(FONT_COUNT + 1), "");
+    const std::string labels = coordinateLabelStyle().labelling;
+    for (std::int32_t font = 1; font <= FONT_COUNT; ++font) {
+        const std::string mapping = "WHEN &quot;Font&quot; = &apos;" + std::string(fontName(font)) +
+                                    "&apos; THEN &apos;" + std::string(substituteFamily(font)) +
+                                    "&apos;";
+        EXPECT_NE(labels.find(mapping), std::string::npos) << font;
+    }
+}
+
+TEST(FrameStyleTest, bandBarsAreAsWideAsTheBandOfTheSheet) {
+    const FrameSettings settings = frameSettingsFor(0, 0);  // 1:200 000
+    const LayerStyle style = frameLineStyle(settings, {41.0, 42.0, 52.0, 52.5});
+    EXPECT_NE(style.renderer.find(R"(value="1.2000000476837158")"), std::string::npos);
+    // The sides of the sheet decide what a division line is.
+    EXPECT_NE(style.renderer.find("&gt; 52.5 OR"), std::string::npos);
+    EXPECT_NE(style.renderer.find("&lt; 52,"), std::string::npos);
+    EXPECT_TRUE(style.labelling.empty());
+}
+
+TEST(FrameStyleTest, onlyNamesInGapsStartAfterTheirClearance) {
+    EXPECT_EQ(coordinateLabelStyle().labelling.find("LineAnchorPercent"), std::string::npos);
+    const std::string names = adjacentLabelStyle().labelling;
+    ASSERT_NE(names.find("LineAnchorPercent"), std::string::npos);
+    // 1 mm of the 2 mm allowance, in metres on the ground per unit of scale.
+    EXPECT_NE(names.find("0.001 * @map_scale / (6371032 * radians("), std::string::npos);
+    // The line itself is not drawn.
+    EXPECT_NE(adjacentLabelStyle().renderer.find(R"(value="no")"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sheetbasis
