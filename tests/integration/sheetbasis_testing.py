@@ -76,6 +76,18 @@ class Layer:
         return [f[0] for f in self.fields]
 
 
+def tree(root):
+    """Every folder ("dir") and file below root, files with size and modification time."""
+    found = {}
+    for folder, dirs, files in os.walk(root):
+        for name in dirs:
+            found[os.path.relpath(os.path.join(folder, name), root)] = "dir"
+        for name in files:
+            st = os.stat(os.path.join(folder, name))
+            found[os.path.relpath(os.path.join(folder, name), root)] = (st.st_size, st.st_mtime_ns)
+    return found
+
+
 def layer_path(folder, sub, name):
     return os.path.join(folder, sub, name + ".shp")
 

@@ -6,7 +6,7 @@ before the generation."""
 import os
 import unittest
 
-from sheetbasis_testing import SOURCE, WorkFolderTest, run_program
+from sheetbasis_testing import SOURCE, WorkFolderTest, run_program, tree
 
 CORPUS = os.path.join(SOURCE, "tests", "data", "bad-jobs")
 PLACEHOLDER = b"@RESULT@"
@@ -21,17 +21,6 @@ def expected_codes():
                 codes[name] = int(code)
     return codes
 
-
-def tree(folder):
-    """Every file and folder below folder, with file sizes and modification times."""
-    found = {}
-    for root, dirs, files in os.walk(folder):
-        for name in dirs:
-            found[os.path.relpath(os.path.join(root, name), folder)] = "dir"
-        for name in files:
-            st = os.stat(os.path.join(root, name))
-            found[os.path.relpath(os.path.join(root, name), folder)] = (st.st_size, st.st_mtime_ns)
-    return found
 
 
 class BadJobCorpusTest(WorkFolderTest):

@@ -6,7 +6,7 @@ import os
 import unittest
 
 from sheetbasis_testing import (FRAME_LAYERS, HYPS_LAYERS, WorkFolderTest, run_job,
-                                run_program, write_job)
+                                run_program, tree, write_job)
 
 # Every layer with its style, and the sheet's project beside the two sub-folders.
 LAYER_FILES = {os.path.join(sub, name + ext)
@@ -16,18 +16,6 @@ RESULT_FILES = LAYER_FILES | {"N-37-XXXVI.qgs"}
 # Folder texts hold 260 characters; the longest sub-folder name, "FRAME", needs 5 of them.
 FOLDER_TEXT_LENGTH = 260
 LONGEST_RESULT_FOLDER = FOLDER_TEXT_LENGTH - len("FRAME")
-
-
-def tree(root):
-    """Every folder and file below root, files with size and modification time."""
-    found = {}
-    for folder, dirs, files in os.walk(root):
-        for name in dirs:
-            found[os.path.relpath(os.path.join(folder, name), root)] = "folder"
-        for name in files:
-            st = os.stat(os.path.join(folder, name))
-            found[os.path.relpath(os.path.join(folder, name), root)] = (st.st_size, st.st_mtime_ns)
-    return found
 
 
 def plant(folder, *names):
