@@ -79,6 +79,15 @@ class DialogsQtTest : public QObject {
         return failures.isEmpty() ? std::optional{status} : std::nullopt;
     }
 
+    // The user presses "Найти" and accepts the given folder in the picker.
+    void pickFolderWithFinder(const QString& folder) {
+        driver_->on(MAIN, [](QWidget* d) { clickControl(d, CONTROL_FIND_FOLDER); });
+        driver_->on(FILES, [folder](QWidget* d) {
+            qobject_cast<QFileDialog*>(d)->setDirectory(folder);
+            static_cast<QDialog*>(d)->accept();
+        });
+    }
+
     FrameWindow frame_;
     RecordingServices services_{&frame_};
     DialogState state_;
@@ -141,11 +150,7 @@ class DialogsQtTest : public QObject {
         QTemporaryDir parent;
         const QString folder = parent.filePath(QStringLiteral("<i>northern sheets"));
         QVERIFY(QDir().mkpath(folder));
-        driver_->on(MAIN, [](QWidget* d) { clickControl(d, CONTROL_FIND_FOLDER); });
-        driver_->on(FILES, [&folder](QWidget* d) {
-            qobject_cast<QFileDialog*>(d)->setDirectory(folder);
-            static_cast<QDialog*>(d)->accept();
-        });
+        pickFolderWithFinder(folder);
         driver_->on(MAIN, [&folder](QWidget* d) {
             const auto* field = d->findChild<QLabel*>(QString::number(CONTROL_FOLDER));
             QCOMPARE(field->text(), folder + "/");
@@ -300,11 +305,7 @@ class DialogsQtTest : public QObject {
         const QString folder =
             parent.filePath(QString(150, QLatin1Char('a')) + QStringLiteral("/Лист N-37-XXXVI"));
         QVERIFY(QDir().mkpath(folder));
-        driver_->on(MAIN, [](QWidget* d) { clickControl(d, CONTROL_FIND_FOLDER); });
-        driver_->on(FILES, [&folder](QWidget* d) {
-            qobject_cast<QFileDialog*>(d)->setDirectory(folder);
-            static_cast<QDialog*>(d)->accept();
-        });
+        pickFolderWithFinder(folder);
         driver_->on(MAIN, [&folder](QWidget* d) {
             const auto* field = d->findChild<ElidedLabel*>(QString::number(CONTROL_FOLDER));
             QVERIFY(field != nullptr);
