@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Median wall time and peak memory of whole job-file runs, as a user starts the program.
 
-    bench/job_run.py [--exe PATH] [--runs N]
+    bench/job_run.py [--exe PATH] [--spawn-measure PATH] [--runs N]
 
-Each example job of examples/ is run N times into a temporary folder; the wall time of
-every run is taken around fork/exec/wait, and the peak resident set size comes from the
-kernel's rusage of each finished child."""
+Each example job of examples/ is run N times into a temporary folder, started by
+spawn_measure (built by bench/job-cost.sh): the wall time of every run is taken around
+fork/exec/wait, and the peak resident set size comes from the kernel's rusage of each
+finished child. A child forked from this interpreter would count its pages until the
+exec, hence the small starter."""
 
 import argparse
 import glob
@@ -13,24 +15,23 @@ import os
 import statistics
 import subprocess
 import tempfile
-import time
 
 
-def run_once(exe, job):
-    start = time.perf_counter()
-    proc = subprocess.Popen([exe, job], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(proc.pid, 0)
-    elapsed = time.perf_counter() - start
-    proc.returncode = os.waitstatus_to_exitcode(status)
-    if proc.returncode != 0:
-        raise SystemExit(f"{job}: exit code {proc.returncode}")
-    return elapsed, usage.ru_maxrss  # seconds, KiB
+def run_once(spawn_measure, exe, job):
+    line = subprocess.run([spawn_measure, exe, job], capture_output=True, check=True,
+                          text=True).stdout.split()
+    wall_us, _cpu_us, rss_kib, code = map(int, line)
+    if code != 0:
+        raise SystemExit(f"{job}: exit code {code}")
+    return wall_us / 1e6, rss_kib  # seconds, KiB
 
 
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", default=os.path.join(root, "build-bench/src/app/sheetbasis"))
+    parser.add_argument("--spawn-measure",
+                        default=os.path.join(root, "build-bench/bench-tools/spawn_measure"))
     parser.add_argument("--runs", type=int, default=101)
     args = parser.parse_args()
     with tempfile.TemporaryDirectory() as work:
@@ -41,7 +42,7 @@ def main():
             job = os.path.join(work, name + ".job")
             with open(job, "wb") as f:
                 f.write(b"\r\n".join(lines + [f"Path={work}/{name};".encode()]) + b"\r\n")
-            results = [run_once(args.exe, job) for _ in range(args.runs)]
+            results = [run_once(args.spawn_measure, args.exe, job) for _ in range(args.runs)]
             times = [t for t, _ in results]
             peak = max(m for _, m in results)
             print(f"{name:28s} median {statistics.median(times) * 1000:6.2f} ms  "

@@ -7,7 +7,7 @@ apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config \
     libshp-dev qt6-base-dev qt6-translations-l10n libxcb1-dev \
     libgtest-dev libgmock-dev libbenchmark-dev \
-    gdal-bin python3-gdal proj-bin \
+    gdal-bin python3-gdal proj-bin strace \
     clang libclang-rt-14-dev clang-tidy cppcheck \
     xvfb xauth \
     python3-qgis fonts-lato fonts-vollkorn fonts-urw-base35

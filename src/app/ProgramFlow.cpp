@@ -1,8 +1,5 @@
 #include "app/ProgramFlow.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "app/GenerationDriver.h"
 #include "app/ResultFolders.h"
 #include "job/FileArg.h"
@@ -37,15 +34,12 @@ std::string jobFileName(const char* argument) {
     return utf8CharacterCount(name) <= FOLDER_TEXT_LENGTH ? name : std::string();
 }
 
-bool isExistingFile(const std::string& name) {
-    std::error_code ec;
-    return !name.empty() && std::filesystem::exists(std::filesystem::path(name), ec);
-}
-
-// Parameters of an unattended run; false when the job cannot be used.
+// Parameters of an unattended run; false when the job cannot be used. A job file that does
+// not exist is found out by the reader, which cannot open it: asking the file system first
+// would only cost another call.
 bool readJob(const char* argument, SheetParameters& p) {
     const std::string name = jobFileName(argument);
-    return isExistingFile(name) && readJobFileAndMakeFolder(name, p) == JobStatus::Read;
+    return !name.empty() && readJobFileAndMakeFolder(name, p) == JobStatus::Read;
 }
 
 FolderStatus prepareFolders(SheetParameters& p) {

@@ -42,14 +42,21 @@ struct ProjectLayer {
     LayerStyle style;
 };
 
-// Layers from the top of the drawing order to the bottom: labels over lines over areas.
+// The layers a generation with these settings has written, from the top of the drawing
+// order to the bottom: labels over lines over areas. Every sheet has the three HYPS
+// layers; the FRAME layers depend on the map scale.
 std::vector<ProjectLayer> sheetLayers(const FrameSettings& settings, const DrawingRect& rect) {
-    return {{"FrameDig", "FRAME", "Line", coordinateLabelStyle()},
-            {"FrameAdj", "FRAME", "Line", adjacentLabelStyle()},
-            {"Frame", "FRAME", "Line", frameLineStyle(settings, rect)},
-            {"HypsP", "HYPS", "Point", hypsPointStyle()},
-            {"HypsL", "HYPS", "Line", hypsLineStyle()},
-            {"HypsA", "HYPS", "Polygon", hypsAreaStyle()}};
+    const FrameLayerSet frame = frameLayersOf(settings);
+    std::vector<ProjectLayer> layers;
+    if (frame.digits) layers.push_back({"FrameDig", "FRAME", "Line", coordinateLabelStyle()});
+    if (frame.adjacent) layers.push_back({"FrameAdj", "FRAME", "Line", adjacentLabelStyle()});
+    if (frame.frame) {
+        layers.push_back({"Frame", "FRAME", "Line", frameLineStyle(settings, rect)});
+    }
+    layers.push_back({"HypsP", "HYPS", "Point", hypsPointStyle()});
+    layers.push_back({"HypsL", "HYPS", "Line", hypsLineStyle()});
+    layers.push_back({"HypsA", "HYPS", "Polygon", hypsAreaStyle()});
+    return layers;
 }
 
 // Layer identifiers of the project. The GIS takes an identifier only when it is longer
@@ -246,17 +253,14 @@ std::string sheetProjectionText(std::int32_t cs, const SheetProjection& pr) {
 }
 
 QgisFilesStatus writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
-                   const DrawingRect& rect) {
+                               const DrawingRect& rect) {
     const FrameSettings settings = frameSettingsFor(p.setScale, p.mapScale);
     const fs::path hyps(trimTrailing(p.path));
     const fs::path frame(trimTrailing(p.outputFolder));
-    std::vector<ProjectLayer> written;
-    for (ProjectLayer& layer : sheetLayers(settings, rect)) {
+    const std::vector<ProjectLayer> written = sheetLayers(settings, rect);
+    for (const ProjectLayer& layer : written) {
         const fs::path base = (layer.subFolder == "HYPS" ? hyps : frame) / layer.name;
-        std::error_code ec;
-        if (!fs::exists(fileText(base) + ".shp", ec)) continue;
         if (!writeStyleFile(fileText(base), layer.style)) return QgisFilesStatus::NotWritten;
-        written.push_back(std::move(layer));
     }
     const std::optional<SheetProjection> projection = sheetProjectionOf(p.cs, rect);
     if (!projection) return QgisFilesStatus::NotWritten;

@@ -37,9 +37,11 @@ Point projectToSheetPlane(const SheetProjection& projection, const Point& lonLat
 // The definition of that system, on the datum of the layers' projection files.
 std::string sheetProjectionText(std::int32_t cs, const SheetProjection& projection);
 
-// Writes the styles of the layers found in p.path and p.outputFolder and the project
-// "<sheetName>.qgs" in the folder that holds them. QgisFilesStatus::NotWritten when a file
-// cannot be written or the coordinate system has no projection text.
-QgisFilesStatus writeQgisFiles(const SheetParameters& p, const std::string& sheetName, const DrawingRect& rect);
+// Writes the styles of the layers that the sheet's map scale gives, beside them in p.path
+// and p.outputFolder, and the project "<sheetName>.qgs" in the folder that holds both.
+// QgisFilesStatus::NotWritten when a file cannot be written or the coordinate system has no
+// projection text.
+QgisFilesStatus writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
+                               const DrawingRect& rect);
 
 }  // namespace sheetbasis

@@ -4,11 +4,13 @@
 #include <array>
 #include <cctype>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "output/BufferedFiles.h"
 #include "sheet/Cp1251.h"
 #include "sheet/Text.h"
 
@@ -41,45 +43,88 @@ bool belongsToLayer(std::string_view fileName, std::string_view layer) {
            equalsIgnoringCase(fileName.substr(0, layer.size()), layer);
 }
 
-std::vector<fs::path> filesOf(const fs::path& folder) {
-    std::vector<fs::path> files;
+// The entries of the folder; complete tells whether it could be listed to the end.
+std::vector<fs::directory_entry> entriesOf(const fs::path& folder, bool& complete) {
+    std::vector<fs::directory_entry> entries;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_regular_file(ec)) files.push_back(it->path());
+        entries.push_back(*it);
     }
-    return files;
+    complete = !ec;
+    return entries;
 }
 
-bool hasShapeFile(const std::vector<fs::path>& files, std::string_view layer) {
-    return std::any_of(files.begin(), files.end(), [&](const fs::path& f) {
-        const std::string name = f.filename().string();
-        return belongsToLayer(name, layer) &&
+bool hasShapeFile(const std::vector<fs::directory_entry>& entries, std::string_view layer) {
+    return std::any_of(entries.begin(), entries.end(), [&](const fs::directory_entry& e) {
+        std::error_code ec;
+        const std::string name = e.path().filename().string();
+        return e.is_regular_file(ec) && belongsToLayer(name, layer) &&
                equalsIgnoringCase(std::string_view(name).substr(layer.size()), ".shp");
     });
 }
 
-// Failed deletions pass unnoticed: creating the layer afterwards replaces its files.
-void deleteOldLayers(const fs::path& folder, std::span<const std::string_view> layers) {
+// Removal order of a layer's files, the reverse of their creation: the shape file first,
+// then its index, so that a run stopped half-way never leaves a shape file without them.
+constexpr int OTHER_FILES_RANK = 2;
+int removalRank(const fs::path& file) {
+    const std::string extension = file.extension().string();
+    if (equalsIgnoringCase(extension, ".shp")) return 0;
+    if (equalsIgnoringCase(extension, ".shx")) return 1;
+    return OTHER_FILES_RANK;
+}
+
+// A file that a stopped run left under its temporary name.
+bool isLeftover(std::string_view fileName, std::string_view layer) {
+    return belongsToLayer(fileName, layer) && fileName.ends_with(PARTIAL_FILE_SUFFIX);
+}
+
+// Failed deletions pass unnoticed: creating the layer afterwards replaces its files. No
+// layer name takes another layer's files, so one listing of the folder serves them all.
+// Returns the names of the entries left in the folder, unless it could not be listed whole.
+std::optional<std::vector<std::string>> deleteOldLayers(const fs::path& folder,
+                                                        std::span<const std::string_view> layers) {
+    bool complete = false;
+    const std::vector<fs::directory_entry> entries = entriesOf(folder, complete);
+    std::vector<bool> doomed(entries.size(), false);
     for (std::string_view layer : layers) {
-        const std::vector<fs::path> files = filesOf(folder);
-        if (!hasShapeFile(files, layer)) continue;
-        for (const fs::path& f : files) {
+        const bool present = hasShapeFile(entries, layer);
+        for (std::size_t k = 0; k < entries.size(); ++k) {
             std::error_code ec;
-            if (belongsToLayer(f.filename().string(), layer)) fs::remove(f, ec);
+            const std::string name = entries[k].path().filename().string();
+            doomed[k] =
+                doomed[k] || (entries[k].is_regular_file(ec) &&
+                              (present ? belongsToLayer(name, layer) : isLeftover(name, layer)));
         }
     }
+    std::vector<std::string> left;
+    for (int rank = 0; rank <= OTHER_FILES_RANK; ++rank) {
+        for (std::size_t k = 0; k < entries.size(); ++k) {
+            if (removalRank(entries[k].path()) != rank) continue;
+            std::error_code ec;
+            if (!doomed[k] || !fs::remove(entries[k].path(), ec)) {
+                left.push_back(entries[k].path().filename().string());
+            }
+        }
+    }
+    if (!complete) return std::nullopt;
+    return left;
 }
 
 // Makes the sub-folder ready: clears old layers from an existing one, creates a missing
-// one. False when there is no folder of that name afterwards.
+// one. False when there is no folder of that name afterwards. What it holds afterwards is
+// remembered for the layer files.
 bool prepareSubFolder(const fs::path& folder, std::span<const std::string_view> layers) {
     std::error_code ec;
-    if (fs::exists(folder, ec)) {
-        if (!fs::is_directory(folder, ec)) return false;
-        deleteOldLayers(folder, layers);
+    if (const fs::file_status status = fs::status(folder, ec); fs::exists(status)) {
+        if (!fs::is_directory(status)) return false;
+        if (auto left = deleteOldLayers(folder, layers)) {
+            rememberFolderContents(folder.string(), std::move(*left));
+        }
         return true;
     }
-    return fs::create_directory(folder, ec) && !ec;
+    if (!fs::create_directory(folder, ec) || ec) return false;
+    rememberFolderContents(folder.string(), {});
+    return true;
 }
 
 // Folder texts count characters; a Cyrillic letter is one, however many bytes it takes.

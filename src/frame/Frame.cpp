@@ -50,17 +50,14 @@ FrameStatus writeFrameLayers(const SheetParameters& p, const AdjacentNames& adja
                            p.xMinute,
                            p.yMinute,
                            {p.xFrom, p.xTo, p.yFrom, p.yTo}};
-    const bool frameOn = settings.outerLineMode != OUTER_LINE_NONE || settings.minuteFrameOn ||
-                         settings.outerFrameOn;
-    const bool adjacentOn = settings.adjacentLabelsOn && settings.outerLineMode != OUTER_LINE_NONE;
+    const FrameLayerSet wanted = frameLayersOf(settings);
     const std::filesystem::path folder(trimTrailing(p.outputFolder));
     // The layers close themselves when they go out of scope, on success and on failure
     // alike, so that whatever was written before a failure stays readable.
     FrameLayers layers;
-    if ((frameOn && !openLayer(p.cs, folder, "Frame", lineFields(), layers.frame)) ||
-        (adjacentOn && !openLayer(p.cs, folder, "FrameAdj", labelFields(), layers.adjacent)) ||
-        (settings.coordLabelsOn &&
-         !openLayer(p.cs, folder, "FrameDig", labelFields(), layers.digits))) {
+    if ((wanted.frame && !openLayer(p.cs, folder, "Frame", lineFields(), layers.frame)) ||
+        (wanted.adjacent && !openLayer(p.cs, folder, "FrameAdj", labelFields(), layers.adjacent)) ||
+        (wanted.digits && !openLayer(p.cs, folder, "FrameDig", labelFields(), layers.digits))) {
         return FrameStatus::LayerNotCreated;
     }
     VertexBuffer work{workX, workY};

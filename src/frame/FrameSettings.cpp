@@ -120,6 +120,12 @@ std::optional<FrameSettings> decisionTable(std::int32_t setScale, std::int32_t m
 
 }  // namespace
 
+FrameLayerSet frameLayersOf(const FrameSettings& s) {
+    const bool outerLine = s.outerLineMode != OUTER_LINE_NONE;
+    return {outerLine || s.minuteFrameOn || s.outerFrameOn, s.adjacentLabelsOn && outerLine,
+            s.coordLabelsOn};
+}
+
 FrameSettings frameSettingsFor(std::int32_t setScale, std::int32_t mapScale) {
     const std::optional<FrameSettings> column = decisionTable(setScale, mapScale);
     // A sheet the table does not know gets no frame at all, not even a minute parity.

@@ -70,4 +70,14 @@ struct FrameSettings {
 // (FontMetrics.h) and need no loading.
 FrameSettings frameSettingsFor(std::int32_t setScale, std::int32_t mapScale);
 
+// Which FRAME layers a sheet with these settings has: Frame when any frame line is drawn,
+// FrameAdj when the neighbour names have an outer line to stand in, FrameDig with the
+// coordinate labels.
+struct FrameLayerSet {
+    bool frame = false;
+    bool adjacent = false;
+    bool digits = false;
+};
+FrameLayerSet frameLayersOf(const FrameSettings& settings);
+
 }  // namespace sheetbasis

@@ -137,11 +137,9 @@ JobStatus ensureResultFolder(const std::string& folder) {
     if (folder.find('\0') != std::string::npos) {
         return JobStatus::FolderNotAttempted;
     }
-    const std::filesystem::path path(folder);
+    // An existing folder is left as it is; one that cannot be made shows in the next step.
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        std::filesystem::create_directories(path, ec);
-    }
+    std::filesystem::create_directories(std::filesystem::path(folder), ec);
     return JobStatus::Read;
 }
 

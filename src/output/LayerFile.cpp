@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -72,17 +71,17 @@ bool addColumns(DBFInfo* table, const std::vector<FieldDef>& fields) {
     return true;
 }
 
-// Writes the projection file, replacing an earlier one. A layer without it would be
-// delivered without its coordinate system, so a failed write is reported.
-bool writeProjectionFile(const std::string& baseName, std::int32_t cs) {
-    std::ofstream file(baseName + PROJECTION_EXTENSION,
-                       std::ios::binary | std::ios::out | std::ios::trunc);
+// Writes the projection file with the layer's other files, replacing an earlier one. A
+// layer without it would be delivered without its coordinate system, so a file that cannot
+// be created is reported.
+bool writeProjectionFile(BufferedFiles& files, const std::string& baseName, std::int32_t cs) {
+    const std::string path = baseName + PROJECTION_EXTENSION;
+    if (!files.create(path)) return false;
     const std::string text = projectionText(cs);
     if (!text.empty()) {
-        file << trimTrailing(text) << PROJECTION_LINE_END;
+        *files.contents(path) = trimTrailing(text) + std::string(PROJECTION_LINE_END);
     }
-    file.close();
-    return !file.fail();
+    return true;
 }
 
 // Free-form numbers: the whole value, blanks around it aside, must be one number; an
@@ -180,16 +179,21 @@ int createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
     layer = Layer{};
     const std::string baseName = trimTrailing(layerName);
 
-    TableHandle table{DBFCreateEx(baseName.c_str(), TABLE_CODE_PAGE)};
+    // On failure the handles opened so far are closed and what they wrote goes to disk, as
+    // the files would have been left had they been written directly.
+    auto files = std::make_shared<BufferedFiles>();
+    LibraryScope scope(files, layer.libraryMessages);
+    TableHandle table{DBFCreateLL(baseName.c_str(), TABLE_CODE_PAGE, scope.hooks())};
     if (!table) return LAYER_NOT_CREATED;
     if (!addColumns(table.get(), fields)) return LAYER_COLUMN_REFUSED;
 
-    ShapeHandle shape{SHPCreate(baseName.c_str(), shapeType)};
+    ShapeHandle shape{SHPCreateLL(baseName.c_str(), shapeType, scope.hooks())};
     if (!shape) return LAYER_NOT_CREATED;
-    if (!writeProjectionFile(baseName, cs)) return LAYER_NOT_CREATED;
+    if (!writeProjectionFile(*files, baseName, cs)) return LAYER_NOT_CREATED;
 
     layer.shape = std::move(shape);
     layer.table = std::move(table);
+    layer.files = std::move(files);
     layer.fields = fields;
     return LAYER_CREATED;
 }
@@ -197,6 +201,8 @@ int createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
 void closeLayer(Layer& layer) {
     layer.table.reset();
     layer.shape.reset();
+    if (layer.files) layer.libraryMessages += layer.files->commit();
+    layer.files.reset();
 }
 
 int writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "output/BufferedFiles.h"
+
 namespace sheetbasis {
 
 // Field type codes (those of the table library).
@@ -52,11 +54,16 @@ struct TableHandleCloser {
 using ShapeHandle = std::unique_ptr<SHPInfo, ShapeHandleCloser>;
 using TableHandle = std::unique_ptr<DBFInfo, TableHandleCloser>;
 
-// An open layer: its handles, its user fields and the record and identifier counters
-// that the shape writers advance. Closed by closeLayer or on destruction.
+// An open layer: its handles, the files they write in memory, its user fields and the
+// record and identifier counters that the shape writers advance. Closed by
+// closeLayer or on destruction; the files go to disk once both handles are closed.
+// libraryMessages collects what the table library and the putting on disk had to say
+// (one message a line), which is never printed.
 struct Layer {
     ShapeHandle shape;
     TableHandle table;
+    std::shared_ptr<BufferedFiles> files;
+    std::string libraryMessages;
     std::vector<FieldDef> fields;
     std::int32_t recordCounter = 0;
     std::int32_t idCounter = 0;
@@ -69,7 +76,7 @@ struct Layer {
 // the layer was created, no handle is left open.
 int createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
                 const std::vector<FieldDef>& fields, Layer& layer);
-// Closes the table, then the shapefile.
+// Closes the table, then the shapefile, and puts their files on disk.
 void closeLayer(Layer& layer);
 // Stores record recordNumber (1-based): the identifier in "Id", then the values of the
 // attribute text ("v1\v2\...\") in the user columns. The text is consumed: it keeps what

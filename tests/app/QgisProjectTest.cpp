@@ -74,32 +74,30 @@ std::string fileText(const fs::path& path) {
     return text.str();
 }
 
-TEST(QgisProjectTest, stylesGoBesideTheLayersFoundAndTheProjectNamesOnlyThose) {
+// At 1:500 000 a sheet of the 1:200 000 series has no neighbour names: no FrameAdj.
+TEST(QgisProjectTest, stylesGoBesideTheLayersOfTheMapScaleAndTheProjectNamesOnlyThose) {
     TempFolder tmp;
     const fs::path hyps = tmp.path() / "HYPS";
     const fs::path frame = tmp.path() / "FRAME";
     fs::create_directory(hyps);
     fs::create_directory(frame);
-    for (const fs::path& shape :
-         {hyps / "HypsA.shp", frame / "Frame.shp", frame / "FrameDig.shp"}) {
-        std::ofstream(shape) << "";
-    }
     SheetParameters p;
     p.cs = CS_PULKOVO_1942;
+    p.setScale = SERIES_200K;
+    p.mapScale = 1;
     p.path = hyps.string();
     p.outputFolder = frame.string();
     ASSERT_EQ(writeQgisFiles(p, "N-37-XXXVI  ", {41.0, 42.0, 52.0, 52.0 + 2.0 / 3.0}),
               QgisFilesStatus::Written);
-    EXPECT_TRUE(fs::exists(hyps / "HypsA.qml"));
-    EXPECT_TRUE(fs::exists(frame / "Frame.qml"));
-    EXPECT_TRUE(fs::exists(frame / "FrameDig.qml"));
-    EXPECT_FALSE(fs::exists(hyps / "HypsL.qml"));
+    for (const fs::path& style : {hyps / "HypsA.qml", hyps / "HypsL.qml", hyps / "HypsP.qml",
+                                  frame / "Frame.qml", frame / "FrameDig.qml"}) {
+        EXPECT_TRUE(fs::exists(style)) << style;
+    }
     EXPECT_FALSE(fs::exists(frame / "FrameAdj.qml"));
     const std::string project = fileText(tmp.path() / "N-37-XXXVI.qgs");
     EXPECT_NE(project.find("<datasource>./FRAME/FrameDig.shp</datasource>"), std::string::npos);
     EXPECT_NE(project.find("<datasource>./HYPS/HypsA.shp</datasource>"), std::string::npos);
     EXPECT_EQ(project.find("FrameAdj"), std::string::npos);
-    EXPECT_EQ(project.find("HypsL"), std::string::npos);
     // The styles in the project are the ones in the files.
     const std::string style = fileText(frame / "FrameDig.qml");
     const auto labelling = style.find("<labeling");

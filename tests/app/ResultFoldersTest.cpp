@@ -106,6 +106,23 @@ TEST_F(ResultFoldersTest, LayerWithoutShapeFileIsKept) {
     EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", "HypsA.PRJ"}));
 }
 
+TEST_F(ResultFoldersTest, TemporaryFilesOfAStoppedRunAreDeletedWithOrWithoutTheLayer) {
+    const fs::path hyps = tmp.path() / "HYPS";
+    const fs::path frame = tmp.path() / "FRAME";
+    fs::create_directories(hyps);
+    fs::create_directories(frame);
+    for (const char* f : {"HypsA.dbf", "HypsA.shx.partial", "HypsL.shp.partial", "notes.partial",
+                          "HypsAx.shp.partial", "HypsP.partial.txt"}) {
+        touch(hyps / f);
+    }
+    touch(frame / "FrameDig.dbf.partial");
+    std::string path, outputFolder;
+    ASSERT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::Ready);
+    EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", "notes.partial",
+                                                    "HypsAx.shp.partial", "HypsP.partial.txt"}));
+    EXPECT_TRUE(namesIn(frame).empty());
+}
+
 TEST_F(ResultFoldersTest, ShellMetacharactersAreJustPartOfTheName) {
     const std::string odd = folder() + "a \"b\" & c; $(touch pwned) `x`/";
     fs::create_directories(odd);

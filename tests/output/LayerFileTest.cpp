@@ -119,6 +119,7 @@ TEST_F(LayerFileTest, ProjectionFileHoldsOneLineByCoordinateSystem) {
         std::ofstream(base() + ".PRJ") << std::string(400, 'x');
         Layer layer;
         ASSERT_EQ(createLayer(cs, SHAPE_POINT, base(), {}, layer), LAYER_CREATED);
+        closeLayer(layer);
         EXPECT_EQ(fileBytes(base() + ".PRJ"), expected);
     }
 }
@@ -141,6 +142,33 @@ TEST_F(LayerFileTest, LayerThatCannotBeCreatedIsReportedWithoutHandles) {
         LAYER_NOT_CREATED);
     EXPECT_EQ(layer.table, nullptr);
     EXPECT_EQ(layer.shape, nullptr);
+}
+
+TEST_F(LayerFileTest, LibraryMessagesGoToTheLayerNotToTheTerminal) {
+    fs::create_directory(base() + ".shp");
+    Layer layer;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(createLayer(1, SHAPE_POINT, base(), {}, layer), LAYER_NOT_CREATED);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(layer.libraryMessages, "Failed to create file " + base() + ".shp: Is a directory\n");
+    // The table opened before the failure is closed and on disk, as it was written.
+    EXPECT_NE(reread(), nullptr);
+    EXPECT_FALSE(fs::exists(base() + ".dbf.partial"));
+}
+
+TEST_F(LayerFileTest, LayerLeftOpenIsOnDiskOnceDestroyed) {
+    std::string text = "7\\x\\2\\30\\y\\";
+    {
+        Layer layer = open(HYPSL_FIELDS);
+        ASSERT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, text, HYPSL_FIELDS),
+                  RECORD_WRITTEN);
+        EXPECT_FALSE(fs::exists(base() + ".dbf"));
+    }
+    const TableHandle table = reread();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(DBFGetRecordCount(table.get()), 1);
+    EXPECT_STREQ(DBFReadStringAttribute(table.get(), 0, 2), "x");
+    EXPECT_TRUE(fs::exists(base() + ".shp"));
 }
 
 TEST_F(LayerFileTest, UnwritableProjectionFileFailsTheLayer) {

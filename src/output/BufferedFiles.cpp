@@ -1,0 +1,254 @@
+#include "output/BufferedFiles.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <set>
+
+namespace sheetbasis {
+
+namespace {
+
+// Mode of a new layer file before the umask, as the C library's fopen creates files.
+constexpr mode_t NEW_FILE_MODE = 0666;
+
+std::string temporaryName(const std::string& path) {
+    return path + std::string(PARTIAL_FILE_SUFFIX);
+}
+
+bool isShapeFile(const std::string& path) {
+    constexpr std::string_view SHAPE_EXTENSION = ".shp";
+    if (path.size() < SHAPE_EXTENSION.size()) return false;
+    const std::string_view tail =
+        std::string_view(path).substr(path.size() - SHAPE_EXTENSION.size());
+    return std::equal(tail.begin(), tail.end(), SHAPE_EXTENSION.begin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == b;
+    });
+}
+
+struct FolderContents {
+    std::mutex mutex;
+    std::map<std::filesystem::path, std::set<std::string>> names;
+};
+
+FolderContents& rememberedFolders() {
+    static FolderContents folders;
+    return folders;
+}
+
+// True when path lies in a remembered folder that held nothing of its name.
+bool knownAbsent(const std::string& path) {
+    const std::filesystem::path file(path);
+    FolderContents& folders = rememberedFolders();
+    const std::lock_guard lock(folders.mutex);
+    const auto folder = folders.names.find(file.parent_path().lexically_normal());
+    return folder != folders.names.end() && !folder->second.contains(file.filename().string());
+}
+
+// The final name must take a write as fopen(..., "wb") would have: absent, or a file that
+// can be written. A folder of that name, for one, cannot.
+bool finalNameWritable(const std::string& path) {
+    if (knownAbsent(path)) return true;
+    const int probe = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (probe >= 0) {
+        ::close(probe);
+        return true;
+    }
+    return errno == ENOENT;
+}
+
+bool writeAll(int descriptor, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(descriptor, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+std::string failureMessage(const char* what, const std::string& path) {
+    return std::string(what) + " " + path + ": " + std::strerror(errno) + "\n";
+}
+
+// The scope whose files and messages the hooks use on this thread.
+thread_local LibraryScope* currentScope = nullptr;
+
+// An open file of the table library: the file's contents, shared ownership of the set it
+// belongs to (so that the set is put on disk only once the library has closed it) and the
+// position of this opening.
+struct OpenFile {
+    std::shared_ptr<BufferedFiles> owner;
+    std::string* bytes;
+    std::size_t position = 0;
+};
+
+OpenFile* openFile(SAFile file) {
+    return reinterpret_cast<OpenFile*>(file);
+}
+
+SAFile hookOpen(const char* name, const char* access) {
+    if (currentScope == nullptr) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    const std::string path(name);
+    BufferedFiles& files = currentScope->files();
+    const bool creates = access[0] == 'w';
+    if (creates && !files.create(path)) return nullptr;
+    std::string* bytes = files.contents(path);
+    if (bytes == nullptr) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    return reinterpret_cast<SAFile>(new OpenFile{currentScope->sharedFiles(), bytes});
+}
+
+SAOffset hookRead(void* target, SAOffset size, SAOffset count, SAFile file) {
+    OpenFile& f = *openFile(file);
+    if (size == 0) return 0;
+    const std::size_t available = f.bytes->size() - std::min(f.position, f.bytes->size());
+    const SAOffset items = std::min<SAOffset>(count, available / size);
+    std::memcpy(target, f.bytes->data() + f.position, items * size);
+    f.position += items * size;
+    return items;
+}
+
+SAOffset hookWrite(void* source, SAOffset size, SAOffset count, SAFile file) {
+    OpenFile& f = *openFile(file);
+    const std::size_t length = size * count;
+    if (f.bytes->size() < f.position + length) f.bytes->resize(f.position + length);
+    std::memcpy(f.bytes->data() + f.position, source, length);
+    f.position += length;
+    return count;
+}
+
+SAOffset hookSeek(SAFile file, SAOffset offset, int whence) {
+    OpenFile& f = *openFile(file);
+    // The offset is unsigned in the hook's signature; a step back arrives wrapped around.
+    const auto step = static_cast<long long>(offset);
+    long long base = 0;
+    if (whence == SEEK_CUR) base = static_cast<long long>(f.position);
+    if (whence == SEEK_END) base = static_cast<long long>(f.bytes->size());
+    if (base + step < 0) return static_cast<SAOffset>(-1);
+    f.position = static_cast<std::size_t>(base + step);
+    return 0;
+}
+
+SAOffset hookTell(SAFile file) {
+    return openFile(file)->position;
+}
+
+int hookFlush(SAFile /*file*/) {
+    return 0;
+}
+
+int hookClose(SAFile file) {
+    delete openFile(file);
+    return 0;
+}
+
+int hookRemove(const char* name) {
+    if (knownAbsent(name)) {
+        errno = ENOENT;
+        return -1;
+    }
+    return std::remove(name);
+}
+
+void hookError(const char* message) {
+    if (currentScope != nullptr) currentScope->addMessage(message);
+}
+
+}  // namespace
+
+void rememberFolderContents(const std::string& folder, std::vector<std::string> names) {
+    FolderContents& folders = rememberedFolders();
+    const std::lock_guard lock(folders.mutex);
+    folders.names[std::filesystem::path(folder).lexically_normal()] = std::set<std::string>(
+        std::make_move_iterator(names.begin()), std::make_move_iterator(names.end()));
+}
+
+BufferedFiles::~BufferedFiles() {
+    commit();
+}
+
+bool BufferedFiles::create(const std::string& path) {
+    if (std::string* bytes = contents(path)) {
+        bytes->clear();
+        return true;
+    }
+    if (!finalNameWritable(path)) return false;
+    const int descriptor = ::open(temporaryName(path).c_str(),
+                                  O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, NEW_FILE_MODE);
+    if (descriptor < 0) return false;
+    files_.push_back({path, {}, descriptor});
+    return true;
+}
+
+std::string* BufferedFiles::contents(const std::string& path) {
+    const auto file =
+        std::find_if(files_.begin(), files_.end(), [&](const File& f) { return f.path == path; });
+    return file == files_.end() ? nullptr : &file->bytes;
+}
+
+std::string BufferedFiles::commit() {
+    std::string messages;
+    const auto putInPlace = [&messages](File& file) {
+        if (file.descriptor < 0) return;
+        const std::string temporary = temporaryName(file.path);
+        bool written = writeAll(file.descriptor, file.bytes);
+        if (!written) messages += failureMessage("Failed to write", temporary);
+        if (::close(file.descriptor) != 0 && written) {
+            messages += failureMessage("Failed to close", temporary);
+            written = false;
+        }
+        file.descriptor = -1;
+        if (written && std::rename(temporary.c_str(), file.path.c_str()) == 0) return;
+        if (written) messages += failureMessage("Failed to rename", temporary);
+        ::unlink(temporary.c_str());
+    };
+    for (File& file : files_) {
+        if (!isShapeFile(file.path)) putInPlace(file);
+    }
+    for (File& file : files_) {
+        if (isShapeFile(file.path)) putInPlace(file);
+    }
+    return messages;
+}
+
+LibraryScope::LibraryScope(std::shared_ptr<BufferedFiles> files, std::string& messages)
+    : outer_(currentScope), files_(std::move(files)), messages_(messages) {
+    hooks_.FOpen = hookOpen;
+    hooks_.FRead = hookRead;
+    hooks_.FWrite = hookWrite;
+    hooks_.FSeek = hookSeek;
+    hooks_.FTell = hookTell;
+    hooks_.FFlush = hookFlush;
+    hooks_.FClose = hookClose;
+    hooks_.Remove = hookRemove;
+    hooks_.Error = hookError;
+    hooks_.Atof = std::atof;
+    currentScope = this;
+}
+
+LibraryScope::~LibraryScope() {
+    currentScope = outer_;
+}
+
+void LibraryScope::addMessage(const char* message) {
+    messages_ += message;
+    messages_ += '\n';
+}
+
+}  // namespace sheetbasis

@@ -1,0 +1,8 @@
+// sheetbasis-ui: the interactive mode of sheetbasis, which starts it when it is given no
+// job file.
+
+#include "ui/InteractiveRun.h"
+
+int main(int argc, char** argv) {
+    return sheetbasis::processExitCode(sheetbasis::runInteractive(argc, argv));
+}

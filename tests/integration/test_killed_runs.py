@@ -1,0 +1,97 @@
+"""A job run killed at any instant leaves every layer file whole or absent: runs into the
+same folder are killed (SIGKILL) after random delays spread over a whole run, and after
+each one every layer present opens with GDAL; the next complete run leaves no temporary
+file behind."""
+
+import os
+import random
+import signal
+import statistics
+import subprocess
+import time
+import unittest
+
+from osgeo import ogr
+
+from sheetbasis_testing import EXE, FRAME_LAYERS, HYPS_LAYERS, WorkFolderTest, write_job
+
+KILLS = 60
+# Bound on the whole test on a busy machine; the kills stop there even if fewer were made.
+TIME_LIMIT_S = 40.0
+# Delays are drawn up to this multiple of a complete run, so that some kills come late.
+DELAY_SPAN = 1.3
+SEED = 12
+
+JOB = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-42;\r\nMapScale=200;\r\n"
+PRJ_END = b"\r\n"
+
+
+def features(path):
+    """Reads every feature; GDAL raises on any error (exceptions are on)."""
+    ds = ogr.Open(path)
+    if ds is None:
+        raise AssertionError(f"GDAL cannot open {path}")
+    return [feature for feature in ds.GetLayer(0)]
+
+
+class KilledRunsTest(WorkFolderTest):
+    def start(self, job):
+        return subprocess.Popen([EXE, job], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def check_layers(self, result):
+        """Every layer file present is whole; returns the names of temporary files."""
+        partial = []
+        for sub, layers in (("HYPS", HYPS_LAYERS), ("FRAME", FRAME_LAYERS)):
+            folder = os.path.join(result, sub)
+            names = os.listdir(folder) if os.path.isdir(folder) else []
+            partial += [n for n in names if n.endswith(".partial")]
+            for layer in layers:
+                base = os.path.join(folder, layer)
+                has = {ext: os.path.isfile(base + ext)
+                       for ext in (".shp", ".shx", ".dbf", ".PRJ")}
+                with self.subTest(layer=base, present=has):
+                    if has[".shp"]:
+                        self.assertTrue(has[".shx"] and has[".dbf"])
+                        features(base + ".shp")
+                    elif has[".dbf"]:
+                        features(base + ".dbf")
+                    else:
+                        self.assertFalse(has[".shx"])
+                    if has[".PRJ"]:
+                        with open(base + ".PRJ", "rb") as f:
+                            self.assertTrue(f.read().endswith(PRJ_END))
+        return partial
+
+    def test_killed_runs_leave_whole_layers(self):
+        result = self.folder("result")
+        job = write_job(self.tmp, JOB.format(result))
+        durations = []
+        for _ in range(3):
+            begin = time.perf_counter()
+            self.assertEqual(self.start(job).wait(), 0)
+            durations.append(time.perf_counter() - begin)
+        span = DELAY_SPAN * statistics.median(durations)
+
+        rng = random.Random(SEED)
+        killed_mid_run = 0
+        left_temporary = 0
+        deadline = time.monotonic() + TIME_LIMIT_S
+        for _ in range(KILLS):
+            if time.monotonic() > deadline:
+                break
+            proc = self.start(job)
+            time.sleep(rng.uniform(0.0, span))
+            proc.send_signal(signal.SIGKILL)
+            killed_mid_run += proc.wait() == -signal.SIGKILL
+            left_temporary += bool(self.check_layers(result))
+
+        # The kills must have come during runs, or nothing was tested.
+        self.assertGreater(killed_mid_run, KILLS // 4)
+        self.assertEqual(self.start(job).wait(), 0)
+        self.assertEqual(self.check_layers(result), [])
+        print(f"{killed_mid_run} runs killed, {left_temporary} left temporary files",
+              flush=True)
+
+
+if __name__ == "__main__":
+    unittest.main()
