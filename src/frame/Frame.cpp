@@ -29,7 +29,8 @@ std::vector<FieldDef> labelFields() {
 
 bool openLayer(std::int32_t cs, const std::filesystem::path& folder, const char* name,
                const std::vector<FieldDef>& fields, Layer& layer) {
-    return createLayer(cs, SHAPE_ARC, (folder / name).string(), fields, layer) == LAYER_CREATED;
+    return createLayer(cs, SHAPE_ARC, (folder / name).string(), fields, layer) ==
+           LayerStatus::Created;
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ bool convertsToGsk2011(const SheetParameters& p) {
 bool openLayer(const SheetParameters& p, const char* baseName, int shapeType,
                const std::vector<FieldDef>& fields, Layer& layer) {
     const std::string name = (std::filesystem::path(p.path) / baseName).string();
-    return createLayer(p.cs, shapeType, name, fields, layer) == LAYER_CREATED;
+    return createLayer(p.cs, shapeType, name, fields, layer) == LayerStatus::Created;
 }
 
 bool usableStep(double step) {

@@ -174,8 +174,8 @@ std::string projectionText(std::int32_t cs) {
     }
 }
 
-int createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
-                const std::vector<FieldDef>& fields, Layer& layer) {
+LayerStatus createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
+                        const std::vector<FieldDef>& fields, Layer& layer) {
     layer = Layer{};
     const std::string baseName = trimTrailing(layerName);
 
@@ -184,18 +184,18 @@ int createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
     auto files = std::make_shared<BufferedFiles>();
     LibraryScope scope(files, layer.libraryMessages);
     TableHandle table{DBFCreateLL(baseName.c_str(), TABLE_CODE_PAGE, scope.hooks())};
-    if (!table) return LAYER_NOT_CREATED;
-    if (!addColumns(table.get(), fields)) return LAYER_COLUMN_REFUSED;
+    if (!table) return LayerStatus::NotCreated;
+    if (!addColumns(table.get(), fields)) return LayerStatus::ColumnRefused;
 
     ShapeHandle shape{SHPCreateLL(baseName.c_str(), shapeType, scope.hooks())};
-    if (!shape) return LAYER_NOT_CREATED;
-    if (!writeProjectionFile(*files, baseName, cs)) return LAYER_NOT_CREATED;
+    if (!shape) return LayerStatus::NotCreated;
+    if (!writeProjectionFile(*files, baseName, cs)) return LayerStatus::NotCreated;
 
     layer.shape = std::move(shape);
     layer.table = std::move(table);
     layer.files = std::move(files);
     layer.fields = fields;
-    return LAYER_CREATED;
+    return LayerStatus::Created;
 }
 
 void closeLayer(Layer& layer) {
@@ -205,32 +205,32 @@ void closeLayer(Layer& layer) {
     layer.files.reset();
 }
 
-int writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
-                         std::string& attributeText, const std::vector<FieldDef>& fields) {
+RecordStatus writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
+                                  std::string& attributeText, const std::vector<FieldDef>& fields) {
     // Record numbers start at 1; anything lower names no record of the table.
-    if (table == nullptr || recordNumber < 1) return RECORD_VALUE_REFUSED;
+    if (table == nullptr || recordNumber < 1) return RecordStatus::ValueRefused;
     const int row = recordNumber - 1;
-    if (DBFWriteIntegerAttribute(table, row, 0, id) == 0) return RECORD_VALUE_REFUSED;
-    if (fields.empty()) return RECORD_WRITTEN;
+    if (DBFWriteIntegerAttribute(table, row, 0, id) == 0) return RecordStatus::ValueRefused;
+    if (fields.empty()) return RecordStatus::Written;
 
     attributeText = leftAdjust(attributeText);
     for (std::size_t k = 0; k < fields.size(); ++k) {
         const auto separator = attributeText.find(ATTRIBUTE_SEPARATOR);
-        if (separator == std::string::npos) return RECORD_MALFORMED;
+        if (separator == std::string::npos) return RecordStatus::Malformed;
         std::string value = attributeText.substr(0, std::min(separator, ATTRIBUTE_VALUE_LENGTH));
         attributeText = leftAdjust(std::string_view{attributeText}.substr(separator + 1));
 
         const int column = static_cast<int>(k) + 1;
         switch (writeValue(table, row, column, fields[k].type, std::move(value))) {
             case ValueOutcome::Unreadable:
-                return RECORD_MALFORMED;
+                return RecordStatus::Malformed;
             case ValueOutcome::Refused:
-                return RECORD_VALUE_REFUSED;
+                return RecordStatus::ValueRefused;
             case ValueOutcome::Written:
                 break;
         }
     }
-    return RECORD_WRITTEN;
+    return RecordStatus::Written;
 }
 
 }  // namespace sheetbasis

@@ -24,16 +24,20 @@ inline constexpr int SHAPE_ARC = 3;
 inline constexpr int SHAPE_POLYGON = 5;
 
 // Statuses of createLayer.
-inline constexpr int LAYER_CREATED = 0;
-inline constexpr int LAYER_COLUMN_REFUSED = 123;
-// The table or the shapefile could not be created at all (for instance in a folder that
-// cannot be written); shapelib then hands back no handle.
-inline constexpr int LAYER_NOT_CREATED = 124;
+enum class LayerStatus {
+    Created = 0,
+    ColumnRefused = 123,
+    // The table or the shapefile could not be created at all (for instance in a folder that
+    // cannot be written); shapelib then hands back no handle.
+    NotCreated = 124,
+};
 
 // Statuses of writeAttributeRecord.
-inline constexpr int RECORD_WRITTEN = 0;
-inline constexpr int RECORD_VALUE_REFUSED = 1;
-inline constexpr int RECORD_MALFORMED = 2;
+enum class RecordStatus {
+    Written = 0,
+    ValueRefused = 1,
+    Malformed = 2,
+};
 
 // Separator that closes every value of an attribute text.
 inline constexpr char ATTRIBUTE_SEPARATOR = '\\';
@@ -71,19 +75,19 @@ struct Layer {
 
 // Creates the layer named by layerName (a path without extension) with the column "Id"
 // followed by the user fields, and its projection file for the coordinate system cs.
-// Returns LAYER_CREATED, LAYER_COLUMN_REFUSED (also for a type code the table library does
-// not have) or LAYER_NOT_CREATED (also when the projection file cannot be written). Unless
-// the layer was created, no handle is left open.
-int createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
-                const std::vector<FieldDef>& fields, Layer& layer);
+// Returns LayerStatus::Created, LayerStatus::ColumnRefused (also for a type code the table library
+// does not have) or LayerStatus::NotCreated (also when the projection file cannot be written).
+// Unless the layer was created, no handle is left open.
+LayerStatus createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
+                        const std::vector<FieldDef>& fields, Layer& layer);
 // Closes the table, then the shapefile, and puts their files on disk.
 void closeLayer(Layer& layer);
 // Stores record recordNumber (1-based): the identifier in "Id", then the values of the
 // attribute text ("v1\v2\...\") in the user columns. The text is consumed: it keeps what
-// is left after the last value read. Returns RECORD_WRITTEN, RECORD_VALUE_REFUSED or
-// RECORD_MALFORMED.
-int writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
-                         std::string& attributeText, const std::vector<FieldDef>& fields);
+// is left after the last value read. Returns RecordStatus::Written, RecordStatus::ValueRefused or
+// RecordStatus::Malformed.
+RecordStatus writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
+                                  std::string& attributeText, const std::vector<FieldDef>& fields);
 
 // The projection file line for the coordinate system (empty for an unknown one).
 std::string projectionText(std::int32_t cs);

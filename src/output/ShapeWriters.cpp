@@ -73,9 +73,9 @@ ShapeStatus writeFeature(Layer& layer, std::string& attributes, const ShapeGeome
     ++layer.recordCounter;
     switch (writeAttributeRecord(layer.table.get(), layer.recordCounter, layer.idCounter,
                                  attributes, layer.fields)) {
-        case RECORD_VALUE_REFUSED:
+        case RecordStatus::ValueRefused:
             return ShapeStatus::ValueRefused;
-        case RECORD_MALFORMED:
+        case RecordStatus::Malformed:
             return ShapeStatus::Malformed;
         default:
             return appendShape(layer.shape.get(), geometry);

@@ -62,7 +62,7 @@ class CoordLabelsLayerTest : public testing::Test {
                                {"Font", FIELD_TEXT, 100, 0},
                                {"Size", FIELD_TEXT, 100, 0}},
                               layer),
-                  LAYER_CREATED);
+                  LayerStatus::Created);
         EXPECT_EQ(writeCoordinateLabels(layer, settings, sheet, parallels, meridians, work),
                   DrawStatus::Drawn);
         closeLayer(layer);

@@ -25,7 +25,7 @@ class MinuteFrameTest : public testing::Test {
     void open() {
         ASSERT_EQ(createLayer(1, SHAPE_ARC, (folder.path() / "Frame").string(),
                               {{"L_code", FIELD_INTEGER, 8, 0}}, layer),
-                  LAYER_CREATED);
+                  LayerStatus::Created);
     }
     std::vector<ReadFeature> readBack() {
         closeLayer(layer);
@@ -132,7 +132,7 @@ TEST_F(MinuteFrameTest, LastDivisionPointWithinToleranceEndsExactlyAtTheEdge) {
     Layer second;
     ASSERT_EQ(createLayer(1, SHAPE_ARC, (other.path() / "Frame").string(),
                           {{"L_code", FIELD_INTEGER, 8, 0}}, second),
-              LAYER_CREATED);
+              LayerStatus::Created);
     ASSERT_EQ(writeMinuteTicksNorthSouth(true, second, settings, sheet, work), DrawStatus::Drawn);
     closeLayer(second);
     f = readFrameLayer(other.path() / "Frame");

@@ -42,7 +42,7 @@ Layer& layer() {
     static Layer& l = [&]() -> Layer& {
         Layer& created = scratch.layer;
         const auto& name = scratch.base;
-        if (createLayer(0, SHAPE_POINT, name.string(), fields(), created) != LAYER_CREATED) {
+        if (createLayer(0, SHAPE_POINT, name.string(), fields(), created) != LayerStatus::Created) {
             std::abort();
         }
         return created;
@@ -57,9 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string text(reinterpret_cast<const char*>(data), size);
     // Keep the table small: start over at record 1 after a thousand records.
     l.recordCounter = l.recordCounter % 1000 + 1;
-    const int status =
+    const auto status =
         writeAttributeRecord(l.table.get(), l.recordCounter, l.recordCounter, text, fields());
-    if (status != RECORD_WRITTEN && status != RECORD_VALUE_REFUSED && status != RECORD_MALFORMED) {
+    if (status != RecordStatus::Written && status != RecordStatus::ValueRefused &&
+        status != RecordStatus::Malformed) {
         std::abort();
     }
     return 0;

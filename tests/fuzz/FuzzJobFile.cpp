@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     SheetParameters p;
-    const int status = readJobFile(name, p);
+    const auto status = readJobFile(name, p);
     if (status < JobStatus::Read || status > JobStatus::OutOfRange) std::abort();
     if (status == JobStatus::Read) {
         // A job that is accepted is complete and describes a usable trapezoid.

@@ -40,12 +40,13 @@ class LayerFileTest : public ::testing::Test {
     // Opens a layer of one shape type that the test expects to be created.
     Layer open(const std::vector<FieldDef>& fields, std::int32_t cs = 1) {
         Layer layer;
-        EXPECT_EQ(createLayer(cs, SHAPE_ARC, base(), fields, layer), LAYER_CREATED);
+        EXPECT_EQ(createLayer(cs, SHAPE_ARC, base(), fields, layer), LayerStatus::Created);
         return layer;
     }
 
     // Writes one record into a fresh layer, closes it and reopens the table for reading.
-    TableHandle writeOne(const std::vector<FieldDef>& fields, std::string text, int expected) {
+    TableHandle writeOne(const std::vector<FieldDef>& fields, std::string text,
+                         RecordStatus expected) {
         Layer layer = open(fields);
         EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, text, fields), expected);
         closeLayer(layer);
@@ -118,7 +119,7 @@ TEST_F(LayerFileTest, ProjectionFileHoldsOneLineByCoordinateSystem) {
         // An earlier, longer file of the same name must be replaced, not overwritten in part.
         std::ofstream(base() + ".PRJ") << std::string(400, 'x');
         Layer layer;
-        ASSERT_EQ(createLayer(cs, SHAPE_POINT, base(), {}, layer), LAYER_CREATED);
+        ASSERT_EQ(createLayer(cs, SHAPE_POINT, base(), {}, layer), LayerStatus::Created);
         closeLayer(layer);
         EXPECT_EQ(fileBytes(base() + ".PRJ"), expected);
     }
@@ -126,7 +127,7 @@ TEST_F(LayerFileTest, ProjectionFileHoldsOneLineByCoordinateSystem) {
 
 TEST_F(LayerFileTest, LayerNameLosesTrailingBlanks) {
     Layer layer;
-    ASSERT_EQ(createLayer(1, SHAPE_POINT, base("HypsP") + "   ", {}, layer), LAYER_CREATED);
+    ASSERT_EQ(createLayer(1, SHAPE_POINT, base("HypsP") + "   ", {}, layer), LayerStatus::Created);
     closeLayer(layer);
     for (const char* extension : {".shp", ".shx", ".dbf", ".PRJ"}) {
         EXPECT_TRUE(fs::exists(base("HypsP") + extension)) << extension;
@@ -139,7 +140,7 @@ TEST_F(LayerFileTest, LayerThatCannotBeCreatedIsReportedWithoutHandles) {
     Layer layer;
     EXPECT_EQ(
         createLayer(1, SHAPE_POINT, (dir.path() / "plain" / "HypsP").string(), HYPSL_FIELDS, layer),
-        LAYER_NOT_CREATED);
+        LayerStatus::NotCreated);
     EXPECT_EQ(layer.table, nullptr);
     EXPECT_EQ(layer.shape, nullptr);
 }
@@ -148,7 +149,7 @@ TEST_F(LayerFileTest, LibraryMessagesGoToTheLayerNotToTheTerminal) {
     fs::create_directory(base() + ".shp");
     Layer layer;
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(createLayer(1, SHAPE_POINT, base(), {}, layer), LAYER_NOT_CREATED);
+    EXPECT_EQ(createLayer(1, SHAPE_POINT, base(), {}, layer), LayerStatus::NotCreated);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(layer.libraryMessages, "Failed to create file " + base() + ".shp: Is a directory\n");
     // The table opened before the failure is closed and on disk, as it was written.
@@ -161,7 +162,7 @@ TEST_F(LayerFileTest, LayerLeftOpenIsOnDiskOnceDestroyed) {
     {
         Layer layer = open(HYPSL_FIELDS);
         ASSERT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, text, HYPSL_FIELDS),
-                  RECORD_WRITTEN);
+                  RecordStatus::Written);
         EXPECT_FALSE(fs::exists(base() + ".dbf"));
     }
     const TableHandle table = reread();
@@ -174,7 +175,7 @@ TEST_F(LayerFileTest, LayerLeftOpenIsOnDiskOnceDestroyed) {
 TEST_F(LayerFileTest, UnwritableProjectionFileFailsTheLayer) {
     fs::create_directory(base() + ".PRJ");
     Layer layer;
-    EXPECT_EQ(createLayer(1, SHAPE_POINT, base(), {}, layer), LAYER_NOT_CREATED);
+    EXPECT_EQ(createLayer(1, SHAPE_POINT, base(), {}, layer), LayerStatus::NotCreated);
     EXPECT_EQ(layer.table, nullptr);
     EXPECT_EQ(layer.shape, nullptr);
 }
@@ -187,7 +188,7 @@ TEST_F(LayerFileTest, RefusedColumnLeavesTableWithoutShapefileOrProjection) {
         const std::vector<FieldDef> fields = {
             {"L_code", FIELD_INTEGER, 6, 0}, broken, {"Text", FIELD_TEXT, 40, 0}};
         Layer layer;
-        EXPECT_EQ(createLayer(1, SHAPE_ARC, base(), fields, layer), LAYER_COLUMN_REFUSED);
+        EXPECT_EQ(createLayer(1, SHAPE_ARC, base(), fields, layer), LayerStatus::ColumnRefused);
         EXPECT_EQ(layer.table, nullptr);
         EXPECT_EQ(layer.shape, nullptr);
         EXPECT_FALSE(fs::exists(base() + ".shp"));
@@ -201,7 +202,7 @@ TEST_F(LayerFileTest, RefusedColumnLeavesTableWithoutShapefileOrProjection) {
 TEST_F(LayerFileTest, WithoutUserFieldsOnlyTheIdentifierIsWritten) {
     Layer layer = open({});
     std::string text = "  left\\alone";
-    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 17, text, {}), RECORD_WRITTEN);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 17, text, {}), RecordStatus::Written);
     EXPECT_EQ(text, "  left\\alone");
     closeLayer(layer);
     const TableHandle table = reread();
@@ -217,7 +218,7 @@ TEST_F(LayerFileTest, ValuesAreStoredByColumnTypeAndTheTextIsConsumed) {
                                           {"Logic", 3, 1, 0}};
     Layer layer = open(fields);
     std::string text = "   400010\\ 12,5 \\  Sheet N-37   \\ignored\\  rest ";
-    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, text, fields), RECORD_WRITTEN);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, text, fields), RecordStatus::Written);
     EXPECT_EQ(text, "rest ");
     closeLayer(layer);
 
@@ -231,11 +232,11 @@ TEST_F(LayerFileTest, ValuesAreStoredByColumnTypeAndTheTextIsConsumed) {
 
 TEST_F(LayerFileTest, CommaDecimalIsReadOnlyInFloatingColumns) {
     const std::vector<FieldDef> floating = {{"Value", FIELD_DOUBLE, 12, 3}};
-    const TableHandle stored = writeOne(floating, "12,5\\", RECORD_WRITTEN);
+    const TableHandle stored = writeOne(floating, "12,5\\", RecordStatus::Written);
     EXPECT_DOUBLE_EQ(DBFReadDoubleAttribute(stored.get(), 0, 1), 12.5);
 
     const std::vector<FieldDef> integer = {{"L_code", FIELD_INTEGER, 6, 0}};
-    const TableHandle refused = writeOne(integer, "12,5\\", RECORD_MALFORMED);
+    const TableHandle refused = writeOne(integer, "12,5\\", RecordStatus::Malformed);
     EXPECT_TRUE(DBFIsAttributeNULL(refused.get(), 0, 1));
 }
 
@@ -243,7 +244,7 @@ TEST_F(LayerFileTest, EmptyValuesStoreZeroAndEmptyText) {
     const std::vector<FieldDef> fields = {{"L_code", FIELD_INTEGER, 6, 0},
                                           {"Value", FIELD_DOUBLE, 12, 3},
                                           {"Name", FIELD_TEXT, 20, 0}};
-    const TableHandle table = writeOne(fields, "\\   \\\\", RECORD_WRITTEN);
+    const TableHandle table = writeOne(fields, "\\   \\\\", RecordStatus::Written);
     EXPECT_FALSE(DBFIsAttributeNULL(table.get(), 0, 1));
     EXPECT_EQ(DBFReadIntegerAttribute(table.get(), 0, 1), 0);
     EXPECT_FALSE(DBFIsAttributeNULL(table.get(), 0, 2));
@@ -254,7 +255,7 @@ TEST_F(LayerFileTest, EmptyValuesStoreZeroAndEmptyText) {
 TEST_F(LayerFileTest, MissingClosingSeparatorStopsAfterTheValuesBeforeIt) {
     const std::vector<FieldDef> fields = {{"L_code", FIELD_INTEGER, 6, 0},
                                           {"Name", FIELD_TEXT, 20, 0}};
-    const TableHandle table = writeOne(fields, "400901\\unclosed", RECORD_MALFORMED);
+    const TableHandle table = writeOne(fields, "400901\\unclosed", RecordStatus::Malformed);
     EXPECT_EQ(DBFReadIntegerAttribute(table.get(), 0, 1), 400901);
     EXPECT_TRUE(DBFIsAttributeNULL(table.get(), 0, 2));
 }
@@ -263,7 +264,7 @@ TEST_F(LayerFileTest, LongTextIsCutToColumnWidthAndReportedAsSuccess) {
     const std::vector<FieldDef> fields = {{"Text", FIELD_TEXT, 100, 0}};
     std::string value;
     for (int i = 0; i < 120; ++i) value += static_cast<char>('a' + i % 26);
-    const TableHandle table = writeOne(fields, value + "\\", RECORD_WRITTEN);
+    const TableHandle table = writeOne(fields, value + "\\", RecordStatus::Written);
     EXPECT_EQ(std::string(DBFReadStringAttribute(table.get(), 0, 1)), value.substr(0, 100));
 }
 
@@ -273,14 +274,15 @@ TEST_F(LayerFileTest, Windows1251BytesAreStoredUnchanged) {
     ASSERT_EQ(latitude,
               "52\xB0"
               "40' \xF1.\xF8.");
-    const TableHandle table = writeOne(fields, latitude + "\\", RECORD_WRITTEN);
+    const TableHandle table = writeOne(fields, latitude + "\\", RecordStatus::Written);
     EXPECT_EQ(std::string(DBFReadStringAttribute(table.get(), 0, 1)), latitude);
 }
 
 TEST_F(LayerFileTest, ValueIsCutTo256CharactersBeforeItIsRead) {
     // 255 zeros and "12": the cut keeps the zeros and the "1" only.
     const std::vector<FieldDef> fields = {{"Count", FIELD_INTEGER, 6, 0}};
-    const TableHandle table = writeOne(fields, std::string(255, '0') + "12\\", RECORD_WRITTEN);
+    const TableHandle table =
+        writeOne(fields, std::string(255, '0') + "12\\", RecordStatus::Written);
     EXPECT_EQ(DBFReadIntegerAttribute(table.get(), 0, 1), 1);
 }
 
@@ -288,43 +290,43 @@ TEST_F(LayerFileTest, FreeFormNumbersAcceptOneSignedNumberOnly) {
     struct Case {
         std::string value;
         int type;
-        int status;
+        RecordStatus status;
         double stored;
     };
     const std::vector<Case> cases = {
-        {"+5", FIELD_INTEGER, RECORD_WRITTEN, 5},
-        {"-5 ", FIELD_INTEGER, RECORD_WRITTEN, -5},
-        {"2147483647", FIELD_INTEGER, RECORD_WRITTEN, 2147483647.0},
-        {"2147483648", FIELD_INTEGER, RECORD_MALFORMED, 0},
-        {"12.0", FIELD_INTEGER, RECORD_MALFORMED, 0},
-        {"1e3", FIELD_INTEGER, RECORD_MALFORMED, 0},
-        {"1 2", FIELD_INTEGER, RECORD_MALFORMED, 0},
-        {"+-1", FIELD_INTEGER, RECORD_MALFORMED, 0},
-        {"--1", FIELD_INTEGER, RECORD_MALFORMED, 0},
-        {"+", FIELD_INTEGER, RECORD_MALFORMED, 0},
-        {"0x10", FIELD_INTEGER, RECORD_MALFORMED, 0},
-        {"1e3", FIELD_DOUBLE, RECORD_WRITTEN, 1000},
-        {" 2.5E-1 ", FIELD_DOUBLE, RECORD_WRITTEN, 0.25},
-        {".5", FIELD_DOUBLE, RECORD_WRITTEN, 0.5},
-        {"-7.", FIELD_DOUBLE, RECORD_WRITTEN, -7},
-        {"+0,125", FIELD_DOUBLE, RECORD_WRITTEN, 0.125},
-        {"1,5,5", FIELD_DOUBLE, RECORD_MALFORMED, 0},
-        {"1.5,5", FIELD_DOUBLE, RECORD_MALFORMED, 0},
-        {"abc", FIELD_DOUBLE, RECORD_MALFORMED, 0},
-        {"inf", FIELD_DOUBLE, RECORD_MALFORMED, 0},
-        {"nan", FIELD_DOUBLE, RECORD_MALFORMED, 0},
-        {"1e999", FIELD_DOUBLE, RECORD_MALFORMED, 0},
-        {"1e300", FIELD_DOUBLE, RECORD_VALUE_REFUSED, 0},  // far wider than its column
-        {"1e", FIELD_DOUBLE, RECORD_MALFORMED, 0},
+        {"+5", FIELD_INTEGER, RecordStatus::Written, 5},
+        {"-5 ", FIELD_INTEGER, RecordStatus::Written, -5},
+        {"2147483647", FIELD_INTEGER, RecordStatus::Written, 2147483647.0},
+        {"2147483648", FIELD_INTEGER, RecordStatus::Malformed, 0},
+        {"12.0", FIELD_INTEGER, RecordStatus::Malformed, 0},
+        {"1e3", FIELD_INTEGER, RecordStatus::Malformed, 0},
+        {"1 2", FIELD_INTEGER, RecordStatus::Malformed, 0},
+        {"+-1", FIELD_INTEGER, RecordStatus::Malformed, 0},
+        {"--1", FIELD_INTEGER, RecordStatus::Malformed, 0},
+        {"+", FIELD_INTEGER, RecordStatus::Malformed, 0},
+        {"0x10", FIELD_INTEGER, RecordStatus::Malformed, 0},
+        {"1e3", FIELD_DOUBLE, RecordStatus::Written, 1000},
+        {" 2.5E-1 ", FIELD_DOUBLE, RecordStatus::Written, 0.25},
+        {".5", FIELD_DOUBLE, RecordStatus::Written, 0.5},
+        {"-7.", FIELD_DOUBLE, RecordStatus::Written, -7},
+        {"+0,125", FIELD_DOUBLE, RecordStatus::Written, 0.125},
+        {"1,5,5", FIELD_DOUBLE, RecordStatus::Malformed, 0},
+        {"1.5,5", FIELD_DOUBLE, RecordStatus::Malformed, 0},
+        {"abc", FIELD_DOUBLE, RecordStatus::Malformed, 0},
+        {"inf", FIELD_DOUBLE, RecordStatus::Malformed, 0},
+        {"nan", FIELD_DOUBLE, RecordStatus::Malformed, 0},
+        {"1e999", FIELD_DOUBLE, RecordStatus::Malformed, 0},
+        {"1e300", FIELD_DOUBLE, RecordStatus::ValueRefused, 0},  // far wider than its column
+        {"1e", FIELD_DOUBLE, RecordStatus::Malformed, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
         const std::vector<FieldDef> fields = {{"Value", c.type, 20, 4}};
         const TableHandle table = writeOne(fields, c.value + "\\", c.status);
         ASSERT_NE(table, nullptr);
-        if (c.status == RECORD_WRITTEN) {
+        if (c.status == RecordStatus::Written) {
             EXPECT_DOUBLE_EQ(DBFReadDoubleAttribute(table.get(), 0, 1), c.stored);
-        } else if (c.status == RECORD_MALFORMED) {
+        } else if (c.status == RecordStatus::Malformed) {
             EXPECT_TRUE(DBFIsAttributeNULL(table.get(), 0, 1));
         }
     }
@@ -334,18 +336,21 @@ TEST_F(LayerFileTest, ValuesTheTableRefusesAreReported) {
     const std::vector<FieldDef> fields = {{"L_code", FIELD_INTEGER, 6, 0}};
     Layer layer = open(fields);
     std::string tooWide = "1234567\\";
-    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, tooWide, fields), RECORD_VALUE_REFUSED);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, tooWide, fields),
+              RecordStatus::ValueRefused);
 
     // Records are appended in order: neither a gap nor a record before the first is taken.
     std::string text = "1\\";
-    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 3, 1, text, fields), RECORD_VALUE_REFUSED);
-    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 0, 1, text, fields), RECORD_VALUE_REFUSED);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 3, 1, text, fields),
+              RecordStatus::ValueRefused);
+    EXPECT_EQ(writeAttributeRecord(layer.table.get(), 0, 1, text, fields),
+              RecordStatus::ValueRefused);
     EXPECT_EQ(writeAttributeRecord(layer.table.get(), INT32_MIN, 1, text, fields),
-              RECORD_VALUE_REFUSED);
+              RecordStatus::ValueRefused);
     // The identifier column is 6 wide.
     EXPECT_EQ(writeAttributeRecord(layer.table.get(), 2, 1000000, text, fields),
-              RECORD_VALUE_REFUSED);
-    EXPECT_EQ(writeAttributeRecord(nullptr, 1, 1, text, fields), RECORD_VALUE_REFUSED);
+              RecordStatus::ValueRefused);
+    EXPECT_EQ(writeAttributeRecord(nullptr, 1, 1, text, fields), RecordStatus::ValueRefused);
 }
 
 // Attribute texts come from dialogs and job files; whatever their bytes, the record is
@@ -364,9 +369,9 @@ TEST_F(LayerFileTest, ArbitraryAttributeTextsGiveAStatus) {
         std::string text;
         for (std::size_t n = length(random); n > 0; --n) text += alphabet[pick(random)];
         const auto status = writeAttributeRecord(layer.table.get(), written + 1, 1, text, fields);
-        ASSERT_TRUE(status == RECORD_WRITTEN || status == RECORD_VALUE_REFUSED ||
-                    status == RECORD_MALFORMED)
-            << status;
+        ASSERT_TRUE(status == RecordStatus::Written || status == RecordStatus::ValueRefused ||
+                    status == RecordStatus::Malformed)
+            << static_cast<int>(status);
         ++written;
     }
     EXPECT_EQ(DBFGetRecordCount(layer.table.get()), written);

@@ -23,7 +23,7 @@ bool writeArea(const std::filesystem::path& folder) {
                                           {"Value", FIELD_DOUBLE, 12, 3}};
     Layer layer;
     if (createLayer(CS_PULKOVO_1942, SHAPE_POLYGON, (folder / "Area").string(), fields, layer) !=
-        LAYER_CREATED) {
+        LayerStatus::Created) {
         return false;
     }
     // Both rings clockwise, as the callers build them.
@@ -41,7 +41,7 @@ bool writePoint(const std::filesystem::path& folder) {
     const std::vector<FieldDef> fields = {{"Lat", FIELD_TEXT, 20, 0}};
     Layer layer;
     if (createLayer(CS_GSK_2011, SHAPE_POINT, (folder / "Point").string(), fields, layer) !=
-        LAYER_CREATED) {
+        LayerStatus::Created) {
         return false;
     }
     const auto status = writePointFeature(layer, cp1251("52°30'") + "\\", 30.5, 52.5);

@@ -54,7 +54,7 @@ class ShapeWritersTest : public ::testing::Test {
     Layer open(int shapeType, const std::vector<FieldDef>& fields = {},
                const std::string& name = "Layer") {
         Layer layer;
-        EXPECT_EQ(createLayer(1, shapeType, base(name), fields, layer), LAYER_CREATED);
+        EXPECT_EQ(createLayer(1, shapeType, base(name), fields, layer), LayerStatus::Created);
         return layer;
     }
 
