@@ -176,7 +176,7 @@ DrawStatus writeMeridianLabel(const LabelWriter& out, bool north, double lam, bo
 CoordTexts labelTexts(double angle, bool isLongitude) {
     double v = std::round(angle * MINUTES_PER_DEGREE) / MINUTES_PER_DEGREE;
     CoordTexts texts;
-    texts.hemisphere = " ";
+    texts.hemisphere.assign(1, ' ');
     if (isLongitude) {
         // An east edge may pass 360; such a longitude is the same one a turn earlier.
         if (v >= DEGREES_PER_TURN) v -= DEGREES_PER_TURN;
