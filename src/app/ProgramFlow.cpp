@@ -37,10 +37,14 @@ std::string jobFileName(const char* argument) {
 // Parameters of an unattended run; false when the job cannot be used. A job file that does
 // not exist is found out by the reader, which cannot open it: asking the file system first
 // would only cost another call.
-bool readJob(const char* argument, SheetParameters& p) {
+}  // namespace
+
+bool readJobArgument(const char* argument, SheetParameters& p) {
     const std::string name = jobFileName(argument);
     return !name.empty() && readJobFileAndMakeFolder(name, p) == JobStatus::Read;
 }
+
+namespace {
 
 FolderStatus prepareFolders(SheetParameters& p) {
     const std::string folder = leftAdjust(trimTrailing(p.path));
@@ -49,9 +53,8 @@ FolderStatus prepareFolders(SheetParameters& p) {
 
 ExitCode runJob(const char* argument) {
     SheetParameters p;
-    if (!readJob(argument, p)) return ExitCode::NotDone;
-    if (prepareFolders(p) != FolderStatus::Ready) return ExitCode::NotDone;
-    return generateSheet(p) == GenerationStatus::Done ? ExitCode::Done : ExitCode::GenerationFailed;
+    if (!readJobArgument(argument, p)) return ExitCode::NotDone;
+    return generateIntoResultFolder(p);
 }
 
 ExitCode runInteractively(InteractiveServices& ui) {
@@ -71,6 +74,11 @@ ExitCode runInteractively(InteractiveServices& ui) {
 }
 
 }  // namespace
+
+ExitCode generateIntoResultFolder(SheetParameters& p) {
+    if (prepareFolders(p) != FolderStatus::Ready) return ExitCode::NotDone;
+    return generateSheet(p) == GenerationStatus::Done ? ExitCode::Done : ExitCode::GenerationFailed;
+}
 
 ExitCode runMainProgram(int argc, const char* const* argv, InteractiveServices* services) {
     if (argc > 1) return runJob(argv[1]);

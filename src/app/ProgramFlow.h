@@ -11,6 +11,7 @@ namespace sheetbasis {
 // Outcomes of a run, valued as the process reports them.
 enum class ExitCode {
     Done = 0,
+    Usage = 2,  // the command line names an unknown option or a wrong value
     NotDone = 8,
     GenerationFailed = 16,
 };
@@ -38,5 +39,14 @@ class InteractiveServices {
 // Runs the program with the command line (argv[0] is the program). With no argument the
 // interactive services are used (they must then be given). Returns the exit code.
 ExitCode runMainProgram(int argc, const char* const* argv, InteractiveServices* services);
+
+// The steps of one unattended run, for runs of many sheets. readJobArgument reads the job
+// file named by a command-line argument (and creates its missing result folder); false
+// when the job cannot be used.
+bool readJobArgument(const char* argument, SheetParameters& p);
+// Prepares the HYPS and FRAME folders under p.path and generates the sheet into them;
+// returns the outcome of a job run from here on: ExitCode::Done, ExitCode::NotDone when the
+// folders could not be prepared, ExitCode::GenerationFailed.
+ExitCode generateIntoResultFolder(SheetParameters& p);
 
 }  // namespace sheetbasis

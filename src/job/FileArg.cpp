@@ -197,6 +197,11 @@ JobStatus readJobFile(const std::string& jobFileName, SheetParameters& p) {
     if (!job.opened) {
         return JobStatus::NotOpened;
     }
+    return readJobEntries(job, p);
+}
+
+JobStatus readJobEntries(const JobLines& job, SheetParameters& p) {
+    setNotGivenMarkers(p);
     if (const auto status = readEntries(job, p); status != JobStatus::Read) {
         return status;
     }

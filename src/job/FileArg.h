@@ -27,6 +27,10 @@ void setNotGivenMarkers(SheetParameters& p);
 // Reads and checks the job file without touching the file system otherwise: statuses
 // JobStatus::Read to JobStatus::OutOfRange. The file may be Windows-1251 or UTF-8.
 JobStatus readJobFile(const std::string& jobFileName, SheetParameters& p);
+// The part of readJobFile after the file has been read: the entries of the lines, then
+// the checks and the completion of the result fields. Any status of readJobFile but
+// JobStatus::NotOpened.
+JobStatus readJobEntries(const JobLines& job, SheetParameters& p);
 // readJobFile, then creates the result folder when it is missing.
 JobStatus readJobFileAndMakeFolder(const std::string& jobFileName, SheetParameters& p);
 // Interprets the first entry of text (Windows-1251) and leaves in text what follows it,

@@ -1,0 +1,58 @@
+# Installation and the Debian package.
+#
+# Every program the build makes under src/ goes to bin/, next to `sheetbasis`, where a
+# program it starts is found; shared libraries go to lib/sheetbasis/, found through the
+# run path. The rules look the targets up rather than naming them, so that a program or
+# library added later is installed too. Developer tools are named here to stay out.
+set(SHEETBASIS_DEVELOPER_TOOLS sheetbasis-dialog-shots)
+set(SHEETBASIS_PRIVATE_LIB_DIR lib/sheetbasis)
+
+function(sheetbasis_targets_below dir result)
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    foreach(sub IN LISTS subdirs)
+        sheetbasis_targets_below(${sub} below)
+        list(APPEND targets ${below})
+    endforeach()
+    set(${result} ${targets} PARENT_SCOPE)
+endfunction()
+
+sheetbasis_targets_below(${PROJECT_SOURCE_DIR}/src SHEETBASIS_SOURCE_TARGETS)
+set(SHEETBASIS_PROGRAMS)
+set(SHEETBASIS_SHARED_LIBRARIES)
+foreach(target IN LISTS SHEETBASIS_SOURCE_TARGETS)
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE" AND NOT target IN_LIST SHEETBASIS_DEVELOPER_TOOLS)
+        list(APPEND SHEETBASIS_PROGRAMS ${target})
+    elseif(type STREQUAL "SHARED_LIBRARY" OR type STREQUAL "MODULE_LIBRARY")
+        list(APPEND SHEETBASIS_SHARED_LIBRARIES ${target})
+    endif()
+endforeach()
+install(TARGETS ${SHEETBASIS_PROGRAMS} RUNTIME DESTINATION bin)
+# A run path only when there is a library of our own to find: an unneeded one would be
+# padded in the build tree with empty entries, which the loader takes as the current folder.
+if(SHEETBASIS_SHARED_LIBRARIES)
+    set_target_properties(${SHEETBASIS_PROGRAMS} PROPERTIES
+        INSTALL_RPATH "$ORIGIN/../${SHEETBASIS_PRIVATE_LIB_DIR}")
+    install(TARGETS ${SHEETBASIS_SHARED_LIBRARIES} LIBRARY DESTINATION ${SHEETBASIS_PRIVATE_LIB_DIR})
+endif()
+
+if(SHEETBASIS_BUILD_UI)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/sheetbasis.desktop DESTINATION share/applications)
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/sheetbasis)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME sheetbasis)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "mathematical basis of topographic and geological map sheets as GIS layers")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "sheetbasis developers <sheetbasis@localhost>")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_STRIP_FILES ON)
+# The dependencies are the Debian packages of the libraries the programs link, as
+# dpkg-shlibdeps (dpkg-dev) finds them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)

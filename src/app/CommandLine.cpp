@@ -1,0 +1,315 @@
+#include "app/CommandLine.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <thread>
+
+#include "app/ProgramFlow.h"
+
+#ifndef SHEETBASIS_VERSION
+#define SHEETBASIS_VERSION "unknown"
+#endif
+
+namespace sheetbasis {
+namespace {
+
+// Options that become a job-file entry of every sheet, with the entry's key.
+struct EntryOption {
+    std::string_view option;
+    std::string_view key;
+};
+constexpr EntryOption ENTRY_OPTIONS[] = {
+    {"--cs", "CS"},
+    {"--scale", "MapScale"},
+    {"--x-from", "xFrom"},
+    {"--x-to", "xTo"},
+    {"--y-from", "yFrom"},
+    {"--y-to", "yTo"},
+    {"--parallel-step", "ParallelStep"},
+    {"--meridian-step", "MeridianStep"},
+    {"--x-minute", "xMinute"},
+    {"--y-minute", "yMinute"},
+};
+// Options that take a value and do not become an entry.
+constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series", "--out", "--jobs",
+                                            "--jobs-from"};
+// Options used only with --sheets.
+constexpr std::string_view SHEET_SET_ONLY[] = {"--series", "--out"};
+
+constexpr std::string_view SERIES_200K_TEXT = "200";
+constexpr std::string_view SERIES_1M_TEXT = "1000";
+constexpr std::string_view END_OF_OPTIONS = "--";
+// Comment lines of a job list begin with this.
+constexpr char COMMENT_MARK = '#';
+// Width of the progress line when the terminal does not tell its own.
+constexpr unsigned short DEFAULT_TERMINAL_COLUMNS = 80;
+
+std::string_view canonicalName(std::string_view option) {
+    if (option == "-h") return "--help";
+    if (option == "-V") return "--version";
+    if (option == "-q") return "--quiet";
+    if (option == "-j") return "--jobs";
+    return option;
+}
+
+const EntryOption* entryOption(std::string_view option) {
+    const auto* found = std::find_if(std::begin(ENTRY_OPTIONS), std::end(ENTRY_OPTIONS),
+                                     [&](const EntryOption& e) { return e.option == option; });
+    return found == std::end(ENTRY_OPTIONS) ? nullptr : found;
+}
+
+std::string_view optionOf(std::string_view key) {
+    const auto* found = std::find_if(std::begin(ENTRY_OPTIONS), std::end(ENTRY_OPTIONS),
+                                     [&](const EntryOption& e) { return e.key == key; });
+    return found == std::end(ENTRY_OPTIONS) ? key : found->option;
+}
+
+bool takesValue(std::string_view option) {
+    return entryOption(option) != nullptr ||
+           std::find(std::begin(RUN_OPTIONS), std::end(RUN_OPTIONS), option) !=
+               std::end(RUN_OPTIONS);
+}
+
+CommandLine withAction(CommandAction action) {
+    CommandLine c;
+    c.action = action;
+    return c;
+}
+
+CommandLine usageError(std::string message) {
+    CommandLine c = withAction(CommandAction::UsageError);
+    c.error = std::move(message);
+    return c;
+}
+
+bool readCount(std::string_view text, unsigned& count) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), count);
+    return ec == std::errc() && end == text.data() + text.size() && count > 0;
+}
+
+// Applies one option with its value; returns what is wrong with it, or "".
+std::string applyOption(std::string_view option, const std::string& value, CommandLine& c) {
+    if (const EntryOption* e = entryOption(option)) {
+        c.entries.push_back({std::string(e->key), value});
+    } else if (option == "--sheets") {
+        c.sheets = value;
+    } else if (option == "--series") {
+        if (value != SERIES_200K_TEXT && value != SERIES_1M_TEXT) return "--series: 200 or 1000";
+        c.setScale = value == SERIES_200K_TEXT ? SERIES_200K : SERIES_1M;
+    } else if (option == "--out") {
+        c.outFolder = value;
+    } else if (option == "--jobs") {
+        if (!readCount(value, c.threads)) return "--jobs: a whole number from 1";
+    } else if (option == "--jobs-from") {
+        c.jobList = value;
+    }
+    return {};
+}
+
+// Checks that the options given form one of the two runs.
+CommandLine completed(CommandLine c, const std::set<std::string_view>& given) {
+    const bool sheets = given.contains("--sheets");
+    const bool jobList = given.contains("--jobs-from");
+    if (sheets == jobList) return usageError("give either --sheets or --jobs-from");
+    if (sheets) {
+        if (!given.contains("--series")) return usageError("--sheets needs --series");
+        if (!given.contains("--out")) return usageError("--sheets needs --out");
+        // The folder becomes the job text's Path entry and must read back as one too.
+        for (const auto& entries : {c.entries, std::vector<JobEntry>{{"--out", c.outFolder}}}) {
+            if (std::string problem = problemWithEntries(entries); !problem.empty()) {
+                return usageError(problem);
+            }
+        }
+        c.action = CommandAction::SheetSet;
+        return c;
+    }
+    for (std::string_view option : SHEET_SET_ONLY) {
+        if (given.contains(option)) return usageError(std::string(option) + " needs --sheets");
+    }
+    if (!c.entries.empty()) return usageError("job files give their own values; use --sheets");
+    c.action = CommandAction::JobList;
+    return c;
+}
+
+std::vector<std::string> readJobList(const std::string& listFile, bool& opened) {
+    std::ifstream in(listFile);
+    opened = static_cast<bool>(in);
+    std::vector<std::string> files;
+    for (std::string line; std::getline(in, line);) {
+        if (line.ends_with('\r')) line.pop_back();
+        if (line.empty() || line.front() == COMMENT_MARK) continue;
+        files.push_back(line);
+    }
+    return files;
+}
+
+unsigned terminalColumns() {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return DEFAULT_TERMINAL_COLUMNS;
+}
+
+ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c) {
+    const bool showProgress = !c.quiet && isatty(STDERR_FILENO) != 0;
+    const auto start = std::chrono::steady_clock::now();
+    const std::size_t total = prepared.size();
+    const unsigned columns = terminalColumns();
+    const ProgressReport progress = [&](std::size_t done) {
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        // Drawn over itself: back to the line start, the line, clear what an older one left.
+        std::cerr << '\r' << progressLine(done, total, elapsed.count(), columns - 1) << "\x1b[K"
+                  << std::flush;
+    };
+    const unsigned threads =
+        c.threads > 0 ? c.threads : std::max(1U, std::thread::hardware_concurrency());
+    const SetRunReport report =
+        generateSheets(std::move(prepared), threads, showProgress ? progress : ProgressReport());
+    if (showProgress) std::cerr << '\n';
+    if (!c.quiet) std::cerr << summaryText(report);
+    return report.exitCode;
+}
+
+ExitCode runSheetSet(const CommandLine& c) {
+    SheetSetExpansion set = expandSheetSet(c.sheets, c.setScale);
+    if (!set.error.empty()) {
+        std::cerr << "sheetbasis: --sheets: " << set.error << '\n';
+        return ExitCode::Usage;
+    }
+    if (const std::string key = refusedEntry(c.entries, c.setScale); !key.empty()) {
+        std::cerr << "sheetbasis: " << optionOf(key) << ": the value is refused as the job file's "
+                  << key << " would be\nTry 'sheetbasis --help'.\n";
+        return ExitCode::Usage;
+    }
+    return runSheets(prepareSheets(set.sheets, c.entries, c.outFolder), c);
+}
+
+ExitCode runJobList(const CommandLine& c) {
+    bool opened = false;
+    const std::vector<std::string> files = readJobList(c.jobList, opened);
+    if (!opened) {
+        std::cerr << "sheetbasis: --jobs-from: cannot read " << c.jobList << '\n';
+        return ExitCode::NotDone;
+    }
+    return runSheets(prepareJobFiles(files), c);
+}
+
+}  // namespace
+
+bool isCommandLineOption(const char* firstArgument) {
+    return firstArgument != nullptr && firstArgument[0] == '-';
+}
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+    if (!arguments.empty() && arguments.front() == END_OF_OPTIONS) {
+        if (arguments.size() != 2) return usageError("\"--\" is followed by one job file");
+        CommandLine c = withAction(CommandAction::JobFile);
+        c.jobFile = arguments[1];
+        return c;
+    }
+    CommandLine c;
+    std::set<std::string_view> given;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        // "--name=value" is the same as "--name value".
+        const std::size_t equals =
+            argument.starts_with("--") ? argument.find('=') : std::string::npos;
+        const std::string_view option = canonicalName(std::string_view(argument).substr(0, equals));
+        if (option == "--help") return withAction(CommandAction::Help);
+        if (option == "--version") return withAction(CommandAction::Version);
+        if (!option.starts_with('-')) return usageError("unexpected argument " + argument);
+        if (!takesValue(option) && option != "--quiet") {
+            return usageError("unknown option " + argument);
+        }
+        if (!given.insert(option).second) return usageError(std::string(option) + " given twice");
+        if (option == "--quiet") {
+            if (equals != std::string::npos) return usageError("--quiet takes no value");
+            c.quiet = true;
+            continue;
+        }
+        if (equals == std::string::npos && i + 1 == arguments.size()) {
+            return usageError(std::string(option) + " needs a value");
+        }
+        const std::string value =
+            equals != std::string::npos ? argument.substr(equals + 1) : arguments[++i];
+        if (std::string problem = applyOption(option, value, c); !problem.empty()) {
+            return usageError(problem);
+        }
+    }
+    return completed(std::move(c), given);
+}
+
+std::string usageText() {
+    return R"(Usage / Использование:
+  sheetbasis                      interactive mode / диалоговый режим
+  sheetbasis JOBFILE              run one job file / выполнить файл задания
+  sheetbasis -- JOBFILE           the same for a file named like an option
+  sheetbasis --sheets SET --series 200|1000 --out DIR [options]
+                                  generate a set of sheets / набор листов
+  sheetbasis --jobs-from LIST [--jobs N] [--quiet]
+                                  run the job files listed one per line in LIST
+                                  / выполнить файлы задания из списка
+
+SET (comma-separated / через запятую):
+  N-37-XXXVI, P-37-I(2), N-37(2)  a sheet as a job file names it / лист
+  N-37                            with --series 200: its 36 sheets / 36 листов
+  N..P:37..40                     a block of rows and columns / блок поясов и зон
+  all                             the whole series, rows U..K, columns 33..60, 01, 02
+Whole rows near the pole use joined sheets (double in Q..S, triple or quadruple in
+T..U) so that the sheets tile the area / у полюса сдвоенные, строенные и
+счетверенные листы.
+
+Options / Параметры:
+  --out DIR           each sheet goes to DIR/<sheet name>/HYPS and /FRAME
+  --cs CS             CK-42 (default), CK-95, ГCK-2011, "ГCK-2011 / СК-42"
+  --scale N           map scale in thousands: 200, 500, 1000 (series 200);
+                      1000, 2500, 5000 (series 1000)
+  --x-from A, --x-to A, --y-from A, --y-to A
+                      trapezoid edges, such as 36°30' (as xFrom, xTo, yFrom, yTo)
+  --parallel-step A, --meridian-step A
+                      graticule steps (as ParallelStep, MeridianStep)
+  --x-minute N, --y-minute N
+                      minute divisions 1..59 (as xMinute, yMinute)
+  -j, --jobs N        sheets generated at once (default: all cores)
+  -q, --quiet         no progress bar and no summary
+  -h, --help          this text
+  -V, --version       the version
+
+Exit codes / Коды завершения: 0 all written; 8 a job could not be read or its folders
+prepared; 16 a generation failed (a set ends with the worst code of its sheets);
+2 the command line is wrong.
+)";
+}
+
+ExitCode runCommandLine(int argc, const char* const* argv) {
+    const CommandLine c = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (c.action) {
+        case CommandAction::Help:
+            std::cout << usageText();
+            return ExitCode::Done;
+        case CommandAction::Version:
+            std::cout << "sheetbasis " << SHEETBASIS_VERSION << '\n';
+            return ExitCode::Done;
+        case CommandAction::JobFile: {
+            const char* const jobArgv[] = {argv[0], c.jobFile.c_str()};
+            return runMainProgram(2, jobArgv, nullptr);
+        }
+        case CommandAction::SheetSet:
+            return runSheetSet(c);
+        case CommandAction::JobList:
+            return runJobList(c);
+        case CommandAction::UsageError:
+            break;
+    }
+    std::cerr << "sheetbasis: " << c.error << "\nTry 'sheetbasis --help'.\n";
+    return ExitCode::Usage;
+}
+
+}  // namespace sheetbasis

@@ -1,0 +1,88 @@
+#include "app/ParallelRun.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+namespace sheetbasis {
+namespace {
+
+constexpr int SECONDS_PER_MINUTE = 60;
+// Room the counters and times take after the bar: "  8820/8820  1234/s  12:34 left".
+constexpr std::size_t TEXT_AFTER_BAR = 40;
+constexpr std::size_t SHORTEST_BAR = 10;
+
+TaskOutcome runGuarded(const std::function<TaskOutcome(std::size_t)>& task, std::size_t index,
+                       ExitCode failedExitCode) {
+    // Each thread must end normally whatever one sheet does, so nothing may leave a task.
+    try {
+        return task(index);
+    } catch (const std::exception& e) {
+        return {failedExitCode, std::string("internal error: ") + e.what()};
+    } catch (...) {
+        return {failedExitCode, "internal error"};
+    }
+}
+
+std::string minutesAndSeconds(double seconds) {
+    const long whole = std::lround(seconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%02ld", whole / SECONDS_PER_MINUTE,
+                  whole % SECONDS_PER_MINUTE);
+    return text;
+}
+
+}  // namespace
+
+std::vector<TaskOutcome> runInParallel(std::size_t count, unsigned threads,
+                                       const std::function<TaskOutcome(std::size_t)>& task,
+                                       ExitCode failedExitCode, const ProgressReport& report,
+                                       std::chrono::milliseconds interval) {
+    std::vector<TaskOutcome> outcomes(count);
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> done{0};
+    std::mutex mutex;
+    std::condition_variable finished;
+    const auto work = [&] {
+        for (std::size_t i = next++; i < count; i = next++) {
+            outcomes[i] = runGuarded(task, i, failedExitCode);
+            if (++done == count) {
+                const std::lock_guard lock(mutex);
+                finished.notify_all();
+            }
+        }
+    };
+    const unsigned workers =
+        static_cast<unsigned>(std::clamp<std::size_t>(count, 1, std::max(threads, 1U)));
+    {
+        std::vector<std::jthread> pool;
+        for (unsigned t = 0; t < workers; ++t) pool.emplace_back(work);
+        std::unique_lock lock(mutex);
+        while (!finished.wait_for(lock, interval, [&] { return done == count; })) {
+            if (report) report(done);
+        }
+    }
+    if (report) report(done);
+    return outcomes;
+}
+
+std::string progressLine(std::size_t done, std::size_t total, double elapsedSeconds,
+                         std::size_t width) {
+    const std::size_t barWidth = std::max(width, TEXT_AFTER_BAR + SHORTEST_BAR) - TEXT_AFTER_BAR;
+    const std::size_t filled = total == 0 ? barWidth : barWidth * done / total;
+    std::string line = "[" + std::string(filled, '#') + std::string(barWidth - filled, '.') + "]";
+    line += "  " + std::to_string(done) + "/" + std::to_string(total);
+    if (done > 0 && elapsedSeconds > 0.0) {
+        const double rate = static_cast<double>(done) / elapsedSeconds;
+        line += "  " + std::to_string(std::lround(rate)) + "/s  ";
+        line += minutesAndSeconds(static_cast<double>(total - done) / rate) + " left";
+    }
+    return line.substr(0, width);
+}
+
+}  // namespace sheetbasis

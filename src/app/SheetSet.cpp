@@ -1,0 +1,231 @@
+#include "app/SheetSet.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+#include <set>
+
+#include "job/ValueReaders.h"
+#include "sheet/Nomenclature.h"
+#include "sheet/SheetParameters.h"
+#include "sheet/Text.h"
+
+namespace sheetbasis {
+namespace {
+
+// Row letters in yZone order (U = 1 .. K = 11).
+constexpr std::string_view ROW_LETTERS = "UTSRQPONMLK";
+// The columns a job file accepts, west to east: 33..60, then 01 and 02 beyond 180 degrees.
+constexpr std::int32_t FIRST_EASTERN_COLUMN = 33;
+constexpr std::int32_t LAST_COLUMN = 60;
+constexpr std::int32_t LAST_WESTERN_COLUMN = 2;
+constexpr std::int32_t OFFERED_COLUMNS =
+    LAST_COLUMN - FIRST_EASTERN_COLUMN + 1 + LAST_WESTERN_COLUMN;
+// Rows where the main dialog offers joined sheets: U and T the widest, S to Q double.
+constexpr std::int32_t LAST_WIDEST_JOINED_ROW = 2;
+constexpr std::int32_t LAST_DOUBLE_ROW = 5;
+// A million sheet holds 6 x 6 sheets of 1:200 000.
+constexpr std::int32_t SHEETS_PER_SIDE_200K = 6;
+constexpr std::string_view WHOLE_SERIES = "all";
+constexpr std::string_view RANGE_MARK = "..";
+constexpr char BLOCK_MARK = ':';
+constexpr char ITEM_SEPARATOR = ',';
+
+struct Range {
+    std::int32_t first;
+    std::int32_t last;
+};
+
+// West-to-east position of a column among the offered ones (33 is 0, 02 is 29).
+std::int32_t columnPosition(std::int32_t xZone) {
+    return xZone >= FIRST_EASTERN_COLUMN ? xZone - FIRST_EASTERN_COLUMN
+                                         : xZone + (LAST_COLUMN - FIRST_EASTERN_COLUMN);
+}
+
+std::int32_t columnAt(std::int32_t position) {
+    const std::int32_t x = position + FIRST_EASTERN_COLUMN;
+    return x > LAST_COLUMN ? x - LAST_COLUMN : x;
+}
+
+bool isOfferedColumn(std::int32_t xZone) {
+    return (xZone >= 1 && xZone <= LAST_WESTERN_COLUMN) ||
+           (xZone >= FIRST_EASTERN_COLUMN && xZone <= LAST_COLUMN);
+}
+
+// Joined types the series offers in a row, widest first; the standard sheet is always last.
+std::vector<std::int32_t> offeredTypes(std::int32_t setScale, std::int32_t yZone) {
+    const std::int32_t widest = setScale == SERIES_200K ? SHEET_TRIPLE : SHEET_QUADRUPLE;
+    if (yZone <= LAST_WIDEST_JOINED_ROW) return {widest, SHEET_DOUBLE, SHEET_STANDARD};
+    if (yZone <= LAST_DOUBLE_ROW) return {SHEET_DOUBLE, SHEET_STANDARD};
+    return {SHEET_STANDARD};
+}
+
+std::int32_t joinedWidth(std::int32_t sheetType) {
+    return sheetType + 1;
+}
+
+std::optional<std::int32_t> rowOf(std::string_view text) {
+    if (text.size() != 1) return std::nullopt;
+    const char upper =
+        text[0] >= 'a' && text[0] <= 'z' ? static_cast<char>(text[0] - 'a' + 'A') : text[0];
+    const std::size_t i = ROW_LETTERS.find(upper);
+    if (i == std::string_view::npos) return std::nullopt;
+    return static_cast<std::int32_t>(i) + 1;
+}
+
+std::optional<std::int32_t> columnOf(std::string_view text) {
+    std::int32_t x = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), x);
+    if (ec != std::errc() || end != text.data() + text.size() || text.size() > 2) {
+        return std::nullopt;
+    }
+    if (!isOfferedColumn(x)) return std::nullopt;
+    return x;
+}
+
+// "A..B" or "A", each end read by readEnd; first <= last after mapping.
+template <typename Reader>
+std::optional<Range> rangeOf(std::string_view text, Reader readEnd) {
+    const std::size_t mark = text.find(RANGE_MARK);
+    const auto first = readEnd(trimBoth(text.substr(0, mark)));
+    const auto last = mark == std::string_view::npos
+                          ? first
+                          : readEnd(trimBoth(text.substr(mark + RANGE_MARK.size())));
+    if (!first || !last) return std::nullopt;
+    return Range{*first, *last};
+}
+
+// Collects sheets once each, in the order they are first named.
+class SheetCollector {
+  public:
+    void add(const SheetIdentity& sheet) {
+        if (seen_.insert(sheet).second) sheets_.push_back(sheet);
+    }
+    std::vector<SheetIdentity> take() { return std::move(sheets_); }
+
+  private:
+    std::set<SheetIdentity> seen_;
+    std::vector<SheetIdentity> sheets_;
+};
+
+// The 36 sheets of one million sheet; in polar rows each line of six is cut into joined
+// sheets of the widest offered type, which always divides six.
+void addSheetsOfMillionSheet(std::int32_t yZone, std::int32_t xZone, SheetCollector& out) {
+    const std::int32_t type = polarSheetType(SERIES_200K, yZone);
+    for (std::int32_t r = 0; r < SHEETS_PER_SIDE_200K; ++r) {
+        for (std::int32_t c = 0; c < SHEETS_PER_SIDE_200K; c += joinedWidth(type)) {
+            out.add({SERIES_200K, yZone, xZone, SHEETS_PER_SIDE_200K * r + c + 1, type});
+        }
+    }
+}
+
+// Million sheets of one row, given by column positions in west-to-east order. A joined
+// sheet starts at a column aligned to its width (T-37,38,39,40, never T-38,39,40,41) and is
+// taken only when all its columns are in the row; otherwise a narrower offered type is.
+void addMillionSheetsOfRow(std::int32_t yZone, const std::vector<std::int32_t>& positions,
+                           SheetCollector& out) {
+    std::size_t i = 0;
+    while (i < positions.size()) {
+        const std::int32_t x = columnAt(positions[i]);
+        for (const std::int32_t type : offeredTypes(SERIES_1M, yZone)) {
+            const auto width = joinedWidth(type);
+            const bool aligned = (x - 1) % width == 0;
+            const bool complete =
+                i + static_cast<std::size_t>(width) <= positions.size() &&
+                columnAt(positions[i + static_cast<std::size_t>(width) - 1]) == x + width - 1;
+            if (type == SHEET_STANDARD || (aligned && complete)) {
+                out.add({SERIES_1M, yZone, x, 0, type});
+                i += static_cast<std::size_t>(width);
+                break;
+            }
+        }
+    }
+}
+
+void addBlock(Range rows, Range columnPositions, std::int32_t setScale, SheetCollector& out) {
+    for (std::int32_t y = rows.first; y <= rows.last; ++y) {
+        std::vector<std::int32_t> positions;
+        for (std::int32_t p = columnPositions.first; p <= columnPositions.last; ++p) {
+            positions.push_back(p);
+        }
+        if (setScale == SERIES_1M) {
+            addMillionSheetsOfRow(y, positions, out);
+        } else {
+            for (const std::int32_t p : positions) addSheetsOfMillionSheet(y, columnAt(p), out);
+        }
+    }
+}
+
+std::string addBlockItem(std::string_view item, std::int32_t setScale, SheetCollector& out) {
+    const std::size_t colon = item.find(BLOCK_MARK);
+    const auto rows = rangeOf(item.substr(0, colon), rowOf);
+    const auto columns = rangeOf(item.substr(colon + 1), columnOf);
+    if (!rows || !columns) return "not a block of rows U..K and columns 33..60, 01, 02";
+    // Rows run north to south whichever end is named first; columns run eastward.
+    const Range rowRange{std::min(rows->first, rows->last), std::max(rows->first, rows->last)};
+    const Range positions{columnPosition(columns->first), columnPosition(columns->last)};
+    if (positions.first > positions.last) return "the columns of a block run eastward";
+    addBlock(rowRange, positions, setScale, out);
+    return {};
+}
+
+std::string addNamedItem(std::string_view item, std::int32_t setScale, SheetCollector& out) {
+    SheetParameters p;
+    if (applySheetName(item, p) != ValueStatus::Accepted) return "not a sheet name";
+    if (p.setScale == setScale) {
+        out.add({p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType});
+        return {};
+    }
+    if (setScale == SERIES_1M) return "a sheet of the 1:200 000 series";
+    if (p.sheetType != SHEET_STANDARD) return "a joined million sheet has no sheets of its own";
+    addSheetsOfMillionSheet(p.yZone, p.xZone, out);
+    return {};
+}
+
+std::string addItem(std::string_view item, std::int32_t setScale, SheetCollector& out) {
+    if (item == WHOLE_SERIES) {
+        addBlock({FIRST_ROW, LAST_ROW}, {0, OFFERED_COLUMNS - 1}, setScale, out);
+        return {};
+    }
+    if (item.find(BLOCK_MARK) != std::string_view::npos) return addBlockItem(item, setScale, out);
+    return addNamedItem(item, setScale, out);
+}
+
+}  // namespace
+
+std::int32_t polarSheetType(std::int32_t setScale, std::int32_t yZone) {
+    return offeredTypes(setScale, yZone).front();
+}
+
+SheetSetExpansion expandSheetSet(std::string_view set, std::int32_t setScale) {
+    SheetCollector collector;
+    std::string_view rest = set;
+    while (true) {
+        const std::size_t end = rest.find(ITEM_SEPARATOR);
+        const std::string item = trimBoth(rest.substr(0, end));
+        const std::string problem =
+            item.empty() ? std::string("empty item") : addItem(item, setScale, collector);
+        if (!problem.empty()) {
+            std::string error = "\"" + item;
+            error += "\": ";
+            error += problem;
+            return {{}, error};
+        }
+        if (end == std::string_view::npos) break;
+        rest.remove_prefix(end + 1);
+    }
+    return {collector.take(), {}};
+}
+
+std::string jobSheetName(const SheetIdentity& sheet) {
+    // sheetNameOf names a joined sheet by all its parts; the job file wants the first part
+    // and the count of parts.
+    std::string name =
+        sheetNameOf(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber, SHEET_STANDARD);
+    if (sheet.sheetType != SHEET_STANDARD) {
+        name += "(" + std::to_string(joinedWidth(sheet.sheetType)) + ")";
+    }
+    return name;
+}
+
+}  // namespace sheetbasis

@@ -1,0 +1,49 @@
+#pragma once
+// Sets of sheets of one series: the text of a set ("N-37-XXXVI,N-37,N..P:37..40,all")
+// expanded into the sheets a run generates, with joined sheets near the pole laid out so
+// that a whole row tiles without gaps or overlaps.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+namespace sheetbasis {
+
+// Which sheet of the nomenclature; the fields mean what they mean in SheetParameters.
+struct SheetIdentity {
+    std::int32_t setScale = 0;
+    std::int32_t yZone = 0;
+    std::int32_t xZone = 0;
+    std::int32_t sheetNumber = 0;
+    std::int32_t sheetType = 0;
+    bool operator==(const SheetIdentity&) const = default;
+    bool operator<(const SheetIdentity& other) const {
+        return std::tie(setScale, yZone, xZone, sheetNumber, sheetType) <
+               std::tie(other.setScale, other.yZone, other.xZone, other.sheetNumber,
+                        other.sheetType);
+    }
+};
+
+struct SheetSetExpansion {
+    std::vector<SheetIdentity> sheets;  // each sheet once, in the order the set names them
+    std::string error;                  // empty when the whole set was understood
+};
+
+// Expands a comma-separated set for the series setScale (SERIES_200K or SERIES_1M). Items:
+//   a sheet name as a job file takes it ("N-37-XXXVI", "P-37-I(2)", "T-37(4)"): that sheet;
+//   a million sheet in the 1:200 000 series ("N-37"): its 36 sheets, polar layout;
+//   a block "N..P:37..40" (either side may be one row or column, columns run eastward
+//   through 60 to 01 and 02): all its sheets of the series, polar layout;
+//   "all": every row U..K and the 30 columns 33..60, 01, 02, polar layout.
+SheetSetExpansion expandSheetSet(std::string_view set, std::int32_t setScale);
+
+// The joined sheet type a whole row of the series uses in row yZone: the largest type the
+// main dialog offers there (standard south of Q).
+std::int32_t polarSheetType(std::int32_t setScale, std::int32_t yZone);
+
+// The sheet's name in the spelling of a job file's "Nom" entry ("T-37-I(3)").
+std::string jobSheetName(const SheetIdentity& sheet);
+
+}  // namespace sheetbasis

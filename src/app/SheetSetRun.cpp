@@ -1,0 +1,167 @@
+#include "app/SheetSetRun.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+#include "app/ProgramFlow.h"
+#include "job/FileArg.h"
+#include "job/JobText.h"
+#include "sheet/Cp1251.h"
+#include "sheet/Nomenclature.h"
+
+namespace sheetbasis {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The sheet whose job text tries the entries: N-37.
+constexpr std::int32_t SAMPLE_ROW = 8;
+constexpr std::int32_t SAMPLE_COLUMN = 37;
+// How often the progress is redrawn.
+constexpr std::chrono::milliseconds PROGRESS_INTERVAL{100};
+
+std::string jobStatusText(JobStatus status) {
+    switch (status) {
+        case JobStatus::NotOpened:
+            return "the job file cannot be opened";
+        case JobStatus::LineNotRead:
+            return "the job file cannot be read to its end";
+        case JobStatus::EntryRejected:
+            return "an entry is refused";
+        case JobStatus::Incomplete:
+            return "the sheet or the result folder is not given";
+        case JobStatus::OutOfRange:
+            return "the trapezoid or a step is out of range";
+        default:
+            return "the job cannot be used";
+    }
+}
+
+std::string exitCodeText(ExitCode exitCode) {
+    return exitCode == ExitCode::NotDone ? "the result folders cannot be prepared"
+                                         : "the generation failed";
+}
+
+std::string entryLine(std::string_view key, std::string_view value) {
+    return std::string(key) + "=" + std::string(value) + ";\n";
+}
+
+TaskOutcome generateOne(PreparedSheet& sheet) {
+    if (sheet.failure.exitCode != ExitCode::Done) return sheet.failure;
+    // A job run creates its missing result folder while reading the job.
+    std::error_code ec;
+    fs::create_directories(fs::path(sheet.parameters.path), ec);
+    const auto exitCode = generateIntoResultFolder(sheet.parameters);
+    if (exitCode == ExitCode::Done) return {};
+    return {exitCode, exitCodeText(exitCode)};
+}
+
+}  // namespace
+
+std::string problemWithEntries(const std::vector<JobEntry>& entries) {
+    for (const JobEntry& e : entries) {
+        if (e.value.find_first_of(";\r\n") != std::string::npos) {
+            return e.key + ": a value cannot hold \";\" or a line break";
+        }
+    }
+    return {};
+}
+
+std::string jobTextOf(const SheetIdentity& sheet, const std::vector<JobEntry>& entries,
+                      const std::string& outFolder) {
+    const std::string folderName =
+        sheetNameOf(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber, sheet.sheetType);
+    std::string text = entryLine("Nom", jobSheetName(sheet));
+    for (const JobEntry& e : entries) text += entryLine(e.key, e.value);
+    return text + entryLine("Path", (fs::path(outFolder) / folderName).string());
+}
+
+std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setScale) {
+    // Any sheet of the series will do: the entries are read one by one after the name.
+    const SheetIdentity sample{setScale, SAMPLE_ROW, SAMPLE_COLUMN, setScale == SERIES_200K ? 1 : 0,
+                               SHEET_STANDARD};
+    for (const JobEntry& e : entries) {
+        JobLines job;
+        job.opened = true;
+        job.text = splitJobText(jobTextOf(sample, {e}, "/"));
+        SheetParameters p;
+        if (readJobEntries(job, p) == JobStatus::EntryRejected) return e.key;
+    }
+    return {};
+}
+
+std::vector<PreparedSheet> prepareSheets(const std::vector<SheetIdentity>& sheets,
+                                         const std::vector<JobEntry>& entries,
+                                         const std::string& outFolder) {
+    std::vector<PreparedSheet> prepared;
+    prepared.reserve(sheets.size());
+    for (const SheetIdentity& sheet : sheets) {
+        PreparedSheet one;
+        one.label = sheetNameOf(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber,
+                                sheet.sheetType);
+        JobLines job;
+        job.opened = true;
+        job.text = splitJobText(jobTextOf(sheet, entries, outFolder));
+        if (const auto status = readJobEntries(job, one.parameters); status != JobStatus::Read) {
+            // The options were tried before (refusedEntry); what is left to refuse is the
+            // folder, which the job file takes up to 260 characters.
+            one.failure = {ExitCode::NotDone, status == JobStatus::EntryRejected
+                                                  ? "the result folder is too long for a job file"
+                                                  : jobStatusText(status)};
+        }
+        prepared.push_back(std::move(one));
+    }
+    return prepared;
+}
+
+std::vector<PreparedSheet> prepareJobFiles(const std::vector<std::string>& jobFiles) {
+    std::vector<PreparedSheet> prepared;
+    std::map<fs::path, std::string> writers;  // result folder -> the job that writes it
+    for (const std::string& file : jobFiles) {
+        PreparedSheet one;
+        one.label = file;
+        if (!readJobArgument(file.c_str(), one.parameters)) {
+            SheetParameters ignored;
+            one.failure = {ExitCode::NotDone, jobStatusText(readJobFile(file, ignored))};
+        } else {
+            std::error_code ec;
+            const fs::path folder = fs::weakly_canonical(fs::path(one.parameters.path), ec);
+            const auto [it, first] = writers.emplace(folder, file);
+            if (!first) one.failure = {ExitCode::NotDone, "same result folder as " + it->second};
+        }
+        prepared.push_back(std::move(one));
+    }
+    return prepared;
+}
+
+SetRunReport generateSheets(std::vector<PreparedSheet> sheets, unsigned threads,
+                            const ProgressReport& report) {
+    const auto outcomes = runInParallel(
+        sheets.size(), threads, [&](std::size_t i) { return generateOne(sheets[i]); },
+        ExitCode::GenerationFailed, report, PROGRESS_INTERVAL);
+    SetRunReport result;
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        if (outcomes[i].exitCode == ExitCode::Done) {
+            ++result.written;
+            continue;
+        }
+        result.exitCode = std::max(result.exitCode, outcomes[i].exitCode);
+        sheets[i].failure = outcomes[i];
+        result.failed.push_back(std::move(sheets[i]));
+    }
+    return result;
+}
+
+std::string summaryText(const SetRunReport& report) {
+    std::string text = "sheetbasis: " + std::to_string(report.written) + " written, " +
+                       std::to_string(report.failed.size()) + " failed\n";
+    for (const PreparedSheet& sheet : report.failed) {
+        text += "  " + sheet.label + ": " + sheet.failure.reason + " (exit code " +
+                std::to_string(processExitCode(sheet.failure.exitCode)) + ")\n";
+    }
+    return text;
+}
+
+}  // namespace sheetbasis

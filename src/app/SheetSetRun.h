@@ -1,0 +1,65 @@
+#pragma once
+// Runs of many sheets in one process: every sheet of a set, or every job file of a list,
+// generated in parallel exactly as its own job run would generate it.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "app/ParallelRun.h"
+#include "app/SheetSet.h"
+#include "sheet/SheetParameters.h"
+
+namespace sheetbasis {
+
+// A job-file entry given on the command line, key and value in UTF-8 ("CS", "CK-42").
+struct JobEntry {
+    std::string key;
+    std::string value;
+};
+
+// A sheet ready to be generated, or the reason why it cannot be.
+struct PreparedSheet {
+    std::string label;  // the sheet's name, or the job file
+    SheetParameters parameters;
+    TaskOutcome failure;  // ExitCode::Done: ready
+};
+
+// Why entries cannot make a job text that reads like a job file's ("" when they can): a
+// value holding ";" or a line break.
+std::string problemWithEntries(const std::vector<JobEntry>& entries);
+
+// The key of the first entry that a job file's reader refuses for any sheet of the series
+// setScale (a map scale the series lacks, a minute count of 0, an angle it cannot read),
+// or "" when it takes them all. Values that depend on the sheet, such as edges, are
+// checked per sheet.
+std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setScale);
+
+// The UTF-8 job text of one sheet of a set: "Nom" first (the map scale needs the series),
+// then the entries, then "Path" = outFolder/<sheet name>.
+std::string jobTextOf(const SheetIdentity& sheet, const std::vector<JobEntry>& entries,
+                      const std::string& outFolder);
+
+// Reads each sheet's job text as a job file's entries are read.
+std::vector<PreparedSheet> prepareSheets(const std::vector<SheetIdentity>& sheets,
+                                         const std::vector<JobEntry>& entries,
+                                         const std::string& outFolder);
+
+// Reads each job file as a job run reads it. A job whose result folder an earlier job of
+// the list already writes is not run: both would write the same files at once.
+std::vector<PreparedSheet> prepareJobFiles(const std::vector<std::string>& jobFiles);
+
+struct SetRunReport {
+    std::size_t written = 0;
+    std::vector<PreparedSheet> failed;   // with their reasons
+    ExitCode exitCode = ExitCode::Done;  // the worst failure's
+};
+
+// Generates the ready sheets on `threads` threads.
+SetRunReport generateSheets(std::vector<PreparedSheet> sheets, unsigned threads,
+                            const ProgressReport& report);
+
+// The closing lines: counts, then one line per failed sheet with its reason.
+std::string summaryText(const SetRunReport& report);
+
+}  // namespace sheetbasis

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "app/CommandLine.h"
+
+namespace sheetbasis {
+namespace {
+
+CommandLine parse(std::vector<std::string> arguments) {
+    return parseCommandLine(arguments);
+}
+
+TEST(CommandLine, SheetSetWithEveryJobOptionInOrder) {
+    const CommandLine c = parse({"--sheets",
+                                 "N-37",
+                                 "--series",
+                                 "1000",
+                                 "--cs=CK-95",
+                                 "--scale",
+                                 "2500",
+                                 "--out",
+                                 "o",
+                                 "-j",
+                                 "3",
+                                 "-q",
+                                 "--x-from",
+                                 "36°30'",
+                                 "--x-to",
+                                 "42",
+                                 "--y-from",
+                                 "52",
+                                 "--y-to",
+                                 "56",
+                                 "--parallel-step",
+                                 "20'",
+                                 "--meridian-step",
+                                 "30'",
+                                 "--x-minute",
+                                 "5",
+                                 "--y-minute",
+                                 "10"});
+    ASSERT_EQ(c.action, CommandAction::SheetSet) << c.error;
+    EXPECT_EQ(c.sheets, "N-37");
+    EXPECT_EQ(c.setScale, SERIES_1M);
+    EXPECT_EQ(c.outFolder, "o");
+    EXPECT_EQ(c.threads, 3u);
+    EXPECT_TRUE(c.quiet);
+    std::vector<std::string> keys;
+    for (const JobEntry& e : c.entries) keys.push_back(e.key + "=" + e.value);
+    EXPECT_EQ(keys, (std::vector<std::string>{"CS=CK-95", "MapScale=2500", "xFrom=36°30'", "xTo=42",
+                                              "yFrom=52", "yTo=56", "ParallelStep=20'",
+                                              "MeridianStep=30'", "xMinute=5", "yMinute=10"}));
+}
+
+TEST(CommandLine, HelpVersionAndEndOfOptions) {
+    EXPECT_EQ(parse({"--sheets", "all", "--help"}).action, CommandAction::Help);
+    EXPECT_EQ(parse({"-V"}).action, CommandAction::Version);
+    const CommandLine job = parse({"--", "-odd.job"});
+    EXPECT_EQ(job.action, CommandAction::JobFile);
+    EXPECT_EQ(job.jobFile, "-odd.job");
+    EXPECT_EQ(parse({"--jobs-from", "list", "--jobs=2"}).action, CommandAction::JobList);
+}
+
+TEST(CommandLine, MistakesAreUsageErrors) {
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--bogus"},
+        {"--sheets", "N-37", "--series", "200"},                // no --out
+        {"--sheets", "N-37", "--out", "o"},                     // no --series
+        {"--sheets", "N-37", "--series", "500", "--out", "o"},  // no such series
+        {"--sheets", "N-37", "--series", "200", "--out", "o", "--jobs", "0"},
+        {"--sheets", "N-37", "--series", "200", "--out", "o", "--cs", "CK-42", "--cs", "CK-95"},
+        {"--sheets", "N-37", "--series", "200", "--out", "o", "--x-minute", "2;Path=x"},
+        {"--sheets", "N-37", "--series", "200", "--out", "o", "stray"},
+        {"--sheets", "N-37", "--series", "200", "--out", "a;b"},
+        {"--sheets", "N-37", "--series", "200", "--out"},  // value missing
+        {"--jobs-from", "list", "--sheets", "N-37"},
+        {"--jobs-from", "list", "--cs", "CK-42"},
+        {"--jobs-from", "list", "--out", "o"},
+        {"--quiet=yes"},
+        {"--", "a", "b"},
+        {"-"},
+    };
+    for (const auto& arguments : wrong) {
+        const CommandLine c = parse(arguments);
+        EXPECT_EQ(c.action, CommandAction::UsageError) << arguments.front();
+        EXPECT_NE(c.error, "");
+    }
+    EXPECT_TRUE(isCommandLineOption("-x"));
+    EXPECT_FALSE(isCommandLineOption("job.txt"));
+    EXPECT_FALSE(isCommandLineOption(" -x"));
+}
+
+}  // namespace
+}  // namespace sheetbasis

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "TempFolder.h"
+#include "app/ProgramFlow.h"
+#include "app/SheetSetRun.h"
+
+namespace sheetbasis {
+namespace {
+
+namespace fs = std::filesystem;
+
+const SheetIdentity N37_XXXVI{SERIES_200K, 8, 37, 36, SHEET_STANDARD};
+const SheetIdentity T37_TRIPLE{SERIES_200K, 2, 37, 4, SHEET_TRIPLE};
+
+TEST(SheetSetRun, JobTextNamesTheSheetFirstAndItsFolderLast) {
+    EXPECT_EQ(jobTextOf(T37_TRIPLE, {{"CS", "CK-95"}, {"MapScale", "500"}}, "out"),
+              "Nom=T-37-IV(3);\nCS=CK-95;\nMapScale=500;\nPath=out/T-37-IV,V,VI;\n");
+}
+
+TEST(SheetSetRun, EntriesAreReadAsAJobFileReadsThem) {
+    const auto sheets = prepareSheets(
+        {N37_XXXVI, T37_TRIPLE},
+        {{"CS", "ГCK-2011 / СК-42"}, {"MapScale", "1000"}, {"xMinute", "2"}, {"yFrom", "52°10'"}},
+        "/tmp/set");
+    ASSERT_EQ(sheets.size(), 2u);
+    const SheetParameters& n = sheets[0].parameters;
+    EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done) << sheets[0].failure.reason;
+    EXPECT_EQ(n.cs, CS_GSK2011_FROM_SK42);
+    EXPECT_EQ(n.mapScale, 2);
+    EXPECT_EQ(n.xMinute, 2);
+    EXPECT_EQ(n.yMinute, n.baseYMinute);
+    EXPECT_DOUBLE_EQ(n.yFrom, 52.0 + 10.0 / 60.0);
+    EXPECT_EQ(n.path, "/tmp/set/N-37-XXXVI/");
+    EXPECT_EQ(sheets[0].label, "N-37-XXXVI");
+    // 52°10' lies far below the triple sheet of row T: refused as a job file refuses it.
+    EXPECT_EQ(sheets[1].failure.exitCode, ExitCode::NotDone);
+    EXPECT_EQ(sheets[1].failure.reason, "the trapezoid or a step is out of range");
+}
+
+TEST(SheetSetRun, AFolderTooLongForAJobFileFailsItsSheet) {
+    // A job file takes a result folder of up to 255 characters with its closing separator,
+    // so that "FRAME" still fits the folder text: 245 and "/N-37-I/" fit, 245 and
+    // "/N-37-XXXVI/" do not.
+    const std::string out(245, 'd');
+    const auto sheets =
+        prepareSheets({{SERIES_200K, 8, 37, 1, SHEET_STANDARD}, N37_XXXVI}, {}, out);
+    EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done);
+    EXPECT_EQ(sheets[1].failure.reason, "the result folder is too long for a job file");
+}
+
+TEST(SheetSetRun, EntriesRefusedForEverySheetAreFoundBeforeTheRun) {
+    EXPECT_EQ(refusedEntry({{"CS", "CK-42"}, {"MapScale", "200"}, {"xMinute", "0"}}, SERIES_200K),
+              "xMinute");
+    EXPECT_EQ(refusedEntry({{"MapScale", "200"}}, SERIES_1M), "MapScale");
+    EXPECT_EQ(refusedEntry({{"CS", "CK-2011"}}, SERIES_1M), "CS");
+    // Edges fit some sheets and not others: they are left to each sheet.
+    EXPECT_EQ(refusedEntry({{"MapScale", "2500"}, {"xFrom", "150"}, {"yTo", "10°30'"}}, SERIES_1M),
+              "");
+}
+
+TEST(SheetSetRun, EntriesThatNoJobLineCouldHoldAreRefused) {
+    EXPECT_EQ(problemWithEntries({{"CS", "CK-42"}, {"xFrom", "36°30'"}}), "");
+    EXPECT_NE(problemWithEntries({{"xMinute", "2;Path=/etc"}}), "");
+    EXPECT_NE(problemWithEntries({{"CS", "CK-42\nPath=x"}}), "");
+}
+
+TEST(SheetSetRun, AValueWithACharacterWindows1251LacksIsRefusedByTheReader) {
+    EXPECT_EQ(refusedEntry({{"CS", "CK-42 ✓"}}, SERIES_200K), "CS");
+    EXPECT_EQ(refusedEntry({{"CS", "ГCK-2011"}}, SERIES_200K), "");
+}
+
+TEST(SheetSetRun, OneFailureLeavesTheOthersAndGivesTheWorstCode) {
+    TempFolder temp;
+    // A file where a sheet's folder should be: that sheet cannot get its folders.
+    std::ofstream(temp.path() / "N-37-XXXVI") << "in the way";
+    auto sheets = prepareSheets({N37_XXXVI, {SERIES_200K, 8, 37, 35, SHEET_STANDARD}}, {},
+                                temp.path().string());
+    std::size_t reports = 0;
+    const SetRunReport report =
+        generateSheets(std::move(sheets), 2, [&](std::size_t) { ++reports; });
+    EXPECT_EQ(report.written, 1u);
+    ASSERT_EQ(report.failed.size(), 1u);
+    EXPECT_EQ(report.exitCode, ExitCode::NotDone);
+    EXPECT_GE(reports, 1u);
+    EXPECT_TRUE(fs::exists(temp.path() / "N-37-XXXV" / "FRAME" / "FrameDig.shp"));
+    EXPECT_EQ(summaryText(report),
+              "sheetbasis: 1 written, 1 failed\n"
+              "  N-37-XXXVI: the result folders cannot be prepared (exit code 8)\n");
+}
+
+TEST(SheetSetRun, JobListRunsEachResultFolderOnce) {
+    TempFolder temp;
+    const auto job = [&](const std::string& name, const std::string& folder) {
+        const fs::path file = temp.path() / name;
+        std::ofstream(file) << "Nom=N-37-I;\nPath=" << (temp.path() / folder).string() << ";\n";
+        return file.string();
+    };
+    const auto sheets = prepareJobFiles({job("a.job", "a"), job("b.job", "b"), job("c.job", "a"),
+                                         (temp.path() / "none.job").string()});
+    ASSERT_EQ(sheets.size(), 4u);
+    EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done);
+    EXPECT_EQ(sheets[1].failure.exitCode, ExitCode::Done);
+    EXPECT_EQ(sheets[2].failure.reason, "same result folder as " + sheets[0].label);
+    EXPECT_EQ(sheets[3].failure.reason, "the job file cannot be opened");
+}
+
+}  // namespace
+}  // namespace sheetbasis

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "app/SheetSet.h"
+#include "job/ValueReaders.h"
+#include "sheet/Nomenclature.h"
+#include "sheet/SheetParameters.h"
+
+namespace sheetbasis {
+namespace {
+
+std::vector<SheetIdentity> expand(std::string_view set, std::int32_t series) {
+    SheetSetExpansion e = expandSheetSet(set, series);
+    EXPECT_EQ(e.error, "") << set;
+    return e.sheets;
+}
+
+std::string nameOf(const SheetIdentity& s) {
+    return sheetNameOf(s.setScale, s.yZone, s.xZone, s.sheetNumber, s.sheetType);
+}
+
+// Cell of the series grid (1 degree by 40 minutes, or 6 by 4 degrees) at a south-west
+// corner; longitudes taken modulo 360.
+using Cell = std::pair<long, long>;
+
+Cell cellAt(double lon, double lat, double width, double height) {
+    const double wrapped = std::fmod(lon + 360.0, 360.0);
+    return {std::lround(wrapped / width), std::lround(lat / height)};
+}
+
+// Counts how often each cell of the series grid is covered by the base trapezoids.
+std::map<Cell, int> coverage(const std::vector<SheetIdentity>& sheets, std::int32_t series) {
+    const double width = series == SERIES_200K ? 1.0 : 6.0;
+    const double height = series == SERIES_200K ? 2.0 / 3.0 : 4.0;
+    std::map<Cell, int> cells;
+    for (const SheetIdentity& s : sheets) {
+        const BaseParameters b =
+            computeBaseParameters(s.setScale, s.yZone, s.xZone, s.sheetNumber, s.sheetType);
+        EXPECT_NEAR(b.baseYTo - b.baseYFrom, height, 1e-9) << nameOf(s);
+        const long across = std::lround((b.baseXTo - b.baseXFrom) / width);
+        for (long k = 0; k < across; ++k) {
+            ++cells[cellAt(b.baseXFrom + k * width, b.baseYFrom, width, height)];
+        }
+    }
+    return cells;
+}
+
+// The cells of rows U..K and the columns 33..60, 01, 02: longitudes 12..192, latitudes 40..84.
+std::set<Cell> wholeSeriesCells(std::int32_t series) {
+    const double width = series == SERIES_200K ? 1.0 : 6.0;
+    const double height = series == SERIES_200K ? 2.0 / 3.0 : 4.0;
+    std::set<Cell> cells;
+    for (double lon = 12.0; lon < 192.0 - 1e-9; lon += width) {
+        for (long row = 0; row < std::lround(44.0 / height); ++row) {
+            cells.insert(cellAt(lon, 40.0 + row * height, width, height));
+        }
+    }
+    return cells;
+}
+
+class WholeSeries : public ::testing::TestWithParam<std::int32_t> {};
+
+TEST_P(WholeSeries, TilesEveryCellExactlyOnceAndEveryNameReadsBack) {
+    const std::int32_t series = GetParam();
+    const auto sheets = expand("all", series);
+    const std::map<Cell, int> cells = coverage(sheets, series);
+    const std::set<Cell> expected = wholeSeriesCells(series);
+    EXPECT_EQ(cells.size(), expected.size());
+    for (const auto& [cell, count] : cells) {
+        EXPECT_EQ(count, 1) << cell.first << "," << cell.second;
+        EXPECT_TRUE(expected.contains(cell)) << cell.first << "," << cell.second;
+    }
+    std::set<std::string> folders;
+    for (const SheetIdentity& s : sheets) {
+        SheetParameters p;
+        ASSERT_EQ(applySheetName(jobSheetName(s), p), ValueStatus::Accepted) << jobSheetName(s);
+        EXPECT_EQ((SheetIdentity{p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType}), s);
+        EXPECT_TRUE(folders.insert(nameOf(s)).second) << nameOf(s);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSeries, WholeSeries, ::testing::Values(SERIES_200K, SERIES_1M));
+
+TEST(SheetSet, WholeSeriesCountsAndPolarTypesByRow) {
+    // 1:200 000: rows K..P 36 sheets, Q..S 18 double, T..U 12 triple per million sheet.
+    EXPECT_EQ(expand("all", SERIES_200K).size(), 30u * (6 * 36 + 3 * 18 + 2 * 12));
+    // Million series: Q..S 15 doubles; T..U seven quadruples 33..60 and the double 01,02.
+    EXPECT_EQ(expand("all", SERIES_1M).size(), 30u * 6 + 15u * 3 + 8u * 2);
+    EXPECT_EQ(polarSheetType(SERIES_200K, 1), SHEET_TRIPLE);
+    EXPECT_EQ(polarSheetType(SERIES_200K, 5), SHEET_DOUBLE);
+    EXPECT_EQ(polarSheetType(SERIES_200K, 6), SHEET_STANDARD);
+    EXPECT_EQ(polarSheetType(SERIES_1M, 2), SHEET_QUADRUPLE);
+}
+
+TEST(SheetSet, MillionSheetsExpandToTheirSheetsInPolarLayout) {
+    const auto n37 = expand("N-37", SERIES_200K);
+    ASSERT_EQ(n37.size(), 36u);
+    EXPECT_EQ(nameOf(n37.front()), "N-37-I");
+    EXPECT_EQ(nameOf(n37.back()), "N-37-XXXVI");
+    const auto t37 = expand("T-37", SERIES_200K);
+    ASSERT_EQ(t37.size(), 12u);
+    EXPECT_EQ(nameOf(t37[0]), "T-37-I,II,III");
+    EXPECT_EQ(nameOf(t37[1]), "T-37-IV,V,VI");
+    EXPECT_EQ(jobSheetName(t37[1]), "T-37-IV(3)");
+    const auto q37 = expand("q37", SERIES_200K);
+    ASSERT_EQ(q37.size(), 18u);
+    EXPECT_EQ(nameOf(q37[2]), "Q-37-V,VI");
+    // In the million series a million sheet is the sheet itself, as named.
+    const auto t = expand("T-37", SERIES_1M);
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(nameOf(t[0]), "T-37");
+}
+
+TEST(SheetSet, BlocksRunEastwardThroughSixtyAndJoinOnlyWholeGroups) {
+    const auto block = expand("T..U:57..02", SERIES_1M);
+    ASSERT_EQ(block.size(), 4u);
+    EXPECT_EQ(nameOf(block[0]), "U-57,58,59,60");
+    EXPECT_EQ(nameOf(block[1]), "U-01,02");
+    EXPECT_EQ(nameOf(block[2]), "T-57,58,59,60");
+    // A group cut by the block's edge falls back to narrower sheets inside it.
+    const auto cut = expand("T:38..40", SERIES_1M);
+    ASSERT_EQ(cut.size(), 2u);
+    EXPECT_EQ(nameOf(cut[0]), "T-38");
+    EXPECT_EQ(nameOf(cut[1]), "T-39,40");
+    EXPECT_EQ(expand("N..P:37..40", SERIES_200K).size(), 3u * 4 * 36);
+    EXPECT_EQ(expand("P..N:37", SERIES_200K).size(), 3u * 36);
+}
+
+TEST(SheetSet, NamedSheetsAreTakenAsGivenAndRepeatsOnce) {
+    const auto sheets = expand("N-37-XXXVI, P-37-I(2), N3712, N-37", SERIES_200K);
+    ASSERT_EQ(sheets.size(), 37u);  // XXXVI and XII of N-37 already named
+    EXPECT_EQ(nameOf(sheets[0]), "N-37-XXXVI");
+    EXPECT_EQ(nameOf(sheets[1]), "P-37-I,II");
+    EXPECT_EQ(nameOf(sheets[2]), "N-37-XII");
+}
+
+TEST(SheetSet, RefusesWhatNoJobFileCouldName) {
+    for (const auto* set : {"", "N-37,", "X-37", "N-32", "N..P:37..70", "N:02..33", "N..Z:37",
+                            "T-37(4)", "ALL", "N-37-XXXVII"}) {
+        EXPECT_NE(expandSheetSet(set, SERIES_200K).error, "") << set;
+    }
+    EXPECT_NE(expandSheetSet("N-37-I", SERIES_1M).error, "");
+}
+
+}  // namespace
+}  // namespace sheetbasis

@@ -1,0 +1,40 @@
+"""The installed program: `cmake --install` into a temporary prefix, then the program runs
+from there without the build tree."""
+
+import os
+import subprocess
+import unittest
+
+from sheetbasis_testing import WorkFolderTest, write_job
+
+BUILD = os.environ.get("SHEETBASIS_BUILD", "build")
+CMAKE = os.environ.get("CMAKE", "cmake")
+
+
+class InstallTest(WorkFolderTest):
+    def test_installed_program_runs_a_job_and_a_set(self):
+        prefix = self.folder("prefix")
+        subprocess.run([CMAKE, "--install", BUILD, "--prefix", prefix], check=True,
+                       capture_output=True)
+        exe = os.path.join(prefix, "bin", "sheetbasis")
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        job = write_job(self.tmp, f"Nom=N-37-XXXVI;\r\nPath={self.folder('job')};\r\n")
+        self.assertEqual(subprocess.run([exe, job], env=env, cwd=self.tmp).returncode, 0)
+        for layer in ("HYPS/HypsA.shp", "HYPS/HypsP.dbf", "FRAME/FrameDig.PRJ"):
+            self.assertTrue(os.path.isfile(self.folder("job", layer)), layer)
+        proc = subprocess.run([exe, "--sheets", "N-37-XXXV", "--series", "200", "--out",
+                               self.folder("set")], env=env, capture_output=True)
+        self.assertEqual((proc.returncode, proc.stderr), (0, b"sheetbasis: 1 written, 0 failed\n"))
+        self.assertFalse(os.path.exists(os.path.join(prefix, "bin", "sheetbasis-dialog-shots")))
+        desktop = os.path.join(prefix, "share", "applications", "sheetbasis.desktop")
+        if os.path.exists(desktop):
+            with open(desktop, encoding="utf-8") as f:
+                self.assertIn("Exec=sheetbasis\n", f.read())
+            # Without a display the interactive mode says so and ends with 8.
+            interactive = subprocess.run([exe], env=env, capture_output=True, timeout=30)
+            self.assertEqual(interactive.returncode, 8)
+            self.assertNotEqual(interactive.stderr, b"")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,128 @@
+"""Sheet-set runs end to end: every sheet of a set is written exactly as its own job run
+writes it, failures stay with their sheet, and the command line keeps its conventions."""
+
+import filecmp
+import os
+import subprocess
+import unittest
+
+from sheetbasis_testing import EXE, WorkFolderTest, run_program, write_job
+
+SET_CS = "ГCK-2011 / СК-42"
+
+
+def job_name(folder_name):
+    """The job-file spelling of a sheet name: the first part and the count of parts."""
+    parts = folder_name.split(",")
+    return parts[0] + (f"({len(parts)})" if len(parts) > 1 else "")
+
+
+def layer_files(folder):
+    return sorted(os.path.join(sub, name) for sub in ("HYPS", "FRAME")
+                  for name in os.listdir(os.path.join(folder, sub)))
+
+
+class SheetSetTest(WorkFolderTest):
+    def assert_same_as_job_runs(self, out, entries):
+        for name in sorted(os.listdir(out)):
+            result = self.folder("jobs", name)
+            job = write_job(self.tmp, f"Nom={job_name(name)};\r\n{entries}Path={result};\r\n")
+            self.assertEqual(run_program([job]).returncode, 0, name)
+            files = layer_files(result)
+            self.assertIn(os.path.join("FRAME", "Frame.shp"), files, name)
+            self.assertEqual(layer_files(os.path.join(out, name)), files, name)
+            _, mismatch, errors = filecmp.cmpfiles(result, os.path.join(out, name), files,
+                                                   shallow=False)
+            self.assertEqual(mismatch + errors, [], name)
+
+    def test_each_sheet_is_byte_identical_to_its_job_run(self):
+        out = self.folder("set")
+        proc = run_program(["--sheets", "N-37,T-38,Q-40-I(2)", "--series", "200", "--out", out,
+                            "--cs", SET_CS, "--scale", "500", "--x-minute", "2", "--jobs", "2"])
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertEqual(proc.stderr, b"sheetbasis: 49 written, 0 failed\n")
+        self.assertIn("T-38-IV,V,VI", os.listdir(out))
+        self.assert_same_as_job_runs(out, f"CS={SET_CS};\r\nMapScale=500;\r\nxMinute=2;\r\n")
+
+    def test_million_series_block_is_byte_identical_to_its_job_runs(self):
+        out = self.folder("set")
+        proc = run_program(["--sheets=T..U:57..02", "--series=1000", f"--out={out}"])
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertEqual(sorted(os.listdir(out)),
+                         ["T-01,02", "T-57,58,59,60", "U-01,02", "U-57,58,59,60"])
+        self.assert_same_as_job_runs(out, "")
+
+    def test_a_failing_sheet_leaves_the_others_and_sets_the_exit_code(self):
+        out = self.folder("set")
+        os.makedirs(out)
+        with open(os.path.join(out, "N-37-XII"), "w") as f:
+            f.write("a file where the sheet's folder should be")
+        proc = run_program(["--sheets", "N-37", "--series", "200", "--out", out])
+        self.assertEqual(proc.returncode, 8)
+        self.assertEqual(proc.stderr.decode().splitlines(), [
+            "sheetbasis: 35 written, 1 failed",
+            "  N-37-XII: the result folders cannot be prepared (exit code 8)"])
+        self.assertTrue(os.path.isfile(os.path.join(out, "N-37-XIII", "FRAME", "Frame.shp")))
+
+    def test_quiet_prints_nothing_and_a_terminal_gets_a_progress_bar(self):
+        args = ["--sheets", "N-37", "--series", "200", "--out", self.folder("set")]
+        quiet = run_program(args + ["--quiet"])
+        self.assertEqual((quiet.returncode, quiet.stdout, quiet.stderr), (0, b"", b""))
+        master, slave = os.openpty()
+        proc = subprocess.Popen([EXE, *args], stdout=subprocess.DEVNULL, stderr=slave)
+        os.close(slave)
+        shown = b""
+        while True:
+            try:
+                chunk = os.read(master, 4096)
+            except OSError:  # the terminal's other end closed
+                break
+            if not chunk:
+                break
+            shown += chunk
+        os.close(master)
+        self.assertEqual(proc.wait(timeout=60), 0)
+        self.assertIn(b"]  36/36", shown)
+        self.assertTrue(shown.startswith(b"\r["), shown[:40])
+        self.assertIn(b"sheetbasis: 36 written, 0 failed", shown)
+
+    def test_job_list_runs_each_job_as_its_own_run(self):
+        jobs = [write_job(self.tmp, f"Nom=N-37-{n};\r\nPath={self.folder(n)};\r\n", name=f"{n}.job")
+                for n in ("I", "II")]
+        listing = write_job(self.tmp, "\n".join(["# two jobs and one missing", *jobs,
+                                                 self.folder("none.job")]) + "\n", name="list")
+        proc = run_program(["--jobs-from", listing])
+        self.assertEqual(proc.returncode, 8)
+        self.assertIn(b"2 written, 1 failed", proc.stderr)
+        for n in ("I", "II"):
+            self.assertTrue(os.path.isfile(self.folder(n, "HYPS", "HypsA.shp")))
+
+
+class CommandLineConventionsTest(WorkFolderTest):
+    def test_help_and_version_go_to_stdout_with_exit_0(self):
+        for args, expected in ((["--help"], b"--sheets SET"), (["-h"], b"--jobs-from"),
+                               (["--version"], b"sheetbasis 3.1\n")):
+            proc = run_program(args)
+            self.assertEqual((proc.returncode, proc.stderr), (0, b""), args)
+            self.assertIn(expected, proc.stdout)
+
+    def test_unknown_options_and_bad_sets_give_2_with_a_message(self):
+        for args in (["--frobnicate"], ["-x"], ["--sheets", "X-99", "--series", "200", "--out", "o"],
+                     ["--sheets", "N-37", "--series", "200"],
+                     ["--sheets", "N-37", "--series", "1000", "--out", "o", "--scale", "200"]):
+            proc = run_program(args, cwd=self.tmp)
+            self.assertEqual(proc.returncode, 2, args)
+            self.assertEqual(proc.stdout, b"")
+            self.assertIn(b"sheetbasis: ", proc.stderr)
+        self.assertEqual(os.listdir(self.tmp), [])
+
+    def test_a_job_file_named_like_an_option_runs_after_double_dash(self):
+        write_job(self.tmp, f"Nom=N-37-XXXVI;\r\nPath={self.folder('r')};\r\n", name="-job")
+        self.assertEqual(run_program(["-job"], cwd=self.tmp).returncode, 2)
+        proc = run_program(["--", "-job"], cwd=self.tmp)
+        self.assertEqual((proc.returncode, proc.stdout, proc.stderr), (0, b"", b""))
+        self.assertTrue(os.path.isfile(self.folder("r", "FRAME", "FrameAdj.shp")))
+
+
+if __name__ == "__main__":
+    unittest.main()
