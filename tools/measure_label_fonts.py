@@ -81,8 +81,8 @@ def main():
     installed = {f.split(" [")[0] for f in QFontDatabase().families()}
     families = [f for f in args.families.split(",") if f in installed]
     by_font = {}
-    for spec in args.folders:
-        folder, denominator = spec.rsplit(":", 1)
+    for entry in args.folders:
+        folder, denominator = entry.rsplit(":", 1)
         for font, text, size, length in labels(folder, float(denominator)):
             by_font.setdefault(font, []).append((text, size, length))
     for font, items in sorted(by_font.items()):
