@@ -6,25 +6,11 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
-namespace sheetbasis {
+#include "sheet/SheetParameters.h"
 
-// Which sheet of the nomenclature; the fields mean what they mean in SheetParameters.
-struct SheetIdentity {
-    std::int32_t setScale = 0;
-    std::int32_t yZone = 0;
-    std::int32_t xZone = 0;
-    std::int32_t sheetNumber = 0;
-    std::int32_t sheetType = 0;
-    bool operator==(const SheetIdentity&) const = default;
-    bool operator<(const SheetIdentity& other) const {
-        return std::tie(setScale, yZone, xZone, sheetNumber, sheetType) <
-               std::tie(other.setScale, other.yZone, other.xZone, other.sheetNumber,
-                        other.sheetType);
-    }
-};
+namespace sheetbasis {
 
 struct SheetSetExpansion {
     std::vector<SheetIdentity> sheets;  // each sheet once, in the order the set names them

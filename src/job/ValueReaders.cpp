@@ -129,20 +129,13 @@ std::optional<std::int32_t> sheetTypeOf(std::string_view rest) {
     return SHEET_DOUBLE + static_cast<std::int32_t>(digit);
 }
 
-struct SheetIdentity {
-    std::int32_t setScale = SERIES_1M;
-    std::int32_t yZone = 0;
-    std::int32_t xZone = 0;
-    std::int32_t sheetNumber = 0;
-    std::int32_t sheetType = SHEET_STANDARD;
-};
-
 std::optional<SheetIdentity> parseSheetName(std::string_view value) {
     const std::string name = trimBoth(value);
     if (name.size() < SHORTEST_SHEET_NAME) {
         return std::nullopt;
     }
-    SheetIdentity id;
+    // A name without a sheet number is a million sheet.
+    SheetIdentity id{.setScale = SERIES_1M};
     const auto row = rowOf(name.front());
     if (!row) {
         return std::nullopt;

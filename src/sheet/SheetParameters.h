@@ -2,6 +2,7 @@
 // The one record of all generation parameters of a sheet, and the base trapezoid
 // with default steps that every sheet of the nomenclature has.
 
+#include <compare>
 #include <cstdint>
 #include <string>
 
@@ -27,6 +28,16 @@ inline constexpr std::int32_t SHEET_QUADRUPLE = 3;
 // Rows U..K are yZone 1..11; V (0) and J (12) occur only as neighbours.
 inline constexpr std::int32_t FIRST_ROW = 1;
 inline constexpr std::int32_t LAST_ROW = 11;
+
+// Which sheet of the nomenclature; the fields mean what they mean in SheetParameters.
+struct SheetIdentity {
+    std::int32_t setScale = SERIES_200K;
+    std::int32_t yZone = 0;
+    std::int32_t xZone = 0;
+    std::int32_t sheetNumber = 0;
+    std::int32_t sheetType = SHEET_STANDARD;
+    auto operator<=>(const SheetIdentity&) const = default;
+};
 
 // The 25 fields in their fixed order. Texts hold no padding: a fixed-length, blank-padded
 // text corresponds to its value without trailing blanks.
