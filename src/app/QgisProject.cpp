@@ -27,9 +27,6 @@ constexpr const char* LAYOUT_NAME = "Sheet";
 // White paper around the sheet edges on the layout page, in millimetres: room for the
 // frame (outer line up to 9.8 mm out) and the labels beyond it, with a margin to spare.
 constexpr double PAGE_MARGIN_MM = 25.0;
-// Vertices per sheet edge when its projected extent is measured: parallels bow in the
-// conic, so their middle may lie beyond their ends.
-constexpr int EDGE_SAMPLES = 64;
 // Layout item type codes of the users' GIS: a page and a map.
 constexpr int LAYOUT_PAGE_ITEM = 65638;
 constexpr int LAYOUT_MAP_ITEM = 65639;
@@ -128,18 +125,18 @@ struct PlaneBox {
     double yMax = 0.0;
 };
 
+// In the conic the meridians are straight lines and the parallels arcs about its apex,
+// which bow furthest where they cross the central meridian: the four corners and the two
+// edge points on the central meridian bound the sheet.
 PlaneBox projectedExtent(const SheetProjection& projection, const DrawingRect& rect) {
+    const double middle = (rect.west + rect.east) / 2.0;
     PlaneBox box{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
-    for (int k = 0; k <= EDGE_SAMPLES; ++k) {
-        const double t = static_cast<double>(k) / EDGE_SAMPLES;
-        const double lon = rect.west + t * (rect.east - rect.west);
-        const double lat = rect.south + t * (rect.north - rect.south);
-        for (const Point& p : {Point{lon, rect.south}, Point{lon, rect.north},
-                               Point{rect.west, lat}, Point{rect.east, lat}}) {
-            const Point q = projectToSheetPlane(projection, p);
-            box = {std::min(box.xMin, q.x), std::max(box.xMax, q.x), std::min(box.yMin, q.y),
-                   std::max(box.yMax, q.y)};
-        }
+    for (const Point& p : {Point{rect.west, rect.south}, Point{middle, rect.south},
+                           Point{rect.east, rect.south}, Point{rect.west, rect.north},
+                           Point{middle, rect.north}, Point{rect.east, rect.north}}) {
+        const Point q = projectToSheetPlane(projection, p);
+        box = {std::min(box.xMin, q.x), std::max(box.xMax, q.x), std::min(box.yMin, q.y),
+               std::max(box.yMax, q.y)};
     }
     return box;
 }
