@@ -3,12 +3,8 @@
 
     bench/qgis_files_overhead.py --old BASE_EXE [--new EXE] [--runs N] [--job FILE]
 
-BASE_EXE is the program as it was before it wrote those files, built the same way in a
-folder of its own, for instance:
-
-    git archive 45319df | tar -x -C /tmp/sb-base
-    cmake -S /tmp/sb-base -B /tmp/sb-base/build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
-    cmake --build /tmp/sb-base/build-bench --target sheetbasis
+BASE_EXE is the same program without the call that writes those files, built the same way
+in a folder of its own; bench/qgis-files-cost.sh builds both and runs this script.
 
 Both programs run the same job (examples/N-37-XXXVI.job by default) N times each, taking
 turns run by run so that whatever else the machine does falls on both alike, each into a
