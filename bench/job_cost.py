@@ -6,7 +6,7 @@ builds the programs and calls this):
 
 Per round, in turn: the job run of N-37-XXXVI (all six layers) by the program, the same by
 the baseline program (the earlier design: interface linked in, direct record-by-record
-writes), `cp -r` of the same 24 files and a tiny program writing the same bytes. Each run
+writes), `cp -r` of the same files and a tiny program writing the same bytes. Each run
 goes into a folder of its own and is measured by spawn_measure (wall, CPU user + system, peak
 resident set). The machine is shared: wall times follow its load, CPU times much less.
 Then the system calls of one run (strace -c -f), and 36 job runs N-37-I ...
@@ -157,7 +157,7 @@ def main():
                     commands = [[floor, out] for out in outs]
                 walls[name].append(series(commands))
         print(f"36 runs one after another (N-37-I ... N-37-XXXVI for the programs, the same "
-              f"24 files for the floor), median of {args.series_rounds} rounds:")
+              f"{count} files for the floor), median of {args.series_rounds} rounds:")
         for name, w in walls.items():
             print(f"  {name:28s} wall {statistics.median(t for t, _ in w):.3f} s, "
                   f"CPU {statistics.median(c for _, c in w):.3f} s")
