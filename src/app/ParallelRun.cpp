@@ -75,7 +75,9 @@ std::string progressLine(std::size_t done, std::size_t total, double elapsedSeco
                          std::size_t width) {
     const std::size_t barWidth = std::max(width, TEXT_AFTER_BAR + SHORTEST_BAR) - TEXT_AFTER_BAR;
     const std::size_t filled = total == 0 ? barWidth : barWidth * done / total;
-    std::string line = "[" + std::string(filled, '#') + std::string(barWidth - filled, '.') + "]";
+    // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) about "[" + std::string.
+    std::string line = "[";
+    line.append(filled, '#').append(barWidth - filled, '.') += ']';
     line += "  " + std::to_string(done) + "/" + std::to_string(total);
     if (done > 0 && elapsedSeconds > 0.0) {
         const double rate = static_cast<double>(done) / elapsedSeconds;

@@ -223,7 +223,9 @@ std::string jobSheetName(const SheetIdentity& sheet) {
     std::string name =
         sheetNameOf(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber, SHEET_STANDARD);
     if (sheet.sheetType != SHEET_STANDARD) {
-        name += "(" + std::to_string(joinedWidth(sheet.sheetType)) + ")";
+        name += '(';
+        name += std::to_string(joinedWidth(sheet.sheetType));
+        name += ')';
     }
     return name;
 }

@@ -53,12 +53,23 @@ std::string divisionLineTest(const DrawingRect& rect) {
 
 // A CASE expression that gives, for the font named in "Font", what valueOf gives for the
 // font's substitute.
+// A text value of an expression, in single quotes.
+std::string quotedText(std::string_view text) {
+    std::string quoted(1, '\'');
+    quoted += text;
+    quoted += '\'';
+    return quoted;
+}
+
 template <typename Value>
 std::string byFontName(Value valueOf) {
     std::string expression = "CASE";
     for (std::int32_t font = 1; font <= FONT_COUNT; ++font) {
-        expression += " WHEN \"Font\" = '" + std::string(fontName(font)) + "' THEN " +
-                      valueOf(SUBSTITUTES[static_cast<std::size_t>(font - 1)]);
+        // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) about literal + string.
+        expression += " WHEN \"Font\" = '";
+        expression += fontName(font);
+        expression += "' THEN ";
+        expression += valueOf(SUBSTITUTES[static_cast<std::size_t>(font - 1)]);
     }
     return expression + " END";
 }
@@ -81,8 +92,7 @@ std::string clearanceFraction() {
 }
 
 LayerStyle labelStyle(std::string startExpression) {
-    const std::string family =
-        byFontName([](const Substitute& s) { return "'" + std::string(s.family) + "'"; });
+    const std::string family = byFontName([](const Substitute& s) { return quotedText(s.family); });
     const std::string descent =
         byFontName([](const Substitute& s) { return decimalText(s.descentPerEm); });
     return {StyleGeometry::Line,
