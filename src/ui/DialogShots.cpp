@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "ui/FrameWindow.h"
+#include "ui/InteractiveRun.h"
 #include "ui/MainDialog.h"
 #include "ui/ModalDriver.h"
 #include "ui/QtWindowServices.h"
@@ -79,6 +80,8 @@ void plan(ModalDriver& driver, Shots& shots) {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The pictures show the toolkit's texts as the program shows them, in Russian.
+    sheetbasis::installToolkitTranslations();
     if (argc != 2) {
         std::cerr << "usage: sheetbasis-dialog-shots FOLDER\n";
         return EXIT_USAGE;
