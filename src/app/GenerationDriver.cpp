@@ -53,7 +53,7 @@ void addEdgesOnGrid(std::vector<double>& list, double low, double high, double b
     std::sort(list.begin(), list.end());
 }
 
-GenerationStatus generateSheet(const SheetParameters& p) {
+Outcome generateSheet(const SheetParameters& p) {
     const SheetCorners corners = cornersOf(p);
     const DrawingRect rect = drawingRectOf(p, corners);
     const std::string sheetName =
@@ -64,21 +64,21 @@ GenerationStatus generateSheet(const SheetParameters& p) {
     std::vector<double> workY;
     std::vector<double> parallels;
     std::vector<double> meridians;
-    const auto hypsStatus = writeHypsLayers(p, sheetName, rect, corners, DENSIFY_LON_STEP,
-                                            DENSIFY_LAT_STEP, workX, workY, parallels, meridians);
-    if (hypsStatus != HypsStatus::Written) return GenerationStatus::HypsFailed;
+    if (Outcome hyps = writeHypsLayers(p, sheetName, rect, corners, DENSIFY_LON_STEP,
+                                       DENSIFY_LAT_STEP, workX, workY, parallels, meridians);
+        !hyps) {
+        return hyps;
+    }
 
     addEdgesOnGrid(parallels, rect.south, rect.north, p.baseYFrom, p.parallelStep);
     addEdgesOnGrid(meridians, rect.west, rect.east, p.baseXFrom, p.meridianStep);
 
-    const auto frameStatus =
-        writeFrameLayers(p, neighbours, rect, DENSIFY_LON_STEP, DENSIFY_LAT_STEP, workX, workY,
-                         parallels, meridians, corners);
-    if (frameStatus != FrameStatus::Written) return GenerationStatus::FrameFailed;
-    if (writeQgisFiles(p, sheetName, rect) != QgisFilesStatus::Written) {
-        return GenerationStatus::QgisFilesFailed;
+    if (Outcome frame = writeFrameLayers(p, neighbours, rect, DENSIFY_LON_STEP, DENSIFY_LAT_STEP,
+                                         workX, workY, parallels, meridians);
+        !frame) {
+        return frame;
     }
-    return GenerationStatus::Done;
+    return writeQgisFiles(p, sheetName, rect);
 }
 
 }  // namespace sheetbasis

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "output/Outcome.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {
@@ -18,16 +19,9 @@ inline constexpr double DENSIFY_LAT_STEP = 1.0 / 12.0;
 // sorts it.
 void addEdgesOnGrid(std::vector<double>& list, double low, double high, double base, double step);
 
-// Which step stopped the generation; no later step is begun.
-enum class GenerationStatus {
-    Done = 0,
-    HypsFailed = 1,
-    FrameFailed = 2,
-    QgisFilesFailed = 3,  // the layer styles or the project
-};
-
-// Writes every layer of the sheet; p.path names the HYPS and p.outputFolder the FRAME
-// sub-folder.
-GenerationStatus generateSheet(const SheetParameters& p);
+// Writes every layer of the sheet, then the layer styles and the project; p.path names the
+// HYPS and p.outputFolder the FRAME sub-folder. A failure names the step and why; no later
+// step is begun.
+Outcome generateSheet(const SheetParameters& p);
 
 }  // namespace sheetbasis

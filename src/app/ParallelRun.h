@@ -11,13 +11,6 @@
 
 namespace sheetbasis {
 
-// What became of one task: the outcome a separate run would have ended with and, when it
-// failed, why.
-struct TaskOutcome {
-    ExitCode exitCode = ExitCode::Done;
-    std::string reason;
-};
-
 // Called on the calling thread while the tasks run, at most every interval and once more
 // when all are done, with the number of finished tasks.
 using ProgressReport = std::function<void(std::size_t done)>;

@@ -46,26 +46,45 @@ bool readJobArgument(const char* argument, SheetParameters& p) {
 
 namespace {
 
-FolderStatus prepareFolders(SheetParameters& p) {
-    const std::string folder = leftAdjust(trimTrailing(p.path));
-    return prepareResultFolders(folder, p.path, p.outputFolder);
+// Why the folders are not ready, for the summary of a run of many sheets.
+std::string folderFailureReason(FolderStatus status) {
+    switch (status) {
+        case FolderStatus::Missing:
+            return "the result folder does not exist";
+        case FolderStatus::HypsNotCreated:
+            return "the HYPS sub-folder cannot be created";
+        case FolderStatus::FrameNotCreated:
+            return "the FRAME sub-folder cannot be created";
+        default:
+            return "the result folder cannot be locked for this run";
+    }
+}
+
+// From here on p.path names the HYPS and p.outputFolder the FRAME sub-folder. The folder
+// stays locked for this run while the result lives.
+ResultFolders prepareFolders(SheetParameters& p) {
+    ResultFolders folders = prepareResultFolders(leftAdjust(trimTrailing(p.path)));
+    p.path = folders.hyps;
+    p.outputFolder = folders.frame;
+    return folders;
 }
 
 ExitCode runJob(const char* argument) {
     SheetParameters p;
     if (!readJobArgument(argument, p)) return ExitCode::NotDone;
-    return generateIntoResultFolder(p);
+    return generateIntoResultFolder(p).exitCode;
 }
 
 ExitCode runInteractively(InteractiveServices& ui) {
     SheetParameters p;
     ui.startDialog();
     if (!ui.mainDialog(p)) return ExitCode::NotDone;
-    if (const auto status = prepareFolders(p); status != FolderStatus::Ready) {
-        ui.messageBox(folderFailureText(status), TITLE_NOT_DONE, MessageIcon::Stop);
+    const ResultFolders folders = prepareFolders(p);
+    if (folders.status != FolderStatus::Ready) {
+        ui.messageBox(folderFailureText(folders.status), TITLE_NOT_DONE, MessageIcon::Stop);
         return ExitCode::NotDone;
     }
-    if (generateSheet(p) != GenerationStatus::Done) {
+    if (!generateSheet(p)) {
         ui.messageBox(TITLE_NOT_DONE, TITLE_ABORTED, MessageIcon::Stop);
         return ExitCode::NotDone;
     }
@@ -75,9 +94,15 @@ ExitCode runInteractively(InteractiveServices& ui) {
 
 }  // namespace
 
-ExitCode generateIntoResultFolder(SheetParameters& p) {
-    if (prepareFolders(p) != FolderStatus::Ready) return ExitCode::NotDone;
-    return generateSheet(p) == GenerationStatus::Done ? ExitCode::Done : ExitCode::GenerationFailed;
+TaskOutcome generateIntoResultFolder(SheetParameters& p) {
+    const ResultFolders folders = prepareFolders(p);
+    if (folders.status != FolderStatus::Ready) {
+        return {ExitCode::NotDone, folderFailureReason(folders.status)};
+    }
+    if (const Outcome generated = generateSheet(p); !generated) {
+        return {ExitCode::GenerationFailed, generated.reason()};
+    }
+    return {};
 }
 
 ExitCode runMainProgram(int argc, const char* const* argv, InteractiveServices* services) {

@@ -21,6 +21,12 @@ constexpr int processExitCode(ExitCode code) {
     return static_cast<int>(code);
 }
 
+// What became of one run: the outcome it ends with and, when it failed, why.
+struct TaskOutcome {
+    ExitCode exitCode = ExitCode::Done;
+    std::string reason;
+};
+
 enum class MessageIcon { Stop, Information, Exclamation };
 
 // What the interactive mode needs of the window system. Texts are UTF-8.
@@ -46,7 +52,7 @@ ExitCode runMainProgram(int argc, const char* const* argv, InteractiveServices* 
 bool readJobArgument(const char* argument, SheetParameters& p);
 // Prepares the HYPS and FRAME folders under p.path and generates the sheet into them;
 // returns the outcome of a job run from here on: ExitCode::Done, ExitCode::NotDone when the
-// folders could not be prepared, ExitCode::GenerationFailed.
-ExitCode generateIntoResultFolder(SheetParameters& p);
+// folders could not be prepared, ExitCode::GenerationFailed, with the reason.
+TaskOutcome generateIntoResultFolder(SheetParameters& p);
 
 }  // namespace sheetbasis

@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <string_view>
 #include <system_error>
@@ -13,6 +12,7 @@
 #include "frame/FrameSettings.h"
 #include "frame/FrameStyle.h"
 #include "hyps/HypsStyle.h"
+#include "output/AtomicFile.h"
 #include "output/LayerFile.h"
 #include "output/QgisStyle.h"
 #include "sheet/Text.h"
@@ -131,9 +131,9 @@ struct PlaneBox {
 PlaneBox projectedExtent(const SheetProjection& projection, const DrawingRect& rect) {
     const double middle = (rect.west + rect.east) / 2.0;
     PlaneBox box{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
-    for (const Point& p : {Point{rect.west, rect.south}, Point{middle, rect.south},
-                           Point{rect.east, rect.south}, Point{rect.west, rect.north},
-                           Point{middle, rect.north}, Point{rect.east, rect.north}}) {
+    for (const Point& p :
+         {Point{rect.west, rect.south}, Point{middle, rect.south}, Point{rect.east, rect.south},
+          Point{rect.west, rect.north}, Point{middle, rect.north}, Point{rect.east, rect.north}}) {
         const Point q = projectToSheetPlane(projection, p);
         box = {std::min(box.xMin, q.x), std::max(box.xMax, q.x), std::min(box.yMin, q.y),
                std::max(box.yMax, q.y)};
@@ -208,13 +208,6 @@ std::string projectDocument(const std::string& title, const std::vector<ProjectL
            entries + "</projectlayers>" + layoutXml + "</qgis>\n";
 }
 
-bool writeText(const fs::path& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary | std::ios::out | std::ios::trunc);
-    file << text;
-    file.close();
-    return !file.fail();
-}
-
 }  // namespace
 
 std::optional<SheetProjection> sheetProjectionOf(std::int32_t cs, const DrawingRect& rect) {
@@ -249,25 +242,24 @@ std::string sheetProjectionText(std::int32_t cs, const SheetProjection& pr) {
            parameter("Latitude_Of_Origin", pr.originLatitude) + ",UNIT[\"Meter\",1.0]]";
 }
 
-QgisFilesStatus writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
-                               const DrawingRect& rect) {
+Outcome writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
+                       const DrawingRect& rect) {
     const FrameSettings settings = frameSettingsFor(p.setScale, p.mapScale);
     const fs::path hyps(trimTrailing(p.path));
     const fs::path frame(trimTrailing(p.outputFolder));
     const std::vector<ProjectLayer> written = sheetLayers(settings, rect);
     for (const ProjectLayer& layer : written) {
         const fs::path base = (layer.subFolder == "HYPS" ? hyps : frame) / layer.name;
-        if (!writeStyleFile(fileText(base), layer.style)) return QgisFilesStatus::NotWritten;
+        if (Outcome style = writeStyleFile(fileText(base), layer.style); !style) return style;
     }
     const std::optional<SheetProjection> projection = sheetProjectionOf(p.cs, rect);
-    if (!projection) return QgisFilesStatus::NotWritten;
+    if (!projection) return Outcome::failure("the coordinate system has no projection text");
     const std::string title = trimBoth(sheetName);
     const std::string project = projectDocument(
         title, written, trimTrailing(projectionText(p.cs)), sheetProjectionText(p.cs, *projection),
         layout(projectedExtent(*projection, rect), settings.scaleDenominator));
     const fs::path folder = hyps.parent_path();
-    return writeText(folder / (title + PROJECT_EXTENSION), project) ? QgisFilesStatus::Written
-                                                                    : QgisFilesStatus::NotWritten;
+    return writeFileAtomically(fileText(folder / (title + PROJECT_EXTENSION)), project);
 }
 
 }  // namespace sheetbasis

@@ -7,15 +7,10 @@
 #include <string>
 
 #include "output/Geometry.h"
+#include "output/Outcome.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {
-
-// Statuses of writeQgisFiles.
-enum class QgisFilesStatus {
-    Written = 0,
-    NotWritten = 3,
-};
 
 // The projected system in which the layout shows the sheet: a conformal conic on the
 // sheet's own ellipsoid, true to scale on two parallels at a sixth of the sheet's height
@@ -39,9 +34,8 @@ std::string sheetProjectionText(std::int32_t cs, const SheetProjection& projecti
 
 // Writes the styles of the layers that the sheet's map scale gives, beside them in p.path
 // and p.outputFolder, and the project "<sheetName>.qgs" in the folder that holds both.
-// QgisFilesStatus::NotWritten when a file cannot be written or the coordinate system has no
-// projection text.
-QgisFilesStatus writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
-                               const DrawingRect& rect);
+// Fails when a file cannot be written or the coordinate system has no projection text.
+Outcome writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
+                       const DrawingRect& rect);
 
 }  // namespace sheetbasis

@@ -1,8 +1,11 @@
 #include "app/ResultFolders.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -10,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include "output/AtomicFile.h"
 #include "output/BufferedFiles.h"
 #include "sheet/Cp1251.h"
 #include "sheet/Text.h"
@@ -18,6 +22,9 @@ namespace sheetbasis {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Mode of a new sub-folder before the umask, as the file-system library creates folders.
+constexpr mode_t NEW_FOLDER_MODE = 0777;
 
 constexpr std::string_view HYPS_FOLDER = "HYPS";
 constexpr std::string_view FRAME_FOLDER = "FRAME";
@@ -64,7 +71,7 @@ bool hasShapeFile(const std::vector<fs::directory_entry>& entries, std::string_v
 }
 
 // Removal order of a layer's files, the reverse of their creation: the shape file first,
-// then its index, so that a run stopped half-way never leaves a shape file without them.
+// then its index, so that a run stopped half-way never leaves either without the others.
 constexpr int OTHER_FILES_RANK = 2;
 int removalRank(const fs::path& file) {
     const std::string extension = file.extension().string();
@@ -73,58 +80,93 @@ int removalRank(const fs::path& file) {
     return OTHER_FILES_RANK;
 }
 
-// A file that a stopped run left under its temporary name.
-bool isLeftover(std::string_view fileName, std::string_view layer) {
-    return belongsToLayer(fileName, layer) && fileName.ends_with(PARTIAL_FILE_SUFFIX);
+// A regular file, not a link to one: what a killed run of this program leaves.
+bool isOwnFile(const fs::directory_entry& entry) {
+    std::error_code ec;
+    return entry.symlink_status(ec).type() == fs::file_type::regular;
 }
 
-// Failed deletions pass unnoticed: creating the layer afterwards replaces its files. No
-// layer name takes another layer's files, so one listing of the folder serves them all.
-// Returns the names of the entries left in the folder, unless it could not be listed whole.
-std::optional<std::vector<std::string>> deleteOldLayers(const fs::path& folder,
-                                                        std::span<const std::string_view> layers) {
-    bool complete = false;
-    const std::vector<fs::directory_entry> entries = entriesOf(folder, complete);
-    std::vector<bool> doomed(entries.size(), false);
-    for (std::string_view layer : layers) {
-        const bool present = hasShapeFile(entries, layer);
-        for (std::size_t k = 0; k < entries.size(); ++k) {
-            std::error_code ec;
-            const std::string name = entries[k].path().filename().string();
-            doomed[k] =
-                doomed[k] || (entries[k].is_regular_file(ec) &&
-                              (present ? belongsToLayer(name, layer) : isLeftover(name, layer)));
-        }
-    }
-    std::vector<std::string> left;
+// The files of a layer of an earlier run, in removal order. When the shape file cannot be
+// removed, the companions stay with it: the layer remains whole.
+void deleteLayer(const std::vector<fs::directory_entry>& entries, std::string_view layer,
+                 std::vector<bool>& removed) {
     for (int rank = 0; rank <= OTHER_FILES_RANK; ++rank) {
         for (std::size_t k = 0; k < entries.size(); ++k) {
-            if (removalRank(entries[k].path()) != rank) continue;
+            const fs::path& path = entries[k].path();
             std::error_code ec;
-            if (!doomed[k] || !fs::remove(entries[k].path(), ec)) {
-                left.push_back(entries[k].path().filename().string());
+            if (removed[k] || removalRank(path) != rank || !entries[k].is_regular_file(ec) ||
+                !belongsToLayer(path.filename().string(), layer)) {
+                continue;
             }
+            removed[k] = fs::remove(path, ec);
+            if (rank == 0 && !removed[k]) return;
         }
+    }
+}
+
+// Deletes the layers given and the temporary files that a killed run left (never
+// following a link: only regular files with the writer's names are taken). Failed
+// deletions pass unnoticed: the new files replace the old ones. Returns the names of the
+// entries left in the folder, unless it could not be listed whole.
+std::optional<std::vector<std::string>> deleteOldFiles(const fs::path& folder,
+                                                       std::span<const std::string_view> layers) {
+    bool complete = false;
+    const std::vector<fs::directory_entry> entries = entriesOf(folder, complete);
+    std::vector<bool> removed(entries.size(), false);
+    for (std::string_view layer : layers) {
+        if (hasShapeFile(entries, layer)) deleteLayer(entries, layer, removed);
+    }
+    std::vector<std::string> left;
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const std::string name = entries[k].path().filename().string();
+        std::error_code ec;
+        if (!removed[k] && isTemporaryFileName(name) && isOwnFile(entries[k])) {
+            removed[k] = fs::remove(entries[k].path(), ec);
+        }
+        if (!removed[k]) left.push_back(name);
     }
     if (!complete) return std::nullopt;
     return left;
+}
+
+// A temporary file of a project that a killed run left in the folder that holds the
+// sub-folders. That is the user's own folder: only such files are taken, never through a link.
+void deleteProjectLeftovers(const fs::path& holder, const std::vector<std::string>& names) {
+    constexpr std::string_view PROJECT_EXTENSION = ".qgs";
+    for (const std::string& name : names) {
+        const std::string_view file(name);
+        if (!isTemporaryFileName(file) ||
+            !file.substr(0, file.rfind(TEMPORARY_FILE_MARK)).ends_with(PROJECT_EXTENSION)) {
+            continue;
+        }
+        std::error_code ec;
+        if (fs::symlink_status(holder / name, ec).type() == fs::file_type::regular) {
+            fs::remove(holder / name, ec);
+        }
+    }
 }
 
 // Makes the sub-folder ready: clears old layers from an existing one, creates a missing
 // one. False when there is no folder of that name afterwards. What it holds afterwards is
 // remembered for the layer files.
 bool prepareSubFolder(const fs::path& folder, std::span<const std::string_view> layers) {
-    std::error_code ec;
-    if (const fs::file_status status = fs::status(folder, ec); fs::exists(status)) {
-        if (!fs::is_directory(status)) return false;
-        if (auto left = deleteOldLayers(folder, layers)) {
-            rememberFolderContents(folder.string(), std::move(*left));
-        }
+    // Made first and looked at only when it was there: a new result costs one call a folder.
+    if (::mkdir(folder.c_str(), NEW_FOLDER_MODE) == 0) {
+        rememberFolderContents(folder.string(), {});
         return true;
     }
-    if (!fs::create_directory(folder, ec) || ec) return false;
-    rememberFolderContents(folder.string(), {});
+    std::error_code ec;
+    if (errno != EEXIST || !fs::is_directory(folder, ec)) return false;
+    if (auto left = deleteOldFiles(folder, layers)) {
+        rememberFolderContents(folder.string(), std::move(*left));
+    }
     return true;
+}
+
+// The folder that holds a sub-folder.
+fs::path holderOf(const std::string& subFolder) {
+    const fs::path holder = fs::path(subFolder).parent_path();
+    return holder.empty() ? fs::path(".") : holder;
 }
 
 // Folder texts count characters; a Cyrillic letter is one, however many bytes it takes.
@@ -134,22 +176,39 @@ bool fitsFolderText(const std::string& folder) {
 
 }  // namespace
 
-FolderStatus prepareResultFolders(const std::string& folder, std::string& path,
-                                  std::string& outputFolder) {
+ResultFolders prepareResultFolders(const std::string& folder) {
     const std::string folderText = trimBoth(folder);
-    path = folderText + std::string(HYPS_FOLDER);
-    outputFolder = folderText + std::string(FRAME_FOLDER);
+    ResultFolders result;
+    result.hyps = folderText + std::string(HYPS_FOLDER);
+    result.frame = folderText + std::string(FRAME_FOLDER);
+    const auto failed = [&result](FolderStatus status) {
+        result.status = status;
+        result.lock = FolderLock();
+        return std::move(result);
+    };
 
     std::error_code ec;
-    if (folderText.empty() || !fs::exists(fs::path(folderText), ec)) return FolderStatus::Missing;
+    if (folderText.empty() || !fs::exists(fs::path(folderText), ec)) {
+        return failed(FolderStatus::Missing);
+    }
     // Cut to the folder text, a sub-folder would be another folder (the result folder
     // itself, its parent, "FRAM"); both are refused before anything is touched.
-    if (!fitsFolderText(path)) return FolderStatus::HypsNotCreated;
-    if (!fitsFolderText(outputFolder)) return FolderStatus::FrameNotCreated;
-    if (!prepareSubFolder(fs::path(path), HYPS_LAYERS)) return FolderStatus::HypsNotCreated;
-    if (!prepareSubFolder(fs::path(outputFolder), FRAME_LAYERS))
-        return FolderStatus::FrameNotCreated;
-    return FolderStatus::Ready;
+    if (!fitsFolderText(result.hyps)) return failed(FolderStatus::HypsNotCreated);
+    if (!fitsFolderText(result.frame)) return failed(FolderStatus::FrameNotCreated);
+    // Without a closing separator the sub-folders are glued to the last name and lie
+    // beside it, as does the project: the lock is on the folder that holds all three.
+    const fs::path holder = holderOf(result.hyps);
+    result.lock = FolderLock::waitFor(holder.string());
+    if (!result.lock.held()) return failed(FolderStatus::NotLocked);
+    if (const auto names = result.lock.entryNames()) deleteProjectLeftovers(holder, *names);
+    if (!prepareSubFolder(fs::path(result.hyps), HYPS_LAYERS)) {
+        return failed(FolderStatus::HypsNotCreated);
+    }
+    if (!prepareSubFolder(fs::path(result.frame), FRAME_LAYERS)) {
+        return failed(FolderStatus::FrameNotCreated);
+    }
+    result.status = FolderStatus::Ready;
+    return result;
 }
 
 }  // namespace sheetbasis

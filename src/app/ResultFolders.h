@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "output/FolderLock.h"
+
 namespace sheetbasis {
 
 // Statuses of prepareResultFolders.
@@ -11,12 +13,24 @@ enum class FolderStatus {
     Missing = 1,
     HypsNotCreated = 2,
     FrameNotCreated = 3,
+    // The folder that receives the sub-folders and the project cannot be locked (it cannot
+    // be opened for reading), so another run might write into it at the same time.
+    NotLocked = 4,
 };
 
-// path := folder + "HYPS", outputFolder := folder + "FRAME"; creates missing sub-folders and
-// deletes the layers of an earlier run from existing ones. A sub-folder longer than the
-// folder text (260 characters) is refused with its status before anything is touched.
-FolderStatus prepareResultFolders(const std::string& folder, std::string& path,
-                                  std::string& outputFolder);
+struct ResultFolders {
+    FolderStatus status = FolderStatus::Missing;
+    std::string hyps;   // folder + "HYPS"
+    std::string frame;  // folder + "FRAME"
+    // Held on the folder that holds both sub-folders and the project, from before the
+    // clean-up until it is destroyed: runs into one result folder take turns, and the
+    // folder always ends as one run's whole result.
+    FolderLock lock;
+};
+
+// Waits for the folder's turn, then creates missing sub-folders and deletes the layers and
+// the temporary files that an earlier run left in existing ones. A sub-folder longer than
+// the folder text (260 characters) is refused with its status before anything is touched.
+ResultFolders prepareResultFolders(const std::string& folder);
 
 }  // namespace sheetbasis

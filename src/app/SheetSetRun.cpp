@@ -39,11 +39,6 @@ std::string jobStatusText(JobStatus status) {
     }
 }
 
-std::string exitCodeText(ExitCode exitCode) {
-    return exitCode == ExitCode::NotDone ? "the result folders cannot be prepared"
-                                         : "the generation failed";
-}
-
 std::string entryLine(std::string_view key, std::string_view value) {
     return std::string(key) + "=" + std::string(value) + ";\n";
 }
@@ -53,9 +48,7 @@ TaskOutcome generateOne(PreparedSheet& sheet) {
     // A job run creates its missing result folder while reading the job.
     std::error_code ec;
     fs::create_directories(fs::path(sheet.parameters.path), ec);
-    const auto exitCode = generateIntoResultFolder(sheet.parameters);
-    if (exitCode == ExitCode::Done) return {};
-    return {exitCode, exitCodeText(exitCode)};
+    return generateIntoResultFolder(sheet.parameters);
 }
 
 }  // namespace

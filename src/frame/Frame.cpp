@@ -27,20 +27,58 @@ std::vector<FieldDef> labelFields() {
             {"Size", FIELD_TEXT, LABEL_FIELD_WIDTH, 0}};
 }
 
-bool openLayer(std::int32_t cs, const std::filesystem::path& folder, const char* name,
-               const std::vector<FieldDef>& fields, Layer& layer) {
-    return createLayer(cs, SHAPE_ARC, (folder / name).string(), fields, layer) ==
-           LayerStatus::Created;
+// Layer names, in the order the layers are opened and closed.
+constexpr const char* FRAME_LAYER_NAME = "Frame";
+constexpr const char* ADJACENT_LAYER_NAME = "FrameAdj";
+constexpr const char* DIGITS_LAYER_NAME = "FrameDig";
+
+Outcome openLayer(std::int32_t cs, const std::filesystem::path& folder, const char* name,
+                  const std::vector<FieldDef>& fields, Layer& layer) {
+    if (createLayer(cs, SHAPE_ARC, (folder / name).string(), fields, layer) ==
+        LayerStatus::Created) {
+        return {};
+    }
+    return Outcome::failure(std::string(name) + ": cannot be created");
+}
+
+Outcome openLayers(std::int32_t cs, const std::filesystem::path& folder,
+                   const FrameLayerSet& wanted, FrameLayers& layers) {
+    Outcome opened;
+    if (opened && wanted.frame) {
+        opened = openLayer(cs, folder, FRAME_LAYER_NAME, lineFields(), layers.frame);
+    }
+    if (opened && wanted.adjacent) {
+        opened = openLayer(cs, folder, ADJACENT_LAYER_NAME, labelFields(), layers.adjacent);
+    }
+    if (opened && wanted.digits) {
+        opened = openLayer(cs, folder, DIGITS_LAYER_NAME, labelFields(), layers.digits);
+    }
+    return opened;
+}
+
+// Closes every open layer, on success and on failure alike, so that whatever was written
+// before a failure stays readable; the first layer whose files cannot reach the disk
+// names the failure.
+Outcome closeLayers(FrameLayers& layers) {
+    Outcome closed;
+    const std::pair<Layer*, const char*> named[] = {{&layers.frame, FRAME_LAYER_NAME},
+                                                    {&layers.adjacent, ADJACENT_LAYER_NAME},
+                                                    {&layers.digits, DIGITS_LAYER_NAME}};
+    for (const auto& [layer, name] : named) {
+        if (!layer->shape && !layer->table) continue;
+        const Outcome outcome = closeLayer(*layer).within(name);
+        if (closed) closed = outcome;
+    }
+    return closed;
 }
 
 }  // namespace
 
-FrameStatus writeFrameLayers(const SheetParameters& p, const AdjacentNames& adjacent,
-                             const DrawingRect& rect, double lonStep, double latStep,
-                             std::vector<double>& workX, std::vector<double>& workY,
-                             const std::vector<double>& parallels,
-                             const std::vector<double>& meridians,
-                             const SheetCorners& /*corners*/) {
+Outcome writeFrameLayers(const SheetParameters& p, const AdjacentNames& adjacent,
+                         const DrawingRect& rect, double lonStep, double latStep,
+                         std::vector<double>& workX, std::vector<double>& workY,
+                         const std::vector<double>& parallels,
+                         const std::vector<double>& meridians) {
     const FrameSettings settings = frameSettingsFor(p.setScale, p.mapScale);
     const FrameSheet sheet{rect,
                            lonStep,
@@ -51,30 +89,21 @@ FrameStatus writeFrameLayers(const SheetParameters& p, const AdjacentNames& adja
                            p.xMinute,
                            p.yMinute,
                            {p.xFrom, p.xTo, p.yFrom, p.yTo}};
-    const FrameLayerSet wanted = frameLayersOf(settings);
     const std::filesystem::path folder(trimTrailing(p.outputFolder));
-    // The layers close themselves when they go out of scope, on success and on failure
-    // alike, so that whatever was written before a failure stays readable.
     FrameLayers layers;
-    if ((wanted.frame && !openLayer(p.cs, folder, "Frame", lineFields(), layers.frame)) ||
-        (wanted.adjacent && !openLayer(p.cs, folder, "FrameAdj", labelFields(), layers.adjacent)) ||
-        (wanted.digits && !openLayer(p.cs, folder, "FrameDig", labelFields(), layers.digits))) {
-        return FrameStatus::LayerNotCreated;
-    }
+    Outcome outcome = openLayers(p.cs, folder, frameLayersOf(settings), layers);
     VertexBuffer work{workX, workY};
-    if (settings.minuteFrameOn &&
+    if (outcome && settings.minuteFrameOn &&
         writeMinuteFrame(layers.frame, settings, sheet, work) != DrawStatus::Drawn) {
-        return FrameStatus::FeatureNotWritten;
+        outcome = Outcome::failure(std::string(FRAME_LAYER_NAME) + ": a feature cannot be written");
     }
-    if ((settings.outerFrameOn || settings.outerLineMode != OUTER_LINE_NONE) &&
+    if (outcome && (settings.outerFrameOn || settings.outerLineMode != OUTER_LINE_NONE) &&
         writeOuterFrame(layers, settings, sheet, adjacent, parallels, meridians, work) !=
             DrawStatus::Drawn) {
-        return FrameStatus::FeatureNotWritten;
+        outcome = Outcome::failure("a feature of the outer frame cannot be written");
     }
-    for (Layer* layer : {&layers.frame, &layers.adjacent, &layers.digits}) {
-        if (layer->shape || layer->table) closeLayer(*layer);
-    }
-    return FrameStatus::Written;
+    const Outcome closed = closeLayers(layers);
+    return outcome ? closed : outcome;
 }
 
 }  // namespace sheetbasis

@@ -58,16 +58,36 @@ std::vector<FieldDef> lineFields() {
             {"Indication", FIELD_TEXT, 5, 0}};
 }
 
+// What the table library said, as the tail of a reason.
+std::string libraryReason(const Layer& layer) {
+    const std::string said = trimTrailing(layer.libraryMessages);
+    return said.empty() ? std::string() : " (" + said + ")";
+}
+
 bool convertsToGsk2011(const SheetParameters& p) {
     return p.cs == CS_GSK2011_FROM_SK42;
 }
 
-// Opens the layer baseName inside the HYPS sub-folder (given with or without a trailing
-// separator). The layer closes itself when it goes out of scope, on every path.
-bool openLayer(const SheetParameters& p, const char* baseName, int shapeType,
-               const std::vector<FieldDef>& fields, Layer& layer) {
+// Creates the layer baseName inside the HYPS sub-folder (given with or without a trailing
+// separator), has fill write its features and closes it. The layer is closed on failure
+// too, so that the features written before it stay readable; its files reaching the disk
+// is itself a step that can fail.
+template <typename Fill>
+Outcome writeLayer(const SheetParameters& p, const char* baseName, int shapeType,
+                   const std::vector<FieldDef>& fields, Fill&& fill) {
+    Layer layer;
     const std::string name = (std::filesystem::path(p.path) / baseName).string();
-    return createLayer(p.cs, shapeType, name, fields, layer) == LayerStatus::Created;
+    if (createLayer(p.cs, shapeType, name, fields, layer) != LayerStatus::Created) {
+        return Outcome::failure(std::string(baseName) + ": cannot be created" +
+                                libraryReason(layer));
+    }
+    const bool filled = fill(layer);
+    const Outcome closed = closeLayer(layer).within(baseName);
+    if (!filled) {
+        return Outcome::failure(std::string(baseName) + ": a feature cannot be written" +
+                                libraryReason(layer));
+    }
+    return closed;
 }
 
 bool usableStep(double step) {
@@ -107,30 +127,24 @@ void convertOutline(std::vector<double>& xs, std::vector<double>& ys) {
     }
 }
 
-HypsLayerStatus writeArea(const SheetParameters& p, const std::string& sheetName,
-                          const SheetCorners& corners, const AngleSteps& densify,
-                          std::vector<double>& workX, std::vector<double>& workY) {
-    Layer layer;
-    if (!openLayer(p, "HypsA", SHAPE_POLYGON, areaFields(), layer))
-        return HypsLayerStatus::NotOpened;
+Outcome writeArea(const SheetParameters& p, const std::string& sheetName,
+                  const SheetCorners& corners, const AngleSteps& densify,
+                  std::vector<double>& workX, std::vector<double>& workY) {
     trapezoidRing(p.xFrom, p.xTo, densify.lon, p.yFrom, p.yTo, densify.lat, workX, workY);
     if (convertsToGsk2011(p)) convertOutline(workX, workY);
     const int precision = convertsToGsk2011(p) ? CORNER_PRECISION_GSK2011 : PRECISION_MINUTES;
     const std::string attributes = std::string(HYPS_AREA_AND_NODE_CODE) + ATTRIBUTE_SEPARATOR +
                                    trimTrailing(sheetName) + ATTRIBUTE_SEPARATOR +
                                    cornerTexts(corners, precision);
-    if (writePolygonFeature(layer, attributes, workX, workY) != ShapeStatus::Written) {
-        return HypsLayerStatus::FeatureNotWritten;
-    }
-    return HypsLayerStatus::Written;
+    return writeLayer(p, "HypsA", SHAPE_POLYGON, areaFields(), [&](Layer& layer) {
+        return writePolygonFeature(layer, attributes, workX, workY) == ShapeStatus::Written;
+    });
 }
 
 // Rows run from south to north, each row from west to east. The texts carry the grid
 // values; in coordinate system 4 only the points move to GSK-2011.
-HypsLayerStatus writeNodes(const SheetParameters& p, const AngleSteps& nodes) {
-    Layer layer;
-    if (!openLayer(p, "HypsP", SHAPE_POINT, nodeFields(), layer)) return HypsLayerStatus::NotOpened;
-    if (!usableStep(nodes.lat) || !usableStep(nodes.lon)) return HypsLayerStatus::Written;
+bool writeNodeFeatures(const SheetParameters& p, const AngleSteps& nodes, Layer& layer) {
+    if (!usableStep(nodes.lat) || !usableStep(nodes.lon)) return true;
     const double lat0 = firstGridValueFrom(p.yFrom, p.baseYFrom, nodes.lat);
     const double lat1 = lastGridValueUpTo(p.yTo, p.baseYFrom, nodes.lat);
     const double lon0 = firstGridValueFrom(p.xFrom, p.baseXFrom, nodes.lon);
@@ -141,11 +155,16 @@ HypsLayerStatus writeNodes(const SheetParameters& p, const AngleSteps& nodes) {
             const Point node = convertsToGsk2011(p) ? sk42ToGsk2011({lon, lat}) : Point{lon, lat};
             if (writePointFeature(layer, nodeAttributes(lat, lon), node.x, node.y) !=
                 ShapeStatus::Written) {
-                return HypsLayerStatus::FeatureNotWritten;
+                return false;
             }
         }
     }
-    return HypsLayerStatus::Written;
+    return true;
+}
+
+Outcome writeNodes(const SheetParameters& p, const AngleSteps& nodes) {
+    return writeLayer(p, "HypsP", SHAPE_POINT, nodeFields(),
+                      [&](Layer& layer) { return writeNodeFeatures(p, nodes, layer); });
 }
 
 // One family of graticule lines: parallels (alongX, standing at latitudes between
@@ -175,8 +194,8 @@ std::optional<std::pair<double, double>> visibleSpan(const SheetParameters& p, b
     return std::pair{span->min, span->max};
 }
 
-HypsLayerStatus writeLine(Layer& layer, int kind, bool alongX, double c,
-                          std::pair<double, double> span, double densifyStep) {
+bool writeLine(Layer& layer, int kind, bool alongX, double c, std::pair<double, double> span,
+               double densifyStep) {
     std::vector<double> xs;
     std::vector<double> ys;
     constexpr bool includeEnd = true;
@@ -185,17 +204,14 @@ HypsLayerStatus writeLine(Layer& layer, int kind, bool alongX, double c,
     } else {
         appendMeridian(c, span.first, span.second, densifyStep, includeEnd, xs, ys);
     }
-    const bool written =
-        writeLineFeature(layer, graticuleAttributes(kind, c), xs, ys) == ShapeStatus::Written;
-    return written ? HypsLayerStatus::Written : HypsLayerStatus::FeatureNotWritten;
+    return writeLineFeature(layer, graticuleAttributes(kind, c), xs, ys) == ShapeStatus::Written;
 }
 
 // Draws the lines of the family strictly inside the sheet and lists the ones drawn; grid
 // lines on the sheet's own edges are left to the frame.
-HypsLayerStatus writeGraticule(const SheetParameters& p, const Graticule& g,
-                               std::span<const Point> outline, Layer& layer,
-                               std::vector<double>& drawn) {
-    if (!usableStep(g.step)) return HypsLayerStatus::Written;
+bool writeGraticule(const SheetParameters& p, const Graticule& g, std::span<const Point> outline,
+                    Layer& layer, std::vector<double>& drawn) {
+    if (!usableStep(g.step)) return true;
     double first = firstGridValueFrom(g.acrossFrom, g.base, g.step);
     if (equalOnGrid(first, g.acrossFrom)) first += g.step;
     double last = lastGridValueUpTo(g.acrossTo, g.base, g.step);
@@ -204,10 +220,9 @@ HypsLayerStatus writeGraticule(const SheetParameters& p, const Graticule& g,
         const auto span = visibleSpan(p, g.alongX, c, g.alongFrom, g.alongTo, outline);
         if (!span) continue;
         drawn.push_back(c);
-        const auto status = writeLine(layer, g.kind, g.alongX, c, *span, g.densifyStep);
-        if (status != HypsLayerStatus::Written) return status;
+        if (!writeLine(layer, g.kind, g.alongX, c, *span, g.densifyStep)) return false;
     }
-    return HypsLayerStatus::Written;
+    return true;
 }
 
 bool polarCircleCrosses(const DrawingRect& rect) {
@@ -216,12 +231,12 @@ bool polarCircleCrosses(const DrawingRect& rect) {
            rect.north - c > POLAR_CIRCLE_EDGE_CLEARANCE;
 }
 
-HypsLayerStatus writePolarCircle(const SheetParameters& p, const DrawingRect& rect,
-                                 double densifyStep, std::span<const Point> outline, Layer& layer) {
-    if (!polarCircleCrosses(rect)) return HypsLayerStatus::Written;
+bool writePolarCircle(const SheetParameters& p, const DrawingRect& rect, double densifyStep,
+                      std::span<const Point> outline, Layer& layer) {
+    if (!polarCircleCrosses(rect)) return true;
     constexpr bool alongX = true;
     const auto span = visibleSpan(p, alongX, POLAR_CIRCLE_LATITUDE, rect.west, rect.east, outline);
-    if (!span) return HypsLayerStatus::Written;
+    if (!span) return true;
     return writeLine(layer, HYPS_KIND_POLAR_CIRCLE, alongX, POLAR_CIRCLE_LATITUDE, *span,
                      densifyStep);
 }
@@ -234,38 +249,10 @@ std::vector<Point> outlinePoints(const std::vector<double>& xs, const std::vecto
     return points;
 }
 
-}  // namespace
-
-AngleSteps hypsNodeSteps(std::int32_t setScale) {
-    if (setScale == SERIES_200K) return NODE_STEPS_200K;
-    return {NODE_STEPS_200K.lon * NODE_STEP_FACTOR_SMALL_SCALE,
-            NODE_STEPS_200K.lat * NODE_STEP_FACTOR_SMALL_SCALE};
-}
-
-HypsLayerStatus writeAreaAndNodeLayers(const SheetParameters& p, const std::string& sheetName,
-                                       const SheetCorners& corners, const AngleSteps& densify,
-                                       const AngleSteps& nodes, std::vector<double>& workX,
-                                       std::vector<double>& workY) {
-    // HypsA is closed before HypsP is opened.
-    const auto status = writeArea(p, sheetName, corners, densify, workX, workY);
-    if (status != HypsLayerStatus::Written) return status;
-    return writeNodes(p, nodes);
-}
-
-HypsLayerStatus writeGraticuleLayer(const SheetParameters& p, const DrawingRect& rect,
-                                    const AngleSteps& densify, const std::vector<double>& workX,
-                                    const std::vector<double>& workY,
-                                    std::vector<double>& parallels,
-                                    std::vector<double>& meridians) {
-    Layer layer;
-    if (!openLayer(p, "HypsL", SHAPE_ARC, lineFields(), layer)) return HypsLayerStatus::NotOpened;
-    const std::vector<Point> outline = outlinePoints(workX, workY);
-    if (writeLineFeature(layer, graticuleAttributes(HYPS_KIND_OUTLINE, 0.0), workX, workY) !=
-        ShapeStatus::Written) {
-        return HypsLayerStatus::FeatureNotWritten;
-    }
-    parallels.clear();
-    meridians.clear();
+// The parallels, standing at latitudes across the rectangle and running along it, and the
+// meridians.
+std::pair<Graticule, Graticule> graticuleFamilies(const SheetParameters& p, const DrawingRect& rect,
+                                                  const AngleSteps& densify) {
     const Graticule parallelFamily{.alongX = true,
                                    .acrossFrom = rect.south,
                                    .acrossTo = rect.north,
@@ -284,30 +271,54 @@ HypsLayerStatus writeGraticuleLayer(const SheetParameters& p, const DrawingRect&
                                    .step = p.meridianStep,
                                    .densifyStep = densify.lat,
                                    .kind = HYPS_KIND_MERIDIAN};
-    auto status = writeGraticule(p, parallelFamily, outline, layer, parallels);
-    if (status == HypsLayerStatus::Written) {
-        status = writeGraticule(p, meridianFamily, outline, layer, meridians);
-    }
-    if (status == HypsLayerStatus::Written) {
-        status = writePolarCircle(p, rect, densify.lon, outline, layer);
-    }
-    return status;
+    return {parallelFamily, meridianFamily};
 }
 
-HypsStatus writeHypsLayers(const SheetParameters& p, const std::string& sheetName,
-                           const DrawingRect& rect, const SheetCorners& corners, double lonStep,
-                           double latStep, std::vector<double>& workX, std::vector<double>& workY,
-                           std::vector<double>& parallels, std::vector<double>& meridians) {
+}  // namespace
+
+AngleSteps hypsNodeSteps(std::int32_t setScale) {
+    if (setScale == SERIES_200K) return NODE_STEPS_200K;
+    return {NODE_STEPS_200K.lon * NODE_STEP_FACTOR_SMALL_SCALE,
+            NODE_STEPS_200K.lat * NODE_STEP_FACTOR_SMALL_SCALE};
+}
+
+Outcome writeAreaAndNodeLayers(const SheetParameters& p, const std::string& sheetName,
+                               const SheetCorners& corners, const AngleSteps& densify,
+                               const AngleSteps& nodes, std::vector<double>& workX,
+                               std::vector<double>& workY) {
+    // HypsA is closed before HypsP is opened.
+    if (Outcome area = writeArea(p, sheetName, corners, densify, workX, workY); !area) return area;
+    return writeNodes(p, nodes);
+}
+
+Outcome writeGraticuleLayer(const SheetParameters& p, const DrawingRect& rect,
+                            const AngleSteps& densify, const std::vector<double>& workX,
+                            const std::vector<double>& workY, std::vector<double>& parallels,
+                            std::vector<double>& meridians) {
+    parallels.clear();
+    meridians.clear();
+    const std::vector<Point> outline = outlinePoints(workX, workY);
+    const auto [parallelFamily, meridianFamily] = graticuleFamilies(p, rect, densify);
+    return writeLayer(p, "HypsL", SHAPE_ARC, lineFields(), [&](Layer& layer) {
+        return writeLineFeature(layer, graticuleAttributes(HYPS_KIND_OUTLINE, 0.0), workX, workY) ==
+                   ShapeStatus::Written &&
+               writeGraticule(p, parallelFamily, outline, layer, parallels) &&
+               writeGraticule(p, meridianFamily, outline, layer, meridians) &&
+               writePolarCircle(p, rect, densify.lon, outline, layer);
+    });
+}
+
+Outcome writeHypsLayers(const SheetParameters& p, const std::string& sheetName,
+                        const DrawingRect& rect, const SheetCorners& corners, double lonStep,
+                        double latStep, std::vector<double>& workX, std::vector<double>& workY,
+                        std::vector<double>& parallels, std::vector<double>& meridians) {
     const AngleSteps densify{lonStep, latStep};
-    if (writeAreaAndNodeLayers(p, sheetName, corners, densify, hypsNodeSteps(p.setScale), workX,
-                               workY) != HypsLayerStatus::Written) {
-        return HypsStatus::Failed;
+    if (Outcome areaAndNodes = writeAreaAndNodeLayers(p, sheetName, corners, densify,
+                                                      hypsNodeSteps(p.setScale), workX, workY);
+        !areaAndNodes) {
+        return areaAndNodes;
     }
-    if (writeGraticuleLayer(p, rect, densify, workX, workY, parallels, meridians) !=
-        HypsLayerStatus::Written) {
-        return HypsStatus::Failed;
-    }
-    return HypsStatus::Written;
+    return writeGraticuleLayer(p, rect, densify, workX, workY, parallels, meridians);
 }
 
 }  // namespace sheetbasis

@@ -7,22 +7,10 @@
 #include <vector>
 
 #include "output/Geometry.h"
+#include "output/Outcome.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {
-
-// Statuses of writeHypsLayers.
-enum class HypsStatus {
-    Written = 0,
-    Failed = 1,
-};
-
-// Statuses of writeAreaAndNodeLayers and writeGraticuleLayer.
-enum class HypsLayerStatus {
-    Written = 0,
-    NotOpened = 1,
-    FeatureNotWritten = 2,
-};
 
 // Northern polar circle, 66°33'38.6".
 inline constexpr double POLAR_CIRCLE_LATITUDE = 66.56072222222222;
@@ -36,11 +24,11 @@ struct AngleSteps {
 // Writes HypsA, HypsP and HypsL into the HYPS sub-folder p.path. lonStep and latStep are
 // the densifying steps (0.125 and 1/12 degree). On return workX/workY hold the sheet
 // outline, and parallels/meridians the graticule lines drawn strictly inside the sheet.
-// Returns HypsStatus::Written or HypsStatus::Failed.
-HypsStatus writeHypsLayers(const SheetParameters& p, const std::string& sheetName,
-                           const DrawingRect& rect, const SheetCorners& corners, double lonStep,
-                           double latStep, std::vector<double>& workX, std::vector<double>& workY,
-                           std::vector<double>& parallels, std::vector<double>& meridians);
+// A failure names the layer and why; the layers written before it stay.
+Outcome writeHypsLayers(const SheetParameters& p, const std::string& sheetName,
+                        const DrawingRect& rect, const SheetCorners& corners, double lonStep,
+                        double latStep, std::vector<double>& workX, std::vector<double>& workY,
+                        std::vector<double>& parallels, std::vector<double>& meridians);
 
 // The node grid steps of HypsP for the series of the sheet.
 AngleSteps hypsNodeSteps(std::int32_t setScale);
@@ -48,21 +36,18 @@ AngleSteps hypsNodeSteps(std::int32_t setScale);
 // Writes HypsA (the outline of xFrom..xTo by yFrom..yTo, densified by densify, with the
 // sheet name and the corner texts) and HypsP (the nodes of the grid with steps nodes).
 // The outline is left in workX/workY, converted to GSK-2011 in coordinate system 4.
-// Returns HypsLayerStatus::Written, HypsLayerStatus::NotOpened or
-// HypsLayerStatus::FeatureNotWritten.
-HypsLayerStatus writeAreaAndNodeLayers(const SheetParameters& p, const std::string& sheetName,
-                                       const SheetCorners& corners, const AngleSteps& densify,
-                                       const AngleSteps& nodes, std::vector<double>& workX,
-                                       std::vector<double>& workY);
+Outcome writeAreaAndNodeLayers(const SheetParameters& p, const std::string& sheetName,
+                               const SheetCorners& corners, const AngleSteps& densify,
+                               const AngleSteps& nodes, std::vector<double>& workX,
+                               std::vector<double>& workY);
 
 // Writes HypsL: the outline in workX/workY, the parallels and meridians of the graticule
 // strictly inside the drawing rectangle (cut to the outline in coordinate system 4) and
 // the polar circle where it crosses the sheet. parallels and meridians are refilled with
-// the lines drawn. Returns HypsLayerStatus::Written, HypsLayerStatus::NotOpened or
-// HypsLayerStatus::FeatureNotWritten.
-HypsLayerStatus writeGraticuleLayer(const SheetParameters& p, const DrawingRect& rect,
-                                    const AngleSteps& densify, const std::vector<double>& workX,
-                                    const std::vector<double>& workY,
-                                    std::vector<double>& parallels, std::vector<double>& meridians);
+// the lines drawn.
+Outcome writeGraticuleLayer(const SheetParameters& p, const DrawingRect& rect,
+                            const AngleSteps& densify, const std::vector<double>& workX,
+                            const std::vector<double>& workY, std::vector<double>& parallels,
+                            std::vector<double>& meridians);
 
 }  // namespace sheetbasis

@@ -1,6 +1,5 @@
 #include "output/BufferedFiles.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,16 +13,11 @@
 #include <mutex>
 #include <set>
 
+#include "output/AtomicFile.h"
+
 namespace sheetbasis {
 
 namespace {
-
-// Mode of a new layer file before the umask, as the C library's fopen creates files.
-constexpr mode_t NEW_FILE_MODE = 0666;
-
-std::string temporaryName(const std::string& path) {
-    return path + std::string(PARTIAL_FILE_SUFFIX);
-}
 
 bool isShapeFile(const std::string& path) {
     constexpr std::string_view SHAPE_EXTENSION = ".shp";
@@ -54,33 +48,6 @@ bool knownAbsent(const std::string& path) {
     return folder != folders.names.end() && !folder->second.contains(file.filename().string());
 }
 
-// The final name must take a write as fopen(..., "wb") would have: absent, or a file that
-// can be written. A folder of that name, for one, cannot.
-bool finalNameWritable(const std::string& path) {
-    if (knownAbsent(path)) return true;
-    const int probe = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (probe >= 0) {
-        ::close(probe);
-        return true;
-    }
-    return errno == ENOENT;
-}
-
-bool writeAll(int descriptor, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(descriptor, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-std::string failureMessage(const char* what, const std::string& path) {
-    return std::string(what) + " " + path + ": " + std::strerror(errno) + "\n";
-}
-
 // The scope whose files and messages the hooks use on this thread.
 thread_local LibraryScope* currentScope = nullptr;
 
@@ -104,9 +71,7 @@ SAFile hookOpen(const char* name, const char* access) {
     }
     const std::string path(name);
     BufferedFiles& files = currentScope->files();
-    const bool creates = access[0] == 'w';
-    if (creates && !files.create(path)) return nullptr;
-    std::string* bytes = files.contents(path);
+    std::string* bytes = access[0] == 'w' ? &files.create(path) : files.contents(path);
     if (bytes == nullptr) {
         errno = ENOENT;
         return nullptr;
@@ -179,21 +144,12 @@ void rememberFolderContents(const std::string& folder, std::vector<std::string> 
         std::make_move_iterator(names.begin()), std::make_move_iterator(names.end()));
 }
 
-BufferedFiles::~BufferedFiles() {
-    commit();
-}
-
-bool BufferedFiles::create(const std::string& path) {
+std::string& BufferedFiles::create(const std::string& path) {
     if (std::string* bytes = contents(path)) {
         bytes->clear();
-        return true;
+        return *bytes;
     }
-    if (!finalNameWritable(path)) return false;
-    const int descriptor = ::open(temporaryName(path).c_str(),
-                                  O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, NEW_FILE_MODE);
-    if (descriptor < 0) return false;
-    files_.push_back({path, {}, descriptor});
-    return true;
+    return files_.emplace_back(File{path, {}}).bytes;
 }
 
 std::string* BufferedFiles::contents(const std::string& path) {
@@ -202,29 +158,26 @@ std::string* BufferedFiles::contents(const std::string& path) {
     return file == files_.end() ? nullptr : &file->bytes;
 }
 
-std::string BufferedFiles::commit() {
-    std::string messages;
-    const auto putInPlace = [&messages](File& file) {
-        if (file.descriptor < 0) return;
-        const std::string temporary = temporaryName(file.path);
-        bool written = writeAll(file.descriptor, file.bytes);
-        if (!written) messages += failureMessage("Failed to write", temporary);
-        if (::close(file.descriptor) != 0 && written) {
-            messages += failureMessage("Failed to close", temporary);
-            written = false;
+Outcome BufferedFiles::commit() {
+    const std::deque<File> files = std::exchange(files_, {});
+    std::vector<StagedFile> staged;
+    staged.reserve(files.size());
+    for (const bool shapeFile : {false, true}) {
+        for (const File& file : files) {
+            if (isShapeFile(file.path) != shapeFile) continue;
+            staged.emplace_back(file.path, file.bytes);
+            if (!staged.back().staged()) return staged.back().staged();
         }
-        file.descriptor = -1;
-        if (written && std::rename(temporary.c_str(), file.path.c_str()) == 0) return;
-        if (written) messages += failureMessage("Failed to rename", temporary);
-        ::unlink(temporary.c_str());
-    };
-    for (File& file : files_) {
-        if (!isShapeFile(file.path)) putInPlace(file);
     }
-    for (File& file : files_) {
-        if (isShapeFile(file.path)) putInPlace(file);
+    std::vector<std::string> placed;
+    for (StagedFile& file : staged) {
+        if (Outcome renamed = file.putInPlace(); !renamed) {
+            for (const std::string& path : placed) ::unlink(path.c_str());
+            return renamed;
+        }
+        placed.push_back(file.finalPath());
     }
-    return messages;
+    return {};
 }
 
 LibraryScope::LibraryScope(std::shared_ptr<BufferedFiles> files, std::string& messages)

@@ -1,9 +1,9 @@
 #pragma once
 // The files of one layer held in memory while the table library writes them: the library
 // seeks, reads back and writes record by record, which on disk costs a system call each.
-// Each file goes to disk with one write under a temporary name in its folder and is renamed
-// into place when the layer is complete, so a run stopped at any instant leaves every layer
-// file whole or absent.
+// When the layer is complete its files go to disk through the atomic file writer, so a run
+// stopped at any instant leaves every layer file whole or absent, and a shape file on disk
+// always has its companions.
 
 #include <shapefil.h>
 
@@ -13,11 +13,9 @@
 #include <string_view>
 #include <vector>
 
-namespace sheetbasis {
+#include "output/Outcome.h"
 
-// Appended to a layer file's name while it is written; a run that was stopped leaves such
-// files behind, and the next run clears them with the layers of the earlier run.
-inline constexpr std::string_view PARTIAL_FILE_SUFFIX = ".partial";
+namespace sheetbasis {
 
 // Records what the folder holds right after the program listed it (the result folders, once
 // cleared of an earlier run's layers): the names of all its entries. A layer file whose
@@ -30,27 +28,25 @@ class BufferedFiles {
     BufferedFiles() = default;
     BufferedFiles(const BufferedFiles&) = delete;
     BufferedFiles& operator=(const BufferedFiles&) = delete;
-    // Puts every file in place (see commit).
-    ~BufferedFiles();
+    // Files that were never committed are dropped: nothing of them reaches the disk.
+    ~BufferedFiles() = default;
 
-    // Starts the file path empty, or empties it when it was started before. Fails (false,
-    // errno set) when the final name cannot be written, for instance because a folder
-    // holds it, or when the temporary file cannot be created.
-    bool create(const std::string& path);
+    // Starts the file path empty, or empties it when it was started before; nothing
+    // touches the disk until commit.
+    std::string& create(const std::string& path);
     // The file path, or nullptr when it was never created.
     std::string* contents(const std::string& path);
 
-    // Writes each file with one write to its temporary name and renames it into place, the
-    // shape file (.shp) last, so that a shape file on disk always has its index and table.
-    // A file whose write fails is removed rather than left cut short. Returns the messages
-    // of the failures (empty when everything went to disk).
-    std::string commit();
+    // Writes every file whole under a temporary name, then renames them into place, the
+    // shape file (.shp) last, so that a shape file on disk always has its index, table and
+    // projection file. When any file fails, none of the new files is left: those already
+    // renamed are removed again. Commits once; the files are dropped from memory after.
+    Outcome commit();
 
   private:
     struct File {
         std::string path;
         std::string bytes;
-        int descriptor = -1;
     };
     std::deque<File> files_;  // a deque keeps the contents in place as files are added
 };

@@ -71,17 +71,12 @@ bool addColumns(DBFInfo* table, const std::vector<FieldDef>& fields) {
     return true;
 }
 
-// Writes the projection file with the layer's other files, replacing an earlier one. A
-// layer without it would be delivered without its coordinate system, so a file that cannot
-// be created is reported.
-bool writeProjectionFile(BufferedFiles& files, const std::string& baseName, std::int32_t cs) {
-    const std::string path = baseName + PROJECTION_EXTENSION;
-    if (!files.create(path)) return false;
+// The projection file goes to disk with the layer's other files: a layer without it would
+// be delivered without its coordinate system.
+void addProjectionFile(BufferedFiles& files, const std::string& baseName, std::int32_t cs) {
+    std::string& bytes = files.create(baseName + PROJECTION_EXTENSION);
     const std::string text = projectionText(cs);
-    if (!text.empty()) {
-        *files.contents(path) = trimTrailing(text) + std::string(PROJECTION_LINE_END);
-    }
-    return true;
+    if (!text.empty()) bytes = trimTrailing(text) + std::string(PROJECTION_LINE_END);
 }
 
 // Free-form numbers: the whole value, blanks around it aside, must be one number; an
@@ -179,8 +174,7 @@ LayerStatus createLayer(std::int32_t cs, int shapeType, const std::string& layer
     layer = Layer{};
     const std::string baseName = trimTrailing(layerName);
 
-    // On failure the handles opened so far are closed and what they wrote goes to disk, as
-    // the files would have been left had they been written directly.
+    // On failure the handles opened so far are closed; their files never reach the disk.
     auto files = std::make_shared<BufferedFiles>();
     LibraryScope scope(files, layer.libraryMessages);
     TableHandle table{DBFCreateLL(baseName.c_str(), TABLE_CODE_PAGE, scope.hooks())};
@@ -189,7 +183,7 @@ LayerStatus createLayer(std::int32_t cs, int shapeType, const std::string& layer
 
     ShapeHandle shape{SHPCreateLL(baseName.c_str(), shapeType, scope.hooks())};
     if (!shape) return LayerStatus::NotCreated;
-    if (!writeProjectionFile(*files, baseName, cs)) return LayerStatus::NotCreated;
+    addProjectionFile(*files, baseName, cs);
 
     layer.shape = std::move(shape);
     layer.table = std::move(table);
@@ -198,11 +192,12 @@ LayerStatus createLayer(std::int32_t cs, int shapeType, const std::string& layer
     return LayerStatus::Created;
 }
 
-void closeLayer(Layer& layer) {
+Outcome closeLayer(Layer& layer) {
     layer.table.reset();
     layer.shape.reset();
-    if (layer.files) layer.libraryMessages += layer.files->commit();
-    layer.files.reset();
+    const std::shared_ptr<BufferedFiles> files = std::move(layer.files);
+    if (!files) return Outcome::failure("the layer was not open");
+    return files->commit();
 }
 
 RecordStatus writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,

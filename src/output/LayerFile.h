@@ -59,10 +59,10 @@ using ShapeHandle = std::unique_ptr<SHPInfo, ShapeHandleCloser>;
 using TableHandle = std::unique_ptr<DBFInfo, TableHandleCloser>;
 
 // An open layer: its handles, the files they write in memory, its user fields and the
-// record and identifier counters that the shape writers advance. Closed by
-// closeLayer or on destruction; the files go to disk once both handles are closed.
-// libraryMessages collects what the table library and the putting on disk had to say
-// (one message a line), which is never printed.
+// record and identifier counters that the shape writers advance. Its files go to disk only
+// through closeLayer, which reports whether they did; a layer destroyed open leaves
+// nothing on disk. libraryMessages collects what the table library had to say (one
+// message a line); a failure's reason carries it.
 struct Layer {
     ShapeHandle shape;
     TableHandle table;
@@ -80,8 +80,9 @@ struct Layer {
 // Unless the layer was created, no handle is left open.
 LayerStatus createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
                         const std::vector<FieldDef>& fields, Layer& layer);
-// Closes the table, then the shapefile, and puts their files on disk.
-void closeLayer(Layer& layer);
+// Closes the table, then the shapefile, and puts their files on disk; a failure names the
+// file and why it could not be written, and leaves none of the layer's new files.
+Outcome closeLayer(Layer& layer);
 // Stores record recordNumber (1-based): the identifier in "Id", then the values of the
 // attribute text ("v1\v2\...\") in the user columns. The text is consumed: it keeps what
 // is left after the last value read. Returns RecordStatus::Written, RecordStatus::ValueRefused or

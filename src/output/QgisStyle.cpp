@@ -2,8 +2,9 @@
 
 #include <array>
 #include <charconv>
-#include <fstream>
 #include <system_error>
+
+#include "output/AtomicFile.h"
 
 namespace sheetbasis {
 namespace {
@@ -206,12 +207,8 @@ std::string styleDocument(const LayerStyle& style) {
            "</layerGeometryType>\n</qgis>\n";
 }
 
-bool writeStyleFile(const std::string& layerBaseName, const LayerStyle& style) {
-    std::ofstream file(layerBaseName + STYLE_EXTENSION,
-                       std::ios::binary | std::ios::out | std::ios::trunc);
-    file << styleDocument(style);
-    file.close();
-    return !file.fail();
+Outcome writeStyleFile(const std::string& layerBaseName, const LayerStyle& style) {
+    return writeFileAtomically(layerBaseName + STYLE_EXTENSION, styleDocument(style));
 }
 
 }  // namespace sheetbasis

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "output/Outcome.h"
+
 namespace sheetbasis {
 
 // A line's stroke. An invisible line still counts as drawn, so its label is set.
@@ -73,8 +75,8 @@ std::string styleDocument(const LayerStyle& style);
 // The parts of the style that go inside a layer's entry of a project file.
 std::string styleElements(const LayerStyle& style);
 
-// Writes layerBaseName + ".qml", replacing an earlier one; false when it cannot be written.
-bool writeStyleFile(const std::string& layerBaseName, const LayerStyle& style);
+// Writes layerBaseName + ".qml" through the atomic file writer, replacing an earlier one.
+Outcome writeStyleFile(const std::string& layerBaseName, const LayerStyle& style);
 
 // Text with the five characters that XML reserves replaced by their entities.
 std::string xmlEscaped(std::string_view text);

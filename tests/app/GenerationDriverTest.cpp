@@ -69,8 +69,12 @@ TEST(Velmora, CombinedSystemCarriesTheCornersIntoGsk2011) {
         SheetParameters p = sheetN37XXXVI(cs);
         const std::string folder = (tmp.path() / std::to_string(cs)).string() + "/";
         std::filesystem::create_directories(folder);
-        ASSERT_EQ(prepareResultFolders(folder, p.path, p.outputFolder), FolderStatus::Ready);
-        ASSERT_EQ(generateSheet(p), GenerationStatus::Done);
+        const ResultFolders folders = prepareResultFolders(folder);
+        ASSERT_EQ(folders.status, FolderStatus::Ready);
+        p.path = folders.hyps;
+        p.outputFolder = folders.frame;
+        const Outcome generated = generateSheet(p);
+        ASSERT_TRUE(generated) << generated.reason();
 
         Point nw{41.0, 52 + TWO_THIRDS};
         if (cs == CS_GSK2011_FROM_SK42) nw = sk42ToGsk2011(nw);

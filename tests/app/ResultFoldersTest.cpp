@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
+#include <thread>
 
 #include "TempFolder.h"
 #include "app/ResultFolders.h"
@@ -25,6 +28,14 @@ std::set<std::string> namesIn(const fs::path& folder) {
     return names;
 }
 
+// The sub-folders in path and outputFolder, as the main program keeps them.
+FolderStatus prepareInto(const std::string& folder, std::string& path, std::string& outputFolder) {
+    const ResultFolders prepared = prepareResultFolders(folder);
+    path = prepared.hyps;
+    outputFolder = prepared.frame;
+    return prepared.status;
+}
+
 class ResultFoldersTest : public ::testing::Test {
   protected:
     TempFolder tmp;
@@ -34,7 +45,7 @@ class ResultFoldersTest : public ::testing::Test {
 TEST_F(ResultFoldersTest, CreatesBothSubFoldersWhenMissing) {
     std::string path = "ignored";
     std::string outputFolder;
-    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::Ready);
+    EXPECT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::Ready);
     EXPECT_EQ(path, folder() + "HYPS");
     EXPECT_EQ(outputFolder, folder() + "FRAME");
     EXPECT_TRUE(fs::is_directory(path));
@@ -43,15 +54,14 @@ TEST_F(ResultFoldersTest, CreatesBothSubFoldersWhenMissing) {
 
 TEST_F(ResultFoldersTest, BlanksAroundTheFolderDoNotCount) {
     std::string path, outputFolder;
-    EXPECT_EQ(prepareResultFolders("  " + folder() + "  ", path, outputFolder),
-              FolderStatus::Ready);
+    EXPECT_EQ(prepareInto("  " + folder() + "  ", path, outputFolder), FolderStatus::Ready);
     EXPECT_EQ(path, folder() + "HYPS");
 }
 
 TEST_F(ResultFoldersTest, FolderWithoutSeparatorGluesTheSubFolderNames) {
     std::string path, outputFolder;
     const std::string glued = tmp.path().string();
-    EXPECT_EQ(prepareResultFolders(glued, path, outputFolder), FolderStatus::Ready);
+    EXPECT_EQ(prepareInto(glued, path, outputFolder), FolderStatus::Ready);
     EXPECT_EQ(path, glued + "HYPS");
     EXPECT_TRUE(fs::is_directory(glued + "HYPS"));
 }
@@ -59,22 +69,22 @@ TEST_F(ResultFoldersTest, FolderWithoutSeparatorGluesTheSubFolderNames) {
 TEST_F(ResultFoldersTest, MissingResultFolderTouchesNothing) {
     std::string path, outputFolder;
     const std::string missing = folder() + "absent/";
-    EXPECT_EQ(prepareResultFolders(missing, path, outputFolder), FolderStatus::Missing);
+    EXPECT_EQ(prepareInto(missing, path, outputFolder), FolderStatus::Missing);
     EXPECT_EQ(path, missing + "HYPS");
     EXPECT_EQ(outputFolder, missing + "FRAME");
     EXPECT_FALSE(fs::exists(missing));
-    EXPECT_EQ(prepareResultFolders("   ", path, outputFolder), FolderStatus::Missing);
+    EXPECT_EQ(prepareInto("   ", path, outputFolder), FolderStatus::Missing);
 }
 
 TEST_F(ResultFoldersTest, SubFolderThatIsAFileCannotBePrepared) {
     std::string path, outputFolder;
     touch(tmp.path() / "HYPS");
-    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::HypsNotCreated);
+    EXPECT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::HypsNotCreated);
     EXPECT_FALSE(fs::exists(tmp.path() / "FRAME")) << "FRAME is not looked at after HYPS fails";
 
     fs::remove(tmp.path() / "HYPS");
     touch(tmp.path() / "FRAME");
-    EXPECT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::FrameNotCreated);
+    EXPECT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::FrameNotCreated);
 }
 
 TEST_F(ResultFoldersTest, DeletesExactlyTheLayersOfAnEarlierRun) {
@@ -91,7 +101,7 @@ TEST_F(ResultFoldersTest, DeletesExactlyTheLayersOfAnEarlierRun) {
         touch(frame / f);
     }
     std::string path, outputFolder;
-    ASSERT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::Ready);
+    ASSERT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::Ready);
     EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"notes.txt", "HypsAx.shp"}));
     EXPECT_EQ(namesIn(frame), (std::set<std::string>{"Frame"}));
 }
@@ -102,32 +112,54 @@ TEST_F(ResultFoldersTest, LayerWithoutShapeFileIsKept) {
     touch(hyps / "HypsA.dbf");
     touch(hyps / "HypsA.PRJ");
     std::string path, outputFolder;
-    ASSERT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::Ready);
+    ASSERT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::Ready);
     EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", "HypsA.PRJ"}));
 }
 
-TEST_F(ResultFoldersTest, TemporaryFilesOfAStoppedRunAreDeletedWithOrWithoutTheLayer) {
+TEST_F(ResultFoldersTest, TemporaryFilesOfAKilledRunAreDeletedButLinksNeverFollowed) {
     const fs::path hyps = tmp.path() / "HYPS";
     const fs::path frame = tmp.path() / "FRAME";
     fs::create_directories(hyps);
     fs::create_directories(frame);
-    for (const char* f : {"HypsA.dbf", "HypsA.shx.partial", "HypsL.shp.partial", "notes.partial",
-                          "HypsAx.shp.partial", "HypsP.partial.txt"}) {
+    const std::string mark = ".partial-0123456789abcdef";
+    for (const std::string& f :
+         {std::string("HypsA.dbf"), "HypsA.shx" + mark, "notes.txt" + mark}) {
         touch(hyps / f);
     }
-    touch(frame / "FrameDig.dbf.partial");
+    touch(tmp.path() / "user.txt");
+    fs::create_symlink(tmp.path() / "user.txt", hyps / ("HypsL.shp" + mark));
+    touch(frame / ("FrameDig.dbf" + mark));
+    touch(tmp.path() / ("N-37.qgs" + mark));
+    touch(tmp.path() / ("notes.txt" + mark));
     std::string path, outputFolder;
-    ASSERT_EQ(prepareResultFolders(folder(), path, outputFolder), FolderStatus::Ready);
-    EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", "notes.partial",
-                                                    "HypsAx.shp.partial", "HypsP.partial.txt"}));
+    ASSERT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::Ready);
+    EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", "HypsL.shp" + mark}));
     EXPECT_TRUE(namesIn(frame).empty());
+    EXPECT_EQ(namesIn(tmp.path()),
+              (std::set<std::string>{"HYPS", "FRAME", "user.txt", "notes.txt" + mark}))
+        << "in the user's own folder only a project's temporary file is taken";
+}
+
+TEST_F(ResultFoldersTest, SecondRunIntoTheFolderWaitsForTheFirst) {
+    ResultFolders first = prepareResultFolders(folder());
+    ASSERT_EQ(first.status, FolderStatus::Ready);
+    std::atomic<bool> secondReady{false};
+    std::thread second([&] {
+        const ResultFolders prepared = prepareResultFolders(folder());
+        secondReady = prepared.status == FolderStatus::Ready;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(secondReady) << "the second run went on while the first held the folder";
+    first = ResultFolders();
+    second.join();
+    EXPECT_TRUE(secondReady);
 }
 
 TEST_F(ResultFoldersTest, ShellMetacharactersAreJustPartOfTheName) {
     const std::string odd = folder() + "a \"b\" & c; $(touch pwned) `x`/";
     fs::create_directories(odd);
     std::string path, outputFolder;
-    ASSERT_EQ(prepareResultFolders(odd, path, outputFolder), FolderStatus::Ready);
+    ASSERT_EQ(prepareInto(odd, path, outputFolder), FolderStatus::Ready);
     EXPECT_TRUE(fs::is_directory(odd + "HYPS"));
     EXPECT_TRUE(fs::is_directory(odd + "FRAME"));
     EXPECT_FALSE(fs::exists("pwned"));
@@ -149,20 +181,19 @@ TEST_F(ResultFoldersTest, SubFoldersBeyondTheFolderTextAreRefusedNotCut) {
     const std::string f256 = existingFolderOfLength(tmp.path(), 256);
     touch(fs::path(f256) / "HypsA.shp");
     std::string path, outputFolder;
-    EXPECT_EQ(prepareResultFolders(f256, path, outputFolder), FolderStatus::FrameNotCreated);
+    EXPECT_EQ(prepareInto(f256, path, outputFolder), FolderStatus::FrameNotCreated);
     EXPECT_EQ(outputFolder, f256 + "FRAME");
     EXPECT_EQ(namesIn(f256), (std::set<std::string>{"HypsA.shp"})) << "nothing is touched";
     // 257..260: "HYPS" would be cut into the result folder itself or a cut name.
     for (std::size_t length = 257; length <= 260; ++length) {
         const std::string folder =
             existingFolderOfLength(tmp.path() / std::to_string(length), length);
-        EXPECT_EQ(prepareResultFolders(folder, path, outputFolder), FolderStatus::HypsNotCreated)
-            << length;
+        EXPECT_EQ(prepareInto(folder, path, outputFolder), FolderStatus::HypsNotCreated) << length;
         EXPECT_EQ(path, folder + "HYPS");
         EXPECT_TRUE(fs::is_empty(folder)) << length;
     }
     const std::string f255 = existingFolderOfLength(tmp.path() / "ok", 255);
-    EXPECT_EQ(prepareResultFolders(f255, path, outputFolder), FolderStatus::Ready);
+    EXPECT_EQ(prepareInto(f255, path, outputFolder), FolderStatus::Ready);
     EXPECT_TRUE(fs::is_directory(f255 + "FRAME"));
 }
 
@@ -175,7 +206,7 @@ TEST_F(ResultFoldersTest, CyrillicFolderIsCountedInCharactersNotBytes) {
     fs::create_directories(cyrillic);
     touch(tmp.path() / "HypsA.shp");
     std::string path, outputFolder;
-    ASSERT_EQ(prepareResultFolders(cyrillic, path, outputFolder), FolderStatus::Ready);
+    ASSERT_EQ(prepareInto(cyrillic, path, outputFolder), FolderStatus::Ready);
     EXPECT_EQ(path, cyrillic + "HYPS");
     EXPECT_EQ(outputFolder, cyrillic + "FRAME");
     EXPECT_EQ(namesIn(cyrillic), (std::set<std::string>{"HYPS", "FRAME"}));

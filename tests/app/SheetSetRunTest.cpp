@@ -88,7 +88,7 @@ TEST(SheetSetRun, OneFailureLeavesTheOthersAndGivesTheWorstCode) {
     EXPECT_TRUE(fs::exists(temp.path() / "N-37-XXXV" / "FRAME" / "FrameDig.shp"));
     EXPECT_EQ(summaryText(report),
               "sheetbasis: 1 written, 1 failed\n"
-              "  N-37-XXXVI: the result folders cannot be prepared (exit code 8)\n");
+              "  N-37-XXXVI: the result folder does not exist (exit code 8)\n");
 }
 
 TEST(SheetSetRun, JobListRunsEachResultFolderOnce) {

@@ -65,7 +65,7 @@ class CoordLabelsLayerTest : public testing::Test {
                   LayerStatus::Created);
         EXPECT_EQ(writeCoordinateLabels(layer, settings, sheet, parallels, meridians, work),
                   DrawStatus::Drawn);
-        closeLayer(layer);
+        EXPECT_TRUE(closeLayer(layer));
         return readFrameLayer(folder.path() / "FrameDig");
     }
     // Map millimetres from latitude lat0 north to lat1 (sphere of the frame layers).

@@ -28,7 +28,7 @@ class MinuteFrameTest : public testing::Test {
                   LayerStatus::Created);
     }
     std::vector<ReadFeature> readBack() {
-        closeLayer(layer);
+        EXPECT_TRUE(closeLayer(layer));
         return readFrameLayer(folder.path() / "Frame");
     }
     // Ticks are the two-vertex features across the band; bars run along it.
@@ -134,7 +134,7 @@ TEST_F(MinuteFrameTest, LastDivisionPointWithinToleranceEndsExactlyAtTheEdge) {
                           {{"L_code", FIELD_INTEGER, 8, 0}}, second),
               LayerStatus::Created);
     ASSERT_EQ(writeMinuteTicksNorthSouth(true, second, settings, sheet, work), DrawStatus::Drawn);
-    closeLayer(second);
+    ASSERT_TRUE(closeLayer(second));
     f = readFrameLayer(other.path() / "Frame");
     for (const ReadFeature& feature : f) {
         if (isTick(feature)) {

@@ -5,6 +5,7 @@ file behind."""
 
 import os
 import random
+import re
 import signal
 import statistics
 import subprocess
@@ -21,6 +22,8 @@ TIME_LIMIT_S = 40.0
 # Delays are drawn up to this multiple of a complete run, so that some kills come late.
 DELAY_SPAN = 1.3
 SEED = 12
+# The names the program's file writer gives its files until they are complete.
+TEMPORARY = re.compile(r"\.partial-[0-9a-f]{16}$")
 
 JOB = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-42;\r\nMapScale=200;\r\n"
 PRJ_END = b"\r\n"
@@ -40,11 +43,11 @@ class KilledRunsTest(WorkFolderTest):
 
     def check_layers(self, result):
         """Every layer file present is whole; returns the names of temporary files."""
-        partial = []
+        partial = [n for n in os.listdir(result) if TEMPORARY.search(n)]
         for sub, layers in (("HYPS", HYPS_LAYERS), ("FRAME", FRAME_LAYERS)):
             folder = os.path.join(result, sub)
             names = os.listdir(folder) if os.path.isdir(folder) else []
-            partial += [n for n in names if n.endswith(".partial")]
+            partial += [n for n in names if TEMPORARY.search(n)]
             for layer in layers:
                 base = os.path.join(folder, layer)
                 has = {ext: os.path.isfile(base + ext)

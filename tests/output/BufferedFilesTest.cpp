@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
+#include <set>
 #include <string>
 
 #include "output/BufferedFiles.h"
@@ -23,77 +22,52 @@ std::string fileBytes(const fs::path& file) {
 class BufferedFilesTest : public ::testing::Test {
   protected:
     std::string path(const std::string& name) const { return (dir.path() / name).string(); }
+    std::set<std::string> names() const {
+        std::set<std::string> found;
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            found.insert(entry.path().filename().string());
+        }
+        return found;
+    }
     TempFolder dir;
 };
 
-TEST_F(BufferedFilesTest, FileTakesItsNameOnlyWhenCommittedWhole) {
-    BufferedFiles files;
-    ASSERT_TRUE(files.create(path("L.dbf")));
-    *files.contents(path("L.dbf")) = "table";
-    EXPECT_FALSE(fs::exists(path("L.dbf")));
-    EXPECT_EQ(fileBytes(path("L.dbf.partial")), "");
-
-    EXPECT_EQ(files.commit(), "");
-    EXPECT_EQ(fileBytes(path("L.dbf")), "table");
-    EXPECT_FALSE(fs::exists(path("L.dbf.partial")));
-    // A second commit (the destructor's) changes nothing.
-    EXPECT_EQ(files.commit(), "");
-    EXPECT_EQ(fileBytes(path("L.dbf")), "table");
-}
-
-TEST_F(BufferedFilesTest, CreatingAgainEmptiesTheFileAndReplacesAnEarlierOne) {
+TEST_F(BufferedFilesTest, FilesReachTheDiskOnlyWhenCommittedAndReplaceEarlierOnes) {
     std::ofstream(path("L.shp")) << "an earlier, longer shape file";
     BufferedFiles files;
-    ASSERT_TRUE(files.create(path("L.shp")));
-    *files.contents(path("L.shp")) = "first";
-    ASSERT_TRUE(files.create(path("L.shp")));
-    EXPECT_EQ(*files.contents(path("L.shp")), "");
+    files.create(path("L.shp")) = "first";
+    EXPECT_EQ(files.create(path("L.shp")), "") << "creating again empties the file";
     *files.contents(path("L.shp")) = "new";
-    EXPECT_EQ(files.commit(), "");
+    files.create(path("L.dbf")) = "table";
+    EXPECT_EQ(names(), std::set<std::string>{"L.shp"});
+
+    const Outcome committed = files.commit();
+    EXPECT_TRUE(committed) << committed.reason();
     EXPECT_EQ(fileBytes(path("L.shp")), "new");
-    EXPECT_EQ(files.contents(path("L.shx")), nullptr);
-}
-
-TEST_F(BufferedFilesTest, FolderAtTheFinalNameRefusesTheFile) {
-    fs::create_directory(path("L.shp"));
-    BufferedFiles files;
-    errno = 0;
-    EXPECT_FALSE(files.create(path("L.shp")));
-    EXPECT_EQ(errno, EISDIR);
-    EXPECT_FALSE(fs::exists(path("L.shp.partial")));
-}
-
-TEST_F(BufferedFilesTest, RememberedFolderStillChecksTheNamesItHeld) {
-    fs::create_directory(path("L.shp"));
-    rememberFolderContents(dir.path().string(), {"L.shp"});
-    BufferedFiles files;
-    EXPECT_FALSE(files.create(path("L.shp")));
-    EXPECT_TRUE(files.create(path("L.dbf")));
-}
-
-TEST_F(BufferedFilesTest, FileThatCannotTakeItsNameIsRemovedAndReported) {
-    auto files = std::make_unique<BufferedFiles>();
-    ASSERT_TRUE(files->create(path("L.shp")));
-    ASSERT_TRUE(files->create(path("L.dbf")));
-    *files->contents(path("L.dbf")) = "table";
-    // Something else takes the name while the layer is being written.
-    fs::create_directory(path("L.shp"));
-    const std::string messages = files->commit();
-    EXPECT_NE(messages.find("Failed to rename " + path("L.shp.partial")), std::string::npos)
-        << messages;
-    EXPECT_FALSE(fs::exists(path("L.shp.partial")));
-    EXPECT_TRUE(fs::is_directory(path("L.shp")));
     EXPECT_EQ(fileBytes(path("L.dbf")), "table");
+    EXPECT_EQ(names(), (std::set<std::string>{"L.shp", "L.dbf"}));
 }
 
-TEST_F(BufferedFilesTest, DestroyedSetStillPutsItsFilesInPlace) {
+TEST_F(BufferedFilesTest, LayerThatCannotBePutInPlaceLeavesNoneOfItsNewFiles) {
+    BufferedFiles files;
+    files.create(path("L.shp")) = "shapes";
+    files.create(path("L.dbf")) = "table";
+    files.create(path("L.PRJ")) = "GEOGCS\r\n";
+    // Something else holds the shape file's name: the companions, renamed before it, go again.
+    fs::create_directory(path("L.shp"));
+    const Outcome committed = files.commit();
+    ASSERT_FALSE(committed);
+    EXPECT_NE(committed.reason().find(path("L.shp")), std::string::npos) << committed.reason();
+    EXPECT_EQ(names(), std::set<std::string>{"L.shp"});
+    EXPECT_TRUE(fs::is_directory(path("L.shp")));
+}
+
+TEST_F(BufferedFilesTest, FilesNeverCommittedNeverReachTheDisk) {
     {
         BufferedFiles files;
-        ASSERT_TRUE(files.create(path("L.PRJ")));
-        *files.contents(path("L.PRJ")) = "GEOGCS\r\n";
+        files.create(path("L.PRJ")) = "GEOGCS\r\n";
     }
-    EXPECT_EQ(fileBytes(path("L.PRJ")), "GEOGCS\r\n");
-    EXPECT_FALSE(fs::exists(path("L.PRJ.partial")));
+    EXPECT_TRUE(names().empty());
 }
 
 }  // namespace

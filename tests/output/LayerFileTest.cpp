@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,7 @@ class LayerFileTest : public ::testing::Test {
                          RecordStatus expected) {
         Layer layer = open(fields);
         EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, text, fields), expected);
-        closeLayer(layer);
+        EXPECT_TRUE(closeLayer(layer));
         return reread();
     }
 
@@ -60,7 +61,7 @@ class LayerFileTest : public ::testing::Test {
 
 TEST_F(LayerFileTest, TableHasIdColumnFirstThenUserFieldsWithBlanksDropped) {
     Layer layer = open(HYPSL_FIELDS);
-    closeLayer(layer);
+    ASSERT_TRUE(closeLayer(layer));
     EXPECT_EQ(layer.table, nullptr);
     EXPECT_EQ(layer.shape, nullptr);
 
@@ -93,7 +94,7 @@ TEST_F(LayerFileTest, TableHasIdColumnFirstThenUserFieldsWithBlanksDropped) {
 
 TEST_F(LayerFileTest, TableIsMarkedWindows1251InItsHeaderWithoutCodePageFile) {
     Layer layer = open({});
-    closeLayer(layer);
+    ASSERT_TRUE(closeLayer(layer));
     const std::string header = fileBytes(base() + ".dbf");
     ASSERT_GT(header.size(), LANGUAGE_DRIVER_OFFSET);
     EXPECT_EQ(static_cast<unsigned char>(header[LANGUAGE_DRIVER_OFFSET]), LANGUAGE_DRIVER_CP1251);
@@ -120,7 +121,7 @@ TEST_F(LayerFileTest, ProjectionFileHoldsOneLineByCoordinateSystem) {
         std::ofstream(base() + ".PRJ") << std::string(400, 'x');
         Layer layer;
         ASSERT_EQ(createLayer(cs, SHAPE_POINT, base(), {}, layer), LayerStatus::Created);
-        closeLayer(layer);
+        ASSERT_TRUE(closeLayer(layer));
         EXPECT_EQ(fileBytes(base() + ".PRJ"), expected);
     }
 }
@@ -128,59 +129,60 @@ TEST_F(LayerFileTest, ProjectionFileHoldsOneLineByCoordinateSystem) {
 TEST_F(LayerFileTest, LayerNameLosesTrailingBlanks) {
     Layer layer;
     ASSERT_EQ(createLayer(1, SHAPE_POINT, base("HypsP") + "   ", {}, layer), LayerStatus::Created);
-    closeLayer(layer);
+    ASSERT_TRUE(closeLayer(layer));
     for (const char* extension : {".shp", ".shx", ".dbf", ".PRJ"}) {
         EXPECT_TRUE(fs::exists(base("HypsP") + extension)) << extension;
     }
 }
 
-TEST_F(LayerFileTest, LayerThatCannotBeCreatedIsReportedWithoutHandles) {
-    // Writable for root too: a path that runs through a regular file can never be created.
+TEST_F(LayerFileTest, FilesThatCannotReachTheDiskFailTheCloseAndLeaveNoneOfTheLayer) {
+    // Writable for root too: a path that runs through a regular file, and a folder that
+    // holds the projection file's name.
     std::ofstream(dir.path() / "plain") << "file";
-    Layer layer;
-    EXPECT_EQ(
-        createLayer(1, SHAPE_POINT, (dir.path() / "plain" / "HypsP").string(), HYPSL_FIELDS, layer),
-        LayerStatus::NotCreated);
-    EXPECT_EQ(layer.table, nullptr);
-    EXPECT_EQ(layer.shape, nullptr);
+    fs::create_directory(base() + ".PRJ");
+    const struct {
+        std::string layer;
+        std::string failedFile;
+    } cases[] = {
+        {(dir.path() / "plain" / "HypsP").string(), (dir.path() / "plain" / "HypsP").string()},
+        {base(), base() + ".PRJ"},
+    };
+    for (const auto& c : cases) {
+        Layer layer;
+        ASSERT_EQ(createLayer(1, SHAPE_POINT, c.layer, HYPSL_FIELDS, layer), LayerStatus::Created);
+        const Outcome closed = closeLayer(layer);
+        ASSERT_FALSE(closed) << c.layer;
+        EXPECT_NE(closed.reason().find(c.failedFile), std::string::npos) << closed.reason();
+    }
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir.path())) {
+        left.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, (std::set<std::string>{"plain", fs::path(base() + ".PRJ").filename()}));
 }
 
 TEST_F(LayerFileTest, LibraryMessagesGoToTheLayerNotToTheTerminal) {
-    fs::create_directory(base() + ".shp");
+    // More 255-character columns than a record of 65 535 bytes holds.
+    const std::vector<FieldDef> tooMany(300, FieldDef{"Wide", FIELD_TEXT, 255, 0});
     Layer layer;
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(createLayer(1, SHAPE_POINT, base(), {}, layer), LayerStatus::NotCreated);
+    EXPECT_EQ(createLayer(1, SHAPE_POINT, base(), tooMany, layer), LayerStatus::ColumnRefused);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(layer.libraryMessages, "Failed to create file " + base() + ".shp: Is a directory\n");
-    // The table opened before the failure is closed and on disk, as it was written.
-    EXPECT_NE(reread(), nullptr);
-    EXPECT_FALSE(fs::exists(base() + ".dbf.partial"));
+    EXPECT_NE(layer.libraryMessages.find("Record length limit reached"), std::string::npos)
+        << layer.libraryMessages;
 }
 
-TEST_F(LayerFileTest, LayerLeftOpenIsOnDiskOnceDestroyed) {
+TEST_F(LayerFileTest, LayerLeftOpenLeavesNothingOnDisk) {
     std::string text = "7\\x\\2\\30\\y\\";
     {
         Layer layer = open(HYPSL_FIELDS);
         ASSERT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, text, HYPSL_FIELDS),
                   RecordStatus::Written);
-        EXPECT_FALSE(fs::exists(base() + ".dbf"));
     }
-    const TableHandle table = reread();
-    ASSERT_NE(table, nullptr);
-    EXPECT_EQ(DBFGetRecordCount(table.get()), 1);
-    EXPECT_STREQ(DBFReadStringAttribute(table.get(), 0, 2), "x");
-    EXPECT_TRUE(fs::exists(base() + ".shp"));
+    EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
-TEST_F(LayerFileTest, UnwritableProjectionFileFailsTheLayer) {
-    fs::create_directory(base() + ".PRJ");
-    Layer layer;
-    EXPECT_EQ(createLayer(1, SHAPE_POINT, base(), {}, layer), LayerStatus::NotCreated);
-    EXPECT_EQ(layer.table, nullptr);
-    EXPECT_EQ(layer.shape, nullptr);
-}
-
-TEST_F(LayerFileTest, RefusedColumnLeavesTableWithoutShapefileOrProjection) {
+TEST_F(LayerFileTest, RefusedColumnLeavesNothingOnDisk) {
     // A column of no width, and columns of types the table library does not have.
     for (const FieldDef& broken : {FieldDef{"Broken", FIELD_TEXT, 0, 0},
                                    FieldDef{"Broken", 99, 10, 0}, FieldDef{"Broken", -1, 10, 0}}) {
@@ -191,11 +193,7 @@ TEST_F(LayerFileTest, RefusedColumnLeavesTableWithoutShapefileOrProjection) {
         EXPECT_EQ(createLayer(1, SHAPE_ARC, base(), fields, layer), LayerStatus::ColumnRefused);
         EXPECT_EQ(layer.table, nullptr);
         EXPECT_EQ(layer.shape, nullptr);
-        EXPECT_FALSE(fs::exists(base() + ".shp"));
-        EXPECT_FALSE(fs::exists(base() + ".PRJ"));
-        const TableHandle table = reread();
-        ASSERT_NE(table, nullptr);
-        EXPECT_EQ(DBFGetFieldCount(table.get()), 2);  // "Id" and "L_code" stay
+        EXPECT_TRUE(fs::is_empty(dir.path()));
     }
 }
 
@@ -204,7 +202,7 @@ TEST_F(LayerFileTest, WithoutUserFieldsOnlyTheIdentifierIsWritten) {
     std::string text = "  left\\alone";
     EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 17, text, {}), RecordStatus::Written);
     EXPECT_EQ(text, "  left\\alone");
-    closeLayer(layer);
+    ASSERT_TRUE(closeLayer(layer));
     const TableHandle table = reread();
     ASSERT_EQ(DBFGetRecordCount(table.get()), 1);
     EXPECT_EQ(DBFGetFieldCount(table.get()), 1);
@@ -220,7 +218,7 @@ TEST_F(LayerFileTest, ValuesAreStoredByColumnTypeAndTheTextIsConsumed) {
     std::string text = "   400010\\ 12,5 \\  Sheet N-37   \\ignored\\  rest ";
     EXPECT_EQ(writeAttributeRecord(layer.table.get(), 1, 1, text, fields), RecordStatus::Written);
     EXPECT_EQ(text, "rest ");
-    closeLayer(layer);
+    ASSERT_TRUE(closeLayer(layer));
 
     const TableHandle table = reread();
     EXPECT_EQ(DBFReadIntegerAttribute(table.get(), 0, 1), 400010);

@@ -33,8 +33,7 @@ bool writeArea(const std::filesystem::path& folder) {
     };
     const std::string attributes = "400010\\" + cp1251("Лист N-37-XXXVI") + "\\12,5\\";
     const auto status = writeMultiPolygonFeature(layer, attributes, lines, 1, {2});
-    closeLayer(layer);
-    return status == ShapeStatus::Written;
+    return closeLayer(layer) && status == ShapeStatus::Written;
 }
 
 bool writePoint(const std::filesystem::path& folder) {
@@ -45,8 +44,7 @@ bool writePoint(const std::filesystem::path& folder) {
         return false;
     }
     const auto status = writePointFeature(layer, cp1251("52°30'") + "\\", 30.5, 52.5);
-    closeLayer(layer);
-    return status == ShapeStatus::Written;
+    return closeLayer(layer) && status == ShapeStatus::Written;
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST_F(ShapeWritersTest, SuccessivePointsGetRecordsIdsAndShapesInOrder) {
     EXPECT_EQ(writePointFeature(layer, "400013\\52\\30,125\\", 30.125, 52.0), ShapeStatus::Written);
     EXPECT_EQ(layer.recordCounter, 2);
     EXPECT_EQ(layer.idCounter, 2);
-    closeLayer(layer);
+    ASSERT_TRUE(closeLayer(layer));
 
     const TableHandle table = rereadTable();
     ASSERT_EQ(DBFGetRecordCount(table.get()), 2);
@@ -113,7 +113,7 @@ TEST_F(ShapeWritersTest, SimpleLineAndPolygonKeepVerticesAsReceivedInOnePart) {
         const auto status = type == SHAPE_ARC ? writeLineFeature(layer, "", x, y)
                                               : writePolygonFeature(layer, "", x, y);
         EXPECT_EQ(status, ShapeStatus::Written);
-        closeLayer(layer);
+        ASSERT_TRUE(closeLayer(layer));
         const ShapeObject shape = onlyShape();
         ASSERT_NE(shape, nullptr);
         EXPECT_EQ(shape->nSHPType, type);
@@ -130,7 +130,7 @@ TEST_F(ShapeWritersTest, PolygonWithHoleIsClosedAndTheHoleReversed) {
     };
     Layer layer = open(SHAPE_POLYGON);
     EXPECT_EQ(writeMultiPolygonFeature(layer, "", lines, 1, {2}), ShapeStatus::Written);
-    closeLayer(layer);
+    ASSERT_TRUE(closeLayer(layer));
 
     const ShapeObject shape = onlyShape();
     ASSERT_NE(shape, nullptr);
@@ -151,7 +151,7 @@ TEST_F(ShapeWritersTest, PolylineClosesOnlyTheFlaggedParts) {
     };
     Layer layer = open(SHAPE_ARC);
     EXPECT_EQ(writeMultiLineFeature(layer, "", lines, {false, true}), ShapeStatus::Written);
-    closeLayer(layer);
+    ASSERT_TRUE(closeLayer(layer));
 
     const ShapeObject shape = onlyShape();
     ASSERT_NE(shape, nullptr);
@@ -171,7 +171,7 @@ TEST_F(ShapeWritersTest, RejectedAttributesLeaveNoShapeButAdvanceTheCounters) {
     EXPECT_EQ(writePointFeature(layer, "4000100\\52\\30\\", 30.0, 52.0), ShapeStatus::ValueRefused);
     EXPECT_EQ(layer.recordCounter, 2);
     EXPECT_EQ(layer.idCounter, 2);
-    closeLayer(layer);
+    ASSERT_TRUE(closeLayer(layer));
     EXPECT_EQ(shapeCount(), 0);
 }
 
@@ -192,7 +192,7 @@ TEST_F(ShapeWritersTest, ShapesThatCannotBeAppendedAreReportedNotFatal) {
     EXPECT_EQ(polygons.recordCounter, recordsBefore);
 
     // A closed layer has no handles left to write through.
-    closeLayer(polygons);
+    ASSERT_TRUE(closeLayer(polygons));
     EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 1, {}), ShapeStatus::ValueRefused);
 }
 

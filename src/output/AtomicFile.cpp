@@ -1,0 +1,116 @@
+#include "output/AtomicFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <random>
+
+namespace sheetbasis {
+namespace {
+
+// Mode of a new file before the umask, as the C library's fopen creates files.
+constexpr mode_t NEW_FILE_MODE = 0666;
+constexpr std::size_t SUFFIX_DIGITS = 16;
+constexpr int BITS_PER_HEX_DIGIT = 4;
+// Names are drawn anew when one is taken; 64 random bits make a second clash unheard of,
+// and the bound keeps a folder full of someone else's files from holding the run forever.
+constexpr int NAME_ATTEMPTS = 8;
+
+std::string randomSuffix() {
+    thread_local std::mt19937_64 generator{std::random_device{}()};
+    constexpr char HEX_DIGITS[] = "0123456789abcdef";
+    std::uint64_t bits = generator();
+    std::string suffix(SUFFIX_DIGITS, '0');
+    for (char& digit : suffix) {
+        digit = HEX_DIGITS[bits & 0xF];
+        bits >>= BITS_PER_HEX_DIGIT;
+    }
+    return suffix;
+}
+
+std::string systemReason(const std::string& path) {
+    return path + ": " + std::strerror(errno);
+}
+
+bool writeAll(int descriptor, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0) return false;
+        if (written == 0) {
+            errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// A new file that did not exist before, created in the folder of finalPath; O_NOFOLLOW
+// and O_EXCL together refuse any entry already there, a link above all.
+int createExclusively(const std::string& finalPath, std::string& temporaryPath) {
+    for (int attempt = 0; attempt < NAME_ATTEMPTS; ++attempt) {
+        temporaryPath = finalPath + std::string(TEMPORARY_FILE_MARK) + randomSuffix();
+        const int descriptor =
+            ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                   NEW_FILE_MODE);
+        if (descriptor >= 0 || errno != EEXIST) return descriptor;
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool isTemporaryFileName(std::string_view fileName) {
+    const std::size_t mark = fileName.rfind(TEMPORARY_FILE_MARK);
+    if (mark == std::string_view::npos || mark == 0) return false;
+    const std::string_view suffix = fileName.substr(mark + TEMPORARY_FILE_MARK.size());
+    return suffix.size() == SUFFIX_DIGITS &&
+           suffix.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+StagedFile::StagedFile(std::string finalPath, std::string_view bytes)
+    : finalPath_(std::move(finalPath)) {
+    const int descriptor = createExclusively(finalPath_, temporaryPath_);
+    if (descriptor < 0) {
+        staged_ = Outcome::failure(systemReason(finalPath_));
+        temporaryPath_.clear();
+        return;
+    }
+    const bool written = writeAll(descriptor, bytes);
+    const int writeError = errno;
+    // close reports what a delayed write could not do (NFS, quotas); it counts as much
+    // as the write.
+    const bool closed = ::close(descriptor) == 0;
+    if (!written) errno = writeError;
+    if (!written || !closed) staged_ = Outcome::failure(systemReason(finalPath_));
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : finalPath_(std::move(other.finalPath_)),
+      temporaryPath_(std::exchange(other.temporaryPath_, {})),
+      staged_(std::move(other.staged_)) {}
+
+StagedFile::~StagedFile() {
+    if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
+}
+
+Outcome StagedFile::putInPlace() {
+    if (!staged_) return staged_;
+    if (temporaryPath_.empty()) return Outcome::failure(finalPath_ + ": already put in place");
+    if (std::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) {
+        return Outcome::failure(systemReason(finalPath_));
+    }
+    temporaryPath_.clear();
+    return {};
+}
+
+Outcome writeFileAtomically(const std::string& path, std::string_view bytes) {
+    StagedFile file(path, bytes);
+    return file.putInPlace();
+}
+
+}  // namespace sheetbasis

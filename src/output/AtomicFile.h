@@ -1,0 +1,49 @@
+#pragma once
+// The one way the program puts a file on disk. The bytes go to a new file with a unique
+// name beside the final one, created exclusively and never through a link, are checked on
+// every write and on the close, and only then is the file renamed over its final name. The
+// final name is never opened: a link there is replaced, not followed, and a reader sees
+// the earlier file or the new one whole, never a cut one.
+
+#include <string>
+#include <string_view>
+
+#include "output/Outcome.h"
+
+namespace sheetbasis {
+
+// Temporary files are named "<final name>" + this + 16 hexadecimal digits, so that a run
+// that was killed can recognise and remove what an earlier one left, and so that two runs
+// never share one.
+inline constexpr std::string_view TEMPORARY_FILE_MARK = ".partial-";
+
+// True for a name that a temporary file of this writer has.
+bool isTemporaryFileName(std::string_view fileName);
+
+// A file written whole under its temporary name and waiting to be put in place. Destroyed
+// before that, it removes its temporary file.
+class StagedFile {
+  public:
+    StagedFile(std::string finalPath, std::string_view bytes);
+    StagedFile(StagedFile&& other) noexcept;
+    StagedFile& operator=(StagedFile&&) = delete;
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+    ~StagedFile();
+
+    // Whether the bytes reached the temporary file whole.
+    const Outcome& staged() const { return staged_; }
+    const std::string& finalPath() const { return finalPath_; }
+    // Renames the temporary file over the final name.
+    Outcome putInPlace();
+
+  private:
+    std::string finalPath_;
+    std::string temporaryPath_;  // empty once renamed or removed
+    Outcome staged_;
+};
+
+// Stages the file and puts it in place.
+Outcome writeFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace sheetbasis
