@@ -9,10 +9,13 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <set>
 #include <thread>
 
 #include "app/ProgramFlow.h"
+#include "job/ValueReaders.h"
+#include "sheet/Cp1251.h"
 
 #ifndef SHEETBASIS_VERSION
 #define SHEETBASIS_VERSION "unknown"
@@ -38,6 +41,21 @@ constexpr EntryOption ENTRY_OPTIONS[] = {
     {"--x-minute", "xMinute"},
     {"--y-minute", "yMinute"},
 };
+// Plain ASCII names that --cs takes besides the names a job file's "CS" takes, with the
+// name each stands for.
+struct CoordinateSystemName {
+    std::string_view ascii;
+    std::string_view name;
+};
+constexpr CoordinateSystemName ASCII_CS_NAMES[] = {
+    {"sk42", "СК-42"},
+    {"sk95", "СК-95"},
+    {"gsk2011", "ГСК-2011"},
+    {"gsk2011-from-sk42", "ГСК-2011 / СК-42"},
+};
+constexpr std::string_view CS_REFUSED =
+    "--cs: one of CK-42, CK-95, ГCK-2011, \"ГCK-2011 / СК-42\" (C and K Latin or Cyrillic) "
+    "or sk42, sk95, gsk2011, gsk2011-from-sk42";
 // Options that take a value and do not become an entry.
 constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series", "--out", "--jobs",
                                             "--jobs-from"};
@@ -95,8 +113,24 @@ bool readCount(std::string_view text, unsigned& count) {
     return ec == std::errc() && end == text.data() + text.size() && count > 0;
 }
 
+// The "CS" entry of --cs, checked here so that a refusal can list the names taken.
+std::string applyCoordinateSystem(const std::string& value, CommandLine& c) {
+    const auto* ascii =
+        std::find_if(std::begin(ASCII_CS_NAMES), std::end(ASCII_CS_NAMES),
+                     [&](const CoordinateSystemName& n) { return n.ascii == value; });
+    const std::string name = ascii == std::end(ASCII_CS_NAMES) ? value : std::string(ascii->name);
+    const std::optional<std::string> text = utf8ToCp1251(name);
+    std::int32_t cs = 0;
+    if (!text || parseCoordinateSystem(*text, cs) != ValueStatus::Accepted) {
+        return std::string(CS_REFUSED);
+    }
+    c.entries.push_back({"CS", name});
+    return {};
+}
+
 // Applies one option with its value; returns what is wrong with it, or "".
 std::string applyOption(std::string_view option, const std::string& value, CommandLine& c) {
+    if (option == "--cs") return applyCoordinateSystem(value, c);
     if (const EntryOption* e = entryOption(option)) {
         c.entries.push_back({std::string(e->key), value});
     } else if (option == "--sheets") {
@@ -170,6 +204,7 @@ ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c) {
     };
     const unsigned threads =
         c.threads > 0 ? c.threads : std::max(1U, std::thread::hardware_concurrency());
+    if (!c.quiet) std::cerr << frameLessNote(prepared);
     const SetRunReport report =
         generateSheets(std::move(prepared), threads, showProgress ? progress : ProgressReport());
     if (showProgress) std::cerr << '\n';
@@ -259,6 +294,7 @@ std::string usageText() {
 
 SET (comma-separated / через запятую):
   N-37-XXXVI, P-37-I(2), N-37(2)  a sheet as a job file names it / лист
+  T-37-I,II,III, U-60,01          a joined sheet as the program names it
   N-37                            with --series 200: its 36 sheets / 36 листов
   N..P:37..40                     a block of rows and columns / блок поясов и зон
   all                             the whole series, rows U..K, columns 33..60, 01, 02
@@ -268,7 +304,8 @@ T..U) so that the sheets tile the area / у полюса сдвоенные, с�
 
 Options / Параметры:
   --out DIR           each sheet goes to DIR/<sheet name>/HYPS and /FRAME
-  --cs CS             CK-42 (default), CK-95, ГCK-2011, "ГCK-2011 / СК-42"
+  --cs CS             CK-42 (default), CK-95, ГCK-2011, "ГCK-2011 / СК-42" (C and K
+                      Latin or Cyrillic), or sk42, sk95, gsk2011, gsk2011-from-sk42
   --scale N           map scale in thousands: 200, 500, 1000 (series 200);
                       1000, 2500, 5000 (series 1000)
   --x-from A, --x-to A, --y-from A, --y-to A

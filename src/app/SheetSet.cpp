@@ -1,6 +1,7 @@
 #include "app/SheetSet.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <optional>
 #include <set>
@@ -30,6 +31,10 @@ constexpr std::string_view WHOLE_SERIES = "all";
 constexpr std::string_view RANGE_MARK = "..";
 constexpr char BLOCK_MARK = ':';
 constexpr char ITEM_SEPARATOR = ',';
+// The letters of the Roman sheet numbers that continue a joined sheet's name.
+constexpr std::string_view ROMAN_DIGITS = "IVX";
+constexpr std::string_view OUTSIDE_COVERAGE =
+    "outside the rows K..U and columns 33..60, 01, 02 that the program covers";
 
 struct Range {
     std::int32_t first;
@@ -170,15 +175,17 @@ std::string addBlockItem(std::string_view item, std::int32_t setScale, SheetColl
 }
 
 std::string addNamedItem(std::string_view item, std::int32_t setScale, SheetCollector& out) {
-    SheetParameters p;
-    if (applySheetName(item, p) != ValueStatus::Accepted) return "not a sheet name";
-    if (p.setScale == setScale) {
-        out.add({p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType});
+    const SheetNameReading reading = readSheetIdentity(item);
+    if (reading.status == SheetNameStatus::OutsideCoverage) return std::string(OUTSIDE_COVERAGE);
+    if (reading.status != SheetNameStatus::Read) return "not a sheet name";
+    const SheetIdentity& sheet = reading.sheet;
+    if (sheet.setScale == setScale) {
+        out.add(sheet);
         return {};
     }
     if (setScale == SERIES_1M) return "a sheet of the 1:200 000 series";
-    if (p.sheetType != SHEET_STANDARD) return "a joined million sheet has no sheets of its own";
-    addSheetsOfMillionSheet(p.yZone, p.xZone, out);
+    if (sheet.sheetType != SHEET_STANDARD) return "a joined million sheet has no sheets of its own";
+    addSheetsOfMillionSheet(sheet.yZone, sheet.xZone, out);
     return {};
 }
 
@@ -191,6 +198,42 @@ std::string addItem(std::string_view item, std::int32_t setScale, SheetCollector
     return addNamedItem(item, setScale, out);
 }
 
+bool isRomanRun(std::string_view text) {
+    return !text.empty() && text.find_first_not_of(ROMAN_DIGITS) == std::string_view::npos;
+}
+
+// True when a comma-separated piece is a further part of the joined sheet named before it,
+// as the program writes one: a sheet number ("II"), a column and a sheet number ("38-I"),
+// or a column ("38"). No item of a set looks like that: a sheet name begins with a row
+// letter, a block holds ":", and "all" is lower case.
+bool continuesJoinedName(std::string_view text) {
+    const std::string piece = trimBoth(text);
+    const bool column = piece.size() >= 2 && std::isdigit(static_cast<unsigned char>(piece[0])) &&
+                        std::isdigit(static_cast<unsigned char>(piece[1]));
+    if (!column) return isRomanRun(piece);
+    const std::string_view rest = std::string_view(piece).substr(2);
+    return rest.empty() || (rest.starts_with('-') && isRomanRun(rest.substr(1)));
+}
+
+// The items of a set: its comma-separated pieces, each joined sheet's name kept whole
+// ("T-37-I,II,III,N-37" is two items).
+std::vector<std::string_view> itemsOf(std::string_view set) {
+    std::vector<std::string_view> items;
+    std::size_t pieceStart = 0;
+    while (true) {
+        const std::size_t end = std::min(set.find(ITEM_SEPARATOR, pieceStart), set.size());
+        const std::string_view piece = set.substr(pieceStart, end - pieceStart);
+        if (!items.empty() && continuesJoinedName(piece)) {
+            const auto itemStart = static_cast<std::size_t>(items.back().data() - set.data());
+            items.back() = set.substr(itemStart, end - itemStart);
+        } else {
+            items.push_back(piece);
+        }
+        if (end == set.size()) return items;
+        pieceStart = end + 1;
+    }
+}
+
 }  // namespace
 
 std::int32_t polarSheetType(std::int32_t setScale, std::int32_t yZone) {
@@ -199,10 +242,8 @@ std::int32_t polarSheetType(std::int32_t setScale, std::int32_t yZone) {
 
 SheetSetExpansion expandSheetSet(std::string_view set, std::int32_t setScale) {
     SheetCollector collector;
-    std::string_view rest = set;
-    while (true) {
-        const std::size_t end = rest.find(ITEM_SEPARATOR);
-        const std::string item = trimBoth(rest.substr(0, end));
+    for (const std::string_view piece : itemsOf(set)) {
+        const std::string item = trimBoth(piece);
         const std::string problem =
             item.empty() ? std::string("empty item") : addItem(item, setScale, collector);
         if (!problem.empty()) {
@@ -211,8 +252,6 @@ SheetSetExpansion expandSheetSet(std::string_view set, std::int32_t setScale) {
             error += problem;
             return {{}, error};
         }
-        if (end == std::string_view::npos) break;
-        rest.remove_prefix(end + 1);
     }
     return {collector.take(), {}};
 }

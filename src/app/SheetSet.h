@@ -18,7 +18,9 @@ struct SheetSetExpansion {
 };
 
 // Expands a comma-separated set for the series setScale (SERIES_200K or SERIES_1M). Items:
-//   a sheet name as a job file takes it ("N-37-XXXVI", "P-37-I(2)", "T-37(4)"): that sheet;
+//   a sheet name as a job file takes it ("N-37-XXXVI", "P-37-I(2)", "T-37(4)", and joined
+//   sheets as the program names them, "T-37-I,II,III", whose commas join rather than
+//   separate): that sheet;
 //   a million sheet in the 1:200 000 series ("N-37"): its 36 sheets, polar layout;
 //   a block "N..P:37..40" (either side may be one row or column, columns run eastward
 //   through 60 to 01 and 02): all its sheets of the series, polar layout;

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "app/ProgramFlow.h"
+#include "frame/FrameSettings.h"
 #include "job/FileArg.h"
 #include "job/JobText.h"
 #include "sheet/Cp1251.h"
@@ -127,6 +128,20 @@ std::vector<PreparedSheet> prepareJobFiles(const std::vector<std::string>& jobFi
         prepared.push_back(std::move(one));
     }
     return prepared;
+}
+
+std::string frameLessNote(const std::vector<PreparedSheet>& sheets) {
+    const auto frameLess = std::count_if(sheets.begin(), sheets.end(), [](const PreparedSheet& s) {
+        const FrameLayerSet layers =
+            frameLayersOf(frameSettingsFor(s.parameters.setScale, s.parameters.mapScale));
+        return s.failure.exitCode == ExitCode::Done && !layers.frame && !layers.adjacent &&
+               !layers.digits;
+    });
+    if (frameLess == 0) return {};
+    return "sheetbasis: note: " + std::to_string(frameLess) +
+           (frameLess == 1 ? " sheet is" : " sheets are") +
+           " drawn at a map scale without frame layers (1:1 000 000 in the 1:200 000 series, "
+           "1:5 000 000): their FRAME folders stay empty\n";
 }
 
 SetRunReport generateSheets(std::vector<PreparedSheet> sheets, unsigned threads,

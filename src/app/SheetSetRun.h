@@ -49,6 +49,10 @@ std::vector<PreparedSheet> prepareSheets(const std::vector<SheetIdentity>& sheet
 // the list already writes is not run: both would write the same files at once.
 std::vector<PreparedSheet> prepareJobFiles(const std::vector<std::string>& jobFiles);
 
+// A note for standard error when ready sheets are drawn at a map scale that has no frame
+// layers at all (1:1 000 000 in the 1:200 000 series, 1:5 000 000), or "" when none is.
+std::string frameLessNote(const std::vector<PreparedSheet>& sheets);
+
 struct SetRunReport {
     std::size_t written = 0;
     std::vector<PreparedSheet> failed;   // with their reasons

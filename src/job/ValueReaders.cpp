@@ -4,17 +4,20 @@
 #include <array>
 #include <iterator>
 #include <optional>
+#include <utility>
 
 #include "sheet/Cp1251.h"
+#include "sheet/Nomenclature.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
 namespace {
 
-// Row letters in yZone order (U = 1 .. K = 11), upper and lower case.
-constexpr std::string_view ROW_LETTERS = "UTSRQPONMLK";
-constexpr std::string_view ROW_LETTERS_LOWER = "utsrqponmlk";
-// The columns the main dialog offers: 1, 2 and 33..60.
+// Rows of the international map in yZone order, from V (0) at the pole down to A (21) at
+// the equator; the program covers U..K (1..11), the rows the main dialog offers.
+constexpr std::string_view WORLD_ROW_LETTERS = "VUTSRQPONMLKJIHGFEDCBA";
+// Columns of the international map are 1..60; the main dialog offers 1, 2 and 33..60.
+constexpr std::int32_t FIRST_COLUMN = 1;
 constexpr std::int32_t FIRST_EASTERN_COLUMN = 33;
 constexpr std::int32_t LAST_COLUMN = 60;
 constexpr std::int32_t LAST_WESTERN_COLUMN = 2;
@@ -29,6 +32,8 @@ constexpr std::array<std::string_view, SHEETS_IN_MILLION_SHEET> ROMAN_SHEET_NUMB
 constexpr std::string_view ROMAN_DIGITS = "IVX";
 // Sheet-type suffixes "(2)", "(3)", "(4)" name the number of joined sheets.
 constexpr std::string_view JOINED_SHEET_DIGITS = "234";
+// A joined sheet's name lists its further parts after commas ("T-37-I,II,III").
+constexpr char JOINED_PART_SEPARATOR = ',';
 // Fewest characters of a sheet name ("N37") and of a folder ("D:\").
 constexpr std::size_t SHORTEST_SHEET_NAME = 3;
 constexpr std::size_t SHORTEST_FOLDER = 3;
@@ -56,15 +61,19 @@ bool isOfferedColumn(std::int32_t xZone) {
            (xZone >= FIRST_EASTERN_COLUMN && xZone <= LAST_COLUMN);
 }
 
+bool isCovered(const SheetIdentity& sheet) {
+    return sheet.yZone >= FIRST_ROW && sheet.yZone <= LAST_ROW && isOfferedColumn(sheet.xZone);
+}
+
+// The row of a letter of the international map, in either case.
 std::optional<std::int32_t> rowOf(char letter) {
-    std::size_t i = ROW_LETTERS.find(letter);
-    if (i == std::string_view::npos) {
-        i = ROW_LETTERS_LOWER.find(letter);
-    }
+    const char upper =
+        letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
+    const std::size_t i = WORLD_ROW_LETTERS.find(upper);
     if (i == std::string_view::npos) {
         return std::nullopt;
     }
-    return static_cast<std::int32_t>(i) + 1;
+    return static_cast<std::int32_t>(i);
 }
 
 // The 0-based position of the value (blanks around it aside) in the list of texts.
@@ -76,6 +85,21 @@ std::optional<std::int32_t> positionIn(const List& texts, std::string_view value
         return std::nullopt;
     }
     return static_cast<std::int32_t>(found - std::begin(texts));
+}
+
+// The Latin capitals C and K replaced by the Cyrillic С and К they look like. Job files
+// have always spelt the names with Latin C and K ("CK-42", "ГCK-2011"), the dialogs show
+// them in Cyrillic, and neither the user nor the eye can tell the two apart.
+std::string withCyrillicLookAlikes(std::string_view text) {
+    static const std::array<std::pair<char, char>, 2> lookAlikes = {
+        {{'C', cp1251("С").front()}, {'K', cp1251("К").front()}}};
+    std::string result(text);
+    for (char& c : result) {
+        for (const auto& [latin, cyrillic] : lookAlikes) {
+            if (c == latin) c = cyrillic;
+        }
+    }
+    return result;
 }
 
 std::string_view skipBlanks(std::string_view text) {
@@ -129,6 +153,29 @@ std::optional<std::int32_t> sheetTypeOf(std::string_view rest) {
     return SHEET_DOUBLE + static_cast<std::int32_t>(digit);
 }
 
+// The sheet type of the further parts of a joined sheet's name (",II,III", ",38-I",
+// ",38,39,40", blanks allowed around the commas): the parts must be the ones the program
+// writes for the sheet, each the eastern neighbour of the one before.
+std::optional<std::int32_t> joinedSheetTypeOf(std::string_view rest, const SheetIdentity& first) {
+    std::string parts;
+    std::int32_t type = SHEET_STANDARD;
+    rest = skipBlanks(rest);
+    while (rest.starts_with(JOINED_PART_SEPARATOR)) {
+        rest.remove_prefix(1);
+        const std::size_t end = std::min(rest.find(JOINED_PART_SEPARATOR), rest.size());
+        parts += JOINED_PART_SEPARATOR + trimBoth(rest.substr(0, end));
+        rest.remove_prefix(end);
+        ++type;
+    }
+    if (type > SHEET_QUADRUPLE ||
+        parts != joinedPartsText(first.setScale, first.xZone, first.sheetNumber, type)) {
+        return std::nullopt;
+    }
+    return type;
+}
+
+// A sheet of the international map, rows A..V and columns 01..60; whether the program
+// covers it is checked apart.
 std::optional<SheetIdentity> parseSheetName(std::string_view value) {
     const std::string name = trimBoth(value);
     if (name.size() < SHORTEST_SHEET_NAME) {
@@ -147,13 +194,14 @@ std::optional<SheetIdentity> parseSheetName(std::string_view value) {
         rest.remove_prefix(1);
     }
     const auto column = twoDigits(rest);
-    if (!column || !isOfferedColumn(*column)) {
+    if (!column || *column < FIRST_COLUMN || *column > LAST_COLUMN) {
         return std::nullopt;
     }
     id.xZone = *column;
     rest.remove_prefix(2);
     const std::string_view adjusted = skipBlanks(rest);
-    if (!adjusted.empty() && !adjusted.starts_with('(')) {
+    if (!adjusted.empty() && !adjusted.starts_with('(') &&
+        !adjusted.starts_with(JOINED_PART_SEPARATOR)) {
         const auto number = dashed ? takeRomanSheetNumber(rest) : takeTwoDigitSheetNumber(rest);
         if (!number) {
             return std::nullopt;
@@ -161,7 +209,12 @@ std::optional<SheetIdentity> parseSheetName(std::string_view value) {
         id.setScale = SERIES_200K;
         id.sheetNumber = *number;
     }
-    const auto type = sheetTypeOf(rest);
+    // Joined parts follow the dashed spelling, the one the program writes.
+    const bool joined = skipBlanks(rest).starts_with(JOINED_PART_SEPARATOR);
+    if (joined && !dashed) {
+        return std::nullopt;
+    }
+    const auto type = joined ? joinedSheetTypeOf(rest, id) : sheetTypeOf(rest);
     if (!type) {
         return std::nullopt;
     }
@@ -171,26 +224,36 @@ std::optional<SheetIdentity> parseSheetName(std::string_view value) {
 
 }  // namespace
 
-ValueStatus applySheetName(std::string_view value, SheetParameters& p) {
+SheetNameReading readSheetIdentity(std::string_view value) {
     const auto id = parseSheetName(value);
     if (!id) {
+        return {SheetNameStatus::NotASheetName, {}};
+    }
+    if (!isCovered(*id)) {
+        return {SheetNameStatus::OutsideCoverage, {}};
+    }
+    return {SheetNameStatus::Read, *id};
+}
+
+ValueStatus applySheetName(std::string_view value, SheetParameters& p) {
+    const SheetNameReading reading = readSheetIdentity(value);
+    if (reading.status != SheetNameStatus::Read) {
         return ValueStatus::Rejected;
     }
-    p.setScale = id->setScale;
-    p.yZone = id->yZone;
-    p.xZone = id->xZone;
-    p.sheetNumber = id->sheetNumber;
-    p.sheetType = id->sheetType;
+    const SheetIdentity& id = reading.sheet;
+    p.setScale = id.setScale;
+    p.yZone = id.yZone;
+    p.xZone = id.xZone;
+    p.sheetNumber = id.sheetNumber;
+    p.sheetType = id.sheetType;
     setBaseFromIdentity(p);
     return ValueStatus::Accepted;
 }
 
 ValueStatus parseCoordinateSystem(std::string_view value, std::int32_t& cs) {
-    // "C" and "K" of the keywords are Latin; "Г" and the "СК" after the slash are Cyrillic.
-    const std::string gsk2011 = cp1251("Г") + "CK-2011";
-    const std::array<std::string, 4> keywords = {"CK-42", "CK-95", gsk2011,
-                                                 gsk2011 + " / " + cp1251("СК") + "-42"};
-    const auto position = positionIn(keywords, value);
+    const std::array<std::string, 4> names = {cp1251("СК-42"), cp1251("СК-95"), cp1251("ГСК-2011"),
+                                              cp1251("ГСК-2011 / СК-42")};
+    const auto position = positionIn(names, withCyrillicLookAlikes(value));
     if (!position) {
         return ValueStatus::Rejected;
     }

@@ -17,11 +17,28 @@ enum class ValueStatus {
     Rejected = 1,
 };
 
-// A sheet name such as "N-37", "n37", "N-37-XII", "N3712", "P-37 (2)". On acceptance sets
-// setScale, yZone, xZone, sheetNumber, sheetType and the base fields; on rejection leaves
-// the record untouched.
+enum class SheetNameStatus {
+    Read,
+    NotASheetName,
+    // A sheet of the international map in a row or column the program does not cover
+    // ("N-31", "A-37").
+    OutsideCoverage,
+};
+
+struct SheetNameReading {
+    SheetNameStatus status = SheetNameStatus::NotASheetName;
+    SheetIdentity sheet;  // when Read
+};
+
+// A sheet name such as "N-37", "n37", "N-37-XII", "N3712", "P-37 (2)", or a joined sheet's
+// name as the program writes it ("T-37-I,II,III", "P-37-VI,38-I", "U-60,01").
+SheetNameReading readSheetIdentity(std::string_view value);
+
+// readSheetIdentity into the record: on acceptance sets setScale, yZone, xZone,
+// sheetNumber, sheetType and the base fields; on rejection leaves the record untouched.
 ValueStatus applySheetName(std::string_view value, SheetParameters& p);
-// The job-file keywords "CK-42", "CK-95", "ГCK-2011", "ГCK-2011 / СК-42" (cs 1..4).
+// The coordinate-system names "СК-42", "СК-95", "ГСК-2011", "ГСК-2011 / СК-42" (cs 1..4),
+// each С and К in Latin or Cyrillic letters ("CK-42", "ГCK-2011 / СК-42").
 ValueStatus parseCoordinateSystem(std::string_view value, std::int32_t& cs);
 // The map-scale denominator in thousands, valid for the series setScale.
 ValueStatus parseMapScale(std::int32_t setScale, std::string_view value, std::int32_t& mapScale);

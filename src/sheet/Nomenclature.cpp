@@ -141,32 +141,32 @@ std::string toRomanNumerals(std::int32_t n) {
     return text;
 }
 
+std::string joinedPartsText(std::int32_t setScale, std::int32_t xZone, std::int32_t sheetNumber,
+                            std::int32_t sheetType) {
+    std::string parts;
+    std::int32_t column = xZone;
+    std::int32_t number = sheetNumber;
+    for (std::int32_t part = 0; part < sheetType; ++part) {
+        parts += ',';
+        if (setScale == SERIES_200K) {
+            const Sheet200Column next = adjacentSheet200EastWest(true, column, number);
+            if (next.xZone != column) parts += twoDigits(next.xZone) + "-";
+            column = next.xZone;
+            number = next.sheetNumber;
+            parts += toRomanNumerals(number);
+        } else {
+            column = nextColumnEast(column);
+            parts += twoDigits(column);
+        }
+    }
+    return parts;
+}
+
 std::string sheetNameOf(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
                         std::int32_t sheetNumber, std::int32_t sheetType) {
     std::string name = std::string(1, rowLetter(yZone)) + "-" + twoDigits(xZone);
-    std::int32_t column = xZone;
-    if (setScale == SERIES_200K) {
-        name += '-';
-        name += toRomanNumerals(sheetNumber);
-        std::int32_t number = sheetNumber;
-        for (std::int32_t part = 0; part < sheetType; ++part) {
-            const Sheet200Column next = adjacentSheet200EastWest(true, column, number);
-            name += ",";
-            if (next.xZone != column) {
-                name += twoDigits(next.xZone) + "-";
-                column = next.xZone;
-            }
-            number = next.sheetNumber;
-            name += toRomanNumerals(number);
-        }
-    } else {
-        for (std::int32_t part = 0; part < sheetType; ++part) {
-            column = nextColumnEast(column);
-            name += ',';
-            name += twoDigits(column);
-        }
-    }
-    return name;
+    if (setScale == SERIES_200K) name += "-" + toRomanNumerals(sheetNumber);
+    return name + joinedPartsText(setScale, xZone, sheetNumber, sheetType);
 }
 
 std::string adjacentSheetName(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,

@@ -27,6 +27,10 @@ struct Sheet200Row {
 // The sheet's name (never contains a blank). yZone 0..12 (V..J), xZone 1..60.
 std::string sheetNameOf(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
                         std::int32_t sheetNumber, std::int32_t sheetType);
+// What a joined sheet's name adds after its first part: ",II,III", ",38-I", ",38,39,40"
+// ("" for a standard sheet). It does not depend on the row.
+std::string joinedPartsText(std::int32_t setScale, std::int32_t xZone, std::int32_t sheetNumber,
+                            std::int32_t sheetType);
 // The name of the neighbouring sheet in the given direction; it keeps the series and type.
 std::string adjacentSheetName(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
                               std::int32_t xZone, std::int32_t sheetNumber, std::int32_t sheetType);

@@ -51,6 +51,29 @@ TEST(CommandLine, SheetSetWithEveryJobOptionInOrder) {
                                               "MeridianStep=30'", "xMinute=5", "yMinute=10"}));
 }
 
+TEST(CommandLine, CoordinateSystemsInAnyLettersAndByAsciiNames) {
+    const std::pair<const char*, const char*> taken[] = {
+        {"sk42", "СК-42"},       {"sk95", "СК-95"},
+        {"gsk2011", "ГСК-2011"}, {"gsk2011-from-sk42", "ГСК-2011 / СК-42"},
+        {"СК-95", "СК-95"},      {"ГCK-2011 / CK-42", "ГCK-2011 / CK-42"}};
+    for (const auto& [value, entry] : taken) {
+        const CommandLine c =
+            parse({"--sheets", "N-37", "--series", "200", "--out", "o", "--cs", value});
+        ASSERT_EQ(c.action, CommandAction::SheetSet) << value << ": " << c.error;
+        ASSERT_EQ(c.entries.size(), 1u);
+        EXPECT_EQ(c.entries[0].value, entry);
+    }
+    for (const char* value : {"wgs84", "SK-42", "gsk2011 from sk42", ""}) {
+        const CommandLine c = parse(
+            {"--sheets", "N-37", "--series", "200", "--out", "o", std::string("--cs=") + value});
+        EXPECT_EQ(c.action, CommandAction::UsageError) << value;
+        for (const char* listed : {"CK-42", "CK-95", "ГCK-2011 / СК-42", "sk42", "sk95", "gsk2011,",
+                                   "gsk2011-from-sk42"}) {
+            EXPECT_NE(c.error.find(listed), std::string::npos) << value << " " << listed;
+        }
+    }
+}
+
 TEST(CommandLine, HelpVersionAndEndOfOptions) {
     EXPECT_EQ(parse({"--sheets", "all", "--help"}).action, CommandAction::Help);
     EXPECT_EQ(parse({"-V"}).action, CommandAction::Version);

@@ -76,12 +76,19 @@ TEST_P(WholeSeries, TilesEveryCellExactlyOnceAndEveryNameReadsBack) {
         EXPECT_TRUE(expected.contains(cell)) << cell.first << "," << cell.second;
     }
     std::set<std::string> folders;
+    std::string everyName;
     for (const SheetIdentity& s : sheets) {
-        SheetParameters p;
-        ASSERT_EQ(applySheetName(jobSheetName(s), p), ValueStatus::Accepted) << jobSheetName(s);
-        EXPECT_EQ((SheetIdentity{p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType}), s);
+        // Both spellings read back as the sheet: the job file's and the written name.
+        for (const std::string& name : {jobSheetName(s), nameOf(s)}) {
+            const SheetNameReading read = readSheetIdentity(name);
+            EXPECT_EQ(read.status, SheetNameStatus::Read) << name;
+            EXPECT_EQ(read.sheet, s) << name;
+        }
         EXPECT_TRUE(folders.insert(nameOf(s)).second) << nameOf(s);
+        everyName += (everyName.empty() ? "" : ",") + nameOf(s);
     }
+    // The written names, listed as one set, give back the series sheet by sheet.
+    EXPECT_EQ(expand(everyName, series), sheets);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSeries, WholeSeries, ::testing::Values(SERIES_200K, SERIES_1M));
@@ -137,6 +144,21 @@ TEST(SheetSet, NamedSheetsAreTakenAsGivenAndRepeatsOnce) {
     EXPECT_EQ(nameOf(sheets[0]), "N-37-XXXVI");
     EXPECT_EQ(nameOf(sheets[1]), "P-37-I,II");
     EXPECT_EQ(nameOf(sheets[2]), "N-37-XII");
+}
+
+TEST(SheetSet, JoinedNamesKeepTheirCommasAndOtherItemsAreSeparated) {
+    const auto sheets = expand("T-37-I,II,III, Q-40-VI,41-I,U-60-IV,V,VI,N-37-I", SERIES_200K);
+    ASSERT_EQ(sheets.size(), 4u);
+    EXPECT_EQ(nameOf(sheets[1]), "Q-40-VI,41-I");
+    EXPECT_EQ(nameOf(sheets[2]), "U-60-IV,V,VI");
+    const auto millions = expand("T-57,58,59,60,U-60,01,N-37,T:01..02", SERIES_1M);
+    ASSERT_EQ(millions.size(), 4u);
+    EXPECT_EQ(nameOf(millions[1]), "U-60,01");
+    EXPECT_EQ(nameOf(millions[3]), "T-01,02");
+    EXPECT_EQ(expandSheetSet("N-37,N-31", SERIES_200K).error,
+              "\"N-31\": outside the rows K..U and columns 33..60, 01, 02 that the program covers");
+    EXPECT_EQ(expandSheetSet("T-37-I,II,IV", SERIES_200K).error,
+              "\"T-37-I,II,IV\": not a sheet name");
 }
 
 TEST(SheetSet, RefusesWhatNoJobFileCouldName) {

@@ -2,7 +2,10 @@
 from there without the build tree."""
 
 import os
+import re
+import shutil
 import subprocess
+import xml.etree.ElementTree as ET
 import unittest
 
 from sheetbasis_testing import WorkFolderTest, write_job
@@ -26,10 +29,24 @@ class InstallTest(WorkFolderTest):
                                self.folder("set")], env=env, capture_output=True)
         self.assertEqual((proc.returncode, proc.stderr), (0, b"sheetbasis: 1 written, 0 failed\n"))
         self.assertFalse(os.path.exists(os.path.join(prefix, "bin", "sheetbasis-dialog-shots")))
+        # Every picture the installed README shows is installed with it.
+        doc = os.path.join(prefix, "share", "doc", "sheetbasis")
+        with open(os.path.join(doc, "README.md"), encoding="utf-8") as f:
+            pictures = re.findall(r"!\[[^\]]*\]\(([^)\s]+)\)", f.read())
+        self.assertNotEqual(pictures, [])
+        for picture in pictures:
+            self.assertTrue(os.path.isfile(os.path.join(doc, picture)), picture)
         desktop = os.path.join(prefix, "share", "applications", "sheetbasis.desktop")
         if os.path.exists(desktop):
             with open(desktop, encoding="utf-8") as f:
-                self.assertIn("Exec=sheetbasis\n", f.read())
+                entry = f.read()
+            self.assertIn("Exec=sheetbasis\n", entry)
+            icon = re.search(r"^Icon=(.+)$", entry, re.MULTILINE).group(1)
+            svg = os.path.join(prefix, "share", "icons", "hicolor", "scalable", "apps", icon + ".svg")
+            self.assertEqual(ET.parse(svg).getroot().tag, "{http://www.w3.org/2000/svg}svg")
+            if shutil.which("desktop-file-validate"):
+                check = subprocess.run(["desktop-file-validate", desktop], capture_output=True)
+                self.assertEqual((check.returncode, check.stdout, check.stderr), (0, b"", b""))
             # Without a display the interactive mode says so and ends with 8.
             interactive = subprocess.run([exe], env=env, capture_output=True, timeout=30)
             self.assertEqual(interactive.returncode, 8)

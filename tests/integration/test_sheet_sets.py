@@ -9,12 +9,7 @@ import unittest
 from sheetbasis_testing import EXE, WorkFolderTest, run_program, write_job
 
 SET_CS = "ГCK-2011 / СК-42"
-
-
-def job_name(folder_name):
-    """The job-file spelling of a sheet name: the first part and the count of parts."""
-    parts = folder_name.split(",")
-    return parts[0] + (f"({len(parts)})" if len(parts) > 1 else "")
+OUTSIDE = b"outside the rows K..U and columns 33..60, 01, 02 that the program covers"
 
 
 def layer_files(folder):
@@ -26,10 +21,11 @@ class SheetSetTest(WorkFolderTest):
     def assert_same_as_job_runs(self, out, entries):
         for name in sorted(os.listdir(out)):
             result = self.folder("jobs", name)
-            job = write_job(self.tmp, f"Nom={job_name(name)};\r\n{entries}Path={result};\r\n")
+            # The folder's name is the sheet's own name, which a job file's Nom takes back.
+            job = write_job(self.tmp, f"Nom={name};\r\n{entries}Path={result};\r\n")
             self.assertEqual(run_program([job]).returncode, 0, name)
             files = layer_files(result)
-            self.assertIn(os.path.join("FRAME", "Frame.shp"), files, name)
+            self.assertIn(os.path.join("HYPS", "HypsA.shp"), files, name)
             self.assertEqual(layer_files(os.path.join(out, name)), files, name)
             _, mismatch, errors = filecmp.cmpfiles(result, os.path.join(out, name), files,
                                                    shallow=False)
@@ -38,7 +34,7 @@ class SheetSetTest(WorkFolderTest):
     def test_each_sheet_is_byte_identical_to_its_job_run(self):
         out = self.folder("set")
         proc = run_program(["--sheets", "N-37,T-38,Q-40-I(2)", "--series", "200", "--out", out,
-                            "--cs", SET_CS, "--scale", "500", "--x-minute", "2", "--jobs", "2"])
+                            "--cs", "gsk2011-from-sk42", "--scale", "500", "--x-minute", "2", "--jobs", "2"])
         self.assertEqual(proc.returncode, 0, proc.stderr)
         self.assertEqual(proc.stderr, b"sheetbasis: 49 written, 0 failed\n")
         self.assertIn("T-38-IV,V,VI", os.listdir(out))
@@ -51,6 +47,24 @@ class SheetSetTest(WorkFolderTest):
         self.assertEqual(sorted(os.listdir(out)),
                          ["T-01,02", "T-57,58,59,60", "U-01,02", "U-57,58,59,60"])
         self.assert_same_as_job_runs(out, "")
+
+    def test_written_names_are_taken_back_and_frameless_scales_are_told(self):
+        out = self.folder("set")
+        names = ["N-37-XXXVI", "Q-60-VI,01-I", "T-37-I,II,III"]
+        proc = run_program(["--sheets", ",".join(names), "--series", "200", "--scale", "1000",
+                            "--cs", "СК-95", "--out", out])
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertEqual(proc.stderr.decode().splitlines(), [
+            "sheetbasis: note: 3 sheets are drawn at a map scale without frame layers "
+            "(1:1 000 000 in the 1:200 000 series, 1:5 000 000): their FRAME folders stay empty",
+            "sheetbasis: 3 written, 0 failed"])
+        self.assertEqual(sorted(os.listdir(out)), names)
+        self.assertEqual(os.listdir(os.path.join(out, names[1], "FRAME")), [])
+        self.assert_same_as_job_runs(out, "CS=CK-95;\r\nMapScale=1000;\r\n")
+        # A job run says nothing, whatever it writes.
+        job = write_job(self.tmp, f"Nom=N-37-I;\r\nMapScale=1000;\r\nPath={self.folder('j')};\r\n")
+        proc = run_program([job])
+        self.assertEqual((proc.returncode, proc.stdout, proc.stderr), (0, b"", b""))
 
     def test_a_failing_sheet_leaves_the_others_and_sets_the_exit_code(self):
         out = self.folder("set")
@@ -115,6 +129,15 @@ class CommandLineConventionsTest(WorkFolderTest):
             self.assertEqual(proc.stdout, b"")
             self.assertIn(b"sheetbasis: ", proc.stderr)
         self.assertEqual(os.listdir(self.tmp), [])
+        told = {"N-31": OUTSIDE, "A-37-XII": OUTSIDE, "T-37-I,II,IV": b"not a sheet name"}
+        for sheets, message in told.items():
+            proc = run_program(["--sheets", sheets, "--series", "200", "--out", "o"], cwd=self.tmp)
+            self.assertEqual(proc.returncode, 2, sheets)
+            self.assertIn(f'"{sheets}": '.encode() + message, proc.stderr)
+        proc = run_program(["--sheets", "N-37", "--series", "200", "--out", "o", "--cs", "wgs84"],
+                           cwd=self.tmp)
+        self.assertEqual(proc.returncode, 2)
+        self.assertIn("sk42, sk95, gsk2011, gsk2011-from-sk42".encode(), proc.stderr)
 
     def test_a_job_file_named_like_an_option_runs_after_double_dash(self):
         write_job(self.tmp, f"Nom=N-37-XXXVI;\r\nPath={self.folder('r')};\r\n", name="-job")

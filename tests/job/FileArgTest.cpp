@@ -278,11 +278,8 @@ TEST_F(JobFile, WhatFollowsTheLastSemicolon) {
 }
 
 TEST_F(JobFile, MalformedAndUnknownEntriesGiveStatus4) {
-    for (const char* entry :
-         {"Nom;=N-37;", "=N-37;", "Nom=;", "nom=N-37;", "Comment=x;", "# Nom=N-37;",
-          "CS="
-          "\xD0\xA1\xD0\x9A"
-          "-42;"}) {
+    for (const char* entry : {"Nom;=N-37;", "=N-37;", "Nom=;", "nom=N-37;", "Comment=x;",
+                              "# Nom=N-37;", "CS=GSK-2011;"}) {
         EXPECT_EQ(run(std::string(entry) + "\nNom=N-37;" + pathEntry()), JobStatus::EntryRejected)
             << entry;
     }
@@ -366,7 +363,7 @@ TEST_F(JobFile, ZeroStepsAreRejectedAsEntries) {
 
 TEST_F(JobFile, Windows1251AndUtf8FilesGiveTheSameRecord) {
     const std::string job =
-        "CS=ГCK-2011 / СК-42;\r\nNom=Q-38 (2);\r\nxFrom=43°30';MeridianStep=0°30';\r\n" +
+        "CS=ГСК-2011 / СК-42;\r\nNom=Q-38,39;\r\nxFrom=43°30';MeridianStep=0°30';\r\n" +
         pathEntry() + "\r\n";
     ASSERT_EQ(run(cp1251(job)), JobStatus::Read);
     const SheetParameters fromCp1251 = p_;

@@ -117,34 +117,65 @@ TEST(ReadNomenclature, RejectedSpellingsLeaveTheRecordUntouched) {
     EXPECT_EQ(applySheetName(std::string("N-37\0", 5), p), ValueStatus::Rejected);
 }
 
-TEST(ReadCs, OnlyTheJobFileKeywordsWithTheirLatinAndCyrillicLetters) {
-    const std::string gsk = cp1251("Г") + "CK-2011";
-    const std::pair<std::string, std::int32_t> accepted[] = {
-        {"CK-42", CS_SK42},
-        {"CK-95", CS_SK95},
-        {gsk, CS_GSK2011},
-        {gsk + " / " + cp1251("СК-42"), CS_GSK2011_FROM_SK42},
-        {"  CK-95   ", CS_SK95}};
+TEST(ReadNomenclature, JoinedSheetsAsTheProgramNamesThem) {
+    expectIdentity("T-37-I,II,III", {SERIES_200K, 2, 37, 1, SHEET_TRIPLE});
+    expectIdentity("q-37-V, VI", {SERIES_200K, 5, 37, 5, SHEET_DOUBLE});
+    expectIdentity("P-37-VI,38-I", {SERIES_200K, 6, 37, 6, SHEET_DOUBLE});
+    expectIdentity("T-60-V,VI,01-I", {SERIES_200K, 2, 60, 5, SHEET_TRIPLE});
+    expectIdentity("T-37,38,39,40", {SERIES_1M, 2, 37, 0, SHEET_QUADRUPLE});
+    expectIdentity("U-60 , 01", {SERIES_1M, 1, 60, 0, SHEET_DOUBLE});
+    // Parts that are not the eastern neighbours in turn, or more than four of them.
+    for (const char* name :
+         {"T-37-I,III", "T-37-II,I", "P-37-VI,II", "P-37-V,37-VI", "P-37-VI,39-I",
+          "T-37-I,II,III,IV,V", "T-37,39", "U-60,61", "T-37-I,II(2)", "T-37-I,", "T-37-I,,II",
+          "P-37-VI,38-i", "T3701,II", "T37,38", "T-37-I;II"}) {
+        SheetParameters p;
+        EXPECT_EQ(applySheetName(name, p), ValueStatus::Rejected) << name;
+    }
+}
+
+TEST(ReadNomenclature, SheetsOfTheMapOutsideTheCoveredRowsAndColumnsAreToldApart) {
+    const std::pair<const char*, SheetNameStatus> cases[] = {
+        {"N-31", SheetNameStatus::OutsideCoverage},
+        {"A-37", SheetNameStatus::OutsideCoverage},
+        {"v-37", SheetNameStatus::OutsideCoverage},
+        {"J-37-XII", SheetNameStatus::OutsideCoverage},
+        {"N3212", SheetNameStatus::OutsideCoverage},
+        {"N-03,04", SheetNameStatus::OutsideCoverage},
+        {"N-00", SheetNameStatus::NotASheetName},
+        {"N-61", SheetNameStatus::NotASheetName},
+        {"W-37", SheetNameStatus::NotASheetName},
+        {"Z-37", SheetNameStatus::NotASheetName},
+        {"N-31-XXXVII", SheetNameStatus::NotASheetName},
+        {"K-02", SheetNameStatus::Read}};
+    for (const auto& [name, status] : cases) {
+        EXPECT_EQ(readSheetIdentity(name).status, status) << name;
+    }
+}
+
+TEST(ReadCs, TheNamesWithLatinOrCyrillicCAndKInAnyMix) {
+    const std::pair<const char*, std::int32_t> accepted[] = {
+        {"CK-42", CS_SK42},  // the job files' Latin C and K
+        {"СК-42", CS_SK42},  // the dialog's Cyrillic
+        {"CК-42", CS_SK42},
+        {"  CK-95   ", CS_SK95},
+        {"ГCK-2011", CS_GSK2011},
+        {"ГСК-2011", CS_GSK2011},
+        {"ГCK-2011 / СК-42", CS_GSK2011_FROM_SK42},
+        {"ГСК-2011 / СК-42", CS_GSK2011_FROM_SK42},
+        {"ГCK-2011 / CK-42", CS_GSK2011_FROM_SK42},
+        {"ГСК-2011 / CК-42", CS_GSK2011_FROM_SK42}};
     for (const auto& [text, cs] : accepted) {
         std::int32_t got = 0;
-        EXPECT_EQ(parseCoordinateSystem(text, got), ValueStatus::Accepted) << cp1251ToUtf8(text);
-        EXPECT_EQ(got, cs) << cp1251ToUtf8(text);
+        EXPECT_EQ(parseCoordinateSystem(cp1251(text), got), ValueStatus::Accepted) << text;
+        EXPECT_EQ(got, cs) << text;
     }
-    const std::string rejected[] = {cp1251("СК-42"),
-                                    cp1251("СК-95"),
-                                    cp1251("ГСК-2011"),
-                                    "GCK-2011",
-                                    gsk + " / CK-42",
-                                    cp1251("ГСК-2011 / СК-42"),
-                                    "ck-42",
-                                    "CK-42 x",
-                                    "CK42",
-                                    "",
-                                    "1",
-                                    gsk + "/" + cp1251("СК-42")};
-    for (const std::string& text : rejected) {
+    // Г has no Latin look-alike; lower case, other spacing and the command line's ASCII
+    // names are not job-file names.
+    for (const char* text : {"GCK-2011", "ck-42", "ск-42", "CK-42 x", "CK42", "", "1", "sk42",
+                             "ГCK-2011/СК-42", "ГСК-2011 /СК-42", "CK-2011", "ГСК-42"}) {
         std::int32_t got = -5;
-        EXPECT_EQ(parseCoordinateSystem(text, got), ValueStatus::Rejected) << cp1251ToUtf8(text);
+        EXPECT_EQ(parseCoordinateSystem(cp1251(text), got), ValueStatus::Rejected) << text;
         EXPECT_EQ(got, -5);
     }
 }
