@@ -1,13 +1,15 @@
 #include "app/CommandLine.h"
 
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <iostream>
 #include <optional>
 #include <set>
@@ -67,8 +69,16 @@ constexpr std::string_view SERIES_1M_TEXT = "1000";
 constexpr std::string_view END_OF_OPTIONS = "--";
 // Comment lines of a job list begin with this.
 constexpr char COMMENT_MARK = '#';
+// A job list is read in pieces of this size, up to the longest list taken (16 MiB, some
+// hundred thousand job files).
+constexpr std::size_t JOB_LIST_READ_BYTES = 64 * 1024;
+constexpr std::size_t LONGEST_JOB_LIST_BYTES = 16 * 1024 * 1024;
 // Width of the progress line when the terminal does not tell its own.
 constexpr unsigned short DEFAULT_TERMINAL_COLUMNS = 80;
+
+bool isBlankLine(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
 
 std::string_view canonicalName(std::string_view option) {
     if (option == "-h") return "--help";
@@ -156,12 +166,12 @@ CommandLine completed(CommandLine c, const std::set<std::string_view>& given) {
     if (sheets) {
         if (!given.contains("--series")) return usageError("--sheets needs --series");
         if (!given.contains("--out")) return usageError("--sheets needs --out");
-        // The folder becomes the job text's Path entry and must read back as one too.
-        for (const auto& entries : {c.entries, std::vector<JobEntry>{{"--out", c.outFolder}}}) {
-            if (std::string problem = problemWithEntries(entries); !problem.empty()) {
-                return usageError(problem);
-            }
+        // The values become job-text entries and must read back as ones; the folder is
+        // used as it is given, whatever it holds, but it must name something.
+        if (std::string problem = problemWithEntries(c.entries); !problem.empty()) {
+            return usageError(problem);
         }
+        if (c.outFolder.empty()) return usageError("--out: the folder name is empty");
         c.action = CommandAction::SheetSet;
         return c;
     }
@@ -173,16 +183,51 @@ CommandLine completed(CommandLine c, const std::set<std::string_view>& given) {
     return c;
 }
 
-std::vector<std::string> readJobList(const std::string& listFile, bool& opened) {
-    std::ifstream in(listFile);
-    opened = static_cast<bool>(in);
+struct JobListReading {
     std::vector<std::string> files;
-    for (std::string line; std::getline(in, line);) {
-        if (line.ends_with('\r')) line.pop_back();
-        if (line.empty() || line.front() == COMMENT_MARK) continue;
-        files.push_back(line);
+    std::string error;  // why the list cannot be used, or ""
+};
+
+// The whole list, read with plain reads so that a pipe works and a device that never ends
+// (/dev/zero) stops at the size limit instead of filling the memory.
+JobListReading readJobListText(const std::string& listFile, std::string& text) {
+    const int descriptor = ::open(listFile.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return {{}, "cannot read " + listFile + ": " + std::strerror(errno)};
+    char buffer[JOB_LIST_READ_BYTES];
+    ssize_t got = 0;
+    while ((got = ::read(descriptor, buffer, sizeof buffer)) != 0) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 || text.size() + static_cast<std::size_t>(got) > LONGEST_JOB_LIST_BYTES) break;
+        text.append(buffer, static_cast<std::size_t>(got));
     }
-    return files;
+    const int readError = errno;
+    ::close(descriptor);
+    if (got < 0) return {{}, "cannot read " + listFile + ": " + std::strerror(readError)};
+    if (got > 0) return {{}, listFile + " is longer than 16 MiB"};
+    return {};
+}
+
+// One job file a line; blank lines and comment lines are skipped.
+JobListReading readJobList(const std::string& listFile) {
+    std::string text;
+    JobListReading list = readJobListText(listFile, text);
+    if (!list.error.empty()) return list;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (line.ends_with('\r')) line.pop_back();
+        if (isBlankLine(line) || line.front() == COMMENT_MARK) continue;
+        list.files.push_back(std::move(line));
+    }
+    return list;
+}
+
+// A report that could not be written is a failure of its own: a script that reads the
+// output must not take a cut text for the whole one.
+ExitCode outcomeOfWriting(std::ostream& out, ExitCode outcome) {
+    out.flush();
+    return out ? outcome : std::max(outcome, ExitCode::NotDone);
 }
 
 unsigned terminalColumns() {
@@ -209,7 +254,7 @@ ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c) {
         generateSheets(std::move(prepared), threads, showProgress ? progress : ProgressReport());
     if (showProgress) std::cerr << '\n';
     if (!c.quiet) std::cerr << summaryText(report);
-    return report.exitCode;
+    return outcomeOfWriting(std::cerr, report.exitCode);
 }
 
 ExitCode runSheetSet(const CommandLine& c) {
@@ -227,13 +272,12 @@ ExitCode runSheetSet(const CommandLine& c) {
 }
 
 ExitCode runJobList(const CommandLine& c) {
-    bool opened = false;
-    const std::vector<std::string> files = readJobList(c.jobList, opened);
-    if (!opened) {
-        std::cerr << "sheetbasis: --jobs-from: cannot read " << c.jobList << '\n';
+    const JobListReading list = readJobList(c.jobList);
+    if (!list.error.empty()) {
+        std::cerr << "sheetbasis: --jobs-from: " << list.error << '\n';
         return ExitCode::NotDone;
     }
-    return runSheets(prepareJobFiles(files), c);
+    return runSheets(prepareJobFiles(list.files), c);
 }
 
 }  // namespace
@@ -329,11 +373,10 @@ ExitCode runCommandLine(int argc, const char* const* argv) {
     const CommandLine c = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (c.action) {
         case CommandAction::Help:
-            std::cout << usageText();
-            return ExitCode::Done;
+            return outcomeOfWriting(std::cout << usageText(), ExitCode::Done);
         case CommandAction::Version:
-            std::cout << "sheetbasis " << SHEETBASIS_VERSION << '\n';
-            return ExitCode::Done;
+            return outcomeOfWriting(std::cout << "sheetbasis " << SHEETBASIS_VERSION << '\n',
+                                    ExitCode::Done);
         case CommandAction::JobFile: {
             const char* const jobArgv[] = {argv[0], c.jobFile.c_str()};
             return runMainProgram(2, jobArgv, nullptr);

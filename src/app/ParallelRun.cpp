@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace sheetbasis {
@@ -27,6 +28,18 @@ TaskOutcome runGuarded(const std::function<TaskOutcome(std::size_t)>& task, std:
     } catch (...) {
         return {failedExitCode, "internal error"};
     }
+}
+
+// Up to `wanted` threads running work; fewer when the system refuses more.
+std::vector<std::jthread> startThreads(unsigned wanted, const std::function<void()>& work) {
+    std::vector<std::jthread> pool;
+    pool.reserve(wanted);
+    try {
+        while (pool.size() < wanted) pool.emplace_back(work);
+    } catch (const std::system_error&) {
+        // The threads started take every task between them.
+    }
+    return pool;
 }
 
 std::string minutesAndSeconds(double seconds) {
@@ -60,8 +73,10 @@ std::vector<TaskOutcome> runInParallel(std::size_t count, unsigned threads,
     const unsigned workers =
         static_cast<unsigned>(std::clamp<std::size_t>(count, 1, std::max(threads, 1U)));
     {
-        std::vector<std::jthread> pool;
-        for (unsigned t = 0; t < workers; ++t) pool.emplace_back(work);
+        std::vector<std::jthread> pool = startThreads(workers, work);
+        // Without a thread of its own (a process limit, say) the run goes on in this one,
+        // with no progress shown until it is done.
+        if (pool.empty()) work();
         std::unique_lock lock(mutex);
         while (!finished.wait_for(lock, interval, [&] { return done == count; })) {
             if (report) report(done);

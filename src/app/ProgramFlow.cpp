@@ -39,9 +39,9 @@ std::string jobFileName(const char* argument) {
 // would only cost another call.
 }  // namespace
 
-bool readJobArgument(const char* argument, SheetParameters& p) {
+JobStatus readJobArgument(const char* argument, SheetParameters& p) {
     const std::string name = jobFileName(argument);
-    return !name.empty() && readJobFileAndMakeFolder(name, p) == JobStatus::Read;
+    return name.empty() ? JobStatus::NotOpened : readJobFileAndMakeFolder(name, p);
 }
 
 namespace {
@@ -71,7 +71,7 @@ ResultFolders prepareFolders(SheetParameters& p) {
 
 ExitCode runJob(const char* argument) {
     SheetParameters p;
-    if (!readJobArgument(argument, p)) return ExitCode::NotDone;
+    if (readJobArgument(argument, p) != JobStatus::Read) return ExitCode::NotDone;
     return generateIntoResultFolder(p).exitCode;
 }
 

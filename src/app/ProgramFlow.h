@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "job/FileArg.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {
@@ -47,9 +48,9 @@ class InteractiveServices {
 ExitCode runMainProgram(int argc, const char* const* argv, InteractiveServices* services);
 
 // The steps of one unattended run, for runs of many sheets. readJobArgument reads the job
-// file named by a command-line argument (and creates its missing result folder); false
-// when the job cannot be used.
-bool readJobArgument(const char* argument, SheetParameters& p);
+// file named by a command-line argument, opening it once, and creates its missing result
+// folder; a name too long for a folder text cannot be opened.
+JobStatus readJobArgument(const char* argument, SheetParameters& p);
 // Prepares the HYPS and FRAME folders under p.path and generates the sheet into them;
 // returns the outcome of a job run from here on: ExitCode::Done, ExitCode::NotDone when the
 // folders could not be prepared, ExitCode::GenerationFailed, with the reason.

@@ -63,13 +63,16 @@ std::string problemWithEntries(const std::vector<JobEntry>& entries) {
     return {};
 }
 
-std::string jobTextOf(const SheetIdentity& sheet, const std::vector<JobEntry>& entries,
-                      const std::string& outFolder) {
-    const std::string folderName =
-        sheetNameOf(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber, sheet.sheetType);
+std::string jobTextOf(const SheetIdentity& sheet, const std::vector<JobEntry>& entries) {
     std::string text = entryLine("Nom", jobSheetName(sheet));
     for (const JobEntry& e : entries) text += entryLine(e.key, e.value);
-    return text + entryLine("Path", (fs::path(outFolder) / folderName).string());
+    return text;
+}
+
+std::string sheetFolderOf(const SheetIdentity& sheet, const std::string& outFolder) {
+    const std::string folderName =
+        sheetNameOf(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber, sheet.sheetType);
+    return (fs::path(outFolder) / folderName).string();
 }
 
 std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setScale) {
@@ -79,9 +82,9 @@ std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setS
     for (const JobEntry& e : entries) {
         JobLines job;
         job.opened = true;
-        job.text = splitJobText(jobTextOf(sample, {e}, "/"));
+        job.text = splitJobText(jobTextOf(sample, {e}));
         SheetParameters p;
-        if (readJobEntries(job, p) == JobStatus::EntryRejected) return e.key;
+        if (readJobEntriesForFolder(job, "/", p) == JobStatus::EntryRejected) return e.key;
     }
     return {};
 }
@@ -97,8 +100,10 @@ std::vector<PreparedSheet> prepareSheets(const std::vector<SheetIdentity>& sheet
                                 sheet.sheetType);
         JobLines job;
         job.opened = true;
-        job.text = splitJobText(jobTextOf(sheet, entries, outFolder));
-        if (const auto status = readJobEntries(job, one.parameters); status != JobStatus::Read) {
+        job.text = splitJobText(jobTextOf(sheet, entries));
+        if (const auto status =
+                readJobEntriesForFolder(job, sheetFolderOf(sheet, outFolder), one.parameters);
+            status != JobStatus::Read) {
             // The options were tried before (refusedEntry); what is left to refuse is the
             // folder, which the job file takes up to 260 characters.
             one.failure = {ExitCode::NotDone, status == JobStatus::EntryRejected
@@ -116,9 +121,9 @@ std::vector<PreparedSheet> prepareJobFiles(const std::vector<std::string>& jobFi
     for (const std::string& file : jobFiles) {
         PreparedSheet one;
         one.label = file;
-        if (!readJobArgument(file.c_str(), one.parameters)) {
-            SheetParameters ignored;
-            one.failure = {ExitCode::NotDone, jobStatusText(readJobFile(file, ignored))};
+        if (const JobStatus status = readJobArgument(file.c_str(), one.parameters);
+            status != JobStatus::Read) {
+            one.failure = {ExitCode::NotDone, jobStatusText(status)};
         } else {
             std::error_code ec;
             const fs::path folder = fs::weakly_canonical(fs::path(one.parameters.path), ec);

@@ -36,9 +36,10 @@ std::string problemWithEntries(const std::vector<JobEntry>& entries);
 std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setScale);
 
 // The UTF-8 job text of one sheet of a set: "Nom" first (the map scale needs the series),
-// then the entries, then "Path" = outFolder/<sheet name>.
-std::string jobTextOf(const SheetIdentity& sheet, const std::vector<JobEntry>& entries,
-                      const std::string& outFolder);
+// then the entries. The result folder is not part of it: it is used as given.
+std::string jobTextOf(const SheetIdentity& sheet, const std::vector<JobEntry>& entries);
+// The result folder of one sheet of a set: outFolder/<sheet name>, byte for byte.
+std::string sheetFolderOf(const SheetIdentity& sheet, const std::string& outFolder);
 
 // Reads each sheet's job text as a job file's entries are read.
 std::vector<PreparedSheet> prepareSheets(const std::vector<SheetIdentity>& sheets,

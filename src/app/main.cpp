@@ -9,9 +9,11 @@
 #include "app/CommandLine.h"
 #include "app/InterfaceLauncher.h"
 #include "app/ProgramFlow.h"
+#include "output/AtomicFile.h"
 
 int main(int argc, char** argv) {
     using namespace sheetbasis;
+    makeFileSizeLimitAWriteFailure();
     if (argc == 1) return processExitCode(startInterface(argv));
     if (isCommandLineOption(argv[1])) return processExitCode(runCommandLine(argc, argv));
     return processExitCode(runMainProgram(argc, argv, nullptr));

@@ -156,6 +156,23 @@ JobStatus readEntries(const JobLines& job, SheetParameters& p) {
     return job.readFailed ? JobStatus::LineNotRead : JobStatus::Read;
 }
 
+// The entries of the lines, then the checks and the completion of the result fields.
+JobStatus readAndCompleteEntries(const JobLines& job, SheetParameters& p) {
+    if (const auto status = readEntries(job, p); status != JobStatus::Read) {
+        return status;
+    }
+    if (!isGiven(p.setScale) || p.path.empty()) {
+        return JobStatus::Incomplete;
+    }
+    if (!isGiven(p.mapScale)) {
+        p.mapScale = 0;
+    }
+    if (!completeResult(p)) {
+        return JobStatus::OutOfRange;
+    }
+    return JobStatus::Read;
+}
+
 }  // namespace
 
 void setNotGivenMarkers(SheetParameters& p) {
@@ -202,19 +219,18 @@ JobStatus readJobFile(const std::string& jobFileName, SheetParameters& p) {
 
 JobStatus readJobEntries(const JobLines& job, SheetParameters& p) {
     setNotGivenMarkers(p);
-    if (const auto status = readEntries(job, p); status != JobStatus::Read) {
-        return status;
-    }
-    if (!isGiven(p.setScale) || p.path.empty()) {
-        return JobStatus::Incomplete;
-    }
-    if (!isGiven(p.mapScale)) {
-        p.mapScale = 0;
-    }
-    if (!completeResult(p)) {
-        return JobStatus::OutOfRange;
-    }
-    return JobStatus::Read;
+    return readAndCompleteEntries(job, p);
+}
+
+JobStatus readJobEntriesForFolder(const JobLines& job, const std::string& folder,
+                                  SheetParameters& p) {
+    setNotGivenMarkers(p);
+    std::string path = folder;
+    if (!path.ends_with(FOLDER_SEPARATOR)) path.push_back(FOLDER_SEPARATOR);
+    if (utf8CharacterCount(path) > RESULT_FOLDER_LENGTH) return JobStatus::EntryRejected;
+    // Given, a "Path" entry of the text is then refused as a repetition.
+    p.path = std::move(path);
+    return readAndCompleteEntries(job, p);
 }
 
 JobStatus readJobFileAndMakeFolder(const std::string& jobFileName, SheetParameters& p) {

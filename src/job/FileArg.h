@@ -31,6 +31,12 @@ JobStatus readJobFile(const std::string& jobFileName, SheetParameters& p);
 // the checks and the completion of the result fields. Any status of readJobFile but
 // JobStatus::NotOpened.
 JobStatus readJobEntries(const JobLines& job, SheetParameters& p);
+// readJobEntries for a job text without "Path" whose result folder is given apart, used
+// byte for byte as it is (with a closing separator added): a folder named on the command
+// line is never read as job-file text. A folder longer than a job file takes is refused
+// (JobStatus::EntryRejected).
+JobStatus readJobEntriesForFolder(const JobLines& job, const std::string& folder,
+                                  SheetParameters& p);
 // readJobFile, then creates the result folder when it is missing.
 JobStatus readJobFileAndMakeFolder(const std::string& jobFileName, SheetParameters& p);
 // Interprets the first entry of text (Windows-1251) and leaves in text what follows it,

@@ -37,7 +37,6 @@ constexpr char JOINED_PART_SEPARATOR = ',';
 // Fewest characters of a sheet name ("N37") and of a folder ("D:\").
 constexpr std::size_t SHORTEST_SHEET_NAME = 3;
 constexpr std::size_t SHORTEST_FOLDER = 3;
-constexpr char FOLDER_SEPARATOR = '/';
 // Folder texts of job files written on Windows end with a backslash.
 constexpr char FOREIGN_FOLDER_SEPARATOR = '\\';
 

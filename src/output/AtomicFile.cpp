@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -106,6 +107,10 @@ Outcome StagedFile::putInPlace() {
     }
     temporaryPath_.clear();
     return {};
+}
+
+void makeFileSizeLimitAWriteFailure() {
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 Outcome writeFileAtomically(const std::string& path, std::string_view bytes) {

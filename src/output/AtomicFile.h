@@ -43,6 +43,11 @@ class StagedFile {
     Outcome staged_;
 };
 
+// A file-size limit (ulimit -f) makes the kernel stop the process with SIGXFSZ at the first
+// write past it, before the run can report anything or remove its temporary files. With
+// the signal ignored, such a write fails (EFBIG) like any other and the run says so.
+void makeFileSizeLimitAWriteFailure();
+
 // Stages the file and puts it in place.
 Outcome writeFileAtomically(const std::string& path, std::string_view bytes);
 

@@ -16,6 +16,8 @@ inline constexpr std::size_t FOLDER_TEXT_LENGTH = 260;
 inline constexpr std::size_t LONGEST_SUB_FOLDER_NAME = 5;
 inline constexpr std::size_t RESULT_FOLDER_LENGTH = FOLDER_TEXT_LENGTH - LONGEST_SUB_FOLDER_NAME;
 inline constexpr std::size_t NAME_TEXT_LENGTH = 200;
+// A result folder text ends with this; the sub-folder names are appended to it directly.
+inline constexpr char FOLDER_SEPARATOR = '/';
 inline constexpr std::size_t JOB_LINE_LENGTH = 1000;
 
 // Moves the leading blanks away: the text without its leading blanks.

@@ -15,9 +15,16 @@ namespace fs = std::filesystem;
 const SheetIdentity N37_XXXVI{SERIES_200K, 8, 37, 36, SHEET_STANDARD};
 const SheetIdentity T37_TRIPLE{SERIES_200K, 2, 37, 4, SHEET_TRIPLE};
 
-TEST(SheetSetRun, JobTextNamesTheSheetFirstAndItsFolderLast) {
-    EXPECT_EQ(jobTextOf(T37_TRIPLE, {{"CS", "CK-95"}, {"MapScale", "500"}}, "out"),
-              "Nom=T-37-IV(3);\nCS=CK-95;\nMapScale=500;\nPath=out/T-37-IV,V,VI;\n");
+TEST(SheetSetRun, OutFolderIsUsedByteForByteNeverReadAsJobText) {
+    // Blanks, a byte that is no UTF-8, the entry separator and a line break: all are
+    // part of a folder's name.
+    for (const std::string out : {" out", "caf\xe9", "a;b", "x\ny", "Path=z;"}) {
+        const auto sheets = prepareSheets({T37_TRIPLE}, {{"CS", "CK-95"}}, out);
+        ASSERT_EQ(sheets.size(), 1u);
+        EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done) << sheets[0].failure.reason;
+        EXPECT_EQ(sheets[0].parameters.path, out + "/T-37-IV,V,VI/");
+        EXPECT_EQ(sheets[0].parameters.cs, CS_SK95);
+    }
 }
 
 TEST(SheetSetRun, EntriesAreReadAsAJobFileReadsThem) {
