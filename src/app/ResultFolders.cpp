@@ -87,8 +87,8 @@ bool isOwnFile(const fs::directory_entry& entry) {
 }
 
 // The files of a layer of an earlier run, in removal order. When the shape file cannot be
-// removed, the companions stay with it: the layer remains whole.
-void deleteLayer(const std::vector<fs::directory_entry>& entries, std::string_view layer,
+// removed, the companions stay with it and the layer remains whole; false then.
+bool deleteLayer(const std::vector<fs::directory_entry>& entries, std::string_view layer,
                  std::vector<bool>& removed) {
     for (int rank = 0; rank <= OTHER_FILES_RANK; ++rank) {
         for (std::size_t k = 0; k < entries.size(); ++k) {
@@ -99,22 +99,31 @@ void deleteLayer(const std::vector<fs::directory_entry>& entries, std::string_vi
                 continue;
             }
             removed[k] = fs::remove(path, ec);
-            if (rank == 0 && !removed[k]) return;
+            if (rank == 0 && !removed[k]) return false;
         }
     }
+    return true;
 }
 
+// What is left in a sub-folder after the clean-up.
+struct CleanedFolder {
+    bool layersRemoved = true;  // false when an earlier layer's shape file stays
+    std::optional<std::vector<std::string>> names;  // nothing when it could not be listed whole
+};
+
 // Deletes the layers given and the temporary files that a killed run left (never
-// following a link: only regular files with the writer's names are taken). Failed
-// deletions pass unnoticed: the new files replace the old ones. Returns the names of the
-// entries left in the folder, unless it could not be listed whole.
-std::optional<std::vector<std::string>> deleteOldFiles(const fs::path& folder,
-                                                       std::span<const std::string_view> layers) {
+// following a link: only regular files with the writer's names are taken). A layer whose
+// shape file cannot be removed could not be replaced either: it is kept whole and
+// reported. The other failed deletions pass unnoticed: the new files replace the old ones.
+CleanedFolder deleteOldFiles(const fs::path& folder, std::span<const std::string_view> layers) {
     bool complete = false;
     const std::vector<fs::directory_entry> entries = entriesOf(folder, complete);
     std::vector<bool> removed(entries.size(), false);
+    CleanedFolder cleaned;
     for (std::string_view layer : layers) {
-        if (hasShapeFile(entries, layer)) deleteLayer(entries, layer, removed);
+        if (hasShapeFile(entries, layer) && !deleteLayer(entries, layer, removed)) {
+            cleaned.layersRemoved = false;
+        }
     }
     std::vector<std::string> left;
     for (std::size_t k = 0; k < entries.size(); ++k) {
@@ -125,8 +134,8 @@ std::optional<std::vector<std::string>> deleteOldFiles(const fs::path& folder,
         }
         if (!removed[k]) left.push_back(name);
     }
-    if (!complete) return std::nullopt;
-    return left;
+    if (complete) cleaned.names = std::move(left);
+    return cleaned;
 }
 
 // A temporary file of a project that a killed run left in the folder that holds the
@@ -147,7 +156,8 @@ void deleteProjectLeftovers(const fs::path& holder, const std::vector<std::strin
 }
 
 // Makes the sub-folder ready: clears old layers from an existing one, creates a missing
-// one. False when there is no folder of that name afterwards. What it holds afterwards is
+// one. False when there is no folder of that name afterwards, or when an earlier layer in
+// it cannot be removed (and so not replaced). What it holds afterwards is
 // remembered for the layer files.
 bool prepareSubFolder(const fs::path& folder, std::span<const std::string_view> layers) {
     // Made first and looked at only when it was there: a new result costs one call a folder.
@@ -157,10 +167,9 @@ bool prepareSubFolder(const fs::path& folder, std::span<const std::string_view> 
     }
     std::error_code ec;
     if (errno != EEXIST || !fs::is_directory(folder, ec)) return false;
-    if (auto left = deleteOldFiles(folder, layers)) {
-        rememberFolderContents(folder.string(), std::move(*left));
-    }
-    return true;
+    CleanedFolder cleaned = deleteOldFiles(folder, layers);
+    if (cleaned.names) rememberFolderContents(folder.string(), std::move(*cleaned.names));
+    return cleaned.layersRemoved;
 }
 
 // The folder that holds a sub-folder.

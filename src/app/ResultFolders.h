@@ -30,7 +30,9 @@ struct ResultFolders {
 
 // Waits for the folder's turn, then creates missing sub-folders and deletes the layers and
 // the temporary files that an earlier run left in existing ones. A sub-folder longer than
-// the folder text (260 characters) is refused with its status before anything is touched.
+// the folder text (260 characters) is refused with its status before anything is touched;
+// so is a sub-folder holding an earlier layer whose shape file cannot be removed (it could
+// not be replaced), which is left whole.
 ResultFolders prepareResultFolders(const std::string& folder);
 
 }  // namespace sheetbasis

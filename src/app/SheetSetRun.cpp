@@ -72,7 +72,10 @@ std::string jobTextOf(const SheetIdentity& sheet, const std::vector<JobEntry>& e
 std::string sheetFolderOf(const SheetIdentity& sheet, const std::string& outFolder) {
     const std::string folderName =
         sheetNameOf(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber, sheet.sheetType);
-    return (fs::path(outFolder) / folderName).string();
+    // A folder text loses its leading blanks; "./" keeps a name that begins with one.
+    const fs::path out =
+        outFolder.starts_with(' ') ? fs::path(".") / outFolder : fs::path(outFolder);
+    return (out / folderName).string();
 }
 
 std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setScale) {

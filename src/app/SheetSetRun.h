@@ -38,7 +38,8 @@ std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setS
 // The UTF-8 job text of one sheet of a set: "Nom" first (the map scale needs the series),
 // then the entries. The result folder is not part of it: it is used as given.
 std::string jobTextOf(const SheetIdentity& sheet, const std::vector<JobEntry>& entries);
-// The result folder of one sheet of a set: outFolder/<sheet name>, byte for byte.
+// The result folder of one sheet of a set: outFolder/<sheet name>, byte for byte (behind
+// "./" when outFolder begins with a blank).
 std::string sheetFolderOf(const SheetIdentity& sheet, const std::string& outFolder);
 
 // Reads each sheet's job text as a job file's entries are read.
