@@ -1,5 +1,6 @@
-"""The layer files are the product: every byte of every file the example jobs and a job in
-each coordinate system write must stay what it was (tests/data/layer-sha256.txt, taken
+"""The layer files are the product: every byte of every file the example jobs, a job in
+each coordinate system, and sheets of each series, map scale and joined type write must
+stay what it was (tests/data/layer-sha256.txt, taken
 from the program before its files were buffered and written under temporary names).
 
     test_layer_bytes.py --write   records the digests of the program under test instead"""
@@ -23,6 +24,16 @@ COORDINATE_SYSTEMS = {
     "cs4": "ГCK-2011 / СК-42",
 }
 
+# Beyond the examples: each map scale of each series, and joined sheets, two of them
+# across 180° (name, job-file sheet name, coordinate system, map scale).
+MORE_SHEETS = (
+    ("s200-m1000", "N-37-I", "CK-42", 1000),
+    ("s1m-m5000", "M-45", "CK-95", 5000),
+    ("s200-double", "P-37-VI(2)", "CK-42", 500),
+    ("s200-triple-180", "T-60-V(3)", "ГCK-2011", 200),
+    ("s1m-double-180", "R-60(2)", "ГCK-2011 / СК-42", 1000),
+)
+
 # Header bytes 1..3 of a dBASE table hold its date of last update; a table stamped with
 # the day of the run would differ from day to day.
 DBF_DATE = slice(1, 4)
@@ -35,10 +46,11 @@ def jobs(work):
         if name.endswith(".job"):
             shutil.copy(os.path.join(EXAMPLES, name), work)
             found.append((os.path.splitext(name)[0], os.path.join(work, name)))
-    for name, cs in COORDINATE_SYSTEMS.items():
+    sheets = [(name, "K-40-XXII", cs, 500) for name, cs in COORDINATE_SYSTEMS.items()]
+    for name, nom, cs, scale in sheets + list(MORE_SHEETS):
         path = os.path.join(work, name + ".job")
         with open(path, "wb") as f:
-            f.write(f"Nom=K-40-XXII;\r\nPath=out/{name};\r\nCS={cs};\r\nMapScale=500;\r\n"
+            f.write(f"Nom={nom};\r\nPath=out/{name};\r\nCS={cs};\r\nMapScale={scale};\r\n"
                     .encode("cp1251"))
         found.append((name, path))
     return found
