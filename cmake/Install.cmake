@@ -3,8 +3,7 @@
 # Every program the build makes under src/ goes to bin/, next to `sheetbasis`, where a
 # program it starts is found; shared libraries go to lib/sheetbasis/, found through the
 # run path. The rules look the targets up rather than naming them, so that a program or
-# library added later is installed too. Developer tools are named here to stay out.
-set(SHEETBASIS_DEVELOPER_TOOLS sheetbasis-dialog-shots)
+# library added later is installed too. Developer tools live outside src/ and stay out.
 set(SHEETBASIS_PRIVATE_LIB_DIR lib/sheetbasis)
 
 function(sheetbasis_targets_below dir result)
@@ -22,7 +21,7 @@ set(SHEETBASIS_PROGRAMS)
 set(SHEETBASIS_SHARED_LIBRARIES)
 foreach(target IN LISTS SHEETBASIS_SOURCE_TARGETS)
     get_target_property(type ${target} TYPE)
-    if(type STREQUAL "EXECUTABLE" AND NOT target IN_LIST SHEETBASIS_DEVELOPER_TOOLS)
+    if(type STREQUAL "EXECUTABLE")
         list(APPEND SHEETBASIS_PROGRAMS ${target})
     elseif(type STREQUAL "SHARED_LIBRARY" OR type STREQUAL "MODULE_LIBRARY")
         list(APPEND SHEETBASIS_SHARED_LIBRARIES ${target})

@@ -11,5 +11,5 @@ cmake --build "$build" --target sheetbasis-dialog-shots
 mkdir -p "$out"
 # The virtual display runs the real X platform; the offscreen platform must not override it.
 env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1600x1000x24" \
-    "$build/src/ui/sheetbasis-dialog-shots" "$out"
+    "$build/tools/dialog-shots/sheetbasis-dialog-shots" "$out"
 echo "pictures in $out"

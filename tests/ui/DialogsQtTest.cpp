@@ -17,7 +17,7 @@
 #include "ui/FrameWindow.h"
 #include "ui/InteractiveRun.h"
 #include "ui/MainDialog.h"
-#include "ui/ModalDriver.h"
+#include "ui/testing/ModalDriver.h"
 #include "ui/QtDialog.h"
 #include "ui/QtWindowServices.h"
 #include "ui/RefineDialog.h"

@@ -11,7 +11,7 @@
 #include "app/ProgramFlow.h"
 #include "ui/InteractiveRun.h"
 #include "ui/MainDialog.h"
-#include "ui/ModalDriver.h"
+#include "ui/testing/ModalDriver.h"
 
 namespace sheetbasis::ui {
 namespace {

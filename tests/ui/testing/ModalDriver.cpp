@@ -1,4 +1,4 @@
-#include "ui/ModalDriver.h"
+#include "ui/testing/ModalDriver.h"
 
 #include <QApplication>
 #include <QComboBox>

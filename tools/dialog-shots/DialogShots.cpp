@@ -11,7 +11,7 @@
 #include "ui/FrameWindow.h"
 #include "ui/InteractiveRun.h"
 #include "ui/MainDialog.h"
-#include "ui/ModalDriver.h"
+#include "ui/testing/ModalDriver.h"
 #include "ui/QtWindowServices.h"
 #include "ui/RefineDialog.h"
 #include "ui/StartDialog.h"
