@@ -82,7 +82,7 @@ Outcome writeLayer(const SheetParameters& p, const char* baseName, int shapeType
                                 libraryReason(layer));
     }
     const bool filled = fill(layer);
-    const Outcome closed = closeLayer(layer).within(baseName);
+    Outcome closed = closeLayer(layer).within(baseName);
     if (!filled) {
         return Outcome::failure(std::string(baseName) + ": a feature cannot be written" +
                                 libraryReason(layer));
@@ -298,12 +298,12 @@ Outcome writeGraticuleLayer(const SheetParameters& p, const DrawingRect& rect,
     parallels.clear();
     meridians.clear();
     const std::vector<Point> outline = outlinePoints(workX, workY);
-    const auto [parallelFamily, meridianFamily] = graticuleFamilies(p, rect, densify);
+    const std::pair<Graticule, Graticule> families = graticuleFamilies(p, rect, densify);
     return writeLayer(p, "HypsL", SHAPE_ARC, lineFields(), [&](Layer& layer) {
         return writeLineFeature(layer, graticuleAttributes(HYPS_KIND_OUTLINE, 0.0), workX, workY) ==
                    ShapeStatus::Written &&
-               writeGraticule(p, parallelFamily, outline, layer, parallels) &&
-               writeGraticule(p, meridianFamily, outline, layer, meridians) &&
+               writeGraticule(p, families.first, outline, layer, parallels) &&
+               writeGraticule(p, families.second, outline, layer, meridians) &&
                writePolarCircle(p, rect, densify.lon, outline, layer);
     });
 }
