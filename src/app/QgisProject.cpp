@@ -143,10 +143,11 @@ std::optional<GeographicSystem> geographicSystemOf(const std::string& text) {
 
 // The layers' geographic system as the project gives it to each layer: the datum and
 // coordinates of their projection files, with longitudes taken within 180 degrees of
-// wrapCentre. The files count longitudes east up to 192 and beyond 360; read as they are,
-// the GIS folds the map's extent into -180..180 when it asks a layer for its features, and
-// a sheet east of 180 degrees is not found where it lies. The remark carries the wrap in
-// the form the projection library reads back.
+// wrapCentre. The layers count longitudes east on a 0..360 scale (up to 192 in the columns
+// past 180 degrees); read as the files alone say, the GIS folds the map's extent into
+// -180..180 when it asks a layer for its features, and a sheet east of 180 degrees is not
+// found where it lies. The remark carries the wrap in the form the projection library
+// reads back.
 std::string wrappedLayerSystemText(const GeographicSystem& g, double wrapCentre) {
     const std::string degree = R"(ANGLEUNIT["degree",0.0174532925199433])";
     return "GEOGCRS[\"" + g.name + "\",DATUM[\"" + g.datum + "\",ELLIPSOID[\"" + g.spheroid +
