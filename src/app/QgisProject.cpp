@@ -256,8 +256,8 @@ std::string textItemEntry(const TextItem& item, std::string_view family) {
     const std::string position = decimalText(item.xMm) + "," + decimalText(item.yMm) + ",mm";
     return "<LayoutItem type=\"" + std::to_string(LAYOUT_TEXT_ITEM) + "\" uuid=\"{sheet-" +
            item.id + "}\" id=\"" + item.id + "\" labelText=\"" + xmlEscaped(item.text) +
-           "\" htmlState=\"0\" halign=\"" + std::to_string(ALIGN_CENTRE) + "\" valign=\"" +
-           std::to_string(ALIGN_MIDDLE) + "\" marginX=\"0\" marginY=\"0\" size=\"" +
+           R"(" htmlState="0" halign=")" + std::to_string(ALIGN_CENTRE) + R"(" valign=")" +
+           std::to_string(ALIGN_MIDDLE) + R"(" marginX="0" marginY="0" size=")" +
            sizeText(item.widthMm, item.heightMm) + "\" position=\"" + position +
            "\" positionOnPage=\"" + position +
            "\" zValue=\"2\" frame=\"false\" background=\"false\" visibility=\"1\">"
