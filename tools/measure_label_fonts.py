@@ -52,7 +52,7 @@ DEFAULT_FAMILIES = ("Liberation Sans,Liberation Sans Narrow,Liberation Serif,Dej
                     "TeX Gyre Termes,TeX Gyre Pagella,TeX Gyre Bonum,TeX Gyre Adventor,"
                     "Linux Libertine O,Linux Biolinum O,Cantarell,Lato,Noto Sans,Noto Serif,"
                     "Caladea,Carlito,GFS Didot,Inter,Roboto,Roboto Condensed,Roboto Light,"
-                    "Vollkorn")
+                    "Vollkorn,Averia Sans GWF")
 
 
 def paper_length_mm(points, denominator):
