@@ -59,4 +59,9 @@ set(CPACK_STRIP_FILES ON)
 # The dependencies are the Debian packages of the libraries the programs link, as
 # dpkg-shlibdeps (dpkg-dev) finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The font families the layer styles set the frame labels in (README, "Label fonts"). The
+# programs do not need them, and QGIS sets the labels in another family where one is
+# missing, but then not at the lengths the frame keeps for them: recommended, installed by
+# default.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-lato, fonts-averia-sans-gwf, fonts-urw-base35")
 include(CPack)

@@ -10,5 +10,5 @@ apt-get install -y --no-install-recommends \
     gdal-bin python3-gdal proj-bin strace \
     clang libclang-rt-14-dev clang-tidy cppcheck \
     xvfb xauth \
-    python3-qgis fonts-lato fonts-vollkorn fonts-urw-base35 \
+    python3-qgis fonts-lato fonts-averia-sans-gwf fonts-urw-base35 \
     dpkg-dev desktop-file-utils

@@ -61,6 +61,8 @@ def main():
             corner.setDotsPerMeterY(round(args.corner_dpi / MM_PER_INCH * 1000))
             if not corner.save(args.corner):
                 raise SystemExit(f"cannot write {args.corner}")
+    # The project goes before QGIS does: its layers outliving QGIS crash the exit.
+    del layout, project
     app.exitQgis()
     return 0
 

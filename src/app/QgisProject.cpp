@@ -4,15 +4,18 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <numbers>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "frame/FontMetrics.h"
 #include "frame/FrameSettings.h"
 #include "frame/FrameStyle.h"
 #include "hyps/HypsStyle.h"
 #include "output/AtomicFile.h"
+#include "output/BufferedFiles.h"
 #include "output/LayerFile.h"
 #include "output/QgisStyle.h"
 #include "sheet/Text.h"
@@ -23,14 +26,44 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* PROJECT_EXTENSION = ".qgs";
+// The first lines of every project the program writes. The comment tells the program's
+// projects from others: the next run into the folder replaces such a project, whatever sheet
+// it was for. The users' GIS drops the comment when it saves a project itself, so a project
+// a user has saved is left alone.
+constexpr std::string_view PROJECT_HEADER =
+    "<!DOCTYPE qgis PUBLIC 'http://mrcc.com/qgis.dtd' 'SYSTEM'>\n"
+    "<!-- sheetbasis: the project of the sheet generated into this folder; the next run into "
+    "the folder replaces it -->\n";
 constexpr const char* LAYOUT_NAME = "Sheet";
 // White paper around the sheet edges on the layout page, in millimetres: room for the
-// frame (outer line up to 9.8 mm out) and the labels beyond it, with a margin to spare.
+// frame (outer line up to 9.8 mm out) and the labels beyond it, and for the texts above
+// and below the frame.
 constexpr double PAGE_MARGIN_MM = 25.0;
-// Layout item type codes of the users' GIS: a page and a map.
+// How far beyond the sheet's edges the frame reaches at most, in millimetres on paper: the
+// outer line 9.8 mm out (1:200 000) with a neighbour's name across it, 1.3 mm each side.
+constexpr double FRAME_REACH_MM = 12.0;
+// Blank paper between the texts above and below the frame and the page's edge (mm).
+constexpr double PAGE_EDGE_MM = 5.0;
+// The band that holds those texts, between the frame's reach and the blank edge (mm).
+constexpr double TEXT_BAND_MM = PAGE_MARGIN_MM - FRAME_REACH_MM - PAGE_EDGE_MM;
+// Type sizes of the sheet's name above the frame and of the lines below it (points).
+constexpr int TITLE_SIZE_PT = 14;
+constexpr int NOTE_SIZE_PT = 9;
+// Font weights as the users' GIS writes them: regular and bold.
+constexpr int WEIGHT_REGULAR = 50;
+constexpr int WEIGHT_BOLD = 75;
+// Layout item type codes of the users' GIS: a page, a map and a text.
 constexpr int LAYOUT_PAGE_ITEM = 65638;
 constexpr int LAYOUT_MAP_ITEM = 65639;
+constexpr int LAYOUT_TEXT_ITEM = 65641;
+// Alignment codes of a text item: centred across and up and down.
+constexpr int ALIGN_CENTRE = 4;
+constexpr int ALIGN_MIDDLE = 128;
 constexpr double MILLIMETRES_PER_METRE = 1000.0;
+// Line labels get a candidate position every fiftieth of a centimetre along their line, so
+// that one lies within a few hundredths of a millimetre of the line's middle (the
+// labelling's default of five a centimetre leaves up to 0.13 mm).
+constexpr double LINE_CANDIDATES_PER_CM = 50.0;
 
 struct ProjectLayer {
     std::string name;
@@ -45,8 +78,8 @@ struct ProjectLayer {
 std::vector<ProjectLayer> sheetLayers(const FrameSettings& settings, const DrawingRect& rect) {
     const FrameLayerSet frame = frameLayersOf(settings);
     std::vector<ProjectLayer> layers;
-    if (frame.digits) layers.push_back({"FrameDig", "FRAME", "Line", coordinateLabelStyle()});
-    if (frame.adjacent) layers.push_back({"FrameAdj", "FRAME", "Line", adjacentLabelStyle()});
+    if (frame.digits) layers.push_back({"FrameDig", "FRAME", "Line", frameLabelStyle()});
+    if (frame.adjacent) layers.push_back({"FrameAdj", "FRAME", "Line", frameLabelStyle()});
     if (frame.frame) {
         layers.push_back({"Frame", "FRAME", "Line", frameLineStyle(settings, rect)});
     }
@@ -72,17 +105,61 @@ double longitudeFromCentre(double lon, double centre) {
     return std::remainder(lon - centre, 360.0);
 }
 
-// The two numbers that follow the name in the SPHEROID of a projection text.
-bool readSpheroid(const std::string& text, double& semiMajorAxis, double& inverseFlattening) {
-    const auto at = text.find("SPHEROID[");
-    if (at == std::string::npos) return false;
-    const auto comma = text.find(',', at);
-    if (comma == std::string::npos) return false;
+// What the GEOGCS of a projection file defines: names, ellipsoid.
+struct GeographicSystem {
+    std::string name;
+    std::string datum;
+    std::string spheroid;
+    double semiMajorAxis = 0.0;
+    double inverseFlattening = 0.0;
+};
+
+// The quoted name that follows keyword (such as "DATUM[") at or after from; npos when none.
+std::string::size_type quotedNameAfter(const std::string& text, std::string_view keyword,
+                                       std::string::size_type from, std::string& name) {
+    const auto at = text.find(keyword, from);
+    if (at == std::string::npos || text.compare(at + keyword.size(), 1, "\"") != 0) {
+        return std::string::npos;
+    }
+    const auto begin = at + keyword.size() + 1;
+    const auto end = text.find('"', begin);
+    if (end == std::string::npos) return std::string::npos;
+    name = text.substr(begin, end - begin);
+    return end + 1;
+}
+
+// The GEOGCS of a projection text; nothing when it has none or is not read whole.
+std::optional<GeographicSystem> geographicSystemOf(const std::string& text) {
+    GeographicSystem system;
+    auto at = quotedNameAfter(text, "GEOGCS[", 0, system.name);
+    if (at != std::string::npos) at = quotedNameAfter(text, "DATUM[", at, system.datum);
+    if (at != std::string::npos) at = quotedNameAfter(text, "SPHEROID[", at, system.spheroid);
+    if (at == std::string::npos || text.compare(at, 1, ",") != 0) return std::nullopt;
     char* end = nullptr;
-    semiMajorAxis = std::strtod(text.c_str() + comma + 1, &end);
-    if (end == nullptr || *end != ',') return false;
-    inverseFlattening = std::strtod(end + 1, nullptr);
-    return semiMajorAxis > 0.0 && inverseFlattening > 0.0;
+    system.semiMajorAxis = std::strtod(text.c_str() + at + 1, &end);
+    if (end == nullptr || *end != ',') return std::nullopt;
+    system.inverseFlattening = std::strtod(end + 1, nullptr);
+    if (system.semiMajorAxis <= 0.0 || system.inverseFlattening <= 0.0) return std::nullopt;
+    return system;
+}
+
+// The layers' geographic system as the project gives it to each layer: the datum and
+// coordinates of their projection files, with longitudes taken within 180 degrees of
+// wrapCentre. The layers count longitudes east on a 0..360 scale (up to 192 in the columns
+// past 180 degrees); read as the files alone say, the GIS folds the map's extent into
+// -180..180 when it asks a layer for its features, and a sheet east of 180 degrees is not
+// found where it lies. The remark carries the wrap in the form the projection library
+// reads back.
+std::string wrappedLayerSystemText(const GeographicSystem& g, double wrapCentre) {
+    const std::string degree = R"(ANGLEUNIT["degree",0.0174532925199433])";
+    return "GEOGCRS[\"" + g.name + "\",DATUM[\"" + g.datum + "\",ELLIPSOID[\"" + g.spheroid +
+           "\"," + decimalText(g.semiMajorAxis) + "," + decimalText(g.inverseFlattening) +
+           R"(,LENGTHUNIT["metre",1]]],PRIMEM["Greenwich",0,)" + degree +
+           R"(],CS[ellipsoidal,2],AXIS["longitude",east,ORDER[1],)" + degree +
+           R"(],AXIS["latitude",north,ORDER[2],)" + degree +
+           R"(],REMARK["PROJ CRS string: +proj=longlat +a=)" + decimalText(g.semiMajorAxis) +
+           " +rf=" + decimalText(g.inverseFlattening) + " +lon_wrap=" + decimalText(wrapCentre) +
+           " +no_defs\"]]";
 }
 
 struct ConicConstants {
@@ -165,9 +242,60 @@ std::string sizeText(double widthMm, double heightMm) {
     return decimalText(widthMm) + "," + decimalText(heightMm) + ",mm";
 }
 
+// A text item of the layout, centred in its box (position and size in millimetres).
+struct TextItem {
+    std::string id;
+    std::string text;
+    double xMm = 0.0;
+    double yMm = 0.0;
+    double widthMm = 0.0;
+    double heightMm = 0.0;
+    int sizePt = 0;
+    int weight = WEIGHT_REGULAR;
+};
+
+std::string textItemEntry(const TextItem& item, std::string_view family) {
+    const std::string position = decimalText(item.xMm) + "," + decimalText(item.yMm) + ",mm";
+    return "<LayoutItem type=\"" + std::to_string(LAYOUT_TEXT_ITEM) + "\" uuid=\"{sheet-" +
+           item.id + "}\" id=\"" + item.id + "\" labelText=\"" + xmlEscaped(item.text) +
+           R"(" htmlState="0" halign=")" + std::to_string(ALIGN_CENTRE) + R"(" valign=")" +
+           std::to_string(ALIGN_MIDDLE) + R"(" marginX="0" marginY="0" size=")" +
+           sizeText(item.widthMm, item.heightMm) + "\" position=\"" + position +
+           "\" positionOnPage=\"" + position +
+           "\" zValue=\"2\" frame=\"false\" background=\"false\" visibility=\"1\">"
+           "<LabelFont description=\"" +
+           xmlEscaped(family) + "," + std::to_string(item.sizePt) + ",-1,5," +
+           std::to_string(item.weight) +
+           ",0,0,0,0,0\" style=\"\"/><FontColor red=\"0\" green=\"0\" blue=\"0\" alpha=\"255\"/>"
+           "</LayoutItem>";
+}
+
+// The texts a printed sheet carries outside its frame.
+struct MarginTexts {
+    std::string title;   // above the frame
+    std::string scale;   // below it
+    std::string system;  // below the scale
+};
+
+// The sheet's name in the band above the frame, the scale and the coordinate system in
+// the band below it, each the page's width wide.
+std::string marginTextItems(const MarginTexts& texts, double pageWidthMm, double pageHeightMm) {
+    const std::string_view family = substituteFamily(FONT_PRAGMATICA);
+    const double halfBand = TEXT_BAND_MM / 2.0;
+    const double below = pageHeightMm - PAGE_MARGIN_MM + FRAME_REACH_MM;
+    return textItemEntry({"sheet name", texts.title, 0.0, PAGE_EDGE_MM, pageWidthMm, TEXT_BAND_MM,
+                          TITLE_SIZE_PT, WEIGHT_BOLD},
+                         family) +
+           textItemEntry({"scale", texts.scale, 0.0, below, pageWidthMm, halfBand, NOTE_SIZE_PT},
+                         family) +
+           textItemEntry({"coordinate system", texts.system, 0.0, below + halfBand, pageWidthMm,
+                          halfBand, NOTE_SIZE_PT},
+                         family);
+}
+
 // One page exactly as large as the map item, which holds the sheet at the map scale with
-// the margin all round.
-std::string layout(const PlaneBox& sheet, double denominator) {
+// the margin all round; the margin texts above and below the frame.
+std::string layout(const PlaneBox& sheet, double denominator, const MarginTexts& texts) {
     const double metresPerMm = denominator / MILLIMETRES_PER_METRE;
     const double margin = PAGE_MARGIN_MM * metresPerMm;
     const double widthMm = (sheet.xMax - sheet.xMin) / metresPerMm + 2.0 * PAGE_MARGIN_MM;
@@ -186,7 +314,21 @@ std::string layout(const PlaneBox& sheet, double denominator) {
            decimalText(sheet.xMin - margin) + "\" ymin=\"" + decimalText(sheet.yMin - margin) +
            "\" xmax=\"" + decimalText(sheet.xMin - margin + widthMm * metresPerMm) + "\" ymax=\"" +
            decimalText(sheet.yMin - margin + heightMm * metresPerMm) +
-           "\"/><LayerSet/></LayoutItem></Layout></Layouts>";
+           "\"/><LayerSet/></LayoutItem>" + marginTextItems(texts, widthMm, heightMm) +
+           "</Layout></Layouts>";
+}
+
+// A whole number with its digits in groups of three, parted by a blank: 1 000 000.
+std::string groupedDigits(long long value) {
+    std::string digits = std::to_string(value);
+    constexpr std::size_t GROUP = 3;
+    for (auto at = digits.size(); at > GROUP; at -= GROUP) digits.insert(at - GROUP, 1, ' ');
+    return digits;
+}
+
+MarginTexts marginTexts(const std::string& title, std::int32_t cs, double denominator) {
+    return {title, "Масштаб 1:" + groupedDigits(std::llround(denominator)),
+            "Система координат " + std::string(coordinateSystemName(cs))};
 }
 
 std::string projectDocument(const std::string& title, const std::vector<ProjectLayer>& layers,
@@ -198,14 +340,52 @@ std::string projectDocument(const std::string& title, const std::vector<ProjectL
         tree += treeEntry(layer);
         entries += mapLayerEntry(layer, layerWkt);
     }
-    return "<!DOCTYPE qgis PUBLIC 'http://mrcc.com/qgis.dtd' 'SYSTEM'>\n<qgis projectname=\"" +
-           xmlEscaped(title) + R"(" version="3.22"><title>)" + xmlEscaped(title) +
-           "</title><projectCrs>" + spatialReference(projectWkt) +
-           "</projectCrs><layer-tree-group>" + tree +
+    return std::string(PROJECT_HEADER) + "<qgis projectname=\"" + xmlEscaped(title) +
+           R"(" version="3.22"><title>)" + xmlEscaped(title) + "</title><projectCrs>" +
+           spatialReference(projectWkt) + "</projectCrs><layer-tree-group>" + tree +
            "</layer-tree-group><properties><Paths><Absolute type=\"bool\">false</Absolute>"
            "</Paths><SpatialRefSys><ProjectionsEnabled type=\"int\">1</ProjectionsEnabled>"
-           "</SpatialRefSys></properties><projectlayers>" +
-           entries + "</projectlayers>" + layoutXml + "</qgis>\n";
+           "</SpatialRefSys><PAL><CandidatesLinePerCM type=\"double\">" +
+           decimalText(LINE_CANDIDATES_PER_CM) +
+           "</CandidatesLinePerCM></PAL></properties><projectlayers>" + entries +
+           "</projectlayers>" + layoutXml + "</qgis>\n";
+}
+
+// A regular file, not reached through a link, that begins as the program's projects do.
+bool isOwnProject(const fs::path& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(path, ec)) || ec) return false;
+    std::ifstream file(path, std::ios::binary);
+    std::string head(PROJECT_HEADER.size(), '\0');
+    file.read(head.data(), static_cast<std::streamsize>(head.size()));
+    return file.gcount() == static_cast<std::streamsize>(head.size()) && head == PROJECT_HEADER;
+}
+
+// The names in the folder: as the result folder's preparation found them (nothing but this
+// run has written there since, under the folder's lock), or listed now.
+std::vector<std::string> namesIn(const fs::path& folder) {
+    if (auto remembered = rememberedFolderContents(folder.string())) return std::move(*remembered);
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        names.push_back(it->path().filename().string());
+    }
+    return names;
+}
+
+// The projects that earlier runs wrote into the folder, for whatever sheet, go once this
+// run's project stands there: their layers have just been replaced. Other projects stay.
+// A project that cannot be removed is left; the run has written its own.
+void removeEarlierProjects(const fs::path& project) {
+    const fs::path folder = project.parent_path();
+    for (const std::string& name : namesIn(folder)) {
+        const fs::path path = folder / name;
+        std::error_code ec;
+        if (path.extension() == PROJECT_EXTENSION && path.filename() != project.filename() &&
+            isOwnProject(path)) {
+            fs::remove(path, ec);
+        }
+    }
 }
 
 }  // namespace
@@ -217,9 +397,10 @@ std::optional<SheetProjection> sheetProjectionOf(std::int32_t cs, const DrawingR
     projection.originLatitude = (rect.south + rect.north) / 2.0;
     projection.standardParallel1 = rect.south + height / 6.0;
     projection.standardParallel2 = rect.north - height / 6.0;
-    if (!readSpheroid(projectionText(cs), projection.semiMajorAxis, projection.inverseFlattening)) {
-        return std::nullopt;
-    }
+    const std::optional<GeographicSystem> geographic = geographicSystemOf(projectionText(cs));
+    if (!geographic) return std::nullopt;
+    projection.semiMajorAxis = geographic->semiMajorAxis;
+    projection.inverseFlattening = geographic->inverseFlattening;
     return projection;
 }
 
@@ -253,13 +434,20 @@ Outcome writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
         if (Outcome style = writeStyleFile(fileText(base), layer.style); !style) return style;
     }
     const std::optional<SheetProjection> projection = sheetProjectionOf(p.cs, rect);
-    if (!projection) return Outcome::failure("the coordinate system has no projection text");
+    const std::optional<GeographicSystem> geographic = geographicSystemOf(projectionText(p.cs));
+    if (!projection || !geographic) {
+        return Outcome::failure("the coordinate system has no projection text");
+    }
     const std::string title = trimBoth(sheetName);
     const std::string project = projectDocument(
-        title, written, trimTrailing(projectionText(p.cs)), sheetProjectionText(p.cs, *projection),
-        layout(projectedExtent(*projection, rect), settings.scaleDenominator));
-    const fs::path folder = hyps.parent_path();
-    return writeFileAtomically(fileText(folder / (title + PROJECT_EXTENSION)), project);
+        title, written, wrappedLayerSystemText(*geographic, (rect.west + rect.east) / 2.0),
+        sheetProjectionText(p.cs, *projection),
+        layout(projectedExtent(*projection, rect), settings.scaleDenominator,
+               marginTexts(title, p.cs, settings.scaleDenominator)));
+    const fs::path path = hyps.parent_path() / (title + PROJECT_EXTENSION);
+    if (Outcome written = writeFileAtomically(fileText(path), project); !written) return written;
+    removeEarlierProjects(path);
+    return {};
 }
 
 }  // namespace sheetbasis

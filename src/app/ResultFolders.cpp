@@ -140,19 +140,21 @@ CleanedFolder deleteOldFiles(const fs::path& folder, std::span<const std::string
 
 // A temporary file of a project that a killed run left in the folder that holds the
 // sub-folders. That is the user's own folder: only such files are taken, never through a link.
-void deleteProjectLeftovers(const fs::path& holder, const std::vector<std::string>& names) {
+// Returns the names left, which are remembered for the project's writer.
+std::vector<std::string> deleteProjectLeftovers(const fs::path& holder,
+                                                std::vector<std::string> names) {
     constexpr std::string_view PROJECT_EXTENSION = ".qgs";
-    for (const std::string& name : names) {
+    std::erase_if(names, [&holder](const std::string& name) {
         const std::string_view file(name);
         if (!isTemporaryFileName(file) ||
             !file.substr(0, file.rfind(TEMPORARY_FILE_MARK)).ends_with(PROJECT_EXTENSION)) {
-            continue;
+            return false;
         }
         std::error_code ec;
-        if (fs::symlink_status(holder / name, ec).type() == fs::file_type::regular) {
-            fs::remove(holder / name, ec);
-        }
-    }
+        return fs::symlink_status(holder / name, ec).type() == fs::file_type::regular &&
+               fs::remove(holder / name, ec);
+    });
+    return names;
 }
 
 // Makes the sub-folder ready: clears old layers from an existing one, creates a missing
@@ -209,7 +211,9 @@ ResultFolders prepareResultFolders(const std::string& folder) {
     const fs::path holder = holderOf(result.hyps);
     result.lock = FolderLock::waitFor(holder.string());
     if (!result.lock.held()) return failed(FolderStatus::NotLocked);
-    if (const auto names = result.lock.entryNames()) deleteProjectLeftovers(holder, *names);
+    if (auto names = result.lock.entryNames()) {
+        rememberFolderContents(holder.string(), deleteProjectLeftovers(holder, std::move(*names)));
+    }
     if (!prepareSubFolder(fs::path(result.hyps), HYPS_LAYERS)) {
         return failed(FolderStatus::HypsNotCreated);
     }

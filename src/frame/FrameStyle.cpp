@@ -16,25 +16,25 @@ constexpr double HAIRLINE_MM = 0.1;
 constexpr double OUTER_LINE_MM = 0.5;
 constexpr double OUTER_LINE_REDUCED_MM = 0.3;
 
-// An installed family standing for a font of the label style table, and its descent
-// below the baseline in parts of the font size, as the font declares it to the text
-// layout.
+// An installed family standing for a font of the label style table, with what centres a
+// text across its line, in parts of the font size: the descent below the baseline that the
+// text layout gives the family (the bottom of a label's box) and the middle of its figures'
+// ink above the baseline. Capitals stand as high as the figures in these families.
 struct Substitute {
     std::string_view family;
     double descentPerEm;
+    double figureMiddlePerEm;
 };
 
-// Chosen with tools/measure_label_fonts.py among the families of Debian's font packages:
-// for each font, the one whose ink widths differ least from the table's widths on the
-// texts of the frame labels (figures in the README).
+// Chosen with tools/measure_label_fonts.py among the families of Debian's font packages
+// whose figures are lining figures (all on the baseline, as high as the capitals): for each
+// font, the one whose ink widths differ least from the table's widths on the texts of the
+// frame labels (figures in the README); the vertical metrics from its --metrics.
 constexpr std::array<Substitute, FONT_COUNT> SUBSTITUTES = {{
-    {"Lato", 0.195},      // PragmaticaC
-    {"Vollkorn", 0.441},  // FreeSet
-    {"P052", 0.274},      // AGCenturion
+    {"Lato", 0.195, 0.358},             // PragmaticaC
+    {"Averia Sans GWF", 0.233, 0.334},  // FreeSet
+    {"P052", 0.274, 0.337},             // AGCenturion
 }};
-
-constexpr double METRES_PER_KILOMETRE = 1000.0;
-constexpr double MILLIMETRES_PER_METRE = 1000.0;
 
 std::string codeIs(std::int32_t code) {
     return "\"L_code\" = " + std::to_string(code);
@@ -51,8 +51,6 @@ std::string divisionLineTest(const DrawingRect& rect) {
            "y(start_point($geometry)) = y(end_point($geometry)))";
 }
 
-// A CASE expression that gives, for the font named in "Font", what valueOf gives for the
-// font's substitute.
 // A text value of an expression, in single quotes.
 std::string quotedText(std::string_view text) {
     std::string quoted(1, '\'');
@@ -61,6 +59,8 @@ std::string quotedText(std::string_view text) {
     return quoted;
 }
 
+// A CASE expression that gives, for the font named in "Font", what valueOf gives for the
+// font's substitute.
 template <typename Value>
 std::string byFontName(Value valueOf) {
     std::string expression = "CASE";
@@ -72,33 +72,6 @@ std::string byFontName(Value valueOf) {
         expression += valueOf(SUBSTITUTES[static_cast<std::size_t>(font - 1)]);
     }
     return expression + " END";
-}
-
-// The fraction of a label line's length that a name's clearance takes: half the allowance
-// of its gap, on paper at the map's scale, over the line's length on the ground, measured
-// on the sphere the frame layers use (the line runs along a parallel or a meridian).
-std::string clearanceFraction() {
-    const std::string x0 = "x(start_point($geometry))";
-    const std::string x1 = "x(end_point($geometry))";
-    const std::string y0 = "y(start_point($geometry))";
-    const std::string y1 = "y(end_point($geometry))";
-    const std::string east =
-        "(" + x1 + " - " + x0 + ") * cos(radians((" + y0 + " + " + y1 + ") / 2))";
-    const std::string north = "(" + y1 + " - " + y0 + ")";
-    const std::string groundMetres = decimalText(SPHERE_RADIUS_KM * METRES_PER_KILOMETRE) +
-                                     " * radians(sqrt((" + east + ") ^ 2 + " + north + " ^ 2))";
-    return decimalText(NAME_GAP_ALLOWANCE_MM / 2.0 / MILLIMETRES_PER_METRE) + " * @map_scale / (" +
-           groundMetres + ")";
-}
-
-LayerStyle labelStyle(std::string startExpression) {
-    const std::string family = byFontName([](const Substitute& s) { return quotedText(s.family); });
-    const std::string descent =
-        byFontName([](const Substitute& s) { return decimalText(s.descentPerEm); });
-    return {StyleGeometry::Line,
-            singleSymbolRenderer(lineSymbol("0", {HAIRLINE_MM, LineStroke::Invisible, false})),
-            lineLabelling({"Text", "Size", family, std::string(SUBSTITUTES[0].family), descent,
-                           std::move(startExpression)})};
 }
 
 }  // namespace
@@ -131,12 +104,13 @@ LayerStyle frameLineStyle(const FrameSettings& settings, const DrawingRect& rect
             {}};
 }
 
-LayerStyle coordinateLabelStyle() {
-    return labelStyle({});
-}
-
-LayerStyle adjacentLabelStyle() {
-    return labelStyle(clearanceFraction());
+LayerStyle frameLabelStyle() {
+    const std::string family = byFontName([](const Substitute& s) { return quotedText(s.family); });
+    const std::string middle = byFontName(
+        [](const Substitute& s) { return decimalText(s.descentPerEm + s.figureMiddlePerEm); });
+    return {StyleGeometry::Line,
+            singleSymbolRenderer(lineSymbol("0", {HAIRLINE_MM, LineStroke::Invisible, false})),
+            lineLabelling({"Text", "Size", family, std::string(SUBSTITUTES[0].family), middle})};
 }
 
 }  // namespace sheetbasis

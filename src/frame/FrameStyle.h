@@ -13,14 +13,12 @@ namespace sheetbasis {
 // band feature lies, which is what tells a division line from a centre line.
 LayerStyle frameLineStyle(const FrameSettings& settings, const DrawingRect& rect);
 
-// FrameDig: the line itself not drawn; its Text set along it from its first vertex,
-// baseline on the line, at the size in Size, in the installed family that stands for the
-// font named in Font.
-LayerStyle coordinateLabelStyle();
-// FrameAdj: the same, but starting after the clearance that the gap in the outer frame
-// line (the label's line) keeps at both ends of the name, so that the name sits in the
-// middle of its gap.
-LayerStyle adjacentLabelStyle();
+// FrameDig and FrameAdj: the line itself not drawn; its Text centred on it both ways, the
+// line being the text's centre line (through the middle of its figures and capitals) and
+// the text's middle at the line's middle, so that a neighbour's name sits in the middle of
+// its gap in the outer line, the line running through it. Size in points from Size, in the
+// installed family that stands for the font named in Font.
+LayerStyle frameLabelStyle();
 
 // The installed family that sets the texts measured with font number font (1..3) closest
 // to their measured widths; empty for another number.

@@ -144,6 +144,14 @@ void rememberFolderContents(const std::string& folder, std::vector<std::string> 
         std::make_move_iterator(names.begin()), std::make_move_iterator(names.end()));
 }
 
+std::optional<std::vector<std::string>> rememberedFolderContents(const std::string& folder) {
+    FolderContents& folders = rememberedFolders();
+    const std::lock_guard lock(folders.mutex);
+    const auto found = folders.names.find(std::filesystem::path(folder).lexically_normal());
+    if (found == folders.names.end()) return std::nullopt;
+    return std::vector<std::string>(found->second.begin(), found->second.end());
+}
+
 std::string& BufferedFiles::create(const std::string& path) {
     if (std::string* bytes = contents(path)) {
         bytes->clear();

@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,8 @@ namespace sheetbasis {
 // final name is not among them needs no look at the file system before it is created, nor
 // does the table library's removal of a stale file of that name.
 void rememberFolderContents(const std::string& folder, std::vector<std::string> names);
+// What was remembered of the folder, or nothing when it never was.
+std::optional<std::vector<std::string>> rememberedFolderContents(const std::string& folder);
 
 class BufferedFiles {
   public:

@@ -24,8 +24,11 @@ constexpr double LABEL_OVERRUN_MM = 10.0;
 constexpr int PLACE_ABOVE_LINE = 2;
 // Placement kind of labels parallel to a line.
 constexpr int PLACEMENT_PARALLEL = 2;
-// Anchor kind that holds a label at its anchor instead of taking it as a hint.
-constexpr int ANCHOR_STRICT = 1;
+// Anchor kind under which the labelling sets a label's middle at its anchor (the kind that
+// holds a label strictly to its anchor sets the label's start there instead), at this
+// fraction of the line's length: the line's middle.
+constexpr int ANCHOR_HINT = 0;
+constexpr double LINE_MIDDLE_FRACTION = 0.5;
 // Upside-down labels are kept as they are: a label reads in its line's direction.
 constexpr int SHOW_UPSIDE_DOWN = 2;
 // Kind of a data-defined property given by an expression.
@@ -159,8 +162,8 @@ std::string lineRuleRenderer(const std::vector<LineRule>& rules) {
 
 std::string lineLabelling(const LineLabels& labels) {
     const std::string size = "to_real(\"" + labels.sizeField + "\")";
-    const std::string lowering = "-(" + labels.descentExpression + ") * " +
-                                 decimalText(MILLIMETRES_PER_POINT) + " * " + size;
+    const std::string lowering =
+        "-(" + labels.middleExpression + ") * " + decimalText(MILLIMETRES_PER_POINT) + " * " + size;
     return "<labeling type=\"simple\"><settings calloutType=\"simple\">"
            "<text-style fieldName=\"" +
            xmlEscaped(labels.textField) + R"(" isExpression="0" fontFamily=")" +
@@ -173,9 +176,9 @@ std::string lineLabelling(const LineLabels& labels) {
            "<text-format wrapChar=\"\" multilineAlign=\"0\" addDirectionSymbol=\"0\"/>"
            "<placement placement=\"" +
            std::to_string(PLACEMENT_PARALLEL) + "\" placementFlags=\"" +
-           std::to_string(PLACE_ABOVE_LINE) +
-           R"(" dist="0" distUnits="MM" lineAnchorPercent="0" lineAnchorType=")" +
-           std::to_string(ANCHOR_STRICT) + R"(" lineAnchorClipping="0" overrunDistance=")" +
+           std::to_string(PLACE_ABOVE_LINE) + R"(" dist="0" distUnits="MM" lineAnchorPercent=")" +
+           decimalText(LINE_MIDDLE_FRACTION) + R"(" lineAnchorType=")" +
+           std::to_string(ANCHOR_HINT) + R"(" lineAnchorClipping="0" overrunDistance=")" +
            decimalText(LABEL_OVERRUN_MM) +
            "\" overrunDistanceUnit=\"MM\" repeatDistance=\"0\" priority=\"5\"/>"
            "<rendering drawLabels=\"1\" displayAll=\"1\" obstacle=\"0\" upsidedownLabels=\"" +
@@ -186,9 +189,6 @@ std::string lineLabelling(const LineLabels& labels) {
            "value=\"\"/><Option name=\"properties\" type=\"Map\">" +
            expressionProperty("Family", labels.familyExpression) +
            expressionProperty("LabelDistance", lowering) + expressionProperty("Size", size) +
-           (labels.startExpression.empty()
-                ? std::string()
-                : expressionProperty("LineAnchorPercent", labels.startExpression)) +
            "</Option><Option name=\"type\" type=\"QString\" value=\"collection\"/></Option>"
            "</dd_properties></settings></labeling>";
 }

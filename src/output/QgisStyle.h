@@ -30,21 +30,18 @@ struct LineRule {
     LineLook look;
 };
 
-// Labels of line features: the text of textField set along each line, parallel to it,
-// with its baseline on the line; size in points from sizeField, family from the
-// expression familyExpression (defaultFamily where it gives none). The text starts at the
-// first vertex, or, when startExpression is given, at the fraction of the line's length
-// that it gives. The expression
-// descentExpression gives the descent of the family (as the labelling measures it) in parts
-// of the font size, by which the text box is let down so that the baseline, not the box,
-// lies on the line.
+// Labels of line features: the text of textField centred on each line, parallel to it,
+// the text's middle at the line's middle; size in points from sizeField, family from the
+// expression familyExpression (defaultFamily where it gives none). The expression
+// middleExpression gives, in parts of the font size, the height above the bottom of the
+// text's box (as the labelling measures it) of the height that is to lie on the line, by
+// which the box is let down onto the line.
 struct LineLabels {
     std::string textField;
     std::string sizeField;
     std::string familyExpression;
     std::string defaultFamily;
-    std::string descentExpression;
-    std::string startExpression;
+    std::string middleExpression;
 };
 
 // Geometry kinds as the GIS numbers them in a style.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <tuple>
 
 namespace sheetbasis {
@@ -14,6 +15,10 @@ inline constexpr std::int32_t CS_SK95 = 2;
 inline constexpr std::int32_t CS_GSK2011 = 3;
 // Laid out in SK-42, generated in GSK-2011 (corners carried by sk42ToGsk2011).
 inline constexpr std::int32_t CS_GSK2011_FROM_SK42 = 4;
+
+// The coordinate system's name as a user reads it ("СК-42", ..., "ГСК-2011 / СК-42"); empty
+// for a number that names none.
+std::string_view coordinateSystemName(std::int32_t cs);
 
 // Series scales (field setScale).
 inline constexpr std::int32_t SERIES_200K = 0;

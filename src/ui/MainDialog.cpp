@@ -15,7 +15,6 @@ namespace sheetbasis::ui {
 
 namespace {
 
-constexpr std::array<const char*, 4> CS_ITEMS = {"СК-42", "СК-95", "ГСК-2011", "ГСК-2011 / СК-42"};
 constexpr std::array<const char*, 2> SERIES_ITEMS = {"1 :   200 000", "1 : 1 000 000"};
 constexpr std::array<const char*, 3> MAP_SCALES_200K = {"1 :   200 000", "1 :   500 000",
                                                         "1 : 1 000 000"};
@@ -53,6 +52,14 @@ std::vector<std::string> itemsOf(const std::array<const char*, N>& texts) {
     return {texts.begin(), texts.end()};
 }
 
+std::vector<std::string> coordinateSystemItems() {
+    std::vector<std::string> items;
+    for (std::int32_t cs = CS_SK42; cs <= CS_GSK2011_FROM_SK42; ++cs) {
+        items.emplace_back(coordinateSystemName(cs));
+    }
+    return items;
+}
+
 std::vector<std::string> columnItems() {
     std::vector<std::string> items;
     for (int item = FIRST_ITEM; item <= COLUMN_ITEM_COUNT; ++item) {
@@ -87,7 +94,7 @@ void refillTypes(Dialog& dialog) {
 }
 
 void fillLists(DialogState& state, Dialog& dialog) {
-    dialog.setList(CONTROL_CS, itemsOf(CS_ITEMS), FIRST_ITEM);
+    dialog.setList(CONTROL_CS, coordinateSystemItems(), FIRST_ITEM);
     dialog.setList(CONTROL_SERIES, itemsOf(SERIES_ITEMS), FIRST_ITEM);
     dialog.setHandler(CONTROL_SERIES, [&state](Dialog& d, int c, DialogEvent e) {
         onSeriesChosen(state, d, c, e);

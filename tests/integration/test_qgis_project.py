@@ -1,58 +1,48 @@
 """The result opened in QGIS itself (Debian's python3-qgis, headless): the project named
 after the sheet, its six layers styled from the style files written beside them, the
-layout at the map scale, every frame label set where its base line says, and the layout
-exported to PDF and PNG with the frame and labels visible.
+layout at the map scale with the sheet's name, scale and coordinate system around the
+frame, every frame label centred on its line, and the layout exported to PDF and PNG with
+the frame and labels visible; one project per result folder.
 
 One QGIS start for the whole module: four sheets, one in each coordinate system and at
 four map scales, are generated once and checked from every side."""
 
-import math
+import glob
 import os
 import shutil
 import tempfile
 import unittest
 import xml.etree.ElementTree as ET
 
-os.environ["QT_QPA_PLATFORM"] = "offscreen"  # headless, whatever display there is
+from qgis_sheet_checks import (
+    INK_LEVEL, RENDER_DPI, LabelChecks, open_project, paper_mm, start_qgis,
+    widened)
 
-from osgeo import gdal  # noqa: E402
-from qgis.core import (  # noqa: E402
-    QgsApplication, QgsCoordinateReferenceSystem, QgsCoordinateTransform, QgsGeometry,
-    QgsLayoutExporter, QgsLayoutItemMap, QgsMapLayerStyle, QgsMapRendererSequentialJob,
-    QgsPointXY, QgsProject, QgsRenderContext, QgsVectorLayer)
-from qgis.PyQt.QtCore import QSize, QSizeF  # noqa: E402
-from qgis.PyQt.QtGui import QFont, QFontMetricsF  # noqa: E402
+from osgeo import gdal  # noqa: I100 (after QGIS's start-up settings)
+from qgis.core import (
+    QgsCoordinateReferenceSystem, QgsCoordinateTransform, QgsGeometry, QgsLayoutExporter,
+    QgsLayoutItemLabel, QgsLayoutItemMap, QgsMapLayerStyle, QgsPointXY, QgsRectangle,
+    QgsRenderContext, QgsVectorLayer)
+from qgis.PyQt.QtCore import QRectF
 
-from sheetbasis_testing import run_job  # noqa: E402
+from sheetbasis_testing import run_job
 
 gdal.UseExceptions()
 
-# (name, job entries, map scale denominator, layers written)
+# (name, job entries, map scale denominator, layers written, coordinate system's name)
 SHEETS = (
     ("N-37-XXXVI", "Nom=N-37-XXXVI;CS=CK-42;MapScale=200;", 200_000,
-     ("HypsA", "HypsP", "HypsL", "Frame", "FrameAdj", "FrameDig")),
+     ("HypsA", "HypsP", "HypsL", "Frame", "FrameAdj", "FrameDig"), "СК-42"),
     ("N-37", "Nom=N-37;CS=ГCK-2011 / СК-42;MapScale=1000;", 1_000_000,
-     ("HypsA", "HypsP", "HypsL", "Frame", "FrameDig")),
+     ("HypsA", "HypsP", "HypsL", "Frame", "FrameDig"), "ГСК-2011 / СК-42"),
     ("M-36-XII", "Nom=M-36-XII;CS=ГCK-2011;MapScale=500;", 500_000,
-     ("HypsA", "HypsP", "HypsL", "Frame", "FrameDig")),
+     ("HypsA", "HypsP", "HypsL", "Frame", "FrameDig"), "ГСК-2011"),
     ("T-37,38,39,40", "Nom=T-37(4);CS=CK-95;MapScale=2500;", 2_500_000,
-     ("HypsA", "HypsP", "HypsL", "Frame", "FrameDig")),
+     ("HypsA", "HypsP", "HypsL", "Frame", "FrameDig"), "СК-95"),
 )
+EXPORT_DPI = 150
 FOLDER_OF = {"HypsA": "HYPS", "HypsP": "HYPS", "HypsL": "HYPS",
              "Frame": "FRAME", "FrameAdj": "FRAME", "FrameDig": "FRAME"}
-# Fonts of the label style table and the families that stand for them.
-FAMILY_OF = {"PragmaticaC": "Lato", "FreeSet": "Vollkorn", "AGCenturion": "P052"}
-# A neighbour's name keeps 1 mm of its gap free at both ends.
-GAP_CLEARANCE_MM = {"FrameDig": 0.0, "FrameAdj": 2.0}
-POSITION_TOLERANCE_MM = 0.3
-WIDTH_TOLERANCE = 0.10
-ANGLE_TOLERANCE_DEG = 0.5
-RENDER_DPI = 100
-EXPORT_DPI = 150
-# A pixel darker than this (of 255) counts as ink: a hairline of 0.1 mm covers less than a
-# pixel at the export resolution and comes out grey.
-INK_LEVEL = 224
-
 qgs = None
 work = None
 results = {}
@@ -60,10 +50,9 @@ results = {}
 
 def setUpModule():
     global qgs, work
-    qgs = QgsApplication([], False)
-    qgs.initQgis()
+    qgs = start_qgis()
     work = tempfile.mkdtemp(prefix="sheetbasis-qgis-")
-    for name, entries, _, _ in SHEETS:
+    for name, entries, *_ in SHEETS:
         folder = os.path.join(work, name)
         os.makedirs(folder)
         done = run_job(folder, entries.replace(";", f";Path={folder}/;", 1))
@@ -76,34 +65,25 @@ def tearDownModule():
     shutil.rmtree(work, ignore_errors=True)
 
 
-def open_project(folder, name):
-    project = QgsProject()
-    if not project.read(os.path.join(folder, name + ".qgs")):
-        raise AssertionError(f"QGIS cannot read the project of {name}")
-    return project
-
-
 def style_xml(layer):
     style = QgsMapLayerStyle()
     style.readFromLayer(layer)
     return style.xmlData()
 
 
-def paper_mm(metres, denominator):
-    return metres * 1000.0 / denominator
-
-
-class QgisProjectTest(unittest.TestCase):
+class QgisProjectTest(unittest.TestCase, LabelChecks):
     def test_each_sheet(self):
-        for name, _, denominator, layers in SHEETS:
+        for name, _, denominator, layers, system in SHEETS:
             folder = results[name]
-            for check in (self.check_layers, self.check_layout, self.check_every_label,
-                          self.check_exports):
+            for check in (self.check_layers, self.check_layout, self.check_margin_texts,
+                          self.check_every_label, self.check_exports):
                 with self.subTest(sheet=name, check=check.__name__):
-                    check(name, folder, open_project(folder, name), denominator, layers)
+                    check(name, folder, open_project(folder, name), denominator,
+                          (layers, system))
 
-    def check_layers(self, name, folder, project, _, expected):
-        """Layers valid, in their own system, styled from their files."""
+    def check_layers(self, name, folder, project, _, sheet):
+        """Layers valid, on their own datum and coordinates, styled from their files."""
+        expected, _ = sheet
         layers = {l.name(): l for l in project.mapLayers().values()}
         self.assertEqual(sorted(layers), sorted(expected))
         tree = ET.parse(os.path.join(folder, name + ".qgs")).getroot()
@@ -117,16 +97,29 @@ class QgisProjectTest(unittest.TestCase):
             with open(base + ".PRJ") as f:
                 own = QgsCoordinateReferenceSystem.fromWkt(f.read().strip())
             self.assertTrue(own.isValid())
-            self.assertEqual(layer.crs(), own, layer_name)
+            self.check_same_coordinates(own, layer, project)
             fresh = QgsVectorLayer(base + ".shp", layer_name, "ogr")
             message, loaded = fresh.loadNamedStyle(base + ".qml")
             self.assertTrue(loaded, f"{layer_name}: {message}")
             self.assertEqual(style_xml(fresh), style_xml(layer), layer_name)
             self.assertEqual(layer.labelsEnabled(), layer_name in ("FrameAdj", "FrameDig"))
-        # The project system is a projection of the layers' own datum: no datum shift.
-        crs = project.crs()
-        self.assertFalse(crs.isGeographic())
-        self.assertEqual(crs.ellipsoidAcronym(), layers["Frame"].crs().ellipsoidAcronym())
+        self.assertFalse(project.crs().isGeographic())
+
+    def check_same_coordinates(self, own, layer, project):
+        """The layer's system in the project reads the layer's coordinates as its projection
+        file does (only longitudes may come out a turn apart), and they reach the project's
+        system at the same place, within a millimetre: no datum shift."""
+        extent = layer.extent()
+        points = [QgsPointXY(x, y) for x in (extent.xMinimum(), extent.xMaximum())
+                  for y in (extent.yMinimum(), extent.yMaximum())]
+        same = QgsCoordinateTransform(own, layer.crs(), project)
+        via_own = QgsCoordinateTransform(own, project.crs(), project)
+        via_layer = QgsCoordinateTransform(layer.crs(), project.crs(), project)
+        for point in points:
+            read = same.transform(point)
+            self.assertAlmostEqual((read.x() - point.x() + 180) % 360 - 180, 0, places=9)
+            self.assertAlmostEqual(read.y(), point.y(), places=9)
+            self.assertLess(via_own.transform(point).distance(via_layer.transform(point)), 1e-3)
 
     def test_frame_styles_tell_bars_from_division_lines(self):
         # N-37-XXXVI has whole-minute divisions on a 1.2 mm band: a division line is 1.2 mm
@@ -174,72 +167,26 @@ class QgisProjectTest(unittest.TestCase):
             self.assertTrue(extent.contains(to_map.transformBoundingBox(layer.extent())),
                             layer.name())
 
-    def check_every_label(self, name, folder, project, denominator, _):
-        """Every label is set on its base line, as long as it."""
+    def check_margin_texts(self, name, folder, project, denominator, sheet):
+        """The sheet's name above the frame, the scale and the coordinate system below it, on
+        the page and clear of everything the map draws."""
+        _, system = sheet
         layout = project.layoutManager().layoutByName("Sheet")
-        item = [i for i in layout.items() if isinstance(i, QgsLayoutItemMap)][0]
-        size = item.rect().size()
-        pixels = QSize(round(size.width() / 25.4 * RENDER_DPI),
-                       round(size.height() / 25.4 * RENDER_DPI))
-        settings = item.mapSettings(item.extent(), QSizeF(pixels), RENDER_DPI, True)
-        job = QgsMapRendererSequentialJob(settings)
-        job.start()
-        job.waitForFinished()
-        labels = job.takeLabelingResults().allLabels()
-        for layer in project.mapLayers().values():
-            if not layer.labelsEnabled():
-                continue
-            self.check_labels(layer, [p for p in labels if p.layerID == layer.id()],
-                              project, denominator)
-
-    def check_labels(self, layer, placed, project, denominator):
-        features = {f.id(): f for f in layer.getFeatures()}
-        self.assertEqual(len(placed), len(features), layer.name())
-        self.assertEqual(sorted(p.featureId for p in placed), sorted(features))
-        to_map = QgsCoordinateTransform(layer.crs(), project.crs(), project)
-        for p in placed:
-            feature = features[p.featureId]
-            where = f"{layer.name()} {feature['Text']!r}"
-            self.assertFalse(p.isUnplaced, where)
-            self.assertEqual(p.labelText, feature["Text"])
-            self.assertEqual(p.labelFont.family().split(" [")[0], FAMILY_OF[feature["Font"]])
-            line = QgsGeometry(feature.geometry())
-            line.transform(to_map)
-            points = [q for part in line.asMultiPolyline() for q in part]
-            start, end = points[0], points[-1]
-            length = paper_mm(line.length(), denominator)
-            # The text box: corner 0 at the start of its bottom edge, corner 3 above it.
-            c = [(paper_mm(q.x(), denominator), paper_mm(q.y(), denominator))
-                 for q in p.cornerPoints]
-            along = (c[1][0] - c[0][0], c[1][1] - c[0][1])
-            up = (c[3][0] - c[0][0], c[3][1] - c[0][1])
-            width, height = math.hypot(*along), math.hypot(*up)
-            along = (along[0] / width, along[1] / width)
-            up = (up[0] / height, up[1] / height)
-            # Proportions of the family at a large size, clear of hinting.
-            font = QFont(p.labelFont)
-            font.setPixelSize(1000)
-            metrics = QFontMetricsF(font)
-            descent = height * metrics.descent() / metrics.height()
-            origin = (c[0][0] + up[0] * descent, c[0][1] + up[1] * descent)
-            # Where the text should start: the line's start, or after a name's clearance.
-            lead = GAP_CLEARANCE_MM[layer.name()] / 2
-            sx, sy = paper_mm(start.x(), denominator), paper_mm(start.y(), denominator)
-            ex, ey = paper_mm(end.x(), denominator), paper_mm(end.y(), denominator)
-            direction = ((ex - sx) / math.hypot(ex - sx, ey - sy),
-                         (ey - sy) / math.hypot(ex - sx, ey - sy))
-            expected = (sx + direction[0] * lead, sy + direction[1] * lead)
-            offset = (origin[0] - expected[0], origin[1] - expected[1])
-            self.assertLess(math.hypot(*offset), POSITION_TOLERANCE_MM,
-                            f"{where}: along {offset[0] * direction[0] + offset[1] * direction[1]}")
-            angle = math.degrees(math.atan2(along[1], along[0]) -
-                                 math.atan2(direction[1], direction[0]))
-            self.assertLess(abs((angle + 180) % 360 - 180), ANGLE_TOLERANCE_DEG, where)
-            # The program measures a text from its first ink to its last: so is the text.
-            text = feature["Text"]
-            ink = width * metrics.tightBoundingRect(text).width() / metrics.horizontalAdvance(text)
-            measured = length - GAP_CLEARANCE_MM[layer.name()]
-            self.assertLess(abs(ink / measured - 1), WIDTH_TOLERANCE, f"{where}: {ink} {measured}")
+        page = layout.pageCollection().page(0).pageSize()
+        drawn = drawn_box_mm(project, layout, denominator)
+        expected = {"sheet name": name,
+                    "scale": "Масштаб 1:" + f"{denominator:,}".replace(",", " "),
+                    "coordinate system": "Система координат " + system}
+        for item_id, text in expected.items():
+            item = layout.itemById(item_id)
+            self.assertIsInstance(item, QgsLayoutItemLabel, item_id)
+            self.assertEqual(item.text(), text)
+            box = item.sceneBoundingRect()
+            self.assertTrue(QRectF(0, 0, page.width(), page.height()).contains(box), item_id)
+            if item_id == "sheet name":
+                self.assertLess(box.bottom(), drawn.top(), item_id)
+            else:
+                self.assertGreater(box.top(), drawn.bottom(), item_id)
 
     def check_exports(self, name, folder, project, denominator, _):
         """The layout goes to PDF and PNG; both show the frame and every label."""
@@ -274,7 +221,13 @@ class QgisProjectTest(unittest.TestCase):
             line.transform(to_map)
             x, y = pixel(*line.interpolate(line.length() / 2).asPoint())
             self.assertTrue(ink[y - 1:y + 2, x - 1:x + 2].any(), feature["L_code"])
-        self.check_baselines_in_ink(project, labels, ink, extent, denominator)
+        # Every margin text shows.
+        mm_per_pixel = layout.pageCollection().page(0).pageSize().width() / width
+        for item_id in ("sheet name", "scale", "coordinate system"):
+            box = layout.itemById(item_id).sceneBoundingRect()
+            rows = slice(int(box.top() / mm_per_pixel), int(box.bottom() / mm_per_pixel) + 1)
+            columns = slice(int(box.left() / mm_per_pixel), int(box.right() / mm_per_pixel) + 1)
+            self.assertTrue(ink[rows, columns].any(), item_id)
         margin = round(5 / 25.4 * EXPORT_DPI)
         for strip in (ink[:margin], ink[-margin:], ink[:, :margin], ink[:, -margin:]):
             self.assertFalse(strip.any())
@@ -294,55 +247,29 @@ class QgisProjectTest(unittest.TestCase):
             self.assertGreater((a & widened(b)).sum() / a.sum(), 0.9)
 
 
-    def check_baselines_in_ink(self, project, labels, ink, extent, denominator):
-        """Read from the pixels: the lowest ink of a label lies on its base line. Only for
-        families whose digits stand on the baseline (Vollkorn's old-style figures hang
-        below it)."""
-        height, width = ink.shape
-        mm_per_pixel = paper_mm(extent.width(), denominator) / width
-        rows, columns = ink.nonzero()
-        # Pixel centres in paper millimetres, y upwards, from the extent's corner.
-        xs = (columns + 0.5) * mm_per_pixel
-        ys = (height - rows - 0.5) * mm_per_pixel
-        origin = (paper_mm(extent.xMinimum(), denominator),
-                  paper_mm(extent.yMinimum(), denominator))
-        checked = 0
-        for p in labels:
-            if p.labelFont.family().startswith("Vollkorn"):
-                continue
-            layer = project.mapLayer(p.layerID)
-            line = QgsGeometry(layer.getFeature(p.featureId).geometry())
-            line.transform(QgsCoordinateTransform(layer.crs(), project.crs(), project))
-            points = [q for part in line.asMultiPolyline() for q in part]
-            (sx, sy), (ex, ey) = [(paper_mm(q.x(), denominator) - origin[0],
-                                   paper_mm(q.y(), denominator) - origin[1])
-                                  for q in (points[0], points[-1])]
-            length = math.hypot(ex - sx, ey - sy)
-            ux, uy = (ex - sx) / length, (ey - sy) / length
-            c = [(paper_mm(q.x(), denominator) - origin[0],
-                  paper_mm(q.y(), denominator) - origin[1]) for q in p.cornerPoints]
-            box_width = math.hypot(c[1][0] - c[0][0], c[1][1] - c[0][1])
-            box_height = math.hypot(c[3][0] - c[0][0], c[3][1] - c[0][1])
-            along = (xs - c[0][0]) * ux + (ys - c[0][1]) * uy
-            up = -(xs - c[0][0]) * uy + (ys - c[0][1]) * ux
-            inside = (along >= 0) & (along <= box_width) & (up >= 0) & (up <= box_height)
-            self.assertTrue(inside.any(), p.labelText)
-            # Height of the lowest ink above the base line.
-            above_line = -(xs[inside] - sx) * uy + (ys[inside] - sy) * ux
-            self.assertLess(abs(above_line.min()), POSITION_TOLERANCE_MM, p.labelText)
-            checked += 1
-        self.assertEqual(checked == 0,
-                         all(p.labelFont.family().startswith("Vollkorn") for p in labels))
 
-
-def widened(mask):
-    """The mask grown by one pixel in every direction."""
-    grown = mask.copy()
-    grown[1:] |= mask[:-1]
-    grown[:-1] |= mask[1:]
-    grown[:, 1:] |= grown[:, :-1].copy()
-    grown[:, :-1] |= grown[:, 1:].copy()
-    return grown
+def drawn_box_mm(project, layout, denominator):
+    """The box on the page (mm, y down) that holds every feature of the project's layers and
+    every label QGIS sets for them."""
+    item = [i for i in layout.items() if isinstance(i, QgsLayoutItemMap)][0]
+    extent = item.extent()
+    box = QgsRectangle()
+    box.setMinimal()
+    for layer in project.mapLayers().values():
+        box.combineExtentWith(QgsCoordinateTransform(layer.crs(), project.crs(), project)
+                              .transformBoundingBox(layer.extent()))
+    exporter = QgsLayoutExporter(layout)
+    settings = QgsLayoutExporter.ImageExportSettings()
+    settings.dpi = RENDER_DPI
+    with tempfile.TemporaryDirectory() as scratch:
+        exporter.exportToImage(os.path.join(scratch, "page.png"), settings)
+    for p in list(exporter.labelingResults().values())[0].allLabels():
+        for q in p.cornerPoints:
+            box.combineExtentWith(q.x(), q.y())
+    to_page = 1000.0 / denominator
+    return QRectF((box.xMinimum() - extent.xMinimum()) * to_page,
+                  (extent.yMaximum() - box.yMaximum()) * to_page,
+                  box.width() * to_page, box.height() * to_page)
 
 
 class SecondRunTest(unittest.TestCase):
@@ -376,6 +303,29 @@ class SecondRunTest(unittest.TestCase):
         layout = project.layoutManager().layoutByName("Sheet")
         item = [i for i in layout.items() if isinstance(i, QgsLayoutItemMap)][0]
         self.assertAlmostEqual(item.scale() / 500_000, 1.0, places=6)
+
+    def test_a_run_replaces_the_project_an_earlier_run_wrote_for_another_sheet(self):
+        folder = tempfile.mkdtemp(dir=work)
+        self.assertEqual(run_job(folder, f"Nom=N-37-XXXVI;Path={folder}/;").returncode, 0)
+        ours = os.path.join(folder, "N-37-XXXVI.qgs")
+        # A project of someone else's, one that QGIS saved from ours (a user's own save), and
+        # a link to a project of ours elsewhere: none of them is the program's file here.
+        with open(os.path.join(folder, "foreign.qgs"), "w") as f:
+            f.write("<!DOCTYPE qgis PUBLIC 'http://mrcc.com/qgis.dtd' 'SYSTEM'>\n<qgis/>\n")
+        earlier = open_project(folder, "N-37-XXXVI")
+        self.assertTrue(earlier.write(os.path.join(folder, "saved by QGIS.qgs")))
+        elsewhere = os.path.join(tempfile.mkdtemp(dir=work), "linked.qgs")
+        shutil.copy(ours, elsewhere)
+        os.symlink(elsewhere, os.path.join(folder, "link.qgs"))
+
+        self.assertEqual(run_job(folder, f"Nom=N-37-XXXV;Path={folder}/;").returncode, 0)
+        self.assertEqual(sorted(os.path.basename(p) for p in glob.glob(f"{folder}/*.qgs")),
+                         ["N-37-XXXV.qgs", "foreign.qgs", "link.qgs", "saved by QGIS.qgs"])
+        self.assertTrue(os.path.isfile(elsewhere))
+        project = open_project(folder, "N-37-XXXV")
+        layout = project.layoutManager().layoutByName("Sheet")
+        self.assertEqual(layout.itemById("sheet name").text(), "N-37-XXXV")
+
 
 
 if __name__ == "__main__":

@@ -46,15 +46,12 @@ TEST(QgisStyleTest, ruleRendererGivesEachRuleItsOwnSymbol) {
     EXPECT_NE(second.find(R"(value="flat")"), std::string::npos);
 }
 
-TEST(QgisStyleTest, labellingTakesItsSizeFamilyAndStartFromExpressions) {
-    const std::string plain = lineLabelling({"Text", "Size", "'A'", "A", "0.25", ""});
-    EXPECT_NE(plain.find(R"(fieldName="Text")"), std::string::npos);
-    // Lowered by the descent: 0.25 of the size in points, in millimetres.
-    EXPECT_NE(plain.find("-(0.25) * 0.35277777777777"), std::string::npos);
-    EXPECT_NE(plain.find(R"(displayAll="1" obstacle="0")"), std::string::npos);
-    EXPECT_EQ(plain.find("LineAnchorPercent"), std::string::npos);
-    const std::string shifted = lineLabelling({"Text", "Size", "'A'", "A", "0.25", "0.1"});
-    EXPECT_NE(shifted.find("LineAnchorPercent"), std::string::npos);
+TEST(QgisStyleTest, labellingLetsTheTextBoxDownByTheMiddleExpressionAtTheSizeOfTheLabel) {
+    const std::string labels = lineLabelling({"Text", "Size", "'A'", "A", "0.25"});
+    EXPECT_NE(labels.find(R"(fieldName="Text")"), std::string::npos);
+    // 0.25 of the size in points, in millimetres.
+    EXPECT_NE(labels.find("-(0.25) * 0.35277777777777"), std::string::npos);
+    EXPECT_NE(labels.find(R"(displayAll="1" obstacle="0")"), std::string::npos);
 }
 
 TEST(QgisStyleTest, styleFileReplacesAnEarlierOneAndTellsWhetherItWasWritten) {
