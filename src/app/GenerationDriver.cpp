@@ -6,6 +6,7 @@
 
 #include "app/QgisProject.h"
 #include "frame/Frame.h"
+#include "geo/DatumShift.h"
 #include "hyps/Hyps.h"
 #include "output/Geometry.h"
 #include "sheet/Grid.h"

@@ -8,6 +8,7 @@
 #include <span>
 #include <utility>
 
+#include "geo/DatumShift.h"
 #include "hyps/HypsAttributes.h"
 #include "hyps/HypsLines.h"
 #include "output/LayerFile.h"

@@ -1,18 +1,15 @@
 #pragma once
-// GEOMETRY: plane geometry on vertex lists and the SK-42 -> GSK-2011 datum shift.
-// Coordinates are x = longitude, y = latitude in degrees wherever the system uses them;
-// apart from sk42ToGsk2011 the routines are free of units.
+// Plane geometry on vertex lists. Coordinates are x = longitude, y = latitude in degrees
+// wherever the system uses them; the routines are free of units. The datum shift that
+// the geometry of the combined coordinate system needs is in geo/DatumShift.h.
 
 #include <optional>
 #include <span>
 #include <vector>
 
-namespace sheetbasis {
+#include "geo/Point.h"
 
-struct Point {
-    double x = 0.0;
-    double y = 0.0;
-};
+namespace sheetbasis {
 
 // Least x, greatest x, least y, greatest y.
 struct BoundingRect {
@@ -73,8 +70,5 @@ std::optional<Interval> crossLineWithEdge(bool horizontal, double c, const Point
 std::optional<Interval> clipLineByPolygon(bool horizontal, double c, std::span<const Point> ring);
 std::optional<Interval> clipParallelByPolygon(double y, std::span<const Point> ring);
 std::optional<Interval> clipMeridianByPolygon(double x, std::span<const Point> ring);
-// Carries a point (longitude, latitude in degrees, height 0) from the SK-42 datum to
-// GSK-2011; the longitude comes back on the 0..360 scale.
-Point sk42ToGsk2011(Point p);
 
 }  // namespace sheetbasis

@@ -8,6 +8,7 @@
 #include "TempFolder.h"
 #include "app/GenerationDriver.h"
 #include "app/ResultFolders.h"
+#include "geo/DatumShift.h"
 #include "output/Geometry.h"
 
 namespace sheetbasis {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "geo/DatumShift.h"
 #include "hyps/Hyps.h"
 #include "hyps/HypsAttributes.h"
 #include "output/LayerFile.h"
