@@ -13,9 +13,7 @@
 namespace sheetbasis {
 namespace {
 
-// Rows of the international map in yZone order, from V (0) at the pole down to A (21) at
-// the equator; the program covers U..K (1..11), the rows the main dialog offers.
-constexpr std::string_view WORLD_ROW_LETTERS = "VUTSRQPONMLKJIHGFEDCBA";
+// The program covers the rows U..K (yZone 1..11), the rows the main dialog offers.
 // Columns of the international map are 1..60; the main dialog offers 1, 2 and 33..60.
 constexpr std::int32_t FIRST_COLUMN = 1;
 constexpr std::int32_t FIRST_EASTERN_COLUMN = 33;
@@ -62,17 +60,6 @@ bool isOfferedColumn(std::int32_t xZone) {
 
 bool isCovered(const SheetIdentity& sheet) {
     return sheet.yZone >= FIRST_ROW && sheet.yZone <= LAST_ROW && isOfferedColumn(sheet.xZone);
-}
-
-// The row of a letter of the international map, in either case.
-std::optional<std::int32_t> rowOf(char letter) {
-    const char upper =
-        letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
-    const std::size_t i = WORLD_ROW_LETTERS.find(upper);
-    if (i == std::string_view::npos) {
-        return std::nullopt;
-    }
-    return static_cast<std::int32_t>(i);
 }
 
 // The 0-based position of the value (blanks around it aside) in the list of texts.
@@ -182,7 +169,7 @@ std::optional<SheetIdentity> parseSheetName(std::string_view value) {
     }
     // A name without a sheet number is a million sheet.
     SheetIdentity id{.setScale = SERIES_1M};
-    const auto row = rowOf(name.front());
+    const auto row = rowOfLetter(name.front());
     if (!row) {
         return std::nullopt;
     }

@@ -10,9 +10,6 @@ namespace sheetbasis {
 
 namespace {
 
-// Row letters indexed by yZone: V (0, only as the north neighbour of U) down to
-// J (12, only as the south neighbour of K).
-constexpr std::string_view ROW_LETTERS = "VUTSRQPONMLKJ";
 // Never produced by valid rows; keeps a corrupt yZone from reading past the table.
 constexpr char UNKNOWN_ROW_LETTER = '?';
 
@@ -55,8 +52,8 @@ std::int32_t numberOf(Cell cell) {
 }
 
 char rowLetter(std::int32_t yZone) {
-    const bool known = yZone >= 0 && static_cast<std::size_t>(yZone) < ROW_LETTERS.size();
-    return known ? ROW_LETTERS[static_cast<std::size_t>(yZone)] : UNKNOWN_ROW_LETTER;
+    const bool known = yZone >= 0 && static_cast<std::size_t>(yZone) < WORLD_ROW_LETTERS.size();
+    return known ? WORLD_ROW_LETTERS[static_cast<std::size_t>(yZone)] : UNKNOWN_ROW_LETTER;
 }
 
 // Columns are always written with two digits ("01".."60").
@@ -128,6 +125,14 @@ Sheet200Row adjacentSheet200NorthSouth(bool north, std::int32_t yZone, std::int3
         cell.r = LAST_INDEX_200K;
     }
     return {row, numberOf(cell)};
+}
+
+std::optional<std::int32_t> rowOfLetter(char letter) {
+    const char upper =
+        letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
+    const std::size_t i = WORLD_ROW_LETTERS.find(upper);
+    if (i == std::string_view::npos) return std::nullopt;
+    return static_cast<std::int32_t>(i);
 }
 
 std::string toRomanNumerals(std::int32_t n) {

@@ -3,9 +3,19 @@
 // such as P-37-VI,38-I or T-37,38,39,40) and the identity of their neighbours.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace sheetbasis {
+
+// Rows of the international map in yZone order, V (0) at the pole down to A (21) at the
+// equator. The program covers U..K (1..11); V names the north neighbour of U, J the south
+// neighbour of K.
+inline constexpr std::string_view WORLD_ROW_LETTERS = "VUTSRQPONMLKJIHGFEDCBA";
+
+// The row (yZone) of a row letter in either case, or nothing for another character.
+std::optional<std::int32_t> rowOfLetter(char letter);
 
 // Direction codes of a neighbour: |code| 1 is east-west, 2 north-south; positive is
 // east or north.
