@@ -13,6 +13,10 @@ namespace {
 // Never produced by valid rows; keeps a corrupt yZone from reading past the table.
 constexpr char UNKNOWN_ROW_LETTER = '?';
 
+// The southernmost rows with joined sheets: T (2) for the widest, Q (5) for double sheets.
+constexpr std::int32_t LAST_WIDEST_JOINED_ROW = 2;
+constexpr std::int32_t LAST_DOUBLE_ROW = 5;
+
 constexpr std::int32_t FIRST_COLUMN = 1;
 constexpr std::int32_t LAST_COLUMN = 60;
 
@@ -125,6 +129,13 @@ Sheet200Row adjacentSheet200NorthSouth(bool north, std::int32_t yZone, std::int3
         cell.r = LAST_INDEX_200K;
     }
     return {row, numberOf(cell)};
+}
+
+std::vector<std::int32_t> offeredSheetTypes(std::int32_t setScale, std::int32_t yZone) {
+    const std::int32_t widest = setScale == SERIES_200K ? SHEET_TRIPLE : SHEET_QUADRUPLE;
+    if (yZone <= LAST_WIDEST_JOINED_ROW) return {widest, SHEET_DOUBLE, SHEET_STANDARD};
+    if (yZone <= LAST_DOUBLE_ROW) return {SHEET_DOUBLE, SHEET_STANDARD};
+    return {SHEET_STANDARD};
 }
 
 std::optional<std::int32_t> rowOfLetter(char letter) {

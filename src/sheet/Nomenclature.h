@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sheetbasis {
 
@@ -16,6 +17,12 @@ inline constexpr std::string_view WORLD_ROW_LETTERS = "VUTSRQPONMLKJIHGFEDCBA";
 
 // The row (yZone) of a row letter in either case, or nothing for another character.
 std::optional<std::int32_t> rowOfLetter(char letter);
+
+// The sheet types the series offers in a row (yZone), widest first, the standard sheet
+// last: near the pole neighbouring sheets are joined so that a sheet keeps a useful width,
+// triple (1:200 000 series) or quadruple (million series) and double sheets in rows U and
+// T, double sheets in rows S, R and Q, none further south.
+std::vector<std::int32_t> offeredSheetTypes(std::int32_t setScale, std::int32_t yZone);
 
 // Direction codes of a neighbour: |code| 1 is east-west, 2 north-south; positive is
 // east or north.

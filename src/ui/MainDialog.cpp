@@ -35,9 +35,6 @@ constexpr int COLUMN_OF_ITEM_ZERO = 32;
 constexpr int COLUMN_COUNT = 60;
 constexpr int SHEETS_IN_MILLION_SHEET = 36;
 
-// Rows U and T (items 1, 2) may join three or four sheets; rows S, R, Q (up to item 5) two.
-constexpr int LAST_ROW_OF_MULTIPLE_SHEETS = 2;
-constexpr int LAST_ROW_OF_DOUBLE_SHEETS = 5;
 // The third type item of the million series is the quadruple sheet, not the triple one.
 constexpr int THIRD_TYPE_ITEM = 3;
 
@@ -77,11 +74,16 @@ std::vector<std::string> sheetNumberItems() {
     return items;
 }
 
+// The types the row offers, narrowest first; the row list's item n is the row of yZone n.
 std::vector<std::string> typeItems(int seriesItem, int rowItem) {
-    if (rowItem > LAST_ROW_OF_DOUBLE_SHEETS) return {TYPE_STANDARD};
-    if (rowItem > LAST_ROW_OF_MULTIPLE_SHEETS) return {TYPE_STANDARD, TYPE_DOUBLE};
-    const char* third = seriesItem == SERIES_ITEM_200K ? TYPE_TRIPLE : TYPE_QUADRUPLE;
-    return {TYPE_STANDARD, TYPE_DOUBLE, third};
+    const std::int32_t setScale = seriesItem == SERIES_ITEM_200K ? SERIES_200K : SERIES_1M;
+    const std::array<const char*, 4> texts = {TYPE_STANDARD, TYPE_DOUBLE, TYPE_TRIPLE,
+                                              TYPE_QUADRUPLE};
+    std::vector<std::string> items;
+    for (const std::int32_t type : offeredSheetTypes(setScale, rowItem)) {
+        items.insert(items.begin(), texts[static_cast<std::size_t>(type)]);
+    }
+    return items;
 }
 
 // Refills the type list from the current series, row and type selections.
