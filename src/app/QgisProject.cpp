@@ -24,21 +24,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* PROJECT_EXTENSION = ".qgs";
 constexpr const char* LAYOUT_NAME = "Sheet";
-// White paper around the sheet edges on the layout page, in millimetres: room for the
-// frame (outer line up to 9.8 mm out) and the labels beyond it, with a margin to spare.
-constexpr double PAGE_MARGIN_MM = 25.0;
-// Layout item type codes of the users' GIS: a page and a map.
-constexpr int LAYOUT_PAGE_ITEM = 65638;
-constexpr int LAYOUT_MAP_ITEM = 65639;
-constexpr double MILLIMETRES_PER_METRE = 1000.0;
-
-struct ProjectLayer {
-    std::string name;
-    std::string subFolder;  // "HYPS" or "FRAME"
-    std::string geometry;   // "Point", "Line" or "Polygon"
-    LayerStyle style;
-};
-
 // The layers a generation with these settings has written, from the top of the drawing
 // order to the bottom: labels over lines over areas. Every sheet has the three HYPS
 // layers; the FRAME layers depend on the map scale.
@@ -54,13 +39,6 @@ std::vector<ProjectLayer> sheetLayers(const FrameSettings& settings, const Drawi
     layers.push_back({"HypsL", "HYPS", "Line", hypsLineStyle()});
     layers.push_back({"HypsA", "HYPS", "Polygon", hypsAreaStyle()});
     return layers;
-}
-
-// Layer identifiers of the project. The GIS takes an identifier only when it is longer
-// than ten characters and makes up its own otherwise, which would cut the layer tree off
-// from the layers.
-std::string layerId(const ProjectLayer& layer) {
-    return "sheetbasis_layer_" + layer.name;
 }
 
 double radians(double degrees) {
@@ -118,96 +96,6 @@ std::string fileText(const fs::path& path) {
     return path.generic_string();
 }
 
-struct PlaneBox {
-    double xMin = 0.0;
-    double xMax = 0.0;
-    double yMin = 0.0;
-    double yMax = 0.0;
-};
-
-// In the conic the meridians are straight lines and the parallels arcs about its apex,
-// which bow furthest where they cross the central meridian: the four corners and the two
-// edge points on the central meridian bound the sheet.
-PlaneBox projectedExtent(const SheetProjection& projection, const DrawingRect& rect) {
-    const double middle = (rect.west + rect.east) / 2.0;
-    PlaneBox box{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
-    for (const Point& p :
-         {Point{rect.west, rect.south}, Point{middle, rect.south}, Point{rect.east, rect.south},
-          Point{rect.west, rect.north}, Point{middle, rect.north}, Point{rect.east, rect.north}}) {
-        const Point q = projectToSheetPlane(projection, p);
-        box = {std::min(box.xMin, q.x), std::max(box.xMax, q.x), std::min(box.yMin, q.y),
-               std::max(box.yMax, q.y)};
-    }
-    return box;
-}
-
-std::string spatialReference(const std::string& wkt) {
-    return "<spatialrefsys><wkt>" + xmlEscaped(wkt) + "</wkt></spatialrefsys>";
-}
-
-std::string mapLayerEntry(const ProjectLayer& layer, const std::string& layerWkt) {
-    const std::string source = "./" + layer.subFolder + "/" + layer.name + ".shp";
-    return R"(<maplayer type="vector" geometry=")" + layer.geometry + "\" labelsEnabled=\"" +
-           (layer.style.labelling.empty() ? "0" : "1") + "\"><id>" + layerId(layer) +
-           "</id><datasource>" + source + "</datasource><layername>" + layer.name +
-           "</layername><srs>" + spatialReference(layerWkt) +
-           "</srs><provider encoding=\"\">ogr</provider>" + styleElements(layer.style) +
-           "</maplayer>";
-}
-
-std::string treeEntry(const ProjectLayer& layer) {
-    return "<layer-tree-layer id=\"" + layerId(layer) + "\" name=\"" + layer.name +
-           "\" source=\"./" + layer.subFolder + "/" + layer.name +
-           R"(.shp" providerKey="ogr" checked="Qt::Checked" expanded="1"/>)";
-}
-
-std::string sizeText(double widthMm, double heightMm) {
-    return decimalText(widthMm) + "," + decimalText(heightMm) + ",mm";
-}
-
-// One page exactly as large as the map item, which holds the sheet at the map scale with
-// the margin all round.
-std::string layout(const PlaneBox& sheet, double denominator) {
-    const double metresPerMm = denominator / MILLIMETRES_PER_METRE;
-    const double margin = PAGE_MARGIN_MM * metresPerMm;
-    const double widthMm = (sheet.xMax - sheet.xMin) / metresPerMm + 2.0 * PAGE_MARGIN_MM;
-    const double heightMm = (sheet.yMax - sheet.yMin) / metresPerMm + 2.0 * PAGE_MARGIN_MM;
-    const std::string size = sizeText(widthMm, heightMm);
-    return std::string("<Layouts><Layout name=\"") + LAYOUT_NAME +
-           R"(" units="mm" printResolution="300"><PageCollection><LayoutItem type=")" +
-           std::to_string(LAYOUT_PAGE_ITEM) + R"(" uuid="{sheet-page}" size=")" + size +
-           "\" position=\"0,0,mm\" positionOnPage=\"0,0,mm\" zValue=\"0\" frame=\"false\" "
-           "background=\"true\" visibility=\"1\"><BackgroundColor red=\"255\" green=\"255\" "
-           "blue=\"255\" alpha=\"255\"/></LayoutItem></PageCollection><LayoutItem type=\"" +
-           std::to_string(LAYOUT_MAP_ITEM) + R"(" uuid="{sheet-map}" id="map" size=")" + size +
-           "\" position=\"0,0,mm\" positionOnPage=\"0,0,mm\" zValue=\"1\" frame=\"false\" "
-           "background=\"false\" visibility=\"1\" keepLayerSet=\"false\" mapRotation=\"0\" "
-           "drawCanvasItems=\"false\"><Extent xmin=\"" +
-           decimalText(sheet.xMin - margin) + "\" ymin=\"" + decimalText(sheet.yMin - margin) +
-           "\" xmax=\"" + decimalText(sheet.xMin - margin + widthMm * metresPerMm) + "\" ymax=\"" +
-           decimalText(sheet.yMin - margin + heightMm * metresPerMm) +
-           "\"/><LayerSet/></LayoutItem></Layout></Layouts>";
-}
-
-std::string projectDocument(const std::string& title, const std::vector<ProjectLayer>& layers,
-                            const std::string& layerWkt, const std::string& projectWkt,
-                            const std::string& layoutXml) {
-    std::string tree;
-    std::string entries;
-    for (const ProjectLayer& layer : layers) {
-        tree += treeEntry(layer);
-        entries += mapLayerEntry(layer, layerWkt);
-    }
-    return "<!DOCTYPE qgis PUBLIC 'http://mrcc.com/qgis.dtd' 'SYSTEM'>\n<qgis projectname=\"" +
-           xmlEscaped(title) + R"(" version="3.22"><title>)" + xmlEscaped(title) +
-           "</title><projectCrs>" + spatialReference(projectWkt) +
-           "</projectCrs><layer-tree-group>" + tree +
-           "</layer-tree-group><properties><Paths><Absolute type=\"bool\">false</Absolute>"
-           "</Paths><SpatialRefSys><ProjectionsEnabled type=\"int\">1</ProjectionsEnabled>"
-           "</SpatialRefSys></properties><projectlayers>" +
-           entries + "</projectlayers>" + layoutXml + "</qgis>\n";
-}
-
 }  // namespace
 
 std::optional<SheetProjection> sheetProjectionOf(std::int32_t cs, const DrawingRect& rect) {
@@ -228,6 +116,22 @@ Point projectToSheetPlane(const SheetProjection& projection, const Point& lonLat
     const double rho = c.aF * std::pow(conicT(radians(lonLat.y), c.e), c.n);
     const double theta = c.n * radians(longitudeFromCentre(lonLat.x, projection.centralMeridian));
     return {rho * std::sin(theta), c.rho0 - rho * std::cos(theta)};
+}
+
+// In the conic the meridians are straight lines and the parallels arcs about its apex,
+// which bow furthest where they cross the central meridian: the four corners and the two
+// edge points on the central meridian bound the sheet.
+PlaneBox projectedExtent(const SheetProjection& projection, const DrawingRect& rect) {
+    const double middle = (rect.west + rect.east) / 2.0;
+    PlaneBox box{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
+    for (const Point& p :
+         {Point{rect.west, rect.south}, Point{middle, rect.south}, Point{rect.east, rect.south},
+          Point{rect.west, rect.north}, Point{middle, rect.north}, Point{rect.east, rect.north}}) {
+        const Point q = projectToSheetPlane(projection, p);
+        box = {std::min(box.xMin, q.x), std::max(box.xMax, q.x), std::min(box.yMin, q.y),
+               std::max(box.yMax, q.y)};
+    }
+    return box;
 }
 
 std::string sheetProjectionText(std::int32_t cs, const SheetProjection& pr) {
@@ -257,7 +161,7 @@ Outcome writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
     const std::string title = trimBoth(sheetName);
     const std::string project = projectDocument(
         title, written, trimTrailing(projectionText(p.cs)), sheetProjectionText(p.cs, *projection),
-        layout(projectedExtent(*projection, rect), settings.scaleDenominator));
+        layoutXml(LAYOUT_NAME, projectedExtent(*projection, rect), settings.scaleDenominator));
     const fs::path folder = hyps.parent_path();
     return writeFileAtomically(fileText(folder / (title + PROJECT_EXTENSION)), project);
 }
