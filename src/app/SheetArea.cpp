@@ -96,8 +96,9 @@ AreaReading readBox(std::string_view list) {
     if (!isLongitude(west) || !isLongitude(east) || !isLatitude(south) || !isLatitude(north)) {
         return failed(BOX_FORM);
     }
-    if (north - south <= GRID_TOLERANCE)
-        return failed("the box's north edge is not north of its south edge");
+    if (north - south <= LEAST_EXTENT) {
+        return failed("the box has no height: its north edge must lie north of its south edge");
+    }
     LonLatArea area{onProgramScale(west), onProgramScale(east), south, north, false};
     area.west = std::fmod(area.west, FULL_CIRCLE);
     // An east edge west of the west edge lies beyond 180 or 0 degrees.
