@@ -64,6 +64,9 @@ def main():
     print(f"the same with --index:        wall {wall_index:7.2f} ms, CPU {cpu_index:7.2f} ms")
     print(f"with / without --index:       wall {wall_index / wall:.3f}, CPU {cpu_index / cpu:.3f} "
           f"(medians of {args.runs} runs each)")
+    added = statistics.median(i[0] - p[0] for i, p in zip(indexed, plain)) * 1000
+    print(f"--index adds, turn by turn:   wall {added:7.2f} ms (median of the differences), "
+          f"{added / wall * 100:.1f} %")
     (wall_list, cpu_list), (wall_only, cpu_only) = medians(listed), medians(listed_indexed)
     print(f"the index alone (--list --index less --list): wall {wall_only - wall_list:5.2f} ms, "
           f"CPU {cpu_only - cpu_list:5.2f} ms")
