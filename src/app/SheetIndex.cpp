@@ -28,9 +28,8 @@ namespace fs = std::filesystem;
 
 constexpr const char* LISTING_HEADER = "name\twest\tsouth\teast\tnorth\tseries\tfolder\n";
 constexpr char COLUMN_SEPARATOR = '\t';
-// Series scale denominators.
-constexpr std::int32_t SERIES_200K_DENOMINATOR = 200000;
-constexpr std::int32_t SERIES_1M_DENOMINATOR = 1000000;
+// The map scale of a series' own sheets (map scale 0).
+constexpr std::int32_t SERIES_MAP_SCALE = 0;
 
 constexpr double ANTIMERIDIAN = 180.0;
 constexpr double FULL_CIRCLE = 360.0;
@@ -82,8 +81,8 @@ std::string nameOf(const SheetIdentity& s) {
     return sheetNameOf(s.setScale, s.yZone, s.xZone, s.sheetNumber, s.sheetType);
 }
 
-std::int32_t seriesDenominator(std::int32_t setScale) {
-    return setScale == SERIES_200K ? SERIES_200K_DENOMINATOR : SERIES_1M_DENOMINATOR;
+std::string denominatorText(std::int32_t setScale, std::int32_t mapScale) {
+    return std::to_string(std::lround(frameSettingsFor(setScale, mapScale).scaleDenominator));
 }
 
 std::vector<FieldDef> indexFields() {
@@ -114,15 +113,17 @@ Outcome writeIndexLayer(const IndexRequest& request, const fs::path& layerBase) 
     Layer layer;
     if (createLayer(request.cs, SHAPE_POLYGON, layerName, indexFields(), layer) !=
         LayerStatus::Created) {
-        return Outcome::failure(layerName + ": cannot be created");
+        const std::string said = trimTrailing(layer.libraryMessages);
+        return Outcome::failure(layerName + ": cannot be created" +
+                                (said.empty() ? std::string() : " (" + said + ")"));
     }
     const std::int32_t setScale = request.sheets.front().setScale;
-    const double mapDenominator = frameSettingsFor(setScale, request.mapScale).scaleDenominator;
-    const std::string scales = std::to_string(seriesDenominator(setScale)) + ATTRIBUTE_SEPARATOR +
-                               std::to_string(std::lround(mapDenominator)) + ATTRIBUTE_SEPARATOR;
+    const std::string scales = denominatorText(setScale, SERIES_MAP_SCALE) + ATTRIBUTE_SEPARATOR +
+                               denominatorText(setScale, request.mapScale) + ATTRIBUTE_SEPARATOR;
     std::vector<double> xs;
     std::vector<double> ys;
     for (const SheetIdentity& sheet : request.sheets) {
+        // The sheet's result folder is DIR/<name> (sheetFolderOf).
         const std::string name = nameOf(sheet);
         outlineOf(trapezoidOf(sheet), request.cs, xs, ys);
         const std::string attributes =
@@ -250,7 +251,7 @@ std::string sheetListing(const std::vector<SheetIdentity>& sheets, const std::st
         for (const double angle : {t.west, t.south, t.east, t.north}) {
             text += COLUMN_SEPARATOR + decimalText(angle);
         }
-        text += COLUMN_SEPARATOR + std::to_string(seriesDenominator(sheet.setScale)) +
+        text += COLUMN_SEPARATOR + denominatorText(sheet.setScale, SERIES_MAP_SCALE) +
                 COLUMN_SEPARATOR + sheetFolderOf(sheet, outFolder) + '\n';
     }
     return text;

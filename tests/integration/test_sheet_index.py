@@ -136,6 +136,15 @@ class IndexLayerTest(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(os.path.join(out, "index"))),
                          ["SheetIndex." + e for e in ("PRJ", "dbf", "qml", "shp", "shx")])
 
+    def test_an_index_that_cannot_be_written_fails_the_run_after_the_sheets(self):
+        out = os.path.join(work, "blocked")
+        os.makedirs(out)
+        open(os.path.join(out, "index"), "w").close()
+        proc = run_program(["--sheets", "N-37", "--series", "1000", "--out", out, "--index"])
+        self.assertEqual(proc.returncode, 16)
+        self.assertIn(b"sheetbasis: index: ", proc.stderr)
+        self.assertTrue(os.path.isfile(os.path.join(out, "N-37", "N-37.qgs")))
+
     def test_a_listing_alone_writes_nothing(self):
         out = os.path.join(work, "listed")
         proc = run_program(["--sheets", "N-37", "--series", "200", "--out", out, "--list"])
