@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "app/ProgramFlow.h"
+#include "app/SheetIndex.h"
 #include "job/ValueReaders.h"
 #include "sheet/Cp1251.h"
 
@@ -61,8 +62,10 @@ constexpr std::string_view CS_REFUSED =
 // Options that take a value and do not become an entry.
 constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series", "--out", "--jobs",
                                             "--jobs-from"};
+// Options that take no value.
+constexpr std::string_view FLAG_OPTIONS[] = {"--quiet", "--list", "--index"};
 // Options used only with --sheets.
-constexpr std::string_view SHEET_SET_ONLY[] = {"--series", "--out"};
+constexpr std::string_view SHEET_SET_ONLY[] = {"--series", "--out", "--list", "--index"};
 
 constexpr std::string_view SERIES_200K_TEXT = "200";
 constexpr std::string_view SERIES_1M_TEXT = "1000";
@@ -104,6 +107,17 @@ bool takesValue(std::string_view option) {
     return entryOption(option) != nullptr ||
            std::find(std::begin(RUN_OPTIONS), std::end(RUN_OPTIONS), option) !=
                std::end(RUN_OPTIONS);
+}
+
+bool isFlag(std::string_view option) {
+    return std::find(std::begin(FLAG_OPTIONS), std::end(FLAG_OPTIONS), option) !=
+           std::end(FLAG_OPTIONS);
+}
+
+void applyFlag(std::string_view option, CommandLine& c) {
+    if (option == "--quiet") c.quiet = true;
+    if (option == "--list") c.list = true;
+    if (option == "--index") c.index = true;
 }
 
 CommandLine withAction(CommandAction action) {
@@ -257,6 +271,17 @@ ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c) {
     return outcomeOfWriting(std::cerr, report.exitCode);
 }
 
+// The index is written after the sheets, whose projects it opens; a failure to write it
+// is a failed write like a sheet's.
+ExitCode writeIndexOf(const std::vector<SheetIdentity>& sheets, const CommandLine& c,
+                      ExitCode outcome) {
+    const SetDrawing drawing = setDrawingOf(c.entries, c.setScale);
+    const Outcome written = writeSheetIndex({sheets, drawing.cs, drawing.mapScale, c.outFolder});
+    if (written) return outcome;
+    if (!c.quiet) std::cerr << "sheetbasis: index: " << written.reason() << '\n';
+    return outcomeOfWriting(std::cerr, std::max(outcome, ExitCode::GenerationFailed));
+}
+
 ExitCode runSheetSet(const CommandLine& c) {
     SheetSetExpansion set = expandSheetSet(c.sheets, c.setScale);
     if (!set.error.empty()) {
@@ -268,7 +293,11 @@ ExitCode runSheetSet(const CommandLine& c) {
                   << key << " would be\nTry 'sheetbasis --help'.\n";
         return ExitCode::Usage;
     }
-    return runSheets(prepareSheets(set.sheets, c.entries, c.outFolder), c);
+    const ExitCode outcome =
+        c.list
+            ? outcomeOfWriting(std::cout << sheetListing(set.sheets, c.outFolder), ExitCode::Done)
+            : runSheets(prepareSheets(set.sheets, c.entries, c.outFolder), c);
+    return c.index ? writeIndexOf(set.sheets, c, outcome) : outcome;
 }
 
 ExitCode runJobList(const CommandLine& c) {
@@ -304,13 +333,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         if (option == "--help") return withAction(CommandAction::Help);
         if (option == "--version") return withAction(CommandAction::Version);
         if (!option.starts_with('-')) return usageError("unexpected argument " + argument);
-        if (!takesValue(option) && option != "--quiet") {
+        if (!takesValue(option) && !isFlag(option)) {
             return usageError("unknown option " + argument);
         }
         if (!given.insert(option).second) return usageError(std::string(option) + " given twice");
-        if (option == "--quiet") {
-            if (equals != std::string::npos) return usageError("--quiet takes no value");
-            c.quiet = true;
+        if (isFlag(option)) {
+            if (equals != std::string::npos) {
+                return usageError(std::string(option) + " takes no value");
+            }
+            applyFlag(option, c);
             continue;
         }
         if (equals == std::string::npos && i + 1 == arguments.size()) {
@@ -342,9 +373,15 @@ SET (comma-separated / через запятую):
   N-37                            with --series 200: its 36 sheets / 36 листов
   N..P:37..40                     a block of rows and columns / блок поясов и зон
   all                             the whole series, rows U..K, columns 33..60, 01, 02
+  bbox:W,S,E,N                    every sheet that shares area with the box: degrees as
+                                  36.5 or 36°30', west longitudes negative or 180..360,
+                                  a box may cross 180° / листы, пересекающие область
+  at:LON,LAT                      the sheet that holds the point; a point on an edge
+                                  belongs to the sheet east and north of it / лист точки
 Whole rows near the pole use joined sheets (double in Q..S, triple or quadruple in
 T..U) so that the sheets tile the area / у полюса сдвоенные, строенные и
-счетверенные листы.
+счетверенные листы; where a block or an area cuts such a group, its part inside takes
+narrower sheets.
 
 Options / Параметры:
   --out DIR           each sheet goes to DIR/<sheet name>/HYPS and /FRAME
@@ -358,14 +395,21 @@ Options / Параметры:
                       graticule steps (as ParallelStep, MeridianStep)
   --x-minute N, --y-minute N
                       minute divisions 1..59 (as xMinute, yMinute)
+  --list              print the sheets instead of generating them, one line each,
+                      tab-separated: name, west, south, east, north (degrees, 0..360),
+                      series, result folder / список листов без построения
+  --index             also write the index map DIR/index/SheetIndex (.shp, .qml) and the
+                      project DIR/index.qgs, whose "Open" action opens each sheet's project
+                      (with --list: the index only) / сборная таблица листов
   -j, --jobs N        sheets generated at once (default: all cores)
   -q, --quiet         no progress bar and no summary
   -h, --help          this text
   -V, --version       the version
 
 Exit codes / Коды завершения: 0 all written; 8 a job could not be read or its folders
-prepared; 16 a generation failed (a set ends with the worst code of its sheets);
-2 the command line is wrong.
+prepared; 16 a generation failed or the index could not be written (a set ends with the
+worst code of its sheets); 2 the command line is wrong (also an area outside the covered
+rows and columns).
 )";
 }
 

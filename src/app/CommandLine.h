@@ -21,6 +21,8 @@ struct CommandLine {
     std::int32_t setScale = 0;
     std::string outFolder;
     std::vector<JobEntry> entries;  // job-file entries for every sheet, in option order
+    bool list = false;              // print the sheets instead of generating them
+    bool index = false;             // write the index map of the set
     // JobList
     std::string jobList;
     // SheetSet and JobList

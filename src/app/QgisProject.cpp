@@ -30,15 +30,10 @@ constexpr const char* PROJECT_EXTENSION = ".qgs";
 // projects from others: the next run into the folder replaces such a project, whatever sheet
 // it was for. The users' GIS drops the comment when it saves a project itself, so a project
 // a user has saved is left alone.
-constexpr std::string_view PROJECT_HEADER =
-    "<!DOCTYPE qgis PUBLIC 'http://mrcc.com/qgis.dtd' 'SYSTEM'>\n"
+constexpr std::string_view PROJECT_MARKER =
     "<!-- sheetbasis: the project of the sheet generated into this folder; the next run into "
     "the folder replaces it -->\n";
 constexpr const char* LAYOUT_NAME = "Sheet";
-// White paper around the sheet edges on the layout page, in millimetres: room for the
-// frame (outer line up to 9.8 mm out) and the labels beyond it, and for the texts above
-// and below the frame.
-constexpr double PAGE_MARGIN_MM = 25.0;
 // How far beyond the sheet's edges the frame reaches at most, in millimetres on paper: the
 // outer line 9.8 mm out (1:200 000) with a neighbour's name across it, 1.3 mm each side.
 constexpr double FRAME_REACH_MM = 12.0;
@@ -49,28 +44,6 @@ constexpr double TEXT_BAND_MM = PAGE_MARGIN_MM - FRAME_REACH_MM - PAGE_EDGE_MM;
 // Type sizes of the sheet's name above the frame and of the lines below it (points).
 constexpr int TITLE_SIZE_PT = 14;
 constexpr int NOTE_SIZE_PT = 9;
-// Font weights as the users' GIS writes them: regular and bold.
-constexpr int WEIGHT_REGULAR = 50;
-constexpr int WEIGHT_BOLD = 75;
-// Layout item type codes of the users' GIS: a page, a map and a text.
-constexpr int LAYOUT_PAGE_ITEM = 65638;
-constexpr int LAYOUT_MAP_ITEM = 65639;
-constexpr int LAYOUT_TEXT_ITEM = 65641;
-// Alignment codes of a text item: centred across and up and down.
-constexpr int ALIGN_CENTRE = 4;
-constexpr int ALIGN_MIDDLE = 128;
-constexpr double MILLIMETRES_PER_METRE = 1000.0;
-// Line labels get a candidate position every fiftieth of a centimetre along their line, so
-// that one lies within a few hundredths of a millimetre of the line's middle (the
-// labelling's default of five a centimetre leaves up to 0.13 mm).
-constexpr double LINE_CANDIDATES_PER_CM = 50.0;
-
-struct ProjectLayer {
-    std::string name;
-    std::string subFolder;  // "HYPS" or "FRAME"
-    std::string geometry;   // "Point", "Line" or "Polygon"
-    LayerStyle style;
-};
 
 // The layers a generation with these settings has written, from the top of the drawing
 // order to the bottom: labels over lines over areas. Every sheet has the three HYPS
@@ -87,13 +60,6 @@ std::vector<ProjectLayer> sheetLayers(const FrameSettings& settings, const Drawi
     layers.push_back({"HypsL", "HYPS", "Line", hypsLineStyle()});
     layers.push_back({"HypsA", "HYPS", "Polygon", hypsAreaStyle()});
     return layers;
-}
-
-// Layer identifiers of the project. The GIS takes an identifier only when it is longer
-// than ten characters and makes up its own otherwise, which would cut the layer tree off
-// from the layers.
-std::string layerId(const ProjectLayer& layer) {
-    return "sheetbasis_layer_" + layer.name;
 }
 
 double radians(double degrees) {
@@ -195,81 +161,6 @@ std::string fileText(const fs::path& path) {
     return path.generic_string();
 }
 
-struct PlaneBox {
-    double xMin = 0.0;
-    double xMax = 0.0;
-    double yMin = 0.0;
-    double yMax = 0.0;
-};
-
-// In the conic the meridians are straight lines and the parallels arcs about its apex,
-// which bow furthest where they cross the central meridian: the four corners and the two
-// edge points on the central meridian bound the sheet.
-PlaneBox projectedExtent(const SheetProjection& projection, const DrawingRect& rect) {
-    const double middle = (rect.west + rect.east) / 2.0;
-    PlaneBox box{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
-    for (const Point& p :
-         {Point{rect.west, rect.south}, Point{middle, rect.south}, Point{rect.east, rect.south},
-          Point{rect.west, rect.north}, Point{middle, rect.north}, Point{rect.east, rect.north}}) {
-        const Point q = projectToSheetPlane(projection, p);
-        box = {std::min(box.xMin, q.x), std::max(box.xMax, q.x), std::min(box.yMin, q.y),
-               std::max(box.yMax, q.y)};
-    }
-    return box;
-}
-
-std::string spatialReference(const std::string& wkt) {
-    return "<spatialrefsys><wkt>" + xmlEscaped(wkt) + "</wkt></spatialrefsys>";
-}
-
-std::string mapLayerEntry(const ProjectLayer& layer, const std::string& layerWkt) {
-    const std::string source = "./" + layer.subFolder + "/" + layer.name + ".shp";
-    return R"(<maplayer type="vector" geometry=")" + layer.geometry + "\" labelsEnabled=\"" +
-           (layer.style.labelling.empty() ? "0" : "1") + "\"><id>" + layerId(layer) +
-           "</id><datasource>" + source + "</datasource><layername>" + layer.name +
-           "</layername><srs>" + spatialReference(layerWkt) +
-           "</srs><provider encoding=\"\">ogr</provider>" + styleElements(layer.style) +
-           "</maplayer>";
-}
-
-std::string treeEntry(const ProjectLayer& layer) {
-    return "<layer-tree-layer id=\"" + layerId(layer) + "\" name=\"" + layer.name +
-           "\" source=\"./" + layer.subFolder + "/" + layer.name +
-           R"(.shp" providerKey="ogr" checked="Qt::Checked" expanded="1"/>)";
-}
-
-std::string sizeText(double widthMm, double heightMm) {
-    return decimalText(widthMm) + "," + decimalText(heightMm) + ",mm";
-}
-
-// A text item of the layout, centred in its box (position and size in millimetres).
-struct TextItem {
-    std::string id;
-    std::string text;
-    double xMm = 0.0;
-    double yMm = 0.0;
-    double widthMm = 0.0;
-    double heightMm = 0.0;
-    int sizePt = 0;
-    int weight = WEIGHT_REGULAR;
-};
-
-std::string textItemEntry(const TextItem& item, std::string_view family) {
-    const std::string position = decimalText(item.xMm) + "," + decimalText(item.yMm) + ",mm";
-    return "<LayoutItem type=\"" + std::to_string(LAYOUT_TEXT_ITEM) + "\" uuid=\"{sheet-" +
-           item.id + "}\" id=\"" + item.id + "\" labelText=\"" + xmlEscaped(item.text) +
-           R"(" htmlState="0" halign=")" + std::to_string(ALIGN_CENTRE) + R"(" valign=")" +
-           std::to_string(ALIGN_MIDDLE) + R"(" marginX="0" marginY="0" size=")" +
-           sizeText(item.widthMm, item.heightMm) + "\" position=\"" + position +
-           "\" positionOnPage=\"" + position +
-           "\" zValue=\"2\" frame=\"false\" background=\"false\" visibility=\"1\">"
-           "<LabelFont description=\"" +
-           xmlEscaped(family) + "," + std::to_string(item.sizePt) + ",-1,5," +
-           std::to_string(item.weight) +
-           ",0,0,0,0,0\" style=\"\"/><FontColor red=\"0\" green=\"0\" blue=\"0\" alpha=\"255\"/>"
-           "</LayoutItem>";
-}
-
 // The texts a printed sheet carries outside its frame.
 struct MarginTexts {
     std::string title;   // above the frame
@@ -279,43 +170,18 @@ struct MarginTexts {
 
 // The sheet's name in the band above the frame, the scale and the coordinate system in
 // the band below it, each the page's width wide.
-std::string marginTextItems(const MarginTexts& texts, double pageWidthMm, double pageHeightMm) {
+std::string marginTextItems(const MarginTexts& texts, const LayoutPage& page) {
     const std::string_view family = substituteFamily(FONT_PRAGMATICA);
     const double halfBand = TEXT_BAND_MM / 2.0;
-    const double below = pageHeightMm - PAGE_MARGIN_MM + FRAME_REACH_MM;
-    return textItemEntry({"sheet name", texts.title, 0.0, PAGE_EDGE_MM, pageWidthMm, TEXT_BAND_MM,
-                          TITLE_SIZE_PT, WEIGHT_BOLD},
-                         family) +
-           textItemEntry({"scale", texts.scale, 0.0, below, pageWidthMm, halfBand, NOTE_SIZE_PT},
-                         family) +
-           textItemEntry({"coordinate system", texts.system, 0.0, below + halfBand, pageWidthMm,
-                          halfBand, NOTE_SIZE_PT},
-                         family);
-}
-
-// One page exactly as large as the map item, which holds the sheet at the map scale with
-// the margin all round; the margin texts above and below the frame.
-std::string layout(const PlaneBox& sheet, double denominator, const MarginTexts& texts) {
-    const double metresPerMm = denominator / MILLIMETRES_PER_METRE;
-    const double margin = PAGE_MARGIN_MM * metresPerMm;
-    const double widthMm = (sheet.xMax - sheet.xMin) / metresPerMm + 2.0 * PAGE_MARGIN_MM;
-    const double heightMm = (sheet.yMax - sheet.yMin) / metresPerMm + 2.0 * PAGE_MARGIN_MM;
-    const std::string size = sizeText(widthMm, heightMm);
-    return std::string("<Layouts><Layout name=\"") + LAYOUT_NAME +
-           R"(" units="mm" printResolution="300"><PageCollection><LayoutItem type=")" +
-           std::to_string(LAYOUT_PAGE_ITEM) + R"(" uuid="{sheet-page}" size=")" + size +
-           "\" position=\"0,0,mm\" positionOnPage=\"0,0,mm\" zValue=\"0\" frame=\"false\" "
-           "background=\"true\" visibility=\"1\"><BackgroundColor red=\"255\" green=\"255\" "
-           "blue=\"255\" alpha=\"255\"/></LayoutItem></PageCollection><LayoutItem type=\"" +
-           std::to_string(LAYOUT_MAP_ITEM) + R"(" uuid="{sheet-map}" id="map" size=")" + size +
-           "\" position=\"0,0,mm\" positionOnPage=\"0,0,mm\" zValue=\"1\" frame=\"false\" "
-           "background=\"false\" visibility=\"1\" keepLayerSet=\"false\" mapRotation=\"0\" "
-           "drawCanvasItems=\"false\"><Extent xmin=\"" +
-           decimalText(sheet.xMin - margin) + "\" ymin=\"" + decimalText(sheet.yMin - margin) +
-           "\" xmax=\"" + decimalText(sheet.xMin - margin + widthMm * metresPerMm) + "\" ymax=\"" +
-           decimalText(sheet.yMin - margin + heightMm * metresPerMm) +
-           "\"/><LayerSet/></LayoutItem>" + marginTextItems(texts, widthMm, heightMm) +
-           "</Layout></Layouts>";
+    const double below = page.heightMm - PAGE_MARGIN_MM + FRAME_REACH_MM;
+    return layoutTextItem({"sheet name", texts.title, 0.0, PAGE_EDGE_MM, page.widthMm, TEXT_BAND_MM,
+                           TITLE_SIZE_PT, LAYOUT_WEIGHT_BOLD},
+                          family) +
+           layoutTextItem({"scale", texts.scale, 0.0, below, page.widthMm, halfBand, NOTE_SIZE_PT},
+                          family) +
+           layoutTextItem({"coordinate system", texts.system, 0.0, below + halfBand, page.widthMm,
+                           halfBand, NOTE_SIZE_PT},
+                          family);
 }
 
 // A whole number with its digits in groups of three, parted by a blank: 1 000 000.
@@ -331,34 +197,15 @@ MarginTexts marginTexts(const std::string& title, std::int32_t cs, double denomi
             "Система координат " + std::string(coordinateSystemName(cs))};
 }
 
-std::string projectDocument(const std::string& title, const std::vector<ProjectLayer>& layers,
-                            const std::string& layerWkt, const std::string& projectWkt,
-                            const std::string& layoutXml) {
-    std::string tree;
-    std::string entries;
-    for (const ProjectLayer& layer : layers) {
-        tree += treeEntry(layer);
-        entries += mapLayerEntry(layer, layerWkt);
-    }
-    return std::string(PROJECT_HEADER) + "<qgis projectname=\"" + xmlEscaped(title) +
-           R"(" version="3.22"><title>)" + xmlEscaped(title) + "</title><projectCrs>" +
-           spatialReference(projectWkt) + "</projectCrs><layer-tree-group>" + tree +
-           "</layer-tree-group><properties><Paths><Absolute type=\"bool\">false</Absolute>"
-           "</Paths><SpatialRefSys><ProjectionsEnabled type=\"int\">1</ProjectionsEnabled>"
-           "</SpatialRefSys><PAL><CandidatesLinePerCM type=\"double\">" +
-           decimalText(LINE_CANDIDATES_PER_CM) +
-           "</CandidatesLinePerCM></PAL></properties><projectlayers>" + entries +
-           "</projectlayers>" + layoutXml + "</qgis>\n";
-}
-
 // A regular file, not reached through a link, that begins as the program's projects do.
 bool isOwnProject(const fs::path& path) {
     std::error_code ec;
     if (!fs::is_regular_file(fs::symlink_status(path, ec)) || ec) return false;
     std::ifstream file(path, std::ios::binary);
-    std::string head(PROJECT_HEADER.size(), '\0');
+    const std::string expected = projectHead(PROJECT_MARKER);
+    std::string head(expected.size(), '\0');
     file.read(head.data(), static_cast<std::streamsize>(head.size()));
-    return file.gcount() == static_cast<std::streamsize>(head.size()) && head == PROJECT_HEADER;
+    return file.gcount() == static_cast<std::streamsize>(head.size()) && head == expected;
 }
 
 // The names in the folder: as the result folder's preparation found them (nothing but this
@@ -411,6 +258,22 @@ Point projectToSheetPlane(const SheetProjection& projection, const Point& lonLat
     return {rho * std::sin(theta), c.rho0 - rho * std::cos(theta)};
 }
 
+// In the conic the meridians are straight lines and the parallels arcs about its apex,
+// which bow furthest where they cross the central meridian: the four corners and the two
+// edge points on the central meridian bound the sheet.
+PlaneBox projectedExtent(const SheetProjection& projection, const DrawingRect& rect) {
+    const double middle = (rect.west + rect.east) / 2.0;
+    PlaneBox box{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
+    for (const Point& p :
+         {Point{rect.west, rect.south}, Point{middle, rect.south}, Point{rect.east, rect.south},
+          Point{rect.west, rect.north}, Point{middle, rect.north}, Point{rect.east, rect.north}}) {
+        const Point q = projectToSheetPlane(projection, p);
+        box = {std::min(box.xMin, q.x), std::max(box.xMax, q.x), std::min(box.yMin, q.y),
+               std::max(box.yMax, q.y)};
+    }
+    return box;
+}
+
 std::string sheetProjectionText(std::int32_t cs, const SheetProjection& pr) {
     const auto parameter = [](const char* name, double value) {
         return std::string(",PARAMETER[\"") + name + "\"," + decimalText(value) + "]";
@@ -439,11 +302,14 @@ Outcome writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
         return Outcome::failure("the coordinate system has no projection text");
     }
     const std::string title = trimBoth(sheetName);
+    const PlaneBox extent = projectedExtent(*projection, rect);
     const std::string project = projectDocument(
         title, written, wrappedLayerSystemText(*geographic, (rect.west + rect.east) / 2.0),
         sheetProjectionText(p.cs, *projection),
-        layout(projectedExtent(*projection, rect), settings.scaleDenominator,
-               marginTexts(title, p.cs, settings.scaleDenominator)));
+        layoutXml(LAYOUT_NAME, extent, settings.scaleDenominator,
+                  marginTextItems(marginTexts(title, p.cs, settings.scaleDenominator),
+                                  layoutPageOf(extent, settings.scaleDenominator))),
+        PROJECT_MARKER);
     const fs::path path = hyps.parent_path() / (title + PROJECT_EXTENSION);
     if (Outcome written = writeFileAtomically(fileText(path), project); !written) return written;
     removeEarlierProjects(path);

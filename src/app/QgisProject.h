@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/ProjectDocument.h"
 #include "output/Geometry.h"
 #include "output/Outcome.h"
 #include "sheet/SheetParameters.h"
@@ -29,6 +30,8 @@ struct SheetProjection {
 std::optional<SheetProjection> sheetProjectionOf(std::int32_t cs, const DrawingRect& rect);
 // Projected metres of a longitude and latitude in degrees.
 Point projectToSheetPlane(const SheetProjection& projection, const Point& lonLat);
+// The rectangle of the plane that holds the trapezoid rect.
+PlaneBox projectedExtent(const SheetProjection& projection, const DrawingRect& rect);
 // The definition of that system, on the datum of the layers' projection files.
 std::string sheetProjectionText(std::int32_t cs, const SheetProjection& projection);
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 
+#include "app/SheetArea.h"
 #include "job/ValueReaders.h"
 #include "sheet/Nomenclature.h"
 #include "sheet/SheetParameters.h"
@@ -113,33 +114,45 @@ class SheetCollector {
     std::vector<SheetIdentity> sheets_;
 };
 
-// The 36 sheets of one million sheet; in polar rows each line of six is cut into joined
-// sheets of the widest offered type, which always divides six.
-void addSheetsOfMillionSheet(std::int32_t yZone, std::int32_t xZone, SheetCollector& out) {
-    const std::int32_t type = polarSheetType(SERIES_200K, yZone);
-    for (std::int32_t r = 0; r < SHEETS_PER_SIDE_200K; ++r) {
-        for (std::int32_t c = 0; c < SHEETS_PER_SIDE_200K; c += joinedWidth(type)) {
-            out.add({SERIES_200K, yZone, xZone, SHEETS_PER_SIDE_200K * r + c + 1, type});
-        }
-    }
+// A line of the series grid: a row of million sheets (subRow 0), or one of the six rows of
+// 1:200 000 sheets inside one.
+struct GridLine {
+    std::int32_t yZone;
+    std::int32_t subRow;
+};
+
+std::int32_t cellsPerColumn(std::int32_t setScale) {
+    return setScale == SERIES_200K ? SHEETS_PER_SIDE_200K : 1;
 }
 
-// Million sheets of one row, given by column positions in west-to-east order. A joined
-// sheet starts at a column aligned to its width (T-37,38,39,40, never T-38,39,40,41) and is
-// taken only when all its columns are in the row; otherwise a narrower offered type is.
-void addMillionSheetsOfRow(std::int32_t yZone, const std::vector<std::int32_t>& positions,
-                           SheetCollector& out) {
+// A standard or joined sheet that begins at a cell of a grid line. Cells count the columns of
+// the series west to east from the west edge of column 33 (a 1:200 000 column is a sixth of
+// a million one).
+SheetIdentity sheetAt(std::int32_t setScale, GridLine line, std::int32_t cell, std::int32_t type) {
+    const std::int32_t perColumn = cellsPerColumn(setScale);
+    const std::int32_t xZone = columnAt(cell / perColumn);
+    const std::int32_t sheetNumber =
+        setScale == SERIES_200K ? SHEETS_PER_SIDE_200K * line.subRow + cell % perColumn + 1 : 0;
+    return {setScale, line.yZone, xZone, sheetNumber, type};
+}
+
+// The sheets of a grid line that cover the given cells (west to east, each once). A joined
+// sheet starts at a cell aligned to its width (T-37,38,39,40, never T-38,39,40,41; in the
+// 1:200 000 series aligned to the million sheet, since every width divides six; column 33
+// begins a group of four) and is taken only when all its cells are given; otherwise a
+// narrower offered type is.
+void addSheetsOfLine(std::int32_t setScale, GridLine line, const std::vector<std::int32_t>& cells,
+                     SheetCollector& out) {
     std::size_t i = 0;
-    while (i < positions.size()) {
-        const std::int32_t x = columnAt(positions[i]);
-        for (const std::int32_t type : offeredTypes(SERIES_1M, yZone)) {
+    while (i < cells.size()) {
+        const std::int32_t cell = cells[i];
+        for (const std::int32_t type : offeredTypes(setScale, line.yZone)) {
             const auto width = joinedWidth(type);
-            const bool aligned = (x - 1) % width == 0;
-            const bool complete =
-                i + static_cast<std::size_t>(width) <= positions.size() &&
-                columnAt(positions[i + static_cast<std::size_t>(width) - 1]) == x + width - 1;
+            const auto last = i + static_cast<std::size_t>(width) - 1;
+            const bool aligned = cell % width == 0;
+            const bool complete = last < cells.size() && cells[last] == cell + width - 1;
             if (type == SHEET_STANDARD || (aligned && complete)) {
-                out.add({SERIES_1M, yZone, x, 0, type});
+                out.add(sheetAt(setScale, line, cell, type));
                 i += static_cast<std::size_t>(width);
                 break;
             }
@@ -147,16 +160,27 @@ void addMillionSheetsOfRow(std::int32_t yZone, const std::vector<std::int32_t>& 
     }
 }
 
+// The cells of the columns at the given positions.
+std::vector<std::int32_t> cellsOfColumns(std::int32_t setScale, Range positions) {
+    const std::int32_t perColumn = cellsPerColumn(setScale);
+    std::vector<std::int32_t> cells;
+    for (std::int32_t c = positions.first * perColumn; c < (positions.last + 1) * perColumn; ++c) {
+        cells.push_back(c);
+    }
+    return cells;
+}
+
+// Row by row; in the 1:200 000 series million sheet by million sheet.
 void addBlock(Range rows, Range columnPositions, std::int32_t setScale, SheetCollector& out) {
     for (std::int32_t y = rows.first; y <= rows.last; ++y) {
-        std::vector<std::int32_t> positions;
-        for (std::int32_t p = columnPositions.first; p <= columnPositions.last; ++p) {
-            positions.push_back(p);
-        }
         if (setScale == SERIES_1M) {
-            addMillionSheetsOfRow(y, positions, out);
-        } else {
-            for (const std::int32_t p : positions) addSheetsOfMillionSheet(y, columnAt(p), out);
+            addSheetsOfLine(setScale, {y, 0}, cellsOfColumns(setScale, columnPositions), out);
+            continue;
+        }
+        for (std::int32_t p = columnPositions.first; p <= columnPositions.last; ++p) {
+            for (std::int32_t r = 0; r < SHEETS_PER_SIDE_200K; ++r) {
+                addSheetsOfLine(setScale, {y, r}, cellsOfColumns(setScale, {p, p}), out);
+            }
         }
     }
 }
@@ -174,6 +198,36 @@ std::string addBlockItem(std::string_view item, std::int32_t setScale, SheetColl
     return {};
 }
 
+// From the north-west corner of U-33 to the south-east corner of K-02.
+Trapezoid coveredArea() {
+    const Trapezoid northWest =
+        trapezoidOf({SERIES_1M, FIRST_ROW, FIRST_EASTERN_COLUMN, 0, SHEET_STANDARD});
+    const Trapezoid southEast =
+        trapezoidOf({SERIES_1M, LAST_ROW, LAST_WESTERN_COLUMN, 0, SHEET_STANDARD});
+    return {northWest.west, southEast.east, southEast.south, northWest.north};
+}
+
+// Grid line by grid line, north to south, the cells the area takes, joined as in a block.
+std::string addAreaItem(std::string_view item, std::int32_t setScale, SheetCollector& out) {
+    const AreaReading reading = readAreaItem(item);
+    if (!reading.area) return reading.error;
+    const LonLatArea& area = *reading.area;
+    if (!areaWithin(area, coveredArea())) return std::string(OUTSIDE_COVERAGE);
+    const std::int32_t perColumn = cellsPerColumn(setScale);
+    for (std::int32_t y = FIRST_ROW; y <= LAST_ROW; ++y) {
+        for (std::int32_t r = 0; r < perColumn; ++r) {
+            std::vector<std::int32_t> cells;
+            for (std::int32_t cell = 0; cell < OFFERED_COLUMNS * perColumn; ++cell) {
+                if (areaTakes(area, trapezoidOf(sheetAt(setScale, {y, r}, cell, SHEET_STANDARD)))) {
+                    cells.push_back(cell);
+                }
+            }
+            addSheetsOfLine(setScale, {y, r}, cells, out);
+        }
+    }
+    return {};
+}
+
 std::string addNamedItem(std::string_view item, std::int32_t setScale, SheetCollector& out) {
     const SheetNameReading reading = readSheetIdentity(item);
     if (reading.status == SheetNameStatus::OutsideCoverage) return std::string(OUTSIDE_COVERAGE);
@@ -185,7 +239,8 @@ std::string addNamedItem(std::string_view item, std::int32_t setScale, SheetColl
     }
     if (setScale == SERIES_1M) return "a sheet of the 1:200 000 series";
     if (sheet.sheetType != SHEET_STANDARD) return "a joined million sheet has no sheets of its own";
-    addSheetsOfMillionSheet(sheet.yZone, sheet.xZone, out);
+    const std::int32_t position = columnPosition(sheet.xZone);
+    addBlock({sheet.yZone, sheet.yZone}, {position, position}, SERIES_200K, out);
     return {};
 }
 
@@ -194,6 +249,7 @@ std::string addItem(std::string_view item, std::int32_t setScale, SheetCollector
         addBlock({FIRST_ROW, LAST_ROW}, {0, OFFERED_COLUMNS - 1}, setScale, out);
         return {};
     }
+    if (areaPiecesAfter(item)) return addAreaItem(item, setScale, out);
     if (item.find(BLOCK_MARK) != std::string_view::npos) return addBlockItem(item, setScale, out);
     return addNamedItem(item, setScale, out);
 }
@@ -215,15 +271,23 @@ bool continuesJoinedName(std::string_view text) {
     return rest.empty() || (rest.starts_with('-') && isRomanRun(rest.substr(1)));
 }
 
-// The items of a set: its comma-separated pieces, each joined sheet's name kept whole
-// ("T-37-I,II,III,N-37" is two items).
+// The items of a set: its comma-separated pieces, each joined sheet's name and each area
+// with its angles kept whole ("T-37-I,II,III,N-37" and "bbox:36,52,38,53,N-37" are two
+// items each).
 std::vector<std::string_view> itemsOf(std::string_view set) {
     std::vector<std::string_view> items;
     std::size_t pieceStart = 0;
+    std::size_t anglesOwed = 0;  // pieces that still belong to the area item before
     while (true) {
         const std::size_t end = std::min(set.find(ITEM_SEPARATOR, pieceStart), set.size());
         const std::string_view piece = set.substr(pieceStart, end - pieceStart);
-        if (!items.empty() && continuesJoinedName(piece)) {
+        const bool continues = anglesOwed > 0 || continuesJoinedName(piece);
+        if (anglesOwed > 0) {
+            --anglesOwed;
+        } else {
+            anglesOwed = areaPiecesAfter(piece).value_or(0);
+        }
+        if (!items.empty() && continues) {
             const auto itemStart = static_cast<std::size_t>(items.back().data() - set.data());
             items.back() = set.substr(itemStart, end - itemStart);
         } else {
@@ -267,6 +331,12 @@ std::string jobSheetName(const SheetIdentity& sheet) {
         name += ')';
     }
     return name;
+}
+
+Trapezoid trapezoidOf(const SheetIdentity& sheet) {
+    const BaseParameters b = computeBaseParameters(sheet.setScale, sheet.yZone, sheet.xZone,
+                                                   sheet.sheetNumber, sheet.sheetType);
+    return {b.baseXFrom, b.baseXTo, b.baseYFrom, b.baseYTo};
 }
 
 }  // namespace sheetbasis

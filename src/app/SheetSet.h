@@ -1,13 +1,14 @@
 #pragma once
-// Sets of sheets of one series: the text of a set ("N-37-XXXVI,N-37,N..P:37..40,all")
-// expanded into the sheets a run generates, with joined sheets near the pole laid out so
-// that a whole row tiles without gaps or overlaps.
+// Sets of sheets of one series: the text of a set ("N-37-XXXVI,N-37,N..P:37..40,all",
+// "bbox:36,52,38.5,53") expanded into the sheets a run generates, with joined sheets near
+// the pole laid out so that a whole row tiles without gaps or overlaps.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/SheetArea.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {
@@ -24,7 +25,10 @@ struct SheetSetExpansion {
 //   a million sheet in the 1:200 000 series ("N-37"): its 36 sheets, polar layout;
 //   a block "N..P:37..40" (either side may be one row or column, columns run eastward
 //   through 60 to 01 and 02): all its sheets of the series, polar layout;
-//   "all": every row U..K and the 30 columns 33..60, 01, 02, polar layout.
+//   "all": every row U..K and the 30 columns 33..60, 01, 02, polar layout;
+//   an area, "bbox:W,S,E,N" (the sheets that share area with the box) or "at:LON,LAT" (the
+//   sheet that holds the point, east and north of it on an edge): its sheets, joined as in
+//   a block; an area reaching outside the covered rows and columns is refused.
 SheetSetExpansion expandSheetSet(std::string_view set, std::int32_t setScale);
 
 // The joined sheet type a whole row of the series uses in row yZone: the largest type the
@@ -33,5 +37,8 @@ std::int32_t polarSheetType(std::int32_t setScale, std::int32_t yZone);
 
 // The sheet's name in the spelling of a job file's "Nom" entry ("T-37-I(3)").
 std::string jobSheetName(const SheetIdentity& sheet);
+
+// The sheet's nominal trapezoid in degrees, longitudes on the 0..360 scale.
+Trapezoid trapezoidOf(const SheetIdentity& sheet);
 
 }  // namespace sheetbasis

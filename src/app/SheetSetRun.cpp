@@ -52,6 +52,18 @@ TaskOutcome generateOne(PreparedSheet& sheet) {
     return generateIntoResultFolder(sheet.parameters);
 }
 
+// Reads the entries as the job text of a sample sheet of the series; any sheet will do, as
+// the entries are read one by one after the name.
+JobStatus readForSample(std::int32_t setScale, const std::vector<JobEntry>& entries,
+                        SheetParameters& p) {
+    const SheetIdentity sample{setScale, SAMPLE_ROW, SAMPLE_COLUMN, setScale == SERIES_200K ? 1 : 0,
+                               SHEET_STANDARD};
+    JobLines job;
+    job.opened = true;
+    job.text = splitJobText(jobTextOf(sample, entries));
+    return readJobEntriesForFolder(job, "/", p);
+}
+
 }  // namespace
 
 std::string problemWithEntries(const std::vector<JobEntry>& entries) {
@@ -79,17 +91,19 @@ std::string sheetFolderOf(const SheetIdentity& sheet, const std::string& outFold
 }
 
 std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setScale) {
-    // Any sheet of the series will do: the entries are read one by one after the name.
-    const SheetIdentity sample{setScale, SAMPLE_ROW, SAMPLE_COLUMN, setScale == SERIES_200K ? 1 : 0,
-                               SHEET_STANDARD};
     for (const JobEntry& e : entries) {
-        JobLines job;
-        job.opened = true;
-        job.text = splitJobText(jobTextOf(sample, {e}));
         SheetParameters p;
-        if (readJobEntriesForFolder(job, "/", p) == JobStatus::EntryRejected) return e.key;
+        if (readForSample(setScale, {e}, p) == JobStatus::EntryRejected) return e.key;
     }
     return {};
+}
+
+SetDrawing setDrawingOf(const std::vector<JobEntry>& entries, std::int32_t setScale) {
+    SheetParameters p;
+    // Read one by one and refused by none (refusedEntry), the entries set these fields
+    // whatever the sample's trapezoid makes of the others.
+    static_cast<void>(readForSample(setScale, entries, p));
+    return {p.cs, p.mapScale};
 }
 
 std::vector<PreparedSheet> prepareSheets(const std::vector<SheetIdentity>& sheets,

@@ -35,6 +35,14 @@ std::string problemWithEntries(const std::vector<JobEntry>& entries);
 // checked per sheet.
 std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setScale);
 
+// The coordinate system and map scale that the entries give every sheet of the series
+// (entries that refusedEntry takes).
+struct SetDrawing {
+    std::int32_t cs = CS_SK42;
+    std::int32_t mapScale = 0;
+};
+SetDrawing setDrawingOf(const std::vector<JobEntry>& entries, std::int32_t setScale);
+
 // The UTF-8 job text of one sheet of a set: "Nom" first (the map scale needs the series),
 // then the entries. The result folder is not part of it: it is used as given.
 std::string jobTextOf(const SheetIdentity& sheet, const std::vector<JobEntry>& entries);

@@ -74,6 +74,15 @@ TEST(CommandLine, CoordinateSystemsInAnyLettersAndByAsciiNames) {
     }
 }
 
+TEST(CommandLine, ListAndIndexAreFlagsOfASheetSet) {
+    const CommandLine c =
+        parse({"--list", "--sheets", "bbox:36,52,38,53", "--series", "200", "--out", "o"});
+    ASSERT_EQ(c.action, CommandAction::SheetSet) << c.error;
+    EXPECT_TRUE(c.list);
+    EXPECT_FALSE(c.index);
+    EXPECT_TRUE(parse({"--sheets", "all", "--series", "200", "--out", "o", "--index"}).index);
+}
+
 TEST(CommandLine, HelpVersionAndEndOfOptions) {
     EXPECT_EQ(parse({"--sheets", "all", "--help"}).action, CommandAction::Help);
     EXPECT_EQ(parse({"-V"}).action, CommandAction::Version);
@@ -99,6 +108,9 @@ TEST(CommandLine, MistakesAreUsageErrors) {
         {"--jobs-from", "list", "--cs", "CK-42"},
         {"--jobs-from", "list", "--out", "o"},
         {"--quiet=yes"},
+        {"--sheets", "N-37", "--series", "200", "--out", "o", "--index=yes"},
+        {"--jobs-from", "list", "--list"},
+        {"--jobs-from", "list", "--index"},
         {"--", "a", "b"},
         {"-"},
     };

@@ -169,5 +169,65 @@ TEST(SheetSet, RefusesWhatNoJobFileCouldName) {
     EXPECT_NE(expandSheetSet("N-37-I", SERIES_1M).error, "");
 }
 
+// Area items: the sheets the area takes, joined where the block rule joins them. Worked
+// values from the base trapezoids (column 01 begins at 180, row Q at 64, U at 80).
+TEST(SheetSet, AreasTakeTheSheetsTheyShareAreaWith) {
+    const struct {
+        const char* set;
+        std::int32_t series;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"at:41.5,52.3", SERIES_1M, {"N-37"}},
+        // On an edge and a corner the point belongs to the sheet east and north of it.
+        {"at:42,52", SERIES_1M, {"N-38"}},
+        {"at:42,52", SERIES_200K, {"N-38-XXXI"}},
+        {"at:-180,64", SERIES_1M, {"Q-01"}},
+        {"at:180,64", SERIES_1M, {"Q-01"}},
+        // A box on sheet edges takes none of the sheets beyond them.
+        {"bbox:36,52,38,52°40'", SERIES_200K, {"N-37-XXXI", "N-37-XXXII"}},
+        {"bbox:36 00,52°,38°00',52 40", SERIES_200K, {"N-37-XXXI", "N-37-XXXII"}},
+        {"bbox:-179.5,60.5,-178.5,61", SERIES_1M, {"P-01"}},
+        {"bbox:180.5,60.5,181.5,61", SERIES_1M, {"P-01"}},
+        // Across 180 degrees, whole groups joined.
+        {"bbox:170,77,-170,79", SERIES_1M, {"T-59,60", "T-01,02"}},
+        {"bbox:37.2,76.4,47.9,83.1", SERIES_1M, {"U-37,38", "T-37,38"}},
+        // A cut group takes narrower sheets, as in the block T:38..40.
+        {"bbox:43,77,59,78", SERIES_1M, {"T-38", "T-39,40"}},
+        {"bbox:36.2,80.1,38.9,80.5", SERIES_200K, {"U-37-XXXI,XXXII,XXXIII"}},
+        {"bbox:37.2,80.1,38.9,80.5", SERIES_200K, {"U-37-XXXII", "U-37-XXXIII"}},
+        // Items combine; a sheet named twice comes once.
+        {"N-37-XXXVI,at:41.5,52.3,bbox:41.2,52.1,41.8,52.6,N-37-I",
+         SERIES_200K,
+         {"N-37-XXXVI", "N-37-I"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> names;
+        for (const SheetIdentity& s : expand(c.set, c.series)) names.push_back(nameOf(s));
+        EXPECT_EQ(names, c.names) << c.set;
+    }
+}
+
+TEST(SheetSet, AreasOutsideTheCoverageOrMalformedAreRefusedWithTheirReason) {
+    const std::pair<const char*, const char*> refused[] = {
+        {"bbox:0,40,10,50", "outside the rows K..U"},
+        {"bbox:-180,60,180,70", "outside the rows K..U"},
+        {"at:12,84", "outside the rows K..U"},
+        {"at:192,50", "outside the rows K..U"},
+        {"bbox:36,53,38,52", "no height"},
+        {"bbox:36,52,36,53", "no width"},
+        {"bbox:36,52,38", "four angles"},
+        {"bbox:36,52,38,95", "four angles"},
+        {"bbox:-181,52,38,53", "four angles"},
+        {"bbox:36,52,38,53,54", "four angles"},
+        {"at:36,x", "a longitude"},
+        {"at:--36,52", "a longitude"},
+    };
+    for (const auto& [set, reason] : refused) {
+        const std::string error = expandSheetSet(set, SERIES_1M).error;
+        EXPECT_NE(error.find(reason), std::string::npos) << set << ": " << error;
+        EXPECT_TRUE(error.starts_with('"' + std::string(set) + '"')) << error;
+    }
+}
+
 }  // namespace
 }  // namespace sheetbasis

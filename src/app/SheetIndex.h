@@ -1,0 +1,34 @@
+#pragma once
+// What a set of sheets looks like before and beside its generation: a listing of its
+// sheets for scripts, and an index map of them (a polygon layer and a project of the
+// users' GIS, from which each sheet's own project opens).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "output/Outcome.h"
+#include "sheet/SheetParameters.h"
+
+namespace sheetbasis {
+
+// The listing: a header, then one tab-separated line per sheet: its name as the layers
+// write it, west, south, east and north in degrees (longitudes on the 0..360 scale), the
+// series as a scale denominator and the result folder it gets under outFolder.
+std::string sheetListing(const std::vector<SheetIdentity>& sheets, const std::string& outFolder);
+
+struct IndexRequest {
+    std::vector<SheetIdentity> sheets;  // of one series
+    std::int32_t cs = CS_SK42;
+    std::int32_t mapScale = 0;
+    std::string outFolder;
+};
+
+// Writes outFolder/index/SheetIndex (one polygon per sheet with the attributes Nom, Series,
+// Scale and Folder, the sheet's result folder relative to outFolder), its style, and the
+// project outFolder/index.qgs that shows it labelled with the names, opens each sheet's
+// project by a layer action and has a layout of the whole index. Runs into one outFolder
+// take turns; each file is replaced whole.
+Outcome writeSheetIndex(const IndexRequest& request);
+
+}  // namespace sheetbasis
