@@ -15,17 +15,9 @@
 namespace sheetbasis {
 namespace {
 
-// Row letters in yZone order (U = 1 .. K = 11).
-constexpr std::string_view ROW_LETTERS = "UTSRQPONMLK";
-// The columns a job file accepts, west to east: 33..60, then 01 and 02 beyond 180 degrees.
-constexpr std::int32_t FIRST_EASTERN_COLUMN = 33;
-constexpr std::int32_t LAST_COLUMN = 60;
-constexpr std::int32_t LAST_WESTERN_COLUMN = 2;
+// The covered columns, counted.
 constexpr std::int32_t OFFERED_COLUMNS =
     LAST_COLUMN - FIRST_EASTERN_COLUMN + 1 + LAST_WESTERN_COLUMN;
-// Rows where the main dialog offers joined sheets: U and T the widest, S to Q double.
-constexpr std::int32_t LAST_WIDEST_JOINED_ROW = 2;
-constexpr std::int32_t LAST_DOUBLE_ROW = 5;
 // A million sheet holds 6 x 6 sheets of 1:200 000.
 constexpr std::int32_t SHEETS_PER_SIDE_200K = 6;
 constexpr std::string_view WHOLE_SERIES = "all";
@@ -53,30 +45,16 @@ std::int32_t columnAt(std::int32_t position) {
     return x > LAST_COLUMN ? x - LAST_COLUMN : x;
 }
 
-bool isOfferedColumn(std::int32_t xZone) {
-    return (xZone >= 1 && xZone <= LAST_WESTERN_COLUMN) ||
-           (xZone >= FIRST_EASTERN_COLUMN && xZone <= LAST_COLUMN);
-}
-
-// Joined types the series offers in a row, widest first; the standard sheet is always last.
-std::vector<std::int32_t> offeredTypes(std::int32_t setScale, std::int32_t yZone) {
-    const std::int32_t widest = setScale == SERIES_200K ? SHEET_TRIPLE : SHEET_QUADRUPLE;
-    if (yZone <= LAST_WIDEST_JOINED_ROW) return {widest, SHEET_DOUBLE, SHEET_STANDARD};
-    if (yZone <= LAST_DOUBLE_ROW) return {SHEET_DOUBLE, SHEET_STANDARD};
-    return {SHEET_STANDARD};
-}
-
 std::int32_t joinedWidth(std::int32_t sheetType) {
     return sheetType + 1;
 }
 
+// A covered row, U..K.
 std::optional<std::int32_t> rowOf(std::string_view text) {
     if (text.size() != 1) return std::nullopt;
-    const char upper =
-        text[0] >= 'a' && text[0] <= 'z' ? static_cast<char>(text[0] - 'a' + 'A') : text[0];
-    const std::size_t i = ROW_LETTERS.find(upper);
-    if (i == std::string_view::npos) return std::nullopt;
-    return static_cast<std::int32_t>(i) + 1;
+    const std::optional<std::int32_t> row = rowOfLetter(text[0]);
+    if (!row || *row < FIRST_ROW || *row > LAST_ROW) return std::nullopt;
+    return row;
 }
 
 std::optional<std::int32_t> columnOf(std::string_view text) {
@@ -85,7 +63,7 @@ std::optional<std::int32_t> columnOf(std::string_view text) {
     if (ec != std::errc() || end != text.data() + text.size() || text.size() > 2) {
         return std::nullopt;
     }
-    if (!isOfferedColumn(x)) return std::nullopt;
+    if (!isCoveredColumn(x)) return std::nullopt;
     return x;
 }
 
@@ -146,7 +124,7 @@ void addSheetsOfLine(std::int32_t setScale, GridLine line, const std::vector<std
     std::size_t i = 0;
     while (i < cells.size()) {
         const std::int32_t cell = cells[i];
-        for (const std::int32_t type : offeredTypes(setScale, line.yZone)) {
+        for (const std::int32_t type : offeredSheetTypes(setScale, line.yZone)) {
             const auto width = joinedWidth(type);
             const auto last = i + static_cast<std::size_t>(width) - 1;
             const bool aligned = cell % width == 0;
@@ -301,7 +279,7 @@ std::vector<std::string_view> itemsOf(std::string_view set) {
 }  // namespace
 
 std::int32_t polarSheetType(std::int32_t setScale, std::int32_t yZone) {
-    return offeredTypes(setScale, yZone).front();
+    return offeredSheetTypes(setScale, yZone).front();
 }
 
 SheetSetExpansion expandSheetSet(std::string_view set, std::int32_t setScale) {

@@ -13,12 +13,6 @@
 namespace sheetbasis {
 namespace {
 
-// The program covers the rows U..K (yZone 1..11), the rows the main dialog offers.
-// Columns of the international map are 1..60; the main dialog offers 1, 2 and 33..60.
-constexpr std::int32_t FIRST_COLUMN = 1;
-constexpr std::int32_t FIRST_EASTERN_COLUMN = 33;
-constexpr std::int32_t LAST_COLUMN = 60;
-constexpr std::int32_t LAST_WESTERN_COLUMN = 2;
 // 1:200 000 sheets in a million sheet.
 constexpr std::int32_t SHEETS_IN_MILLION_SHEET = 36;
 // Sheet-number texts of the dashed spelling, for 1..36.
@@ -53,13 +47,8 @@ std::optional<std::int32_t> twoDigits(std::string_view text) {
     return (text[0] - '0') * 10 + (text[1] - '0');
 }
 
-bool isOfferedColumn(std::int32_t xZone) {
-    return (xZone >= 1 && xZone <= LAST_WESTERN_COLUMN) ||
-           (xZone >= FIRST_EASTERN_COLUMN && xZone <= LAST_COLUMN);
-}
-
 bool isCovered(const SheetIdentity& sheet) {
-    return sheet.yZone >= FIRST_ROW && sheet.yZone <= LAST_ROW && isOfferedColumn(sheet.xZone);
+    return sheet.yZone >= FIRST_ROW && sheet.yZone <= LAST_ROW && isCoveredColumn(sheet.xZone);
 }
 
 // The 0-based position of the value (blanks around it aside) in the list of texts.

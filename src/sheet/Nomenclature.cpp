@@ -17,9 +17,6 @@ constexpr char UNKNOWN_ROW_LETTER = '?';
 constexpr std::int32_t LAST_WIDEST_JOINED_ROW = 2;
 constexpr std::int32_t LAST_DOUBLE_ROW = 5;
 
-constexpr std::int32_t FIRST_COLUMN = 1;
-constexpr std::int32_t LAST_COLUMN = 60;
-
 // A million sheet holds 6 x 6 sheets of 1:200 000, numbered row by row from the
 // north-west corner.
 constexpr std::int32_t SHEETS_PER_SIDE_200K = 6;

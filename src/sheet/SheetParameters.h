@@ -33,6 +33,16 @@ inline constexpr std::int32_t SHEET_QUADRUPLE = 3;
 // Rows U..K are yZone 1..11; V (0) and J (12) occur only as neighbours.
 inline constexpr std::int32_t FIRST_ROW = 1;
 inline constexpr std::int32_t LAST_ROW = 11;
+// Columns of the international map are 1..60. The program covers 33..60 and, beyond 180
+// degrees, 01 and 02: the columns the main dialog offers, west to east.
+inline constexpr std::int32_t FIRST_COLUMN = 1;
+inline constexpr std::int32_t LAST_COLUMN = 60;
+inline constexpr std::int32_t FIRST_EASTERN_COLUMN = 33;
+inline constexpr std::int32_t LAST_WESTERN_COLUMN = 2;
+constexpr bool isCoveredColumn(std::int32_t xZone) {
+    return (xZone >= FIRST_COLUMN && xZone <= LAST_WESTERN_COLUMN) ||
+           (xZone >= FIRST_EASTERN_COLUMN && xZone <= LAST_COLUMN);
+}
 
 // Which sheet of the nomenclature; the fields mean what they mean in SheetParameters.
 struct SheetIdentity {
