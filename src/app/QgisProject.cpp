@@ -13,6 +13,7 @@
 #include "frame/FontMetrics.h"
 #include "frame/FrameSettings.h"
 #include "frame/FrameStyle.h"
+#include "geo/ConformalConic.h"
 #include "hyps/HypsStyle.h"
 #include "output/AtomicFile.h"
 #include "output/BufferedFiles.h"
@@ -60,15 +61,6 @@ std::vector<ProjectLayer> sheetLayers(const FrameSettings& settings, const Drawi
     layers.push_back({"HypsL", "HYPS", "Line", hypsLineStyle()});
     layers.push_back({"HypsA", "HYPS", "Polygon", hypsAreaStyle()});
     return layers;
-}
-
-double radians(double degrees) {
-    return degrees * std::numbers::pi / 180.0;
-}
-
-// Longitude difference folded into -180..180: east edges may pass 360.
-double longitudeFromCentre(double lon, double centre) {
-    return std::remainder(lon - centre, 360.0);
 }
 
 // What the GEOGCS of a projection file defines: names, ellipsoid.
@@ -126,35 +118,6 @@ std::string wrappedLayerSystemText(const GeographicSystem& g, double wrapCentre)
            R"(],REMARK["PROJ CRS string: +proj=longlat +a=)" + decimalText(g.semiMajorAxis) +
            " +rf=" + decimalText(g.inverseFlattening) + " +lon_wrap=" + decimalText(wrapCentre) +
            " +no_defs\"]]";
-}
-
-struct ConicConstants {
-    double e = 0.0;
-    double n = 0.0;
-    double aF = 0.0;
-    double rho0 = 0.0;
-};
-
-double conicM(double phi, double e) {
-    const double s = e * std::sin(phi);
-    return std::cos(phi) / std::sqrt(1.0 - s * s);
-}
-
-double conicT(double phi, double e) {
-    const double s = e * std::sin(phi);
-    return std::tan(std::numbers::pi / 4.0 - phi / 2.0) / std::pow((1.0 - s) / (1.0 + s), e / 2.0);
-}
-
-// Lambert conformal conic with two standard parallels on the ellipsoid.
-ConicConstants conicConstants(const SheetProjection& pr) {
-    const double f = 1.0 / pr.inverseFlattening;
-    const double e = std::sqrt(2.0 * f - f * f);
-    const double p1 = radians(pr.standardParallel1);
-    const double p2 = radians(pr.standardParallel2);
-    const double n = (std::log(conicM(p1, e)) - std::log(conicM(p2, e))) /
-                     (std::log(conicT(p1, e)) - std::log(conicT(p2, e)));
-    const double aF = pr.semiMajorAxis * conicM(p1, e) / (n * std::pow(conicT(p1, e), n));
-    return {e, n, aF, aF * std::pow(conicT(radians(pr.originLatitude), e), n)};
 }
 
 std::string fileText(const fs::path& path) {
@@ -237,8 +200,8 @@ void removeEarlierProjects(const fs::path& project) {
 
 }  // namespace
 
-std::optional<SheetProjection> sheetProjectionOf(std::int32_t cs, const DrawingRect& rect) {
-    SheetProjection projection;
+std::optional<LambertConformalConic> sheetProjectionOf(std::int32_t cs, const DrawingRect& rect) {
+    LambertConformalConic projection;
     const double height = rect.north - rect.south;
     projection.centralMeridian = std::remainder((rect.west + rect.east) / 2.0, 360.0);
     projection.originLatitude = (rect.south + rect.north) / 2.0;
@@ -251,30 +214,23 @@ std::optional<SheetProjection> sheetProjectionOf(std::int32_t cs, const DrawingR
     return projection;
 }
 
-Point projectToSheetPlane(const SheetProjection& projection, const Point& lonLat) {
-    const ConicConstants c = conicConstants(projection);
-    const double rho = c.aF * std::pow(conicT(radians(lonLat.y), c.e), c.n);
-    const double theta = c.n * radians(longitudeFromCentre(lonLat.x, projection.centralMeridian));
-    return {rho * std::sin(theta), c.rho0 - rho * std::cos(theta)};
-}
-
 // In the conic the meridians are straight lines and the parallels arcs about its apex,
 // which bow furthest where they cross the central meridian: the four corners and the two
 // edge points on the central meridian bound the sheet.
-PlaneBox projectedExtent(const SheetProjection& projection, const DrawingRect& rect) {
+PlaneBox projectedExtent(const LambertConformalConic& projection, const DrawingRect& rect) {
     const double middle = (rect.west + rect.east) / 2.0;
     PlaneBox box{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
     for (const Point& p :
          {Point{rect.west, rect.south}, Point{middle, rect.south}, Point{rect.east, rect.south},
           Point{rect.west, rect.north}, Point{middle, rect.north}, Point{rect.east, rect.north}}) {
-        const Point q = projectToSheetPlane(projection, p);
+        const Point q = projectLambertConformalConic(projection, p);
         box = {std::min(box.xMin, q.x), std::max(box.xMax, q.x), std::min(box.yMin, q.y),
                std::max(box.yMax, q.y)};
     }
     return box;
 }
 
-std::string sheetProjectionText(std::int32_t cs, const SheetProjection& pr) {
+std::string sheetProjectionText(std::int32_t cs, const LambertConformalConic& pr) {
     const auto parameter = [](const char* name, double value) {
         return std::string(",PARAMETER[\"") + name + "\"," + decimalText(value) + "]";
     };
@@ -296,7 +252,7 @@ Outcome writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
         const fs::path base = (layer.subFolder == "HYPS" ? hyps : frame) / layer.name;
         if (Outcome style = writeStyleFile(fileText(base), layer.style); !style) return style;
     }
-    const std::optional<SheetProjection> projection = sheetProjectionOf(p.cs, rect);
+    const std::optional<LambertConformalConic> projection = sheetProjectionOf(p.cs, rect);
     const std::optional<GeographicSystem> geographic = geographicSystemOf(projectionText(p.cs));
     if (!projection || !geographic) {
         return Outcome::failure("the coordinate system has no projection text");

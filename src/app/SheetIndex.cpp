@@ -146,16 +146,16 @@ DrawingRect boundsOf(const std::vector<SheetIdentity>& sheets) {
     return r;
 }
 
-double planeDistance(const SheetProjection& projection, const Point& a, const Point& b) {
-    const Point p = projectToSheetPlane(projection, a);
-    const Point q = projectToSheetPlane(projection, b);
+double planeDistance(const LambertConformalConic& projection, const Point& a, const Point& b) {
+    const Point p = projectLambertConformalConic(projection, a);
+    const Point q = projectLambertConformalConic(projection, b);
     return std::hypot(q.x - p.x, q.y - p.y);
 }
 
 // One size for every name, in metres of the plane: as large as the narrowest sheet (across
 // its middle, per letter of its name) and the lowest sheet allow.
 double labelSizeMetres(const std::vector<SheetIdentity>& sheets,
-                       const SheetProjection& projection) {
+                       const LambertConformalConic& projection) {
     double size = HUGE_VAL;
     for (const SheetIdentity& sheet : sheets) {
         const Trapezoid t = trapezoidOf(sheet);
@@ -215,7 +215,7 @@ double layoutDenominator(const PlaneBox& box) {
 Outcome writeIndexProject(const IndexRequest& request, const fs::path& layerBase,
                           const fs::path& projectPath) {
     const DrawingRect bounds = boundsOf(request.sheets);
-    const std::optional<SheetProjection> projection = sheetProjectionOf(request.cs, bounds);
+    const std::optional<LambertConformalConic> projection = sheetProjectionOf(request.cs, bounds);
     if (!projection) return Outcome::failure("the coordinate system has no projection text");
     const LayerStyle style{StyleGeometry::Polygon,
                            singleSymbolRenderer(outlineSymbol("0", OUTLINE_WIDTH_MM)),
