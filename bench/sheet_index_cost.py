@@ -14,22 +14,16 @@ system's temporary folder); every run's folder is removed only at the end."""
 import argparse
 import os
 import statistics
-import subprocess
 import tempfile
-import time
+
+from process_timing import run_measured
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
 def timed(args):
     """Wall time and CPU time (user + system) of one run."""
-    start = time.perf_counter()
-    proc = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    err = proc.stderr.read()
-    _, status, usage = os.wait4(proc.pid, 0)
-    elapsed = time.perf_counter() - start
-    if os.waitstatus_to_exitcode(status) != 0:
-        raise SystemExit(f"{args}: exit code {os.waitstatus_to_exitcode(status)}: {err!r}")
+    elapsed, usage, _ = run_measured(args)
     return elapsed, usage.ru_utime + usage.ru_stime
 
 

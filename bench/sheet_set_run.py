@@ -14,20 +14,14 @@ time is taken around fork/exec/wait and peak resident set size from the kernel's
 import argparse
 import os
 import statistics
-import subprocess
 import tempfile
-import time
+
+from process_timing import run_measured
 
 
 def timed(args):
-    start = time.perf_counter()
-    proc = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    err = proc.stderr.read()
-    _, status, usage = os.wait4(proc.pid, 0)
-    elapsed = time.perf_counter() - start
-    if os.waitstatus_to_exitcode(status) != 0:
-        raise SystemExit(f"{args}: exit code {os.waitstatus_to_exitcode(status)}: {err!r}")
-    return elapsed, usage.ru_maxrss / 1024, err.decode()
+    elapsed, usage, err = run_measured(args)
+    return elapsed, usage.ru_maxrss / 1024, err
 
 
 def set_run(exe, out, sheets, jobs):

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "FolderFiles.h"
 #include "TempFolder.h"
 #include "app/ResultFolders.h"
 
@@ -18,14 +19,6 @@ namespace fs = std::filesystem;
 
 void touch(const fs::path& file) {
     std::ofstream(file) << "x";
-}
-
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
 }
 
 // The sub-folders in path and outputFolder, as the main program keeps them.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "output/AtomicFile.h"
+#include "support/FolderFiles.h"
 #include "support/TempFolder.h"
 
 namespace sheetbasis {
@@ -14,21 +15,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string fileBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class AtomicFileTest : public ::testing::Test {
   protected:
     fs::path at(const std::string& name) const { return dir.path() / name; }
-    std::set<std::string> names() const {
-        std::set<std::string> found;
-        for (const auto& entry : fs::directory_iterator(dir.path())) {
-            found.insert(entry.path().filename().string());
-        }
-        return found;
-    }
+    std::set<std::string> names() const { return namesIn(dir.path()); }
     TempFolder dir;
 };
 
