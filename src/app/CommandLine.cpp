@@ -71,8 +71,8 @@ constexpr std::string_view END_OF_OPTIONS = "--";
 constexpr char COMMENT_MARK = '#';
 // A job list is read in pieces of this size, up to the longest list taken (16 MiB, some
 // hundred thousand job files).
-constexpr std::size_t JOB_LIST_READ_BYTES = 64 * 1024;
-constexpr std::size_t LONGEST_JOB_LIST_BYTES = 16 * 1024 * 1024;
+constexpr std::size_t JOB_LIST_READ_BYTES = std::size_t{64} * 1024;
+constexpr std::size_t LONGEST_JOB_LIST_BYTES = std::size_t{16} * 1024 * 1024;
 // Width of the progress line when the terminal does not tell its own.
 constexpr unsigned short DEFAULT_TERMINAL_COLUMNS = 80;
 

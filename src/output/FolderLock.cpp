@@ -59,7 +59,7 @@ FolderLock FolderLock::waitFor(const std::string& folder) {
 std::optional<std::vector<std::string>> FolderLock::entryNames() const {
     if (descriptor_ < 0) return std::nullopt;
     // Large enough for a result folder in one call; a bigger one takes more calls.
-    constexpr std::size_t BUFFER_BYTES = 32 * 1024;
+    constexpr std::size_t BUFFER_BYTES = std::size_t{32} * 1024;
     alignas(dirent64) char buffer[BUFFER_BYTES];
     std::vector<std::string> names;
     for (;;) {
