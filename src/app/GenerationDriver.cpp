@@ -9,6 +9,7 @@
 #include "geo/DatumShift.h"
 #include "hyps/Hyps.h"
 #include "output/Geometry.h"
+#include "output/SheetLayers.h"
 #include "sheet/Grid.h"
 #include "sheet/Nomenclature.h"
 
@@ -60,25 +61,17 @@ Outcome generateSheet(const SheetParameters& p) {
     const std::string sheetName =
         sheetNameOf(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
     const AdjacentNames neighbours = neighboursOf(p);
+    const AngleSteps densify{DENSIFY_LON_STEP, DENSIFY_LAT_STEP};
 
-    std::vector<double> workX;
-    std::vector<double> workY;
-    std::vector<double> parallels;
-    std::vector<double> meridians;
-    if (Outcome hyps = writeHypsLayers(p, sheetName, rect, corners, DENSIFY_LON_STEP,
-                                       DENSIFY_LAT_STEP, workX, workY, parallels, meridians);
-        !hyps) {
-        return hyps;
-    }
+    HypsSheet hyps = hypsFeatures(p, sheetName, rect, corners, densify);
+    if (Outcome written = writeHypsLayers(p.path, p.cs, hyps.features); !written) return written;
 
-    addEdgesOnGrid(parallels, rect.south, rect.north, p.baseYFrom, p.parallelStep);
-    addEdgesOnGrid(meridians, rect.west, rect.east, p.baseXFrom, p.meridianStep);
+    GraticuleValues& graticule = hyps.drawn;
+    addEdgesOnGrid(graticule.parallels, rect.south, rect.north, p.baseYFrom, p.parallelStep);
+    addEdgesOnGrid(graticule.meridians, rect.west, rect.east, p.baseXFrom, p.meridianStep);
 
-    if (Outcome frame = writeFrameLayers(p, neighbours, rect, DENSIFY_LON_STEP, DENSIFY_LAT_STEP,
-                                         workX, workY, parallels, meridians);
-        !frame) {
-        return frame;
-    }
+    const FrameFeatures frame = frameFeatures(p, rect, densify, neighbours, graticule);
+    if (Outcome written = writeFrameLayers(p.outputFolder, p.cs, frame); !written) return written;
     return writeQgisFiles(p, sheetName, rect);
 }
 

@@ -82,55 +82,56 @@ std::string nameOf(const SheetIdentity& s) {
     return sheetNameOf(s.setScale, s.yZone, s.xZone, s.sheetNumber, s.sheetType);
 }
 
+std::int32_t denominatorOf(std::int32_t setScale, std::int32_t mapScale) {
+    return static_cast<std::int32_t>(
+        std::lround(frameSettingsFor(setScale, mapScale).scaleDenominator));
+}
+
 std::string denominatorText(std::int32_t setScale, std::int32_t mapScale) {
-    return std::to_string(std::lround(frameSettingsFor(setScale, mapScale).scaleDenominator));
+    return std::to_string(denominatorOf(setScale, mapScale));
 }
 
 std::vector<FieldDef> indexFields() {
-    return {{"Nom", FIELD_TEXT, NAME_WIDTH, 0},
-            {"Series", FIELD_INTEGER, DENOMINATOR_WIDTH, 0},
-            {"Scale", FIELD_INTEGER, DENOMINATOR_WIDTH, 0},
-            {"Folder", FIELD_TEXT, FOLDER_WIDTH, 0}};
+    return {{"Nom", FieldType::Text, NAME_WIDTH, 0},
+            {"Series", FieldType::Integer, DENOMINATOR_WIDTH, 0},
+            {"Scale", FieldType::Integer, DENOMINATOR_WIDTH, 0},
+            {"Folder", FieldType::Text, FOLDER_WIDTH, 0}};
 }
 
 // The sheet's outline as HypsA draws it: densified, carried into GSK-2011 in coordinate
 // system 4. A sheet east of 180 degrees gets its longitudes west of Greenwich as negative
 // ones: the GIS asks a layer in geographic coordinates only for -180..180 when it draws a
 // map across 180 degrees, and would leave out such sheets given on the 0..360 scale.
-void outlineOf(const Trapezoid& t, std::int32_t cs, std::vector<double>& xs,
-               std::vector<double>& ys) {
-    trapezoidRing(t.west, t.east, DENSIFY_LON_STEP, t.south, t.north, DENSIFY_LAT_STEP, xs, ys);
+Line outlineOf(const Trapezoid& t, std::int32_t cs) {
+    Line ring = trapezoidRing({t.west, t.east, t.south, t.north},
+                              AngleSteps{DENSIFY_LON_STEP, DENSIFY_LAT_STEP});
     const double shift = t.west >= ANTIMERIDIAN ? -FULL_CIRCLE : 0.0;
-    for (std::size_t i = 0; i < xs.size(); ++i) {
-        const Point vertex =
-            cs == CS_GSK2011_FROM_SK42 ? sk42ToGsk2011({xs[i], ys[i]}) : Point{xs[i], ys[i]};
-        xs[i] = vertex.x + shift;
-        ys[i] = vertex.y;
+    for (Point& vertex : ring) {
+        if (cs == CS_GSK2011_FROM_SK42) vertex = sk42ToGsk2011(vertex);
+        vertex.x += shift;
     }
+    return ring;
 }
 
 Outcome writeIndexLayer(const IndexRequest& request, const fs::path& layerBase) {
     const std::string layerName = layerBase.string();
     Layer layer;
-    if (createLayer(request.cs, SHAPE_POLYGON, layerName, indexFields(), layer) !=
-        LayerStatus::Created) {
-        const std::string said = trimTrailing(layer.libraryMessages);
-        return Outcome::failure(layerName + ": cannot be created" +
-                                (said.empty() ? std::string() : " (" + said + ")"));
+    if (Outcome created =
+            createLayer(request.cs, ShapeType::Polygon, layerName, indexFields(), layer);
+        !created) {
+        return created;
     }
     const std::int32_t setScale = request.sheets.front().setScale;
-    const std::string scales = denominatorText(setScale, SERIES_MAP_SCALE) + ATTRIBUTE_SEPARATOR +
-                               denominatorText(setScale, request.mapScale) + ATTRIBUTE_SEPARATOR;
-    std::vector<double> xs;
-    std::vector<double> ys;
+    const std::int32_t series = denominatorOf(setScale, SERIES_MAP_SCALE);
+    const std::int32_t scale = denominatorOf(setScale, request.mapScale);
     for (const SheetIdentity& sheet : request.sheets) {
         // The sheet's result folder is DIR/<name> (sheetFolderOf).
         const std::string name = nameOf(sheet);
-        outlineOf(trapezoidOf(sheet), request.cs, xs, ys);
-        const std::string attributes =
-            name + ATTRIBUTE_SEPARATOR + scales + name + ATTRIBUTE_SEPARATOR;
-        if (writePolygonFeature(layer, attributes, xs, ys) != ShapeStatus::Written) {
-            return Outcome::failure(layerName + ": the sheet " + name + " cannot be written");
+        const AttributeValue attributes[] = {name, series, scale, name};
+        if (Outcome written =
+                writePolygonFeature(layer, attributes, outlineOf(trapezoidOf(sheet), request.cs));
+            !written) {
+            return written.within(layerName);
         }
     }
     return closeLayer(layer);

@@ -7,7 +7,6 @@
 #include <optional>
 
 #include "frame/FontMetrics.h"
-#include "frame/LabelStyle.h"
 #include "sheet/Cp1251.h"
 #include "sheet/Text.h"
 
@@ -69,35 +68,32 @@ struct LabelLine {
 };
 
 struct LabelWriter {
-    Layer& layer;
     const FrameSettings& settings;
     const FrameSheet& sheet;
-    VertexBuffer& work;
+    std::vector<Label>& labels;
 
     TextExtent measure(std::string_view text, std::int32_t trimMode) const {
         return measureText(text, settings.coordLabelFont, settings.coordLabelSize, trimMode);
     }
-    double lat(double lat0, double s) const {
-        return latitudeOffsetBy(lat0, s, sheet.scale, sheet.radius);
-    }
+    double lat(double lat0, double s) const { return latitudeOffsetBy(sheet, lat0, s); }
     double lon(double lon0, double atLat, double s) const {
-        return longitudeOffsetBy(lon0, atLat, s, sheet.scale, sheet.radius);
+        return longitudeOffsetBy(sheet, lon0, atLat, s);
     }
-    DrawStatus write(const LabelLine& line, std::string_view text) const {
-        work.clear();
-        appendOffsetParallel(line.lat, 0.0, line.start, line.end, sheet.scale, sheet.radius,
-                             sheet.rect.west, sheet.lonStep, work);
-        return writeLine(layer,
-                         labelAttributes(settings.coordLabelCode, text, settings.coordLabelFont,
-                                         settings.coordLabelSize),
-                         work);
+    void write(const LabelLine& line, std::string text) const {
+        Label& label = labels.emplace_back(
+            Label{{},
+                  {settings.coordLabelCode, std::move(text),
+                   std::string(fontName(settings.coordLabelFont)), settings.coordLabelSize}});
+        appendOffsetParallel(sheet, line.lat, 0.0,
+                             {line.start, line.end, sheet.rect.west, sheet.lonStep},
+                             label.baseLine);
     }
 };
 
-// Writes the four labels of parallel phi; records the clearance corners of the first
+// The four labels of parallel phi; records the clearance corners of the first
 // (southernmost) and the last (northernmost) parallel.
-DrawStatus writeParallelLabels(const LabelWriter& out, double phi, bool first, bool last,
-                               ClearanceCorners& corners) {
+void addParallelLabels(const LabelWriter& out, double phi, bool first, bool last,
+                       ClearanceCorners& corners) {
     const CoordTexts texts = labelTexts(phi, false);
     const TextExtent deg = out.measure(texts.degrees, TRIM_BOTH);
     const TextExtent min = out.measure(texts.minutes, TRIM_BOTH);
@@ -128,20 +124,17 @@ DrawStatus writeParallelLabels(const LabelWriter& out, double phi, bool first, b
         corners.ne = {out.lon(eastDeg.start, phiD, -CLEARANCE_MARGIN_MM), y};
         corners.northDegreeExtent = h1;
     }
-    if (out.write(westDeg, texts.degrees) != DrawStatus::Drawn ||
-        out.write(eastDeg, texts.degrees) != DrawStatus::Drawn ||
-        out.write(westMin, texts.minutes) != DrawStatus::Drawn ||
-        out.write(eastMin, texts.minutes) != DrawStatus::Drawn) {
-        return DrawStatus::NotWritten;
-    }
-    return DrawStatus::Drawn;
+    out.write(westDeg, texts.degrees);
+    out.write(eastDeg, texts.degrees);
+    out.write(westMin, texts.minutes);
+    out.write(eastMin, texts.minutes);
 }
 
 // The label of meridian lam on the north (north = true) or south margin. The blank
 // between degrees and minutes sits on the meridian. The first and the last meridian label
 // move away from the sheet when they would run into the corner labels of the parallels.
-DrawStatus writeMeridianLabel(const LabelWriter& out, bool north, double lam, bool first, bool last,
-                              const std::optional<ClearanceCorners>& corners) {
+void addMeridianLabel(const LabelWriter& out, bool north, double lam, bool first, bool last,
+                      const std::optional<ClearanceCorners>& corners) {
     const CoordTexts texts = labelTexts(lam, true);
     const TextExtent deg = out.measure(texts.degrees, TRIM_START);
     const TextExtent min = out.measure(texts.minutes, TRIM_END);
@@ -167,8 +160,8 @@ DrawStatus writeMeridianLabel(const LabelWriter& out, bool north, double lam, bo
         if (clash) g = LABEL_HALF_SPACING_MM + corners->northDegreeExtent + CLEARANCE_MARGIN_MM;
     }
     const double phiC = out.lat(edge, side * (hmax / 2 + g));
-    const std::string text = texts.degrees + ' ' + texts.minutes;
-    return out.write({phiC, out.lon(lam, phiC, before), out.lon(lam, phiC, after)}, text);
+    out.write({phiC, out.lon(lam, phiC, before), out.lon(lam, phiC, after)},
+              texts.degrees + ' ' + texts.minutes);
 }
 
 }  // namespace
@@ -191,29 +184,24 @@ CoordTexts labelTexts(double angle, bool isLongitude) {
     return texts;
 }
 
-DrawStatus writeCoordinateLabels(Layer& digits, const FrameSettings& settings,
-                                 const FrameSheet& sheet, const std::vector<double>& parallels,
-                                 const std::vector<double>& meridians, VertexBuffer& work) {
-    const LabelWriter out{digits, settings, sheet, work};
+std::vector<Label> coordinateLabels(const FrameSettings& settings, const FrameSheet& sheet,
+                                    const GraticuleValues& graticule) {
+    std::vector<Label> labels;
+    const LabelWriter out{settings, sheet, labels};
+    const std::vector<double>& parallels = graticule.parallels;
+    const std::vector<double>& meridians = graticule.meridians;
     std::optional<ClearanceCorners> corners;
     if (!parallels.empty()) corners.emplace();
     for (std::size_t i = 0; i < parallels.size(); ++i) {
-        if (writeParallelLabels(out, parallels[i], i == 0, i + 1 == parallels.size(), *corners) !=
-            DrawStatus::Drawn) {
-            return DrawStatus::NotWritten;
-        }
+        addParallelLabels(out, parallels[i], i == 0, i + 1 == parallels.size(), *corners);
     }
     for (std::size_t j = 0; j < meridians.size(); ++j) {
         const bool first = j == 0;
         const bool last = j + 1 == meridians.size();
-        if (writeMeridianLabel(out, true, meridians[j], first, last, corners) !=
-                DrawStatus::Drawn ||
-            writeMeridianLabel(out, false, meridians[j], first, last, corners) !=
-                DrawStatus::Drawn) {
-            return DrawStatus::NotWritten;
-        }
+        addMeridianLabel(out, true, meridians[j], first, last, corners);
+        addMeridianLabel(out, false, meridians[j], first, last, corners);
     }
-    return DrawStatus::Drawn;
+    return labels;
 }
 
 }  // namespace sheetbasis

@@ -1,14 +1,15 @@
 #pragma once
 // Coordinate labels: degrees above and minutes below every graticule parallel on the west
 // and east margins, "degrees minutes" centred on every graticule meridian on the north and
-// south margins, written into the layer FrameDig.
+// south margins, the labels of the layer FrameDig.
 
 #include <string>
 #include <vector>
 
 #include "frame/FrameContour.h"
 #include "frame/FrameSettings.h"
-#include "output/LayerFile.h"
+#include "output/LayerFeatures.h"
+#include "sheet/Grid.h"
 
 namespace sheetbasis {
 
@@ -24,11 +25,9 @@ struct CoordTexts {
 // A longitude above 180 is labelled as a western one (360 - v) without sign or letter.
 CoordTexts labelTexts(double angle, bool isLongitude);
 
-// Writes the labels of every parallel (west degree, east degree, west minute, east
-// minute), then of every meridian (north, south). Returns DrawStatus::Drawn or
-// DrawStatus::NotWritten.
-DrawStatus writeCoordinateLabels(Layer& digits, const FrameSettings& settings,
-                                 const FrameSheet& sheet, const std::vector<double>& parallels,
-                                 const std::vector<double>& meridians, VertexBuffer& work);
+// The labels of every parallel (west degree, east degree, west minute, east minute), then
+// of every meridian (north, south).
+std::vector<Label> coordinateLabels(const FrameSettings& settings, const FrameSheet& sheet,
+                                    const GraticuleValues& graticule);
 
 }  // namespace sheetbasis

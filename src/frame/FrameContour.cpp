@@ -2,10 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <span>
 
 #include "frame/FrameSettings.h"
-#include "output/ShapeWriters.h"
 
 namespace sheetbasis {
 
@@ -36,11 +34,14 @@ double millimetresToKilometres(double s, double M) {
 // Walks from start to end, appending each vertex that at(value) gives; intermediate
 // values are grid values, none closer than a fifth of the step to its neighbours.
 template <typename VertexAt>
-std::size_t densify(double start, double end, double origin, double step, VertexAt at) {
+std::size_t densify(const GridRun& run, VertexAt at) {
+    const double start = run.from;
+    const double end = run.to;
+    const double step = run.step;
     at(start);
     std::size_t count = 1;
     const bool descending = start > end;
-    const double base = gridValueThreeStepsBelow(std::min(start, end), origin, step);
+    const double base = gridValueThreeStepsBelow(std::min(start, end), run.origin, step);
     const double endMargin = SKIP_FRACTION * step;
     double cur = start;
     while (cur != end) {
@@ -62,15 +63,15 @@ std::size_t densify(double start, double end, double origin, double step, Vertex
 
 }  // namespace
 
-double latitudeOffsetBy(double lat0, double s, double M, double R) {
-    const double d = millimetresToKilometres(s, M);
-    const double x = d / (R * PI_TRUNCATED) * DEGREES_PER_HALF_TURN;
+double latitudeOffsetBy(const FrameSheet& sheet, double lat0, double s) {
+    const double d = millimetresToKilometres(s, sheet.scale);
+    const double x = d / (sheet.radius * PI_TRUNCATED) * DEGREES_PER_HALF_TURN;
     return lat0 + x;
 }
 
-double longitudeOffsetBy(double lon0, double lat, double s, double M, double R) {
-    const double r = std::cos(lat / DEGREES_PER_TURN * 2.0 * PI_TRUNCATED) * R;
-    const double d = millimetresToKilometres(s, M);
+double longitudeOffsetBy(const FrameSheet& sheet, double lon0, double lat, double s) {
+    const double r = std::cos(lat / DEGREES_PER_TURN * 2.0 * PI_TRUNCATED) * sheet.radius;
+    const double d = millimetresToKilometres(s, sheet.scale);
     const double x = d / (r * PI_TRUNCATED) * DEGREES_PER_HALF_TURN;
     return lon0 + x;
 }
@@ -95,83 +96,55 @@ double nextIntermediateVertex(double cur, bool descending, double base, double s
     return v;
 }
 
-std::size_t appendOffsetParallel(double lat, double s, double lonStart, double lonEnd, double M,
-                                 double R, double origin, double step, VertexBuffer& out) {
-    const double y = latitudeOffsetBy(lat, s, M, R);
-    return densify(lonStart, lonEnd, origin, step, [&](double lon) { out.append(lon, y); });
+std::size_t appendOffsetParallel(const FrameSheet& sheet, double lat, double s, const GridRun& run,
+                                 Line& line) {
+    const double y = latitudeOffsetBy(sheet, lat, s);
+    return densify(run, [&](double lon) { line.push_back({lon, y}); });
 }
 
-std::size_t appendOffsetMeridian(double lon, double s, double latStart, double latEnd, double M,
-                                 double R, double origin, double step, VertexBuffer& out) {
-    return densify(latStart, latEnd, origin, step,
-                   [&](double lat) { out.append(longitudeOffsetBy(lon, lat, s, M, R), lat); });
+std::size_t appendOffsetMeridian(const FrameSheet& sheet, double lon, double s, const GridRun& run,
+                                 Line& line) {
+    return densify(run, [&](double lat) {
+        line.push_back({longitudeOffsetBy(sheet, lon, lat, s), lat});
+    });
 }
 
-std::size_t appendContourParallelLeg(double s, double M, double R, bool outwardNorth, double lat,
-                                     double lonA, double lonB, double lonStep, bool keepLast,
-                                     VertexBuffer& out) {
-    const double outward = outwardNorth ? s : -s;
-    const double legLat = latitudeOffsetBy(lat, outward, M, R);
+std::size_t appendContourParallelLeg(const FrameSheet& sheet, double s, const ContourLeg& leg,
+                                     Line& line) {
+    const double outward = leg.outward ? s : -s;
+    const double legLat = latitudeOffsetBy(sheet, leg.edge, outward);
     // Each end is pushed away from the other one.
-    const double push = lonA > lonB ? s : -s;
-    const double lonA2 = longitudeOffsetBy(lonA, legLat, push, M, R);
-    const double lonB2 = longitudeOffsetBy(lonB, legLat, -push, M, R);
-    std::size_t n = appendOffsetParallel(lat, outward, lonA2, lonB2, M, R, lonA, lonStep, out);
-    if (!keepLast) {
-        out.dropLast();
-        --n;
-    }
-    return n;
+    const double push = leg.from > leg.to ? s : -s;
+    const GridRun run{longitudeOffsetBy(sheet, leg.from, legLat, push),
+                      longitudeOffsetBy(sheet, leg.to, legLat, -push), leg.from, sheet.lonStep};
+    return appendOffsetParallel(sheet, leg.edge, outward, run, line);
 }
 
-std::size_t appendContourMeridianLeg(double s, double M, double R, bool outwardEast, double lon,
-                                     double latA, double latB, double latStep, bool keepLast,
-                                     VertexBuffer& out) {
-    const double outward = outwardEast ? s : -s;
-    const double push = latA > latB ? s : -s;
-    const double latA2 = latitudeOffsetBy(latA, push, M, R);
-    const double latB2 = latitudeOffsetBy(latB, -push, M, R);
-    std::size_t n = appendOffsetMeridian(lon, outward, latA2, latB2, M, R, latA, latStep, out);
-    if (!keepLast) {
-        out.dropLast();
-        --n;
-    }
-    return n;
+std::size_t appendContourMeridianLeg(const FrameSheet& sheet, double s, const ContourLeg& leg,
+                                     Line& line) {
+    const double outward = leg.outward ? s : -s;
+    const double push = leg.from > leg.to ? s : -s;
+    const GridRun run{latitudeOffsetBy(sheet, leg.from, push),
+                      latitudeOffsetBy(sheet, leg.to, -push), leg.from, sheet.latStep};
+    return appendOffsetMeridian(sheet, leg.edge, outward, run, line);
 }
 
-std::size_t contourVertices(double s, const FrameSheet& sheet, VertexBuffer& out) {
+Line contourVertices(const FrameSheet& sheet, double s) {
     const DrawingRect& r = sheet.rect;
-    const double M = sheet.scale;
-    const double R = sheet.radius;
-    out.clear();
-    appendContourParallelLeg(s, M, R, true, r.north, r.west, r.east, sheet.lonStep, false, out);
-    appendContourMeridianLeg(s, M, R, true, r.east, r.north, r.south, sheet.latStep, false, out);
-    appendContourParallelLeg(s, M, R, false, r.south, r.east, r.west, sheet.lonStep, false, out);
-    appendContourMeridianLeg(s, M, R, false, r.west, r.south, r.north, sheet.latStep, true, out);
-    return out.size();
+    Line line;
+    // Each leg but the last ends where the next one begins: its last vertex is dropped.
+    appendContourParallelLeg(sheet, s, {r.north, r.west, r.east, true}, line);
+    line.pop_back();
+    appendContourMeridianLeg(sheet, s, {r.east, r.north, r.south, true}, line);
+    line.pop_back();
+    appendContourParallelLeg(sheet, s, {r.south, r.east, r.west, false}, line);
+    line.pop_back();
+    appendContourMeridianLeg(sheet, s, {r.west, r.south, r.north, false}, line);
+    return line;
 }
 
-DrawStatus writeFrameContour(Layer& layer, std::int32_t code, double s, const FrameSheet& sheet,
-                             VertexBuffer& work) {
-    contourVertices(s, sheet, work);
-    return writeLine(layer, codeAttributes(code), work);
-}
-
-std::string codeAttributes(std::int32_t code) {
-    return std::to_string(code) + ATTRIBUTE_SEPARATOR;
-}
-
-DrawStatus writeLine(Layer& layer, std::string attributes, const VertexBuffer& line) {
-    const auto status =
-        writeLineFeature(layer, std::move(attributes), std::span(line.x), std::span(line.y));
-    return status == ShapeStatus::Written ? DrawStatus::Drawn : DrawStatus::NotWritten;
-}
-
-DrawStatus writeSegment(Layer& layer, std::int32_t code, Point a, Point b, VertexBuffer& work) {
-    work.clear();
-    work.append(a.x, a.y);
-    work.append(b.x, b.y);
-    return writeLine(layer, codeAttributes(code), work);
+FrameLine frameContour(const FrameSheet& sheet, std::int32_t code, double s) {
+    return {contourVertices(sheet, s), code};
 }
 
 }  // namespace sheetbasis

@@ -5,43 +5,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "output/Geometry.h"
-#include "output/LayerFile.h"
+#include "output/LayerFeatures.h"
 
 namespace sheetbasis {
-
-// Statuses of the drawing routines of the frame layers.
-enum class DrawStatus {
-    Drawn = 0,
-    NotWritten = 2,
-};
 
 // A densified leg never holds more vertices than this (the capacity of the work arrays
 // the lines were always assembled in); it keeps every walk finite whatever its input.
 inline constexpr std::size_t MAX_LEG_VERTICES = 10000;
-
-// The work arrays that a frame line is assembled in before it is written.
-struct VertexBuffer {
-    std::vector<double>& x;
-    std::vector<double>& y;
-
-    void clear() {
-        x.clear();
-        y.clear();
-    }
-    void append(double px, double py) {
-        x.push_back(px);
-        y.push_back(py);
-    }
-    void dropLast() {
-        x.pop_back();
-        y.pop_back();
-    }
-    std::size_t size() const { return x.size(); }
-};
 
 // The sheet as the frame layers draw it: the drawing rectangle, the densification steps,
 // the map scale with the sphere radius of the distance conversion, and the nominal
@@ -61,49 +33,56 @@ struct FrameSheet {
     DrawingRect requested;
 };
 
+// A densified run from `from` to `to` whose intermediate vertices lie on the grid
+// origin + k*step.
+struct GridRun {
+    double from = 0.0;
+    double to = 0.0;
+    double origin = 0.0;
+    double step = 0.0;
+};
+
+// One leg of a frame contour: along the sheet edge at `edge` (a latitude for a leg along
+// a parallel, a longitude for one along a meridian) from `from` to `to`, moved outward
+// to the north or east when outward is set, else to the south or west.
+struct ContourLeg {
+    double edge = 0.0;
+    double from = 0.0;
+    double to = 0.0;
+    bool outward = true;
+};
+
 // The latitude reached from lat0 by moving s map millimetres north (south for s < 0).
-double latitudeOffsetBy(double lat0, double s, double M, double R);
+double latitudeOffsetBy(const FrameSheet& sheet, double lat0, double s);
 // The longitude reached from lon0 by moving s map millimetres east (west for s < 0) along
 // the parallel lat.
-double longitudeOffsetBy(double lon0, double lat, double s, double M, double R);
+double longitudeOffsetBy(const FrameSheet& sheet, double lon0, double lat, double s);
 // The grid value origin + k*step three steps below x.
 double gridValueThreeStepsBelow(double x, double origin, double step);
 // The next grid value base + k*step strictly beyond cur in the direction of travel,
 // skipping one closer than a fifth of the step.
 double nextIntermediateVertex(double cur, bool descending, double base, double step);
 
-// Appends the parallel lat moved s mm north, from lonStart to lonEnd, with intermediate
-// vertices on the grid origin + k*step. Returns the number of vertices appended.
-std::size_t appendOffsetParallel(double lat, double s, double lonStart, double lonEnd, double M,
-                                 double R, double origin, double step, VertexBuffer& out);
-// Appends the meridian lon moved s mm east, from latStart to latEnd, each vertex's
+// Appends the parallel lat moved s mm north along the run of longitudes. Returns the
+// number of vertices appended.
+std::size_t appendOffsetParallel(const FrameSheet& sheet, double lat, double s, const GridRun& run,
+                                 Line& line);
+// Appends the meridian lon moved s mm east along the run of latitudes, each vertex's
 // longitude taken at its own latitude. Returns the number of vertices appended.
-std::size_t appendOffsetMeridian(double lon, double s, double latStart, double latEnd, double M,
-                                 double R, double origin, double step, VertexBuffer& out);
+std::size_t appendOffsetMeridian(const FrameSheet& sheet, double lon, double s, const GridRun& run,
+                                 Line& line);
 
-// One leg of a frame contour along the parallel lat from lonA to lonB, moved s mm
-// outward (north or south) and stretched by s mm at both ends. Without keepLast its last
-// vertex is dropped. Returns the number of vertices kept.
-std::size_t appendContourParallelLeg(double s, double M, double R, bool outwardNorth, double lat,
-                                     double lonA, double lonB, double lonStep, bool keepLast,
-                                     VertexBuffer& out);
-// The same along the meridian lon from latA to latB, moved outward east or west.
-std::size_t appendContourMeridianLeg(double s, double M, double R, bool outwardEast, double lon,
-                                     double latA, double latB, double latStep, bool keepLast,
-                                     VertexBuffer& out);
+// Appends the leg along a parallel moved s mm outward and stretched by s mm at both ends,
+// densified by the sheet's longitude step. Returns the number of vertices appended.
+std::size_t appendContourParallelLeg(const FrameSheet& sheet, double s, const ContourLeg& leg,
+                                     Line& line);
+// The same along a meridian, densified by the sheet's latitude step.
+std::size_t appendContourMeridianLeg(const FrameSheet& sheet, double s, const ContourLeg& leg,
+                                     Line& line);
 // The closed frame contour at s mm outside the sheet, clockwise from the north-west
-// corner back to it. Clears out first. Returns the vertex count.
-std::size_t contourVertices(double s, const FrameSheet& sheet, VertexBuffer& out);
-// Writes the frame contour at s mm as one line with the given code. Returns DrawStatus::Drawn or
-// DrawStatus::NotWritten.
-DrawStatus writeFrameContour(Layer& layer, std::int32_t code, double s, const FrameSheet& sheet,
-                             VertexBuffer& work);
-
-// The attribute text of a line feature: the code followed by the separator.
-std::string codeAttributes(std::int32_t code);
-// Writes the assembled vertices as one line. Returns DrawStatus::Drawn or DrawStatus::NotWritten.
-DrawStatus writeLine(Layer& layer, std::string attributes, const VertexBuffer& line);
-// Writes the two-vertex line a-b with the given code.
-DrawStatus writeSegment(Layer& layer, std::int32_t code, Point a, Point b, VertexBuffer& work);
+// corner back to it.
+Line contourVertices(const FrameSheet& sheet, double s);
+// The frame contour at s mm as one line of the layer Frame with the given code.
+FrameLine frameContour(const FrameSheet& sheet, std::int32_t code, double s);
 
 }  // namespace sheetbasis

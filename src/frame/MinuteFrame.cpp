@@ -69,15 +69,15 @@ std::optional<FirstDivision> firstDivision(const DivisionWalk& w) {
 // Walks the divisions of one side: tick(position) draws a division line, bar(from, to)
 // the centre line of a division.
 template <typename Tick, typename Bar>
-DrawStatus walkDivisions(const DivisionWalk& w, Tick tick, Bar bar) {
+void walkDivisions(const DivisionWalk& w, Tick tick, Bar bar) {
     // A non-positive step has no divisions to walk.
-    if (!(w.step > 0.0) || !std::isfinite(w.step)) return DrawStatus::Drawn;
+    if (!(w.step > 0.0) || !std::isfinite(w.step)) return;
     const std::optional<FirstDivision> first = firstDivision(w);
-    if (!first) return DrawStatus::Drawn;
+    if (!first) return;
     double x = first->start;
     double next = first->end;
     bool parity = first->parity;
-    if (first->line && tick(x) != DrawStatus::Drawn) return DrawStatus::NotWritten;
+    if (first->line) tick(x);
     for (int n = 0;; ++n) {
         bool line = true;
         // The last division ends at the sheet edge; a division line is drawn there only
@@ -91,9 +91,9 @@ DrawStatus walkDivisions(const DivisionWalk& w, Tick tick, Bar bar) {
             next = w.to;
             line = false;
         }
-        if (line && tick(next) != DrawStatus::Drawn) return DrawStatus::NotWritten;
-        if (parity && bar(x, next) != DrawStatus::Drawn) return DrawStatus::NotWritten;
-        if (last || n == MAX_DIVISIONS) return DrawStatus::Drawn;
+        if (line) tick(next);
+        if (parity) bar(x, next);
+        if (last || n == MAX_DIVISIONS) return;
         parity = !parity;
         x = next;
         next = x + w.step;
@@ -118,70 +118,63 @@ BandOffsets bandOffsets(const FrameSettings& settings, bool northOrEast) {
 
 }  // namespace
 
-DrawStatus writeMinuteFrame(Layer& frame, const FrameSettings& settings, const FrameSheet& sheet,
-                            VertexBuffer& work) {
+std::vector<FrameLine> minuteFrame(const FrameSettings& settings, const FrameSheet& sheet) {
     const double inner = settings.minuteFrameOffset;
     const double outer = settings.minuteFrameOffset + settings.minuteFrameWidth;
     const int code = settings.minuteFrameCode;
-    if (writeFrameContour(frame, code, inner, sheet, work) != DrawStatus::Drawn ||
-        writeFrameContour(frame, code, outer, sheet, work) != DrawStatus::Drawn ||
-        writeMinuteTicksNorthSouth(true, frame, settings, sheet, work) != DrawStatus::Drawn ||
-        writeMinuteTicksNorthSouth(false, frame, settings, sheet, work) != DrawStatus::Drawn ||
-        writeMinuteTicksWestEast(true, frame, settings, sheet, work) != DrawStatus::Drawn ||
-        writeMinuteTicksWestEast(false, frame, settings, sheet, work) != DrawStatus::Drawn) {
-        return DrawStatus::NotWritten;
-    }
-    return DrawStatus::Drawn;
+    std::vector<FrameLine> lines{frameContour(sheet, code, inner),
+                                 frameContour(sheet, code, outer)};
+    appendFeatures(lines, minuteTicksNorthSouth(true, settings, sheet));
+    appendFeatures(lines, minuteTicksNorthSouth(false, settings, sheet));
+    appendFeatures(lines, minuteTicksWestEast(true, settings, sheet));
+    appendFeatures(lines, minuteTicksWestEast(false, settings, sheet));
+    return lines;
 }
 
-DrawStatus writeMinuteTicksNorthSouth(bool north, Layer& frame, const FrameSettings& settings,
-                                      const FrameSheet& sheet, VertexBuffer& work) {
-    const double M = sheet.scale;
-    const double R = sheet.radius;
+std::vector<FrameLine> minuteTicksNorthSouth(bool north, const FrameSettings& settings,
+                                             const FrameSheet& sheet) {
     const DrawingRect& r = sheet.rect;
     const double edge = north ? r.north : r.south;
     const BandOffsets band = bandOffsets(settings, north);
-    const double y1 = latitudeOffsetBy(edge, band.first, M, R);
-    const double y2 = latitudeOffsetBy(edge, band.second, M, R);
-    const double yc = latitudeOffsetBy(edge, band.centre, M, R);
+    const double y1 = latitudeOffsetBy(sheet, edge, band.first);
+    const double y2 = latitudeOffsetBy(sheet, edge, band.second);
+    const double yc = latitudeOffsetBy(sheet, edge, band.centre);
     const DivisionWalk walk{sheet.base.west, r.west, r.east, sheet.xMinute / MINUTES_PER_DEGREE,
                             settings.minuteParityX};
-    return walkDivisions(
+    std::vector<FrameLine> lines;
+    walkDivisions(
         walk,
         [&](double x) {
-            return writeSegment(frame, settings.minuteTickCode, {x, y1}, {x, y2}, work);
+            lines.push_back({{{x, y1}, {x, y2}}, settings.minuteTickCode});
         },
         [&](double from, double to) {
-            work.clear();
-            appendOffsetParallel(yc, 0.0, from, to, M, R, r.west, sheet.lonStep, work);
-            return writeLine(frame, codeAttributes(settings.minuteBarCode), work);
+            FrameLine& bar = lines.emplace_back(FrameLine{{}, settings.minuteBarCode});
+            appendOffsetParallel(sheet, yc, 0.0, {from, to, r.west, sheet.lonStep}, bar.line);
         });
+    return lines;
 }
 
-DrawStatus writeMinuteTicksWestEast(bool west, Layer& frame, const FrameSettings& settings,
-                                    const FrameSheet& sheet, VertexBuffer& work) {
-    const double M = sheet.scale;
-    const double R = sheet.radius;
+std::vector<FrameLine> minuteTicksWestEast(bool west, const FrameSettings& settings,
+                                           const FrameSheet& sheet) {
     const DrawingRect& r = sheet.rect;
     const double ref = west ? r.west : r.east;
     const BandOffsets band = bandOffsets(settings, !west);
-    const double o1 = band.first;
-    const double o2 = band.second;
-    const double oc = band.centre;
     const DivisionWalk walk{sheet.base.south, r.south, r.north, sheet.yMinute / MINUTES_PER_DEGREE,
                             settings.minuteParityY};
-    return walkDivisions(
+    std::vector<FrameLine> lines;
+    walkDivisions(
         walk,
         [&](double y) {
-            return writeSegment(frame, settings.minuteTickCode,
-                                {longitudeOffsetBy(ref, y, o1, M, R), y},
-                                {longitudeOffsetBy(ref, y, o2, M, R), y}, work);
+            lines.push_back({{{longitudeOffsetBy(sheet, ref, y, band.first), y},
+                              {longitudeOffsetBy(sheet, ref, y, band.second), y}},
+                             settings.minuteTickCode});
         },
         [&](double from, double to) {
-            work.clear();
-            appendOffsetMeridian(ref, oc, from, to, M, R, r.south, sheet.latStep, work);
-            return writeLine(frame, codeAttributes(settings.minuteBarCode), work);
+            FrameLine& bar = lines.emplace_back(FrameLine{{}, settings.minuteBarCode});
+            appendOffsetMeridian(sheet, ref, band.centre, {from, to, r.south, sheet.latStep},
+                                 bar.line);
         });
+    return lines;
 }
 
 }  // namespace sheetbasis

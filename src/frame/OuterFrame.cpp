@@ -1,9 +1,6 @@
 #include "frame/OuterFrame.h"
 
-#include "frame/CoordLabels.h"
 #include "frame/FontMetrics.h"
-#include "frame/LabelStyle.h"
-#include "sheet/Grid.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -25,25 +22,23 @@ struct OuterLine {
     double north;  // latitude of its north side
     double south;  // latitude of its south side
 
-    double M() const { return sheet.scale; }
-    double R() const { return sheet.radius; }
     // Along the north (south) side of the outer line.
-    void parallel(bool northSide, double from, double to, VertexBuffer& out) const {
+    void parallel(bool northSide, double from, double to, Line& out) const {
         const DrawingRect& r = sheet.rect;
-        appendOffsetParallel(northSide ? r.north : r.south, northSide ? d : -d, from, to, M(), R(),
-                             r.west, sheet.lonStep, out);
+        appendOffsetParallel(sheet, northSide ? r.north : r.south, northSide ? d : -d,
+                             {from, to, r.west, sheet.lonStep}, out);
     }
     // Along the west (east) side of the outer line.
-    void meridian(bool westSide, double from, double to, VertexBuffer& out) const {
+    void meridian(bool westSide, double from, double to, Line& out) const {
         const DrawingRect& r = sheet.rect;
-        appendOffsetMeridian(westSide ? r.west : r.east, westSide ? -d : d, from, to, M(), R(),
-                             r.south, sheet.latStep, out);
+        appendOffsetMeridian(sheet, westSide ? r.west : r.east, westSide ? -d : d,
+                             {from, to, r.south, sheet.latStep}, out);
     }
     // The corner of the outer line on the given sides.
     double cornerLon(bool westSide, bool northSide) const {
         const DrawingRect& r = sheet.rect;
-        return longitudeOffsetBy(westSide ? r.west : r.east, northSide ? north : south,
-                                 westSide ? -d : d, M(), R());
+        return longitudeOffsetBy(sheet, westSide ? r.west : r.east, northSide ? north : south,
+                                 westSide ? -d : d);
     }
 };
 
@@ -63,8 +58,8 @@ struct GapFinder {
     Gap alongMeridian(double g) const {
         const DrawingRect& r = sheet.rect;
         const double mid = (r.south + r.north) / 2;
-        const double from = latitudeOffsetBy(mid, -g / 2, sheet.scale, sheet.radius);
-        const double to = latitudeOffsetBy(mid, g / 2, sheet.scale, sheet.radius);
+        const double from = latitudeOffsetBy(sheet, mid, -g / 2);
+        const double to = latitudeOffsetBy(sheet, mid, g / 2);
         if (from <= r.south || to >= r.north) return {0.0, mid, mid};
         return {g, from, to};
     }
@@ -72,8 +67,8 @@ struct GapFinder {
     Gap alongParallel(double g, double lat) const {
         const DrawingRect& r = sheet.rect;
         const double mid = (r.west + r.east) / 2;
-        const double from = longitudeOffsetBy(mid, lat, -g / 2, sheet.scale, sheet.radius);
-        const double to = longitudeOffsetBy(mid, lat, g / 2, sheet.scale, sheet.radius);
+        const double from = longitudeOffsetBy(sheet, mid, lat, -g / 2);
+        const double to = longitudeOffsetBy(sheet, mid, lat, g / 2);
         if (from <= r.west || to >= r.east) return {0.0, mid, mid};
         return {g, from, to};
     }
@@ -104,132 +99,103 @@ SideGaps findGaps(const FrameSettings& settings, const OuterLine& line,
 }
 
 // The four pieces of the outer line between the gaps, each turning one corner.
-DrawStatus writeBrokenOuterLine(Layer& frame, std::int32_t code, const OuterLine& line,
-                                const SideGaps& gaps, VertexBuffer& work) {
+std::vector<FrameLine> brokenOuterLine(std::int32_t code, const OuterLine& line,
+                                       const SideGaps& gaps) {
     const auto piece = [&](auto firstLeg, auto secondLeg) {
-        work.clear();
-        firstLeg();
+        FrameLine feature{{}, code};
+        firstLeg(feature.line);
         // The second leg starts where the first one ends.
-        work.dropLast();
-        secondLeg();
-        return writeLine(frame, codeAttributes(code), work);
+        feature.line.pop_back();
+        secondLeg(feature.line);
+        return feature;
     };
-    const auto nw =
-        piece([&] { line.meridian(true, gaps.west.to, line.north, work); },
-              [&] { line.parallel(true, line.cornerLon(true, true), gaps.north.from, work); });
-    if (nw != DrawStatus::Drawn) return nw;
-    const auto ne =
-        piece([&] { line.parallel(true, gaps.north.to, line.cornerLon(false, true), work); },
-              [&] { line.meridian(false, line.north, gaps.east.to, work); });
-    if (ne != DrawStatus::Drawn) return ne;
-    const auto se =
-        piece([&] { line.meridian(false, gaps.east.from, line.south, work); },
-              [&] { line.parallel(false, line.cornerLon(false, false), gaps.south.to, work); });
-    if (se != DrawStatus::Drawn) return se;
-    return piece([&] { line.parallel(false, gaps.south.from, line.cornerLon(true, false), work); },
-                 [&] { line.meridian(true, line.south, gaps.west.from, work); });
+    std::vector<FrameLine> pieces;
+    pieces.push_back(piece(
+        [&](Line& l) { line.meridian(true, gaps.west.to, line.north, l); },
+        [&](Line& l) { line.parallel(true, line.cornerLon(true, true), gaps.north.from, l); }));
+    pieces.push_back(
+        piece([&](Line& l) { line.parallel(true, gaps.north.to, line.cornerLon(false, true), l); },
+              [&](Line& l) { line.meridian(false, line.north, gaps.east.to, l); }));
+    pieces.push_back(piece(
+        [&](Line& l) { line.meridian(false, gaps.east.from, line.south, l); },
+        [&](Line& l) { line.parallel(false, line.cornerLon(false, false), gaps.south.to, l); }));
+    pieces.push_back(piece(
+        [&](Line& l) { line.parallel(false, gaps.south.from, line.cornerLon(true, false), l); },
+        [&](Line& l) { line.meridian(true, line.south, gaps.west.from, l); }));
+    return pieces;
 }
 
 // The names of the neighbours in the gaps, north, south, west, east; each label line is
 // the gap itself, west to east or south to north.
-DrawStatus writeAdjacentNames(Layer& adjacent, const FrameSettings& settings, const OuterLine& line,
-                              const SideGaps& gaps, const AdjacentNames& names,
-                              VertexBuffer& work) {
+std::vector<Label> adjacentNames(const FrameSettings& settings, const OuterLine& line,
+                                 const SideGaps& gaps, const AdjacentNames& names) {
+    std::vector<Label> labels;
     const auto label = [&](const Gap& gap, const std::string& name, bool alongParallel,
                            bool firstSide) {
-        if (gap.length == 0.0) return DrawStatus::Drawn;
-        work.clear();
+        if (gap.length == 0.0) return;
+        Label& feature = labels.emplace_back(
+            Label{{},
+                  {settings.adjacentLabelCode, trimTrailing(name),
+                   std::string(fontName(settings.adjacentLabelFont)), settings.adjacentLabelSize}});
         if (alongParallel) {
-            line.parallel(firstSide, gap.from, gap.to, work);
+            line.parallel(firstSide, gap.from, gap.to, feature.baseLine);
         } else {
-            line.meridian(firstSide, gap.from, gap.to, work);
+            line.meridian(firstSide, gap.from, gap.to, feature.baseLine);
         }
-        return writeLine(adjacent,
-                         labelAttributes(settings.adjacentLabelCode, trimTrailing(name),
-                                         settings.adjacentLabelFont, settings.adjacentLabelSize),
-                         work);
     };
-    if (label(gaps.north, names.north, true, true) != DrawStatus::Drawn ||
-        label(gaps.south, names.south, true, false) != DrawStatus::Drawn ||
-        label(gaps.west, names.west, false, true) != DrawStatus::Drawn ||
-        label(gaps.east, names.east, false, false) != DrawStatus::Drawn) {
-        return DrawStatus::NotWritten;
-    }
-    return DrawStatus::Drawn;
+    label(gaps.north, names.north, true, true);
+    label(gaps.south, names.south, true, false);
+    label(gaps.west, names.west, false, true);
+    label(gaps.east, names.east, false, false);
+    return labels;
 }
 
-DrawStatus writeOuterLine(FrameLayers& layers, const FrameSettings& f, const FrameSheet& sheet,
-                          const AdjacentNames& names, VertexBuffer& work) {
+OuterFrame outerLine(const FrameSettings& f, const FrameSheet& sheet, const AdjacentNames& names) {
     const double d = f.outerLineOffset;
     if (f.outerLineMode == OUTER_LINE_FLANKED) {
-        if (writeFrameContour(layers.frame, f.outerThinLineCode, d - f.outerLineGap, sheet, work) !=
-                DrawStatus::Drawn ||
-            writeFrameContour(layers.frame, f.outerThinLineCode, d + f.outerLineGap, sheet, work) !=
-                DrawStatus::Drawn) {
-            return DrawStatus::NotWritten;
-        }
-        return writeFrameContour(layers.frame, f.outerLineCode, d, sheet, work);
+        return {{frameContour(sheet, f.outerThinLineCode, d - f.outerLineGap),
+                 frameContour(sheet, f.outerThinLineCode, d + f.outerLineGap),
+                 frameContour(sheet, f.outerLineCode, d)},
+                {}};
     }
-    if (f.outerLineMode != OUTER_LINE_SINGLE) return DrawStatus::Drawn;
-    if (!f.adjacentLabelsOn)
-        return writeFrameContour(layers.frame, f.outerLineCode, d, sheet, work);
-    const OuterLine line{sheet, d, latitudeOffsetBy(sheet.rect.north, d, sheet.scale, sheet.radius),
-                         latitudeOffsetBy(sheet.rect.south, -d, sheet.scale, sheet.radius)};
+    if (f.outerLineMode != OUTER_LINE_SINGLE) return {};
+    if (!f.adjacentLabelsOn) return {{frameContour(sheet, f.outerLineCode, d)}, {}};
+    const OuterLine line{sheet, d, latitudeOffsetBy(sheet, sheet.rect.north, d),
+                         latitudeOffsetBy(sheet, sheet.rect.south, -d)};
     const SideGaps gaps = findGaps(f, line, names);
-    if (writeBrokenOuterLine(layers.frame, f.outerLineCode, line, gaps, work) !=
-        DrawStatus::Drawn) {
-        return DrawStatus::NotWritten;
-    }
-    return writeAdjacentNames(layers.adjacent, f, line, gaps, names, work);
+    return {brokenOuterLine(f.outerLineCode, line, gaps), adjacentNames(f, line, gaps, names)};
 }
 
 // Ticks across the strip between the sheet edge and the minute band: parallels on the
 // west and east sides, then meridians on the north and south sides.
-DrawStatus writeGraticuleTicks(Layer& frame, const FrameSettings& f, const FrameSheet& sheet,
-                               const std::vector<double>& parallels,
-                               const std::vector<double>& meridians, VertexBuffer& work) {
+std::vector<FrameLine> graticuleTicks(const FrameSettings& f, const FrameSheet& sheet,
+                                      const GraticuleValues& graticule) {
     const DrawingRect& r = sheet.rect;
     const double d1 = f.minuteFrameOffset;
-    const double M = sheet.scale;
-    const double R = sheet.radius;
-    for (const double phi : parallels) {
-        if (writeSegment(frame, f.outerFrameCodeB, {longitudeOffsetBy(r.west, phi, -d1, M, R), phi},
-                         {r.west, phi}, work) != DrawStatus::Drawn ||
-            writeSegment(frame, f.outerFrameCodeB, {r.east, phi},
-                         {longitudeOffsetBy(r.east, phi, d1, M, R), phi},
-                         work) != DrawStatus::Drawn) {
-            return DrawStatus::NotWritten;
-        }
+    std::vector<FrameLine> ticks;
+    for (const double phi : graticule.parallels) {
+        ticks.push_back({{{longitudeOffsetBy(sheet, r.west, phi, -d1), phi}, {r.west, phi}},
+                         f.outerFrameCodeB});
+        ticks.push_back(
+            {{{r.east, phi}, {longitudeOffsetBy(sheet, r.east, phi, d1), phi}}, f.outerFrameCodeB});
     }
-    for (const double lam : meridians) {
-        if (writeSegment(frame, f.outerFrameCodeA, {lam, r.north},
-                         {lam, latitudeOffsetBy(r.north, d1, M, R)}, work) != DrawStatus::Drawn ||
-            writeSegment(frame, f.outerFrameCodeA, {lam, r.south},
-                         {lam, latitudeOffsetBy(r.south, -d1, M, R)}, work) != DrawStatus::Drawn) {
-            return DrawStatus::NotWritten;
-        }
+    for (const double lam : graticule.meridians) {
+        ticks.push_back(
+            {{{lam, r.north}, {lam, latitudeOffsetBy(sheet, r.north, d1)}}, f.outerFrameCodeA});
+        ticks.push_back(
+            {{{lam, r.south}, {lam, latitudeOffsetBy(sheet, r.south, -d1)}}, f.outerFrameCodeA});
     }
-    return DrawStatus::Drawn;
+    return ticks;
 }
 
 }  // namespace
 
-DrawStatus writeOuterFrame(FrameLayers& layers, const FrameSettings& settings,
-                           const FrameSheet& sheet, const AdjacentNames& adjacent,
-                           const std::vector<double>& parallels,
-                           const std::vector<double>& meridians, VertexBuffer& work) {
-    if (writeOuterLine(layers, settings, sheet, adjacent, work) != DrawStatus::Drawn) {
-        return DrawStatus::NotWritten;
-    }
-    if (settings.outerFrameOn && writeGraticuleTicks(layers.frame, settings, sheet, parallels,
-                                                     meridians, work) != DrawStatus::Drawn) {
-        return DrawStatus::NotWritten;
-    }
-    if (settings.coordLabelsOn && writeCoordinateLabels(layers.digits, settings, sheet, parallels,
-                                                        meridians, work) != DrawStatus::Drawn) {
-        return DrawStatus::NotWritten;
-    }
-    return DrawStatus::Drawn;
+OuterFrame outerFrame(const FrameSettings& settings, const FrameSheet& sheet,
+                      const AdjacentNames& adjacent, const GraticuleValues& graticule) {
+    OuterFrame frame = outerLine(settings, sheet, adjacent);
+    if (settings.outerFrameOn)
+        appendFeatures(frame.lines, graticuleTicks(settings, sheet, graticule));
+    return frame;
 }
 
 }  // namespace sheetbasis

@@ -1,13 +1,15 @@
 #pragma once
-// The HYPS layers of a sheet: HypsA (sheet outline with name and corner coordinates),
-// HypsP (points of a regular grid) and HypsL (outline, graticule, polar circle).
+// The HYPS layers of a sheet as features: HypsA (sheet outline with name and corner
+// coordinates), HypsP (points of a regular grid) and HypsL (outline, graticule, polar
+// circle).
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "output/Geometry.h"
-#include "output/Outcome.h"
+#include "output/LayerFeatures.h"
+#include "sheet/Grid.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {
@@ -15,39 +17,39 @@ namespace sheetbasis {
 // Northern polar circle, 66°33'38.6".
 inline constexpr double POLAR_CIRCLE_LATITUDE = 66.56072222222222;
 
-// A longitude step and a latitude step in degrees.
-struct AngleSteps {
-    double lon = 0.0;
-    double lat = 0.0;
+// The features of the HYPS layers and the graticule lines that HypsL draws strictly
+// inside the sheet.
+struct HypsSheet {
+    HypsFeatures features;
+    GraticuleValues drawn;
 };
 
-// Writes HypsA, HypsP and HypsL into the HYPS sub-folder p.path. lonStep and latStep are
-// the densifying steps (0.125 and 1/12 degree). On return workX/workY hold the sheet
-// outline, and parallels/meridians the graticule lines drawn strictly inside the sheet.
-// A failure names the layer and why; the layers written before it stay.
-Outcome writeHypsLayers(const SheetParameters& p, const std::string& sheetName,
-                        const DrawingRect& rect, const SheetCorners& corners, double lonStep,
-                        double latStep, std::vector<double>& workX, std::vector<double>& workY,
-                        std::vector<double>& parallels, std::vector<double>& meridians);
+// HypsL: its features and the graticule lines among them.
+struct GraticuleLayer {
+    std::vector<HypsLine> lines;
+    GraticuleValues drawn;
+};
+
+// The HYPS layers of the sheet p, drawn in rect; densify holds the densifying steps
+// (0.125 and 1/12 degree).
+HypsSheet hypsFeatures(const SheetParameters& p, const std::string& sheetName,
+                       const DrawingRect& rect, const SheetCorners& corners,
+                       const AngleSteps& densify);
 
 // The node grid steps of HypsP for the series of the sheet.
 AngleSteps hypsNodeSteps(std::int32_t setScale);
 
-// Writes HypsA (the outline of xFrom..xTo by yFrom..yTo, densified by densify, with the
-// sheet name and the corner texts) and HypsP (the nodes of the grid with steps nodes).
-// The outline is left in workX/workY, converted to GSK-2011 in coordinate system 4.
-Outcome writeAreaAndNodeLayers(const SheetParameters& p, const std::string& sheetName,
-                               const SheetCorners& corners, const AngleSteps& densify,
-                               const AngleSteps& nodes, std::vector<double>& workX,
-                               std::vector<double>& workY);
-
-// Writes HypsL: the outline in workX/workY, the parallels and meridians of the graticule
-// strictly inside the drawing rectangle (cut to the outline in coordinate system 4) and
-// the polar circle where it crosses the sheet. parallels and meridians are refilled with
-// the lines drawn.
-Outcome writeGraticuleLayer(const SheetParameters& p, const DrawingRect& rect,
-                            const AngleSteps& densify, const std::vector<double>& workX,
-                            const std::vector<double>& workY, std::vector<double>& parallels,
-                            std::vector<double>& meridians);
+// HypsA: the outline of xFrom..xTo by yFrom..yTo, densified by densify (converted to
+// GSK-2011 in coordinate system 4), with the sheet name and the corner texts.
+HypsArea areaFeature(const SheetParameters& p, const std::string& sheetName,
+                     const SheetCorners& corners, const AngleSteps& densify);
+// HypsP: the nodes of the grid with steps nodes, rows from south to north, each row from
+// west to east.
+std::vector<HypsNode> nodeFeatures(const SheetParameters& p, const AngleSteps& nodes);
+// HypsL: the outline, the parallels and meridians of the graticule strictly inside the
+// drawing rectangle (cut to the outline in coordinate system 4) and the polar circle where
+// it crosses the sheet.
+GraticuleLayer graticuleFeatures(const SheetParameters& p, const DrawingRect& rect,
+                                 const AngleSteps& densify, const Line& outline);
 
 }  // namespace sheetbasis

@@ -7,8 +7,8 @@
 #include <limits>
 #include <string_view>
 
-#include "output/LayerFile.h"
 #include "sheet/Cp1251.h"
+#include "sheet/Text.h"
 
 namespace sheetbasis {
 namespace {
@@ -24,7 +24,6 @@ constexpr double FULL_TURN_DEGREES = 360.0;
 constexpr double HALF_TURN_DEGREES = 180.0;
 
 // Field widths of the fixed-width integer output the texts imitate.
-constexpr int LINE_DEGREES_WIDTH = 3;  // "Grad" of HypsL
 constexpr int NODE_DEGREES_WIDTH = 4;  // degMinSecText
 constexpr int TWO_DIGITS = 2;          // minutes and whole seconds, zero-padded
 
@@ -37,28 +36,28 @@ constexpr double MAX_UNIT_COUNT = 4611686018427387904.0;
 enum class Coordinate { Latitude, Longitude, PolarCircle, None };
 
 struct KindEntry {
-    std::string_view code;
+    std::int32_t code;
     std::string_view name;  // UTF-8 source text, converted on use
     Coordinate coordinate;
 };
 
 // The blank runs in the names of kinds 4..7 align the four names; they belong to them.
-constexpr std::array<KindEntry, HYPS_KIND_OUTLINE> KIND_TABLE{{
-    {"400011", "Параллель", Coordinate::Latitude},
-    {"400012", "Меридиан", Coordinate::Longitude},
-    {"400013", "Северный полярный круг", Coordinate::PolarCircle},
-    {"400010", "Левая   граница рамки", Coordinate::Longitude},
-    {"400010", "Правая  граница рамки", Coordinate::Longitude},
-    {"400010", "Нижняя  граница рамки", Coordinate::Latitude},
-    {"400010", "Верхняя граница рамки", Coordinate::Latitude},
-    {"400010", "Рамка", Coordinate::None},
+constexpr std::array<KindEntry, static_cast<std::size_t>(HypsLineKind::Outline)> KIND_TABLE{{
+    {400011, "Параллель", Coordinate::Latitude},
+    {400012, "Меридиан", Coordinate::Longitude},
+    {400013, "Северный полярный круг", Coordinate::PolarCircle},
+    {400010, "Левая   граница рамки", Coordinate::Longitude},
+    {400010, "Правая  граница рамки", Coordinate::Longitude},
+    {400010, "Нижняя  граница рамки", Coordinate::Latitude},
+    {400010, "Верхняя граница рамки", Coordinate::Latitude},
+    {400010, "Рамка", Coordinate::None},
 }};
 
-// Grad, Min and Indication of the polar circle (66°33'38.6"), then the separator that is
-// left over once all five columns are read.
-constexpr std::string_view POLAR_CIRCLE_VALUES = "66°\\33.64'\\с.ш.\\\\";
-// The outline carries no coordinate: three empty values and the left-over separator.
-constexpr std::string_view OUTLINE_VALUES = R"(\\\\)";
+// Grad, Min and Indication of the polar circle (66°33'38.6"); the outline carries no
+// coordinate and leaves the three empty.
+constexpr std::string_view POLAR_CIRCLE_DEGREES = "66°";
+constexpr std::string_view POLAR_CIRCLE_MINUTES = "33.64'";
+constexpr std::string_view POLAR_CIRCLE_HEMISPHERE = "с.ш.";
 
 // A rounded angle as a 32-bit integer; values outside its range (never an angle of a
 // sheet, only of corrupt input) are clamped instead of overflowing, NaN gives 0.
@@ -96,7 +95,17 @@ double withinTurn(double longitude) {
     return longitude > FULL_TURN_DEGREES ? std::fmod(longitude, FULL_TURN_DEGREES) : longitude;
 }
 
-std::string lineCoordinateValues(Coordinate coordinate, double value) {
+// Grad, Min and Indication of a line of the given coordinate at value, rounded to whole
+// minutes; fixed for the polar circle, empty for the outline.
+HypsLineAttributes coordinateValues(Coordinate coordinate, double value) {
+    if (coordinate == Coordinate::None) return {};
+    if (coordinate == Coordinate::PolarCircle) {
+        return {0,
+                {},
+                cp1251(POLAR_CIRCLE_DEGREES),
+                std::string(POLAR_CIRCLE_MINUTES),
+                cp1251(POLAR_CIRCLE_HEMISPHERE)};
+    }
     double v = std::round(value * MINUTES_PER_DEGREE) / MINUTES_PER_DEGREE;
     std::string word = cp1251("с.ш.");
     if (coordinate == Coordinate::Longitude) {
@@ -109,9 +118,11 @@ std::string lineCoordinateValues(Coordinate coordinate, double value) {
     }
     const double degrees = std::floor(v);
     const double minutes = std::round((v - degrees) * MINUTES_PER_DEGREE);
-    return rightAligned(toInt32(degrees), LINE_DEGREES_WIDTH) + CP1251_DEGREE +
-           ATTRIBUTE_SEPARATOR + zeroPadded(toInt32(minutes), TWO_DIGITS) + MINUTE_SIGN +
-           ATTRIBUTE_SEPARATOR + word + ATTRIBUTE_SEPARATOR;
+    return {0,
+            {},
+            std::to_string(toInt32(degrees)) + CP1251_DEGREE,
+            zeroPadded(toInt32(minutes), TWO_DIGITS) + MINUTE_SIGN,
+            std::move(word)};
 }
 
 std::int64_t powerOfTen(int exponent) {
@@ -161,29 +172,17 @@ std::string secondsText(double seconds, int precision) {
 
 }  // namespace
 
-std::string graticuleAttributes(int kind, double value) {
-    // An unknown kind has no code and no name: the empty text is refused as malformed by
-    // the table writer, so the failure surfaces instead of a record of a wrong kind.
-    if (kind < 1 || kind > HYPS_KIND_OUTLINE) return {};
-    const KindEntry& entry = KIND_TABLE[static_cast<std::size_t>(kind - 1)];
-    std::string text =
-        std::string(entry.code) + ATTRIBUTE_SEPARATOR + cp1251(entry.name) + ATTRIBUTE_SEPARATOR;
-    switch (entry.coordinate) {
-        case Coordinate::PolarCircle:
-            return text + cp1251(POLAR_CIRCLE_VALUES);
-        case Coordinate::None:
-            return text + std::string(OUTLINE_VALUES);
-        case Coordinate::Latitude:
-        case Coordinate::Longitude:
-            break;
-    }
-    return text + lineCoordinateValues(entry.coordinate, value);
+HypsLineAttributes graticuleAttributes(HypsLineKind kind, double value) {
+    const KindEntry& entry = KIND_TABLE.at(static_cast<std::size_t>(kind) - 1);
+    HypsLineAttributes attributes = coordinateValues(entry.coordinate, value);
+    attributes.code = entry.code;
+    attributes.text = cp1251(entry.name);
+    return attributes;
 }
 
-std::string nodeAttributes(double latitude, double longitude) {
-    // degMinSecText never ends in a blank, so its text goes in as it is.
-    return std::string(HYPS_AREA_AND_NODE_CODE) + ATTRIBUTE_SEPARATOR + degMinSecText(latitude) +
-           ATTRIBUTE_SEPARATOR + degMinSecText(longitude) + ATTRIBUTE_SEPARATOR;
+HypsNodeAttributes nodeAttributes(double latitude, double longitude) {
+    return {HYPS_AREA_AND_NODE_CODE, leftAdjust(degMinSecText(latitude)),
+            leftAdjust(degMinSecText(longitude))};
 }
 
 std::string degMinSecText(double value) {

@@ -1,25 +1,28 @@
 #pragma once
-// Attribute texts of the HYPS layers ("v1\v2\...\", one value per user field) and the
-// angle texts they are made of. Every text is in Windows-1251.
+// Attributes of the HYPS layers and the angle texts they are made of. Every text is in
+// Windows-1251 and is what the table stores: no value begins with a blank.
 
 #include <cstdint>
 #include <string>
-#include <string_view>
+
+#include "output/LayerFeatures.h"
 
 namespace sheetbasis {
 
-// Feature kinds of HypsL, the index into the kind table of graticuleAttributes.
-inline constexpr int HYPS_KIND_PARALLEL = 1;
-inline constexpr int HYPS_KIND_MERIDIAN = 2;
-inline constexpr int HYPS_KIND_POLAR_CIRCLE = 3;
-inline constexpr int HYPS_KIND_LEFT_EDGE = 4;
-inline constexpr int HYPS_KIND_RIGHT_EDGE = 5;
-inline constexpr int HYPS_KIND_BOTTOM_EDGE = 6;
-inline constexpr int HYPS_KIND_TOP_EDGE = 7;
-inline constexpr int HYPS_KIND_OUTLINE = 8;
+// Feature kinds of HypsL, numbered as the kind table of graticuleAttributes.
+enum class HypsLineKind {
+    Parallel = 1,
+    Meridian = 2,
+    PolarCircle = 3,
+    LeftEdge = 4,
+    RightEdge = 5,
+    BottomEdge = 6,
+    TopEdge = 7,
+    Outline = 8,
+};
 
 // The code of the HypsA polygon and of every HypsP node.
-inline constexpr std::string_view HYPS_AREA_AND_NODE_CODE = "-1";
+inline constexpr std::int32_t HYPS_AREA_AND_NODE_CODE = -1;
 
 // Precision of splitDegMinSec / coordinateText: below 0 whole minutes, 0 whole seconds,
 // p > 0 seconds with p decimals.
@@ -39,12 +42,12 @@ struct DegMinSec {
     bool positive = true;
 };
 
-// The HypsL attribute text of a feature of the given kind (1..8) at the given latitude or
-// longitude: code, name, degrees, minutes and hemisphere word. A kind outside 1..8 gives
-// the empty text, which the table writer refuses as malformed.
-std::string graticuleAttributes(int kind, double value);
-// The HypsP attribute text of a grid node: code -1, latitude and longitude texts.
-std::string nodeAttributes(double latitude, double longitude);
+// The HypsL attributes of a feature of the given kind at the given latitude or longitude:
+// code, name, degrees, minutes and hemisphere word.
+HypsLineAttributes graticuleAttributes(HypsLineKind kind, double value);
+// The HypsP attributes of a grid node: code -1, latitude and longitude texts without the
+// blanks that align degMinSecText's degrees.
+HypsNodeAttributes nodeAttributes(double latitude, double longitude);
 // Degrees (right-aligned in 4), minutes and whole seconds: "  52°05'00\"".
 std::string degMinSecText(double value);
 // The text of a point: the longitude text, a blank, the latitude text.

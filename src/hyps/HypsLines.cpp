@@ -3,15 +3,13 @@
 #include <cmath>
 #include <cstdint>
 
-#include "sheet/Grid.h"
-
 namespace sheetbasis {
 namespace {
 
-// The run from a towards b along one coordinate, the other one fixed. along receives the
-// running coordinate and across the fixed one, so parallels and meridians share it.
-std::size_t addRun(double fixed, double a, double b, double s, bool includeEnd,
-                   std::vector<double>& along, std::vector<double>& across) {
+// The run from a towards b along one coordinate, the other one fixed; vertexAt turns the
+// running value into a vertex, so parallels and meridians share it.
+template <typename VertexAt>
+std::size_t addRun(double a, double b, double s, bool includeEnd, Line& line, VertexAt vertexAt) {
     if (!std::isfinite(a) || !std::isfinite(b)) return 0;
     const bool usableStep = std::isfinite(s) && s > 0.0;
     // Without a usable step the run could never reach b; one step of the whole length
@@ -20,8 +18,7 @@ std::size_t addRun(double fixed, double a, double b, double s, bool includeEnd,
     const double d = a > b ? -step : step;
     std::size_t written = 0;
     const auto put = [&](double value) {
-        along.push_back(value);
-        across.push_back(fixed);
+        line.push_back(vertexAt(value));
         ++written;
     };
     for (std::int64_t n = 0;; ++n) {
@@ -37,27 +34,24 @@ std::size_t addRun(double fixed, double a, double b, double s, bool includeEnd,
 
 }  // namespace
 
-std::size_t appendParallel(double y, double a, double b, double s, bool includeEnd,
-                           std::vector<double>& xs, std::vector<double>& ys) {
-    return addRun(y, a, b, s, includeEnd, xs, ys);
+std::size_t appendParallel(double y, double a, double b, double s, bool includeEnd, Line& line) {
+    return addRun(a, b, s, includeEnd, line, [y](double x) { return Point{x, y}; });
 }
 
-std::size_t appendMeridian(double x, double a, double b, double s, bool includeEnd,
-                           std::vector<double>& xs, std::vector<double>& ys) {
-    return addRun(x, a, b, s, includeEnd, ys, xs);
+std::size_t appendMeridian(double x, double a, double b, double s, bool includeEnd, Line& line) {
+    return addRun(a, b, s, includeEnd, line, [x](double y) { return Point{x, y}; });
 }
 
-std::size_t trapezoidRing(double x1, double x2, double sx, double y1, double y2, double sy,
-                          std::vector<double>& xs, std::vector<double>& ys) {
-    xs.clear();
-    ys.clear();
+Line trapezoidRing(const DrawingRect& trapezoid, const AngleSteps& steps) {
+    const DrawingRect& t = trapezoid;
+    Line ring;
     // Each run but the last stops short of its end corner, which the next run starts on;
     // the last one ends on the north-west corner again and so closes the ring.
-    appendParallel(y2, x1, x2, sx, false, xs, ys);
-    appendMeridian(x2, y2, y1, sy, false, xs, ys);
-    appendParallel(y1, x2, x1, sx, false, xs, ys);
-    appendMeridian(x1, y1, y2, sy, true, xs, ys);
-    return xs.size();
+    appendParallel(t.north, t.west, t.east, steps.lon, false, ring);
+    appendMeridian(t.east, t.north, t.south, steps.lat, false, ring);
+    appendParallel(t.south, t.east, t.west, steps.lon, false, ring);
+    appendMeridian(t.west, t.south, t.north, steps.lat, true, ring);
+    return ring;
 }
 
 }  // namespace sheetbasis

@@ -1,12 +1,8 @@
 #include "output/LayerFile.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <optional>
 #include <string_view>
-#include <system_error>
-#include <type_traits>
 
 #include "sheet/Text.h"
 
@@ -28,9 +24,6 @@ constexpr const char* PROJECTION_EXTENSION = ".PRJ";
 // Each projection file holds exactly one line ended by carriage return and line feed.
 constexpr std::string_view PROJECTION_LINE_END = "\r\n";
 
-// A value of an attribute text is cut to this many characters before it is read.
-constexpr std::size_t ATTRIBUTE_VALUE_LENGTH = 256;
-
 // Coordinate systems (cs of the sheet parameters) and their projection texts.
 constexpr std::int32_t CS_PULKOVO_1942 = 1;
 constexpr std::int32_t CS_PULKOVO_1965 = 2;
@@ -47,28 +40,20 @@ constexpr std::string_view PRJ_GSK_2011 =
     R"(GEOGCS["GCS_RUSSIA_2011",DATUM["D_RUSSIA_2011",SPHEROID["S_RUSSIA_2011", )"
     R"(6378136.5,298.2564151]], PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])";
 
-// The type codes are those of the table library's field types (text, integer, floating,
-// logical, date, invalid). A code outside them names no type the library could store, so
-// such a column counts as refused rather than being cast into the library's enumeration.
-std::optional<DBFFieldType> tableFieldType(int typeCode) {
-    if (typeCode < FTString || typeCode > FTInvalid) return std::nullopt;
-    return static_cast<DBFFieldType>(typeCode);
+bool addColumn(DBFInfo* table, const std::string& name, FieldType type, int width, int decimals) {
+    return DBFAddField(table, name.c_str(), static_cast<DBFFieldType>(type), width, decimals) >= 0;
 }
 
-bool addColumn(DBFInfo* table, const std::string& name, int typeCode, int width, int decimals) {
-    const auto type = tableFieldType(typeCode);
-    return type && DBFAddField(table, name.c_str(), *type, width, decimals) >= 0;
-}
-
-bool addColumns(DBFInfo* table, const std::vector<FieldDef>& fields) {
-    if (!addColumn(table, ID_FIELD_NAME, FIELD_INTEGER, ID_FIELD_WIDTH, ID_FIELD_DECIMALS)) {
-        return false;
+// The column the table refused, named; nothing when it took them all.
+std::optional<std::string> refusedColumn(DBFInfo* table, const std::vector<FieldDef>& fields) {
+    if (!addColumn(table, ID_FIELD_NAME, FieldType::Integer, ID_FIELD_WIDTH, ID_FIELD_DECIMALS)) {
+        return ID_FIELD_NAME;
     }
     for (const FieldDef& field : fields) {
         const std::string name = trimTrailing(field.name);
-        if (!addColumn(table, name, field.type, field.width, field.decimals)) return false;
+        if (!addColumn(table, name, field.type, field.width, field.decimals)) return name;
     }
-    return true;
+    return std::nullopt;
 }
 
 // The projection file goes to disk with the layer's other files: a layer without it would
@@ -79,32 +64,10 @@ void addProjectionFile(BufferedFiles& files, const std::string& baseName, std::i
     if (!text.empty()) bytes = trimTrailing(text) + std::string(PROJECTION_LINE_END);
 }
 
-// Free-form numbers: the whole value, blanks around it aside, must be one number; an
-// optional sign, and for floating values a fraction and a decimal exponent. Anything else
-// (a second number after a comma, letters, "inf", "nan", values out of range) cannot be read.
-template <typename Number>
-std::optional<Number> readFreeForm(std::string_view value) {
-    const std::string trimmed = trimBoth(value);
-    std::string_view digits = trimmed;
-    const bool hasPlus = !digits.empty() && digits.front() == '+';
-    if (hasPlus) digits.remove_prefix(1);
-    // from_chars takes a minus sign itself; a second sign after "+" must still be refused.
-    if (hasPlus && !digits.empty() && digits.front() == '-') return std::nullopt;
-    Number number{};
-    const char* end = digits.data() + digits.size();
-    const auto [stop, error] = std::from_chars(digits.data(), end, number);
-    if (error != std::errc{} || stop != end) return std::nullopt;
-    if constexpr (std::is_floating_point_v<Number>) {
-        if (!std::isfinite(number)) return std::nullopt;
-    }
-    return number;
-}
-
-// A blank value stands for zero in numeric columns.
-template <typename Number>
-std::optional<Number> readNumberOrZero(std::string_view value) {
-    if (isBlank(value)) return Number{};
-    return readFreeForm<Number>(value);
+// What the table library said, as the tail of a reason.
+std::string libraryReason(const std::string& messages) {
+    const std::string said = trimTrailing(messages);
+    return said.empty() ? std::string() : " (" + said + ")";
 }
 
 // Width of a column as the table holds it, so that a text can be cut to fit before it is
@@ -117,40 +80,29 @@ int columnWidth(DBFInfo* table, int column) {
 }
 
 bool writeText(DBFInfo* table, int row, int column, std::string_view value) {
-    std::string text = trimTrailing(value);
-    const int width = columnWidth(table, column);
-    if (width > 0 && text.size() > static_cast<std::size_t>(width)) text.resize(width);
+    const auto width = static_cast<std::size_t>(std::max(columnWidth(table, column), 0));
+    const std::string text(value.substr(0, std::min(value.size(), width)));
     return DBFWriteStringAttribute(table, row, column, text.c_str()) != 0;
 }
 
-enum class ValueOutcome { Written, Refused, Unreadable };
-
-ValueOutcome writeValue(DBFInfo* table, int row, int column, int typeCode, std::string value) {
-    bool written = true;
-    switch (typeCode) {
-        case FIELD_DOUBLE: {
-            if (const auto comma = value.find(','); comma != std::string::npos) {
-                value[comma] = '.';
-            }
-            const auto number = readNumberOrZero<double>(value);
-            if (!number) return ValueOutcome::Unreadable;
-            written = DBFWriteDoubleAttribute(table, row, column, *number) != 0;
-            break;
+// Stores the value when it is of the column's type; false otherwise or when the table
+// refuses it.
+bool writeValue(DBFInfo* table, int row, int column, FieldType type, const AttributeValue& value) {
+    switch (type) {
+        case FieldType::Integer: {
+            const auto* number = std::get_if<std::int32_t>(&value);
+            return number != nullptr && DBFWriteIntegerAttribute(table, row, column, *number) != 0;
         }
-        case FIELD_INTEGER: {
-            const auto number = readNumberOrZero<int>(value);
-            if (!number) return ValueOutcome::Unreadable;
-            written = DBFWriteIntegerAttribute(table, row, column, *number) != 0;
-            break;
+        case FieldType::Double: {
+            const auto* number = std::get_if<double>(&value);
+            return number != nullptr && DBFWriteDoubleAttribute(table, row, column, *number) != 0;
         }
-        case FIELD_TEXT:
-            written = writeText(table, row, column, value);
-            break;
-        default:
-            // Columns of other types take no value; it is only consumed.
-            break;
+        case FieldType::Text: {
+            const auto* text = std::get_if<std::string_view>(&value);
+            return text != nullptr && writeText(table, row, column, *text);
+        }
     }
-    return written ? ValueOutcome::Written : ValueOutcome::Refused;
+    return false;
 }
 
 }  // namespace
@@ -169,27 +121,33 @@ std::string projectionText(std::int32_t cs) {
     }
 }
 
-LayerStatus createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
-                        const std::vector<FieldDef>& fields, Layer& layer) {
+Outcome createLayer(std::int32_t cs, ShapeType shapeType, const std::string& layerName,
+                    const std::vector<FieldDef>& fields, Layer& layer) {
     layer = Layer{};
     const std::string baseName = trimTrailing(layerName);
 
     // On failure the handles opened so far are closed; their files never reach the disk.
     auto files = std::make_shared<BufferedFiles>();
     LibraryScope scope(files, layer.libraryMessages);
+    const auto notCreated = [&] {
+        return Outcome::failure("cannot be created" + libraryReason(layer.libraryMessages));
+    };
     TableHandle table{DBFCreateLL(baseName.c_str(), TABLE_CODE_PAGE, scope.hooks())};
-    if (!table) return LayerStatus::NotCreated;
-    if (!addColumns(table.get(), fields)) return LayerStatus::ColumnRefused;
+    if (!table) return notCreated();
+    if (const auto refused = refusedColumn(table.get(), fields)) {
+        return Outcome::failure("the column " + *refused + " is refused" +
+                                libraryReason(layer.libraryMessages));
+    }
 
-    ShapeHandle shape{SHPCreateLL(baseName.c_str(), shapeType, scope.hooks())};
-    if (!shape) return LayerStatus::NotCreated;
+    ShapeHandle shape{SHPCreateLL(baseName.c_str(), static_cast<int>(shapeType), scope.hooks())};
+    if (!shape) return notCreated();
     addProjectionFile(*files, baseName, cs);
 
     layer.shape = std::move(shape);
     layer.table = std::move(table);
     layer.files = std::move(files);
     layer.fields = fields;
-    return LayerStatus::Created;
+    return {};
 }
 
 Outcome closeLayer(Layer& layer) {
@@ -200,32 +158,29 @@ Outcome closeLayer(Layer& layer) {
     return files->commit();
 }
 
-RecordStatus writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
-                                  std::string& attributeText, const std::vector<FieldDef>& fields) {
+Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
+                             std::span<const AttributeValue> values,
+                             const std::vector<FieldDef>& fields) {
+    const std::string record = "record " + std::to_string(recordNumber);
     // Record numbers start at 1; anything lower names no record of the table.
-    if (table == nullptr || recordNumber < 1) return RecordStatus::ValueRefused;
+    if (table == nullptr || recordNumber < 1) return Outcome::failure(record + " names no record");
+    if (values.size() != fields.size()) {
+        return Outcome::failure(record + ": " + std::to_string(values.size()) + " values for " +
+                                std::to_string(fields.size()) + " columns");
+    }
     const int row = recordNumber - 1;
-    if (DBFWriteIntegerAttribute(table, row, 0, id) == 0) return RecordStatus::ValueRefused;
-    if (fields.empty()) return RecordStatus::Written;
-
-    attributeText = leftAdjust(attributeText);
+    if (DBFWriteIntegerAttribute(table, row, 0, id) == 0) {
+        return Outcome::failure(record + ": the column " + ID_FIELD_NAME + " refuses " +
+                                std::to_string(id));
+    }
     for (std::size_t k = 0; k < fields.size(); ++k) {
-        const auto separator = attributeText.find(ATTRIBUTE_SEPARATOR);
-        if (separator == std::string::npos) return RecordStatus::Malformed;
-        std::string value = attributeText.substr(0, std::min(separator, ATTRIBUTE_VALUE_LENGTH));
-        attributeText = leftAdjust(std::string_view{attributeText}.substr(separator + 1));
-
         const int column = static_cast<int>(k) + 1;
-        switch (writeValue(table, row, column, fields[k].type, std::move(value))) {
-            case ValueOutcome::Unreadable:
-                return RecordStatus::Malformed;
-            case ValueOutcome::Refused:
-                return RecordStatus::ValueRefused;
-            case ValueOutcome::Written:
-                break;
+        if (!writeValue(table, row, column, fields[k].type, values[k])) {
+            return Outcome::failure(record + ": the column " + trimTrailing(fields[k].name) +
+                                    " refuses its value");
         }
     }
-    return RecordStatus::Written;
+    return {};
 }
 
 }  // namespace sheetbasis

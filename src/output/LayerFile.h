@@ -6,48 +6,32 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
+#include <variant>
 #include <vector>
 
 #include "output/BufferedFiles.h"
 
 namespace sheetbasis {
 
-// Field type codes (those of the table library).
-inline constexpr int FIELD_TEXT = 0;
-inline constexpr int FIELD_INTEGER = 1;
-inline constexpr int FIELD_DOUBLE = 2;
+// Column types, valued as the table library's field types.
+enum class FieldType { Text = FTString, Integer = FTInteger, Double = FTDouble };
 
-// Shapefile shape types.
-inline constexpr int SHAPE_POINT = 1;
-inline constexpr int SHAPE_ARC = 3;
-inline constexpr int SHAPE_POLYGON = 5;
-
-// Statuses of createLayer.
-enum class LayerStatus {
-    Created = 0,
-    ColumnRefused = 123,
-    // The table or the shapefile could not be created at all (for instance in a folder that
-    // cannot be written); shapelib then hands back no handle.
-    NotCreated = 124,
-};
-
-// Statuses of writeAttributeRecord.
-enum class RecordStatus {
-    Written = 0,
-    ValueRefused = 1,
-    Malformed = 2,
-};
-
-// Separator that closes every value of an attribute text.
-inline constexpr char ATTRIBUTE_SEPARATOR = '\\';
+// Shape types, valued as the shapefile codes.
+enum class ShapeType { Point = SHPT_POINT, Arc = SHPT_ARC, Polygon = SHPT_POLYGON };
 
 struct FieldDef {
     std::string name;  // trailing blanks are not part of the name
-    int type = FIELD_TEXT;
+    FieldType type = FieldType::Text;
     int width = 0;
     int decimals = 0;
 };
+
+// The value of one user column: an integer, a floating-point number or a Windows-1251
+// text, of the column's own type.
+using AttributeValue = std::variant<std::int32_t, double, std::string_view>;
 
 struct ShapeHandleCloser {
     void operator()(SHPInfo* h) const { SHPClose(h); }
@@ -61,8 +45,8 @@ using TableHandle = std::unique_ptr<DBFInfo, TableHandleCloser>;
 // An open layer: its handles, the files they write in memory, its user fields and the
 // record and identifier counters that the shape writers advance. Its files go to disk only
 // through closeLayer, which reports whether they did; a layer destroyed open leaves
-// nothing on disk. libraryMessages collects what the table library had to say (one
-// message a line); a failure's reason carries it.
+// nothing on disk. libraryMessages collects what the table library had to say while the
+// layer was created (one message a line); a failure's reason carries it.
 struct Layer {
     ShapeHandle shape;
     TableHandle table;
@@ -74,21 +58,20 @@ struct Layer {
 };
 
 // Creates the layer named by layerName (a path without extension) with the column "Id"
-// followed by the user fields, and its projection file for the coordinate system cs.
-// Returns LayerStatus::Created, LayerStatus::ColumnRefused (also for a type code the table library
-// does not have) or LayerStatus::NotCreated (also when the projection file cannot be written).
-// Unless the layer was created, no handle is left open.
-LayerStatus createLayer(std::int32_t cs, int shapeType, const std::string& layerName,
-                        const std::vector<FieldDef>& fields, Layer& layer);
+// followed by the user fields, and its projection file for the coordinate system cs. A
+// failure says which column the table refused or that the layer could not be created at
+// all, with what the library said; no handle is then left open.
+Outcome createLayer(std::int32_t cs, ShapeType shapeType, const std::string& layerName,
+                    const std::vector<FieldDef>& fields, Layer& layer);
 // Closes the table, then the shapefile, and puts their files on disk; a failure names the
 // file and why it could not be written, and leaves none of the layer's new files.
 Outcome closeLayer(Layer& layer);
-// Stores record recordNumber (1-based): the identifier in "Id", then the values of the
-// attribute text ("v1\v2\...\") in the user columns. The text is consumed: it keeps what
-// is left after the last value read. Returns RecordStatus::Written, RecordStatus::ValueRefused or
-// RecordStatus::Malformed.
-RecordStatus writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
-                                  std::string& attributeText, const std::vector<FieldDef>& fields);
+// Stores record recordNumber (1-based): the identifier in "Id", then one value per user
+// column, each of its column's type. Texts longer than their column are cut to its width.
+// A failure names the record and the column it stopped at; the columns before it stay.
+Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
+                             std::span<const AttributeValue> values,
+                             const std::vector<FieldDef>& fields);
 
 // The projection file line for the coordinate system (empty for an unknown one).
 std::string projectionText(std::int32_t cs);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
 namespace sheetbasis {
 
@@ -17,9 +18,9 @@ using ShapeObject = std::unique_ptr<SHPObject, ShapeObjectDestroyer>;
 
 // One shape as it is handed to shapelib: its parts and its vertices.
 struct ShapeGeometry {
-    explicit ShapeGeometry(int shapeType) : type(shapeType) {}
+    explicit ShapeGeometry(ShapeType shapeType) : type(shapeType) {}
 
-    int type;
+    ShapeType type;
     std::vector<int> partStarts;
     std::vector<int> partTypes;
     std::vector<double> x;
@@ -52,45 +53,46 @@ int shapeTypeOf(SHPInfo* shapefile) {
 
 // shapelib stops the program on an assertion when a shape of another type is appended, so
 // the type is compared first.
-ShapeStatus appendShape(SHPInfo* shapefile, const ShapeGeometry& geometry) {
-    if (shapefile == nullptr || shapeTypeOf(shapefile) != geometry.type) {
-        return ShapeStatus::NotWritten;
+Outcome appendShape(SHPInfo* shapefile, const ShapeGeometry& geometry) {
+    if (shapefile == nullptr) return Outcome::failure("the layer has no open shapefile");
+    const int type = static_cast<int>(geometry.type);
+    if (shapeTypeOf(shapefile) != type) {
+        return Outcome::failure("the shapefile takes no shape of type " + std::to_string(type));
     }
     const ShapeObject object{SHPCreateObject(
-        geometry.type, NEW_SHAPE_INDEX, static_cast<int>(geometry.partStarts.size()),
+        type, NEW_SHAPE_INDEX, static_cast<int>(geometry.partStarts.size()),
         geometry.partStarts.data(), geometry.partTypes.data(), static_cast<int>(geometry.x.size()),
         geometry.x.data(), geometry.y.data(), nullptr, nullptr)};
-    if (!object) return ShapeStatus::NotWritten;
-    if (SHPWriteObject(shapefile, NEW_SHAPE_INDEX, object.get()) < 0)
-        return ShapeStatus::NotWritten;
-    return ShapeStatus::Written;
+    if (!object || SHPWriteObject(shapefile, NEW_SHAPE_INDEX, object.get()) < 0) {
+        return Outcome::failure("the shapefile refuses the shape");
+    }
+    return {};
 }
 
 // The head shared by every writer: advance the counters, store the attribute record, then
 // append the shape. A record that cannot be stored leaves the shape unwritten.
-ShapeStatus writeFeature(Layer& layer, std::string& attributes, const ShapeGeometry& geometry) {
+Outcome writeFeature(Layer& layer, std::span<const AttributeValue> attributes,
+                     const ShapeGeometry& geometry) {
     ++layer.idCounter;
     ++layer.recordCounter;
-    switch (writeAttributeRecord(layer.table.get(), layer.recordCounter, layer.idCounter,
-                                 attributes, layer.fields)) {
-        case RecordStatus::ValueRefused:
-            return ShapeStatus::ValueRefused;
-        case RecordStatus::Malformed:
-            return ShapeStatus::Malformed;
-        default:
-            return appendShape(layer.shape.get(), geometry);
+    if (Outcome stored = writeAttributeRecord(layer.table.get(), layer.recordCounter,
+                                              layer.idCounter, attributes, layer.fields);
+        !stored) {
+        return stored;
     }
+    return appendShape(layer.shape.get(), geometry)
+        .within("feature " + std::to_string(layer.recordCounter));
 }
 
 // A shape of one part holding the vertices in the order received. The part type "ring" is
 // what the polygon needs; the arc file ignores it.
-ShapeStatus writeSinglePart(Layer& layer, std::string& attributes, int shapeType,
-                            std::span<const double> x, std::span<const double> y) {
-    if (x.size() != y.size()) return ShapeStatus::NotWritten;
+Outcome writeSinglePart(Layer& layer, std::span<const AttributeValue> attributes,
+                        ShapeType shapeType, std::span<const Point> vertices) {
     ShapeGeometry geometry{shapeType};
     geometry.startPart(SHPP_RING);
-    geometry.x.assign(x.begin(), x.end());
-    geometry.y.assign(y.begin(), y.end());
+    geometry.x.reserve(vertices.size());
+    geometry.y.reserve(vertices.size());
+    for (const Point& p : vertices) geometry.add(p);
     return writeFeature(layer, attributes, geometry);
 }
 
@@ -110,26 +112,27 @@ void addReversedRing(ShapeGeometry& geometry, const std::vector<Point>& ring) {
 
 }  // namespace
 
-ShapeStatus writePointFeature(Layer& layer, std::string attributes, double x, double y) {
-    ShapeGeometry geometry{SHAPE_POINT};
-    geometry.add(Point{x, y});
+Outcome writePointFeature(Layer& layer, std::span<const AttributeValue> attributes,
+                          const Point& point) {
+    ShapeGeometry geometry{ShapeType::Point};
+    geometry.add(point);
     return writeFeature(layer, attributes, geometry);
 }
 
-ShapeStatus writeLineFeature(Layer& layer, std::string attributes, std::span<const double> x,
-                             std::span<const double> y) {
-    return writeSinglePart(layer, attributes, SHAPE_ARC, x, y);
+Outcome writeLineFeature(Layer& layer, std::span<const AttributeValue> attributes,
+                         std::span<const Point> line) {
+    return writeSinglePart(layer, attributes, ShapeType::Arc, line);
 }
 
-ShapeStatus writePolygonFeature(Layer& layer, std::string attributes, std::span<const double> x,
-                                std::span<const double> y) {
-    return writeSinglePart(layer, attributes, SHAPE_POLYGON, x, y);
+Outcome writePolygonFeature(Layer& layer, std::span<const AttributeValue> attributes,
+                            std::span<const Point> ring) {
+    return writeSinglePart(layer, attributes, ShapeType::Polygon, ring);
 }
 
-ShapeStatus writeMultiLineFeature(Layer& layer, std::string attributes,
-                                  const std::vector<PathRecord>& lines,
-                                  const std::vector<bool>& closed) {
-    ShapeGeometry geometry{SHAPE_ARC};
+Outcome writeMultiLineFeature(Layer& layer, std::span<const AttributeValue> attributes,
+                              const std::vector<PathRecord>& lines,
+                              const std::vector<bool>& closed) {
+    ShapeGeometry geometry{ShapeType::Arc};
     for (std::size_t i = 0; i < lines.size(); ++i) {
         // A line without a flag is an open one.
         const bool isClosed = i < closed.size() && closed[i];
@@ -138,14 +141,14 @@ ShapeStatus writeMultiLineFeature(Layer& layer, std::string attributes,
     return writeFeature(layer, attributes, geometry);
 }
 
-ShapeStatus writeMultiPolygonFeature(Layer& layer, std::string attributes,
-                                     const std::vector<PathRecord>& lines, int outerIndex,
-                                     const std::vector<int>& holes) {
+Outcome writeMultiPolygonFeature(Layer& layer, std::span<const AttributeValue> attributes,
+                                 const std::vector<PathRecord>& lines, int outerIndex,
+                                 const std::vector<int>& holes) {
     const auto isIndex = [&lines](int index) { return isLineIndex(lines, index); };
     if (!isIndex(outerIndex) || !std::all_of(holes.begin(), holes.end(), isIndex)) {
-        return ShapeStatus::NotWritten;
+        return Outcome::failure("a ring index names no line");
     }
-    ShapeGeometry geometry{SHAPE_POLYGON};
+    ShapeGeometry geometry{ShapeType::Polygon};
     geometry.addPart(SHPP_RING, lines[outerIndex - 1].points, true);
     for (const int hole : holes) addReversedRing(geometry, lines[hole - 1].points);
     return writeFeature(layer, attributes, geometry);

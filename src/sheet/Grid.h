@@ -7,6 +7,18 @@
 
 namespace sheetbasis {
 
+// A longitude step and a latitude step in degrees.
+struct AngleSteps {
+    double lon = 0.0;
+    double lat = 0.0;
+};
+
+// The latitudes of the graticule parallels and the longitudes of its meridians, ascending.
+struct GraticuleValues {
+    std::vector<double> parallels;
+    std::vector<double> meridians;
+};
+
 // 1/6000 degree = 0.01 minute: two angles closer than this are the same grid value.
 inline constexpr double GRID_TOLERANCE = 0.00016666666666666666;
 

@@ -5,9 +5,7 @@
 
 #include "frame/CoordLabels.h"
 #include "frame/FontMetrics.h"
-#include "frame/FrameLayerReader.h"
 #include "sheet/Cp1251.h"
-#include "support/TempFolder.h"
 
 namespace sheetbasis {
 namespace {
@@ -52,21 +50,9 @@ class CoordLabelsLayerTest : public testing::Test {
         sheet.scale = settings.scaleDenominator;
         sheet.radius = SPHERE_RADIUS_KM;
     }
-    std::vector<ReadFeature> write(const std::vector<double>& parallels,
-                                   const std::vector<double>& meridians) {
-        Layer layer;
-        const std::string name = (folder.path() / "FrameDig").string();
-        EXPECT_EQ(createLayer(1, SHAPE_ARC, name,
-                              {{"L_code", FIELD_INTEGER, 8, 0},
-                               {"Text", FIELD_TEXT, 100, 0},
-                               {"Font", FIELD_TEXT, 100, 0},
-                               {"Size", FIELD_TEXT, 100, 0}},
-                              layer),
-                  LayerStatus::Created);
-        EXPECT_EQ(writeCoordinateLabels(layer, settings, sheet, parallels, meridians, work),
-                  DrawStatus::Drawn);
-        EXPECT_TRUE(closeLayer(layer));
-        return readFrameLayer(folder.path() / "FrameDig");
+    std::vector<Label> write(const std::vector<double>& parallels,
+                             const std::vector<double>& meridians) const {
+        return coordinateLabels(settings, sheet, {parallels, meridians});
     }
     // Map millimetres from latitude lat0 north to lat1 (sphere of the frame layers).
     double mmNorth(double lat0, double lat1) const {
@@ -77,98 +63,85 @@ class CoordLabelsLayerTest : public testing::Test {
                std::cos(lat / 180.0 * PI_TRUNCATED) * 1e6 / sheet.scale;
     }
 
-    TempFolder folder;
     FrameSettings settings;
     FrameSheet sheet;
-    std::vector<double> x;
-    std::vector<double> y;
-    VertexBuffer work{x, y};
 };
 
 const double N36 = 52.0 + 2.0 / 3.0;
 
 TEST_F(CoordLabelsLayerTest, ParallelLabelsSitAboveAndBelowOnBothMargins) {
     configure(0, {41.0, 42.0, 52.0, N36});
-    const std::vector<ReadFeature> f = write({52.5}, {});
+    const std::vector<Label> f = write({52.5}, {});
     ASSERT_EQ(f.size(), 4u);
     const std::string deg = "52" + std::string(1, CP1251_DEGREE);
-    EXPECT_EQ(f[0].text, deg);
-    EXPECT_EQ(f[1].text, deg);
-    EXPECT_EQ(f[2].text, "30'");
-    EXPECT_EQ(f[3].text, "30'");
-    for (const ReadFeature& label : f) {
-        EXPECT_EQ(label.code, 400912);
-        EXPECT_EQ(label.font, "FreeSet");
-        EXPECT_EQ(label.size, "6.5");
+    EXPECT_EQ(f[0].attributes.text, deg);
+    EXPECT_EQ(f[1].attributes.text, deg);
+    EXPECT_EQ(f[2].attributes.text, "30'");
+    EXPECT_EQ(f[3].attributes.text, "30'");
+    for (const Label& label : f) {
+        EXPECT_EQ(label.attributes.code, 400912);
+        EXPECT_EQ(label.attributes.font, "FreeSet");
+        EXPECT_EQ(label.attributes.size, 6.5);
     }
-    EXPECT_GT(f[0].points[0].y, 52.5);
-    EXPECT_LT(f[2].points[0].y, 52.5);
+    EXPECT_GT(f[0].baseLine[0].y, 52.5);
+    EXPECT_LT(f[2].baseLine[0].y, 52.5);
     // West labels end before W, the wider one 1.0 mm before it; east ones start 1.0 mm
     // after E.
-    const double westGap = std::min(mmEast(f[0].points.back().x, 41.0, f[0].points[0].y),
-                                    mmEast(f[2].points.back().x, 41.0, f[2].points[0].y));
+    const double westGap = std::min(mmEast(f[0].baseLine.back().x, 41.0, f[0].baseLine[0].y),
+                                    mmEast(f[2].baseLine.back().x, 41.0, f[2].baseLine[0].y));
     EXPECT_NEAR(westGap, 1.0, 1e-9);
-    EXPECT_NEAR(mmEast(42.0, f[1].points.front().x, f[1].points[0].y), 1.0, 1e-9);
+    EXPECT_NEAR(mmEast(42.0, f[1].baseLine.front().x, f[1].baseLine[0].y), 1.0, 1e-9);
     // Both west texts start at the same distance from the edge.
-    EXPECT_NEAR(mmEast(f[0].points.front().x, 41.0, f[0].points[0].y),
-                mmEast(f[2].points.front().x, 41.0, f[2].points[0].y), 1e-9);
+    EXPECT_NEAR(mmEast(f[0].baseLine.front().x, 41.0, f[0].baseLine[0].y),
+                mmEast(f[2].baseLine.front().x, 41.0, f[2].baseLine[0].y), 1e-9);
 }
 
 TEST_F(CoordLabelsLayerTest, MillionSheetLabelsClearTheBandOnTheEdge) {
     configure(1, {36.0, 42.0, 52.0, 56.0});
-    const std::vector<ReadFeature> f = write({54.0}, {});
+    const std::vector<Label> f = write({54.0}, {});
     ASSERT_EQ(f.size(), 4u);
-    EXPECT_EQ(f[0].font, "AGCenturion");
-    EXPECT_EQ(f[0].size, "8");
-    const double westGap = std::min(mmEast(f[0].points.back().x, 36.0, f[0].points[0].y),
-                                    mmEast(f[2].points.back().x, 36.0, f[2].points[0].y));
+    EXPECT_EQ(f[0].attributes.font, "AGCenturion");
+    EXPECT_EQ(f[0].attributes.size, 8.0);
+    const double westGap = std::min(mmEast(f[0].baseLine.back().x, 36.0, f[0].baseLine[0].y),
+                                    mmEast(f[2].baseLine.back().x, 36.0, f[2].baseLine[0].y));
     EXPECT_NEAR(westGap, 2.0, 1e-9);
 }
 
 TEST_F(CoordLabelsLayerTest, FirstMeridianLabelIsRaisedClearOfTheCornerLabel) {
     configure(0, {41.0, 42.0, 52.0, N36});
-    const std::vector<ReadFeature> f = write({52.0, 52.0 + 1.0 / 3.0, N36}, {41.0, 41.5, 42.0});
+    const std::vector<Label> f = write({52.0, 52.0 + 1.0 / 3.0, N36}, {41.0, 41.5, 42.0});
     ASSERT_EQ(f.size(), 12u + 6u);
     const std::string deg = std::string(1, CP1251_DEGREE);
-    EXPECT_EQ(f[12].text, "41" + deg + " 0'");
-    EXPECT_EQ(f[14].text, "41" + deg + " 30'");
-    EXPECT_EQ(f[16].text, "42" + deg + " 0'");
+    EXPECT_EQ(f[12].attributes.text, "41" + deg + " 0'");
+    EXPECT_EQ(f[14].attributes.text, "41" + deg + " 30'");
+    EXPECT_EQ(f[16].attributes.text, "42" + deg + " 0'");
     const TextExtent label = measureText("41" + deg, 2, 6.5, TRIM_START);
     const TextExtent minutes = measureText("30'", 2, 6.5, TRIM_END);
     const double hmax = std::max(label.ascent - label.descent, minutes.ascent - minutes.descent);
     const TextExtent corner = measureText("52" + deg, 2, 6.5, TRIM_BOTH);
     const double h = corner.ascent - corner.descent;
     // The middle meridian's label is 1.0 mm above the edge (centre hmax/2 further).
-    const double middle = mmNorth(N36, f[14].points[0].y);
+    const double middle = mmNorth(N36, f[14].baseLine[0].y);
     EXPECT_NEAR(middle, 1.0 + hmax / 2, 1e-9);
     // The first and the last are raised to 0.4 + h + 0.8 mm.
-    EXPECT_NEAR(mmNorth(N36, f[12].points[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
-    EXPECT_NEAR(mmNorth(N36, f[16].points[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
+    EXPECT_NEAR(mmNorth(N36, f[12].baseLine[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
+    EXPECT_NEAR(mmNorth(N36, f[16].baseLine[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
     // The blank between degrees and minutes sits on the meridian.
     const double wb = measureText(" ", 2, 6.5, TRIM_NONE).width;
-    EXPECT_NEAR(mmEast(f[14].points.front().x, 41.5, f[14].points[0].y), wb / 2 + label.width,
+    EXPECT_NEAR(mmEast(f[14].baseLine.front().x, 41.5, f[14].baseLine[0].y), wb / 2 + label.width,
                 1e-9);
 }
 
 TEST_F(CoordLabelsLayerTest, WithoutParallelsNoMeridianLabelIsRaised) {
     configure(0, {41.0, 42.0, 52.0, N36});
-    const std::vector<ReadFeature> f = write({}, {41.0});
+    const std::vector<Label> f = write({}, {41.0});
     ASSERT_EQ(f.size(), 2u);
     const std::string deg = std::string(1, CP1251_DEGREE);
     const TextExtent label = measureText("41" + deg, 2, 6.5, TRIM_START);
     const TextExtent minutes = measureText("0'", 2, 6.5, TRIM_END);
     const double hmax = std::max(label.ascent - label.descent, minutes.ascent - minutes.descent);
-    EXPECT_NEAR(mmNorth(N36, f[0].points[0].y), 1.0 + hmax / 2, 1e-9);
-    EXPECT_NEAR(mmNorth(f[1].points[0].y, 52.0), 1.0 + hmax / 2, 1e-9);
-}
-
-TEST_F(CoordLabelsLayerTest, LabelThatCannotBeWrittenReportsIt) {
-    configure(0, {41.0, 42.0, 52.0, N36});
-    Layer unopened;
-    EXPECT_EQ(writeCoordinateLabels(unopened, settings, sheet, {52.0}, {}, work),
-              DrawStatus::NotWritten);
-    EXPECT_EQ(writeCoordinateLabels(unopened, settings, sheet, {}, {41.0}, work),
-              DrawStatus::NotWritten);
+    EXPECT_NEAR(mmNorth(N36, f[0].baseLine[0].y), 1.0 + hmax / 2, 1e-9);
+    EXPECT_NEAR(mmNorth(f[1].baseLine[0].y, 52.0), 1.0 + hmax / 2, 1e-9);
 }
 
 }  // namespace

@@ -1,19 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 
 #include "frame/FontMetrics.h"
 #include "frame/Frame.h"
 #include "frame/FrameContour.h"
-#include "frame/FrameLayerReader.h"
 #include "frame/FrameSettings.h"
-#include "support/TempFolder.h"
 
 namespace sheetbasis {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr double N36 = 52.0 + 2.0 / 3.0;
 
@@ -24,7 +19,6 @@ class FrameTest : public testing::Test {
         p.cs = 1;
         p.setScale = 0;
         p.mapScale = 0;
-        p.outputFolder = folder.path().string() + "/";
         p.baseXFrom = 41.0;
         p.baseXTo = 42.0;
         p.baseYFrom = 52.0;
@@ -38,20 +32,14 @@ class FrameTest : public testing::Test {
         p.yTo = rect.north;
         names = {"N-37-XXX", "M-37-VI", "N-38-XXXI", "N-37-XXXV"};
     }
-    Outcome run() {
-        return writeFrameLayers(p, names, rect, 0.125, 1.0 / 12.0, workX, workY, parallels,
-                                meridians);
+    FrameFeatures run() const {
+        return frameFeatures(p, rect, {0.125, 1.0 / 12.0}, names, graticule);
     }
-    bool exists(const char* layer) const {
-        return fs::exists(folder.path() / (std::string(layer) + ".shp"));
-    }
-    std::vector<ReadFeature> read(const char* layer) const {
-        return readFrameLayer(folder.path() / layer);
-    }
-    std::vector<ReadFeature> withCode(int code) const {
-        std::vector<ReadFeature> out;
-        for (ReadFeature& f : read("Frame")) {
-            if (f.code == code) out.push_back(std::move(f));
+    std::vector<FrameLine> withCode(int code) const {
+        std::vector<FrameLine> out;
+        const FrameFeatures features = run();
+        for (const FrameLine& f : features.lines.value()) {
+            if (f.code == code) out.push_back(f);
         }
         return out;
     }
@@ -60,41 +48,39 @@ class FrameTest : public testing::Test {
                frameSettingsFor(p.setScale, p.mapScale).scaleDenominator;
     }
 
-    TempFolder folder;
     SheetParameters p;
     AdjacentNames names;
     DrawingRect rect;
-    std::vector<double> workX;
-    std::vector<double> workY;
-    std::vector<double> parallels{52.0, 52.0 + 1.0 / 3.0, N36};
-    std::vector<double> meridians{41.0, 41.5, 42.0};
+    GraticuleValues graticule{{52.0, 52.0 + 1.0 / 3.0, N36}, {41.0, 41.5, 42.0}};
 };
 
 TEST_F(FrameTest, SmallestScalesProduceNoLayer) {
     for (const auto& [series, scale] : {std::pair(0, 2), std::pair(1, 2)}) {
         p.setScale = series;
         p.mapScale = scale;
-        EXPECT_TRUE(run());
-        EXPECT_TRUE(fs::is_empty(folder.path()));
+        const FrameFeatures features = run();
+        EXPECT_FALSE(features.lines);
+        EXPECT_FALSE(features.adjacentNames);
+        EXPECT_FALSE(features.coordinateLabels);
     }
 }
 
 TEST_F(FrameTest, ReducedScalesHaveOneOuterContourAndLabels) {
     p.mapScale = 1;
-    ASSERT_TRUE(run());
-    EXPECT_TRUE(exists("Frame"));
-    EXPECT_FALSE(exists("FrameAdj"));
-    EXPECT_TRUE(exists("FrameDig"));
-    const std::vector<ReadFeature> frame = read("Frame");
+    const FrameFeatures features = run();
+    ASSERT_TRUE(features.lines);
+    EXPECT_FALSE(features.adjacentNames);
+    ASSERT_TRUE(features.coordinateLabels);
+    const std::vector<FrameLine>& frame = *features.lines;
     ASSERT_EQ(frame.size(), 1u);
     EXPECT_EQ(frame[0].code, 400922);
-    EXPECT_EQ(frame[0].points.front().x, frame[0].points.back().x);
-    EXPECT_EQ(frame[0].points.front().y, frame[0].points.back().y);
-    EXPECT_NEAR(mmOutsideNorth(frame[0].points.front().y), 5.0, 1e-9);
-    const std::vector<ReadFeature> digits = read("FrameDig");
+    EXPECT_EQ(frame[0].line.front().x, frame[0].line.back().x);
+    EXPECT_EQ(frame[0].line.front().y, frame[0].line.back().y);
+    EXPECT_NEAR(mmOutsideNorth(frame[0].line.front().y), 5.0, 1e-9);
+    const std::vector<Label>& digits = *features.coordinateLabels;
     ASSERT_EQ(digits.size(), 4u * 3 + 2u * 3);
-    EXPECT_EQ(digits[0].code, 400913);
-    EXPECT_EQ(digits[0].size, "5");
+    EXPECT_EQ(digits[0].attributes.code, 400913);
+    EXPECT_EQ(digits[0].attributes.size, 5.0);
 }
 
 TEST_F(FrameTest, MillionSheetHasThreeContoursAndNoNames) {
@@ -104,75 +90,74 @@ TEST_F(FrameTest, MillionSheetHasThreeContoursAndNoNames) {
     p.yFrom = p.baseYFrom = rect.south = 52.0;
     p.yTo = p.baseYTo = rect.north = 56.0;
     p.xMinute = p.yMinute = 10;
-    ASSERT_TRUE(run());
-    EXPECT_TRUE(exists("Frame"));
-    EXPECT_FALSE(exists("FrameAdj"));
-    EXPECT_TRUE(exists("FrameDig"));
-    const std::vector<ReadFeature> thin = withCode(400903);
-    const std::vector<ReadFeature> outer = withCode(400902);
+    const FrameFeatures features = run();
+    EXPECT_TRUE(features.lines);
+    EXPECT_FALSE(features.adjacentNames);
+    EXPECT_TRUE(features.coordinateLabels);
+    const std::vector<FrameLine> thin = withCode(400903);
+    const std::vector<FrameLine> outer = withCode(400902);
     ASSERT_EQ(thin.size(), 2u);
     ASSERT_EQ(outer.size(), 1u);
-    EXPECT_NEAR(mmOutsideNorth(thin[0].points[0].y), 7.4, 1e-6);
-    EXPECT_NEAR(mmOutsideNorth(thin[1].points[0].y), 9.6, 1e-6);
-    EXPECT_NEAR(mmOutsideNorth(outer[0].points[0].y), 8.5, 1e-9);
+    EXPECT_NEAR(mmOutsideNorth(thin[0].line[0].y), 7.4, 1e-6);
+    EXPECT_NEAR(mmOutsideNorth(thin[1].line[0].y), 9.6, 1e-6);
+    EXPECT_NEAR(mmOutsideNorth(outer[0].line[0].y), 8.5, 1e-9);
     // No ticks: the band lies on the edge.
     EXPECT_TRUE(withCode(400904).empty());
     EXPECT_TRUE(withCode(400905).empty());
 }
 
 TEST_F(FrameTest, TwoHundredThousandSheetHasNamesInTheGapsOfTheOuterLine) {
-    ASSERT_TRUE(run());
-    const std::vector<ReadFeature> adjacent = read("FrameAdj");
+    const FrameFeatures features = run();
+    const std::vector<Label> adjacent = features.adjacentNames.value();
     ASSERT_EQ(adjacent.size(), 4u);
-    EXPECT_EQ(adjacent[0].text, "N-37-XXX");
-    EXPECT_EQ(adjacent[1].text, "M-37-VI");
-    EXPECT_EQ(adjacent[2].text, "N-37-XXXV");
-    EXPECT_EQ(adjacent[3].text, "N-38-XXXI");
-    for (const ReadFeature& f : adjacent) {
-        EXPECT_EQ(f.code, 400911);
-        EXPECT_EQ(f.font, "PragmaticaC");
-        EXPECT_EQ(f.size, "6.5");
+    EXPECT_EQ(adjacent[0].attributes.text, "N-37-XXX");
+    EXPECT_EQ(adjacent[1].attributes.text, "M-37-VI");
+    EXPECT_EQ(adjacent[2].attributes.text, "N-37-XXXV");
+    EXPECT_EQ(adjacent[3].attributes.text, "N-38-XXXI");
+    for (const Label& f : adjacent) {
+        EXPECT_EQ(f.attributes.code, 400911);
+        EXPECT_EQ(f.attributes.font, "PragmaticaC");
+        EXPECT_EQ(f.attributes.size, 6.5);
     }
     // Four outer-line pieces at 9.8 mm; each gap lies between two of them.
-    const std::vector<ReadFeature> outer = withCode(400902);
+    const std::vector<FrameLine> outer = withCode(400902);
     ASSERT_EQ(outer.size(), 4u);
-    EXPECT_NEAR(mmOutsideNorth(adjacent[0].points[0].y), 9.8, 1e-6);
-    EXPECT_EQ(outer[0].points.back().x, adjacent[0].points.front().x);
-    EXPECT_EQ(outer[1].points.front().x, adjacent[0].points.back().x);
-    EXPECT_EQ(outer[3].points.back().y, adjacent[2].points.front().y);
-    EXPECT_EQ(outer[0].points.front().y, adjacent[2].points.back().y);
+    EXPECT_NEAR(mmOutsideNorth(adjacent[0].baseLine[0].y), 9.8, 1e-6);
+    EXPECT_EQ(outer[0].line.back().x, adjacent[0].baseLine.front().x);
+    EXPECT_EQ(outer[1].line.front().x, adjacent[0].baseLine.back().x);
+    EXPECT_EQ(outer[3].line.back().y, adjacent[2].baseLine.front().y);
+    EXPECT_EQ(outer[0].line.front().y, adjacent[2].baseLine.back().y);
     // The north gap is the name's width plus 2 mm, centred on the side.
     const double width = measureText("N-37-XXX", 1, 6.5, TRIM_BOTH).width;
-    const double lat = adjacent[0].points[0].y;
-    const double gapMm = (adjacent[0].points.back().x - adjacent[0].points.front().x) / 180.0 *
+    const double lat = adjacent[0].baseLine[0].y;
+    const double gapMm = (adjacent[0].baseLine.back().x - adjacent[0].baseLine.front().x) / 180.0 *
                          PI_TRUNCATED * SPHERE_RADIUS_KM * std::cos(lat / 180.0 * PI_TRUNCATED) *
                          1e6 / 200000.0;
     EXPECT_NEAR(gapMm, width + 2.0, 1e-9);
-    EXPECT_NEAR((adjacent[0].points.back().x + adjacent[0].points.front().x) / 2, 41.5, 1e-12);
+    EXPECT_NEAR((adjacent[0].baseLine.back().x + adjacent[0].baseLine.front().x) / 2, 41.5, 1e-12);
     // Ticks: parallels (west, east) then meridians (north, south), after the outer line.
-    const std::vector<ReadFeature> parallelTicks = withCode(400905);
-    const std::vector<ReadFeature> meridianTicks = withCode(400904);
+    const std::vector<FrameLine> parallelTicks = withCode(400905);
+    const std::vector<FrameLine> meridianTicks = withCode(400904);
     ASSERT_EQ(parallelTicks.size(), 6u);
     ASSERT_EQ(meridianTicks.size(), 6u);
-    EXPECT_EQ(parallelTicks[0].points[1].x, 41.0);
-    EXPECT_EQ(parallelTicks[1].points[0].x, 42.0);
-    EXPECT_EQ(meridianTicks[0].points[0].y, N36);
-    EXPECT_NEAR(mmOutsideNorth(meridianTicks[0].points[1].y), 7.0, 1e-9);
-    const std::vector<ReadFeature> frame = read("Frame");
-    EXPECT_EQ(frame.back().code, 400904);
+    EXPECT_EQ(parallelTicks[0].line[1].x, 41.0);
+    EXPECT_EQ(parallelTicks[1].line[0].x, 42.0);
+    EXPECT_EQ(meridianTicks[0].line[0].y, N36);
+    EXPECT_NEAR(mmOutsideNorth(meridianTicks[0].line[1].y), 7.0, 1e-9);
+    EXPECT_EQ(features.lines.value().back().code, 400904);
 }
 
 TEST_F(FrameTest, CutSideHasNoNameButTheLineIsStillSplit) {
     p.xFrom = rect.west = 41.25;
-    ASSERT_TRUE(run());
-    const std::vector<ReadFeature> adjacent = read("FrameAdj");
+    const FrameFeatures features = run();
+    const std::vector<Label> adjacent = features.adjacentNames.value();
     ASSERT_EQ(adjacent.size(), 3u);
-    EXPECT_EQ(adjacent[2].text, "N-38-XXXI");
-    const std::vector<ReadFeature> outer = withCode(400902);
+    EXPECT_EQ(adjacent[2].attributes.text, "N-38-XXXI");
+    const std::vector<FrameLine> outer = withCode(400902);
     ASSERT_EQ(outer.size(), 4u);
     const double mid = (rect.south + rect.north) / 2;
-    EXPECT_EQ(outer[0].points.front().y, mid);
-    EXPECT_EQ(outer[3].points.back().y, mid);
+    EXPECT_EQ(outer[0].line.front().y, mid);
+    EXPECT_EQ(outer[3].line.back().y, mid);
 }
 
 TEST_F(FrameTest, ShiftedDatumIsNoCut) {
@@ -180,31 +165,15 @@ TEST_F(FrameTest, ShiftedDatumIsNoCut) {
     // datum; the sheet asked for is still the nominal one and keeps all four names.
     p.cs = CS_GSK2011_FROM_SK42;
     rect = {41.0018, 42.0019, 52.00001, N36 + 0.00001};
-    ASSERT_TRUE(run());
-    EXPECT_EQ(read("FrameAdj").size(), 4u);
+    EXPECT_EQ(run().adjacentNames.value().size(), 4u);
 }
 
 TEST_F(FrameTest, NameTooLongForItsSideGetsNoGap) {
     names.west = std::string(200, 'W');  // about 410 mm, the side is 370 mm
-    ASSERT_TRUE(run());
-    const std::vector<ReadFeature> adjacent = read("FrameAdj");
+    const FrameFeatures features = run();
+    const std::vector<Label> adjacent = features.adjacentNames.value();
     ASSERT_EQ(adjacent.size(), 3u);
-    for (const ReadFeature& f : adjacent) EXPECT_NE(f.text, names.west);
-}
-
-TEST_F(FrameTest, FolderThatCannotHoldLayersFailsNamingTheFirstLayer) {
-    p.outputFolder = (folder.path() / "missing" / "deeper").string();
-    const Outcome outcome = run();
-    EXPECT_TRUE(outcome.reason().starts_with("Frame: ")) << outcome.reason();
-}
-
-TEST_F(FrameTest, FolderWithoutTrailingSeparatorWorksAlike) {
-    p.outputFolder = folder.path().string();
-    ASSERT_TRUE(run());
-    EXPECT_TRUE(exists("Frame"));
-    EXPECT_TRUE(exists("FrameAdj"));
-    EXPECT_TRUE(exists("FrameDig"));
-    EXPECT_TRUE(fs::exists(folder.path() / "Frame.PRJ"));
+    for (const Label& f : adjacent) EXPECT_NE(f.attributes.text, names.west);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "hyps/HypsAttributes.h"
 #include "sheet/Cp1251.h"
@@ -11,59 +12,57 @@ namespace {
 
 constexpr double THIRD = 1.0 / 3.0;
 
+// The five HypsL values in column order, Windows-1251 texts given in UTF-8.
+using LineValues = std::vector<std::string>;
+
+LineValues values(const HypsLineAttributes& a) {
+    return {std::to_string(a.code), a.text, a.degrees, a.minutes, a.hemisphere};
+}
+
+LineValues expected(const std::string& code, const std::string& name, const std::string& degrees,
+                    const std::string& minutes, const std::string& hemisphere) {
+    return {code, cp1251(name), cp1251(degrees), minutes, cp1251(hemisphere)};
+}
+
 TEST(CreateHypsLAtt, LatitudeAndLongitudeKindsRoundToWholeMinutes) {
-    // Grad keeps the blank of the 3-wide degrees; the table drops it when storing.
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_PARALLEL, 52.0 + 1.0 / 6.0),
-              cp1251("400011\\Параллель\\ 52°\\10'\\с.ш.\\"));
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_PARALLEL, 52.999),
-              cp1251("400011\\Параллель\\ 53°\\00'\\с.ш.\\"));
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 180.0),
-              cp1251("400012\\Меридиан\\180°\\00'\\в.д.\\"));
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 180.01),
-              cp1251("400012\\Меридиан\\179°\\59'\\з.д.\\"));
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 190.5),
-              cp1251("400012\\Меридиан\\169°\\30'\\з.д.\\"));
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 7.5),
-              cp1251("400012\\Меридиан\\  7°\\30'\\в.д.\\"));
-}
-
-TEST(CreateHypsLAtt, EdgeKindsKeepTheBlankRunsOfTheirNames) {
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_LEFT_EDGE, 30.0),
-              cp1251("400010\\Левая   граница рамки\\ 30°\\00'\\в.д.\\"));
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_RIGHT_EDGE, 354.0),
-              cp1251("400010\\Правая  граница рамки\\  6°\\00'\\з.д.\\"));
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_BOTTOM_EDGE, 52.0),
-              cp1251("400010\\Нижняя  граница рамки\\ 52°\\00'\\с.ш.\\"));
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_TOP_EDGE, 52.0 + 2 * THIRD),
-              cp1251("400010\\Верхняя граница рамки\\ 52°\\40'\\с.ш.\\"));
-}
-
-TEST(CreateHypsLAtt, PolarCircleAndOutlineHaveFixedValuesAndALeftOverSeparator) {
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_POLAR_CIRCLE, 0.0),
-              cp1251("400013\\Северный полярный круг\\66°\\33.64'\\с.ш.\\\\"));
-    // The value is ignored for both.
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_OUTLINE, 123.0), cp1251("400010\\Рамка\\\\\\\\\\"));
-}
-
-TEST(CreateHypsLAtt, UnknownKindGivesNoTextSoTheRecordIsRefused) {
-    EXPECT_EQ(graticuleAttributes(0, 52.0), "");
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_OUTLINE + 1, 52.0), "");
-}
-
-TEST(CreateHypsLAtt, LongitudeBeyondTheFullTurnIsToldEastOfGreenwich) {
-    // A double sheet of column 30 reaches 366; its meridian at 363.5 is 3°30' east, not a
-    // negative western value.
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 363.5),
-              cp1251("400012\\Меридиан\\  3°\\30'\\в.д.\\"));
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_MERIDIAN, 360.0),
-              cp1251("400012\\Меридиан\\  0°\\00'\\з.д.\\"));
-}
-
-TEST(CreateHypsLAtt, HugeOrUndefinedValuesAreClampedNotOverflowed) {
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_PARALLEL, 1e300),
-              cp1251("400011\\Параллель\\2147483647°\\00'\\с.ш.\\"));
-    EXPECT_EQ(graticuleAttributes(HYPS_KIND_PARALLEL, std::nan("")),
-              cp1251("400011\\Параллель\\  0°\\00'\\с.ш.\\"));
+    const struct {
+        HypsLineKind kind;
+        double value;
+        LineValues values;
+    } cases[] = {
+        {HypsLineKind::Parallel, 52.0 + 1.0 / 6.0,
+         expected("400011", "Параллель", "52°", "10'", "с.ш.")},
+        {HypsLineKind::Parallel, 52.999, expected("400011", "Параллель", "53°", "00'", "с.ш.")},
+        {HypsLineKind::Meridian, 180.0, expected("400012", "Меридиан", "180°", "00'", "в.д.")},
+        {HypsLineKind::Meridian, 180.01, expected("400012", "Меридиан", "179°", "59'", "з.д.")},
+        {HypsLineKind::Meridian, 190.5, expected("400012", "Меридиан", "169°", "30'", "з.д.")},
+        {HypsLineKind::Meridian, 7.5, expected("400012", "Меридиан", "7°", "30'", "в.д.")},
+        // A double sheet of column 30 reaches 366; its meridian at 363.5 is 3°30' east,
+        // not a negative western value.
+        {HypsLineKind::Meridian, 363.5, expected("400012", "Меридиан", "3°", "30'", "в.д.")},
+        {HypsLineKind::Meridian, 360.0, expected("400012", "Меридиан", "0°", "00'", "з.д.")},
+        // The blank runs of the edge names belong to them.
+        {HypsLineKind::LeftEdge, 30.0,
+         expected("400010", "Левая   граница рамки", "30°", "00'", "в.д.")},
+        {HypsLineKind::RightEdge, 354.0,
+         expected("400010", "Правая  граница рамки", "6°", "00'", "з.д.")},
+        {HypsLineKind::BottomEdge, 52.0,
+         expected("400010", "Нижняя  граница рамки", "52°", "00'", "с.ш.")},
+        {HypsLineKind::TopEdge, 52.0 + 2 * THIRD,
+         expected("400010", "Верхняя граница рамки", "52°", "40'", "с.ш.")},
+        // The value is ignored for the polar circle and the outline.
+        {HypsLineKind::PolarCircle, 0.0,
+         expected("400013", "Северный полярный круг", "66°", "33.64'", "с.ш.")},
+        {HypsLineKind::Outline, 123.0, expected("400010", "Рамка", "", "", "")},
+        // Huge or undefined values are clamped, not overflowed.
+        {HypsLineKind::Parallel, 1e300,
+         expected("400011", "Параллель", "2147483647°", "00'", "с.ш.")},
+        {HypsLineKind::Parallel, std::nan(""),
+         expected("400011", "Параллель", "0°", "00'", "с.ш.")},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(values(graticuleAttributes(c.kind, c.value)), c.values) << c.value;
+    }
 }
 
 TEST(GradMinSec, DegreesRightAlignedInFourWithMinutesAndSeconds) {
@@ -76,9 +75,11 @@ TEST(GradMinSec, DegreesRightAlignedInFourWithMinutesAndSeconds) {
     EXPECT_EQ(degMinSecText(52.0 - 0.6 / 3600.0), cp1251("  51°59'59\""));
 }
 
-TEST(CreateHypsPAtt, CodeThenLatitudeThenLongitude) {
-    EXPECT_EQ(nodeAttributes(52.0 + 1.0 / 12.0, 30.125),
-              cp1251("-1\\  52°05'00\"\\  30°07'30\"\\"));
+TEST(CreateHypsPAtt, CodeThenLatitudeThenLongitudeWithoutAligningBlanks) {
+    const HypsNodeAttributes node = nodeAttributes(52.0 + 1.0 / 12.0, 7.125);
+    EXPECT_EQ(node.code, -1);
+    EXPECT_EQ(node.latitude, cp1251("52°05'00\""));
+    EXPECT_EQ(node.longitude, cp1251("7°07'30\""));
 }
 
 TEST(CoordToDegMinSec, RoundsToThePrecisionAndSplitsExactly) {

@@ -18,12 +18,12 @@ constexpr std::int32_t CS_PULKOVO_1942 = 1;
 constexpr std::int32_t CS_GSK_2011 = 3;
 
 bool writeArea(const std::filesystem::path& folder) {
-    const std::vector<FieldDef> fields = {{"L_code", FIELD_INTEGER, 6, 0},
-                                          {"Name", FIELD_TEXT, 100, 0},
-                                          {"Value", FIELD_DOUBLE, 12, 3}};
+    const std::vector<FieldDef> fields = {{"L_code", FieldType::Integer, 6, 0},
+                                          {"Name", FieldType::Text, 100, 0},
+                                          {"Value", FieldType::Double, 12, 3}};
     Layer layer;
-    if (createLayer(CS_PULKOVO_1942, SHAPE_POLYGON, (folder / "Area").string(), fields, layer) !=
-        LayerStatus::Created) {
+    if (!createLayer(CS_PULKOVO_1942, ShapeType::Polygon, (folder / "Area").string(), fields,
+                     layer)) {
         return false;
     }
     // Both rings clockwise, as the callers build them.
@@ -31,20 +31,22 @@ bool writeArea(const std::filesystem::path& folder) {
         PathRecord{{}, {{30, 52}, {30, 53}, {31, 53}, {31, 52}}},
         PathRecord{{}, {{30.25, 52.25}, {30.25, 52.5}, {30.5, 52.25}}},
     };
-    const std::string attributes = "400010\\" + cp1251("Лист N-37-XXXVI") + "\\12,5\\";
-    const auto status = writeMultiPolygonFeature(layer, attributes, lines, 1, {2});
-    return closeLayer(layer) && status == ShapeStatus::Written;
+    const std::string name = cp1251("Лист N-37-XXXVI");
+    const std::vector<AttributeValue> attributes{400010, name, 12.5};
+    const Outcome written = writeMultiPolygonFeature(layer, attributes, lines, 1, {2});
+    return closeLayer(layer) && written;
 }
 
 bool writePoint(const std::filesystem::path& folder) {
-    const std::vector<FieldDef> fields = {{"Lat", FIELD_TEXT, 20, 0}};
+    const std::vector<FieldDef> fields = {{"Lat", FieldType::Text, 20, 0}};
     Layer layer;
-    if (createLayer(CS_GSK_2011, SHAPE_POINT, (folder / "Point").string(), fields, layer) !=
-        LayerStatus::Created) {
+    if (!createLayer(CS_GSK_2011, ShapeType::Point, (folder / "Point").string(), fields, layer)) {
         return false;
     }
-    const auto status = writePointFeature(layer, cp1251("52°30'") + "\\", 30.5, 52.5);
-    return closeLayer(layer) && status == ShapeStatus::Written;
+    const std::string latitude = cp1251("52°30'");
+    const std::vector<AttributeValue> attributes{latitude};
+    const Outcome written = writePointFeature(layer, attributes, {30.5, 52.5});
+    return closeLayer(layer) && written;
 }
 
 }  // namespace

@@ -16,8 +16,9 @@ struct ShapeObjectDestroyer {
 };
 using ShapeObject = std::unique_ptr<SHPObject, ShapeObjectDestroyer>;
 
-const std::vector<FieldDef> POINT_FIELDS = {
-    {"L_code", FIELD_INTEGER, 6, 0}, {"Lat", FIELD_TEXT, 20, 0}, {"Lon", FIELD_TEXT, 20, 0}};
+const std::vector<FieldDef> POINT_FIELDS = {{"L_code", FieldType::Integer, 6, 0},
+                                            {"Lat", FieldType::Text, 20, 0},
+                                            {"Lon", FieldType::Text, 20, 0}};
 
 // Vertices as (x, y) pairs, which compare and print as values.
 using Vertex = std::pair<double, double>;
@@ -51,10 +52,10 @@ class ShapeWritersTest : public ::testing::Test {
         return (dir.path() / name).string();
     }
 
-    Layer open(int shapeType, const std::vector<FieldDef>& fields = {},
+    Layer open(ShapeType shapeType, const std::vector<FieldDef>& fields = {},
                const std::string& name = "Layer") {
         Layer layer;
-        EXPECT_EQ(createLayer(1, shapeType, base(name), fields, layer), LayerStatus::Created);
+        EXPECT_TRUE(createLayer(1, shapeType, base(name), fields, layer));
         return layer;
     }
 
@@ -79,9 +80,11 @@ class ShapeWritersTest : public ::testing::Test {
 };
 
 TEST_F(ShapeWritersTest, SuccessivePointsGetRecordsIdsAndShapesInOrder) {
-    Layer layer = open(SHAPE_POINT, POINT_FIELDS);
-    EXPECT_EQ(writePointFeature(layer, "400013\\52\\30\\", 30.0, 52.0), ShapeStatus::Written);
-    EXPECT_EQ(writePointFeature(layer, "400013\\52\\30,125\\", 30.125, 52.0), ShapeStatus::Written);
+    Layer layer = open(ShapeType::Point, POINT_FIELDS);
+    const std::vector<AttributeValue> first{400013, "52", "30"};
+    const std::vector<AttributeValue> second{400013, "52", "30,125"};
+    EXPECT_TRUE(writePointFeature(layer, first, {30.0, 52.0}));
+    EXPECT_TRUE(writePointFeature(layer, second, {30.125, 52.0}));
     EXPECT_EQ(layer.recordCounter, 2);
     EXPECT_EQ(layer.idCounter, 2);
     ASSERT_TRUE(closeLayer(layer));
@@ -98,25 +101,24 @@ TEST_F(ShapeWritersTest, SuccessivePointsGetRecordsIdsAndShapesInOrder) {
         const ShapeObject shape{SHPReadObject(shapes.get(), index)};
         ASSERT_NE(shape, nullptr);
         EXPECT_EQ(shape->nShapeId, index);
-        EXPECT_EQ(shape->nSHPType, SHAPE_POINT);
+        EXPECT_EQ(shape->nSHPType, SHPT_POINT);
         EXPECT_EQ(verticesOf(*shape), (std::vector<Vertex>{{30.0 + 0.125 * index, 52.0}}));
     }
 }
 
 TEST_F(ShapeWritersTest, SimpleLineAndPolygonKeepVerticesAsReceivedInOnePart) {
-    const std::vector<double> x = {30.0, 31.0, 31.0, 30.0};
-    const std::vector<double> y = {52.0, 52.0, 53.0, 52.0};
+    const std::vector<Point> ring = {{30.0, 52.0}, {31.0, 52.0}, {31.0, 53.0}, {30.0, 52.0}};
     const std::vector<Vertex> expected = {{30, 52}, {31, 52}, {31, 53}, {30, 52}};
-    for (const int type : {SHAPE_ARC, SHAPE_POLYGON}) {
-        SCOPED_TRACE(type);
+    for (const ShapeType type : {ShapeType::Arc, ShapeType::Polygon}) {
+        SCOPED_TRACE(static_cast<int>(type));
         Layer layer = open(type);
-        const auto status = type == SHAPE_ARC ? writeLineFeature(layer, "", x, y)
-                                              : writePolygonFeature(layer, "", x, y);
-        EXPECT_EQ(status, ShapeStatus::Written);
+        const Outcome written = type == ShapeType::Arc ? writeLineFeature(layer, {}, ring)
+                                                       : writePolygonFeature(layer, {}, ring);
+        EXPECT_TRUE(written) << written.reason();
         ASSERT_TRUE(closeLayer(layer));
         const ShapeObject shape = onlyShape();
         ASSERT_NE(shape, nullptr);
-        EXPECT_EQ(shape->nSHPType, type);
+        EXPECT_EQ(shape->nSHPType, static_cast<int>(type));
         EXPECT_EQ(partStartsOf(*shape), std::vector<int>{0});
         EXPECT_EQ(verticesOf(*shape), expected);
     }
@@ -128,8 +130,8 @@ TEST_F(ShapeWritersTest, PolygonWithHoleIsClosedAndTheHoleReversed) {
         path({{0, 0}, {0, 10}, {10, 10}, {10, 0}}),
         path({{2, 2}, {2, 4}, {4, 2}}),
     };
-    Layer layer = open(SHAPE_POLYGON);
-    EXPECT_EQ(writeMultiPolygonFeature(layer, "", lines, 1, {2}), ShapeStatus::Written);
+    Layer layer = open(ShapeType::Polygon);
+    EXPECT_TRUE(writeMultiPolygonFeature(layer, {}, lines, 1, {2}));
     ASSERT_TRUE(closeLayer(layer));
 
     const ShapeObject shape = onlyShape();
@@ -149,13 +151,13 @@ TEST_F(ShapeWritersTest, PolylineClosesOnlyTheFlaggedParts) {
         path({{0, 0}, {1, 0}, {2, 0}}),
         path({{5, 5}, {6, 5}, {6, 6}, {5, 6}}),
     };
-    Layer layer = open(SHAPE_ARC);
-    EXPECT_EQ(writeMultiLineFeature(layer, "", lines, {false, true}), ShapeStatus::Written);
+    Layer layer = open(ShapeType::Arc);
+    EXPECT_TRUE(writeMultiLineFeature(layer, {}, lines, {false, true}));
     ASSERT_TRUE(closeLayer(layer));
 
     const ShapeObject shape = onlyShape();
     ASSERT_NE(shape, nullptr);
-    EXPECT_EQ(shape->nSHPType, SHAPE_ARC);
+    EXPECT_EQ(shape->nSHPType, SHPT_ARC);
     EXPECT_EQ(partStartsOf(*shape), (std::vector<int>{0, 3}));
     EXPECT_EQ(
         verticesOf(*shape),
@@ -163,12 +165,16 @@ TEST_F(ShapeWritersTest, PolylineClosesOnlyTheFlaggedParts) {
 }
 
 TEST_F(ShapeWritersTest, RejectedAttributesLeaveNoShapeButAdvanceTheCounters) {
-    Layer layer = open(SHAPE_POINT, POINT_FIELDS);
-    EXPECT_EQ(writePointFeature(layer, "no separators at all", 30.0, 52.0), ShapeStatus::Malformed);
+    Layer layer = open(ShapeType::Point, POINT_FIELDS);
+    // 7 digits do not fit the 6 wide code column.
+    const std::vector<AttributeValue> tooWide{4000100, "52", "30"};
+    EXPECT_EQ(writePointFeature(layer, tooWide, {30.0, 52.0}).reason(),
+              "record 1: the column L_code refuses its value");
     EXPECT_EQ(layer.recordCounter, 1);
     EXPECT_EQ(layer.idCounter, 1);
-    // 7 digits do not fit the 6 wide code column.
-    EXPECT_EQ(writePointFeature(layer, "4000100\\52\\30\\", 30.0, 52.0), ShapeStatus::ValueRefused);
+    const std::vector<AttributeValue> tooFew{400010};
+    EXPECT_EQ(writePointFeature(layer, tooFew, {30.0, 52.0}).reason(),
+              "record 2: 1 values for 3 columns");
     EXPECT_EQ(layer.recordCounter, 2);
     EXPECT_EQ(layer.idCounter, 2);
     ASSERT_TRUE(closeLayer(layer));
@@ -176,24 +182,22 @@ TEST_F(ShapeWritersTest, RejectedAttributesLeaveNoShapeButAdvanceTheCounters) {
 }
 
 TEST_F(ShapeWritersTest, ShapesThatCannotBeAppendedAreReportedNotFatal) {
-    Layer layer = open(SHAPE_ARC);
+    Layer layer = open(ShapeType::Arc);
     // shapelib would stop the program on a shape of another type than the file's.
-    EXPECT_EQ(writePointFeature(layer, "", 1.0, 2.0), ShapeStatus::NotWritten);
+    EXPECT_EQ(writePointFeature(layer, {}, {1.0, 2.0}).reason(),
+              "feature 1: the shapefile takes no shape of type 1");
 
-    const std::vector<double> x = {1.0, 2.0};
-    const std::vector<double> y = {1.0};
-    EXPECT_EQ(writeLineFeature(layer, "", x, y), ShapeStatus::NotWritten);
-
-    Layer polygons = open(SHAPE_POLYGON, {}, "Polygons");
+    Layer polygons = open(ShapeType::Polygon, {}, "Polygons");
     const std::vector<PathRecord> lines = {path({{0, 0}, {0, 1}, {1, 0}})};
     const int recordsBefore = polygons.recordCounter;
-    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 0, {}), ShapeStatus::NotWritten);
-    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 1, {2}), ShapeStatus::NotWritten);
+    EXPECT_FALSE(writeMultiPolygonFeature(polygons, {}, lines, 0, {}));
+    EXPECT_FALSE(writeMultiPolygonFeature(polygons, {}, lines, 1, {2}));
     EXPECT_EQ(polygons.recordCounter, recordsBefore);
 
     // A closed layer has no handles left to write through.
     ASSERT_TRUE(closeLayer(polygons));
-    EXPECT_EQ(writeMultiPolygonFeature(polygons, "", lines, 1, {}), ShapeStatus::ValueRefused);
+    EXPECT_EQ(writeMultiPolygonFeature(polygons, {}, lines, 1, {}).reason(),
+              "record 1 names no record");
 }
 
 }  // namespace

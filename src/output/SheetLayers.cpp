@@ -1,0 +1,167 @@
+#include "output/SheetLayers.h"
+
+#include <array>
+#include <charconv>
+#include <filesystem>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "output/LayerFile.h"
+#include "output/ShapeWriters.h"
+
+namespace sheetbasis {
+namespace {
+
+// Column widths in characters are those of the layer catalogue; the table cuts longer
+// texts to them. "L_code" is 6 digits wide in the HYPS layers and 8 in the FRAME layers.
+constexpr int HYPS_CODE_WIDTH = 6;
+constexpr int FRAME_CODE_WIDTH = 8;
+constexpr int LABEL_FIELD_WIDTH = 100;
+
+// Room for any double in fixed notation without exponent (309 digits and a sign).
+constexpr std::size_t SIZE_TEXT_CAPACITY = 400;
+
+struct LayerSchema {
+    const char* name;
+    ShapeType shapeType;
+    std::vector<FieldDef> fields;
+};
+
+LayerSchema areaSchema() {
+    return {"HypsA",
+            ShapeType::Polygon,
+            {{"L_code", FieldType::Integer, HYPS_CODE_WIDTH, 0},
+             {"Name", FieldType::Text, 100, 0},
+             {"LeftUp", FieldType::Text, 50, 0},
+             {"RghtUp", FieldType::Text, 50, 0},
+             {"LeftDn", FieldType::Text, 50, 0},
+             {"RghtDn", FieldType::Text, 50, 0}}};
+}
+
+LayerSchema nodeSchema() {
+    return {"HypsP",
+            ShapeType::Point,
+            {{"L_code", FieldType::Integer, HYPS_CODE_WIDTH, 0},
+             {"Lat", FieldType::Text, 20, 0},
+             {"Lon", FieldType::Text, 20, 0}}};
+}
+
+LayerSchema hypsLineSchema() {
+    return {"HypsL",
+            ShapeType::Arc,
+            {{"L_code", FieldType::Integer, HYPS_CODE_WIDTH, 0},
+             {"Text", FieldType::Text, 40, 0},
+             {"Grad", FieldType::Text, 5, 0},
+             {"Min", FieldType::Text, 7, 0},
+             {"Indication", FieldType::Text, 5, 0}}};
+}
+
+LayerSchema frameLineSchema() {
+    return {"Frame", ShapeType::Arc, {{"L_code", FieldType::Integer, FRAME_CODE_WIDTH, 0}}};
+}
+
+LayerSchema labelSchema(const char* name) {
+    return {name,
+            ShapeType::Arc,
+            {{"L_code", FieldType::Integer, FRAME_CODE_WIDTH, 0},
+             {"Text", FieldType::Text, LABEL_FIELD_WIDTH, 0},
+             {"Font", FieldType::Text, LABEL_FIELD_WIDTH, 0},
+             {"Size", FieldType::Text, LABEL_FIELD_WIDTH, 0}}};
+}
+
+// The size in points as a plain decimal number ("6.5", "8"), independent of any locale.
+std::string sizeText(double size) {
+    std::array<char, SIZE_TEXT_CAPACITY> buffer{};
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), size, std::chars_format::fixed);
+    return {buffer.data(), result.ptr};
+}
+
+Outcome writeArea(Layer& layer, const HypsArea& area) {
+    const HypsAreaAttributes& a = area.attributes;
+    const std::array<AttributeValue, 6> values{a.code,    a.name,     a.leftUp,
+                                               a.rightUp, a.leftDown, a.rightDown};
+    return writePolygonFeature(layer, values, area.ring);
+}
+
+Outcome writeNode(Layer& layer, const HypsNode& node) {
+    const HypsNodeAttributes& a = node.attributes;
+    const std::array<AttributeValue, 3> values{a.code, a.latitude, a.longitude};
+    return writePointFeature(layer, values, node.position);
+}
+
+Outcome writeHypsLine(Layer& layer, const HypsLine& line) {
+    const HypsLineAttributes& a = line.attributes;
+    const std::array<AttributeValue, 5> values{a.code, a.text, a.degrees, a.minutes, a.hemisphere};
+    return writeLineFeature(layer, values, line.line);
+}
+
+Outcome writeFrameLine(Layer& layer, const FrameLine& line) {
+    const std::array<AttributeValue, 1> values{line.code};
+    return writeLineFeature(layer, values, line.line);
+}
+
+Outcome writeLabel(Layer& layer, const Label& label) {
+    const LabelAttributes& a = label.attributes;
+    const std::string size = sizeText(a.size);
+    const std::array<AttributeValue, 4> values{a.code, a.text, a.font, size};
+    return writeLineFeature(layer, values, label.baseLine);
+}
+
+// Creates the layer in folder, has writeOne put each feature in and closes it. The layer
+// is closed after a failed feature too, so that the features before it stay readable;
+// its files reaching the disk is itself a step that can fail.
+template <typename Features, typename WriteOne>
+Outcome writeLayer(const std::string& folder, std::int32_t cs, const LayerSchema& schema,
+                   const Features& features, WriteOne writeOne) {
+    Layer layer;
+    const std::string name = (std::filesystem::path(folder) / schema.name).string();
+    if (Outcome created = createLayer(cs, schema.shapeType, name, schema.fields, layer); !created) {
+        return created.within(schema.name);
+    }
+    Outcome written;
+    for (const auto& feature : features) {
+        written = writeOne(layer, feature);
+        if (!written) break;
+    }
+    const Outcome closed = closeLayer(layer);
+    return (written ? closed : written).within(schema.name);
+}
+
+}  // namespace
+
+Outcome writeHypsLayers(const std::string& folder, std::int32_t cs, const HypsFeatures& features) {
+    if (Outcome area =
+            writeLayer(folder, cs, areaSchema(), std::span(&features.area, 1), writeArea);
+        !area) {
+        return area;
+    }
+    if (Outcome nodes = writeLayer(folder, cs, nodeSchema(), features.nodes, writeNode); !nodes) {
+        return nodes;
+    }
+    return writeLayer(folder, cs, hypsLineSchema(), features.lines, writeHypsLine);
+}
+
+Outcome writeFrameLayers(const std::string& folder, std::int32_t cs,
+                         const FrameFeatures& features) {
+    Outcome first;
+    const auto keepFirstFailure = [&first](Outcome outcome) {
+        if (first) first = std::move(outcome);
+    };
+    if (features.lines) {
+        keepFirstFailure(
+            writeLayer(folder, cs, frameLineSchema(), *features.lines, writeFrameLine));
+    }
+    if (features.adjacentNames) {
+        keepFirstFailure(
+            writeLayer(folder, cs, labelSchema("FrameAdj"), *features.adjacentNames, writeLabel));
+    }
+    if (features.coordinateLabels) {
+        keepFirstFailure(writeLayer(folder, cs, labelSchema("FrameDig"), *features.coordinateLabels,
+                                    writeLabel));
+    }
+    return first;
+}
+
+}  // namespace sheetbasis
