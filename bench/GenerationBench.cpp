@@ -48,8 +48,10 @@ void generationOnly(benchmark::State& state) {
     }
     const std::string folder = p.path;
     for (auto _ : state) {
-        if (prepareResultFolders(folder, p.path, p.outputFolder) != FolderStatus::Ready ||
-            generateSheet(p) != GenerationStatus::Done) {
+        const ResultFolders folders = prepareResultFolders(folder);
+        p.path = folders.hyps;
+        p.outputFolder = folders.frame;
+        if (folders.status != FolderStatus::Ready || !generateSheet(p)) {
             state.SkipWithError("generation failed");
             return;
         }

@@ -177,9 +177,11 @@ std::string joinedPartsText(std::int32_t setScale, std::int32_t xZone, std::int3
 
 std::string sheetNameOf(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
                         std::int32_t sheetNumber, std::int32_t sheetType) {
-    std::string name = std::string(1, rowLetter(yZone)) + "-" + twoDigits(xZone);
-    if (setScale == SERIES_200K) name += "-" + toRomanNumerals(sheetNumber);
-    return name + joinedPartsText(setScale, xZone, sheetNumber, sheetType);
+    // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) about "-" + std::string.
+    std::string name(1, rowLetter(yZone));
+    name.append(1, '-').append(twoDigits(xZone));
+    if (setScale == SERIES_200K) name.append(1, '-').append(toRomanNumerals(sheetNumber));
+    return name.append(joinedPartsText(setScale, xZone, sheetNumber, sheetType));
 }
 
 std::string adjacentSheetName(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
