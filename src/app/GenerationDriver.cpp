@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "app/QgisProject.h"
 #include "frame/Frame.h"
 #include "geo/DatumShift.h"
 #include "hyps/Hyps.h"
 #include "output/Geometry.h"
 #include "output/SheetLayers.h"
+#include "qgis/SheetProject.h"
 #include "sheet/Grid.h"
 #include "sheet/Nomenclature.h"
 

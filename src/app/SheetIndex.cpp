@@ -7,8 +7,6 @@
 #include <system_error>
 
 #include "app/GenerationDriver.h"
-#include "app/ProjectDocument.h"
-#include "app/QgisProject.h"
 #include "app/SheetSet.h"
 #include "app/SheetSetRun.h"
 #include "frame/FrameSettings.h"
@@ -19,6 +17,8 @@
 #include "output/LayerFile.h"
 #include "output/QgisStyle.h"
 #include "output/ShapeWriters.h"
+#include "qgis/ProjectDocument.h"
+#include "qgis/SheetProject.h"
 #include "sheet/Nomenclature.h"
 #include "sheet/Text.h"
 

@@ -1,4 +1,4 @@
-#include "app/ProjectDocument.h"
+#include "qgis/ProjectDocument.h"
 
 namespace sheetbasis {
 namespace {

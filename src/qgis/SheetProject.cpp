@@ -1,4 +1,4 @@
-#include "app/QgisProject.h"
+#include "qgis/SheetProject.h"
 
 #include <algorithm>
 #include <array>

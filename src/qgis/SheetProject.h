@@ -6,10 +6,10 @@
 #include <optional>
 #include <string>
 
-#include "app/ProjectDocument.h"
 #include "geo/ConformalConic.h"
 #include "output/Geometry.h"
 #include "output/Outcome.h"
+#include "qgis/ProjectDocument.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {

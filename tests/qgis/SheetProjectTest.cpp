@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "TempFolder.h"
-#include "app/QgisProject.h"
+#include "qgis/SheetProject.h"
 
 namespace sheetbasis {
 namespace {
@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 constexpr std::int32_t CS_PULKOVO_1942 = 1;
 constexpr std::int32_t CS_GSK_2011 = 3;
 
-TEST(QgisProjectTest, sheetProjectionIsTrueToScaleOnItsStandardParallels) {
+TEST(SheetProjectTest, sheetProjectionIsTrueToScaleOnItsStandardParallels) {
     const DrawingRect rect{41.0, 42.0, 52.0, 52.0 + 2.0 / 3.0};
     const LambertConformalConic pr = sheetProjectionOf(CS_PULKOVO_1942, rect).value();
     EXPECT_DOUBLE_EQ(pr.centralMeridian, 41.5);
@@ -41,7 +41,7 @@ TEST(QgisProjectTest, sheetProjectionIsTrueToScaleOnItsStandardParallels) {
     }
 }
 
-TEST(QgisProjectTest, sheetsAcrossTheZeroMeridianAreCentredOnTheirMiddle) {
+TEST(SheetProjectTest, sheetsAcrossTheZeroMeridianAreCentredOnTheirMiddle) {
     const LambertConformalConic pr =
         sheetProjectionOf(CS_GSK_2011, {357.0, 363.0, 48.0, 52.0}).value();
     EXPECT_FALSE(sheetProjectionOf(0, {357.0, 363.0, 48.0, 52.0}));
@@ -62,7 +62,7 @@ std::string fileText(const fs::path& path) {
 }
 
 // At 1:500 000 a sheet of the 1:200 000 series has no neighbour names: no FrameAdj.
-TEST(QgisProjectTest, stylesGoBesideTheLayersOfTheMapScaleAndTheProjectNamesOnlyThose) {
+TEST(SheetProjectTest, stylesGoBesideTheLayersOfTheMapScaleAndTheProjectNamesOnlyThose) {
     TempFolder tmp;
     const fs::path hyps = tmp.path() / "HYPS";
     const fs::path frame = tmp.path() / "FRAME";
@@ -92,7 +92,7 @@ TEST(QgisProjectTest, stylesGoBesideTheLayersOfTheMapScaleAndTheProjectNamesOnly
               std::string::npos);
 }
 
-TEST(QgisProjectTest, aFolderThatCannotTakeTheProjectIsReported) {
+TEST(SheetProjectTest, aFolderThatCannotTakeTheProjectIsReported) {
     TempFolder tmp;
     SheetParameters p;
     p.cs = CS_PULKOVO_1942;
