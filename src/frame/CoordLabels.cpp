@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "frame/FontMetrics.h"
+#include "sheet/AngleText.h"
 #include "sheet/Cp1251.h"
 #include "sheet/Text.h"
 
@@ -14,10 +15,6 @@ namespace sheetbasis {
 
 namespace {
 
-constexpr double MINUTES_PER_DEGREE = 60.0;
-constexpr double DEGREES_PER_TURN = 360.0;
-// Longitudes above this are west of Greenwich.
-constexpr double WESTERN_LONGITUDES_FROM = 180.0;
 // A label text holds at most this many characters.
 constexpr std::size_t COORD_TEXT_LENGTH = 10;
 // Room for any double written without exponent.
@@ -171,16 +168,13 @@ CoordTexts labelTexts(double angle, bool isLongitude) {
     CoordTexts texts;
     texts.hemisphere.assign(1, ' ');
     if (isLongitude) {
-        // An east edge may pass 360; such a longitude is the same one a turn earlier.
-        if (v >= DEGREES_PER_TURN) v -= DEGREES_PER_TURN;
-        const bool western = v > WESTERN_LONGITUDES_FROM;
-        texts.hemisphere = cp1251(western ? "З" : "В");
-        if (western) v = DEGREES_PER_TURN - v;
+        const ToldLongitude told = toldLongitude(v);
+        texts.hemisphere = cp1251(told.western ? "З" : "В");
+        v = told.degrees;
     }
-    const double d = std::floor(v);
-    const double m = std::round((v - d) * MINUTES_PER_DEGREE);
-    texts.degrees = cutTo(wholeNumberText(d) + CP1251_DEGREE, COORD_TEXT_LENGTH);
-    texts.minutes = cutTo(wholeNumberText(m) + MINUTE_SIGN, COORD_TEXT_LENGTH);
+    const WholeMinutes split = splitIntoWholeMinutes(v);
+    texts.degrees = cutTo(wholeNumberText(split.degrees) + CP1251_DEGREE, COORD_TEXT_LENGTH);
+    texts.minutes = cutTo(wholeNumberText(split.minutes) + MINUTE_SIGN, COORD_TEXT_LENGTH);
     return texts;
 }
 

@@ -3,13 +3,13 @@
 #include <cmath>
 #include <optional>
 
+#include "sheet/AngleText.h"
 #include "sheet/Grid.h"
 
 namespace sheetbasis {
 
 namespace {
 
-constexpr double MINUTES_PER_DEGREE = 60.0;
 // Far more divisions than the 1440 one-minute divisions of a quadruple sheet; a walk
 // longer than this has been given values that no sheet has, and stops.
 constexpr int MAX_DIVISIONS = 100000;

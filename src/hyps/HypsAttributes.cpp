@@ -7,6 +7,7 @@
 #include <limits>
 #include <string_view>
 
+#include "sheet/AngleText.h"
 #include "sheet/Cp1251.h"
 #include "sheet/Text.h"
 
@@ -16,12 +17,7 @@ namespace {
 constexpr char MINUTE_SIGN = '\'';
 constexpr char SECOND_SIGN = '"';
 
-constexpr double MINUTES_PER_DEGREE = 60.0;
-constexpr double SECONDS_PER_MINUTE = 60.0;
-constexpr double SECONDS_PER_DEGREE = 3600.0;
-// Longitudes run eastward on a 0..360 scale; beyond 180 they are told as western ones.
-constexpr double FULL_TURN_DEGREES = 360.0;
-constexpr double HALF_TURN_DEGREES = 180.0;
+constexpr double SECONDS_PER_DEGREE = MINUTES_PER_DEGREE * SECONDS_PER_MINUTE;
 
 // Field widths of the fixed-width integer output the texts imitate.
 constexpr int NODE_DEGREES_WIDTH = 4;  // degMinSecText
@@ -89,12 +85,6 @@ std::string fixedPoint(double value, int decimals) {
     return {buffer.data(), result.ptr};
 }
 
-// An east edge may lie beyond 360 (a double sheet of column 30 ends at 366); such a
-// longitude is brought back into the turn before it is told as eastern or western.
-double withinTurn(double longitude) {
-    return longitude > FULL_TURN_DEGREES ? std::fmod(longitude, FULL_TURN_DEGREES) : longitude;
-}
-
 // Grad, Min and Indication of a line of the given coordinate at value, rounded to whole
 // minutes; fixed for the polar circle, empty for the outline.
 HypsLineAttributes coordinateValues(Coordinate coordinate, double value) {
@@ -109,19 +99,15 @@ HypsLineAttributes coordinateValues(Coordinate coordinate, double value) {
     double v = std::round(value * MINUTES_PER_DEGREE) / MINUTES_PER_DEGREE;
     std::string word = cp1251("с.ш.");
     if (coordinate == Coordinate::Longitude) {
-        v = withinTurn(v);
-        word = cp1251("в.д.");
-        if (v > HALF_TURN_DEGREES) {
-            v = FULL_TURN_DEGREES - v;
-            word = cp1251("з.д.");
-        }
+        const ToldLongitude told = toldLongitude(v);
+        v = told.degrees;
+        word = cp1251(told.western ? "з.д." : "в.д.");
     }
-    const double degrees = std::floor(v);
-    const double minutes = std::round((v - degrees) * MINUTES_PER_DEGREE);
+    const WholeMinutes angle = splitIntoWholeMinutes(v);
     return {0,
             {},
-            std::to_string(toInt32(degrees)) + CP1251_DEGREE,
-            zeroPadded(toInt32(minutes), TWO_DIGITS) + MINUTE_SIGN,
+            std::to_string(toInt32(angle.degrees)) + CP1251_DEGREE,
+            zeroPadded(toInt32(angle.minutes), TWO_DIGITS) + MINUTE_SIGN,
             std::move(word)};
 }
 

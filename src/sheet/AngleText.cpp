@@ -13,8 +13,10 @@ namespace sheetbasis {
 
 namespace {
 
-constexpr double MINUTES_PER_DEGREE = 60.0;
 constexpr std::int32_t MAX_MINUTES = 59;
+constexpr double DEGREES_PER_TURN = 360.0;
+// Longitudes above this are west of Greenwich.
+constexpr double WESTERN_LONGITUDES_FROM = 180.0;
 // Width of the right-adjusted degree field (" 36", "354").
 constexpr int DEGREE_FIELD_WIDTH = 3;
 // A minute count is written in two digits; from this value on it does not fit.
@@ -80,6 +82,19 @@ std::optional<DegreesMinutes> readDegreesMinutes(std::string_view text) {
 }
 
 }  // namespace
+
+WholeMinutes splitIntoWholeMinutes(double angle) {
+    const double v = std::round(angle * MINUTES_PER_DEGREE) / MINUTES_PER_DEGREE;
+    const double degrees = std::floor(v);
+    return {degrees, std::round((v - degrees) * MINUTES_PER_DEGREE)};
+}
+
+ToldLongitude toldLongitude(double longitude) {
+    const double v =
+        longitude >= DEGREES_PER_TURN ? std::fmod(longitude, DEGREES_PER_TURN) : longitude;
+    if (v > WESTERN_LONGITUDES_FROM) return {DEGREES_PER_TURN - v, true};
+    return {v, false};
+}
 
 std::string degreesToAngleText(double angle) {
     // Whole-number arithmetic stays in double, so no angle can overflow an integer.

@@ -8,6 +8,26 @@
 
 namespace sheetbasis {
 
+inline constexpr double MINUTES_PER_DEGREE = 60.0;
+inline constexpr double SECONDS_PER_MINUTE = 60.0;
+
+// An angle rounded to the nearest whole minute (halves away from zero) and split into
+// whole degrees and whole minutes, the form of every degree-and-minute text of the layers.
+struct WholeMinutes {
+    double degrees = 0.0;
+    double minutes = 0.0;
+};
+WholeMinutes splitIntoWholeMinutes(double angle);
+
+// A longitude of the program's 0..360 scale as a map tells it: up to 180 degrees east of
+// Greenwich, beyond that 360 - v degrees west. An east edge may pass 360 (a sheet across
+// Greenwich); such a longitude is the same one a turn earlier, so 360 itself is 0 east.
+struct ToldLongitude {
+    double degrees = 0.0;
+    bool western = false;
+};
+ToldLongitude toldLongitude(double longitude);
+
 // Error flag of the readers.
 enum class AngleTextStatus {
     Read = 0,
