@@ -165,5 +165,39 @@ TEST(AngleTextReadersTest, ArbitraryBytesAreEitherReadOrRejected) {
     }
 }
 
+TEST(ToldLongitude, EastUpTo180WestBeyondAndPast360ATurnEarlier) {
+    const struct {
+        double longitude;
+        double degrees;
+        bool western;
+    } cases[] = {
+        {0.0, 0.0, false},  {37.5, 37.5, false}, {180.0, 180.0, false}, {190.5, 169.5, true},
+        {354.0, 6.0, true}, {360.0, 0.0, false}, {366.0, 6.0, false},
+    };
+    for (const auto& c : cases) {
+        const ToldLongitude told = toldLongitude(c.longitude);
+        EXPECT_DOUBLE_EQ(told.degrees, c.degrees) << c.longitude;
+        EXPECT_EQ(told.western, c.western) << c.longitude;
+    }
+}
+
+TEST(SplitIntoWholeMinutes, RoundsToTheNearestMinuteBeforeSplitting) {
+    const struct {
+        double angle;
+        double degrees;
+        double minutes;
+    } cases[] = {
+        {52.0 + 2.0 / 3.0, 52.0, 40.0},
+        {52.0 + 59.5 / 60.0, 53.0, 0.0},  // halves away from zero carry into the degree
+        {170.0 - 1e-12, 170.0, 0.0},      // never 169 degrees 60 minutes
+        {0.25 / 60.0, 0.0, 0.0},
+    };
+    for (const auto& c : cases) {
+        const WholeMinutes split = splitIntoWholeMinutes(c.angle);
+        EXPECT_EQ(split.degrees, c.degrees) << c.angle;
+        EXPECT_EQ(split.minutes, c.minutes) << c.angle;
+    }
+}
+
 }  // namespace
 }  // namespace sheetbasis
