@@ -9,9 +9,6 @@ namespace sheetbasis {
 
 namespace {
 
-// Degrees of a half turn, used with the truncated pi of the distance conversion.
-constexpr double DEGREES_PER_HALF_TURN = 180.0;
-constexpr double DEGREES_PER_TURN = 360.0;
 // A grid value closer than this fraction of a step to the previous vertex or to the end
 // of a leg is skipped: 0.2 as a single-precision value widened to double, the value the
 // contour geometry is defined with.
@@ -26,10 +23,6 @@ constexpr double REFERENCE_BACKOFF_STEPS = 3.0;
 // for rounding, one to skip a grid value that is too close. More means the step is lost
 // against the magnitude of cur and no grid value beyond it can be found.
 constexpr int NEXT_VERTEX_MAX_STEPS = 4;
-
-double millimetresToKilometres(double s, double M) {
-    return s / MILLIMETRES_PER_KILOMETRE * M;
-}
 
 // Walks from start to end, appending each vertex that at(value) gives; intermediate
 // values are grid values, none closer than a fifth of the step to its neighbours.
@@ -64,16 +57,11 @@ std::size_t densify(const GridRun& run, VertexAt at) {
 }  // namespace
 
 double latitudeOffsetBy(const FrameSheet& sheet, double lat0, double s) {
-    const double d = millimetresToKilometres(s, sheet.scale);
-    const double x = d / (sheet.radius * PI_TRUNCATED) * DEGREES_PER_HALF_TURN;
-    return lat0 + x;
+    return latitudeAfterMapDistance({sheet.scale, sheet.radius}, lat0, s);
 }
 
 double longitudeOffsetBy(const FrameSheet& sheet, double lon0, double lat, double s) {
-    const double r = std::cos(lat / DEGREES_PER_TURN * 2.0 * PI_TRUNCATED) * sheet.radius;
-    const double d = millimetresToKilometres(s, sheet.scale);
-    const double x = d / (r * PI_TRUNCATED) * DEGREES_PER_HALF_TURN;
-    return lon0 + x;
+    return longitudeAfterMapDistance({sheet.scale, sheet.radius}, lon0, lat, s);
 }
 
 // std::round rounds halves away from zero, which the grid anchoring relies on.

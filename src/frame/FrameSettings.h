@@ -1,18 +1,12 @@
 #pragma once
-// The scale-dependent settings of the frame layers of one sheet, and the constants of the
-// conversion from map millimetres to degrees that every frame routine shares.
+// The scale-dependent settings of the frame layers of one sheet; the conversion from map
+// millimetres to degrees that every frame routine shares is geo/MapDistance.h.
 
 #include <cstdint>
 
-namespace sheetbasis {
+#include "geo/MapDistance.h"
 
-// Sphere radius in kilometres used to turn map offsets into degrees.
-inline constexpr double SPHERE_RADIUS_KM = 6371.032;
-// Pi as the frame layers have always used it: truncated to eight digits. Offsets computed
-// with full precision would move every frame line by a few millionths of a degree.
-inline constexpr double PI_TRUNCATED = 3.1415926;
-// Map millimetres per ground kilometre at scale 1:1 (the denominator is multiplied in).
-inline constexpr double MILLIMETRES_PER_KILOMETRE = 1000000.0;
+namespace sheetbasis {
 
 // L_code values of the FRAME layers.
 inline constexpr std::int32_t CODE_MINUTE_FRAME = 400901;
