@@ -188,14 +188,14 @@ DegMinSec splitDegMinSec(double value, bool isLongitude, int precision) {
     angle.positive = value >= 0.0;
     const std::int64_t perDegree = unitsPerDegree(precision);
     std::int64_t units = unitCount(std::abs(value), perDegree);
-    const std::int64_t halfTurn = 180 * perDegree;
-    const std::int64_t fullTurn = 2 * halfTurn;
-    if (isLongitude && units > fullTurn) units %= fullTurn;
-    if (units == 0) return DegMinSec{};
-    if (isLongitude && units > halfTurn) {
-        units = fullTurn - units;
-        angle.positive = !angle.positive;
+    if (isLongitude) {
+        constexpr std::int64_t HALF_TURN_DEGREES = 180;
+        const ToldLongitudeOf<std::int64_t> told =
+            tellLongitude(units, HALF_TURN_DEGREES * perDegree);
+        units = told.amount;
+        if (told.western) angle.positive = !angle.positive;
     }
+    if (units == 0) return DegMinSec{};
     // The split is made on the whole count of units, so 52°40' gives exactly 40 minutes
     // and no seconds, whatever the binary value of 52 + 2/3 was.
     const std::int64_t perMinute = perDegree / 60;

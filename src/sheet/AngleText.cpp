@@ -14,7 +14,6 @@ namespace sheetbasis {
 namespace {
 
 constexpr std::int32_t MAX_MINUTES = 59;
-constexpr double DEGREES_PER_TURN = 360.0;
 // Longitudes above this are west of Greenwich.
 constexpr double WESTERN_LONGITUDES_FROM = 180.0;
 // Width of the right-adjusted degree field (" 36", "354").
@@ -90,10 +89,8 @@ WholeMinutes splitIntoWholeMinutes(double angle) {
 }
 
 ToldLongitude toldLongitude(double longitude) {
-    const double v =
-        longitude >= DEGREES_PER_TURN ? std::fmod(longitude, DEGREES_PER_TURN) : longitude;
-    if (v > WESTERN_LONGITUDES_FROM) return {DEGREES_PER_TURN - v, true};
-    return {v, false};
+    const ToldLongitudeOf<double> told = tellLongitude(longitude, WESTERN_LONGITUDES_FROM);
+    return {told.amount, told.western};
 }
 
 std::string degreesToAngleText(double angle) {

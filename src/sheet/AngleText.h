@@ -2,9 +2,11 @@
 // Texts of angles in degrees and minutes as the dialogs show them and the job file gives
 // them: " 52° 40'" and "10'". Texts are Windows-1251 (degree sign byte 0xB0).
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace sheetbasis {
 
@@ -20,8 +22,30 @@ struct WholeMinutes {
 WholeMinutes splitIntoWholeMinutes(double angle);
 
 // A longitude of the program's 0..360 scale as a map tells it: up to 180 degrees east of
-// Greenwich, beyond that 360 - v degrees west. An east edge may pass 360 (a sheet across
-// Greenwich); such a longitude is the same one a turn earlier, so 360 itself is 0 east.
+// Greenwich, beyond that 360 - v degrees west (360 itself is 0 degrees west). An east edge
+// may pass 360 (a sheet across Greenwich); such a longitude is the same one a turn earlier.
+// The rule is the same on degrees and on whole units of a precision (halfTurn is the
+// amount of 180 degrees): texts that split an angle exactly count it in units.
+template <typename Number>
+struct ToldLongitudeOf {
+    Number amount{};
+    bool western = false;
+};
+template <typename Number>
+ToldLongitudeOf<Number> tellLongitude(Number longitude, Number halfTurn) {
+    const Number turn = halfTurn + halfTurn;
+    Number v = longitude;
+    if (v > turn) {
+        if constexpr (std::is_integral_v<Number>) {
+            v %= turn;
+        } else {
+            v = std::fmod(v, turn);
+        }
+    }
+    if (v > halfTurn) return {turn - v, true};
+    return {v, false};
+}
+
 struct ToldLongitude {
     double degrees = 0.0;
     bool western = false;

@@ -172,7 +172,7 @@ TEST(ToldLongitude, EastUpTo180WestBeyondAndPast360ATurnEarlier) {
         bool western;
     } cases[] = {
         {0.0, 0.0, false},  {37.5, 37.5, false}, {180.0, 180.0, false}, {190.5, 169.5, true},
-        {354.0, 6.0, true}, {360.0, 0.0, false}, {366.0, 6.0, false},
+        {354.0, 6.0, true}, {360.0, 0.0, true},  {366.0, 6.0, false},
     };
     for (const auto& c : cases) {
         const ToldLongitude told = toldLongitude(c.longitude);
