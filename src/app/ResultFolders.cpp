@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 constexpr mode_t NEW_FOLDER_MODE = 0777;
 
 constexpr std::string_view HYPS_FOLDER = "HYPS";
+constexpr std::string_view PROJECT_EXTENSION = ".qgs";
 constexpr std::string_view FRAME_FOLDER = "FRAME";
 static_assert(FRAME_FOLDER.size() == LONGEST_SUB_FOLDER_NAME &&
               HYPS_FOLDER.size() <= FRAME_FOLDER.size());
@@ -143,7 +144,6 @@ CleanedFolder deleteOldFiles(const fs::path& folder, std::span<const std::string
 // Returns the names left, which are remembered for the project's writer.
 std::vector<std::string> deleteProjectLeftovers(const fs::path& holder,
                                                 std::vector<std::string> names) {
-    constexpr std::string_view PROJECT_EXTENSION = ".qgs";
     std::erase_if(names, [&holder](const std::string& name) {
         const std::string_view file(name);
         if (!isTemporaryFileName(file) ||
