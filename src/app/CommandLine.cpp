@@ -144,7 +144,7 @@ std::string applyCoordinateSystem(const std::string& value, CommandLine& c) {
                      [&](const CoordinateSystemName& n) { return n.ascii == value; });
     const std::string name = ascii == std::end(ASCII_CS_NAMES) ? value : std::string(ascii->name);
     const std::optional<std::string> text = utf8ToCp1251(name);
-    std::int32_t cs = 0;
+    CoordinateSystem cs{};
     if (!text || parseCoordinateSystem(*text, cs) != ValueStatus::Accepted) {
         return std::string(CS_REFUSED);
     }

@@ -102,12 +102,12 @@ std::vector<FieldDef> indexFields() {
 // system 4. A sheet east of 180 degrees gets its longitudes west of Greenwich as negative
 // ones: the GIS asks a layer in geographic coordinates only for -180..180 when it draws a
 // map across 180 degrees, and would leave out such sheets given on the 0..360 scale.
-Line outlineOf(const Trapezoid& t, std::int32_t cs) {
+Line outlineOf(const Trapezoid& t, CoordinateSystem cs) {
     Line ring = trapezoidRing({t.west, t.east, t.south, t.north},
                               AngleSteps{DENSIFY_LON_STEP, DENSIFY_LAT_STEP});
     const double shift = t.west >= ANTIMERIDIAN ? -FULL_CIRCLE : 0.0;
     for (Point& vertex : ring) {
-        if (cs == CS_GSK2011_FROM_SK42) vertex = sk42ToGsk2011(vertex);
+        if (cs == CoordinateSystem::Gsk2011FromSk42) vertex = sk42ToGsk2011(vertex);
         vertex.x += shift;
     }
     return ring;

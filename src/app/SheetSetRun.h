@@ -38,7 +38,7 @@ std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setS
 // The coordinate system and map scale that the entries give every sheet of the series
 // (entries that refusedEntry takes).
 struct SetDrawing {
-    std::int32_t cs = CS_SK42;
+    CoordinateSystem cs = CoordinateSystem::Sk42;
     std::int32_t mapScale = 0;
 };
 SetDrawing setDrawingOf(const std::vector<JobEntry>& entries, std::int32_t setScale);

@@ -29,7 +29,7 @@ constexpr double POLAR_CIRCLE_EDGE_CLEARANCE = 0.001;
 constexpr int CORNER_PRECISION_GSK2011 = 2;
 
 bool convertsToGsk2011(const SheetParameters& p) {
-    return p.cs == CS_GSK2011_FROM_SK42;
+    return p.cs == CoordinateSystem::Gsk2011FromSk42;
 }
 
 bool usableStep(double step) {

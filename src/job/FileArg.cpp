@@ -176,7 +176,7 @@ JobStatus readAndCompleteEntries(const JobLines& job, SheetParameters& p) {
 }  // namespace
 
 void setNotGivenMarkers(SheetParameters& p) {
-    p.cs = CS_SK42;
+    p.cs = CoordinateSystem::Sk42;
     p.setScale = NOT_GIVEN;
     p.mapScale = NOT_GIVEN;
     p.path.clear();

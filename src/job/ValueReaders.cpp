@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "sheet/CoordinateSystem.h"
 #include "sheet/Cp1251.h"
 #include "sheet/Nomenclature.h"
 #include "sheet/Text.h"
@@ -225,14 +226,15 @@ ValueStatus applySheetName(std::string_view value, SheetParameters& p) {
     return ValueStatus::Accepted;
 }
 
-ValueStatus parseCoordinateSystem(std::string_view value, std::int32_t& cs) {
-    const std::array<std::string, 4> names = {cp1251("СК-42"), cp1251("СК-95"), cp1251("ГСК-2011"),
-                                              cp1251("ГСК-2011 / СК-42")};
+ValueStatus parseCoordinateSystem(std::string_view value, CoordinateSystem& cs) {
+    std::array<std::string, COORDINATE_SYSTEMS.size()> names;
+    std::transform(COORDINATE_SYSTEMS.begin(), COORDINATE_SYSTEMS.end(), names.begin(),
+                   [](CoordinateSystem system) { return cp1251(coordinateSystemName(system)); });
     const auto position = positionIn(names, withCyrillicLookAlikes(value));
     if (!position) {
         return ValueStatus::Rejected;
     }
-    cs = CS_SK42 + *position;
+    cs = COORDINATE_SYSTEMS[static_cast<std::size_t>(*position)];
     return ValueStatus::Accepted;
 }
 

@@ -15,10 +15,6 @@ constexpr std::int32_t COLUMN_WIDTH_DEG = 6;
 constexpr std::int32_t COLUMN_OFFSET_DEG = 174;
 constexpr double FULL_CIRCLE_DEG = 360.0;
 
-// Names of the coordinate systems 1..4, in Cyrillic as the users write them.
-constexpr std::array<std::string_view, 4> CS_NAMES = {"СК-42", "СК-95", "ГСК-2011",
-                                                      "ГСК-2011 / СК-42"};
-
 // A million sheet holds 6 x 6 sheets of 1:200 000, each 1 degree by 40 minutes.
 constexpr std::int32_t SHEETS_PER_ROW_200K = 6;
 constexpr double SHEET_WIDTH_200K_DEG = 1.0;
@@ -60,11 +56,6 @@ MeridianDefaults meridianDefaults(std::int32_t setScale, std::int32_t sheetType)
 }
 
 }  // namespace
-
-std::string_view coordinateSystemName(std::int32_t cs) {
-    if (cs < CS_SK42 || cs > CS_GSK2011_FROM_SK42) return {};
-    return CS_NAMES[static_cast<std::size_t>(cs - CS_SK42)];
-}
 
 BaseParameters computeBaseParameters(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
                                      std::int32_t sheetNumber, std::int32_t sheetType) {

@@ -4,21 +4,11 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <tuple>
 
+#include "sheet/CoordinateSystem.h"
+
 namespace sheetbasis {
-
-// Coordinate systems (field cs).
-inline constexpr std::int32_t CS_SK42 = 1;
-inline constexpr std::int32_t CS_SK95 = 2;
-inline constexpr std::int32_t CS_GSK2011 = 3;
-// Laid out in SK-42, generated in GSK-2011 (corners carried by sk42ToGsk2011).
-inline constexpr std::int32_t CS_GSK2011_FROM_SK42 = 4;
-
-// The coordinate system's name as a user reads it ("СК-42", ..., "ГСК-2011 / СК-42"); empty
-// for a number that names none.
-std::string_view coordinateSystemName(std::int32_t cs);
 
 // Series scales (field setScale).
 inline constexpr std::int32_t SERIES_200K = 0;
@@ -63,7 +53,7 @@ struct SheetIdentity {
 // The 25 fields in their fixed order. Texts hold no padding: a fixed-length, blank-padded
 // text corresponds to its value without trailing blanks.
 struct SheetParameters {
-    std::int32_t cs = CS_SK42;
+    CoordinateSystem cs = CoordinateSystem::Sk42;
     std::int32_t setScale = SERIES_200K;
     std::int32_t mapScale = 0;
     std::int32_t yZone = 1;

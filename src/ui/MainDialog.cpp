@@ -51,7 +51,7 @@ std::vector<std::string> itemsOf(const std::array<const char*, N>& texts) {
 
 std::vector<std::string> coordinateSystemItems() {
     std::vector<std::string> items;
-    for (std::int32_t cs = CS_SK42; cs <= CS_GSK2011_FROM_SK42; ++cs) {
+    for (const CoordinateSystem cs : COORDINATE_SYSTEMS) {
         items.emplace_back(coordinateSystemName(cs));
     }
     return items;
@@ -192,7 +192,8 @@ MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& stat
 }
 
 void readMainDialogChoices(const Dialog& dialog, DialogState& state) {
-    state.cs = dialog.listSelection(CONTROL_CS);
+    // The list holds the systems in the order of their values, the first item being 1.
+    state.cs = static_cast<CoordinateSystem>(dialog.listSelection(CONTROL_CS));
     state.setScale =
         dialog.listSelection(CONTROL_SERIES) == SERIES_ITEM_200K ? SERIES_200K : SERIES_1M;
     state.mapScale = dialog.listSelection(CONTROL_MAP_SCALE) - 1;

@@ -40,7 +40,7 @@ class ScriptedUser : public InteractiveServices {
 
 SheetParameters sheetN37XXXVI(const std::string& folder) {
     SheetParameters p;
-    p.cs = CS_SK42;
+    p.cs = CoordinateSystem::Sk42;
     p.setScale = SERIES_200K;
     p.mapScale = 0;
     p.yZone = 8;

@@ -24,7 +24,7 @@ TEST(SheetSetRun, OutFolderIsUsedByteForByteNeverReadAsJobText) {
         EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done) << sheets[0].failure.reason;
         const std::string kept = out.starts_with(' ') ? "./" + out : out;
         EXPECT_EQ(sheets[0].parameters.path, kept + "/T-37-IV,V,VI/");
-        EXPECT_EQ(sheets[0].parameters.cs, CS_SK95);
+        EXPECT_EQ(sheets[0].parameters.cs, CoordinateSystem::Sk95);
     }
 }
 
@@ -36,7 +36,7 @@ TEST(SheetSetRun, EntriesAreReadAsAJobFileReadsThem) {
     ASSERT_EQ(sheets.size(), 2u);
     const SheetParameters& n = sheets[0].parameters;
     EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done) << sheets[0].failure.reason;
-    EXPECT_EQ(n.cs, CS_GSK2011_FROM_SK42);
+    EXPECT_EQ(n.cs, CoordinateSystem::Gsk2011FromSk42);
     EXPECT_EQ(n.mapScale, 2);
     EXPECT_EQ(n.xMinute, 2);
     EXPECT_EQ(n.yMinute, n.baseYMinute);

@@ -16,7 +16,7 @@ class FrameTest : public testing::Test {
   protected:
     // Sheet N-37-XXXVI: 41..42 east, 52..52°40' north.
     FrameTest() {
-        p.cs = 1;
+        p.cs = CoordinateSystem::Sk42;
         p.setScale = 0;
         p.mapScale = 0;
         p.baseXFrom = 41.0;
@@ -163,7 +163,7 @@ TEST_F(FrameTest, CutSideHasNoNameButTheLineIsStillSplit) {
 TEST_F(FrameTest, ShiftedDatumIsNoCut) {
     // In coordinate system 4 the drawing rectangle is the sheet carried into another
     // datum; the sheet asked for is still the nominal one and keeps all four names.
-    p.cs = CS_GSK2011_FROM_SK42;
+    p.cs = CoordinateSystem::Gsk2011FromSk42;
     rect = {41.0018, 42.0019, 52.00001, N36 + 0.00001};
     EXPECT_EQ(run().adjacentNames.value().size(), 4u);
 }

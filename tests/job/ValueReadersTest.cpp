@@ -154,19 +154,19 @@ TEST(ReadNomenclature, SheetsOfTheMapOutsideTheCoveredRowsAndColumnsAreToldApart
 }
 
 TEST(ReadCs, TheNamesWithLatinOrCyrillicCAndKInAnyMix) {
-    const std::pair<const char*, std::int32_t> accepted[] = {
-        {"CK-42", CS_SK42},  // the job files' Latin C and K
-        {"СК-42", CS_SK42},  // the dialog's Cyrillic
-        {"CК-42", CS_SK42},
-        {"  CK-95   ", CS_SK95},
-        {"ГCK-2011", CS_GSK2011},
-        {"ГСК-2011", CS_GSK2011},
-        {"ГCK-2011 / СК-42", CS_GSK2011_FROM_SK42},
-        {"ГСК-2011 / СК-42", CS_GSK2011_FROM_SK42},
-        {"ГCK-2011 / CK-42", CS_GSK2011_FROM_SK42},
-        {"ГСК-2011 / CК-42", CS_GSK2011_FROM_SK42}};
+    const std::pair<const char*, CoordinateSystem> accepted[] = {
+        {"CK-42", CoordinateSystem::Sk42},  // the job files' Latin C and K
+        {"СК-42", CoordinateSystem::Sk42},  // the dialog's Cyrillic
+        {"CК-42", CoordinateSystem::Sk42},
+        {"  CK-95   ", CoordinateSystem::Sk95},
+        {"ГCK-2011", CoordinateSystem::Gsk2011},
+        {"ГСК-2011", CoordinateSystem::Gsk2011},
+        {"ГCK-2011 / СК-42", CoordinateSystem::Gsk2011FromSk42},
+        {"ГСК-2011 / СК-42", CoordinateSystem::Gsk2011FromSk42},
+        {"ГCK-2011 / CK-42", CoordinateSystem::Gsk2011FromSk42},
+        {"ГСК-2011 / CК-42", CoordinateSystem::Gsk2011FromSk42}};
     for (const auto& [text, cs] : accepted) {
-        std::int32_t got = 0;
+        CoordinateSystem got{};
         EXPECT_EQ(parseCoordinateSystem(cp1251(text), got), ValueStatus::Accepted) << text;
         EXPECT_EQ(got, cs) << text;
     }
@@ -174,9 +174,9 @@ TEST(ReadCs, TheNamesWithLatinOrCyrillicCAndKInAnyMix) {
     // names are not job-file names.
     for (const char* text : {"GCK-2011", "ck-42", "ск-42", "CK-42 x", "CK42", "", "1", "sk42",
                              "ГCK-2011/СК-42", "ГСК-2011 /СК-42", "CK-2011", "ГСК-42"}) {
-        std::int32_t got = -5;
+        CoordinateSystem got = CoordinateSystem::Sk95;
         EXPECT_EQ(parseCoordinateSystem(cp1251(text), got), ValueStatus::Rejected) << text;
-        EXPECT_EQ(got, -5);
+        EXPECT_EQ(got, CoordinateSystem::Sk95);
     }
 }
 

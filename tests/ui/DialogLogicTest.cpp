@@ -100,7 +100,7 @@ TEST_F(DialogLogicTest, ConfirmingAtOnceGivesTheFirstItemsAndTheBaseTrapezoid) {
         chooseFolder(d);
     });
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
-    EXPECT_EQ(p.cs, CS_SK42);
+    EXPECT_EQ(p.cs, CoordinateSystem::Sk42);
     EXPECT_EQ(p.setScale, SERIES_200K);
     EXPECT_EQ(p.mapScale, 0);
     EXPECT_EQ(p.yZone, 1);
@@ -375,7 +375,7 @@ TEST_F(DialogLogicTest, RefinementIsKeptOrDiscardedByWhatChangesInTheMainDialog)
     };
     refine([](FakeDialog& d) { d.select(CONTROL_CS, 3); });
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
-    EXPECT_EQ(p.cs, CS_GSK2011);
+    EXPECT_EQ(p.cs, CoordinateSystem::Gsk2011);
     EXPECT_EQ(p.xFrom, 35.5);
     EXPECT_EQ(p.meridianStep, 0.5);
 
