@@ -82,12 +82,12 @@ std::string nameOf(const SheetIdentity& s) {
     return sheetNameOf(s.setScale, s.yZone, s.xZone, s.sheetNumber, s.sheetType);
 }
 
-std::int32_t denominatorOf(std::int32_t setScale, std::int32_t mapScale) {
+std::int32_t denominatorOf(Series setScale, std::int32_t mapScale) {
     return static_cast<std::int32_t>(
         std::lround(frameSettingsFor(setScale, mapScale).scaleDenominator));
 }
 
-std::string denominatorText(std::int32_t setScale, std::int32_t mapScale) {
+std::string denominatorText(Series setScale, std::int32_t mapScale) {
     return std::to_string(denominatorOf(setScale, mapScale));
 }
 
@@ -121,7 +121,7 @@ Outcome writeIndexLayer(const IndexRequest& request, const fs::path& layerBase) 
         !created) {
         return created;
     }
-    const std::int32_t setScale = request.sheets.front().setScale;
+    const Series setScale = request.sheets.front().setScale;
     const std::int32_t series = denominatorOf(setScale, SERIES_MAP_SCALE);
     const std::int32_t scale = denominatorOf(setScale, request.mapScale);
     for (const SheetIdentity& sheet : request.sheets) {

@@ -162,8 +162,8 @@ std::pair<Graticule, Graticule> graticuleFamilies(const SheetParameters& p, cons
 
 }  // namespace
 
-AngleSteps hypsNodeSteps(std::int32_t setScale) {
-    if (setScale == SERIES_200K) return NODE_STEPS_200K;
+AngleSteps hypsNodeSteps(Series setScale) {
+    if (setScale == Series::Scale200k) return NODE_STEPS_200K;
     return {NODE_STEPS_200K.lon * NODE_STEP_FACTOR_SMALL_SCALE,
             NODE_STEPS_200K.lat * NODE_STEP_FACTOR_SMALL_SCALE};
 }

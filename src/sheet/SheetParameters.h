@@ -7,12 +7,9 @@
 #include <tuple>
 
 #include "sheet/CoordinateSystem.h"
+#include "sheet/Series.h"
 
 namespace sheetbasis {
-
-// Series scales (field setScale).
-inline constexpr std::int32_t SERIES_200K = 0;
-inline constexpr std::int32_t SERIES_1M = 1;
 
 // Sheet types (field sheetType).
 inline constexpr std::int32_t SHEET_STANDARD = 0;
@@ -36,7 +33,7 @@ constexpr bool isCoveredColumn(std::int32_t xZone) {
 
 // Which sheet of the nomenclature; the fields mean what they mean in SheetParameters.
 struct SheetIdentity {
-    std::int32_t setScale = SERIES_200K;
+    Series setScale = Series::Scale200k;
     std::int32_t yZone = 0;
     std::int32_t xZone = 0;
     std::int32_t sheetNumber = 0;
@@ -54,7 +51,7 @@ struct SheetIdentity {
 // text corresponds to its value without trailing blanks.
 struct SheetParameters {
     CoordinateSystem cs = CoordinateSystem::Sk42;
-    std::int32_t setScale = SERIES_200K;
+    Series setScale = Series::Scale200k;
     std::int32_t mapScale = 0;
     std::int32_t yZone = 1;
     std::int32_t xZone = 1;
@@ -94,7 +91,7 @@ struct BaseParameters {
 
 // The base trapezoid and default steps of the sheet with the given identity. sheetNumber
 // is read only in the 1:200 000 series. Cannot fail.
-BaseParameters computeBaseParameters(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+BaseParameters computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_t xZone,
                                      std::int32_t sheetNumber, std::int32_t sheetType);
 
 // Computes the base fields of the record from its identity fields (2, 4, 5, 6, 7).

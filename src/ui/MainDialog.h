@@ -43,7 +43,7 @@ struct RefinedResult {
 // but the coordinate system starts at zero.
 struct DialogState {
     CoordinateSystem cs = CoordinateSystem::Sk42;
-    std::int32_t setScale = 0;
+    Series setScale = Series::Scale200k;
     std::int32_t mapScale = 0;
     std::int32_t yZone = 0;
     std::int32_t xZone = 0;

@@ -41,7 +41,7 @@ class ScriptedUser : public InteractiveServices {
 SheetParameters sheetN37XXXVI(const std::string& folder) {
     SheetParameters p;
     p.cs = CoordinateSystem::Sk42;
-    p.setScale = SERIES_200K;
+    p.setScale = Series::Scale200k;
     p.mapScale = 0;
     p.yZone = 8;
     p.xZone = 37;

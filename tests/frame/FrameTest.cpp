@@ -17,7 +17,7 @@ class FrameTest : public testing::Test {
     // Sheet N-37-XXXVI: 41..42 east, 52..52°40' north.
     FrameTest() {
         p.cs = CoordinateSystem::Sk42;
-        p.setScale = 0;
+        p.setScale = Series::Scale200k;
         p.mapScale = 0;
         p.baseXFrom = 41.0;
         p.baseXTo = 42.0;
@@ -55,7 +55,8 @@ class FrameTest : public testing::Test {
 };
 
 TEST_F(FrameTest, SmallestScalesProduceNoLayer) {
-    for (const auto& [series, scale] : {std::pair(0, 2), std::pair(1, 2)}) {
+    for (const auto& [series, scale] :
+         {std::pair(Series::Scale200k, 2), std::pair(Series::Scale1m, 2)}) {
         p.setScale = series;
         p.mapScale = scale;
         const FrameFeatures features = run();
@@ -84,7 +85,7 @@ TEST_F(FrameTest, ReducedScalesHaveOneOuterContourAndLabels) {
 }
 
 TEST_F(FrameTest, MillionSheetHasThreeContoursAndNoNames) {
-    p.setScale = 1;
+    p.setScale = Series::Scale1m;
     p.xFrom = p.baseXFrom = rect.west = 36.0;
     p.xTo = p.baseXTo = rect.east = 42.0;
     p.yFrom = p.baseYFrom = rect.south = 52.0;

@@ -24,7 +24,7 @@ class HypsTest : public ::testing::Test {
     // Sheet N-37-XXXVI-like: 30..31 by 52..52 2/3 at 1:200 000, graticule 10' by 15'.
     HypsTest() {
         p.cs = CoordinateSystem::Sk42;
-        p.setScale = SERIES_200K;
+        p.setScale = Series::Scale200k;
         setTrapezoid(30.0, 31.0, 52.0, NORTH);
         p.parallelStep = 1.0 / 6.0;
         p.meridianStep = 0.25;
@@ -97,7 +97,7 @@ TEST_F(HypsTest, NodesCoverTheGridRowByRowFromSouthWest) {
 }
 
 TEST_F(HypsTest, SmallerScalesTakeEverySecondNode) {
-    p.setScale = SERIES_1M;
+    p.setScale = Series::Scale1m;
     EXPECT_EQ(run().features.nodes.size(), 25u);
 }
 

@@ -225,7 +225,7 @@ TEST_F(JobFile, TheExampleJob) {
     ASSERT_EQ(run(cp1251("Nom=N-37-XII;\nPath=" + folder +
                          "\\;\nCS=ГCK-2011;MapScale=500;\nxMinute=2';  yMinute=2';\n")),
               JobStatus::Read);
-    EXPECT_EQ(p_.setScale, SERIES_200K);
+    EXPECT_EQ(p_.setScale, Series::Scale200k);
     EXPECT_EQ(p_.sheetNumber, 12);
     EXPECT_EQ(p_.cs, CoordinateSystem::Gsk2011);
     EXPECT_EQ(p_.mapScale, 1);

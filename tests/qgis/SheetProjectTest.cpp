@@ -67,7 +67,7 @@ TEST(SheetProjectTest, stylesGoBesideTheLayersOfTheMapScaleAndTheProjectNamesOnl
     fs::create_directory(frame);
     SheetParameters p;
     p.cs = CoordinateSystem::Sk42;
-    p.setScale = SERIES_200K;
+    p.setScale = Series::Scale200k;
     p.mapScale = 1;
     p.path = hyps.string();
     p.outputFolder = frame.string();

@@ -132,7 +132,7 @@ class DialogsQtTest : public QObject {
         });
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.cs, CoordinateSystem::Sk42);
-        QCOMPARE(p_.setScale, SERIES_200K);
+        QCOMPARE(p_.setScale, Series::Scale200k);
         QCOMPARE(p_.mapScale, 0);
         QCOMPARE(p_.yZone, 1);
         QCOMPARE(p_.xZone, 33);
@@ -204,7 +204,7 @@ class DialogsQtTest : public QObject {
             clickControl(d, BUTTON_OK);
         });
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
-        QCOMPARE(p_.setScale, SERIES_1M);
+        QCOMPARE(p_.setScale, Series::Scale1m);
         QCOMPARE(p_.sheetType, SHEET_QUADRUPLE);
         QCOMPARE(p_.baseXTo - p_.baseXFrom, 24.0);
     }
