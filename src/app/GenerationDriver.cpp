@@ -33,15 +33,15 @@ DrawingRect drawingRectOf(const SheetParameters& p, const SheetCorners& c) {
 }
 
 AdjacentNames neighboursOf(const SheetParameters& p) {
-    const auto name = [&](std::int32_t direction) {
+    const auto name = [&](Direction direction) {
         return adjacentSheetName(direction, p.setScale, p.yZone, p.xZone, p.sheetNumber,
                                  p.sheetType);
     };
     AdjacentNames n;
-    n.west = name(DIRECTION_WEST);
-    n.east = name(DIRECTION_EAST);
-    n.north = name(DIRECTION_NORTH);
-    n.south = name(DIRECTION_SOUTH);
+    n.west = name(Direction::West);
+    n.east = name(Direction::East);
+    n.north = name(Direction::North);
+    n.south = name(Direction::South);
     return n;
 }
 

@@ -1,7 +1,6 @@
 #include "sheet/Nomenclature.h"
 
 #include <array>
-#include <cstdlib>
 #include <string_view>
 
 #include "sheet/SheetParameters.h"
@@ -27,9 +26,6 @@ constexpr std::int32_t ROMAN_TEN = 10;
 constexpr std::int32_t ROMAN_LIMIT = 40;  // the table covers 0..39, enough for 1..36
 constexpr std::array<std::string_view, ROMAN_TEN> ROMAN_UNITS = {"",  "I",  "II",  "III",  "IV",
                                                                  "V", "VI", "VII", "VIII", "IX"};
-
-// Code magnitude of an east-west direction (north-south codes have magnitude 2).
-constexpr std::int32_t EAST_WEST_MAGNITUDE = 1;
 
 struct Identity {
     std::int32_t yZone;
@@ -63,10 +59,10 @@ std::string twoDigits(std::int32_t column) {
     return column >= 0 && column < 10 ? "0" + text : text;
 }
 
-Identity adjacentSheet(std::int32_t direction, Series setScale, Identity sheet,
+Identity adjacentSheet(Direction direction, Series setScale, Identity sheet,
                        std::int32_t sheetType) {
-    const bool eastWest = std::abs(direction) == EAST_WEST_MAGNITUDE;
-    const bool positive = direction > 0;
+    const bool eastWest = direction == Direction::West || direction == Direction::East;
+    const bool positive = direction == Direction::East || direction == Direction::North;
     if (eastWest) {
         // A joined sheet's neighbour lies a whole joined width away.
         for (std::int32_t step = 0; step <= sheetType; ++step) {
@@ -184,7 +180,7 @@ std::string sheetNameOf(Series setScale, std::int32_t yZone, std::int32_t xZone,
     return name.append(joinedPartsText(setScale, xZone, sheetNumber, sheetType));
 }
 
-std::string adjacentSheetName(std::int32_t direction, Series setScale, std::int32_t yZone,
+std::string adjacentSheetName(Direction direction, Series setScale, std::int32_t yZone,
                               std::int32_t xZone, std::int32_t sheetNumber,
                               std::int32_t sheetType) {
     const Identity next =

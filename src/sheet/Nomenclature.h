@@ -26,12 +26,8 @@ std::optional<std::int32_t> rowOfLetter(char letter);
 // T, double sheets in rows S, R and Q, none further south.
 std::vector<std::int32_t> offeredSheetTypes(Series setScale, std::int32_t yZone);
 
-// Direction codes of a neighbour: |code| 1 is east-west, 2 north-south; positive is
-// east or north.
-inline constexpr std::int32_t DIRECTION_WEST = -1;
-inline constexpr std::int32_t DIRECTION_EAST = 1;
-inline constexpr std::int32_t DIRECTION_NORTH = 2;
-inline constexpr std::int32_t DIRECTION_SOUTH = -2;
+// The side of a sheet on which a neighbour lies.
+enum class Direction { West, East, North, South };
 
 // Position of a 1:200 000 sheet: the million-sheet row or column and its number 1..36.
 struct Sheet200Column {
@@ -51,7 +47,7 @@ std::string sheetNameOf(Series setScale, std::int32_t yZone, std::int32_t xZone,
 std::string joinedPartsText(Series setScale, std::int32_t xZone, std::int32_t sheetNumber,
                             std::int32_t sheetType);
 // The name of the neighbouring sheet in the given direction; it keeps the series and type.
-std::string adjacentSheetName(std::int32_t direction, Series setScale, std::int32_t yZone,
+std::string adjacentSheetName(Direction direction, Series setScale, std::int32_t yZone,
                               std::int32_t xZone, std::int32_t sheetNumber, std::int32_t sheetType);
 // Next column eastward (60 is followed by 1) and westward (1 is preceded by 60).
 std::int32_t nextColumnEast(std::int32_t xZone);
