@@ -144,7 +144,7 @@ std::string applyCoordinateSystem(const std::string& value, CommandLine& c) {
                      [&](const CoordinateSystemName& n) { return n.ascii == value; });
     const std::string name = ascii == std::end(ASCII_CS_NAMES) ? value : std::string(ascii->name);
     const std::optional<std::string> text = utf8ToCp1251(name);
-    std::int32_t cs = 0;
+    CoordinateSystem cs{};
     if (!text || parseCoordinateSystem(*text, cs) != ValueStatus::Accepted) {
         return std::string(CS_REFUSED);
     }
@@ -161,7 +161,7 @@ std::string applyOption(std::string_view option, const std::string& value, Comma
         c.sheets = value;
     } else if (option == "--series") {
         if (value != SERIES_200K_TEXT && value != SERIES_1M_TEXT) return "--series: 200 or 1000";
-        c.setScale = value == SERIES_200K_TEXT ? SERIES_200K : SERIES_1M;
+        c.setScale = value == SERIES_200K_TEXT ? Series::Scale200k : Series::Scale1m;
     } else if (option == "--out") {
         c.outFolder = value;
     } else if (option == "--jobs") {

@@ -18,7 +18,7 @@ struct CommandLine {
     std::string jobFile;  // JobFile: the file after "--"
     // SheetSet
     std::string sheets;
-    std::int32_t setScale = 0;
+    Series setScale = Series::Scale200k;
     std::string outFolder;
     std::vector<JobEntry> entries;  // job-file entries for every sheet, in option order
     bool list = false;              // print the sheets instead of generating them

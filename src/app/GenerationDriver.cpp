@@ -18,7 +18,7 @@ namespace {
 
 SheetCorners cornersOf(const SheetParameters& p) {
     SheetCorners c{{p.xFrom, p.yTo}, {p.xTo, p.yTo}, {p.xFrom, p.yFrom}, {p.xTo, p.yFrom}};
-    if (p.cs == CS_GSK2011_FROM_SK42) {
+    if (p.cs == CoordinateSystem::Gsk2011FromSk42) {
         for (Point* corner : {&c.nw, &c.ne, &c.sw, &c.se}) *corner = sk42ToGsk2011(*corner);
     }
     return c;
@@ -27,21 +27,21 @@ SheetCorners cornersOf(const SheetParameters& p) {
 // In coordinate system 4 the SK-42 trapezoid becomes a slightly skewed quadrilateral; the
 // layers are drawn in the largest rectangle inside it.
 DrawingRect drawingRectOf(const SheetParameters& p, const SheetCorners& c) {
-    if (p.cs != CS_GSK2011_FROM_SK42) return {p.xFrom, p.xTo, p.yFrom, p.yTo};
+    if (p.cs != CoordinateSystem::Gsk2011FromSk42) return {p.xFrom, p.xTo, p.yFrom, p.yTo};
     return {std::max(c.nw.x, c.sw.x), std::min(c.ne.x, c.se.x), std::max(c.sw.y, c.se.y),
             std::min(c.nw.y, c.ne.y)};
 }
 
 AdjacentNames neighboursOf(const SheetParameters& p) {
-    const auto name = [&](std::int32_t direction) {
+    const auto name = [&](Direction direction) {
         return adjacentSheetName(direction, p.setScale, p.yZone, p.xZone, p.sheetNumber,
                                  p.sheetType);
     };
     AdjacentNames n;
-    n.west = name(DIRECTION_WEST);
-    n.east = name(DIRECTION_EAST);
-    n.north = name(DIRECTION_NORTH);
-    n.south = name(DIRECTION_SOUTH);
+    n.west = name(Direction::West);
+    n.east = name(Direction::East);
+    n.north = name(Direction::North);
+    n.south = name(Direction::South);
     return n;
 }
 

@@ -82,12 +82,12 @@ std::string nameOf(const SheetIdentity& s) {
     return sheetNameOf(s.setScale, s.yZone, s.xZone, s.sheetNumber, s.sheetType);
 }
 
-std::int32_t denominatorOf(std::int32_t setScale, std::int32_t mapScale) {
+std::int32_t denominatorOf(Series setScale, std::int32_t mapScale) {
     return static_cast<std::int32_t>(
         std::lround(frameSettingsFor(setScale, mapScale).scaleDenominator));
 }
 
-std::string denominatorText(std::int32_t setScale, std::int32_t mapScale) {
+std::string denominatorText(Series setScale, std::int32_t mapScale) {
     return std::to_string(denominatorOf(setScale, mapScale));
 }
 
@@ -102,12 +102,12 @@ std::vector<FieldDef> indexFields() {
 // system 4. A sheet east of 180 degrees gets its longitudes west of Greenwich as negative
 // ones: the GIS asks a layer in geographic coordinates only for -180..180 when it draws a
 // map across 180 degrees, and would leave out such sheets given on the 0..360 scale.
-Line outlineOf(const Trapezoid& t, std::int32_t cs) {
+Line outlineOf(const Trapezoid& t, CoordinateSystem cs) {
     Line ring = trapezoidRing({t.west, t.east, t.south, t.north},
                               AngleSteps{DENSIFY_LON_STEP, DENSIFY_LAT_STEP});
     const double shift = t.west >= ANTIMERIDIAN ? -FULL_CIRCLE : 0.0;
     for (Point& vertex : ring) {
-        if (cs == CS_GSK2011_FROM_SK42) vertex = sk42ToGsk2011(vertex);
+        if (cs == CoordinateSystem::Gsk2011FromSk42) vertex = sk42ToGsk2011(vertex);
         vertex.x += shift;
     }
     return ring;
@@ -121,7 +121,7 @@ Outcome writeIndexLayer(const IndexRequest& request, const fs::path& layerBase) 
         !created) {
         return created;
     }
-    const std::int32_t setScale = request.sheets.front().setScale;
+    const Series setScale = request.sheets.front().setScale;
     const std::int32_t series = denominatorOf(setScale, SERIES_MAP_SCALE);
     const std::int32_t scale = denominatorOf(setScale, request.mapScale);
     for (const SheetIdentity& sheet : request.sheets) {

@@ -19,7 +19,7 @@ std::string sheetListing(const std::vector<SheetIdentity>& sheets, const std::st
 
 struct IndexRequest {
     std::vector<SheetIdentity> sheets;  // of one series
-    std::int32_t cs = CS_SK42;
+    CoordinateSystem cs = CoordinateSystem::Sk42;
     std::int32_t mapScale = 0;
     std::string outFolder;
 };

@@ -99,18 +99,19 @@ struct GridLine {
     std::int32_t subRow;
 };
 
-std::int32_t cellsPerColumn(std::int32_t setScale) {
-    return setScale == SERIES_200K ? SHEETS_PER_SIDE_200K : 1;
+std::int32_t cellsPerColumn(Series setScale) {
+    return setScale == Series::Scale200k ? SHEETS_PER_SIDE_200K : 1;
 }
 
 // A standard or joined sheet that begins at a cell of a grid line. Cells count the columns of
 // the series west to east from the west edge of column 33 (a 1:200 000 column is a sixth of
 // a million one).
-SheetIdentity sheetAt(std::int32_t setScale, GridLine line, std::int32_t cell, std::int32_t type) {
+SheetIdentity sheetAt(Series setScale, GridLine line, std::int32_t cell, std::int32_t type) {
     const std::int32_t perColumn = cellsPerColumn(setScale);
     const std::int32_t xZone = columnAt(cell / perColumn);
-    const std::int32_t sheetNumber =
-        setScale == SERIES_200K ? SHEETS_PER_SIDE_200K * line.subRow + cell % perColumn + 1 : 0;
+    const std::int32_t sheetNumber = setScale == Series::Scale200k
+                                         ? SHEETS_PER_SIDE_200K * line.subRow + cell % perColumn + 1
+                                         : 0;
     return {setScale, line.yZone, xZone, sheetNumber, type};
 }
 
@@ -119,7 +120,7 @@ SheetIdentity sheetAt(std::int32_t setScale, GridLine line, std::int32_t cell, s
 // 1:200 000 series aligned to the million sheet, since every width divides six; column 33
 // begins a group of four) and is taken only when all its cells are given; otherwise a
 // narrower offered type is.
-void addSheetsOfLine(std::int32_t setScale, GridLine line, const std::vector<std::int32_t>& cells,
+void addSheetsOfLine(Series setScale, GridLine line, const std::vector<std::int32_t>& cells,
                      SheetCollector& out) {
     std::size_t i = 0;
     while (i < cells.size()) {
@@ -139,7 +140,7 @@ void addSheetsOfLine(std::int32_t setScale, GridLine line, const std::vector<std
 }
 
 // The cells of the columns at the given positions.
-std::vector<std::int32_t> cellsOfColumns(std::int32_t setScale, Range positions) {
+std::vector<std::int32_t> cellsOfColumns(Series setScale, Range positions) {
     const std::int32_t perColumn = cellsPerColumn(setScale);
     std::vector<std::int32_t> cells;
     for (std::int32_t c = positions.first * perColumn; c < (positions.last + 1) * perColumn; ++c) {
@@ -149,9 +150,9 @@ std::vector<std::int32_t> cellsOfColumns(std::int32_t setScale, Range positions)
 }
 
 // Row by row; in the 1:200 000 series million sheet by million sheet.
-void addBlock(Range rows, Range columnPositions, std::int32_t setScale, SheetCollector& out) {
+void addBlock(Range rows, Range columnPositions, Series setScale, SheetCollector& out) {
     for (std::int32_t y = rows.first; y <= rows.last; ++y) {
-        if (setScale == SERIES_1M) {
+        if (setScale == Series::Scale1m) {
             addSheetsOfLine(setScale, {y, 0}, cellsOfColumns(setScale, columnPositions), out);
             continue;
         }
@@ -163,7 +164,7 @@ void addBlock(Range rows, Range columnPositions, std::int32_t setScale, SheetCol
     }
 }
 
-std::string addBlockItem(std::string_view item, std::int32_t setScale, SheetCollector& out) {
+std::string addBlockItem(std::string_view item, Series setScale, SheetCollector& out) {
     const std::size_t colon = item.find(BLOCK_MARK);
     const auto rows = rangeOf(item.substr(0, colon), rowOf);
     const auto columns = rangeOf(item.substr(colon + 1), columnOf);
@@ -179,14 +180,14 @@ std::string addBlockItem(std::string_view item, std::int32_t setScale, SheetColl
 // From the north-west corner of U-33 to the south-east corner of K-02.
 Trapezoid coveredArea() {
     const Trapezoid northWest =
-        trapezoidOf({SERIES_1M, FIRST_ROW, FIRST_EASTERN_COLUMN, 0, SHEET_STANDARD});
+        trapezoidOf({Series::Scale1m, FIRST_ROW, FIRST_EASTERN_COLUMN, 0, SHEET_STANDARD});
     const Trapezoid southEast =
-        trapezoidOf({SERIES_1M, LAST_ROW, LAST_WESTERN_COLUMN, 0, SHEET_STANDARD});
+        trapezoidOf({Series::Scale1m, LAST_ROW, LAST_WESTERN_COLUMN, 0, SHEET_STANDARD});
     return {northWest.west, southEast.east, southEast.south, northWest.north};
 }
 
 // Grid line by grid line, north to south, the cells the area takes, joined as in a block.
-std::string addAreaItem(std::string_view item, std::int32_t setScale, SheetCollector& out) {
+std::string addAreaItem(std::string_view item, Series setScale, SheetCollector& out) {
     const AreaReading reading = readAreaItem(item);
     if (!reading.area) return reading.error;
     const LonLatArea& area = *reading.area;
@@ -206,7 +207,7 @@ std::string addAreaItem(std::string_view item, std::int32_t setScale, SheetColle
     return {};
 }
 
-std::string addNamedItem(std::string_view item, std::int32_t setScale, SheetCollector& out) {
+std::string addNamedItem(std::string_view item, Series setScale, SheetCollector& out) {
     const SheetNameReading reading = readSheetIdentity(item);
     if (reading.status == SheetNameStatus::OutsideCoverage) return std::string(OUTSIDE_COVERAGE);
     if (reading.status != SheetNameStatus::Read) return "not a sheet name";
@@ -215,14 +216,14 @@ std::string addNamedItem(std::string_view item, std::int32_t setScale, SheetColl
         out.add(sheet);
         return {};
     }
-    if (setScale == SERIES_1M) return "a sheet of the 1:200 000 series";
+    if (setScale == Series::Scale1m) return "a sheet of the 1:200 000 series";
     if (sheet.sheetType != SHEET_STANDARD) return "a joined million sheet has no sheets of its own";
     const std::int32_t position = columnPosition(sheet.xZone);
-    addBlock({sheet.yZone, sheet.yZone}, {position, position}, SERIES_200K, out);
+    addBlock({sheet.yZone, sheet.yZone}, {position, position}, Series::Scale200k, out);
     return {};
 }
 
-std::string addItem(std::string_view item, std::int32_t setScale, SheetCollector& out) {
+std::string addItem(std::string_view item, Series setScale, SheetCollector& out) {
     if (item == WHOLE_SERIES) {
         addBlock({FIRST_ROW, LAST_ROW}, {0, OFFERED_COLUMNS - 1}, setScale, out);
         return {};
@@ -278,11 +279,11 @@ std::vector<std::string_view> itemsOf(std::string_view set) {
 
 }  // namespace
 
-std::int32_t polarSheetType(std::int32_t setScale, std::int32_t yZone) {
+std::int32_t polarSheetType(Series setScale, std::int32_t yZone) {
     return offeredSheetTypes(setScale, yZone).front();
 }
 
-SheetSetExpansion expandSheetSet(std::string_view set, std::int32_t setScale) {
+SheetSetExpansion expandSheetSet(std::string_view set, Series setScale) {
     SheetCollector collector;
     for (const std::string_view piece : itemsOf(set)) {
         const std::string item = trimBoth(piece);

@@ -18,7 +18,8 @@ struct SheetSetExpansion {
     std::string error;                  // empty when the whole set was understood
 };
 
-// Expands a comma-separated set for the series setScale (SERIES_200K or SERIES_1M). Items:
+// Expands a comma-separated set for the series setScale (Series::Scale200k or Series::Scale1m).
+// Items:
 //   a sheet name as a job file takes it ("N-37-XXXVI", "P-37-I(2)", "T-37(4)", and joined
 //   sheets as the program names them, "T-37-I,II,III", whose commas join rather than
 //   separate): that sheet;
@@ -29,11 +30,11 @@ struct SheetSetExpansion {
 //   an area, "bbox:W,S,E,N" (the sheets that share area with the box) or "at:LON,LAT" (the
 //   sheet that holds the point, east and north of it on an edge): its sheets, joined as in
 //   a block; an area reaching outside the covered rows and columns is refused.
-SheetSetExpansion expandSheetSet(std::string_view set, std::int32_t setScale);
+SheetSetExpansion expandSheetSet(std::string_view set, Series setScale);
 
 // The joined sheet type a whole row of the series uses in row yZone: the largest type the
 // main dialog offers there (standard south of Q).
-std::int32_t polarSheetType(std::int32_t setScale, std::int32_t yZone);
+std::int32_t polarSheetType(Series setScale, std::int32_t yZone);
 
 // The sheet's name in the spelling of a job file's "Nom" entry ("T-37-I(3)").
 std::string jobSheetName(const SheetIdentity& sheet);

@@ -54,10 +54,9 @@ TaskOutcome generateOne(PreparedSheet& sheet) {
 
 // Reads the entries as the job text of a sample sheet of the series; any sheet will do, as
 // the entries are read one by one after the name.
-JobStatus readForSample(std::int32_t setScale, const std::vector<JobEntry>& entries,
-                        SheetParameters& p) {
-    const SheetIdentity sample{setScale, SAMPLE_ROW, SAMPLE_COLUMN, setScale == SERIES_200K ? 1 : 0,
-                               SHEET_STANDARD};
+JobStatus readForSample(Series setScale, const std::vector<JobEntry>& entries, SheetParameters& p) {
+    const SheetIdentity sample{setScale, SAMPLE_ROW, SAMPLE_COLUMN,
+                               setScale == Series::Scale200k ? 1 : 0, SHEET_STANDARD};
     JobLines job;
     job.opened = true;
     job.text = splitJobText(jobTextOf(sample, entries));
@@ -90,7 +89,7 @@ std::string sheetFolderOf(const SheetIdentity& sheet, const std::string& outFold
     return (out / folderName).string();
 }
 
-std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setScale) {
+std::string refusedEntry(const std::vector<JobEntry>& entries, Series setScale) {
     for (const JobEntry& e : entries) {
         SheetParameters p;
         if (readForSample(setScale, {e}, p) == JobStatus::EntryRejected) return e.key;
@@ -98,7 +97,7 @@ std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setS
     return {};
 }
 
-SetDrawing setDrawingOf(const std::vector<JobEntry>& entries, std::int32_t setScale) {
+SetDrawing setDrawingOf(const std::vector<JobEntry>& entries, Series setScale) {
     SheetParameters p;
     // Read one by one and refused by none (refusedEntry), the entries set these fields
     // whatever the sample's trapezoid makes of the others.

@@ -33,15 +33,15 @@ std::string problemWithEntries(const std::vector<JobEntry>& entries);
 // setScale (a map scale the series lacks, a minute count of 0, an angle it cannot read),
 // or "" when it takes them all. Values that depend on the sheet, such as edges, are
 // checked per sheet.
-std::string refusedEntry(const std::vector<JobEntry>& entries, std::int32_t setScale);
+std::string refusedEntry(const std::vector<JobEntry>& entries, Series setScale);
 
 // The coordinate system and map scale that the entries give every sheet of the series
 // (entries that refusedEntry takes).
 struct SetDrawing {
-    std::int32_t cs = CS_SK42;
+    CoordinateSystem cs = CoordinateSystem::Sk42;
     std::int32_t mapScale = 0;
 };
-SetDrawing setDrawingOf(const std::vector<JobEntry>& entries, std::int32_t setScale);
+SetDrawing setDrawingOf(const std::vector<JobEntry>& entries, Series setScale);
 
 // The UTF-8 job text of one sheet of a set: "Nom" first (the map scale needs the series),
 // then the entries. The result folder is not part of it: it is used as given.

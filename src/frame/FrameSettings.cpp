@@ -102,14 +102,14 @@ FrameSettings noFrame(double denominator) {
 }
 
 // The column of the decision table for the sheet; nothing for a combination outside it.
-std::optional<FrameSettings> decisionTable(std::int32_t setScale, std::int32_t mapScale) {
+std::optional<FrameSettings> decisionTable(Series setScale, std::int32_t mapScale) {
     if (mapScale < 0 || mapScale >= SCALES_PER_SERIES) return std::nullopt;
-    if (setScale == SERIES_200K) {
+    if (setScale == Series::Scale200k) {
         const std::array<FrameSettings, SCALES_PER_SERIES> column{
             map200k(), reducedMap(500000.0, LABEL_SIZE_500K_PT, FONT_FREESET), noFrame(1000000.0)};
         return column[static_cast<std::size_t>(mapScale)];
     }
-    if (setScale == SERIES_1M) {
+    if (setScale == Series::Scale1m) {
         const std::array<FrameSettings, SCALES_PER_SERIES> column{
             map1m(), reducedMap(2500000.0, LABEL_SIZE_2500K_PT, FONT_CENTURION),
             noFrame(5000000.0)};
@@ -126,7 +126,7 @@ FrameLayerSet frameLayersOf(const FrameSettings& s) {
             s.coordLabelsOn};
 }
 
-FrameSettings frameSettingsFor(std::int32_t setScale, std::int32_t mapScale) {
+FrameSettings frameSettingsFor(Series setScale, std::int32_t mapScale) {
     const std::optional<FrameSettings> column = decisionTable(setScale, mapScale);
     // A sheet the table does not know gets no frame at all, not even a minute parity.
     if (!column) return {};

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "geo/MapDistance.h"
+#include "sheet/Series.h"
 
 namespace sheetbasis {
 
@@ -62,7 +63,7 @@ struct FrameSettings {
 // the list of scales of its series). A combination outside the two series leaves every
 // flag false, so that no frame layer is produced. The font tables are constant data
 // (FontMetrics.h) and need no loading.
-FrameSettings frameSettingsFor(std::int32_t setScale, std::int32_t mapScale);
+FrameSettings frameSettingsFor(Series setScale, std::int32_t mapScale);
 
 // Which FRAME layers a sheet with these settings has: Frame when any frame line is drawn,
 // FrameAdj when the neighbour names have an outer line to stand in, FrameDig with the

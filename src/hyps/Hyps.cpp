@@ -29,7 +29,7 @@ constexpr double POLAR_CIRCLE_EDGE_CLEARANCE = 0.001;
 constexpr int CORNER_PRECISION_GSK2011 = 2;
 
 bool convertsToGsk2011(const SheetParameters& p) {
-    return p.cs == CS_GSK2011_FROM_SK42;
+    return p.cs == CoordinateSystem::Gsk2011FromSk42;
 }
 
 bool usableStep(double step) {
@@ -162,8 +162,8 @@ std::pair<Graticule, Graticule> graticuleFamilies(const SheetParameters& p, cons
 
 }  // namespace
 
-AngleSteps hypsNodeSteps(std::int32_t setScale) {
-    if (setScale == SERIES_200K) return NODE_STEPS_200K;
+AngleSteps hypsNodeSteps(Series setScale) {
+    if (setScale == Series::Scale200k) return NODE_STEPS_200K;
     return {NODE_STEPS_200K.lon * NODE_STEP_FACTOR_SMALL_SCALE,
             NODE_STEPS_200K.lat * NODE_STEP_FACTOR_SMALL_SCALE};
 }

@@ -37,7 +37,7 @@ HypsSheet hypsFeatures(const SheetParameters& p, const std::string& sheetName,
                        const AngleSteps& densify);
 
 // The node grid steps of HypsP for the series of the sheet.
-AngleSteps hypsNodeSteps(std::int32_t setScale);
+AngleSteps hypsNodeSteps(Series setScale);
 
 // HypsA: the outline of xFrom..xTo by yFrom..yTo, densified by densify (converted to
 // GSK-2011 in coordinate system 4), with the sheet name and the corner texts.

@@ -17,6 +17,8 @@ namespace {
 // Marks a field that no entry has given yet; values read from the file are never negative.
 constexpr std::int32_t NOT_GIVEN = -999;
 constexpr double NOT_GIVEN_ANGLE = -999.0;
+// A value outside the enumeration: no series a job could give.
+constexpr Series NOT_GIVEN_SERIES = static_cast<Series>(NOT_GIVEN);
 // Fewest characters of an entry up to its ";": a one-letter key, "=" and a one-letter value.
 constexpr std::size_t SHORTEST_ENTRY = 4;
 
@@ -34,6 +36,9 @@ bool isGiven(double field) {
 }
 bool isGiven(std::int32_t field) {
     return field != NOT_GIVEN;
+}
+bool isGiven(Series field) {
+    return field != NOT_GIVEN_SERIES;
 }
 
 ValueStatus readAngle(std::string_view value, double& field, bool zeroAllowed) {
@@ -116,7 +121,7 @@ bool isNonEmptyTrapezoid(const SheetParameters& p) {
 }
 
 bool completeResult(SheetParameters& p) {
-    const bool series200k = p.setScale == SERIES_200K;
+    const bool series200k = p.setScale == Series::Scale200k;
     const double dLon = series200k ? SHEET_200K_WIDTH : SHEET_1M_WIDTH;
     const double dLat = series200k ? SHEET_200K_HEIGHT : SHEET_1M_HEIGHT;
     const auto nonZero = [](auto v) { return v != 0; };
@@ -176,8 +181,8 @@ JobStatus readAndCompleteEntries(const JobLines& job, SheetParameters& p) {
 }  // namespace
 
 void setNotGivenMarkers(SheetParameters& p) {
-    p.cs = CS_SK42;
-    p.setScale = NOT_GIVEN;
+    p.cs = CoordinateSystem::Sk42;
+    p.setScale = NOT_GIVEN_SERIES;
     p.mapScale = NOT_GIVEN;
     p.path.clear();
     p.xFrom = p.xTo = p.yFrom = p.yTo = NOT_GIVEN_ANGLE;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "sheet/CoordinateSystem.h"
 #include "sheet/Cp1251.h"
 #include "sheet/Nomenclature.h"
 #include "sheet/Text.h"
@@ -157,7 +158,7 @@ std::optional<SheetIdentity> parseSheetName(std::string_view value) {
         return std::nullopt;
     }
     // A name without a sheet number is a million sheet.
-    SheetIdentity id{.setScale = SERIES_1M};
+    SheetIdentity id{.setScale = Series::Scale1m};
     const auto row = rowOfLetter(name.front());
     if (!row) {
         return std::nullopt;
@@ -181,7 +182,7 @@ std::optional<SheetIdentity> parseSheetName(std::string_view value) {
         if (!number) {
             return std::nullopt;
         }
-        id.setScale = SERIES_200K;
+        id.setScale = Series::Scale200k;
         id.sheetNumber = *number;
     }
     // Joined parts follow the dashed spelling, the one the program writes.
@@ -225,22 +226,23 @@ ValueStatus applySheetName(std::string_view value, SheetParameters& p) {
     return ValueStatus::Accepted;
 }
 
-ValueStatus parseCoordinateSystem(std::string_view value, std::int32_t& cs) {
-    const std::array<std::string, 4> names = {cp1251("СК-42"), cp1251("СК-95"), cp1251("ГСК-2011"),
-                                              cp1251("ГСК-2011 / СК-42")};
+ValueStatus parseCoordinateSystem(std::string_view value, CoordinateSystem& cs) {
+    std::array<std::string, COORDINATE_SYSTEMS.size()> names;
+    std::transform(COORDINATE_SYSTEMS.begin(), COORDINATE_SYSTEMS.end(), names.begin(),
+                   [](CoordinateSystem system) { return cp1251(coordinateSystemName(system)); });
     const auto position = positionIn(names, withCyrillicLookAlikes(value));
     if (!position) {
         return ValueStatus::Rejected;
     }
-    cs = CS_SK42 + *position;
+    cs = COORDINATE_SYSTEMS[static_cast<std::size_t>(*position)];
     return ValueStatus::Accepted;
 }
 
-ValueStatus parseMapScale(std::int32_t setScale, std::string_view value, std::int32_t& mapScale) {
+ValueStatus parseMapScale(Series setScale, std::string_view value, std::int32_t& mapScale) {
     // Denominators in thousands in the order of the series' map-scale list.
     constexpr std::array<std::string_view, 3> SCALES_200K = {"200", "500", "1000"};
     constexpr std::array<std::string_view, 3> SCALES_1M = {"1000", "2500", "5000"};
-    const auto& scales = setScale == SERIES_200K ? SCALES_200K : SCALES_1M;
+    const auto& scales = setScale == Series::Scale200k ? SCALES_200K : SCALES_1M;
     const auto position = positionIn(scales, value);
     if (!position) {
         return ValueStatus::Rejected;

@@ -24,12 +24,7 @@ constexpr const char* PROJECTION_EXTENSION = ".PRJ";
 // Each projection file holds exactly one line ended by carriage return and line feed.
 constexpr std::string_view PROJECTION_LINE_END = "\r\n";
 
-// Coordinate systems (cs of the sheet parameters) and their projection texts.
-constexpr std::int32_t CS_PULKOVO_1942 = 1;
-constexpr std::int32_t CS_PULKOVO_1965 = 2;
-constexpr std::int32_t CS_GSK_2011 = 3;
-constexpr std::int32_t CS_GSK_2011_FROM_SK_42 = 4;
-
+// The projection texts of the coordinate systems.
 constexpr std::string_view PRJ_PULKOVO_1942 =
     R"(GEOGCS["GCS_Pulkovo_1942",DATUM["D_Pulkovo_1942",SPHEROID["Krasovsky_1940", )"
     R"(6378245.0,298.3]], PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])";
@@ -58,7 +53,7 @@ std::optional<std::string> refusedColumn(DBFInfo* table, const std::vector<Field
 
 // The projection file goes to disk with the layer's other files: a layer without it would
 // be delivered without its coordinate system.
-void addProjectionFile(BufferedFiles& files, const std::string& baseName, std::int32_t cs) {
+void addProjectionFile(BufferedFiles& files, const std::string& baseName, CoordinateSystem cs) {
     std::string& bytes = files.create(baseName + PROJECTION_EXTENSION);
     const std::string text = projectionText(cs);
     if (!text.empty()) bytes = trimTrailing(text) + std::string(PROJECTION_LINE_END);
@@ -107,21 +102,20 @@ bool writeValue(DBFInfo* table, int row, int column, FieldType type, const Attri
 
 }  // namespace
 
-std::string projectionText(std::int32_t cs) {
+std::string projectionText(CoordinateSystem cs) {
     switch (cs) {
-        case CS_PULKOVO_1942:
+        case CoordinateSystem::Sk42:
             return std::string{PRJ_PULKOVO_1942};
-        case CS_PULKOVO_1965:
+        case CoordinateSystem::Sk95:
             return std::string{PRJ_PULKOVO_1965};
-        case CS_GSK_2011:
-        case CS_GSK_2011_FROM_SK_42:
+        case CoordinateSystem::Gsk2011:
+        case CoordinateSystem::Gsk2011FromSk42:
             return std::string{PRJ_GSK_2011};
-        default:
-            return {};
     }
+    return {};
 }
 
-Outcome createLayer(std::int32_t cs, ShapeType shapeType, const std::string& layerName,
+Outcome createLayer(CoordinateSystem cs, ShapeType shapeType, const std::string& layerName,
                     const std::vector<FieldDef>& fields, Layer& layer) {
     layer = Layer{};
     const std::string baseName = trimTrailing(layerName);

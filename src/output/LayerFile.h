@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "output/BufferedFiles.h"
+#include "sheet/CoordinateSystem.h"
 
 namespace sheetbasis {
 
@@ -61,7 +62,7 @@ struct Layer {
 // followed by the user fields, and its projection file for the coordinate system cs. A
 // failure says which column the table refused or that the layer could not be created at
 // all, with what the library said; no handle is then left open.
-Outcome createLayer(std::int32_t cs, ShapeType shapeType, const std::string& layerName,
+Outcome createLayer(CoordinateSystem cs, ShapeType shapeType, const std::string& layerName,
                     const std::vector<FieldDef>& fields, Layer& layer);
 // Closes the table, then the shapefile, and puts their files on disk; a failure names the
 // file and why it could not be written, and leaves none of the layer's new files.
@@ -74,6 +75,6 @@ Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int
                              const std::vector<FieldDef>& fields);
 
 // The projection file line for the coordinate system (empty for an unknown one).
-std::string projectionText(std::int32_t cs);
+std::string projectionText(CoordinateSystem cs);
 
 }  // namespace sheetbasis

@@ -113,7 +113,7 @@ Outcome writeLabel(Layer& layer, const Label& label) {
 // is closed after a failed feature too, so that the features before it stay readable;
 // its files reaching the disk is itself a step that can fail.
 template <typename Features, typename WriteOne>
-Outcome writeLayer(const std::string& folder, std::int32_t cs, const LayerSchema& schema,
+Outcome writeLayer(const std::string& folder, CoordinateSystem cs, const LayerSchema& schema,
                    const Features& features, WriteOne writeOne) {
     Layer layer;
     const std::string name = (std::filesystem::path(folder) / schema.name).string();
@@ -131,7 +131,8 @@ Outcome writeLayer(const std::string& folder, std::int32_t cs, const LayerSchema
 
 }  // namespace
 
-Outcome writeHypsLayers(const std::string& folder, std::int32_t cs, const HypsFeatures& features) {
+Outcome writeHypsLayers(const std::string& folder, CoordinateSystem cs,
+                        const HypsFeatures& features) {
     if (Outcome area =
             writeLayer(folder, cs, areaSchema(), std::span(&features.area, 1), writeArea);
         !area) {
@@ -143,7 +144,7 @@ Outcome writeHypsLayers(const std::string& folder, std::int32_t cs, const HypsFe
     return writeLayer(folder, cs, hypsLineSchema(), features.lines, writeHypsLine);
 }
 
-Outcome writeFrameLayers(const std::string& folder, std::int32_t cs,
+Outcome writeFrameLayers(const std::string& folder, CoordinateSystem cs,
                          const FrameFeatures& features) {
     Outcome first;
     const auto keepFirstFailure = [&first](Outcome outcome) {

@@ -7,17 +7,20 @@
 
 #include "output/LayerFeatures.h"
 #include "output/Outcome.h"
+#include "sheet/CoordinateSystem.h"
 
 namespace sheetbasis {
 
 // Writes HypsA, HypsP and HypsL into folder in the coordinate system cs, each closed
 // before the next is begun. A failure names the layer and why; no later layer is begun,
 // and the layers written before it stay.
-Outcome writeHypsLayers(const std::string& folder, std::int32_t cs, const HypsFeatures& features);
+Outcome writeHypsLayers(const std::string& folder, CoordinateSystem cs,
+                        const HypsFeatures& features);
 
 // Writes the FRAME layers that features holds into folder: Frame, FrameAdj, FrameDig.
 // Every one of them is written, whatever became of the one before, so that what could be
 // written stays; the first failure names its layer and why.
-Outcome writeFrameLayers(const std::string& folder, std::int32_t cs, const FrameFeatures& features);
+Outcome writeFrameLayers(const std::string& folder, CoordinateSystem cs,
+                         const FrameFeatures& features);
 
 }  // namespace sheetbasis

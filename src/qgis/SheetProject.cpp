@@ -155,7 +155,7 @@ std::string groupedDigits(long long value) {
     return digits;
 }
 
-MarginTexts marginTexts(const std::string& title, std::int32_t cs, double denominator) {
+MarginTexts marginTexts(const std::string& title, CoordinateSystem cs, double denominator) {
     return {title, "Масштаб 1:" + groupedDigits(std::llround(denominator)),
             "Система координат " + std::string(coordinateSystemName(cs))};
 }
@@ -200,7 +200,8 @@ void removeEarlierProjects(const fs::path& project) {
 
 }  // namespace
 
-std::optional<LambertConformalConic> sheetProjectionOf(std::int32_t cs, const DrawingRect& rect) {
+std::optional<LambertConformalConic> sheetProjectionOf(CoordinateSystem cs,
+                                                       const DrawingRect& rect) {
     LambertConformalConic projection;
     const double height = rect.north - rect.south;
     projection.centralMeridian = std::remainder((rect.west + rect.east) / 2.0, 360.0);
@@ -230,7 +231,7 @@ PlaneBox projectedExtent(const LambertConformalConic& projection, const DrawingR
     return box;
 }
 
-std::string sheetProjectionText(std::int32_t cs, const LambertConformalConic& pr) {
+std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic& pr) {
     const auto parameter = [](const char* name, double value) {
         return std::string(",PARAMETER[\"") + name + "\"," + decimalText(value) + "]";
     };

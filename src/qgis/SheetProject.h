@@ -19,11 +19,12 @@ namespace sheetbasis {
 // from its edges, so that map millimetres measured on the sphere by the frame layers are
 // millimetres on paper everywhere on the sheet. Nothing for a coordinate system without a
 // projection text: there is no datum to build on.
-std::optional<LambertConformalConic> sheetProjectionOf(std::int32_t cs, const DrawingRect& rect);
+std::optional<LambertConformalConic> sheetProjectionOf(CoordinateSystem cs,
+                                                       const DrawingRect& rect);
 // The rectangle of the plane that holds the trapezoid rect.
 PlaneBox projectedExtent(const LambertConformalConic& projection, const DrawingRect& rect);
 // The definition of that system, on the datum of the layers' projection files.
-std::string sheetProjectionText(std::int32_t cs, const LambertConformalConic& projection);
+std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic& projection);
 
 // Writes the styles of the layers that the sheet's map scale gives, beside them in p.path
 // and p.outputFolder, and the project "<sheetName>.qgs" in the folder that holds both.

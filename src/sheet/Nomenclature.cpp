@@ -1,7 +1,6 @@
 #include "sheet/Nomenclature.h"
 
 #include <array>
-#include <cstdlib>
 #include <string_view>
 
 #include "sheet/SheetParameters.h"
@@ -27,9 +26,6 @@ constexpr std::int32_t ROMAN_TEN = 10;
 constexpr std::int32_t ROMAN_LIMIT = 40;  // the table covers 0..39, enough for 1..36
 constexpr std::array<std::string_view, ROMAN_TEN> ROMAN_UNITS = {"",  "I",  "II",  "III",  "IV",
                                                                  "V", "VI", "VII", "VIII", "IX"};
-
-// Code magnitude of an east-west direction (north-south codes have magnitude 2).
-constexpr std::int32_t EAST_WEST_MAGNITUDE = 1;
 
 struct Identity {
     std::int32_t yZone;
@@ -63,14 +59,14 @@ std::string twoDigits(std::int32_t column) {
     return column >= 0 && column < 10 ? "0" + text : text;
 }
 
-Identity adjacentSheet(std::int32_t direction, std::int32_t setScale, Identity sheet,
+Identity adjacentSheet(Direction direction, Series setScale, Identity sheet,
                        std::int32_t sheetType) {
-    const bool eastWest = std::abs(direction) == EAST_WEST_MAGNITUDE;
-    const bool positive = direction > 0;
+    const bool eastWest = direction == Direction::West || direction == Direction::East;
+    const bool positive = direction == Direction::East || direction == Direction::North;
     if (eastWest) {
         // A joined sheet's neighbour lies a whole joined width away.
         for (std::int32_t step = 0; step <= sheetType; ++step) {
-            if (setScale == SERIES_200K) {
+            if (setScale == Series::Scale200k) {
                 const Sheet200Column next =
                     adjacentSheet200EastWest(positive, sheet.xZone, sheet.sheetNumber);
                 sheet.xZone = next.xZone;
@@ -79,7 +75,7 @@ Identity adjacentSheet(std::int32_t direction, std::int32_t setScale, Identity s
                 sheet.xZone = positive ? nextColumnEast(sheet.xZone) : nextColumnWest(sheet.xZone);
             }
         }
-    } else if (setScale == SERIES_200K) {
+    } else if (setScale == Series::Scale200k) {
         const Sheet200Row next =
             adjacentSheet200NorthSouth(positive, sheet.yZone, sheet.sheetNumber);
         sheet.yZone = next.yZone;
@@ -128,8 +124,8 @@ Sheet200Row adjacentSheet200NorthSouth(bool north, std::int32_t yZone, std::int3
     return {row, numberOf(cell)};
 }
 
-std::vector<std::int32_t> offeredSheetTypes(std::int32_t setScale, std::int32_t yZone) {
-    const std::int32_t widest = setScale == SERIES_200K ? SHEET_TRIPLE : SHEET_QUADRUPLE;
+std::vector<std::int32_t> offeredSheetTypes(Series setScale, std::int32_t yZone) {
+    const std::int32_t widest = setScale == Series::Scale200k ? SHEET_TRIPLE : SHEET_QUADRUPLE;
     if (yZone <= LAST_WIDEST_JOINED_ROW) return {widest, SHEET_DOUBLE, SHEET_STANDARD};
     if (yZone <= LAST_DOUBLE_ROW) return {SHEET_DOUBLE, SHEET_STANDARD};
     return {SHEET_STANDARD};
@@ -154,14 +150,14 @@ std::string toRomanNumerals(std::int32_t n) {
     return text;
 }
 
-std::string joinedPartsText(std::int32_t setScale, std::int32_t xZone, std::int32_t sheetNumber,
+std::string joinedPartsText(Series setScale, std::int32_t xZone, std::int32_t sheetNumber,
                             std::int32_t sheetType) {
     std::string parts;
     std::int32_t column = xZone;
     std::int32_t number = sheetNumber;
     for (std::int32_t part = 0; part < sheetType; ++part) {
         parts += ',';
-        if (setScale == SERIES_200K) {
+        if (setScale == Series::Scale200k) {
             const Sheet200Column next = adjacentSheet200EastWest(true, column, number);
             if (next.xZone != column) parts += twoDigits(next.xZone) + "-";
             column = next.xZone;
@@ -175,16 +171,16 @@ std::string joinedPartsText(std::int32_t setScale, std::int32_t xZone, std::int3
     return parts;
 }
 
-std::string sheetNameOf(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+std::string sheetNameOf(Series setScale, std::int32_t yZone, std::int32_t xZone,
                         std::int32_t sheetNumber, std::int32_t sheetType) {
     // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) about "-" + std::string.
     std::string name(1, rowLetter(yZone));
     name.append(1, '-').append(twoDigits(xZone));
-    if (setScale == SERIES_200K) name.append(1, '-').append(toRomanNumerals(sheetNumber));
+    if (setScale == Series::Scale200k) name.append(1, '-').append(toRomanNumerals(sheetNumber));
     return name.append(joinedPartsText(setScale, xZone, sheetNumber, sheetType));
 }
 
-std::string adjacentSheetName(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
+std::string adjacentSheetName(Direction direction, Series setScale, std::int32_t yZone,
                               std::int32_t xZone, std::int32_t sheetNumber,
                               std::int32_t sheetType) {
     const Identity next =

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sheet/Series.h"
+
 namespace sheetbasis {
 
 // Rows of the international map in yZone order, V (0) at the pole down to A (21) at the
@@ -22,14 +24,10 @@ std::optional<std::int32_t> rowOfLetter(char letter);
 // last: near the pole neighbouring sheets are joined so that a sheet keeps a useful width,
 // triple (1:200 000 series) or quadruple (million series) and double sheets in rows U and
 // T, double sheets in rows S, R and Q, none further south.
-std::vector<std::int32_t> offeredSheetTypes(std::int32_t setScale, std::int32_t yZone);
+std::vector<std::int32_t> offeredSheetTypes(Series setScale, std::int32_t yZone);
 
-// Direction codes of a neighbour: |code| 1 is east-west, 2 north-south; positive is
-// east or north.
-inline constexpr std::int32_t DIRECTION_WEST = -1;
-inline constexpr std::int32_t DIRECTION_EAST = 1;
-inline constexpr std::int32_t DIRECTION_NORTH = 2;
-inline constexpr std::int32_t DIRECTION_SOUTH = -2;
+// The side of a sheet on which a neighbour lies.
+enum class Direction { West, East, North, South };
 
 // Position of a 1:200 000 sheet: the million-sheet row or column and its number 1..36.
 struct Sheet200Column {
@@ -42,14 +40,14 @@ struct Sheet200Row {
 };
 
 // The sheet's name (never contains a blank). yZone 0..12 (V..J), xZone 1..60.
-std::string sheetNameOf(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+std::string sheetNameOf(Series setScale, std::int32_t yZone, std::int32_t xZone,
                         std::int32_t sheetNumber, std::int32_t sheetType);
 // What a joined sheet's name adds after its first part: ",II,III", ",38-I", ",38,39,40"
 // ("" for a standard sheet). It does not depend on the row.
-std::string joinedPartsText(std::int32_t setScale, std::int32_t xZone, std::int32_t sheetNumber,
+std::string joinedPartsText(Series setScale, std::int32_t xZone, std::int32_t sheetNumber,
                             std::int32_t sheetType);
 // The name of the neighbouring sheet in the given direction; it keeps the series and type.
-std::string adjacentSheetName(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
+std::string adjacentSheetName(Direction direction, Series setScale, std::int32_t yZone,
                               std::int32_t xZone, std::int32_t sheetNumber, std::int32_t sheetType);
 // Next column eastward (60 is followed by 1) and westward (1 is preceded by 60).
 std::int32_t nextColumnEast(std::int32_t xZone);

@@ -15,10 +15,6 @@ constexpr std::int32_t COLUMN_WIDTH_DEG = 6;
 constexpr std::int32_t COLUMN_OFFSET_DEG = 174;
 constexpr double FULL_CIRCLE_DEG = 360.0;
 
-// Names of the coordinate systems 1..4, in Cyrillic as the users write them.
-constexpr std::array<std::string_view, 4> CS_NAMES = {"СК-42", "СК-95", "ГСК-2011",
-                                                      "ГСК-2011 / СК-42"};
-
 // A million sheet holds 6 x 6 sheets of 1:200 000, each 1 degree by 40 minutes.
 constexpr std::int32_t SHEETS_PER_ROW_200K = 6;
 constexpr double SHEET_WIDTH_200K_DEG = 1.0;
@@ -53,27 +49,22 @@ constexpr std::array<MeridianDefaults, 4> MERIDIANS_1M = {{
 
 // A type outside 0..3 never comes from the dialogs or the job file; it gets the standard
 // defaults rather than a read past the table.
-MeridianDefaults meridianDefaults(std::int32_t setScale, std::int32_t sheetType) {
-    const auto& table = setScale == SERIES_200K ? MERIDIANS_200K : MERIDIANS_1M;
+MeridianDefaults meridianDefaults(Series setScale, std::int32_t sheetType) {
+    const auto& table = setScale == Series::Scale200k ? MERIDIANS_200K : MERIDIANS_1M;
     const bool known = sheetType >= SHEET_STANDARD && sheetType <= SHEET_QUADRUPLE;
     return table[known ? static_cast<std::size_t>(sheetType) : SHEET_STANDARD];
 }
 
 }  // namespace
 
-std::string_view coordinateSystemName(std::int32_t cs) {
-    if (cs < CS_SK42 || cs > CS_GSK2011_FROM_SK42) return {};
-    return CS_NAMES[static_cast<std::size_t>(cs - CS_SK42)];
-}
-
-BaseParameters computeBaseParameters(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+BaseParameters computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_t xZone,
                                      std::int32_t sheetNumber, std::int32_t sheetType) {
     BaseParameters b;
     b.baseYTo = NORTH_EDGE_BASE_DEG - ROW_HEIGHT_DEG * yZone;
     b.baseXFrom = COLUMN_WIDTH_DEG * xZone + COLUMN_OFFSET_DEG;
     if (b.baseXFrom >= FULL_CIRCLE_DEG) b.baseXFrom -= FULL_CIRCLE_DEG;
 
-    if (setScale == SERIES_200K) {
+    if (setScale == Series::Scale200k) {
         const std::int32_t r = (sheetNumber - 1) / SHEETS_PER_ROW_200K;
         const std::int32_t c = sheetNumber - SHEETS_PER_ROW_200K * r - 1;
         b.baseYTo = b.baseYTo - r * SHEET_HEIGHT_200K_DEG;

@@ -4,25 +4,12 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <tuple>
 
+#include "sheet/CoordinateSystem.h"
+#include "sheet/Series.h"
+
 namespace sheetbasis {
-
-// Coordinate systems (field cs).
-inline constexpr std::int32_t CS_SK42 = 1;
-inline constexpr std::int32_t CS_SK95 = 2;
-inline constexpr std::int32_t CS_GSK2011 = 3;
-// Laid out in SK-42, generated in GSK-2011 (corners carried by sk42ToGsk2011).
-inline constexpr std::int32_t CS_GSK2011_FROM_SK42 = 4;
-
-// The coordinate system's name as a user reads it ("СК-42", ..., "ГСК-2011 / СК-42"); empty
-// for a number that names none.
-std::string_view coordinateSystemName(std::int32_t cs);
-
-// Series scales (field setScale).
-inline constexpr std::int32_t SERIES_200K = 0;
-inline constexpr std::int32_t SERIES_1M = 1;
 
 // Sheet types (field sheetType).
 inline constexpr std::int32_t SHEET_STANDARD = 0;
@@ -46,7 +33,7 @@ constexpr bool isCoveredColumn(std::int32_t xZone) {
 
 // Which sheet of the nomenclature; the fields mean what they mean in SheetParameters.
 struct SheetIdentity {
-    std::int32_t setScale = SERIES_200K;
+    Series setScale = Series::Scale200k;
     std::int32_t yZone = 0;
     std::int32_t xZone = 0;
     std::int32_t sheetNumber = 0;
@@ -63,8 +50,8 @@ struct SheetIdentity {
 // The 25 fields in their fixed order. Texts hold no padding: a fixed-length, blank-padded
 // text corresponds to its value without trailing blanks.
 struct SheetParameters {
-    std::int32_t cs = CS_SK42;
-    std::int32_t setScale = SERIES_200K;
+    CoordinateSystem cs = CoordinateSystem::Sk42;
+    Series setScale = Series::Scale200k;
     std::int32_t mapScale = 0;
     std::int32_t yZone = 1;
     std::int32_t xZone = 1;
@@ -104,7 +91,7 @@ struct BaseParameters {
 
 // The base trapezoid and default steps of the sheet with the given identity. sheetNumber
 // is read only in the 1:200 000 series. Cannot fail.
-BaseParameters computeBaseParameters(std::int32_t setScale, std::int32_t yZone, std::int32_t xZone,
+BaseParameters computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_t xZone,
                                      std::int32_t sheetNumber, std::int32_t sheetType);
 
 // Computes the base fields of the record from its identity fields (2, 4, 5, 6, 7).

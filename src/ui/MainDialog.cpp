@@ -51,7 +51,7 @@ std::vector<std::string> itemsOf(const std::array<const char*, N>& texts) {
 
 std::vector<std::string> coordinateSystemItems() {
     std::vector<std::string> items;
-    for (std::int32_t cs = CS_SK42; cs <= CS_GSK2011_FROM_SK42; ++cs) {
+    for (const CoordinateSystem cs : COORDINATE_SYSTEMS) {
         items.emplace_back(coordinateSystemName(cs));
     }
     return items;
@@ -76,7 +76,7 @@ std::vector<std::string> sheetNumberItems() {
 
 // The types the row offers, narrowest first; the row list's item n is the row of yZone n.
 std::vector<std::string> typeItems(int seriesItem, int rowItem) {
-    const std::int32_t setScale = seriesItem == SERIES_ITEM_200K ? SERIES_200K : SERIES_1M;
+    const Series setScale = seriesItem == SERIES_ITEM_200K ? Series::Scale200k : Series::Scale1m;
     const std::array<const char*, 4> texts = {TYPE_STANDARD, TYPE_DOUBLE, TYPE_TRIPLE,
                                               TYPE_QUADRUPLE};
     std::vector<std::string> items;
@@ -192,17 +192,19 @@ MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& stat
 }
 
 void readMainDialogChoices(const Dialog& dialog, DialogState& state) {
-    state.cs = dialog.listSelection(CONTROL_CS);
-    state.setScale =
-        dialog.listSelection(CONTROL_SERIES) == SERIES_ITEM_200K ? SERIES_200K : SERIES_1M;
+    // The list holds the systems in the order of their values, the first item being 1.
+    state.cs = static_cast<CoordinateSystem>(dialog.listSelection(CONTROL_CS));
+    state.setScale = dialog.listSelection(CONTROL_SERIES) == SERIES_ITEM_200K ? Series::Scale200k
+                                                                              : Series::Scale1m;
     state.mapScale = dialog.listSelection(CONTROL_MAP_SCALE) - 1;
     const int typeItem = dialog.listSelection(CONTROL_SHEET_TYPE);
-    state.sheetType =
-        state.setScale == SERIES_1M && typeItem == THIRD_TYPE_ITEM ? SHEET_QUADRUPLE : typeItem - 1;
+    state.sheetType = state.setScale == Series::Scale1m && typeItem == THIRD_TYPE_ITEM
+                          ? SHEET_QUADRUPLE
+                          : typeItem - 1;
     state.yZone = dialog.listSelection(CONTROL_ROW);
     state.xZone = dialog.listSelection(CONTROL_COLUMN) + COLUMN_OF_ITEM_ZERO;
     if (state.xZone > COLUMN_COUNT) state.xZone -= COLUMN_COUNT;
-    if (state.setScale == SERIES_200K) {
+    if (state.setScale == Series::Scale200k) {
         state.sheetNumber = dialog.listSelection(CONTROL_SHEET_NUMBER);
     }
     state.base = computeBaseParameters(state.setScale, state.yZone, state.xZone, state.sheetNumber,

@@ -40,10 +40,10 @@ struct RefinedResult {
 };
 
 // Working state shared by the main and the refine dialog for the whole run; all of it
-// starts at zero.
+// but the coordinate system starts at zero.
 struct DialogState {
-    std::int32_t cs = 0;
-    std::int32_t setScale = 0;
+    CoordinateSystem cs = CoordinateSystem::Sk42;
+    Series setScale = Series::Scale200k;
     std::int32_t mapScale = 0;
     std::int32_t yZone = 0;
     std::int32_t xZone = 0;

@@ -149,7 +149,7 @@ void onRefineClicked(WindowServices& services, DialogState& state, Dialog& mainD
 }
 
 RefineEntries checkRefineEntries(WindowServices& services, DialogState& state, Dialog& dialog) {
-    const bool series200k = state.setScale == SERIES_200K;
+    const bool series200k = state.setScale == Series::Scale200k;
     const double dLon = series200k ? ALLOWANCE_LON_200K : ALLOWANCE_LON_1M;
     const double dLat = series200k ? ALLOWANCE_LAT_200K : ALLOWANCE_LAT_1M;
     const auto& b = state.base;

@@ -40,7 +40,7 @@ TEST(CommandLine, SheetSetWithEveryJobOptionInOrder) {
                                  "10"});
     ASSERT_EQ(c.action, CommandAction::SheetSet) << c.error;
     EXPECT_EQ(c.sheets, "N-37");
-    EXPECT_EQ(c.setScale, SERIES_1M);
+    EXPECT_EQ(c.setScale, Series::Scale1m);
     EXPECT_EQ(c.outFolder, "o");
     EXPECT_EQ(c.threads, 3u);
     EXPECT_TRUE(c.quiet);

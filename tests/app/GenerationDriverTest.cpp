@@ -38,7 +38,7 @@ TEST(AddEdgesOnGrid, AnEdgeAlreadyListedIsNotRepeated) {
     EXPECT_EQ(list, (std::vector<double>{54.0}));
 }
 
-SheetParameters sheetN37XXXVI(std::int32_t cs) {
+SheetParameters sheetN37XXXVI(CoordinateSystem cs) {
     SheetParameters p;
     p.cs = cs;
     p.yZone = 8;
@@ -66,9 +66,10 @@ std::vector<Point> sheetRing(const std::filesystem::path& hyps) {
 
 TEST(Velmora, CombinedSystemCarriesTheCornersIntoGsk2011) {
     TempFolder tmp;
-    for (const std::int32_t cs : {CS_SK42, CS_GSK2011_FROM_SK42}) {
+    for (const CoordinateSystem cs : {CoordinateSystem::Sk42, CoordinateSystem::Gsk2011FromSk42}) {
         SheetParameters p = sheetN37XXXVI(cs);
-        const std::string folder = (tmp.path() / std::to_string(cs)).string() + "/";
+        const std::string folder =
+            (tmp.path() / std::to_string(static_cast<int>(cs))).string() + "/";
         std::filesystem::create_directories(folder);
         const ResultFolders folders = prepareResultFolders(folder);
         ASSERT_EQ(folders.status, FolderStatus::Ready);
@@ -78,11 +79,11 @@ TEST(Velmora, CombinedSystemCarriesTheCornersIntoGsk2011) {
         ASSERT_TRUE(generated) << generated.reason();
 
         Point nw{41.0, 52 + TWO_THIRDS};
-        if (cs == CS_GSK2011_FROM_SK42) nw = sk42ToGsk2011(nw);
+        if (cs == CoordinateSystem::Gsk2011FromSk42) nw = sk42ToGsk2011(nw);
         const std::vector<Point> ring = sheetRing(p.path);
         ASSERT_FALSE(ring.empty());
-        EXPECT_EQ(ring.front().x, nw.x) << "cs " << cs;
-        EXPECT_EQ(ring.front().y, nw.y) << "cs " << cs;
+        EXPECT_EQ(ring.front().x, nw.x) << coordinateSystemName(cs);
+        EXPECT_EQ(ring.front().y, nw.y) << coordinateSystemName(cs);
         EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(p.outputFolder) / "Frame.shp"));
     }
 }

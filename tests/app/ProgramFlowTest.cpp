@@ -40,8 +40,8 @@ class ScriptedUser : public InteractiveServices {
 
 SheetParameters sheetN37XXXVI(const std::string& folder) {
     SheetParameters p;
-    p.cs = CS_SK42;
-    p.setScale = SERIES_200K;
+    p.cs = CoordinateSystem::Sk42;
+    p.setScale = Series::Scale200k;
     p.mapScale = 0;
     p.yZone = 8;
     p.xZone = 37;

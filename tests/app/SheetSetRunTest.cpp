@@ -12,8 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const SheetIdentity N37_XXXVI{SERIES_200K, 8, 37, 36, SHEET_STANDARD};
-const SheetIdentity T37_TRIPLE{SERIES_200K, 2, 37, 4, SHEET_TRIPLE};
+const SheetIdentity N37_XXXVI{Series::Scale200k, 8, 37, 36, SHEET_STANDARD};
+const SheetIdentity T37_TRIPLE{Series::Scale200k, 2, 37, 4, SHEET_TRIPLE};
 
 TEST(SheetSetRun, OutFolderIsUsedByteForByteNeverReadAsJobText) {
     // Blanks, a byte that is no UTF-8, the entry separator and a line break: all are
@@ -24,7 +24,7 @@ TEST(SheetSetRun, OutFolderIsUsedByteForByteNeverReadAsJobText) {
         EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done) << sheets[0].failure.reason;
         const std::string kept = out.starts_with(' ') ? "./" + out : out;
         EXPECT_EQ(sheets[0].parameters.path, kept + "/T-37-IV,V,VI/");
-        EXPECT_EQ(sheets[0].parameters.cs, CS_SK95);
+        EXPECT_EQ(sheets[0].parameters.cs, CoordinateSystem::Sk95);
     }
 }
 
@@ -36,7 +36,7 @@ TEST(SheetSetRun, EntriesAreReadAsAJobFileReadsThem) {
     ASSERT_EQ(sheets.size(), 2u);
     const SheetParameters& n = sheets[0].parameters;
     EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done) << sheets[0].failure.reason;
-    EXPECT_EQ(n.cs, CS_GSK2011_FROM_SK42);
+    EXPECT_EQ(n.cs, CoordinateSystem::Gsk2011FromSk42);
     EXPECT_EQ(n.mapScale, 2);
     EXPECT_EQ(n.xMinute, 2);
     EXPECT_EQ(n.yMinute, n.baseYMinute);
@@ -54,19 +54,21 @@ TEST(SheetSetRun, AFolderTooLongForAJobFileFailsItsSheet) {
     // "/N-37-XXXVI/" do not.
     const std::string out(245, 'd');
     const auto sheets =
-        prepareSheets({{SERIES_200K, 8, 37, 1, SHEET_STANDARD}, N37_XXXVI}, {}, out);
+        prepareSheets({{Series::Scale200k, 8, 37, 1, SHEET_STANDARD}, N37_XXXVI}, {}, out);
     EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done);
     EXPECT_EQ(sheets[1].failure.reason, "the result folder is too long for a job file");
 }
 
 TEST(SheetSetRun, EntriesRefusedForEverySheetAreFoundBeforeTheRun) {
-    EXPECT_EQ(refusedEntry({{"CS", "CK-42"}, {"MapScale", "200"}, {"xMinute", "0"}}, SERIES_200K),
-              "xMinute");
-    EXPECT_EQ(refusedEntry({{"MapScale", "200"}}, SERIES_1M), "MapScale");
-    EXPECT_EQ(refusedEntry({{"CS", "CK-2011"}}, SERIES_1M), "CS");
+    EXPECT_EQ(
+        refusedEntry({{"CS", "CK-42"}, {"MapScale", "200"}, {"xMinute", "0"}}, Series::Scale200k),
+        "xMinute");
+    EXPECT_EQ(refusedEntry({{"MapScale", "200"}}, Series::Scale1m), "MapScale");
+    EXPECT_EQ(refusedEntry({{"CS", "CK-2011"}}, Series::Scale1m), "CS");
     // Edges fit some sheets and not others: they are left to each sheet.
-    EXPECT_EQ(refusedEntry({{"MapScale", "2500"}, {"xFrom", "150"}, {"yTo", "10°30'"}}, SERIES_1M),
-              "");
+    EXPECT_EQ(
+        refusedEntry({{"MapScale", "2500"}, {"xFrom", "150"}, {"yTo", "10°30'"}}, Series::Scale1m),
+        "");
 }
 
 TEST(SheetSetRun, EntriesThatNoJobLineCouldHoldAreRefused) {
@@ -76,15 +78,15 @@ TEST(SheetSetRun, EntriesThatNoJobLineCouldHoldAreRefused) {
 }
 
 TEST(SheetSetRun, AValueWithACharacterWindows1251LacksIsRefusedByTheReader) {
-    EXPECT_EQ(refusedEntry({{"CS", "CK-42 ✓"}}, SERIES_200K), "CS");
-    EXPECT_EQ(refusedEntry({{"CS", "ГCK-2011"}}, SERIES_200K), "");
+    EXPECT_EQ(refusedEntry({{"CS", "CK-42 ✓"}}, Series::Scale200k), "CS");
+    EXPECT_EQ(refusedEntry({{"CS", "ГCK-2011"}}, Series::Scale200k), "");
 }
 
 TEST(SheetSetRun, OneFailureLeavesTheOthersAndGivesTheWorstCode) {
     TempFolder temp;
     // A file where a sheet's folder should be: that sheet cannot get its folders.
     std::ofstream(temp.path() / "N-37-XXXVI") << "in the way";
-    auto sheets = prepareSheets({N37_XXXVI, {SERIES_200K, 8, 37, 35, SHEET_STANDARD}}, {},
+    auto sheets = prepareSheets({N37_XXXVI, {Series::Scale200k, 8, 37, 35, SHEET_STANDARD}}, {},
                                 temp.path().string());
     std::size_t reports = 0;
     const SetRunReport report =

@@ -41,7 +41,7 @@ TEST(CoordLabelsTest, TextsAreRoundedToWholeMinutes) {
 
 class CoordLabelsLayerTest : public testing::Test {
   protected:
-    void configure(std::int32_t series, DrawingRect rect) {
+    void configure(Series series, DrawingRect rect) {
         settings = frameSettingsFor(series, 0);
         sheet.rect = rect;
         sheet.base = rect;
@@ -70,7 +70,7 @@ class CoordLabelsLayerTest : public testing::Test {
 const double N36 = 52.0 + 2.0 / 3.0;
 
 TEST_F(CoordLabelsLayerTest, ParallelLabelsSitAboveAndBelowOnBothMargins) {
-    configure(0, {41.0, 42.0, 52.0, N36});
+    configure(Series::Scale200k, {41.0, 42.0, 52.0, N36});
     const std::vector<Label> f = write({52.5}, {});
     ASSERT_EQ(f.size(), 4u);
     const std::string deg = "52" + std::string(1, CP1251_DEGREE);
@@ -97,7 +97,7 @@ TEST_F(CoordLabelsLayerTest, ParallelLabelsSitAboveAndBelowOnBothMargins) {
 }
 
 TEST_F(CoordLabelsLayerTest, MillionSheetLabelsClearTheBandOnTheEdge) {
-    configure(1, {36.0, 42.0, 52.0, 56.0});
+    configure(Series::Scale1m, {36.0, 42.0, 52.0, 56.0});
     const std::vector<Label> f = write({54.0}, {});
     ASSERT_EQ(f.size(), 4u);
     EXPECT_EQ(f[0].attributes.font, "AGCenturion");
@@ -108,7 +108,7 @@ TEST_F(CoordLabelsLayerTest, MillionSheetLabelsClearTheBandOnTheEdge) {
 }
 
 TEST_F(CoordLabelsLayerTest, FirstMeridianLabelIsRaisedClearOfTheCornerLabel) {
-    configure(0, {41.0, 42.0, 52.0, N36});
+    configure(Series::Scale200k, {41.0, 42.0, 52.0, N36});
     const std::vector<Label> f = write({52.0, 52.0 + 1.0 / 3.0, N36}, {41.0, 41.5, 42.0});
     ASSERT_EQ(f.size(), 12u + 6u);
     const std::string deg = std::string(1, CP1251_DEGREE);
@@ -133,7 +133,7 @@ TEST_F(CoordLabelsLayerTest, FirstMeridianLabelIsRaisedClearOfTheCornerLabel) {
 }
 
 TEST_F(CoordLabelsLayerTest, WithoutParallelsNoMeridianLabelIsRaised) {
-    configure(0, {41.0, 42.0, 52.0, N36});
+    configure(Series::Scale200k, {41.0, 42.0, 52.0, N36});
     const std::vector<Label> f = write({}, {41.0});
     ASSERT_EQ(f.size(), 2u);
     const std::string deg = std::string(1, CP1251_DEGREE);

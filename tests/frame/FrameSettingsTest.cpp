@@ -7,7 +7,7 @@ namespace sheetbasis {
 namespace {
 
 TEST(FrameSettingsTest, TwoHundredThousandMapHasEveryElement) {
-    const FrameSettings f = frameSettingsFor(SERIES_200K, 0);
+    const FrameSettings f = frameSettingsFor(Series::Scale200k, 0);
     EXPECT_EQ(f.scaleDenominator, 200000.0);
     EXPECT_TRUE(f.minuteFrameOn);
     EXPECT_EQ(f.minuteFrameOffset, 7.0);
@@ -34,7 +34,7 @@ TEST(FrameSettingsTest, TwoHundredThousandMapHasEveryElement) {
 }
 
 TEST(FrameSettingsTest, MillionMapHasBandOnTheEdgeAndFlankedOuterLine) {
-    const FrameSettings f = frameSettingsFor(SERIES_1M, 0);
+    const FrameSettings f = frameSettingsFor(Series::Scale1m, 0);
     EXPECT_EQ(f.scaleDenominator, 1000000.0);
     EXPECT_TRUE(f.minuteFrameOn);
     EXPECT_EQ(f.minuteFrameOffset, 0.0);
@@ -58,12 +58,13 @@ TEST(FrameSettingsTest, MillionMapHasBandOnTheEdgeAndFlankedOuterLine) {
 
 TEST(FrameSettingsTest, ReducedMapsHaveLabelsAndOneOuterLine) {
     struct Row {
-        std::int32_t series;
+        Series series;
         double denominator;
         double size;
         std::int32_t font;
     };
-    for (const Row& row : {Row{SERIES_200K, 500000.0, 5.0, 2}, Row{SERIES_1M, 2500000.0, 5.5, 3}}) {
+    for (const Row& row :
+         {Row{Series::Scale200k, 500000.0, 5.0, 2}, Row{Series::Scale1m, 2500000.0, 5.5, 3}}) {
         SCOPED_TRACE(row.denominator);
         const FrameSettings f = frameSettingsFor(row.series, 1);
         EXPECT_EQ(f.scaleDenominator, row.denominator);
@@ -82,14 +83,15 @@ TEST(FrameSettingsTest, ReducedMapsHaveLabelsAndOneOuterLine) {
 
 TEST(FrameSettingsTest, SmallestScalesAndUnknownCombinationsHaveNoFrame) {
     struct Row {
-        std::int32_t series;
+        Series series;
         std::int32_t scale;
         double denominator;
     };
     for (const Row& row :
-         {Row{SERIES_200K, 2, 1000000.0}, Row{SERIES_1M, 2, 5000000.0}, Row{SERIES_200K, 3, 0.0},
-          Row{SERIES_1M, -1, 0.0}, Row{2, 0, 0.0}, Row{-999, -999, 0.0}}) {
-        SCOPED_TRACE(testing::Message() << row.series << " " << row.scale);
+         {Row{Series::Scale200k, 2, 1000000.0}, Row{Series::Scale1m, 2, 5000000.0},
+          Row{Series::Scale200k, 3, 0.0}, Row{Series::Scale1m, -1, 0.0},
+          Row{static_cast<Series>(2), 0, 0.0}, Row{static_cast<Series>(-999), -999, 0.0}}) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(row.series) << " " << row.scale);
         const FrameSettings f = frameSettingsFor(row.series, row.scale);
         EXPECT_EQ(f.scaleDenominator, row.denominator);
         EXPECT_FALSE(f.minuteFrameOn);
@@ -102,14 +104,15 @@ TEST(FrameSettingsTest, SmallestScalesAndUnknownCombinationsHaveNoFrame) {
 
 TEST(FrameSettingsTest, UnknownCombinationsLeaveEveryFlagFalse) {
     for (const auto& [series, scale] :
-         {std::pair{SERIES_200K, 3}, std::pair{SERIES_1M, -1}, std::pair{2, 0}}) {
-        SCOPED_TRACE(testing::Message() << series << " " << scale);
+         {std::pair{Series::Scale200k, 3}, std::pair{Series::Scale1m, -1},
+          std::pair{static_cast<Series>(2), 0}}) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(series) << " " << scale);
         const FrameSettings f = frameSettingsFor(series, scale);
         EXPECT_FALSE(f.minuteParityX);
         EXPECT_FALSE(f.minuteParityY);
     }
     // A known scale without a frame still has the parity the minute scale always starts with.
-    EXPECT_TRUE(frameSettingsFor(SERIES_1M, 2).minuteParityX);
+    EXPECT_TRUE(frameSettingsFor(Series::Scale1m, 2).minuteParityX);
 }
 
 }  // namespace

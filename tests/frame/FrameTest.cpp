@@ -16,8 +16,8 @@ class FrameTest : public testing::Test {
   protected:
     // Sheet N-37-XXXVI: 41..42 east, 52..52°40' north.
     FrameTest() {
-        p.cs = 1;
-        p.setScale = 0;
+        p.cs = CoordinateSystem::Sk42;
+        p.setScale = Series::Scale200k;
         p.mapScale = 0;
         p.baseXFrom = 41.0;
         p.baseXTo = 42.0;
@@ -55,7 +55,8 @@ class FrameTest : public testing::Test {
 };
 
 TEST_F(FrameTest, SmallestScalesProduceNoLayer) {
-    for (const auto& [series, scale] : {std::pair(0, 2), std::pair(1, 2)}) {
+    for (const auto& [series, scale] :
+         {std::pair(Series::Scale200k, 2), std::pair(Series::Scale1m, 2)}) {
         p.setScale = series;
         p.mapScale = scale;
         const FrameFeatures features = run();
@@ -84,7 +85,7 @@ TEST_F(FrameTest, ReducedScalesHaveOneOuterContourAndLabels) {
 }
 
 TEST_F(FrameTest, MillionSheetHasThreeContoursAndNoNames) {
-    p.setScale = 1;
+    p.setScale = Series::Scale1m;
     p.xFrom = p.baseXFrom = rect.west = 36.0;
     p.xTo = p.baseXTo = rect.east = 42.0;
     p.yFrom = p.baseYFrom = rect.south = 52.0;
@@ -163,7 +164,7 @@ TEST_F(FrameTest, CutSideHasNoNameButTheLineIsStillSplit) {
 TEST_F(FrameTest, ShiftedDatumIsNoCut) {
     // In coordinate system 4 the drawing rectangle is the sheet carried into another
     // datum; the sheet asked for is still the nominal one and keeps all four names.
-    p.cs = CS_GSK2011_FROM_SK42;
+    p.cs = CoordinateSystem::Gsk2011FromSk42;
     rect = {41.0018, 42.0019, 52.00001, N36 + 0.00001};
     EXPECT_EQ(run().adjacentNames.value().size(), 4u);
 }

@@ -28,7 +28,7 @@ class MinuteFrameTest : public testing::Test {
         return minuteTicksNorthSouth(true, settings, sheet);
     }
 
-    FrameSettings settings = frameSettingsFor(0, 0);
+    FrameSettings settings = frameSettingsFor(Series::Scale200k, 0);
     FrameSheet sheet;
 };
 
@@ -136,7 +136,7 @@ TEST_F(MinuteFrameTest, SidesAlongLatitudeTakeTheirLongitudesAtEachLatitude) {
 }
 
 TEST_F(MinuteFrameTest, MillionSheetBandLiesOnTheSheetOutline) {
-    settings = frameSettingsFor(1, 0);
+    settings = frameSettingsFor(Series::Scale1m, 0);
     sheet.rect = {36.0, 42.0, 52.0, 56.0};
     sheet.base = sheet.rect;
     sheet.scale = settings.scaleDenominator;

@@ -43,7 +43,8 @@ struct ScratchLayer {
 Layer& layer() {
     static ScratchLayer scratch;
     static Layer& l = [&]() -> Layer& {
-        if (!createLayer(0, ShapeType::Point, scratch.base.string(), fields(), scratch.layer)) {
+        if (!createLayer(CoordinateSystem::Sk42, ShapeType::Point, scratch.base.string(), fields(),
+                         scratch.layer)) {
             std::abort();
         }
         return scratch.layer;

@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace sheetbasis;
     SheetParameters p;
-    p.setScale = -999;
+    p.setScale = static_cast<Series>(-999);
     p.mapScale = -999;
     p.xFrom = p.xTo = p.yFrom = p.yTo = p.meridianStep = p.parallelStep = -999.0;
     p.xMinute = p.yMinute = -999;

@@ -23,8 +23,8 @@ class HypsTest : public ::testing::Test {
   protected:
     // Sheet N-37-XXXVI-like: 30..31 by 52..52 2/3 at 1:200 000, graticule 10' by 15'.
     HypsTest() {
-        p.cs = CS_SK42;
-        p.setScale = SERIES_200K;
+        p.cs = CoordinateSystem::Sk42;
+        p.setScale = Series::Scale200k;
         setTrapezoid(30.0, 31.0, 52.0, NORTH);
         p.parallelStep = 1.0 / 6.0;
         p.meridianStep = 0.25;
@@ -41,7 +41,7 @@ class HypsTest : public ::testing::Test {
     HypsSheet run() {
         corners = {{p.xFrom, p.yTo}, {p.xTo, p.yTo}, {p.xFrom, p.yFrom}, {p.xTo, p.yFrom}};
         rect = {p.xFrom, p.xTo, p.yFrom, p.yTo};
-        if (p.cs == CS_GSK2011_FROM_SK42) {
+        if (p.cs == CoordinateSystem::Gsk2011FromSk42) {
             for (Point* c : {&corners.nw, &corners.ne, &corners.sw, &corners.se}) {
                 *c = sk42ToGsk2011(*c);
             }
@@ -97,7 +97,7 @@ TEST_F(HypsTest, NodesCoverTheGridRowByRowFromSouthWest) {
 }
 
 TEST_F(HypsTest, SmallerScalesTakeEverySecondNode) {
-    p.setScale = SERIES_1M;
+    p.setScale = Series::Scale1m;
     EXPECT_EQ(run().features.nodes.size(), 25u);
 }
 
@@ -163,7 +163,7 @@ TEST_F(HypsTest, PolarCircleOnlyWhenClearOfTheEdges) {
 }
 
 TEST_F(HypsTest, CombinedSystemConvertsGeometryButLabelsTheGridValues) {
-    p.cs = CS_GSK2011_FROM_SK42;
+    p.cs = CoordinateSystem::Gsk2011FromSk42;
     const HypsSheet sheet = run();
 
     const std::vector<HypsNode>& nodes = sheet.features.nodes;

@@ -104,7 +104,7 @@ TEST(ReadArg, TakesTheFirstEntryAndLeavesTheRestLeftAdjusted) {
     EXPECT_EQ(p.xZone, 37);
     EXPECT_EQ(text, "CS=CK-95;  ");
     EXPECT_EQ(readJobEntry(text, p), ValueStatus::Accepted);
-    EXPECT_EQ(p.cs, CS_SK95);
+    EXPECT_EQ(p.cs, CoordinateSystem::Sk95);
     EXPECT_TRUE(text.empty());
 }
 
@@ -140,7 +140,7 @@ TEST(ReadArg, RepeatedKeysAndMapScaleBeforeNom) {
         text = entry;
         EXPECT_EQ(readJobEntry(text, p), ValueStatus::Accepted) << entry;
     }
-    EXPECT_EQ(p.cs, CS_SK42);  // a second CS counts
+    EXPECT_EQ(p.cs, CoordinateSystem::Sk42);  // a second CS counts
     for (const char* entry :
          {"Nom=N-38;", "MapScale=1000;", "Path=/tmp/y;", "xFrom=36;", "yFrom=52;", "xTo=42;",
           "yTo=56;", "ParallelStep=1;", "MeridianStep=1;", "xMinute=5;", "yMinute=5;"}) {
@@ -225,9 +225,9 @@ TEST_F(JobFile, TheExampleJob) {
     ASSERT_EQ(run(cp1251("Nom=N-37-XII;\nPath=" + folder +
                          "\\;\nCS=ГCK-2011;MapScale=500;\nxMinute=2';  yMinute=2';\n")),
               JobStatus::Read);
-    EXPECT_EQ(p_.setScale, SERIES_200K);
+    EXPECT_EQ(p_.setScale, Series::Scale200k);
     EXPECT_EQ(p_.sheetNumber, 12);
-    EXPECT_EQ(p_.cs, CS_GSK2011);
+    EXPECT_EQ(p_.cs, CoordinateSystem::Gsk2011);
     EXPECT_EQ(p_.mapScale, 1);
     EXPECT_EQ(p_.path, folder + "/");
     EXPECT_TRUE(fs::is_directory(folder));
@@ -243,10 +243,10 @@ TEST_F(JobFile, TheExampleJob) {
 }
 
 TEST_F(JobFile, DefaultsOfAMinimalJob) {
-    p_.cs = CS_GSK2011;
+    p_.cs = CoordinateSystem::Gsk2011;
     p_.mapScale = 2;
     ASSERT_EQ(run("Nom=N-37;" + pathEntry()), JobStatus::Read);
-    EXPECT_EQ(p_.cs, CS_SK42);
+    EXPECT_EQ(p_.cs, CoordinateSystem::Sk42);
     EXPECT_EQ(p_.mapScale, 0);
     EXPECT_EQ(p_.path, result_ + "/");
     EXPECT_EQ(p_.xMinute, 10);
@@ -287,7 +287,7 @@ TEST_F(JobFile, MalformedAndUnknownEntriesGiveStatus4) {
 
 TEST_F(JobFile, RepeatedKeys) {
     ASSERT_EQ(run("CS=CK-95;Nom=N-37;CS=CK-42;" + pathEntry()), JobStatus::Read);
-    EXPECT_EQ(p_.cs, CS_SK42);
+    EXPECT_EQ(p_.cs, CoordinateSystem::Sk42);
     for (const char* repeated :
          {"Nom=N-38;", "MapScale=1000;", "xFrom=37;", "yTo=55;", "MeridianStep=2;", "yMinute=5;"}) {
         EXPECT_EQ(run("Nom=N-37;MapScale=1000;xFrom=37;yTo=55;MeridianStep=2;yMinute=5;\n" +
@@ -367,7 +367,7 @@ TEST_F(JobFile, Windows1251AndUtf8FilesGiveTheSameRecord) {
         pathEntry() + "\r\n";
     ASSERT_EQ(run(cp1251(job)), JobStatus::Read);
     const SheetParameters fromCp1251 = p_;
-    EXPECT_EQ(p_.cs, CS_GSK2011_FROM_SK42);
+    EXPECT_EQ(p_.cs, CoordinateSystem::Gsk2011FromSk42);
     EXPECT_EQ(p_.sheetType, SHEET_DOUBLE);
     EXPECT_EQ(p_.xFrom, 43.5);
     EXPECT_EQ(p_.meridianStep, 0.5);
@@ -394,7 +394,7 @@ TEST_F(JobFile, Utf8FileWithCharactersOutsideWindows1251StaysUtf8) {
     ASSERT_EQ(run("Nom=N-37;Path=" + folder + ";CS=ГCK-2011 / СК-42;xFrom=36°30';"),
               JobStatus::Read);
     EXPECT_EQ(p_.path, folder + "/");
-    EXPECT_EQ(p_.cs, CS_GSK2011_FROM_SK42);
+    EXPECT_EQ(p_.cs, CoordinateSystem::Gsk2011FromSk42);
     EXPECT_EQ(p_.xFrom, 36.5);
     EXPECT_TRUE(fs::is_directory(fs::path(folder)));
     // Outside a folder such a character belongs to no keyword, sheet name or number.

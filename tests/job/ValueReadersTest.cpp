@@ -13,7 +13,8 @@ namespace {
 constexpr std::int32_t ROW_N = 8;
 
 struct Identity {
-    std::int32_t setScale, yZone, xZone, sheetNumber, sheetType;
+    Series setScale;
+    std::int32_t yZone, xZone, sheetNumber, sheetType;
 };
 
 SheetParameters readName(const std::string& name) {
@@ -33,7 +34,7 @@ void expectIdentity(const std::string& name, Identity want) {
 
 TEST(ReadNomenclature, MillionSheetSpellingsGiveTheSameSheetWithItsBaseTrapezoid) {
     for (const char* name : {"N-37", "N37", "n-37", " N-37 ", "n37"}) {
-        expectIdentity(name, {SERIES_1M, ROW_N, 37, 0, SHEET_STANDARD});
+        expectIdentity(name, {Series::Scale1m, ROW_N, 37, 0, SHEET_STANDARD});
     }
     const SheetParameters p = readName("N-37");
     EXPECT_EQ(p.baseXFrom, 36.0);
@@ -47,20 +48,20 @@ TEST(ReadNomenclature, MillionSheetSpellingsGiveTheSameSheetWithItsBaseTrapezoid
 }
 
 TEST(ReadNomenclature, RowsAndColumnsAtTheEndsOfTheOfferedLists) {
-    expectIdentity("U-01", {SERIES_1M, 1, 1, 0, SHEET_STANDARD});
-    expectIdentity("k-60", {SERIES_1M, 11, 60, 0, SHEET_STANDARD});
-    expectIdentity("P-02-XXXVI", {SERIES_200K, 6, 2, 36, SHEET_STANDARD});
-    expectIdentity("M33", {SERIES_1M, 9, 33, 0, SHEET_STANDARD});
+    expectIdentity("U-01", {Series::Scale1m, 1, 1, 0, SHEET_STANDARD});
+    expectIdentity("k-60", {Series::Scale1m, 11, 60, 0, SHEET_STANDARD});
+    expectIdentity("P-02-XXXVI", {Series::Scale200k, 6, 2, 36, SHEET_STANDARD});
+    expectIdentity("M33", {Series::Scale1m, 9, 33, 0, SHEET_STANDARD});
 }
 
 TEST(ReadNomenclature, DashedAndUndashedSheetNumbersGiveTheSame200kSheet) {
-    expectIdentity("N-37-XII", {SERIES_200K, ROW_N, 37, 12, SHEET_STANDARD});
-    expectIdentity("N3712", {SERIES_200K, ROW_N, 37, 12, SHEET_STANDARD});
-    expectIdentity("N3701", {SERIES_200K, ROW_N, 37, 1, SHEET_STANDARD});
-    expectIdentity("N-37-I", {SERIES_200K, ROW_N, 37, 1, SHEET_STANDARD});
-    expectIdentity("N-37-XXXVI", {SERIES_200K, ROW_N, 37, 36, SHEET_STANDARD});
+    expectIdentity("N-37-XII", {Series::Scale200k, ROW_N, 37, 12, SHEET_STANDARD});
+    expectIdentity("N3712", {Series::Scale200k, ROW_N, 37, 12, SHEET_STANDARD});
+    expectIdentity("N3701", {Series::Scale200k, ROW_N, 37, 1, SHEET_STANDARD});
+    expectIdentity("N-37-I", {Series::Scale200k, ROW_N, 37, 1, SHEET_STANDARD});
+    expectIdentity("N-37-XXXVI", {Series::Scale200k, ROW_N, 37, 36, SHEET_STANDARD});
     // The sheet number of the undashed spelling is read from the left-adjusted rest.
-    expectIdentity("N37 12", {SERIES_200K, ROW_N, 37, 12, SHEET_STANDARD});
+    expectIdentity("N37 12", {Series::Scale200k, ROW_N, 37, 12, SHEET_STANDARD});
     const SheetParameters p = readName("N-37-XII");
     EXPECT_EQ(p.baseXFrom, 41.0);
     EXPECT_EQ(p.baseXTo, 42.0);
@@ -80,18 +81,18 @@ TEST(ReadNomenclature, EveryRomanSheetNumberIsRead) {
     for (const char* numeral : numerals) {
         ++number;
         expectIdentity(std::string("N-37-") + numeral,
-                       {SERIES_200K, ROW_N, 37, number, SHEET_STANDARD});
+                       {Series::Scale200k, ROW_N, 37, number, SHEET_STANDARD});
     }
 }
 
 TEST(ReadNomenclature, SheetTypeSuffixWithOrWithoutBlanks) {
     for (const char* name : {"P-37(2)", "P-37 (2)", "P-37( 2 )", "p37  ( 2)"}) {
-        expectIdentity(name, {SERIES_1M, 6, 37, 0, SHEET_DOUBLE});
+        expectIdentity(name, {Series::Scale1m, 6, 37, 0, SHEET_DOUBLE});
     }
-    expectIdentity("T-37-I ( 3 )", {SERIES_200K, 2, 37, 1, SHEET_TRIPLE});
-    expectIdentity("T3701(3)", {SERIES_200K, 2, 37, 1, SHEET_TRIPLE});
+    expectIdentity("T-37-I ( 3 )", {Series::Scale200k, 2, 37, 1, SHEET_TRIPLE});
+    expectIdentity("T3701(3)", {Series::Scale200k, 2, 37, 1, SHEET_TRIPLE});
     // Not checked against the row: N has no quadruple sheets in the dialog's lists.
-    expectIdentity("N-37(4)", {SERIES_1M, ROW_N, 37, 0, SHEET_QUADRUPLE});
+    expectIdentity("N-37(4)", {Series::Scale1m, ROW_N, 37, 0, SHEET_QUADRUPLE});
     EXPECT_EQ(readName("N-37(4)").baseXTo, 36.0 + 24.0);
     // "(3)" in the million series is an 18-degree sheet.
     EXPECT_EQ(readName("T-37(3)").baseXTo, 36.0 + 18.0);
@@ -118,12 +119,12 @@ TEST(ReadNomenclature, RejectedSpellingsLeaveTheRecordUntouched) {
 }
 
 TEST(ReadNomenclature, JoinedSheetsAsTheProgramNamesThem) {
-    expectIdentity("T-37-I,II,III", {SERIES_200K, 2, 37, 1, SHEET_TRIPLE});
-    expectIdentity("q-37-V, VI", {SERIES_200K, 5, 37, 5, SHEET_DOUBLE});
-    expectIdentity("P-37-VI,38-I", {SERIES_200K, 6, 37, 6, SHEET_DOUBLE});
-    expectIdentity("T-60-V,VI,01-I", {SERIES_200K, 2, 60, 5, SHEET_TRIPLE});
-    expectIdentity("T-37,38,39,40", {SERIES_1M, 2, 37, 0, SHEET_QUADRUPLE});
-    expectIdentity("U-60 , 01", {SERIES_1M, 1, 60, 0, SHEET_DOUBLE});
+    expectIdentity("T-37-I,II,III", {Series::Scale200k, 2, 37, 1, SHEET_TRIPLE});
+    expectIdentity("q-37-V, VI", {Series::Scale200k, 5, 37, 5, SHEET_DOUBLE});
+    expectIdentity("P-37-VI,38-I", {Series::Scale200k, 6, 37, 6, SHEET_DOUBLE});
+    expectIdentity("T-60-V,VI,01-I", {Series::Scale200k, 2, 60, 5, SHEET_TRIPLE});
+    expectIdentity("T-37,38,39,40", {Series::Scale1m, 2, 37, 0, SHEET_QUADRUPLE});
+    expectIdentity("U-60 , 01", {Series::Scale1m, 1, 60, 0, SHEET_DOUBLE});
     // Parts that are not the eastern neighbours in turn, or more than four of them.
     for (const char* name :
          {"T-37-I,III", "T-37-II,I", "P-37-VI,II", "P-37-V,37-VI", "P-37-VI,39-I",
@@ -154,19 +155,19 @@ TEST(ReadNomenclature, SheetsOfTheMapOutsideTheCoveredRowsAndColumnsAreToldApart
 }
 
 TEST(ReadCs, TheNamesWithLatinOrCyrillicCAndKInAnyMix) {
-    const std::pair<const char*, std::int32_t> accepted[] = {
-        {"CK-42", CS_SK42},  // the job files' Latin C and K
-        {"СК-42", CS_SK42},  // the dialog's Cyrillic
-        {"CК-42", CS_SK42},
-        {"  CK-95   ", CS_SK95},
-        {"ГCK-2011", CS_GSK2011},
-        {"ГСК-2011", CS_GSK2011},
-        {"ГCK-2011 / СК-42", CS_GSK2011_FROM_SK42},
-        {"ГСК-2011 / СК-42", CS_GSK2011_FROM_SK42},
-        {"ГCK-2011 / CK-42", CS_GSK2011_FROM_SK42},
-        {"ГСК-2011 / CК-42", CS_GSK2011_FROM_SK42}};
+    const std::pair<const char*, CoordinateSystem> accepted[] = {
+        {"CK-42", CoordinateSystem::Sk42},  // the job files' Latin C and K
+        {"СК-42", CoordinateSystem::Sk42},  // the dialog's Cyrillic
+        {"CК-42", CoordinateSystem::Sk42},
+        {"  CK-95   ", CoordinateSystem::Sk95},
+        {"ГCK-2011", CoordinateSystem::Gsk2011},
+        {"ГСК-2011", CoordinateSystem::Gsk2011},
+        {"ГCK-2011 / СК-42", CoordinateSystem::Gsk2011FromSk42},
+        {"ГСК-2011 / СК-42", CoordinateSystem::Gsk2011FromSk42},
+        {"ГCK-2011 / CK-42", CoordinateSystem::Gsk2011FromSk42},
+        {"ГСК-2011 / CК-42", CoordinateSystem::Gsk2011FromSk42}};
     for (const auto& [text, cs] : accepted) {
-        std::int32_t got = 0;
+        CoordinateSystem got{};
         EXPECT_EQ(parseCoordinateSystem(cp1251(text), got), ValueStatus::Accepted) << text;
         EXPECT_EQ(got, cs) << text;
     }
@@ -174,39 +175,39 @@ TEST(ReadCs, TheNamesWithLatinOrCyrillicCAndKInAnyMix) {
     // names are not job-file names.
     for (const char* text : {"GCK-2011", "ck-42", "ск-42", "CK-42 x", "CK42", "", "1", "sk42",
                              "ГCK-2011/СК-42", "ГСК-2011 /СК-42", "CK-2011", "ГСК-42"}) {
-        std::int32_t got = -5;
+        CoordinateSystem got = CoordinateSystem::Sk95;
         EXPECT_EQ(parseCoordinateSystem(cp1251(text), got), ValueStatus::Rejected) << text;
-        EXPECT_EQ(got, -5);
+        EXPECT_EQ(got, CoordinateSystem::Sk95);
     }
 }
 
 TEST(ReadScale2, DenominatorsByTheSeries) {
     struct Case {
-        std::int32_t setScale;
+        Series setScale;
         const char* value;
         ValueStatus status;
         std::int32_t mapScale;
     };
-    const Case cases[] = {{SERIES_200K, "200", ValueStatus::Accepted, 0},
-                          {SERIES_200K, "500", ValueStatus::Accepted, 1},
-                          {SERIES_200K, "1000", ValueStatus::Accepted, 2},
-                          {SERIES_200K, "2500", ValueStatus::Rejected, -1},
-                          {SERIES_200K, "5000", ValueStatus::Rejected, -1},
-                          {SERIES_1M, "200", ValueStatus::Rejected, -1},
-                          {SERIES_1M, "500", ValueStatus::Rejected, -1},
-                          {SERIES_1M, "1000", ValueStatus::Accepted, 0},
-                          {SERIES_1M, "2500", ValueStatus::Accepted, 1},
-                          {SERIES_1M, "5000", ValueStatus::Accepted, 2},
-                          {SERIES_1M, " 5000  ", ValueStatus::Accepted, 2},
-                          {SERIES_1M, "05000", ValueStatus::Rejected, -1},
-                          {SERIES_200K, "1 000", ValueStatus::Rejected, -1},
-                          {SERIES_200K, "", ValueStatus::Rejected, -1},
-                          {SERIES_200K, "200000", ValueStatus::Rejected, -1}};
+    const Case cases[] = {{Series::Scale200k, "200", ValueStatus::Accepted, 0},
+                          {Series::Scale200k, "500", ValueStatus::Accepted, 1},
+                          {Series::Scale200k, "1000", ValueStatus::Accepted, 2},
+                          {Series::Scale200k, "2500", ValueStatus::Rejected, -1},
+                          {Series::Scale200k, "5000", ValueStatus::Rejected, -1},
+                          {Series::Scale1m, "200", ValueStatus::Rejected, -1},
+                          {Series::Scale1m, "500", ValueStatus::Rejected, -1},
+                          {Series::Scale1m, "1000", ValueStatus::Accepted, 0},
+                          {Series::Scale1m, "2500", ValueStatus::Accepted, 1},
+                          {Series::Scale1m, "5000", ValueStatus::Accepted, 2},
+                          {Series::Scale1m, " 5000  ", ValueStatus::Accepted, 2},
+                          {Series::Scale1m, "05000", ValueStatus::Rejected, -1},
+                          {Series::Scale200k, "1 000", ValueStatus::Rejected, -1},
+                          {Series::Scale200k, "", ValueStatus::Rejected, -1},
+                          {Series::Scale200k, "200000", ValueStatus::Rejected, -1}};
     for (const Case& c : cases) {
         std::int32_t mapScale = -1;
         EXPECT_EQ(parseMapScale(c.setScale, c.value, mapScale), c.status)
-            << c.setScale << " «" << c.value << "»";
-        EXPECT_EQ(mapScale, c.mapScale) << c.setScale << " «" << c.value << "»";
+            << static_cast<int>(c.setScale) << " «" << c.value << "»";
+        EXPECT_EQ(mapScale, c.mapScale) << static_cast<int>(c.setScale) << " «" << c.value << "»";
     }
 }
 

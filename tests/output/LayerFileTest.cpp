@@ -40,7 +40,7 @@ class LayerFileTest : public ::testing::Test {
     }
 
     // Opens a layer of one shape type that the test expects to be created.
-    Layer open(const std::vector<FieldDef>& fields, std::int32_t cs = 1) {
+    Layer open(const std::vector<FieldDef>& fields, CoordinateSystem cs = CoordinateSystem::Sk42) {
         Layer layer;
         const Outcome created = createLayer(cs, ShapeType::Arc, base(), fields, layer);
         EXPECT_TRUE(created) << created.reason();
@@ -115,11 +115,13 @@ TEST_F(LayerFileTest, ProjectionFileHoldsOneLineByCoordinateSystem) {
         "GEOGCS[\"GCS_RUSSIA_2011\",DATUM[\"D_RUSSIA_2011\",SPHEROID[\"S_RUSSIA_2011\", "
         "6378136.5,298.2564151]], PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\","
         "0.0174532925199433]]\r\n";
+    // Values outside the enumeration cannot come from a job or the dialog; they get no text.
     const std::vector<std::pair<std::int32_t, std::string>> cases = {
         {1, pulkovo42}, {2, pulkovo65}, {3, gsk2011}, {4, gsk2011}, {0, ""}, {5, ""}, {-1, ""}};
 
-    for (const auto& [cs, expected] : cases) {
-        SCOPED_TRACE(cs);
+    for (const auto& [value, expected] : cases) {
+        SCOPED_TRACE(value);
+        const auto cs = static_cast<CoordinateSystem>(value);
         // An earlier, longer file of the same name must be replaced, not overwritten in part.
         std::ofstream(base() + ".PRJ") << std::string(400, 'x');
         Layer layer;
@@ -131,7 +133,8 @@ TEST_F(LayerFileTest, ProjectionFileHoldsOneLineByCoordinateSystem) {
 
 TEST_F(LayerFileTest, LayerNameLosesTrailingBlanks) {
     Layer layer;
-    ASSERT_TRUE(createLayer(1, ShapeType::Point, base("HypsP") + "   ", {}, layer));
+    ASSERT_TRUE(
+        createLayer(CoordinateSystem::Sk42, ShapeType::Point, base("HypsP") + "   ", {}, layer));
     ASSERT_TRUE(closeLayer(layer));
     for (const char* extension : {".shp", ".shx", ".dbf", ".PRJ"}) {
         EXPECT_TRUE(fs::exists(base("HypsP") + extension)) << extension;
@@ -152,7 +155,8 @@ TEST_F(LayerFileTest, FilesThatCannotReachTheDiskFailTheCloseAndLeaveNoneOfTheLa
     };
     for (const auto& c : cases) {
         Layer layer;
-        ASSERT_TRUE(createLayer(1, ShapeType::Point, c.layer, HYPSL_FIELDS, layer));
+        ASSERT_TRUE(
+            createLayer(CoordinateSystem::Sk42, ShapeType::Point, c.layer, HYPSL_FIELDS, layer));
         const Outcome closed = closeLayer(layer);
         ASSERT_FALSE(closed) << c.layer;
         EXPECT_NE(closed.reason().find(c.failedFile), std::string::npos) << closed.reason();
@@ -169,7 +173,8 @@ TEST_F(LayerFileTest, RefusedColumnIsNamedWithWhatTheLibrarySaidNotPrinted) {
     const std::vector<FieldDef> tooMany(300, FieldDef{"Wide", FieldType::Text, 255, 0});
     Layer layer;
     ::testing::internal::CaptureStderr();
-    const Outcome created = createLayer(1, ShapeType::Point, base(), tooMany, layer);
+    const Outcome created =
+        createLayer(CoordinateSystem::Sk42, ShapeType::Point, base(), tooMany, layer);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     ASSERT_FALSE(created);
     EXPECT_NE(created.reason().find("column Wide"), std::string::npos) << created.reason();
@@ -192,7 +197,8 @@ TEST_F(LayerFileTest, RefusedColumnLeavesNothingOnDisk) {
                                           {"Broken", FieldType::Text, 0, 0},
                                           {"Text", FieldType::Text, 40, 0}};
     Layer layer;
-    const Outcome created = createLayer(1, ShapeType::Arc, base(), fields, layer);
+    const Outcome created =
+        createLayer(CoordinateSystem::Sk42, ShapeType::Arc, base(), fields, layer);
     ASSERT_FALSE(created);
     EXPECT_NE(created.reason().find("Broken"), std::string::npos) << created.reason();
     EXPECT_EQ(layer.table, nullptr);

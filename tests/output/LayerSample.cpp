@@ -14,15 +14,12 @@ namespace {
 
 using namespace sheetbasis;
 
-constexpr std::int32_t CS_PULKOVO_1942 = 1;
-constexpr std::int32_t CS_GSK_2011 = 3;
-
 bool writeArea(const std::filesystem::path& folder) {
     const std::vector<FieldDef> fields = {{"L_code", FieldType::Integer, 6, 0},
                                           {"Name", FieldType::Text, 100, 0},
                                           {"Value", FieldType::Double, 12, 3}};
     Layer layer;
-    if (!createLayer(CS_PULKOVO_1942, ShapeType::Polygon, (folder / "Area").string(), fields,
+    if (!createLayer(CoordinateSystem::Sk42, ShapeType::Polygon, (folder / "Area").string(), fields,
                      layer)) {
         return false;
     }
@@ -40,7 +37,8 @@ bool writeArea(const std::filesystem::path& folder) {
 bool writePoint(const std::filesystem::path& folder) {
     const std::vector<FieldDef> fields = {{"Lat", FieldType::Text, 20, 0}};
     Layer layer;
-    if (!createLayer(CS_GSK_2011, ShapeType::Point, (folder / "Point").string(), fields, layer)) {
+    if (!createLayer(CoordinateSystem::Gsk2011, ShapeType::Point, (folder / "Point").string(),
+                     fields, layer)) {
         return false;
     }
     const std::string latitude = cp1251("52°30'");

@@ -55,7 +55,7 @@ class ShapeWritersTest : public ::testing::Test {
     Layer open(ShapeType shapeType, const std::vector<FieldDef>& fields = {},
                const std::string& name = "Layer") {
         Layer layer;
-        EXPECT_TRUE(createLayer(1, shapeType, base(name), fields, layer));
+        EXPECT_TRUE(createLayer(CoordinateSystem::Sk42, shapeType, base(name), fields, layer));
         return layer;
     }
 

@@ -65,8 +65,6 @@ std::vector<double> xs(const Line& line) {
     return values;
 }
 
-constexpr std::int32_t CS_PULKOVO_1942 = 1;
-
 HypsFeatures smallHyps() {
     HypsFeatures hyps;
     hyps.area = {{{30, 53}, {31, 53}, {31, 52}, {30, 52}, {30, 53}},
@@ -96,7 +94,7 @@ class SheetLayersTest : public ::testing::Test {
 };
 
 TEST_F(SheetLayersTest, HypsLayersHaveTheirSchemasAndStoreTheFeaturesInOrder) {
-    const Outcome written = writeHypsLayers(folder(), CS_PULKOVO_1942, smallHyps());
+    const Outcome written = writeHypsLayers(folder(), CoordinateSystem::Sk42, smallHyps());
     ASSERT_TRUE(written) << written.reason();
 
     const ReadLayer area = read("HypsA");
@@ -124,11 +122,12 @@ TEST_F(SheetLayersTest, HypsLayersHaveTheirSchemasAndStoreTheFeaturesInOrder) {
     ASSERT_EQ(lines.records.size(), 1u);
     EXPECT_EQ(lines.records[0],
               (std::vector<std::string>{"1", "400011", "Parallel", "52\xB0", "30'", "N"}));
-    EXPECT_EQ(fs::file_size(dir.path() / "HypsL.PRJ"), projectionText(CS_PULKOVO_1942).size() + 2);
+    EXPECT_EQ(fs::file_size(dir.path() / "HypsL.PRJ"),
+              projectionText(CoordinateSystem::Sk42).size() + 2);
 }
 
 TEST_F(SheetLayersTest, FrameLayersAreWrittenOnlyWhenPresentWithTheSizeAsADecimalText) {
-    const Outcome written = writeFrameLayers(folder(), CS_PULKOVO_1942, smallFrame());
+    const Outcome written = writeFrameLayers(folder(), CoordinateSystem::Sk42, smallFrame());
     ASSERT_TRUE(written) << written.reason();
     EXPECT_FALSE(exists("FrameAdj"));
 
@@ -150,15 +149,15 @@ TEST_F(SheetLayersTest, FrameLayersAreWrittenOnlyWhenPresentWithTheSizeAsADecima
     // A layer present but empty is still written.
     FrameFeatures empty;
     empty.adjacentNames.emplace();
-    ASSERT_TRUE(writeFrameLayers(folder(), CS_PULKOVO_1942, empty));
+    ASSERT_TRUE(writeFrameLayers(folder(), CoordinateSystem::Sk42, empty));
     EXPECT_TRUE(read("FrameAdj").records.empty());
 }
 
 TEST_F(SheetLayersTest, MissingFolderFailsNamingTheFirstLayerAndLeavesNothing) {
     const std::string missing = (dir.path() / "absent").string();
-    const Outcome hyps = writeHypsLayers(missing, CS_PULKOVO_1942, smallHyps());
+    const Outcome hyps = writeHypsLayers(missing, CoordinateSystem::Sk42, smallHyps());
     EXPECT_TRUE(hyps.reason().starts_with("HypsA: " + missing + "/HypsA")) << hyps.reason();
-    const Outcome frame = writeFrameLayers(missing, CS_PULKOVO_1942, smallFrame());
+    const Outcome frame = writeFrameLayers(missing, CoordinateSystem::Sk42, smallFrame());
     EXPECT_TRUE(frame.reason().starts_with("Frame: ")) << frame.reason();
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }
@@ -166,7 +165,7 @@ TEST_F(SheetLayersTest, MissingFolderFailsNamingTheFirstLayerAndLeavesNothing) {
 TEST_F(SheetLayersTest, LaterHypsLayerFailureKeepsTheEarlierLayersComplete) {
     // A folder in the way of the table makes HypsL impossible to write.
     fs::create_directory(dir.path() / "HypsL.dbf");
-    const Outcome written = writeHypsLayers(folder(), CS_PULKOVO_1942, smallHyps());
+    const Outcome written = writeHypsLayers(folder(), CoordinateSystem::Sk42, smallHyps());
     EXPECT_TRUE(written.reason().starts_with("HypsL: ")) << written.reason();
     EXPECT_NE(written.reason().find("HypsL.dbf"), std::string::npos) << written.reason();
     EXPECT_FALSE(exists("HypsL"));
@@ -176,7 +175,7 @@ TEST_F(SheetLayersTest, LaterHypsLayerFailureKeepsTheEarlierLayersComplete) {
 
 TEST_F(SheetLayersTest, FrameLayerFailureLeavesTheOtherFrameLayersWritten) {
     fs::create_directory(dir.path() / "Frame.shx");
-    const Outcome written = writeFrameLayers(folder(), CS_PULKOVO_1942, smallFrame());
+    const Outcome written = writeFrameLayers(folder(), CoordinateSystem::Sk42, smallFrame());
     EXPECT_TRUE(written.reason().starts_with("Frame: ")) << written.reason();
     EXPECT_FALSE(exists("Frame"));
     EXPECT_EQ(read("FrameDig").records.size(), 2u);
@@ -185,7 +184,7 @@ TEST_F(SheetLayersTest, FrameLayerFailureLeavesTheOtherFrameLayersWritten) {
 TEST_F(SheetLayersTest, FeatureTheTableRefusesNamesLayerAndColumnAndKeepsThoseBefore) {
     HypsFeatures hyps = smallHyps();
     hyps.nodes[1].attributes.code = 1234567;  // wider than the 6-digit code column
-    const Outcome written = writeHypsLayers(folder(), CS_PULKOVO_1942, hyps);
+    const Outcome written = writeHypsLayers(folder(), CoordinateSystem::Sk42, hyps);
     EXPECT_EQ(written.reason(), "HypsP: record 2: the column L_code refuses its value");
     EXPECT_EQ(read("HypsP").shapes.size(), 1u);
     EXPECT_FALSE(exists("HypsL"));

@@ -14,12 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::int32_t CS_PULKOVO_1942 = 1;
-constexpr std::int32_t CS_GSK_2011 = 3;
-
 TEST(SheetProjectTest, sheetProjectionIsTrueToScaleOnItsStandardParallels) {
     const DrawingRect rect{41.0, 42.0, 52.0, 52.0 + 2.0 / 3.0};
-    const LambertConformalConic pr = sheetProjectionOf(CS_PULKOVO_1942, rect).value();
+    const LambertConformalConic pr = sheetProjectionOf(CoordinateSystem::Sk42, rect).value();
     EXPECT_DOUBLE_EQ(pr.centralMeridian, 41.5);
     EXPECT_DOUBLE_EQ(pr.originLatitude, 52.0 + 1.0 / 3.0);
     EXPECT_DOUBLE_EQ(pr.standardParallel1, 52.0 + 1.0 / 9.0);
@@ -43,11 +40,11 @@ TEST(SheetProjectTest, sheetProjectionIsTrueToScaleOnItsStandardParallels) {
 
 TEST(SheetProjectTest, sheetsAcrossTheZeroMeridianAreCentredOnTheirMiddle) {
     const LambertConformalConic pr =
-        sheetProjectionOf(CS_GSK_2011, {357.0, 363.0, 48.0, 52.0}).value();
-    EXPECT_FALSE(sheetProjectionOf(0, {357.0, 363.0, 48.0, 52.0}));
+        sheetProjectionOf(CoordinateSystem::Gsk2011, {357.0, 363.0, 48.0, 52.0}).value();
+    EXPECT_FALSE(sheetProjectionOf(static_cast<CoordinateSystem>(0), {357.0, 363.0, 48.0, 52.0}));
     EXPECT_DOUBLE_EQ(pr.centralMeridian, 0.0);
     EXPECT_DOUBLE_EQ(pr.semiMajorAxis, 6378136.5);
-    const std::string text = sheetProjectionText(CS_GSK_2011, pr);
+    const std::string text = sheetProjectionText(CoordinateSystem::Gsk2011, pr);
     EXPECT_EQ(text.rfind(R"(PROJCS["Sheet_Lambert_Conformal_Conic",GEOGCS["GCS_RUSSIA_2011")", 0),
               0u);
     EXPECT_NE(text.find(R"(PARAMETER["Standard_Parallel_1",48.666666666666664])"),
@@ -69,8 +66,8 @@ TEST(SheetProjectTest, stylesGoBesideTheLayersOfTheMapScaleAndTheProjectNamesOnl
     fs::create_directory(hyps);
     fs::create_directory(frame);
     SheetParameters p;
-    p.cs = CS_PULKOVO_1942;
-    p.setScale = SERIES_200K;
+    p.cs = CoordinateSystem::Sk42;
+    p.setScale = Series::Scale200k;
     p.mapScale = 1;
     p.path = hyps.string();
     p.outputFolder = frame.string();
@@ -95,7 +92,7 @@ TEST(SheetProjectTest, stylesGoBesideTheLayersOfTheMapScaleAndTheProjectNamesOnl
 TEST(SheetProjectTest, aFolderThatCannotTakeTheProjectIsReported) {
     TempFolder tmp;
     SheetParameters p;
-    p.cs = CS_PULKOVO_1942;
+    p.cs = CoordinateSystem::Sk42;
     p.path = (tmp.path() / "gone" / "HYPS").string();
     p.outputFolder = (tmp.path() / "gone" / "FRAME").string();
     const Outcome written = writeQgisFiles(p, "N-37", {36.0, 42.0, 52.0, 56.0});

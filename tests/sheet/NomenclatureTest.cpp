@@ -24,10 +24,10 @@ constexpr std::int32_t ROW_K = 11;
 
 std::string name200(std::int32_t yZone, std::int32_t xZone, std::int32_t number,
                     std::int32_t type = SHEET_STANDARD) {
-    return sheetNameOf(SERIES_200K, yZone, xZone, number, type);
+    return sheetNameOf(Series::Scale200k, yZone, xZone, number, type);
 }
 std::string name1m(std::int32_t yZone, std::int32_t xZone, std::int32_t type = SHEET_STANDARD) {
-    return sheetNameOf(SERIES_1M, yZone, xZone, 1, type);
+    return sheetNameOf(Series::Scale1m, yZone, xZone, 1, type);
 }
 
 TEST(ToRomanNumeralsTest, WorkedValues) {
@@ -86,41 +86,44 @@ TEST(NomenclatureTest, JoinedPartsFollowTheTypeNumberInEitherSeries) {
     EXPECT_EQ(name1m(ROW_U, 37, SHEET_TRIPLE), "U-37,38,39");
 }
 
-std::string neighbour(std::int32_t direction, std::int32_t setScale, std::int32_t yZone,
-                      std::int32_t xZone, std::int32_t number, std::int32_t type) {
+std::string neighbour(Direction direction, Series setScale, std::int32_t yZone, std::int32_t xZone,
+                      std::int32_t number, std::int32_t type) {
     return adjacentSheetName(direction, setScale, yZone, xZone, number, type);
 }
 
 TEST(AdjacentNomenclatureTest, WorkedNeighbours) {
-    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_1M, ROW_N, 37, 1, 0), "N-36");
-    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_1M, ROW_N, 37, 1, 0), "N-38");
-    EXPECT_EQ(neighbour(DIRECTION_NORTH, SERIES_1M, ROW_N, 37, 1, 0), "O-37");
-    EXPECT_EQ(neighbour(DIRECTION_SOUTH, SERIES_1M, ROW_N, 37, 1, 0), "M-37");
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_N, 37, 1, 0), "N-36");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_N, 37, 1, 0), "N-38");
+    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_N, 37, 1, 0), "O-37");
+    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_N, 37, 1, 0), "M-37");
 
-    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_1M, ROW_P, 37, 1, SHEET_DOUBLE), "P-35,36");
-    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_1M, ROW_P, 37, 1, SHEET_DOUBLE), "P-39,40");
-    EXPECT_EQ(neighbour(DIRECTION_NORTH, SERIES_1M, ROW_P, 37, 1, SHEET_DOUBLE), "Q-37,38");
-    EXPECT_EQ(neighbour(DIRECTION_SOUTH, SERIES_1M, ROW_P, 37, 1, SHEET_DOUBLE), "O-37,38");
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_P, 37, 1, SHEET_DOUBLE), "P-35,36");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_P, 37, 1, SHEET_DOUBLE), "P-39,40");
+    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_P, 37, 1, SHEET_DOUBLE), "Q-37,38");
+    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_P, 37, 1, SHEET_DOUBLE), "O-37,38");
 
-    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_200K, ROW_N, 37, 1, 0), "N-36-VI");
-    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_200K, ROW_N, 37, 1, 0), "N-37-II");
-    EXPECT_EQ(neighbour(DIRECTION_NORTH, SERIES_200K, ROW_N, 37, 1, 0), "O-37-XXXI");
-    EXPECT_EQ(neighbour(DIRECTION_SOUTH, SERIES_200K, ROW_N, 37, 1, 0), "N-37-VII");
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 37, 1, 0), "N-36-VI");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 37, 1, 0), "N-37-II");
+    EXPECT_EQ(neighbour(Direction::North, Series::Scale200k, ROW_N, 37, 1, 0), "O-37-XXXI");
+    EXPECT_EQ(neighbour(Direction::South, Series::Scale200k, ROW_N, 37, 1, 0), "N-37-VII");
 
-    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_200K, ROW_N, 37, 1, SHEET_DOUBLE), "N-36-V,VI");
-    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_200K, ROW_N, 37, 1, SHEET_DOUBLE), "N-37-III,IV");
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 37, 1, SHEET_DOUBLE),
+              "N-36-V,VI");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 37, 1, SHEET_DOUBLE),
+              "N-37-III,IV");
 }
 
 TEST(AdjacentNomenclatureTest, AntimeridianAndPolarRows) {
-    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_1M, ROW_N, 60, 1, 0), "N-01");
-    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_1M, ROW_N, 1, 1, 0), "N-60");
-    EXPECT_EQ(neighbour(DIRECTION_WEST, SERIES_200K, ROW_N, 1, 13, 0), "N-60-XVIII");
-    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_200K, ROW_N, 60, 18, 0), "N-01-XIII");
-    EXPECT_EQ(neighbour(DIRECTION_NORTH, SERIES_1M, ROW_U, 37, 1, 0), "V-37");
-    EXPECT_EQ(neighbour(DIRECTION_SOUTH, SERIES_1M, ROW_K, 37, 1, 0), "J-37");
-    EXPECT_EQ(neighbour(DIRECTION_NORTH, SERIES_200K, ROW_U, 37, 3, 0), "V-37-XXXIII");
-    EXPECT_EQ(neighbour(DIRECTION_SOUTH, SERIES_200K, ROW_K, 37, 34, 0), "J-37-IV");
-    EXPECT_EQ(neighbour(DIRECTION_EAST, SERIES_1M, ROW_U, 59, 1, SHEET_QUADRUPLE), "U-03,04,05,06");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_N, 60, 1, 0), "N-01");
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_N, 1, 1, 0), "N-60");
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 1, 13, 0), "N-60-XVIII");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 60, 18, 0), "N-01-XIII");
+    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_U, 37, 1, 0), "V-37");
+    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_K, 37, 1, 0), "J-37");
+    EXPECT_EQ(neighbour(Direction::North, Series::Scale200k, ROW_U, 37, 3, 0), "V-37-XXXIII");
+    EXPECT_EQ(neighbour(Direction::South, Series::Scale200k, ROW_K, 37, 34, 0), "J-37-IV");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_U, 59, 1, SHEET_QUADRUPLE),
+              "U-03,04,05,06");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -198,7 +201,7 @@ double circleDifference(double a, double b) {
 }
 
 struct SheetCase {
-    std::int32_t setScale;
+    Series setScale;
     std::int32_t yZone;
     std::int32_t xZone;
     std::int32_t sheetNumber;
@@ -208,7 +211,7 @@ struct SheetCase {
         return computeBaseParameters(setScale, yZone, xZone, sheetNumber, sheetType);
     }
     std::string name() const { return sheetNameOf(setScale, yZone, xZone, sheetNumber, sheetType); }
-    std::string neighbourName(std::int32_t direction) const {
+    std::string neighbourName(Direction direction) const {
         return adjacentSheetName(direction, setScale, yZone, xZone, sheetNumber, sheetType);
     }
     SheetCase fromName(const std::string& text) const {
@@ -232,10 +235,10 @@ class NameChecker {
 
 void expectTouching(const SheetCase& s, const std::string& context) {
     const BaseParameters b = s.base();
-    const SheetCase east = s.fromName(s.neighbourName(DIRECTION_EAST));
-    const SheetCase west = s.fromName(s.neighbourName(DIRECTION_WEST));
-    const SheetCase north = s.fromName(s.neighbourName(DIRECTION_NORTH));
-    const SheetCase south = s.fromName(s.neighbourName(DIRECTION_SOUTH));
+    const SheetCase east = s.fromName(s.neighbourName(Direction::East));
+    const SheetCase west = s.fromName(s.neighbourName(Direction::West));
+    const SheetCase north = s.fromName(s.neighbourName(Direction::North));
+    const SheetCase south = s.fromName(s.neighbourName(Direction::South));
     EXPECT_LT(circleDifference(east.base().baseXFrom, b.baseXTo), EDGE_TOLERANCE_DEG) << context;
     EXPECT_LT(circleDifference(west.base().baseXTo, b.baseXFrom), EDGE_TOLERANCE_DEG) << context;
     EXPECT_NEAR(east.base().baseYTo, b.baseYTo, EDGE_TOLERANCE_DEG) << context;
@@ -261,19 +264,19 @@ void expectPartsTile(const SheetCase& s, const std::string& context) {
 
 void expectReversible(const SheetCase& s, const std::string& context) {
     const std::string self = s.name();
-    EXPECT_EQ(s.fromName(s.neighbourName(DIRECTION_EAST)).neighbourName(DIRECTION_WEST), self)
+    EXPECT_EQ(s.fromName(s.neighbourName(Direction::East)).neighbourName(Direction::West), self)
         << context;
-    EXPECT_EQ(s.fromName(s.neighbourName(DIRECTION_WEST)).neighbourName(DIRECTION_EAST), self)
+    EXPECT_EQ(s.fromName(s.neighbourName(Direction::West)).neighbourName(Direction::East), self)
         << context;
-    EXPECT_EQ(s.fromName(s.neighbourName(DIRECTION_NORTH)).neighbourName(DIRECTION_SOUTH), self)
+    EXPECT_EQ(s.fromName(s.neighbourName(Direction::North)).neighbourName(Direction::South), self)
         << context;
-    EXPECT_EQ(s.fromName(s.neighbourName(DIRECTION_SOUTH)).neighbourName(DIRECTION_NORTH), self)
+    EXPECT_EQ(s.fromName(s.neighbourName(Direction::South)).neighbourName(Direction::North), self)
         << context;
 }
 
 TEST(NomenclaturePropertyTest, EverySheetAndItsNeighboursAreWellFormedAndConsistent) {
     NameChecker checker;
-    for (const std::int32_t setScale : {SERIES_200K, SERIES_1M}) {
+    for (const Series setScale : {Series::Scale200k, Series::Scale1m}) {
         for (std::int32_t type = SHEET_STANDARD; type <= SHEET_QUADRUPLE; ++type) {
             for (std::int32_t yZone = ROW_U; yZone <= ROW_K; ++yZone) {
                 for (std::int32_t xZone = 1; xZone <= 60; ++xZone) {
@@ -281,14 +284,14 @@ TEST(NomenclaturePropertyTest, EverySheetAndItsNeighboursAreWellFormedAndConsist
                     for (std::int32_t number = 1; number <= 36; ++number) {
                         const SheetCase s{setScale, yZone, xZone, number, type};
                         const std::string context = s.name() + " type " + std::to_string(type);
-                        if (setScale == SERIES_1M) {
+                        if (setScale == Series::Scale1m) {
                             // The sheet number plays no part in the million series.
                             ASSERT_EQ(s.name(), millionName) << number;
                             if (number > 1) continue;
                         }
                         checker.expectWellFormed(s.name(), type);
-                        for (const std::int32_t d :
-                             {DIRECTION_WEST, DIRECTION_EAST, DIRECTION_NORTH, DIRECTION_SOUTH})
+                        for (const Direction d :
+                             {Direction::West, Direction::East, Direction::North, Direction::South})
                             checker.expectWellFormed(s.neighbourName(d), type);
                         ASSERT_EQ(s.fromName(s.name()).name(), s.name()) << context;
                         expectTouching(s, context);

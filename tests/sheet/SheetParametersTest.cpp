@@ -25,32 +25,33 @@ void expectBase(const BaseParameters& b, double xFrom, double xTo, double yFrom,
 
 TEST(ComputeBaseParametersTest, WorkedValues) {
     // N-37 at 1:1 000 000.
-    expectBase(computeBaseParameters(SERIES_1M, ROW_N, 37, 1, SHEET_STANDARD), 36, 42, 52, 56, 1.0,
-               10, TWO_THIRDS, 10);
+    expectBase(computeBaseParameters(Series::Scale1m, ROW_N, 37, 1, SHEET_STANDARD), 36, 42, 52, 56,
+               1.0, 10, TWO_THIRDS, 10);
     // N-37-XXXVI at 1:200 000.
-    expectBase(computeBaseParameters(SERIES_200K, ROW_N, 37, 36, SHEET_STANDARD), 41, 42, 52,
+    expectBase(computeBaseParameters(Series::Scale200k, ROW_N, 37, 36, SHEET_STANDARD), 41, 42, 52,
                52 + TWO_THIRDS, 0.25, 1, 1.0 / 6.0, 1);
     // U-30,31: the east edge passes 360 and is not reduced.
-    expectBase(computeBaseParameters(SERIES_1M, ROW_U, 30, 1, SHEET_DOUBLE), 354, 366, 80, 84, 2.0,
-               20, TWO_THIRDS, 10);
+    expectBase(computeBaseParameters(Series::Scale1m, ROW_U, 30, 1, SHEET_DOUBLE), 354, 366, 80, 84,
+               2.0, 20, TWO_THIRDS, 10);
 }
 
 TEST(ComputeBaseParametersTest, StepsAreTheExactDoubles) {
-    const BaseParameters b200 = computeBaseParameters(SERIES_200K, ROW_N, 37, 1, SHEET_STANDARD);
+    const BaseParameters b200 =
+        computeBaseParameters(Series::Scale200k, ROW_N, 37, 1, SHEET_STANDARD);
     EXPECT_EQ(b200.baseParallelStep, 0.16666666666666666);
     EXPECT_EQ(b200.baseYFrom, b200.baseYTo - 0.6666666666666666);
-    const BaseParameters b1m = computeBaseParameters(SERIES_1M, ROW_N, 37, 1, SHEET_STANDARD);
+    const BaseParameters b1m = computeBaseParameters(Series::Scale1m, ROW_N, 37, 1, SHEET_STANDARD);
     EXPECT_EQ(b1m.baseParallelStep, 0.6666666666666666);
 }
 
 TEST(ComputeBaseParametersTest, ColumnsBeginAtTheAntimeridianAndWrapAtGreenwich) {
-    EXPECT_EQ(computeBaseParameters(SERIES_1M, ROW_N, 31, 1, 0).baseXFrom, 0.0);
-    EXPECT_EQ(computeBaseParameters(SERIES_1M, ROW_N, 30, 1, 0).baseXFrom, 354.0);
-    EXPECT_EQ(computeBaseParameters(SERIES_1M, ROW_N, 1, 1, 0).baseXFrom, 180.0);
-    EXPECT_EQ(computeBaseParameters(SERIES_1M, ROW_N, 60, 1, 0).baseXFrom, 174.0);
-    EXPECT_EQ(computeBaseParameters(SERIES_1M, ROW_U, 1, 1, 0).baseYTo, 84.0);
-    EXPECT_EQ(computeBaseParameters(SERIES_1M, ROW_K, 1, 1, 0).baseYTo, 44.0);
-    EXPECT_EQ(computeBaseParameters(SERIES_1M, ROW_K, 1, 1, 0).baseYFrom, 40.0);
+    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_N, 31, 1, 0).baseXFrom, 0.0);
+    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_N, 30, 1, 0).baseXFrom, 354.0);
+    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_N, 1, 1, 0).baseXFrom, 180.0);
+    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_N, 60, 1, 0).baseXFrom, 174.0);
+    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_U, 1, 1, 0).baseYTo, 84.0);
+    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_K, 1, 1, 0).baseYTo, 44.0);
+    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_K, 1, 1, 0).baseYFrom, 40.0);
 }
 
 TEST(ComputeBaseParametersTest, SheetNumbersRunRowByRowFromTheNorthWest) {
@@ -62,7 +63,7 @@ TEST(ComputeBaseParametersTest, SheetNumbersRunRowByRowFromTheNorthWest) {
     // Million sheet N-37: 36..42 east, 52..56 north.
     for (const Corner& k : {Corner{1, 36, 56}, Corner{6, 41, 56}, Corner{31, 36, 52 + TWO_THIRDS},
                             Corner{36, 41, 52 + TWO_THIRDS}}) {
-        const BaseParameters b = computeBaseParameters(SERIES_200K, ROW_N, 37, k.number, 0);
+        const BaseParameters b = computeBaseParameters(Series::Scale200k, ROW_N, 37, k.number, 0);
         EXPECT_DOUBLE_EQ(b.baseXFrom, k.xFrom) << k.number;
         EXPECT_DOUBLE_EQ(b.baseYTo, k.yTo) << k.number;
         EXPECT_EQ(b.baseXTo, b.baseXFrom + 1.0) << k.number;
@@ -71,29 +72,29 @@ TEST(ComputeBaseParametersTest, SheetNumbersRunRowByRowFromTheNorthWest) {
 
 TEST(ComputeBaseParametersTest, JoinedSheetsAndFallBackRows) {
     // Triple from the east column of the million sheet runs on into the next column.
-    expectBase(computeBaseParameters(SERIES_200K, ROW_U, 37, 6, SHEET_TRIPLE), 41, 44,
+    expectBase(computeBaseParameters(Series::Scale200k, ROW_U, 37, 6, SHEET_TRIPLE), 41, 44,
                84 - TWO_THIRDS, 84, 0.75, 5, 1.0 / 6.0, 1);
-    expectBase(computeBaseParameters(SERIES_200K, ROW_U, 37, 1, SHEET_DOUBLE), 36, 38,
+    expectBase(computeBaseParameters(Series::Scale200k, ROW_U, 37, 1, SHEET_DOUBLE), 36, 38,
                84 - TWO_THIRDS, 84, 0.5, 2, 1.0 / 6.0, 1);
-    expectBase(computeBaseParameters(SERIES_1M, ROW_U, 37, 1, SHEET_QUADRUPLE), 36, 60, 80, 84, 4.0,
-               40, TWO_THIRDS, 10);
+    expectBase(computeBaseParameters(Series::Scale1m, ROW_U, 37, 1, SHEET_QUADRUPLE), 36, 60, 80,
+               84, 4.0, 40, TWO_THIRDS, 10);
     // Types the series does not offer.
-    expectBase(computeBaseParameters(SERIES_1M, ROW_U, 37, 1, SHEET_TRIPLE), 36, 54, 80, 84, 1.0,
-               10, TWO_THIRDS, 10);
-    expectBase(computeBaseParameters(SERIES_200K, ROW_U, 37, 1, SHEET_QUADRUPLE), 36, 40,
+    expectBase(computeBaseParameters(Series::Scale1m, ROW_U, 37, 1, SHEET_TRIPLE), 36, 54, 80, 84,
+               1.0, 10, TWO_THIRDS, 10);
+    expectBase(computeBaseParameters(Series::Scale200k, ROW_U, 37, 1, SHEET_QUADRUPLE), 36, 40,
                84 - TWO_THIRDS, 84, 0.25, 1, 1.0 / 6.0, 1);
 }
 
 TEST(ComputeBaseParametersTest, MillionSeriesIgnoresTheSheetNumber) {
-    const BaseParameters a = computeBaseParameters(SERIES_1M, ROW_N, 37, 1, 0);
-    const BaseParameters b = computeBaseParameters(SERIES_1M, ROW_N, 37, 36, 0);
+    const BaseParameters a = computeBaseParameters(Series::Scale1m, ROW_N, 37, 1, 0);
+    const BaseParameters b = computeBaseParameters(Series::Scale1m, ROW_N, 37, 36, 0);
     EXPECT_EQ(a.baseXFrom, b.baseXFrom);
     EXPECT_EQ(a.baseYTo, b.baseYTo);
 }
 
 TEST(SheetParametersTest, BaseFieldsAreDerivedAndCopiedToTheResult) {
     SheetParameters p;
-    p.setScale = SERIES_200K;
+    p.setScale = Series::Scale200k;
     p.yZone = ROW_N;
     p.xZone = 37;
     p.sheetNumber = 36;

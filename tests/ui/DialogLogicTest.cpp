@@ -100,8 +100,8 @@ TEST_F(DialogLogicTest, ConfirmingAtOnceGivesTheFirstItemsAndTheBaseTrapezoid) {
         chooseFolder(d);
     });
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
-    EXPECT_EQ(p.cs, CS_SK42);
-    EXPECT_EQ(p.setScale, SERIES_200K);
+    EXPECT_EQ(p.cs, CoordinateSystem::Sk42);
+    EXPECT_EQ(p.setScale, Series::Scale200k);
     EXPECT_EQ(p.mapScale, 0);
     EXPECT_EQ(p.yZone, 1);
     EXPECT_EQ(p.xZone, 33);
@@ -154,7 +154,7 @@ TEST_F(DialogLogicTest, MillionSeriesOffersTheQuadrupleSheetAndIgnoresTheSheetNu
         d.select(CONTROL_SHEET_TYPE, 3);
     });
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
-    EXPECT_EQ(p.setScale, SERIES_1M);
+    EXPECT_EQ(p.setScale, Series::Scale1m);
     EXPECT_EQ(p.sheetType, SHEET_QUADRUPLE);
     // The working copy's sheet number was never read from the list: it is still zero.
     EXPECT_EQ(p.sheetNumber, 0);
@@ -375,7 +375,7 @@ TEST_F(DialogLogicTest, RefinementIsKeptOrDiscardedByWhatChangesInTheMainDialog)
     };
     refine([](FakeDialog& d) { d.select(CONTROL_CS, 3); });
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
-    EXPECT_EQ(p.cs, CS_GSK2011);
+    EXPECT_EQ(p.cs, CoordinateSystem::Gsk2011);
     EXPECT_EQ(p.xFrom, 35.5);
     EXPECT_EQ(p.meridianStep, 0.5);
 

@@ -17,10 +17,10 @@
 #include "ui/FrameWindow.h"
 #include "ui/InteractiveRun.h"
 #include "ui/MainDialog.h"
-#include "ui/testing/ModalDriver.h"
 #include "ui/QtDialog.h"
 #include "ui/QtWindowServices.h"
 #include "ui/RefineDialog.h"
+#include "ui/testing/ModalDriver.h"
 
 namespace sheetbasis::ui {
 namespace {
@@ -131,8 +131,8 @@ class DialogsQtTest : public QObject {
             clickControl(d, BUTTON_OK);
         });
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
-        QCOMPARE(p_.cs, CS_SK42);
-        QCOMPARE(p_.setScale, SERIES_200K);
+        QCOMPARE(p_.cs, CoordinateSystem::Sk42);
+        QCOMPARE(p_.setScale, Series::Scale200k);
         QCOMPARE(p_.mapScale, 0);
         QCOMPARE(p_.yZone, 1);
         QCOMPARE(p_.xZone, 33);
@@ -204,7 +204,7 @@ class DialogsQtTest : public QObject {
             clickControl(d, BUTTON_OK);
         });
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
-        QCOMPARE(p_.setScale, SERIES_1M);
+        QCOMPARE(p_.setScale, Series::Scale1m);
         QCOMPARE(p_.sheetType, SHEET_QUADRUPLE);
         QCOMPARE(p_.baseXTo - p_.baseXFrom, 24.0);
     }
@@ -252,7 +252,7 @@ class DialogsQtTest : public QObject {
 
         refineThen(CONTROL_CS, ITEM_CS_SK95);
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
-        QCOMPARE(p_.cs, CS_SK95);
+        QCOMPARE(p_.cs, CoordinateSystem::Sk95);
         QCOMPARE(p_.xFrom, 35.5);
         QCOMPARE(p_.baseXFrom, 36.0);
     }
