@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "output/NumberFields.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -91,11 +92,11 @@ bool writeValue(DBFInfo* table, int row, int column, FieldType type, const Attri
     switch (type) {
         case FieldType::Integer: {
             const auto* number = std::get_if<std::int32_t>(&value);
-            return number != nullptr && DBFWriteIntegerAttribute(table, row, column, *number) != 0;
+            return number != nullptr && writeIntegerField(table, row, column, *number);
         }
         case FieldType::Double: {
             const auto* number = std::get_if<double>(&value);
-            return number != nullptr && DBFWriteDoubleAttribute(table, row, column, *number) != 0;
+            return number != nullptr && writeDecimalField(table, row, column, *number);
         }
         case FieldType::Text: {
             const auto* text = std::get_if<std::string_view>(&value);
@@ -169,7 +170,7 @@ Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int
                                 std::to_string(fields.size()) + " columns");
     }
     const int row = recordNumber - 1;
-    if (DBFWriteIntegerAttribute(table, row, 0, id) == 0) {
+    if (!writeIntegerField(table, row, 0, id)) {
         return Outcome::failure(record + ": the column " + ID_FIELD_NAME + " refuses " +
                                 std::to_string(id));
     }
