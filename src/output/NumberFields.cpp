@@ -43,9 +43,10 @@ template <typename Number>
 bool writeNumber(DBFInfo* table, int row, int column, Number value) {
     NumberColumn shape;
     if (!numberColumn(table, column, shape)) return false;
-    // Leading blanks, then the number, then the terminator the raw writer looks for.
-    std::array<char, LIBRARY_PAD_WIDTH_LIMIT + NUMBER_TEXT_CAPACITY + 1> field{};
-    std::array<char, NUMBER_TEXT_CAPACITY> number{};
+    // Leading blanks, then the number, then the terminator the raw writer looks for. Left
+    // uninitialised: only what is written is read, and clearing them cost more than the rest.
+    std::array<char, LIBRARY_PAD_WIDTH_LIMIT + NUMBER_TEXT_CAPACITY + 1> field;
+    std::array<char, NUMBER_TEXT_CAPACITY> number;
     const auto written =
         numberText(number.data(), number.data() + number.size(), value, shape.decimals);
     if (written.ec != std::errc{}) return false;
