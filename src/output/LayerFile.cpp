@@ -1,6 +1,7 @@
 #include "output/LayerFile.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string_view>
 
@@ -41,6 +42,23 @@ constexpr std::string_view PRJ_GSK_2011 =
     R"(GEOGCS["GCS_RUSSIA_2011",DATUM["D_RUSSIA_2011",SPHEROID["S_RUSSIA_2011", )"
     R"(6378136.5,298.2564151]], PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])";
 
+std::string projectionFileText(std::int32_t cs) {
+    const std::string text = projectionText(cs);
+    return text.empty() ? text : trimTrailing(text) + std::string(PROJECTION_LINE_END);
+}
+
+// The bytes of the projection file of cs (empty for an unknown system), made once per
+// process: every layer of every sheet writes one.
+const std::string& projectionFileBytes(std::int32_t cs) {
+    static const std::array<std::string, 4> known{
+        projectionFileText(CS_PULKOVO_1942), projectionFileText(CS_PULKOVO_1965),
+        projectionFileText(CS_GSK_2011), projectionFileText(CS_GSK_2011_FROM_SK_42)};
+    static_assert(CS_GSK_2011_FROM_SK_42 - CS_PULKOVO_1942 + 1 == 4, "the codes run 1..4");
+    static const std::string unknown;
+    if (cs < CS_PULKOVO_1942 || cs > CS_GSK_2011_FROM_SK_42) return unknown;
+    return known[static_cast<std::size_t>(cs - CS_PULKOVO_1942)];
+}
+
 bool addColumn(DBFInfo* table, const std::string& name, FieldType type, int width, int decimals) {
     return DBFAddField(table, name.c_str(), static_cast<DBFFieldType>(type), width, decimals) >= 0;
 }
@@ -60,9 +78,7 @@ std::optional<std::string> refusedColumn(DBFInfo* table, const std::vector<Field
 // The projection file goes to disk with the layer's other files: a layer without it would
 // be delivered without its coordinate system.
 void addProjectionFile(BufferedFiles& files, const std::string& baseName, std::int32_t cs) {
-    std::string& bytes = files.create(baseName + PROJECTION_EXTENSION);
-    const std::string text = projectionText(cs);
-    if (!text.empty()) bytes = trimTrailing(text) + std::string(PROJECTION_LINE_END);
+    files.create(baseName + PROJECTION_EXTENSION) = projectionFileBytes(cs);
 }
 
 // What the table library said, as the tail of a reason.
