@@ -97,9 +97,15 @@ int columnWidth(DBFInfo* table, int column) {
 }
 
 bool writeText(DBFInfo* table, int row, int column, std::string_view value) {
-    const auto width = static_cast<std::size_t>(std::max(columnWidth(table, column), 0));
-    const std::string text(value.substr(0, std::min(value.size(), width)));
-    return DBFWriteStringAttribute(table, row, column, text.c_str()) != 0;
+    // The cut text and its terminator, on the stack: no column is wider than a header byte
+    // can say.
+    std::array<char, XBASE_FLD_MAX_WIDTH + 1> text;
+    const auto width =
+        static_cast<std::size_t>(std::clamp(columnWidth(table, column), 0, XBASE_FLD_MAX_WIDTH));
+    const std::size_t length = std::min(value.size(), width);
+    std::copy_n(value.data(), length, text.data());
+    text[length] = '\0';
+    return DBFWriteStringAttribute(table, row, column, text.data()) != 0;
 }
 
 // Stores the value when it is of the column's type; false otherwise or when the table
@@ -178,22 +184,24 @@ Outcome closeLayer(Layer& layer) {
 Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
                              std::span<const AttributeValue> values,
                              const std::vector<FieldDef>& fields) {
-    const std::string record = "record " + std::to_string(recordNumber);
+    // Named only when a reason needs it: most records are stored.
+    const auto record = [recordNumber] { return "record " + std::to_string(recordNumber); };
     // Record numbers start at 1; anything lower names no record of the table.
-    if (table == nullptr || recordNumber < 1) return Outcome::failure(record + " names no record");
+    if (table == nullptr || recordNumber < 1)
+        return Outcome::failure(record() + " names no record");
     if (values.size() != fields.size()) {
-        return Outcome::failure(record + ": " + std::to_string(values.size()) + " values for " +
+        return Outcome::failure(record() + ": " + std::to_string(values.size()) + " values for " +
                                 std::to_string(fields.size()) + " columns");
     }
     const int row = recordNumber - 1;
     if (!writeIntegerField(table, row, 0, id)) {
-        return Outcome::failure(record + ": the column " + ID_FIELD_NAME + " refuses " +
+        return Outcome::failure(record() + ": the column " + ID_FIELD_NAME + " refuses " +
                                 std::to_string(id));
     }
     for (std::size_t k = 0; k < fields.size(); ++k) {
         const int column = static_cast<int>(k) + 1;
         if (!writeValue(table, row, column, fields[k].type, values[k])) {
-            return Outcome::failure(record + ": the column " + trimTrailing(fields[k].name) +
+            return Outcome::failure(record() + ": the column " + trimTrailing(fields[k].name) +
                                     " refuses its value");
         }
     }

@@ -109,8 +109,9 @@ Outcome writeFeature(Layer& layer, std::span<const AttributeValue> attributes,
         !stored) {
         return stored;
     }
-    return appendShape(layer.shape.get(), geometry)
-        .within("feature " + std::to_string(layer.recordCounter));
+    Outcome appended = appendShape(layer.shape.get(), geometry);
+    if (appended) return appended;
+    return appended.within("feature " + std::to_string(layer.recordCounter));
 }
 
 // A shape of one part holding the vertices in the order received. The part type "ring" is
