@@ -39,13 +39,30 @@ FolderContents& rememberedFolders() {
     return folders;
 }
 
+// The remembered names of the folder of path, whose text up to and with its last separator
+// is folderText; nullptr when it was not remembered. Called with the lock held. A thread
+// asks for the same folder over and over (each file of each layer of a sheet), so the last
+// folder found is kept: entries are replaced but never removed, so the set stays in place.
+const std::set<std::string>* rememberedNames(FolderContents& folders, std::string_view path,
+                                             std::string_view folderText) {
+    thread_local std::string lastFolderText;
+    thread_local const std::set<std::string>* lastNames = nullptr;
+    if (lastNames != nullptr && folderText == lastFolderText) return lastNames;
+    const auto found =
+        folders.names.find(std::filesystem::path(path).parent_path().lexically_normal());
+    if (found == folders.names.end()) return nullptr;
+    lastFolderText = folderText;
+    lastNames = &found->second;
+    return lastNames;
+}
+
 // True when path lies in a remembered folder that held nothing of its name.
-bool knownAbsent(const std::string& path) {
-    const std::filesystem::path file(path);
+bool knownAbsent(std::string_view path) {
+    const std::size_t nameStart = path.rfind('/') + 1;  // 0 when there is no separator
     FolderContents& folders = rememberedFolders();
     const std::lock_guard lock(folders.mutex);
-    const auto folder = folders.names.find(file.parent_path().lexically_normal());
-    return folder != folders.names.end() && !folder->second.contains(file.filename().string());
+    const std::set<std::string>* names = rememberedNames(folders, path, path.substr(0, nameStart));
+    return names != nullptr && !names->contains(std::string(path.substr(nameStart)));
 }
 
 // The scope whose files and messages the hooks use on this thread.

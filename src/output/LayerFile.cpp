@@ -1,9 +1,11 @@
 #include "output/LayerFile.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <string_view>
 
+#include "output/NumberFields.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -35,6 +37,23 @@ constexpr std::string_view PRJ_GSK_2011 =
     R"(GEOGCS["GCS_RUSSIA_2011",DATUM["D_RUSSIA_2011",SPHEROID["S_RUSSIA_2011", )"
     R"(6378136.5,298.2564151]], PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])";
 
+std::string projectionFileText(CoordinateSystem cs) {
+    const std::string text = projectionText(cs);
+    return text.empty() ? text : trimTrailing(text) + std::string(PROJECTION_LINE_END);
+}
+
+// The bytes of the projection file of cs (empty for an unknown system), made once per
+// process: every layer of every sheet writes one.
+const std::string& projectionFileBytes(CoordinateSystem cs) {
+    static const std::array<std::string, COORDINATE_SYSTEMS.size()> known{
+        projectionFileText(COORDINATE_SYSTEMS[0]), projectionFileText(COORDINATE_SYSTEMS[1]),
+        projectionFileText(COORDINATE_SYSTEMS[2]), projectionFileText(COORDINATE_SYSTEMS[3])};
+    static const std::string unknown;
+    const auto found = std::find(COORDINATE_SYSTEMS.begin(), COORDINATE_SYSTEMS.end(), cs);
+    if (found == COORDINATE_SYSTEMS.end()) return unknown;
+    return known[static_cast<std::size_t>(found - COORDINATE_SYSTEMS.begin())];
+}
+
 bool addColumn(DBFInfo* table, const std::string& name, FieldType type, int width, int decimals) {
     return DBFAddField(table, name.c_str(), static_cast<DBFFieldType>(type), width, decimals) >= 0;
 }
@@ -54,9 +73,7 @@ std::optional<std::string> refusedColumn(DBFInfo* table, const std::vector<Field
 // The projection file goes to disk with the layer's other files: a layer without it would
 // be delivered without its coordinate system.
 void addProjectionFile(BufferedFiles& files, const std::string& baseName, CoordinateSystem cs) {
-    std::string& bytes = files.create(baseName + PROJECTION_EXTENSION);
-    const std::string text = projectionText(cs);
-    if (!text.empty()) bytes = trimTrailing(text) + std::string(PROJECTION_LINE_END);
+    files.create(baseName + PROJECTION_EXTENSION) = projectionFileBytes(cs);
 }
 
 // What the table library said, as the tail of a reason.
@@ -75,9 +92,15 @@ int columnWidth(DBFInfo* table, int column) {
 }
 
 bool writeText(DBFInfo* table, int row, int column, std::string_view value) {
-    const auto width = static_cast<std::size_t>(std::max(columnWidth(table, column), 0));
-    const std::string text(value.substr(0, std::min(value.size(), width)));
-    return DBFWriteStringAttribute(table, row, column, text.c_str()) != 0;
+    // The cut text and its terminator, on the stack: no column is wider than a header byte
+    // can say.
+    std::array<char, XBASE_FLD_MAX_WIDTH + 1> text;
+    const auto width =
+        static_cast<std::size_t>(std::clamp(columnWidth(table, column), 0, XBASE_FLD_MAX_WIDTH));
+    const std::size_t length = std::min(value.size(), width);
+    std::copy_n(value.data(), length, text.data());
+    text[length] = '\0';
+    return DBFWriteStringAttribute(table, row, column, text.data()) != 0;
 }
 
 // Stores the value when it is of the column's type; false otherwise or when the table
@@ -86,11 +109,11 @@ bool writeValue(DBFInfo* table, int row, int column, FieldType type, const Attri
     switch (type) {
         case FieldType::Integer: {
             const auto* number = std::get_if<std::int32_t>(&value);
-            return number != nullptr && DBFWriteIntegerAttribute(table, row, column, *number) != 0;
+            return number != nullptr && writeIntegerField(table, row, column, *number);
         }
         case FieldType::Double: {
             const auto* number = std::get_if<double>(&value);
-            return number != nullptr && DBFWriteDoubleAttribute(table, row, column, *number) != 0;
+            return number != nullptr && writeDecimalField(table, row, column, *number);
         }
         case FieldType::Text: {
             const auto* text = std::get_if<std::string_view>(&value);
@@ -155,22 +178,24 @@ Outcome closeLayer(Layer& layer) {
 Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
                              std::span<const AttributeValue> values,
                              const std::vector<FieldDef>& fields) {
-    const std::string record = "record " + std::to_string(recordNumber);
+    // Named only when a reason needs it: most records are stored.
+    const auto record = [recordNumber] { return "record " + std::to_string(recordNumber); };
     // Record numbers start at 1; anything lower names no record of the table.
-    if (table == nullptr || recordNumber < 1) return Outcome::failure(record + " names no record");
+    if (table == nullptr || recordNumber < 1)
+        return Outcome::failure(record() + " names no record");
     if (values.size() != fields.size()) {
-        return Outcome::failure(record + ": " + std::to_string(values.size()) + " values for " +
+        return Outcome::failure(record() + ": " + std::to_string(values.size()) + " values for " +
                                 std::to_string(fields.size()) + " columns");
     }
     const int row = recordNumber - 1;
-    if (DBFWriteIntegerAttribute(table, row, 0, id) == 0) {
-        return Outcome::failure(record + ": the column " + ID_FIELD_NAME + " refuses " +
+    if (!writeIntegerField(table, row, 0, id)) {
+        return Outcome::failure(record() + ": the column " + ID_FIELD_NAME + " refuses " +
                                 std::to_string(id));
     }
     for (std::size_t k = 0; k < fields.size(); ++k) {
         const int column = static_cast<int>(k) + 1;
         if (!writeValue(table, row, column, fields[k].type, values[k])) {
-            return Outcome::failure(record + ": the column " + trimTrailing(fields[k].name) +
+            return Outcome::failure(record() + ": the column " + trimTrailing(fields[k].name) +
                                     " refuses its value");
         }
     }

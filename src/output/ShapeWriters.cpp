@@ -1,7 +1,6 @@
 #include "output/ShapeWriters.h"
 
 #include <algorithm>
-#include <memory>
 #include <string>
 
 namespace sheetbasis {
@@ -11,20 +10,16 @@ namespace {
 // Shape index that asks shapelib for a new shape, and for appending it to the file.
 constexpr int NEW_SHAPE_INDEX = -1;
 
-struct ShapeObjectDestroyer {
-    void operator()(SHPObject* object) const { SHPDestroyObject(object); }
-};
-using ShapeObject = std::unique_ptr<SHPObject, ShapeObjectDestroyer>;
-
-// One shape as it is handed to shapelib: its parts and its vertices.
+// One shape as it is handed to shapelib: its parts and its vertices. shapelib wants the
+// coordinates in separate arrays; these are one thread's, emptied for each shape but kept
+// grown, so that writing a shape allocates nothing once the longest shape has been seen.
 struct ShapeGeometry {
-    explicit ShapeGeometry(ShapeType shapeType) : type(shapeType) {}
-
-    ShapeType type;
+    ShapeType type = ShapeType::Point;
     std::vector<int> partStarts;
     std::vector<int> partTypes;
     std::vector<double> x;
     std::vector<double> y;
+    std::vector<double> zeros;  // z and m of every vertex: the layers are plane
 
     void startPart(int partType) {
         partStarts.push_back(static_cast<int>(x.size()));
@@ -42,6 +37,18 @@ struct ShapeGeometry {
     }
 };
 
+// The thread's geometry, emptied for a shape of the given type. Each writer fills it and
+// writes it before anything else asks for it.
+ShapeGeometry& emptyGeometry(ShapeType shapeType) {
+    thread_local ShapeGeometry geometry;
+    geometry.type = shapeType;
+    geometry.partStarts.clear();
+    geometry.partTypes.clear();
+    geometry.x.clear();
+    geometry.y.clear();
+    return geometry;
+}
+
 int shapeTypeOf(SHPInfo* shapefile) {
     int entities = 0;
     int type = 0;
@@ -51,19 +58,41 @@ int shapeTypeOf(SHPInfo* shapefile) {
     return type;
 }
 
+// The shape as SHPCreateObject would build it (a line or polygon has at least one part,
+// starting at the first vertex; z and m are zero), but pointing at the geometry's arrays
+// instead of copies of them.
+SHPObject shapeObjectOf(ShapeGeometry& geometry) {
+    const int type = static_cast<int>(geometry.type);
+    if (geometry.type != ShapeType::Point && geometry.partStarts.empty()) {
+        geometry.startPart(SHPP_RING);
+    }
+    if (!geometry.partStarts.empty()) geometry.partStarts.front() = 0;
+    geometry.zeros.resize(std::max(geometry.zeros.size(), geometry.x.size()));
+    SHPObject object{};
+    object.nSHPType = type;
+    object.nShapeId = NEW_SHAPE_INDEX;
+    object.nParts = static_cast<int>(geometry.partStarts.size());
+    object.panPartStart = geometry.partStarts.data();
+    object.panPartType = geometry.partTypes.data();
+    object.nVertices = static_cast<int>(geometry.x.size());
+    object.padfX = geometry.x.data();
+    object.padfY = geometry.y.data();
+    object.padfZ = geometry.zeros.data();
+    object.padfM = geometry.zeros.data();
+    SHPComputeExtents(&object);
+    return object;
+}
+
 // shapelib stops the program on an assertion when a shape of another type is appended, so
 // the type is compared first.
-Outcome appendShape(SHPInfo* shapefile, const ShapeGeometry& geometry) {
+Outcome appendShape(SHPInfo* shapefile, ShapeGeometry& geometry) {
     if (shapefile == nullptr) return Outcome::failure("the layer has no open shapefile");
     const int type = static_cast<int>(geometry.type);
     if (shapeTypeOf(shapefile) != type) {
         return Outcome::failure("the shapefile takes no shape of type " + std::to_string(type));
     }
-    const ShapeObject object{SHPCreateObject(
-        type, NEW_SHAPE_INDEX, static_cast<int>(geometry.partStarts.size()),
-        geometry.partStarts.data(), geometry.partTypes.data(), static_cast<int>(geometry.x.size()),
-        geometry.x.data(), geometry.y.data(), nullptr, nullptr)};
-    if (!object || SHPWriteObject(shapefile, NEW_SHAPE_INDEX, object.get()) < 0) {
+    SHPObject object = shapeObjectOf(geometry);
+    if (SHPWriteObject(shapefile, NEW_SHAPE_INDEX, &object) < 0) {
         return Outcome::failure("the shapefile refuses the shape");
     }
     return {};
@@ -72,7 +101,7 @@ Outcome appendShape(SHPInfo* shapefile, const ShapeGeometry& geometry) {
 // The head shared by every writer: advance the counters, store the attribute record, then
 // append the shape. A record that cannot be stored leaves the shape unwritten.
 Outcome writeFeature(Layer& layer, std::span<const AttributeValue> attributes,
-                     const ShapeGeometry& geometry) {
+                     ShapeGeometry& geometry) {
     ++layer.idCounter;
     ++layer.recordCounter;
     if (Outcome stored = writeAttributeRecord(layer.table.get(), layer.recordCounter,
@@ -80,18 +109,17 @@ Outcome writeFeature(Layer& layer, std::span<const AttributeValue> attributes,
         !stored) {
         return stored;
     }
-    return appendShape(layer.shape.get(), geometry)
-        .within("feature " + std::to_string(layer.recordCounter));
+    Outcome appended = appendShape(layer.shape.get(), geometry);
+    if (appended) return appended;
+    return appended.within("feature " + std::to_string(layer.recordCounter));
 }
 
 // A shape of one part holding the vertices in the order received. The part type "ring" is
 // what the polygon needs; the arc file ignores it.
 Outcome writeSinglePart(Layer& layer, std::span<const AttributeValue> attributes,
                         ShapeType shapeType, std::span<const Point> vertices) {
-    ShapeGeometry geometry{shapeType};
+    ShapeGeometry& geometry = emptyGeometry(shapeType);
     geometry.startPart(SHPP_RING);
-    geometry.x.reserve(vertices.size());
-    geometry.y.reserve(vertices.size());
     for (const Point& p : vertices) geometry.add(p);
     return writeFeature(layer, attributes, geometry);
 }
@@ -114,7 +142,7 @@ void addReversedRing(ShapeGeometry& geometry, const std::vector<Point>& ring) {
 
 Outcome writePointFeature(Layer& layer, std::span<const AttributeValue> attributes,
                           const Point& point) {
-    ShapeGeometry geometry{ShapeType::Point};
+    ShapeGeometry& geometry = emptyGeometry(ShapeType::Point);
     geometry.add(point);
     return writeFeature(layer, attributes, geometry);
 }
@@ -132,7 +160,7 @@ Outcome writePolygonFeature(Layer& layer, std::span<const AttributeValue> attrib
 Outcome writeMultiLineFeature(Layer& layer, std::span<const AttributeValue> attributes,
                               const std::vector<PathRecord>& lines,
                               const std::vector<bool>& closed) {
-    ShapeGeometry geometry{ShapeType::Arc};
+    ShapeGeometry& geometry = emptyGeometry(ShapeType::Arc);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         // A line without a flag is an open one.
         const bool isClosed = i < closed.size() && closed[i];
@@ -148,7 +176,7 @@ Outcome writeMultiPolygonFeature(Layer& layer, std::span<const AttributeValue> a
     if (!isIndex(outerIndex) || !std::all_of(holes.begin(), holes.end(), isIndex)) {
         return Outcome::failure("a ring index names no line");
     }
-    ShapeGeometry geometry{ShapeType::Polygon};
+    ShapeGeometry& geometry = emptyGeometry(ShapeType::Polygon);
     geometry.addPart(SHPP_RING, lines[outerIndex - 1].points, true);
     for (const int hole : holes) addReversedRing(geometry, lines[hole - 1].points);
     return writeFeature(layer, attributes, geometry);

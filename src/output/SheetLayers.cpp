@@ -2,7 +2,6 @@
 
 #include <array>
 #include <charconv>
-#include <filesystem>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -78,6 +77,15 @@ std::string sizeText(double size) {
     return {buffer.data(), result.ptr};
 }
 
+// folder / name as std::filesystem joins a relative name, without building paths: the
+// layers of every sheet are named this way.
+std::string pathInFolder(const std::string& folder, std::string_view name) {
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += name;
+    return path;
+}
+
 Outcome writeArea(Layer& layer, const HypsArea& area) {
     const HypsAreaAttributes& a = area.attributes;
     const std::array<AttributeValue, 6> values{a.code,    a.name,     a.leftUp,
@@ -116,7 +124,7 @@ template <typename Features, typename WriteOne>
 Outcome writeLayer(const std::string& folder, CoordinateSystem cs, const LayerSchema& schema,
                    const Features& features, WriteOne writeOne) {
     Layer layer;
-    const std::string name = (std::filesystem::path(folder) / schema.name).string();
+    const std::string name = pathInFolder(folder, schema.name);
     if (Outcome created = createLayer(cs, schema.shapeType, name, schema.fields, layer); !created) {
         return created.within(schema.name);
     }

@@ -46,20 +46,35 @@ constexpr double TEXT_BAND_MM = PAGE_MARGIN_MM - FRAME_REACH_MM - PAGE_EDGE_MM;
 constexpr int TITLE_SIZE_PT = 14;
 constexpr int NOTE_SIZE_PT = 9;
 
+// The styles of the layers that look the same on every sheet (all but Frame), built once
+// per process: a set of sheets would otherwise build the same texts for each sheet.
+struct FixedStyles {
+    LayerStyle frameLabels = frameLabelStyle();
+    LayerStyle hypsPoints = hypsPointStyle();
+    LayerStyle hypsLines = hypsLineStyle();
+    LayerStyle hypsAreas = hypsAreaStyle();
+};
+
+const FixedStyles& fixedStyles() {
+    static const FixedStyles styles;
+    return styles;
+}
+
 // The layers a generation with these settings has written, from the top of the drawing
 // order to the bottom: labels over lines over areas. Every sheet has the three HYPS
 // layers; the FRAME layers depend on the map scale.
 std::vector<ProjectLayer> sheetLayers(const FrameSettings& settings, const DrawingRect& rect) {
     const FrameLayerSet frame = frameLayersOf(settings);
+    const FixedStyles& fixed = fixedStyles();
     std::vector<ProjectLayer> layers;
-    if (frame.digits) layers.push_back({"FrameDig", "FRAME", "Line", frameLabelStyle()});
-    if (frame.adjacent) layers.push_back({"FrameAdj", "FRAME", "Line", frameLabelStyle()});
+    if (frame.digits) layers.push_back({"FrameDig", "FRAME", "Line", fixed.frameLabels});
+    if (frame.adjacent) layers.push_back({"FrameAdj", "FRAME", "Line", fixed.frameLabels});
     if (frame.frame) {
         layers.push_back({"Frame", "FRAME", "Line", frameLineStyle(settings, rect)});
     }
-    layers.push_back({"HypsP", "HYPS", "Point", hypsPointStyle()});
-    layers.push_back({"HypsL", "HYPS", "Line", hypsLineStyle()});
-    layers.push_back({"HypsA", "HYPS", "Polygon", hypsAreaStyle()});
+    layers.push_back({"HypsP", "HYPS", "Point", fixed.hypsPoints});
+    layers.push_back({"HypsL", "HYPS", "Line", fixed.hypsLines});
+    layers.push_back({"HypsA", "HYPS", "Polygon", fixed.hypsAreas});
     return layers;
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -58,6 +59,28 @@ TEST_F(BufferedFilesTest, FilesNeverCommittedNeverReachTheDisk) {
         files.create(path("L.PRJ")) = "GEOGCS\r\n";
     }
     EXPECT_TRUE(names().empty());
+}
+
+// The library removes a layer's files before it creates them. In a folder listed just
+// before, a name the listing did not hold is taken as absent without asking the disk; a
+// file's path finds the folder's entry however it is spelt, and a later listing replaces
+// the earlier one.
+TEST_F(BufferedFilesTest, RemovalsInARememberedFolderFollowItsLatestListing) {
+    std::ofstream(path("listed.dbf")) << "x";
+    std::ofstream(path("unlisted.dbf")) << "x";
+    std::ofstream(path("later.dbf")) << "x";
+    rememberFolderContents(dir.path().string(), {"listed.dbf"});
+    std::string messages;
+    LibraryScope scope(std::make_shared<BufferedFiles>(), messages);
+    const auto removes = [&](const std::string& file) {
+        return scope.hooks()->Remove(file.c_str()) == 0;
+    };
+    EXPECT_FALSE(removes(path("unlisted.dbf")));
+    EXPECT_TRUE(removes((dir.path() / "." / "listed.dbf").string()));
+    EXPECT_FALSE(removes(path("later.dbf")));
+    rememberFolderContents(dir.path().string(), {"later.dbf"});
+    EXPECT_TRUE(removes(path("later.dbf")));
+    EXPECT_EQ(names(), std::set<std::string>{"unlisted.dbf"});
 }
 
 }  // namespace

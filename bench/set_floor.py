@@ -1,0 +1,93 @@
+#!/usr/bin/env python3
+"""A sheet set against the floor of writing its files: the same tree extracted by tar -x.
+
+    bench/set_floor.py --exe PATH [--baseline PATH] [--sheets SET] [--runs N] [--jobs N]
+                       [--work DIR]
+
+The set is generated once and archived; then, run by run, the program writes the set into
+a fresh folder and tar extracts the archive into another, in alternating order (paired
+runs, so that the machine's drift falls on both sides). With --baseline an earlier build
+writes the set too, in the same pairs, and is checked to write the same bytes. CPU is user
+plus system time of the child from the kernel's rusage; the folders are removed outside
+the measured time. Prints the medians and the median of the per-pair ratios. --work
+chooses the file system (default /dev/shm, tmpfs)."""
+
+import argparse
+import filecmp
+import os
+import shutil
+import statistics
+import subprocess
+import tempfile
+
+from process_timing import run_measured
+
+
+def cpu_seconds(args):
+    _, usage, _ = run_measured(args)
+    return usage.ru_utime + usage.ru_stime
+
+
+def generate(exe, out, sheets, jobs):
+    return cpu_seconds([exe, "--sheets", sheets, "--series", "200", "--jobs", str(jobs),
+                        "--out", out, "--quiet"])
+
+
+def extract(archive, out):
+    os.mkdir(out)
+    return cpu_seconds(["tar", "-x", "-f", archive, "-C", out])
+
+
+def same_trees(a, b):
+    compare = filecmp.dircmp(a, b)
+    if compare.left_only or compare.right_only or compare.funny_files:
+        return False
+    _, mismatch, errors = filecmp.cmpfiles(a, b, compare.common_files, shallow=False)
+    return not mismatch and not errors and all(
+        same_trees(os.path.join(a, d), os.path.join(b, d)) for d in compare.common_dirs)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--baseline")
+    parser.add_argument("--sheets", default="N..P:37..48")
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--jobs", type=int, default=1)
+    parser.add_argument("--work", default="/dev/shm")
+    args = parser.parse_args()
+
+    work = tempfile.mkdtemp(prefix="set-floor-", dir=args.work)
+    try:
+        reference = os.path.join(work, "reference")
+        generate(args.exe, reference, args.sheets, args.jobs)
+        archive = os.path.join(work, "tree.tar")
+        subprocess.run(["tar", "-c", "-f", archive, "-C", reference, "."], check=True)
+        sides = {"program": lambda out: generate(args.exe, out, args.sheets, args.jobs),
+                 "tar -x": lambda out: extract(archive, out)}
+        if args.baseline:
+            sides["baseline"] = lambda out: generate(args.baseline, out, args.sheets, args.jobs)
+        times = {name: [] for name in sides}
+        for run in range(args.runs):
+            order = list(sides) if run % 2 == 0 else list(reversed(sides))
+            for name in order:
+                out = os.path.join(work, f"run-{run}-{name.replace(' ', '')}")
+                times[name].append(sides[name](out))
+                if name == "baseline" and not same_trees(reference, out):
+                    raise SystemExit("the baseline writes other bytes than the program")
+                shutil.rmtree(out)
+        floor = times["tar -x"]
+        print(f"{args.sheets}, --jobs {args.jobs}, {args.runs} paired runs in {args.work}")
+        for name, cpu in times.items():
+            ratio = statistics.median(c / f for c, f in zip(cpu, floor))
+            print(f"  {name:9} CPU median {statistics.median(cpu) * 1000:8.1f} ms"
+                  f"  per pair / tar -x: {ratio:.2f}")
+        if args.baseline:
+            ratio = statistics.median(p / b for p, b in zip(times["program"], times["baseline"]))
+            print(f"  program / baseline per pair: {ratio:.2f}")
+    finally:
+        shutil.rmtree(work)
+
+
+if __name__ == "__main__":
+    main()
