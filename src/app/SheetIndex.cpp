@@ -191,10 +191,10 @@ std::string nameLabelling(double sizeMetres) {
 }
 
 std::string openAction() {
-    return std::string("<attributeactions><defaultAction key=\"Canvas\" value=\"") + ACTION_ID +
-           "\"/><actionsetting type=\"" + std::to_string(ACTION_PYTHON) + "\" name=\"" +
-           ACTION_NAME + "\" shortTitle=\"" + ACTION_NAME + "\" icon=\"\" id=\"" + ACTION_ID +
-           "\" capture=\"0\" notificationMessage=\"\" isEnabledOnlyWhenEditable=\"0\" action=\"" +
+    return std::string(R"(<attributeactions><defaultAction key="Canvas" value=")") + ACTION_ID +
+           R"("/><actionsetting type=")" + std::to_string(ACTION_PYTHON) + R"(" name=")" +
+           ACTION_NAME + R"(" shortTitle=")" + ACTION_NAME + R"(" icon="" id=")" + ACTION_ID +
+           R"(" capture="0" notificationMessage="" isEnabledOnlyWhenEditable="0" action=")" +
            xmlEscaped(OPEN_ACTION) +
            "\"><actionScope id=\"Feature\"/><actionScope id=\"Canvas\"/>"
            "</actionsetting></attributeactions>";

@@ -67,14 +67,14 @@ std::vector<ProjectLayer> sheetLayers(const FrameSettings& settings, const Drawi
     const FrameLayerSet frame = frameLayersOf(settings);
     const FixedStyles& fixed = fixedStyles();
     std::vector<ProjectLayer> layers;
-    if (frame.digits) layers.push_back({"FrameDig", "FRAME", "Line", fixed.frameLabels});
-    if (frame.adjacent) layers.push_back({"FrameAdj", "FRAME", "Line", fixed.frameLabels});
+    if (frame.digits) layers.emplace_back("FrameDig", "FRAME", "Line", fixed.frameLabels);
+    if (frame.adjacent) layers.emplace_back("FrameAdj", "FRAME", "Line", fixed.frameLabels);
     if (frame.frame) {
-        layers.push_back({"Frame", "FRAME", "Line", frameLineStyle(settings, rect)});
+        layers.emplace_back("Frame", "FRAME", "Line", frameLineStyle(settings, rect));
     }
-    layers.push_back({"HypsP", "HYPS", "Point", fixed.hypsPoints});
-    layers.push_back({"HypsL", "HYPS", "Line", fixed.hypsLines});
-    layers.push_back({"HypsA", "HYPS", "Polygon", fixed.hypsAreas});
+    layers.emplace_back("HypsP", "HYPS", "Point", fixed.hypsPoints);
+    layers.emplace_back("HypsL", "HYPS", "Line", fixed.hypsLines);
+    layers.emplace_back("HypsA", "HYPS", "Polygon", fixed.hypsAreas);
     return layers;
 }
 

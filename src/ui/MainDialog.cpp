@@ -51,6 +51,7 @@ std::vector<std::string> itemsOf(const std::array<const char*, N>& texts) {
 
 std::vector<std::string> coordinateSystemItems() {
     std::vector<std::string> items;
+    items.reserve(COORDINATE_SYSTEMS.size());
     for (const CoordinateSystem cs : COORDINATE_SYSTEMS) {
         items.emplace_back(coordinateSystemName(cs));
     }
