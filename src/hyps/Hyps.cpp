@@ -10,6 +10,7 @@
 #include "geo/DatumShift.h"
 #include "hyps/HypsAttributes.h"
 #include "hyps/HypsLines.h"
+#include "sheet/CoordinateText.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -53,7 +54,8 @@ std::vector<double> gridRun(double first, double last, double step) {
 }
 
 std::string cornerText(const Point& corner, int precision) {
-    return trimTrailing(pointText(corner.x, corner.y, precision, STYLE_HEMISPHERE_WORD));
+    return trimTrailing(
+        pointText(corner.x, corner.y, precision, CoordinateTextStyle::HemisphereWord));
 }
 
 // A grid node at the grid values; in coordinate system 4 only the point moves to GSK-2011,

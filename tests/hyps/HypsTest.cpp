@@ -8,6 +8,7 @@
 #include "geo/DatumShift.h"
 #include "hyps/Hyps.h"
 #include "hyps/HypsAttributes.h"
+#include "sheet/CoordinateText.h"
 #include "sheet/Cp1251.h"
 
 namespace sheetbasis {
@@ -178,7 +179,7 @@ TEST_F(HypsTest, CombinedSystemConvertsGeometryButLabelsTheGridValues) {
     // Converted corners no longer fall on whole minutes: seconds with two decimals.
     const HypsArea& area = sheet.features.area;
     EXPECT_EQ(area.attributes.leftUp,
-              pointText(corners.nw.x, corners.nw.y, 2, STYLE_HEMISPHERE_WORD));
+              pointText(corners.nw.x, corners.nw.y, 2, CoordinateTextStyle::HemisphereWord));
     EXPECT_NE(area.attributes.leftUp.find("\" " + cp1251("в.д.")), std::string::npos);
     EXPECT_EQ(area.ring.at(0).x, corners.nw.x);
     EXPECT_EQ(area.ring.at(0).y, corners.nw.y);
