@@ -151,7 +151,7 @@ AreaReading readAreaItem(std::string_view item) {
     return failed("not an area");
 }
 
-bool areaTakes(const LonLatArea& area, const Trapezoid& t) {
+bool areaTakes(const LonLatArea& area, const DrawingRect& t) {
     for (const double shift : CIRCLE_SHIFTS) {
         const double west = t.west + shift;
         const double east = t.east + shift;
@@ -165,7 +165,7 @@ bool areaTakes(const LonLatArea& area, const Trapezoid& t) {
     return false;
 }
 
-bool areaWithin(const LonLatArea& area, const Trapezoid& t) {
+bool areaWithin(const LonLatArea& area, const DrawingRect& t) {
     if (area.point) return areaTakes(area, t);
     for (const double shift : CIRCLE_SHIFTS) {
         if (notBelow(area.west, t.west + shift) && notBelow(t.east + shift, area.east) &&

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "output/Geometry.h"
+
 namespace sheetbasis {
 
 // Longitudes on the program's 0..360 scale: west in 0..360, east above it by at most 360,
@@ -34,20 +36,12 @@ std::optional<std::size_t> areaPiecesAfter(std::string_view firstPiece);
 // latitudes -90..90.
 AreaReading readAreaItem(std::string_view item);
 
-// A trapezoid of the 0..360 scale (east may pass 360).
-struct Trapezoid {
-    double west = 0.0;
-    double east = 0.0;
-    double south = 0.0;
-    double north = 0.0;
-};
-
 // Whether the area takes the trapezoid: a box when they share area, a point when it lies in
 // it or on its west or south edge (a point on an edge belongs to the trapezoid east and
 // north of it). Edges within grid tolerance of each other count as one.
-bool areaTakes(const LonLatArea& area, const Trapezoid& t);
+bool areaTakes(const LonLatArea& area, const DrawingRect& t);
 
 // Whether the area lies wholly in the trapezoid, a point also not on its east or north edge.
-bool areaWithin(const LonLatArea& area, const Trapezoid& t);
+bool areaWithin(const LonLatArea& area, const DrawingRect& t);
 
 }  // namespace sheetbasis

@@ -102,7 +102,7 @@ std::vector<FieldDef> indexFields() {
 // system 4. A sheet east of 180 degrees gets its longitudes west of Greenwich as negative
 // ones: the GIS asks a layer in geographic coordinates only for -180..180 when it draws a
 // map across 180 degrees, and would leave out such sheets given on the 0..360 scale.
-Line outlineOf(const Trapezoid& t, CoordinateSystem cs) {
+Line outlineOf(const DrawingRect& t, CoordinateSystem cs) {
     Line ring = trapezoidRing({t.west, t.east, t.south, t.north},
                               AngleSteps{DENSIFY_LON_STEP, DENSIFY_LAT_STEP});
     const double shift = t.west >= ANTIMERIDIAN ? -FULL_CIRCLE : 0.0;
@@ -140,7 +140,7 @@ Outcome writeIndexLayer(const IndexRequest& request, const fs::path& layerBase) 
 DrawingRect boundsOf(const std::vector<SheetIdentity>& sheets) {
     DrawingRect r{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
     for (const SheetIdentity& sheet : sheets) {
-        const Trapezoid t = trapezoidOf(sheet);
+        const DrawingRect t = trapezoidOf(sheet);
         r = {std::min(r.west, t.west), std::max(r.east, t.east), std::min(r.south, t.south),
              std::max(r.north, t.north)};
     }
@@ -159,7 +159,7 @@ double labelSizeMetres(const std::vector<SheetIdentity>& sheets,
                        const LambertConformalConic& projection) {
     double size = HUGE_VAL;
     for (const SheetIdentity& sheet : sheets) {
-        const Trapezoid t = trapezoidOf(sheet);
+        const DrawingRect t = trapezoidOf(sheet);
         const double middleLat = (t.south + t.north) / 2.0;
         const double middleLon = (t.west + t.east) / 2.0;
         const double width = planeDistance(projection, {t.west, middleLat}, {t.east, middleLat});
@@ -248,7 +248,7 @@ void removeLeftovers(const fs::path& folder, const FolderLock& lock) {
 std::string sheetListing(const std::vector<SheetIdentity>& sheets, const std::string& outFolder) {
     std::string text = LISTING_HEADER;
     for (const SheetIdentity& sheet : sheets) {
-        const Trapezoid t = trapezoidOf(sheet);
+        const DrawingRect t = trapezoidOf(sheet);
         text += nameOf(sheet);
         for (const double angle : {t.west, t.south, t.east, t.north}) {
             text += COLUMN_SEPARATOR + decimalText(angle);

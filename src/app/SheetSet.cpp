@@ -178,10 +178,10 @@ std::string addBlockItem(std::string_view item, Series setScale, SheetCollector&
 }
 
 // From the north-west corner of U-33 to the south-east corner of K-02.
-Trapezoid coveredArea() {
-    const Trapezoid northWest =
+DrawingRect coveredArea() {
+    const DrawingRect northWest =
         trapezoidOf({Series::Scale1m, FIRST_ROW, FIRST_EASTERN_COLUMN, 0, SHEET_STANDARD});
-    const Trapezoid southEast =
+    const DrawingRect southEast =
         trapezoidOf({Series::Scale1m, LAST_ROW, LAST_WESTERN_COLUMN, 0, SHEET_STANDARD});
     return {northWest.west, southEast.east, southEast.south, northWest.north};
 }
@@ -312,7 +312,7 @@ std::string jobSheetName(const SheetIdentity& sheet) {
     return name;
 }
 
-Trapezoid trapezoidOf(const SheetIdentity& sheet) {
+DrawingRect trapezoidOf(const SheetIdentity& sheet) {
     const BaseParameters b = computeBaseParameters(sheet.setScale, sheet.yZone, sheet.xZone,
                                                    sheet.sheetNumber, sheet.sheetType);
     return {b.baseXFrom, b.baseXTo, b.baseYFrom, b.baseYTo};

@@ -40,6 +40,6 @@ std::int32_t polarSheetType(Series setScale, std::int32_t yZone);
 std::string jobSheetName(const SheetIdentity& sheet);
 
 // The sheet's nominal trapezoid in degrees, longitudes on the 0..360 scale.
-Trapezoid trapezoidOf(const SheetIdentity& sheet);
+DrawingRect trapezoidOf(const SheetIdentity& sheet);
 
 }  // namespace sheetbasis
