@@ -39,28 +39,6 @@ TEST_F(BufferedFilesTest, FilesReachTheDiskOnlyWhenCommittedAndReplaceEarlierOne
     EXPECT_EQ(names(), (std::set<std::string>{"L.shp", "L.dbf"}));
 }
 
-TEST_F(BufferedFilesTest, LayerThatCannotBePutInPlaceLeavesNoneOfItsNewFiles) {
-    BufferedFiles files;
-    files.create(path("L.shp")) = "shapes";
-    files.create(path("L.dbf")) = "table";
-    files.create(path("L.PRJ")) = "GEOGCS\r\n";
-    // Something else holds the shape file's name: the companions, renamed before it, go again.
-    fs::create_directory(path("L.shp"));
-    const Outcome committed = files.commit();
-    ASSERT_FALSE(committed);
-    EXPECT_NE(committed.reason().find(path("L.shp")), std::string::npos) << committed.reason();
-    EXPECT_EQ(names(), std::set<std::string>{"L.shp"});
-    EXPECT_TRUE(fs::is_directory(path("L.shp")));
-}
-
-TEST_F(BufferedFilesTest, FilesNeverCommittedNeverReachTheDisk) {
-    {
-        BufferedFiles files;
-        files.create(path("L.PRJ")) = "GEOGCS\r\n";
-    }
-    EXPECT_TRUE(names().empty());
-}
-
 // The library removes a layer's files before it creates them. In a folder listed just
 // before, a name the listing did not hold is taken as absent without asking the disk; a
 // file's path finds the folder's entry however it is spelt, and a later listing replaces
