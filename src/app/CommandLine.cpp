@@ -15,6 +15,7 @@
 #include <set>
 #include <thread>
 
+#include "app/NewSheetFolder.h"
 #include "app/ProgramFlow.h"
 #include "app/SheetIndex.h"
 #include "job/ValueReaders.h"
@@ -293,6 +294,7 @@ ExitCode runSheetSet(const CommandLine& c) {
                   << key << " would be\nTry 'sheetbasis --help'.\n";
         return ExitCode::Usage;
     }
+    if (!c.list) removeAbandonedSheetFolders(c.outFolder);
     const ExitCode outcome =
         c.list
             ? outcomeOfWriting(std::cout << sheetListing(set.sheets, c.outFolder), ExitCode::Done)

@@ -94,15 +94,19 @@ ExitCode runInteractively(InteractiveServices& ui) {
 
 }  // namespace
 
-TaskOutcome generateIntoResultFolder(SheetParameters& p) {
-    const ResultFolders folders = prepareFolders(p);
+LockedResult generateHoldingTheLock(SheetParameters& p) {
+    ResultFolders folders = prepareFolders(p);
     if (folders.status != FolderStatus::Ready) {
-        return {ExitCode::NotDone, folderFailureReason(folders.status)};
+        return {{ExitCode::NotDone, folderFailureReason(folders.status)}, {}};
     }
     if (const Outcome generated = generateSheet(p); !generated) {
-        return {ExitCode::GenerationFailed, generated.reason()};
+        return {{ExitCode::GenerationFailed, generated.reason()}, std::move(folders.lock)};
     }
-    return {};
+    return {{}, std::move(folders.lock)};
+}
+
+TaskOutcome generateIntoResultFolder(SheetParameters& p) {
+    return generateHoldingTheLock(p).outcome;
 }
 
 ExitCode runMainProgram(int argc, const char* const* argv, InteractiveServices* services) {

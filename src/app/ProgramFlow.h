@@ -5,6 +5,7 @@
 #include <string>
 
 #include "job/FileArg.h"
+#include "output/FolderLock.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {
@@ -55,5 +56,13 @@ JobStatus readJobArgument(const char* argument, SheetParameters& p);
 // returns the outcome of a job run from here on: ExitCode::Done, ExitCode::NotDone when the
 // folders could not be prepared, ExitCode::GenerationFailed, with the reason.
 TaskOutcome generateIntoResultFolder(SheetParameters& p);
+
+// The outcome of generateIntoResultFolder and the lock on the folder that holds the result,
+// for a folder that is to be renamed into place before another run may use it.
+struct LockedResult {
+    TaskOutcome outcome;
+    FolderLock lock;
+};
+LockedResult generateHoldingTheLock(SheetParameters& p);
 
 }  // namespace sheetbasis

@@ -188,6 +188,7 @@ bool fitsFolderText(const std::string& folder) {
 }  // namespace
 
 ResultFolders prepareResultFolders(const std::string& folder) {
+    forgetRememberedFolders();
     const std::string folderText = trimBoth(folder);
     ResultFolders result;
     result.hyps = folderText + std::string(HYPS_FOLDER);

@@ -5,6 +5,7 @@
 #include <map>
 #include <system_error>
 
+#include "app/NewSheetFolder.h"
 #include "app/ProgramFlow.h"
 #include "frame/FrameSettings.h"
 #include "job/FileArg.h"
@@ -46,10 +47,7 @@ std::string entryLine(std::string_view key, std::string_view value) {
 
 TaskOutcome generateOne(PreparedSheet& sheet) {
     if (sheet.failure.exitCode != ExitCode::Done) return sheet.failure;
-    // A job run creates its missing result folder while reading the job.
-    std::error_code ec;
-    fs::create_directories(fs::path(sheet.parameters.path), ec);
-    return generateIntoResultFolder(sheet.parameters);
+    return generateIntoSheetFolder(sheet.parameters);
 }
 
 // Reads the entries as the job text of a sample sheet of the series; any sheet will do, as

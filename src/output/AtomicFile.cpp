@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
+#include <string>
+#include <utility>
 
 namespace sheetbasis {
 namespace {
@@ -50,17 +52,28 @@ bool writeAll(int descriptor, std::string_view bytes) {
     return true;
 }
 
-// A new file that did not exist before, created in the folder of finalPath; O_NOFOLLOW
-// and O_EXCL together refuse any entry already there, a link above all.
+// O_NOFOLLOW and O_EXCL together refuse any entry already there, a link above all.
+int openNewFile(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  NEW_FILE_MODE);
+}
+
+// A new file that did not exist before, created in the folder of finalPath.
 int createExclusively(const std::string& finalPath, std::string& temporaryPath) {
     for (int attempt = 0; attempt < NAME_ATTEMPTS; ++attempt) {
-        temporaryPath = finalPath + std::string(TEMPORARY_FILE_MARK) + randomSuffix();
-        const int descriptor =
-            ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                   NEW_FILE_MODE);
+        temporaryPath = temporaryNameFor(finalPath);
+        const int descriptor = openNewFile(temporaryPath);
         if (descriptor >= 0 || errno != EEXIST) return descriptor;
     }
     return -1;
+}
+
+// The private folder of this thread's PrivateFolderScope, with its closing separator;
+// empty outside one.
+thread_local std::string privateFolder;
+
+bool inPrivateFolder(std::string_view path) {
+    return !privateFolder.empty() && path.starts_with(privateFolder);
 }
 
 }  // namespace
@@ -73,9 +86,24 @@ bool isTemporaryFileName(std::string_view fileName) {
            suffix.find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
+std::string temporaryNameFor(std::string_view finalPath) {
+    return std::string(finalPath) + std::string(TEMPORARY_FILE_MARK) + randomSuffix();
+}
+
+PrivateFolderScope::PrivateFolderScope(std::string folder)
+    : outer_(std::exchange(privateFolder, std::move(folder))) {
+    if (!privateFolder.ends_with('/')) privateFolder.push_back('/');
+}
+
+PrivateFolderScope::~PrivateFolderScope() {
+    privateFolder = std::move(outer_);
+}
+
 StagedFile::StagedFile(std::string finalPath, std::string_view bytes)
     : finalPath_(std::move(finalPath)) {
-    const int descriptor = createExclusively(finalPath_, temporaryPath_);
+    const int descriptor = inPrivateFolder(finalPath_)
+                               ? openNewFile(finalPath_)
+                               : createExclusively(finalPath_, temporaryPath_);
     if (descriptor < 0) {
         staged_ = Outcome::failure(systemReason(finalPath_));
         temporaryPath_.clear();
@@ -87,7 +115,11 @@ StagedFile::StagedFile(std::string finalPath, std::string_view bytes)
     // as the write.
     const bool closed = ::close(descriptor) == 0;
     if (!written) errno = writeError;
-    if (!written || !closed) staged_ = Outcome::failure(systemReason(finalPath_));
+    if (!written || !closed) {
+        staged_ = Outcome::failure(systemReason(finalPath_));
+        // A cut file at its final name would pass for a whole one.
+        if (temporaryPath_.empty()) ::unlink(finalPath_.c_str());
+    }
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
@@ -100,8 +132,8 @@ StagedFile::~StagedFile() {
 }
 
 Outcome StagedFile::putInPlace() {
-    if (!staged_) return staged_;
-    if (temporaryPath_.empty()) return Outcome::failure(finalPath_ + ": already put in place");
+    // Written at its final name, in a private folder.
+    if (!staged_ || temporaryPath_.empty()) return staged_;
     if (std::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) {
         return Outcome::failure(systemReason(finalPath_));
     }

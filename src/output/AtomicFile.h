@@ -17,11 +17,31 @@ namespace sheetbasis {
 // never share one.
 inline constexpr std::string_view TEMPORARY_FILE_MARK = ".partial-";
 
-// True for a name that a temporary file of this writer has.
+// True for a name that a temporary file or folder of this program has.
 bool isTemporaryFileName(std::string_view fileName);
 
+// A fresh temporary name beside finalPath: finalPath, the mark and 16 random hexadecimal
+// digits.
+std::string temporaryNameFor(std::string_view finalPath);
+
+// While alive, files this thread writes under `folder` go straight to their final names,
+// still created exclusively and never through a link. Only for a folder the run made itself
+// under a temporary name: no one else knows its name, so nothing can be there to replace
+// or to read a cut file, and the folder's one rename puts all its files in place at once.
+class PrivateFolderScope {
+  public:
+    explicit PrivateFolderScope(std::string folder);
+    PrivateFolderScope(const PrivateFolderScope&) = delete;
+    PrivateFolderScope& operator=(const PrivateFolderScope&) = delete;
+    ~PrivateFolderScope();
+
+  private:
+    std::string outer_;
+};
+
 // A file written whole under its temporary name and waiting to be put in place. Destroyed
-// before that, it removes its temporary file.
+// before that, it removes its temporary file. In a private folder (PrivateFolderScope) the
+// file is written at its final name and is in place once staged.
 class StagedFile {
   public:
     StagedFile(std::string finalPath, std::string_view bytes);

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <mutex>
 #include <set>
 
 #include "output/AtomicFile.h"
@@ -29,28 +28,23 @@ bool isShapeFile(const std::string& path) {
     });
 }
 
-struct FolderContents {
-    std::mutex mutex;
-    std::map<std::filesystem::path, std::set<std::string>> names;
-};
-
-FolderContents& rememberedFolders() {
-    static FolderContents folders;
-    return folders;
-}
+// What the result folders of the sheet this thread generates held after their clean-up. A
+// thread generates one sheet at a time, from the preparation of its folders to its last
+// file, so what it remembered of an earlier sheet's folders is forgotten then: a set of
+// sheets keeps the folders of one sheet a thread, however many it writes.
+thread_local std::map<std::filesystem::path, std::set<std::string>> rememberedFolders;
+// A thread asks for the same folder over and over (each file of each layer of a sheet), so
+// the last folder found is kept until the remembered folders change.
+thread_local std::string lastFolderText;
+thread_local const std::set<std::string>* lastNames = nullptr;
 
 // The remembered names of the folder of path, whose text up to and with its last separator
-// is folderText; nullptr when it was not remembered. Called with the lock held. A thread
-// asks for the same folder over and over (each file of each layer of a sheet), so the last
-// folder found is kept: entries are replaced but never removed, so the set stays in place.
-const std::set<std::string>* rememberedNames(FolderContents& folders, std::string_view path,
-                                             std::string_view folderText) {
-    thread_local std::string lastFolderText;
-    thread_local const std::set<std::string>* lastNames = nullptr;
+// is folderText; nullptr when it was not remembered.
+const std::set<std::string>* rememberedNames(std::string_view path, std::string_view folderText) {
     if (lastNames != nullptr && folderText == lastFolderText) return lastNames;
     const auto found =
-        folders.names.find(std::filesystem::path(path).parent_path().lexically_normal());
-    if (found == folders.names.end()) return nullptr;
+        rememberedFolders.find(std::filesystem::path(path).parent_path().lexically_normal());
+    if (found == rememberedFolders.end()) return nullptr;
     lastFolderText = folderText;
     lastNames = &found->second;
     return lastNames;
@@ -59,9 +53,7 @@ const std::set<std::string>* rememberedNames(FolderContents& folders, std::strin
 // True when path lies in a remembered folder that held nothing of its name.
 bool knownAbsent(std::string_view path) {
     const std::size_t nameStart = path.rfind('/') + 1;  // 0 when there is no separator
-    FolderContents& folders = rememberedFolders();
-    const std::lock_guard lock(folders.mutex);
-    const std::set<std::string>* names = rememberedNames(folders, path, path.substr(0, nameStart));
+    const std::set<std::string>* names = rememberedNames(path, path.substr(0, nameStart));
     return names != nullptr && !names->contains(std::string(path.substr(nameStart)));
 }
 
@@ -154,18 +146,20 @@ void hookError(const char* message) {
 
 }  // namespace
 
+void forgetRememberedFolders() {
+    rememberedFolders.clear();
+    lastNames = nullptr;
+}
+
 void rememberFolderContents(const std::string& folder, std::vector<std::string> names) {
-    FolderContents& folders = rememberedFolders();
-    const std::lock_guard lock(folders.mutex);
-    folders.names[std::filesystem::path(folder).lexically_normal()] = std::set<std::string>(
+    rememberedFolders[std::filesystem::path(folder).lexically_normal()] = std::set<std::string>(
         std::make_move_iterator(names.begin()), std::make_move_iterator(names.end()));
+    lastNames = nullptr;
 }
 
 std::optional<std::vector<std::string>> rememberedFolderContents(const std::string& folder) {
-    FolderContents& folders = rememberedFolders();
-    const std::lock_guard lock(folders.mutex);
-    const auto found = folders.names.find(std::filesystem::path(folder).lexically_normal());
-    if (found == folders.names.end()) return std::nullopt;
+    const auto found = rememberedFolders.find(std::filesystem::path(folder).lexically_normal());
+    if (found == rememberedFolders.end()) return std::nullopt;
     return std::vector<std::string>(found->second.begin(), found->second.end());
 }
 

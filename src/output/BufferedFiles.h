@@ -18,13 +18,16 @@
 
 namespace sheetbasis {
 
-// Records what the folder holds right after the program listed it (the result folders, once
-// cleared of an earlier run's layers): the names of all its entries. A layer file whose
-// final name is not among them needs no look at the file system before it is created, nor
-// does the table library's removal of a stale file of that name.
+// Records, for this thread, what the folder holds right after the program listed it (the
+// result folders, once cleared of an earlier run's layers): the names of all its entries. A
+// layer file whose final name is not among them needs no look at the file system before it
+// is created, nor does the table library's removal of a stale file of that name.
 void rememberFolderContents(const std::string& folder, std::vector<std::string> names);
-// What was remembered of the folder, or nothing when it never was.
+// What this thread remembered of the folder, or nothing when it never was.
 std::optional<std::vector<std::string>> rememberedFolderContents(const std::string& folder);
+// Forgets every folder this thread remembered: done when the folders of its next sheet are
+// prepared.
+void forgetRememberedFolders();
 
 class BufferedFiles {
   public:

@@ -35,17 +35,25 @@ void FolderLock::release() {
 }
 
 FolderLock FolderLock::waitFor(const std::string& folder) {
+    return take(folder, 0, LOCK_EX);
+}
+
+FolderLock FolderLock::takeIfFree(const std::string& folder) {
+    return take(folder, O_NOFOLLOW, LOCK_EX | LOCK_NB);
+}
+
+FolderLock FolderLock::take(const std::string& folder, int openFlags, int lockOperation) {
     FolderLock lock;
     // flock locks belong to the open file description, so two threads of one process that
     // each open the folder exclude each other as two processes do.
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | openFlags);
     if (descriptor < 0) {
         lock.outcome_ = Outcome::failure(folder + ": cannot be locked: " + std::strerror(errno));
         return lock;
     }
     int result = 0;
     do {
-        result = ::flock(descriptor, LOCK_EX);
+        result = ::flock(descriptor, lockOperation);
     } while (result != 0 && errno == EINTR);
     if (result != 0) {
         lock.outcome_ = Outcome::failure(folder + ": cannot be locked: " + std::strerror(errno));

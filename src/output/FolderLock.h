@@ -22,6 +22,8 @@ class FolderLock {
 
     // Waits until no other holder has the folder, then holds it.
     static FolderLock waitFor(const std::string& folder);
+    // Holds the folder when no one else does, without waiting; never through a link.
+    static FolderLock takeIfFree(const std::string& folder);
 
     bool held() const { return descriptor_ >= 0; }
     // The names of the locked folder's entries ("." and ".." aside), read through the lock's
@@ -32,6 +34,7 @@ class FolderLock {
     const Outcome& outcome() const { return outcome_; }
 
   private:
+    static FolderLock take(const std::string& folder, int openFlags, int lockOperation);
     void release();
     int descriptor_ = -1;
     Outcome outcome_;

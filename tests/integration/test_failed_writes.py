@@ -4,6 +4,7 @@ no shape file without its companions; links and pipes where the program writes a
 or left alone, never followed; a run killed while writing its project keeps the earlier one;
 two runs into one folder take turns; the command line takes a folder as it is given."""
 
+import fcntl
 import os
 import re
 import resource
@@ -65,7 +66,28 @@ class FailedWritesTest(WorkFolderTest):
         self.assertEqual(sheets.returncode, 16)
         summary = sheets.stderr.decode()
         self.assertIn("0 written, 1 failed", summary)
-        self.assertRegex(summary, r"N-37: HypsP: .*HypsP\.dbf: File too large")
+        # The reason names the sheet's folder, which a new sheet that failed never gets.
+        self.assertRegex(summary, r"N-37: HypsP: .*/set/N-37/HYPS/HypsP\.dbf: File too large")
+        self.assertEqual(os.listdir(self.folder("set")), [])
+
+    def test_abandoned_sheet_folders_go_but_not_one_being_built_nor_a_link(self):
+        out = self.folder("set")
+        abandoned = os.path.join(out, "N-37-I.partial-0123456789abcdef")
+        building = os.path.join(out, "N-37-II.partial-fedcba9876543210")
+        link = os.path.join(out, "N-37-III.partial-00000000000000aa")
+        for folder in (abandoned, building, self.folder("user")):
+            os.makedirs(os.path.join(folder, "HYPS"))
+        os.symlink(self.folder("user"), link)
+        held = os.open(building, os.O_RDONLY | os.O_DIRECTORY)  # as the run building it does
+        try:
+            fcntl.flock(held, fcntl.LOCK_EX)
+            proc = run_program(["--sheets", "N-37", "--series", "1000", "--out", out])
+        finally:
+            os.close(held)
+        self.assertEqual(proc.returncode, 0)
+        self.assertEqual(sorted(os.listdir(out)), sorted(
+            ["N-37", os.path.basename(building), os.path.basename(link)]))
+        self.assertTrue(os.path.isdir(self.folder("user", "HYPS")))
 
     @unittest.skipUnless(os.geteuid() == 0, "mounting a small file system needs root")
     def test_a_full_disk_fails_the_run_and_leaves_no_shape_file_without_its_companions(self):

@@ -1,10 +1,12 @@
 """A job run killed at any instant leaves every layer file whole or absent: runs into the
 same folder are killed (SIGKILL) after random delays spread over a whole run, and after
 each one every layer present opens with GDAL; the next complete run leaves no temporary
-file behind."""
+file behind. A set killed while writing new sheets leaves each sheet's folder whole or
+absent, and the next set removes the folders it left half-built."""
 
 import os
 import random
+import shutil
 import re
 import signal
 import statistics
@@ -22,6 +24,7 @@ TIME_LIMIT_S = 40.0
 # Delays are drawn up to this multiple of a complete run, so that some kills come late.
 DELAY_SPAN = 1.3
 SEED = 12
+SET_KILLS = 8
 # The names the program's file writer gives its files until they are complete.
 TEMPORARY = re.compile(r"\.partial-[0-9a-f]{16}$")
 
@@ -94,6 +97,27 @@ class KilledRunsTest(WorkFolderTest):
         self.assertEqual(self.check_layers(result), [])
         print(f"{killed_mid_run} runs killed, {left_temporary} left temporary files",
               flush=True)
+
+    def test_killed_sets_leave_whole_sheet_folders(self):
+        out = self.folder("set")
+        command = [EXE, "--sheets", "N-37", "--series", "200", "--out", out, "--quiet"]
+        begin = time.perf_counter()
+        self.assertEqual(subprocess.run(command).returncode, 0)
+        span = time.perf_counter() - begin
+        rng = random.Random(SEED)
+        for _ in range(SET_KILLS):
+            shutil.rmtree(out, ignore_errors=True)
+            proc = subprocess.Popen(command)
+            time.sleep(rng.uniform(0.0, span))
+            proc.send_signal(signal.SIGKILL)
+            proc.wait()
+            for sheet in os.listdir(out) if os.path.isdir(out) else []:
+                if not TEMPORARY.search(sheet):
+                    result = os.path.join(out, sheet)
+                    self.assertTrue(os.path.isfile(os.path.join(result, sheet + ".qgs")), sheet)
+                    self.assertEqual(self.check_layers(result), [])
+        self.assertEqual(subprocess.run(command).returncode, 0)
+        self.assertEqual(len(os.listdir(out)), 36)
 
 
 if __name__ == "__main__":
