@@ -101,8 +101,14 @@ SAOffset hookRead(void* target, SAOffset size, SAOffset count, SAFile file) {
 SAOffset hookWrite(void* source, SAOffset size, SAOffset count, SAFile file) {
     OpenFile& f = *openFile(file);
     const std::size_t length = size * count;
-    if (f.bytes->size() < f.position + length) f.bytes->resize(f.position + length);
-    std::memcpy(f.bytes->data() + f.position, source, length);
+    const char* bytes = static_cast<const char*>(source);
+    // The library writes mostly at the end; a rewrite (of a header) lands inside the file.
+    if (f.position == f.bytes->size()) {
+        f.bytes->append(bytes, length);
+    } else {
+        if (f.bytes->size() < f.position + length) f.bytes->resize(f.position + length);
+        std::memcpy(f.bytes->data() + f.position, bytes, length);
+    }
     f.position += length;
     return count;
 }

@@ -82,42 +82,46 @@ std::string libraryReason(const std::string& messages) {
     return said.empty() ? std::string() : " (" + said + ")";
 }
 
-// Width of a column as the table holds it, so that a text can be cut to fit before it is
-// handed over (the library refuses an over-long text instead of cutting it silently).
-int columnWidth(DBFInfo* table, int column) {
-    int width = 0;
-    int decimals = 0;
-    DBFGetFieldInfo(table, column, nullptr, &width, &decimals);
-    return width;
+// The bytes of column `column` within record, a record of the table.
+std::span<char> columnBytes(const DBFInfo& table, std::string& record, int column) {
+    return {record.data() + table.panFieldOffset[column],
+            static_cast<std::size_t>(table.panFieldSize[column])};
 }
 
-bool writeText(DBFInfo* table, int row, int column, std::string_view value) {
-    // The cut text and its terminator, on the stack: no column is wider than a header byte
-    // can say.
-    std::array<char, XBASE_FLD_MAX_WIDTH + 1> text;
-    const auto width =
-        static_cast<std::size_t>(std::clamp(columnWidth(table, column), 0, XBASE_FLD_MAX_WIDTH));
-    const std::size_t length = std::min(value.size(), width);
-    std::copy_n(value.data(), length, text.data());
-    text[length] = '\0';
-    return DBFWriteStringAttribute(table, row, column, text.data()) != 0;
+bool isNumericColumn(const DBFInfo& table, int column) {
+    return table.pachFieldType[column] == 'N' || table.pachFieldType[column] == 'F';
 }
 
-// Stores the value when it is of the column's type; false otherwise or when the table
-// refuses it.
-bool writeValue(DBFInfo* table, int row, int column, FieldType type, const AttributeValue& value) {
+// A text as the library stores it: up to its first NUL (it takes C strings) and cut to the
+// column's width; the library would refuse an over-long text instead of cutting it.
+void storeText(std::span<char> field, std::string_view value) {
+    const std::string_view text = value.substr(0, value.find('\0'));
+    std::copy_n(text.begin(), std::min(text.size(), field.size()), field.begin());
+}
+
+// Writes the value into its column of record when it is of the column's type; false
+// otherwise or when the column refuses it.
+bool storeValue(const DBFInfo& table, std::string& record, int column, FieldType type,
+                const AttributeValue& value) {
+    if (column >= table.nFields) return false;
+    const std::span<char> field = columnBytes(table, record, column);
+    const int decimals = table.panFieldDecimals[column];
     switch (type) {
         case FieldType::Integer: {
             const auto* number = std::get_if<std::int32_t>(&value);
-            return number != nullptr && writeIntegerField(table, row, column, *number);
+            return number != nullptr && isNumericColumn(table, column) &&
+                   storeNumber(field, *number, decimals);
         }
         case FieldType::Double: {
             const auto* number = std::get_if<double>(&value);
-            return number != nullptr && writeDecimalField(table, row, column, *number);
+            return number != nullptr && isNumericColumn(table, column) &&
+                   storeNumber(field, *number, decimals);
         }
         case FieldType::Text: {
             const auto* text = std::get_if<std::string_view>(&value);
-            return text != nullptr && writeText(table, row, column, *text);
+            if (text == nullptr || table.pachFieldType[column] != 'C') return false;
+            storeText(field, *text);
+            return true;
         }
     }
     return false;
@@ -187,17 +191,23 @@ Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int
         return Outcome::failure(record() + ": " + std::to_string(values.size()) + " values for " +
                                 std::to_string(fields.size()) + " columns");
     }
-    const int row = recordNumber - 1;
-    if (!writeIntegerField(table, row, 0, id)) {
+    // The record is made whole, then stored in one call: the library looks its columns up
+    // only once a record instead of once a value.
+    thread_local std::string bytes;
+    bytes.assign(static_cast<std::size_t>(table->nRecordLength), ' ');
+    if (!storeValue(*table, bytes, 0, FieldType::Integer, id)) {
         return Outcome::failure(record() + ": the column " + ID_FIELD_NAME + " refuses " +
                                 std::to_string(id));
     }
     for (std::size_t k = 0; k < fields.size(); ++k) {
         const int column = static_cast<int>(k) + 1;
-        if (!writeValue(table, row, column, fields[k].type, values[k])) {
+        if (!storeValue(*table, bytes, column, fields[k].type, values[k])) {
             return Outcome::failure(record() + ": the column " + trimTrailing(fields[k].name) +
                                     " refuses its value");
         }
+    }
+    if (DBFWriteTuple(table, recordNumber - 1, bytes.data()) == 0) {
+        return Outcome::failure(record() + " cannot be stored");
     }
     return {};
 }

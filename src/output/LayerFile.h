@@ -69,7 +69,8 @@ Outcome createLayer(CoordinateSystem cs, ShapeType shapeType, const std::string&
 Outcome closeLayer(Layer& layer);
 // Stores record recordNumber (1-based): the identifier in "Id", then one value per user
 // column, each of its column's type. Texts longer than their column are cut to its width.
-// A failure names the record and the column it stopped at; the columns before it stay.
+// A failure names the record and the column it stopped at; nothing of the record is then
+// stored.
 Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int32_t id,
                              std::span<const AttributeValue> values,
                              const std::vector<FieldDef>& fields);

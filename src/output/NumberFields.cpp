@@ -1,5 +1,7 @@
 #include "output/NumberFields.h"
 
+#include <shapefil.h>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -16,18 +18,6 @@ constexpr int LIBRARY_PAD_WIDTH_LIMIT = XBASE_FLD_MAX_WIDTH - 1;
 // (a column's decimals are one header byte).
 constexpr std::size_t NUMBER_TEXT_CAPACITY = 1 + 309 + 1 + 255;
 
-struct NumberColumn {
-    int width = 0;
-    int decimals = 0;
-};
-
-bool numberColumn(DBFInfo* table, int column, NumberColumn& found) {
-    if (table == nullptr) return false;
-    const DBFFieldType type =
-        DBFGetFieldInfo(table, column, nullptr, &found.width, &found.decimals);
-    return type == FTInteger || type == FTDouble;
-}
-
 // The number as the column shows it: integers without decimals are exact, any other value
 // goes through fixed notation with the column's decimals, rounded as printf rounds.
 template <typename Number>
@@ -40,33 +30,28 @@ std::to_chars_result numberText(char* first, char* last, Number value, int decim
 }
 
 template <typename Number>
-bool writeNumber(DBFInfo* table, int row, int column, Number value) {
-    NumberColumn shape;
-    if (!numberColumn(table, column, shape)) return false;
-    // Leading blanks, then the number, then the terminator the raw writer looks for. Left
-    // uninitialised: only what is written is read, and clearing them cost more than the rest.
-    std::array<char, LIBRARY_PAD_WIDTH_LIMIT + NUMBER_TEXT_CAPACITY + 1> field;
+bool storeNumberAs(std::span<char> field, Number value, int decimals) {
+    // Left uninitialised: only what is written is read, and clearing it cost more than the
+    // rest.
     std::array<char, NUMBER_TEXT_CAPACITY> number;
-    const auto written =
-        numberText(number.data(), number.data() + number.size(), value, shape.decimals);
+    const auto written = numberText(number.data(), number.data() + number.size(), value, decimals);
     if (written.ec != std::errc{}) return false;
+    const int width = static_cast<int>(field.size());
     const int length = static_cast<int>(written.ptr - number.data());
-    const int blanks = std::max(std::min(shape.width, LIBRARY_PAD_WIDTH_LIMIT) - length, 0);
-    std::fill_n(field.begin(), blanks, ' ');
-    std::copy(number.data(), written.ptr, field.begin() + blanks);
-    const bool fits = blanks + length <= shape.width;
-    field[static_cast<std::size_t>(std::min(blanks + length, shape.width))] = '\0';
-    return DBFWriteAttributeDirectly(table, row, column, field.data()) != 0 && fits;
+    // The library pads with leading blanks and copies at most the width.
+    const int blanks = std::max(std::min(width, LIBRARY_PAD_WIDTH_LIMIT) - length, 0);
+    std::copy_n(number.data(), std::min(length, width - blanks), field.begin() + blanks);
+    return blanks + length <= width;
 }
 
 }  // namespace
 
-bool writeIntegerField(DBFInfo* table, int row, int column, std::int32_t value) {
-    return writeNumber(table, row, column, value);
+bool storeNumber(std::span<char> field, std::int32_t value, int decimals) {
+    return storeNumberAs(field, value, decimals);
 }
 
-bool writeDecimalField(DBFInfo* table, int row, int column, double value) {
-    return writeNumber(table, row, column, value);
+bool storeNumber(std::span<char> field, double value, int decimals) {
+    return storeNumberAs(field, value, decimals);
 }
 
 }  // namespace sheetbasis

@@ -1,5 +1,6 @@
 #include "output/QgisStyle.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <system_error>
@@ -77,31 +78,42 @@ std::string ruleElement(const std::string& key, const LineRule& rule) {
            xmlEscaped(rule.filter) + R"(" symbol=")" + key + R"("/>)";
 }
 
+bool isReservedInXml(char c) {
+    return c == '&' || c == '<' || c == '>' || c == '"' || c == '\'';
+}
+
+// The entity that stands for a character XML reserves.
+std::string_view entityOf(char reserved) {
+    switch (reserved) {
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        case '"':
+            return "&quot;";
+        default:
+            return "&apos;";
+    }
+}
+
 }  // namespace
 
 std::string xmlEscaped(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            default:
-                out += c;
-        }
+    // The texts are long (coordinate system texts, expressions) and mostly plain: copied
+    // run by run, not character by character.
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t reserved =
+            static_cast<std::size_t>(std::find_if(text.begin() + static_cast<std::ptrdiff_t>(at),
+                                                  text.end(), isReservedInXml) -
+                                     text.begin());
+        out.append(text, at, reserved - at);
+        if (reserved == text.size()) break;
+        out += entityOf(text[reserved]);
+        at = reserved + 1;
     }
     return out;
 }
