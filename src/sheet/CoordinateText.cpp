@@ -35,16 +35,20 @@ std::int32_t toInt32(double whole) {
     return static_cast<std::int32_t>(std::clamp(whole, lo, hi));
 }
 
-std::string rightAligned(std::int32_t value, int width) {
-    std::string digits = std::to_string(value);
-    const auto size = static_cast<int>(digits.size());
-    return size >= width ? digits : std::string(width - size, ' ') + digits;
+// Appends the value's digits, with pad in front up to width characters. Every node of every
+// sheet has two such texts, so they are made in place rather than from temporary strings.
+void appendPadded(std::string& text, std::int32_t value, int width, char pad) {
+    std::array<char, std::numeric_limits<std::int32_t>::digits10 + 2> digits;
+    const char* end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+    const auto size = static_cast<int>(end - digits.data());
+    if (size < width) text.append(static_cast<std::size_t>(width - size), pad);
+    text.append(digits.data(), static_cast<std::size_t>(end - digits.data()));
 }
 
 std::string zeroPadded(std::int32_t value, int width) {
-    std::string digits = std::to_string(value);
-    const auto size = static_cast<int>(digits.size());
-    return size >= width ? digits : std::string(width - size, '0') + digits;
+    std::string text;
+    appendPadded(text, value, width, '0');
+    return text;
 }
 
 // Fixed-point text with the given decimals, independent of the process locale (the
@@ -112,9 +116,14 @@ std::string degMinSecText(double value) {
     const double rMinutes = std::round(r * SECONDS_PER_MINUTE) / SECONDS_PER_MINUTE;
     const double minutes = std::floor(rMinutes);
     const double seconds = std::floor(std::round((rMinutes - minutes) * SECONDS_PER_MINUTE));
-    return rightAligned(toInt32(degrees), NODE_DEGREES_WIDTH) + CP1251_DEGREE +
-           zeroPadded(toInt32(minutes), TWO_DIGITS) + MINUTE_SIGN +
-           zeroPadded(toInt32(seconds), TWO_DIGITS) + SECOND_SIGN;
+    std::string text;
+    appendPadded(text, toInt32(degrees), NODE_DEGREES_WIDTH, ' ');
+    text += CP1251_DEGREE;
+    appendPadded(text, toInt32(minutes), TWO_DIGITS, '0');
+    text += MINUTE_SIGN;
+    appendPadded(text, toInt32(seconds), TWO_DIGITS, '0');
+    text += SECOND_SIGN;
+    return text;
 }
 
 DegMinSec splitDegMinSec(double value, bool isLongitude, int precision) {
