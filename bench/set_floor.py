@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
-"""A sheet set against the floor of writing its files: the same tree extracted by tar -x.
+"""A sheet set against the floor of writing its files: the same tree extracted by tar -x;
+or one job run against its folder copied by cp -r.
 
-    bench/set_floor.py --exe PATH [--baseline PATH] [--sheets SET] [--runs N] [--jobs N]
-                       [--work DIR]
+    bench/set_floor.py --exe PATH [--baseline PATH] [--sheets SET | --job SHEET] [--runs N]
+                       [--jobs N] [--work DIR]
 
-The set is generated once and archived; then, run by run, the program writes the set into
-a fresh folder and tar extracts the archive into another, in alternating order (paired
-runs, so that the machine's drift falls on both sides). With --baseline an earlier build
+The set (or the job's folder) is generated once and archived; then, run by run, the program
+writes it into a fresh folder and tar extracts the archive (cp -r copies the folder) into
+another, in alternating order (paired runs, so that the machine's drift falls on both
+sides). A job is the sheet at 1:200 000 in CK-42, read from a job file. With --baseline an earlier build
 writes the set too, in the same pairs, and is checked to write the same bytes. CPU is user
 plus system time of the child from the kernel's rusage; the folders are removed outside
 the measured time. Prints the medians and the median of the per-pair ratios. --work
@@ -33,6 +35,20 @@ def generate(exe, out, sheets, jobs):
                         "--out", out, "--quiet"])
 
 
+def run_job(exe, out, sheet):
+    job = out + ".job"
+    with open(job, "w", encoding="utf-8") as f:
+        f.write(f"Nom={sheet};\r\nPath={out}/;\r\nCS=CK-42;\r\nMapScale=200;\r\n")
+    try:
+        return cpu_seconds([exe, job])
+    finally:
+        os.remove(job)
+
+
+def copy(reference, out):
+    return cpu_seconds(["cp", "-r", reference, out])
+
+
 def extract(archive, out):
     os.mkdir(out)
     return cpu_seconds(["tar", "-x", "-f", archive, "-C", out])
@@ -52,6 +68,7 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--baseline")
     parser.add_argument("--sheets", default="N..P:37..48")
+    parser.add_argument("--job", help="a job run of this sheet instead of a set")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--jobs", type=int, default=1)
     parser.add_argument("--work", default="/dev/shm")
@@ -60,13 +77,19 @@ def main():
     work = tempfile.mkdtemp(prefix="set-floor-", dir=args.work)
     try:
         reference = os.path.join(work, "reference")
-        generate(args.exe, reference, args.sheets, args.jobs)
-        archive = os.path.join(work, "tree.tar")
-        subprocess.run(["tar", "-c", "-f", archive, "-C", reference, "."], check=True)
-        sides = {"program": lambda out: generate(args.exe, out, args.sheets, args.jobs),
-                 "tar -x": lambda out: extract(archive, out)}
+        if args.job:
+            write = lambda exe, out: run_job(exe, out, args.job)
+            floor_name, floor = "cp -r", lambda out: copy(reference, out)
+        else:
+            write = lambda exe, out: generate(exe, out, args.sheets, args.jobs)
+            archive = os.path.join(work, "tree.tar")
+            floor_name, floor = "tar -x", lambda out: extract(archive, out)
+        write(args.exe, reference)
+        if not args.job:
+            subprocess.run(["tar", "-c", "-f", archive, "-C", reference, "."], check=True)
+        sides = {"program": lambda out: write(args.exe, out), floor_name: floor}
         if args.baseline:
-            sides["baseline"] = lambda out: generate(args.baseline, out, args.sheets, args.jobs)
+            sides["baseline"] = lambda out: write(args.baseline, out)
         times = {name: [] for name in sides}
         for run in range(args.runs):
             order = list(sides) if run % 2 == 0 else list(reversed(sides))
@@ -76,12 +99,13 @@ def main():
                 if name == "baseline" and not same_trees(reference, out):
                     raise SystemExit("the baseline writes other bytes than the program")
                 shutil.rmtree(out)
-        floor = times["tar -x"]
-        print(f"{args.sheets}, --jobs {args.jobs}, {args.runs} paired runs in {args.work}")
+        floor_times = times[floor_name]
+        what = f"job {args.job}" if args.job else f"{args.sheets}, --jobs {args.jobs}"
+        print(f"{what}, {args.runs} paired runs in {args.work}")
         for name, cpu in times.items():
-            ratio = statistics.median(c / f for c, f in zip(cpu, floor))
+            ratio = statistics.median(c / f for c, f in zip(cpu, floor_times))
             print(f"  {name:9} CPU median {statistics.median(cpu) * 1000:8.1f} ms"
-                  f"  per pair / tar -x: {ratio:.2f}")
+                  f"  per pair / {floor_name}: {ratio:.2f}")
         if args.baseline:
             ratio = statistics.median(p / b for p, b in zip(times["program"], times["baseline"]))
             print(f"  program / baseline per pair: {ratio:.2f}")
