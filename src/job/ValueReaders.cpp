@@ -23,7 +23,7 @@ constexpr std::array<std::string_view, SHEETS_IN_MILLION_SHEET> ROMAN_SHEET_NUMB
     "XIX",    "XX",   "XXI", "XXII", "XXIII", "XXIV",   "XXV",   "XXVI", "XXVII",
     "XXVIII", "XXIX", "XXX", "XXXI", "XXXII", "XXXIII", "XXXIV", "XXXV", "XXXVI"};
 constexpr std::string_view ROMAN_DIGITS = "IVX";
-// Sheet-type suffixes "(2)", "(3)", "(4)" name the number of joined sheets.
+// Sheet-type suffixes "(2)", "(3)", "(4)" give the number of joined sheets as a digit.
 constexpr std::string_view JOINED_SHEET_DIGITS = "234";
 // A joined sheet's name lists its further parts after commas ("T-37-I,II,III").
 constexpr char JOINED_PART_SEPARATOR = ',';
@@ -108,43 +108,42 @@ std::optional<std::int32_t> takeTwoDigitSheetNumber(std::string_view& rest) {
 
 // The sheet type of the suffix "(2)", "(3)", "(4)" (blanks allowed before and inside), or
 // standard when nothing but blanks remains.
-std::optional<std::int32_t> sheetTypeOf(std::string_view rest) {
+std::optional<SheetType> sheetTypeOf(std::string_view rest) {
     rest = skipBlanks(rest);
     if (rest.empty()) {
-        return SHEET_STANDARD;
+        return SheetType::Standard;
     }
     if (!rest.starts_with('(')) {
         return std::nullopt;
     }
     rest = skipBlanks(rest.substr(1));
-    const std::size_t digit =
-        rest.empty() ? std::string_view::npos : JOINED_SHEET_DIGITS.find(rest.front());
-    if (digit == std::string_view::npos) {
+    if (rest.empty() || JOINED_SHEET_DIGITS.find(rest.front()) == std::string_view::npos) {
         return std::nullopt;
     }
+    const std::int32_t columns = rest.front() - '0';
     rest = skipBlanks(rest.substr(1));
     if (!rest.starts_with(')') || !isBlank(rest.substr(1))) {
         return std::nullopt;
     }
-    return SHEET_DOUBLE + static_cast<std::int32_t>(digit);
+    return sheetTypeOfColumns(columns);
 }
 
 // The sheet type of the further parts of a joined sheet's name (",II,III", ",38-I",
 // ",38,39,40", blanks allowed around the commas): the parts must be the ones the program
 // writes for the sheet, each the eastern neighbour of the one before.
-std::optional<std::int32_t> joinedSheetTypeOf(std::string_view rest, const SheetIdentity& first) {
+std::optional<SheetType> joinedSheetTypeOf(std::string_view rest, const SheetIdentity& first) {
     std::string parts;
-    std::int32_t type = SHEET_STANDARD;
+    std::int32_t columns = joinedColumns(SheetType::Standard);
     rest = skipBlanks(rest);
     while (rest.starts_with(JOINED_PART_SEPARATOR)) {
         rest.remove_prefix(1);
         const std::size_t end = std::min(rest.find(JOINED_PART_SEPARATOR), rest.size());
         parts += JOINED_PART_SEPARATOR + trimBoth(rest.substr(0, end));
         rest.remove_prefix(end);
-        ++type;
+        ++columns;
     }
-    if (type > SHEET_QUADRUPLE ||
-        parts != joinedPartsText(first.setScale, first.xZone, first.sheetNumber, type)) {
+    const std::optional<SheetType> type = sheetTypeOfColumns(columns);
+    if (!type || parts != joinedPartsText(first.setScale, first.xZone, first.sheetNumber, *type)) {
         return std::nullopt;
     }
     return type;

@@ -1,5 +1,6 @@
 #include "sheet/SheetParameters.h"
 
+#include <algorithm>
 #include <array>
 
 namespace sheetbasis {
@@ -28,37 +29,39 @@ constexpr double PARALLEL_STEP_1M_DEG = 2.0 / 3.0;  // 40 minutes
 constexpr std::int32_t Y_MINUTE_1M = 10;
 
 // Default meridian spacing (degrees) and longitude minute scale (minutes) by sheet type.
-// The triple row of the million series and the quadruple row of the 1:200 000 series are
-// fall-backs for types those series do not offer.
+// The triple sheet of the million series and the quadruple sheet of the 1:200 000 series
+// have fall-backs although those series do not offer them.
 struct MeridianDefaults {
+    SheetType type;
     double meridianStep;
     std::int32_t xMinute;
 };
 constexpr std::array<MeridianDefaults, 4> MERIDIANS_200K = {{
-    {0.25, 1},  // standard
-    {0.5, 2},   // double
-    {0.75, 5},  // triple
-    {0.25, 1},  // quadruple (fall-back)
+    {SheetType::Standard, 0.25, 1},
+    {SheetType::Double, 0.5, 2},
+    {SheetType::Triple, 0.75, 5},
+    {SheetType::Quadruple, 0.25, 1},  // fall-back
 }};
 constexpr std::array<MeridianDefaults, 4> MERIDIANS_1M = {{
-    {1.0, 10},  // standard
-    {2.0, 20},  // double
-    {1.0, 10},  // triple (fall-back)
-    {4.0, 40},  // quadruple
+    {SheetType::Standard, 1.0, 10},
+    {SheetType::Double, 2.0, 20},
+    {SheetType::Triple, 1.0, 10},  // fall-back
+    {SheetType::Quadruple, 4.0, 40},
 }};
 
-// A type outside 0..3 never comes from the dialogs or the job file; it gets the standard
-// defaults rather than a read past the table.
-MeridianDefaults meridianDefaults(Series setScale, std::int32_t sheetType) {
+// A value outside the enumeration never comes from the dialogs or the job file; it gets
+// the standard defaults.
+MeridianDefaults meridianDefaults(Series setScale, SheetType sheetType) {
     const auto& table = setScale == Series::Scale200k ? MERIDIANS_200K : MERIDIANS_1M;
-    const bool known = sheetType >= SHEET_STANDARD && sheetType <= SHEET_QUADRUPLE;
-    return table[known ? static_cast<std::size_t>(sheetType) : SHEET_STANDARD];
+    const auto found = std::find_if(table.begin(), table.end(),
+                                    [&](const MeridianDefaults& m) { return m.type == sheetType; });
+    return found != table.end() ? *found : table.front();
 }
 
 }  // namespace
 
 BaseParameters computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_t xZone,
-                                     std::int32_t sheetNumber, std::int32_t sheetType) {
+                                     std::int32_t sheetNumber, SheetType sheetType) {
     BaseParameters b;
     b.baseYTo = NORTH_EDGE_BASE_DEG - ROW_HEIGHT_DEG * yZone;
     b.baseXFrom = COLUMN_WIDTH_DEG * xZone + COLUMN_OFFSET_DEG;
@@ -70,12 +73,12 @@ BaseParameters computeBaseParameters(Series setScale, std::int32_t yZone, std::i
         b.baseYTo = b.baseYTo - r * SHEET_HEIGHT_200K_DEG;
         b.baseYFrom = b.baseYTo - SHEET_HEIGHT_200K_DEG;
         b.baseXFrom = b.baseXFrom + c * SHEET_WIDTH_200K_DEG;
-        b.baseXTo = b.baseXFrom + (sheetType + 1) * SHEET_WIDTH_200K_DEG;
+        b.baseXTo = b.baseXFrom + joinedColumns(sheetType) * SHEET_WIDTH_200K_DEG;
         b.baseParallelStep = PARALLEL_STEP_200K_DEG;
         b.baseYMinute = Y_MINUTE_200K;
     } else {
         b.baseYFrom = b.baseYTo - SHEET_HEIGHT_1M_DEG;
-        b.baseXTo = b.baseXFrom + (COLUMN_WIDTH_DEG * sheetType + COLUMN_WIDTH_DEG);
+        b.baseXTo = b.baseXFrom + COLUMN_WIDTH_DEG * joinedColumns(sheetType);
         b.baseParallelStep = PARALLEL_STEP_1M_DEG;
         b.baseYMinute = Y_MINUTE_1M;
     }

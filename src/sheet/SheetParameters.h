@@ -8,14 +8,9 @@
 
 #include "sheet/CoordinateSystem.h"
 #include "sheet/Series.h"
+#include "sheet/SheetType.h"
 
 namespace sheetbasis {
-
-// Sheet types (field sheetType).
-inline constexpr std::int32_t SHEET_STANDARD = 0;
-inline constexpr std::int32_t SHEET_DOUBLE = 1;
-inline constexpr std::int32_t SHEET_TRIPLE = 2;
-inline constexpr std::int32_t SHEET_QUADRUPLE = 3;
 
 // Rows U..K are yZone 1..11; V (0) and J (12) occur only as neighbours.
 inline constexpr std::int32_t FIRST_ROW = 1;
@@ -37,7 +32,7 @@ struct SheetIdentity {
     std::int32_t yZone = 0;
     std::int32_t xZone = 0;
     std::int32_t sheetNumber = 0;
-    std::int32_t sheetType = SHEET_STANDARD;
+    SheetType sheetType = SheetType::Standard;
     bool operator==(const SheetIdentity&) const = default;
     // The order of sets of sheets; a defaulted <=> trips clang-tidy 14 (modernize-use-nullptr).
     bool operator<(const SheetIdentity& other) const {
@@ -56,7 +51,7 @@ struct SheetParameters {
     std::int32_t yZone = 1;
     std::int32_t xZone = 1;
     std::int32_t sheetNumber = 1;
-    std::int32_t sheetType = SHEET_STANDARD;
+    SheetType sheetType = SheetType::Standard;
     std::string path;          // result folder; after prepareResultFolders the HYPS sub-folder
     std::string outputFolder;  // after prepareResultFolders the FRAME sub-folder
     double xFrom = 0.0;
@@ -92,7 +87,7 @@ struct BaseParameters {
 // The base trapezoid and default steps of the sheet with the given identity. sheetNumber
 // is read only in the 1:200 000 series. Cannot fail.
 BaseParameters computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_t xZone,
-                                     std::int32_t sheetNumber, std::int32_t sheetType);
+                                     std::int32_t sheetNumber, SheetType sheetType);
 
 // Computes the base fields of the record from its identity fields (2, 4, 5, 6, 7).
 void setBaseFromIdentity(SheetParameters& p);

@@ -22,21 +22,11 @@ constexpr std::array<const char*, 3> MAP_SCALES_1M = {"1 : 1 000 000", "1 : 2 50
                                                       "1 : 5 000 000"};
 constexpr std::array<const char*, 11> ROW_ITEMS = {"U", "T", "S", "R", "Q", "P",
                                                    "O", "N", "M", "L", "K"};
-// The list items begin with the Latin C in the double and the quadruple sheet; the runs of
-// blanks line the word "лист" up in the list.
-constexpr const char* TYPE_STANDARD = "Стандартный  лист";
-constexpr const char* TYPE_DOUBLE = "Cдвоенный    лист";
-constexpr const char* TYPE_TRIPLE = "Строенный    лист";
-constexpr const char* TYPE_QUADRUPLE = "Cчетверенный лист";
-
 // The column list runs from 33 to 60 and then wraps to 01 and 02: item n is column n + 32.
 constexpr int COLUMN_ITEM_COUNT = 30;
 constexpr int COLUMN_OF_ITEM_ZERO = 32;
 constexpr int COLUMN_COUNT = 60;
 constexpr int SHEETS_IN_MILLION_SHEET = 36;
-
-// The third type item of the million series is the quadruple sheet, not the triple one.
-constexpr int THIRD_TYPE_ITEM = 3;
 
 constexpr int FIRST_ITEM = 1;
 
@@ -75,16 +65,47 @@ std::vector<std::string> sheetNumberItems() {
     return items;
 }
 
-// The types the row offers, narrowest first; the row list's item n is the row of yZone n.
+// The item of a sheet type in the type list. The items begin with the Latin C in the
+// double and the quadruple sheet; the runs of blanks line the word "лист" up in the list.
+const char* sheetTypeItem(SheetType type) {
+    switch (type) {
+        case SheetType::Standard:
+            return "Стандартный  лист";
+        case SheetType::Double:
+            return "Cдвоенный    лист";
+        case SheetType::Triple:
+            return "Строенный    лист";
+        case SheetType::Quadruple:
+            return "Cчетверенный лист";
+    }
+    return "";
+}
+
+// The types of the type list, narrowest first: those the row offers in the series. The row
+// list's item n is the row of yZone n.
+std::vector<SheetType> listedSheetTypes(Series setScale, int rowItem) {
+    std::vector<SheetType> types = offeredSheetTypes(setScale, rowItem);
+    std::reverse(types.begin(), types.end());
+    return types;
+}
+
+Series seriesOfItem(int seriesItem) {
+    return seriesItem == SERIES_ITEM_200K ? Series::Scale200k : Series::Scale1m;
+}
+
 std::vector<std::string> typeItems(int seriesItem, int rowItem) {
-    const Series setScale = seriesItem == SERIES_ITEM_200K ? Series::Scale200k : Series::Scale1m;
-    const std::array<const char*, 4> texts = {TYPE_STANDARD, TYPE_DOUBLE, TYPE_TRIPLE,
-                                              TYPE_QUADRUPLE};
     std::vector<std::string> items;
-    for (const std::int32_t type : offeredSheetTypes(setScale, rowItem)) {
-        items.insert(items.begin(), texts[static_cast<std::size_t>(type)]);
+    for (const SheetType type : listedSheetTypes(seriesOfItem(seriesItem), rowItem)) {
+        items.emplace_back(sheetTypeItem(type));
     }
     return items;
+}
+
+// The type of the type list's item; the list always holds the types of the chosen row.
+SheetType sheetTypeOfItem(Series setScale, int rowItem, int typeItem) {
+    const std::vector<SheetType> types = listedSheetTypes(setScale, rowItem);
+    const bool listed = typeItem >= FIRST_ITEM && typeItem <= static_cast<int>(types.size());
+    return listed ? types[static_cast<std::size_t>(typeItem - FIRST_ITEM)] : SheetType::Standard;
 }
 
 // Refills the type list from the current series, row and type selections.
@@ -195,14 +216,11 @@ MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& stat
 void readMainDialogChoices(const Dialog& dialog, DialogState& state) {
     // The list holds the systems in the order of their values, the first item being 1.
     state.cs = static_cast<CoordinateSystem>(dialog.listSelection(CONTROL_CS));
-    state.setScale = dialog.listSelection(CONTROL_SERIES) == SERIES_ITEM_200K ? Series::Scale200k
-                                                                              : Series::Scale1m;
+    state.setScale = seriesOfItem(dialog.listSelection(CONTROL_SERIES));
     state.mapScale = dialog.listSelection(CONTROL_MAP_SCALE) - 1;
-    const int typeItem = dialog.listSelection(CONTROL_SHEET_TYPE);
-    state.sheetType = state.setScale == Series::Scale1m && typeItem == THIRD_TYPE_ITEM
-                          ? SHEET_QUADRUPLE
-                          : typeItem - 1;
     state.yZone = dialog.listSelection(CONTROL_ROW);
+    state.sheetType =
+        sheetTypeOfItem(state.setScale, state.yZone, dialog.listSelection(CONTROL_SHEET_TYPE));
     state.xZone = dialog.listSelection(CONTROL_COLUMN) + COLUMN_OF_ITEM_ZERO;
     if (state.xZone > COLUMN_COUNT) state.xZone -= COLUMN_COUNT;
     if (state.setScale == Series::Scale200k) {

@@ -48,7 +48,7 @@ struct DialogState {
     std::int32_t yZone = 0;
     std::int32_t xZone = 0;
     std::int32_t sheetNumber = 0;
-    std::int32_t sheetType = 0;
+    SheetType sheetType = SheetType::Standard;
     BaseParameters base;
     RefinedResult result;
     // Set once the refine dialog was accepted; cleared by any change of the sheet.

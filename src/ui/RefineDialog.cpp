@@ -1,6 +1,5 @@
 #include "ui/RefineDialog.h"
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,11 +11,6 @@
 namespace sheetbasis::ui {
 
 namespace {
-
-// Texts of field 1035 by sheet type; unlike the main dialog's list they are Cyrillic
-// throughout, with single blanks after the first.
-constexpr std::array<const char*, 4> SHEET_TYPE_TEXTS = {"Стандартный  лист", "Сдвоенный лист",
-                                                         "Строенный лист", "Счетверенный лист"};
 
 // How far the result trapezoid may reach beyond the base one, in degrees: one sheet of
 // the series in each direction (1:200 000: 1 degree by 40 minutes; 1:1 000 000: 6 by 4).
@@ -47,6 +41,22 @@ constexpr const char* ERROR_X_MINUTE = "Ошибка в задании цены 
 constexpr const char* ERROR_Y_MINUTE = "Ошибка в задании цены минутной рамки по широте";
 constexpr const char* ERROR_MERIDIAN_STEP = "Ошибка в задании расстояния между меридианами";
 constexpr const char* ERROR_PARALLEL_STEP = "Ошибка в задании расстояния между параллелями";
+
+// The text of field 1035 for a sheet type; unlike the main dialog's list it is Cyrillic
+// throughout, with single blanks after the first.
+const char* sheetTypeText(SheetType type) {
+    switch (type) {
+        case SheetType::Standard:
+            return "Стандартный  лист";
+        case SheetType::Double:
+            return "Сдвоенный лист";
+        case SheetType::Triple:
+            return "Строенный лист";
+        case SheetType::Quadruple:
+            return "Счетверенный лист";
+    }
+    return "";
+}
 
 // An angle as the fields show it: degrees and minutes without surrounding blanks.
 std::string angleText(double angle) {
@@ -85,8 +95,7 @@ bool readMinuteField(Dialog& dialog, int control, std::int32_t& value) {
 
 void fillRefineDialog(const DialogState& state, Dialog& dialog) {
     const auto& b = state.base;
-    const auto type = static_cast<std::size_t>(state.sheetType);
-    dialog.setText(CONTROL_BASE_TYPE, type < SHEET_TYPE_TEXTS.size() ? SHEET_TYPE_TEXTS[type] : "");
+    dialog.setText(CONTROL_BASE_TYPE, sheetTypeText(state.sheetType));
     dialog.setText(CONTROL_NOTICE, "");
     const auto both = [&dialog](int baseControl, int resultControl, const std::string& text) {
         dialog.setText(baseControl, text);

@@ -46,7 +46,7 @@ SheetParameters sheetN37XXXVI(const std::string& folder) {
     p.yZone = 8;
     p.xZone = 37;
     p.sheetNumber = 36;
-    p.sheetType = SHEET_STANDARD;
+    p.sheetType = SheetType::Standard;
     setBaseFromIdentity(p);
     copyBaseToResult(p);
     p.path = folder;

@@ -102,10 +102,10 @@ TEST(SheetSet, WholeSeriesCountsAndPolarTypesByRow) {
     EXPECT_EQ(expand("all", Series::Scale200k).size(), 30u * (6 * 36 + 3 * 18 + 2 * 12));
     // Million series: Q..S 15 doubles; T..U seven quadruples 33..60 and the double 01,02.
     EXPECT_EQ(expand("all", Series::Scale1m).size(), 30u * 6 + 15u * 3 + 8u * 2);
-    EXPECT_EQ(polarSheetType(Series::Scale200k, 1), SHEET_TRIPLE);
-    EXPECT_EQ(polarSheetType(Series::Scale200k, 5), SHEET_DOUBLE);
-    EXPECT_EQ(polarSheetType(Series::Scale200k, 6), SHEET_STANDARD);
-    EXPECT_EQ(polarSheetType(Series::Scale1m, 2), SHEET_QUADRUPLE);
+    EXPECT_EQ(polarSheetType(Series::Scale200k, 1), SheetType::Triple);
+    EXPECT_EQ(polarSheetType(Series::Scale200k, 5), SheetType::Double);
+    EXPECT_EQ(polarSheetType(Series::Scale200k, 6), SheetType::Standard);
+    EXPECT_EQ(polarSheetType(Series::Scale1m, 2), SheetType::Quadruple);
 }
 
 TEST(SheetSet, MillionSheetsExpandToTheirSheetsInPolarLayout) {

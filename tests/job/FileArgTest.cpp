@@ -368,7 +368,7 @@ TEST_F(JobFile, Windows1251AndUtf8FilesGiveTheSameRecord) {
     ASSERT_EQ(run(cp1251(job)), JobStatus::Read);
     const SheetParameters fromCp1251 = p_;
     EXPECT_EQ(p_.cs, CoordinateSystem::Gsk2011FromSk42);
-    EXPECT_EQ(p_.sheetType, SHEET_DOUBLE);
+    EXPECT_EQ(p_.sheetType, SheetType::Double);
     EXPECT_EQ(p_.xFrom, 43.5);
     EXPECT_EQ(p_.meridianStep, 0.5);
     ASSERT_EQ(run(job), JobStatus::Read);

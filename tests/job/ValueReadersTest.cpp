@@ -14,7 +14,8 @@ constexpr std::int32_t ROW_N = 8;
 
 struct Identity {
     Series setScale;
-    std::int32_t yZone, xZone, sheetNumber, sheetType;
+    std::int32_t yZone, xZone, sheetNumber;
+    SheetType sheetType;
 };
 
 SheetParameters readName(const std::string& name) {
@@ -34,7 +35,7 @@ void expectIdentity(const std::string& name, Identity want) {
 
 TEST(ReadNomenclature, MillionSheetSpellingsGiveTheSameSheetWithItsBaseTrapezoid) {
     for (const char* name : {"N-37", "N37", "n-37", " N-37 ", "n37"}) {
-        expectIdentity(name, {Series::Scale1m, ROW_N, 37, 0, SHEET_STANDARD});
+        expectIdentity(name, {Series::Scale1m, ROW_N, 37, 0, SheetType::Standard});
     }
     const SheetParameters p = readName("N-37");
     EXPECT_EQ(p.baseXFrom, 36.0);
@@ -48,20 +49,20 @@ TEST(ReadNomenclature, MillionSheetSpellingsGiveTheSameSheetWithItsBaseTrapezoid
 }
 
 TEST(ReadNomenclature, RowsAndColumnsAtTheEndsOfTheOfferedLists) {
-    expectIdentity("U-01", {Series::Scale1m, 1, 1, 0, SHEET_STANDARD});
-    expectIdentity("k-60", {Series::Scale1m, 11, 60, 0, SHEET_STANDARD});
-    expectIdentity("P-02-XXXVI", {Series::Scale200k, 6, 2, 36, SHEET_STANDARD});
-    expectIdentity("M33", {Series::Scale1m, 9, 33, 0, SHEET_STANDARD});
+    expectIdentity("U-01", {Series::Scale1m, 1, 1, 0, SheetType::Standard});
+    expectIdentity("k-60", {Series::Scale1m, 11, 60, 0, SheetType::Standard});
+    expectIdentity("P-02-XXXVI", {Series::Scale200k, 6, 2, 36, SheetType::Standard});
+    expectIdentity("M33", {Series::Scale1m, 9, 33, 0, SheetType::Standard});
 }
 
 TEST(ReadNomenclature, DashedAndUndashedSheetNumbersGiveTheSame200kSheet) {
-    expectIdentity("N-37-XII", {Series::Scale200k, ROW_N, 37, 12, SHEET_STANDARD});
-    expectIdentity("N3712", {Series::Scale200k, ROW_N, 37, 12, SHEET_STANDARD});
-    expectIdentity("N3701", {Series::Scale200k, ROW_N, 37, 1, SHEET_STANDARD});
-    expectIdentity("N-37-I", {Series::Scale200k, ROW_N, 37, 1, SHEET_STANDARD});
-    expectIdentity("N-37-XXXVI", {Series::Scale200k, ROW_N, 37, 36, SHEET_STANDARD});
+    expectIdentity("N-37-XII", {Series::Scale200k, ROW_N, 37, 12, SheetType::Standard});
+    expectIdentity("N3712", {Series::Scale200k, ROW_N, 37, 12, SheetType::Standard});
+    expectIdentity("N3701", {Series::Scale200k, ROW_N, 37, 1, SheetType::Standard});
+    expectIdentity("N-37-I", {Series::Scale200k, ROW_N, 37, 1, SheetType::Standard});
+    expectIdentity("N-37-XXXVI", {Series::Scale200k, ROW_N, 37, 36, SheetType::Standard});
     // The sheet number of the undashed spelling is read from the left-adjusted rest.
-    expectIdentity("N37 12", {Series::Scale200k, ROW_N, 37, 12, SHEET_STANDARD});
+    expectIdentity("N37 12", {Series::Scale200k, ROW_N, 37, 12, SheetType::Standard});
     const SheetParameters p = readName("N-37-XII");
     EXPECT_EQ(p.baseXFrom, 41.0);
     EXPECT_EQ(p.baseXTo, 42.0);
@@ -81,18 +82,18 @@ TEST(ReadNomenclature, EveryRomanSheetNumberIsRead) {
     for (const char* numeral : numerals) {
         ++number;
         expectIdentity(std::string("N-37-") + numeral,
-                       {Series::Scale200k, ROW_N, 37, number, SHEET_STANDARD});
+                       {Series::Scale200k, ROW_N, 37, number, SheetType::Standard});
     }
 }
 
 TEST(ReadNomenclature, SheetTypeSuffixWithOrWithoutBlanks) {
     for (const char* name : {"P-37(2)", "P-37 (2)", "P-37( 2 )", "p37  ( 2)"}) {
-        expectIdentity(name, {Series::Scale1m, 6, 37, 0, SHEET_DOUBLE});
+        expectIdentity(name, {Series::Scale1m, 6, 37, 0, SheetType::Double});
     }
-    expectIdentity("T-37-I ( 3 )", {Series::Scale200k, 2, 37, 1, SHEET_TRIPLE});
-    expectIdentity("T3701(3)", {Series::Scale200k, 2, 37, 1, SHEET_TRIPLE});
+    expectIdentity("T-37-I ( 3 )", {Series::Scale200k, 2, 37, 1, SheetType::Triple});
+    expectIdentity("T3701(3)", {Series::Scale200k, 2, 37, 1, SheetType::Triple});
     // Not checked against the row: N has no quadruple sheets in the dialog's lists.
-    expectIdentity("N-37(4)", {Series::Scale1m, ROW_N, 37, 0, SHEET_QUADRUPLE});
+    expectIdentity("N-37(4)", {Series::Scale1m, ROW_N, 37, 0, SheetType::Quadruple});
     EXPECT_EQ(readName("N-37(4)").baseXTo, 36.0 + 24.0);
     // "(3)" in the million series is an 18-degree sheet.
     EXPECT_EQ(readName("T-37(3)").baseXTo, 36.0 + 18.0);
@@ -119,12 +120,12 @@ TEST(ReadNomenclature, RejectedSpellingsLeaveTheRecordUntouched) {
 }
 
 TEST(ReadNomenclature, JoinedSheetsAsTheProgramNamesThem) {
-    expectIdentity("T-37-I,II,III", {Series::Scale200k, 2, 37, 1, SHEET_TRIPLE});
-    expectIdentity("q-37-V, VI", {Series::Scale200k, 5, 37, 5, SHEET_DOUBLE});
-    expectIdentity("P-37-VI,38-I", {Series::Scale200k, 6, 37, 6, SHEET_DOUBLE});
-    expectIdentity("T-60-V,VI,01-I", {Series::Scale200k, 2, 60, 5, SHEET_TRIPLE});
-    expectIdentity("T-37,38,39,40", {Series::Scale1m, 2, 37, 0, SHEET_QUADRUPLE});
-    expectIdentity("U-60 , 01", {Series::Scale1m, 1, 60, 0, SHEET_DOUBLE});
+    expectIdentity("T-37-I,II,III", {Series::Scale200k, 2, 37, 1, SheetType::Triple});
+    expectIdentity("q-37-V, VI", {Series::Scale200k, 5, 37, 5, SheetType::Double});
+    expectIdentity("P-37-VI,38-I", {Series::Scale200k, 6, 37, 6, SheetType::Double});
+    expectIdentity("T-60-V,VI,01-I", {Series::Scale200k, 2, 60, 5, SheetType::Triple});
+    expectIdentity("T-37,38,39,40", {Series::Scale1m, 2, 37, 0, SheetType::Quadruple});
+    expectIdentity("U-60 , 01", {Series::Scale1m, 1, 60, 0, SheetType::Double});
     // Parts that are not the eastern neighbours in turn, or more than four of them.
     for (const char* name :
          {"T-37-I,III", "T-37-II,I", "P-37-VI,II", "P-37-V,37-VI", "P-37-VI,39-I",

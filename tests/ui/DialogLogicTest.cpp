@@ -106,7 +106,7 @@ TEST_F(DialogLogicTest, ConfirmingAtOnceGivesTheFirstItemsAndTheBaseTrapezoid) {
     EXPECT_EQ(p.yZone, 1);
     EXPECT_EQ(p.xZone, 33);
     EXPECT_EQ(p.sheetNumber, 1);
-    EXPECT_EQ(p.sheetType, SHEET_STANDARD);
+    EXPECT_EQ(p.sheetType, SheetType::Standard);
     EXPECT_EQ(p.path, FOLDER);
     // Column 33 begins at 12 east; row U ends at 84 north; sheet I is its north-west sheet.
     EXPECT_EQ(p.baseXFrom, 12.0);
@@ -155,7 +155,7 @@ TEST_F(DialogLogicTest, MillionSeriesOffersTheQuadrupleSheetAndIgnoresTheSheetNu
     });
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(p.setScale, Series::Scale1m);
-    EXPECT_EQ(p.sheetType, SHEET_QUADRUPLE);
+    EXPECT_EQ(p.sheetType, SheetType::Quadruple);
     // The working copy's sheet number was never read from the list: it is still zero.
     EXPECT_EQ(p.sheetNumber, 0);
     EXPECT_EQ(p.baseXTo - p.baseXFrom, 24.0);

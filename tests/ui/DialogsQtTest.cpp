@@ -137,7 +137,7 @@ class DialogsQtTest : public QObject {
         QCOMPARE(p_.yZone, 1);
         QCOMPARE(p_.xZone, 33);
         QCOMPARE(p_.sheetNumber, 1);
-        QCOMPARE(p_.sheetType, SHEET_STANDARD);
+        QCOMPARE(p_.sheetType, SheetType::Standard);
         QCOMPARE(QString::fromStdString(p_.path), folder.path() + "/");
         QCOMPARE(p_.xFrom, p_.baseXFrom);
         QCOMPARE(p_.yFrom, p_.baseYFrom);
@@ -205,7 +205,7 @@ class DialogsQtTest : public QObject {
         });
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.setScale, Series::Scale1m);
-        QCOMPARE(p_.sheetType, SHEET_QUADRUPLE);
+        QCOMPARE(p_.sheetType, SheetType::Quadruple);
         QCOMPARE(p_.baseXTo - p_.baseXFrom, 24.0);
     }
 
@@ -223,7 +223,7 @@ class DialogsQtTest : public QObject {
             clickControl(d, BUTTON_OK);
         });
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
-        QCOMPARE(p_.sheetType, SHEET_STANDARD);
+        QCOMPARE(p_.sheetType, SheetType::Standard);
         QCOMPARE(p_.yZone, ITEM_ROW_P);
     }
 
