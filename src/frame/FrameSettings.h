@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "geo/MapDistance.h"
+#include "sheet/MapScale.h"
 #include "sheet/Series.h"
 
 namespace sheetbasis {
@@ -59,11 +60,10 @@ struct FrameSettings {
     std::int32_t outerThinLineCode = 0;
 };
 
-// The settings of a sheet of series setScale drawn at map scale index mapScale (0..2 in
-// the list of scales of its series). A combination outside the two series leaves every
-// flag false, so that no frame layer is produced. The font tables are constant data
-// (FontMetrics.h) and need no loading.
-FrameSettings frameSettingsFor(Series setScale, std::int32_t mapScale);
+// The settings of a sheet of series setScale drawn at mapScale. A scale that the series
+// does not offer leaves every flag false, so that no frame layer is produced. The font tables are
+// constant data (FontMetrics.h) and need no loading.
+FrameSettings frameSettingsFor(Series setScale, MapScale mapScale);
 
 // Which FRAME layers a sheet with these settings has: Frame when any frame line is drawn,
 // FrameAdj when the neighbour names have an outer line to stand in, FrameDig with the

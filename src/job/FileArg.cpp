@@ -17,8 +17,9 @@ namespace {
 // Marks a field that no entry has given yet; values read from the file are never negative.
 constexpr std::int32_t NOT_GIVEN = -999;
 constexpr double NOT_GIVEN_ANGLE = -999.0;
-// A value outside the enumeration: no series a job could give.
+// Values outside the enumerations: no series or map scale a job could give.
 constexpr Series NOT_GIVEN_SERIES = static_cast<Series>(NOT_GIVEN);
+constexpr MapScale NOT_GIVEN_MAP_SCALE = static_cast<MapScale>(NOT_GIVEN);
 // Fewest characters of an entry up to its ";": a one-letter key, "=" and a one-letter value.
 constexpr std::size_t SHORTEST_ENTRY = 4;
 
@@ -39,6 +40,9 @@ bool isGiven(std::int32_t field) {
 }
 bool isGiven(Series field) {
     return field != NOT_GIVEN_SERIES;
+}
+bool isGiven(MapScale field) {
+    return field != NOT_GIVEN_MAP_SCALE;
 }
 
 ValueStatus readAngle(std::string_view value, double& field, bool zeroAllowed) {
@@ -170,7 +174,7 @@ JobStatus readAndCompleteEntries(const JobLines& job, SheetParameters& p) {
         return JobStatus::Incomplete;
     }
     if (!isGiven(p.mapScale)) {
-        p.mapScale = 0;
+        p.mapScale = seriesMapScale(p.setScale);
     }
     if (!completeResult(p)) {
         return JobStatus::OutOfRange;
@@ -183,7 +187,7 @@ JobStatus readAndCompleteEntries(const JobLines& job, SheetParameters& p) {
 void setNotGivenMarkers(SheetParameters& p) {
     p.cs = CoordinateSystem::Sk42;
     p.setScale = NOT_GIVEN_SERIES;
-    p.mapScale = NOT_GIVEN;
+    p.mapScale = NOT_GIVEN_MAP_SCALE;
     p.path.clear();
     p.xFrom = p.xTo = p.yFrom = p.yTo = NOT_GIVEN_ANGLE;
     p.meridianStep = p.parallelStep = NOT_GIVEN_ANGLE;

@@ -27,6 +27,8 @@ constexpr std::string_view ROMAN_DIGITS = "IVX";
 constexpr std::string_view JOINED_SHEET_DIGITS = "234";
 // A joined sheet's name lists its further parts after commas ("T-37-I,II,III").
 constexpr char JOINED_PART_SEPARATOR = ',';
+// A job file gives a map scale's denominator in thousands.
+constexpr std::int32_t JOB_SCALE_UNIT = 1000;
 // Fewest characters of a sheet name ("N37") and of a folder ("D:\").
 constexpr std::size_t SHORTEST_SHEET_NAME = 3;
 constexpr std::size_t SHORTEST_FOLDER = 3;
@@ -237,17 +239,15 @@ ValueStatus parseCoordinateSystem(std::string_view value, CoordinateSystem& cs) 
     return ValueStatus::Accepted;
 }
 
-ValueStatus parseMapScale(Series setScale, std::string_view value, std::int32_t& mapScale) {
-    // Denominators in thousands in the order of the series' map-scale list.
-    constexpr std::array<std::string_view, 3> SCALES_200K = {"200", "500", "1000"};
-    constexpr std::array<std::string_view, 3> SCALES_1M = {"1000", "2500", "5000"};
-    const auto& scales = setScale == Series::Scale200k ? SCALES_200K : SCALES_1M;
-    const auto position = positionIn(scales, value);
-    if (!position) {
-        return ValueStatus::Rejected;
+ValueStatus parseMapScale(Series setScale, std::string_view value, MapScale& mapScale) {
+    const std::string text = trimBoth(value);
+    for (const MapScale scale : mapScalesOf(setScale)) {
+        if (text == std::to_string(denominatorOf(scale) / JOB_SCALE_UNIT)) {
+            mapScale = scale;
+            return ValueStatus::Accepted;
+        }
     }
-    mapScale = *position;
-    return ValueStatus::Accepted;
+    return ValueStatus::Rejected;
 }
 
 ValueStatus parseResultFolder(std::string_view value, std::string& path) {

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "sheet/CoordinateSystem.h"
+#include "sheet/MapScale.h"
 #include "sheet/Series.h"
 #include "sheet/SheetType.h"
 
@@ -47,7 +48,7 @@ struct SheetIdentity {
 struct SheetParameters {
     CoordinateSystem cs = CoordinateSystem::Sk42;
     Series setScale = Series::Scale200k;
-    std::int32_t mapScale = 0;
+    MapScale mapScale = MapScale::Scale200k;
     std::int32_t yZone = 1;
     std::int32_t xZone = 1;
     std::int32_t sheetNumber = 1;

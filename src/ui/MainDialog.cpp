@@ -16,10 +16,6 @@ namespace sheetbasis::ui {
 namespace {
 
 constexpr std::array<const char*, 2> SERIES_ITEMS = {"1 :   200 000", "1 : 1 000 000"};
-constexpr std::array<const char*, 3> MAP_SCALES_200K = {"1 :   200 000", "1 :   500 000",
-                                                        "1 : 1 000 000"};
-constexpr std::array<const char*, 3> MAP_SCALES_1M = {"1 : 1 000 000", "1 : 2 500 000",
-                                                      "1 : 5 000 000"};
 constexpr std::array<const char*, 11> ROW_ITEMS = {"U", "T", "S", "R", "Q", "P",
                                                    "O", "N", "M", "L", "K"};
 // The column list runs from 33 to 60 and then wraps to 01 and 02: item n is column n + 32.
@@ -65,6 +61,41 @@ std::vector<std::string> sheetNumberItems() {
     return items;
 }
 
+Series seriesOfItem(int seriesItem) {
+    return seriesItem == SERIES_ITEM_200K ? Series::Scale200k : Series::Scale1m;
+}
+
+// The item of a map scale in the map-scale list.
+const char* mapScaleItem(MapScale scale) {
+    switch (scale) {
+        case MapScale::Scale200k:
+            return "1 :   200 000";
+        case MapScale::Scale500k:
+            return "1 :   500 000";
+        case MapScale::Scale1m:
+            return "1 : 1 000 000";
+        case MapScale::Scale2500k:
+            return "1 : 2 500 000";
+        case MapScale::Scale5m:
+            return "1 : 5 000 000";
+    }
+    return "";
+}
+
+std::vector<std::string> mapScaleItems(Series setScale) {
+    std::vector<std::string> items;
+    for (const MapScale scale : mapScalesOf(setScale)) items.emplace_back(mapScaleItem(scale));
+    return items;
+}
+
+// The scale of the map-scale list's item; the list always holds the scales of the series.
+MapScale mapScaleOfItem(Series setScale, int scaleItem) {
+    const auto scales = mapScalesOf(setScale);
+    const bool listed = scaleItem >= FIRST_ITEM && scaleItem <= static_cast<int>(scales.size());
+    return listed ? scales[static_cast<std::size_t>(scaleItem - FIRST_ITEM)]
+                  : seriesMapScale(setScale);
+}
+
 // The item of a sheet type in the type list. The items begin with the Latin C in the
 // double and the quadruple sheet; the runs of blanks line the word "лист" up in the list.
 const char* sheetTypeItem(SheetType type) {
@@ -87,10 +118,6 @@ std::vector<SheetType> listedSheetTypes(Series setScale, int rowItem) {
     std::vector<SheetType> types = offeredSheetTypes(setScale, rowItem);
     std::reverse(types.begin(), types.end());
     return types;
-}
-
-Series seriesOfItem(int seriesItem) {
-    return seriesItem == SERIES_ITEM_200K ? Series::Scale200k : Series::Scale1m;
 }
 
 std::vector<std::string> typeItems(int seriesItem, int rowItem) {
@@ -123,7 +150,7 @@ void fillLists(DialogState& state, Dialog& dialog) {
     dialog.setHandler(CONTROL_SERIES, [&state](Dialog& d, int c, DialogEvent e) {
         onSeriesChosen(state, d, c, e);
     });
-    dialog.setList(CONTROL_MAP_SCALE, itemsOf(MAP_SCALES_200K), FIRST_ITEM);
+    dialog.setList(CONTROL_MAP_SCALE, mapScaleItems(Series::Scale200k), FIRST_ITEM);
     dialog.setList(CONTROL_ROW, itemsOf(ROW_ITEMS), FIRST_ITEM);
     dialog.setHandler(CONTROL_ROW,
                       [&state](Dialog& d, int c, DialogEvent e) { onRowChosen(state, d, c, e); });
@@ -217,7 +244,7 @@ void readMainDialogChoices(const Dialog& dialog, DialogState& state) {
     // The list holds the systems in the order of their values, the first item being 1.
     state.cs = static_cast<CoordinateSystem>(dialog.listSelection(CONTROL_CS));
     state.setScale = seriesOfItem(dialog.listSelection(CONTROL_SERIES));
-    state.mapScale = dialog.listSelection(CONTROL_MAP_SCALE) - 1;
+    state.mapScale = mapScaleOfItem(state.setScale, dialog.listSelection(CONTROL_MAP_SCALE));
     state.yZone = dialog.listSelection(CONTROL_ROW);
     state.sheetType =
         sheetTypeOfItem(state.setScale, state.yZone, dialog.listSelection(CONTROL_SHEET_TYPE));
@@ -239,9 +266,9 @@ void refillSheetTypeList(Dialog& dialog, int seriesItem, int rowItem, int, int t
 void onSeriesChosen(DialogState& state, Dialog& dialog, int, DialogEvent event) {
     if (event != DialogEvent::SelectionChanged) return;
     state.parametersRefined = false;
-    const bool series200k = dialog.listSelection(CONTROL_SERIES) == SERIES_ITEM_200K;
-    dialog.setList(CONTROL_MAP_SCALE, itemsOf(series200k ? MAP_SCALES_200K : MAP_SCALES_1M),
-                   FIRST_ITEM);
+    const Series setScale = seriesOfItem(dialog.listSelection(CONTROL_SERIES));
+    const bool series200k = setScale == Series::Scale200k;
+    dialog.setList(CONTROL_MAP_SCALE, mapScaleItems(setScale), FIRST_ITEM);
     dialog.setEnabled(CONTROL_SHEET_NUMBER, series200k);
     dialog.setEnabled(CONTROL_SHEET_NUMBER_LABEL, series200k);
     refillTypes(dialog);

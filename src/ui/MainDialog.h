@@ -44,7 +44,7 @@ struct RefinedResult {
 struct DialogState {
     CoordinateSystem cs = CoordinateSystem::Sk42;
     Series setScale = Series::Scale200k;
-    std::int32_t mapScale = 0;
+    MapScale mapScale = MapScale::Scale200k;
     std::int32_t yZone = 0;
     std::int32_t xZone = 0;
     std::int32_t sheetNumber = 0;

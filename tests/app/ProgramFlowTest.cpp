@@ -42,7 +42,7 @@ SheetParameters sheetN37XXXVI(const std::string& folder) {
     SheetParameters p;
     p.cs = CoordinateSystem::Sk42;
     p.setScale = Series::Scale200k;
-    p.mapScale = 0;
+    p.mapScale = MapScale::Scale200k;
     p.yZone = 8;
     p.xZone = 37;
     p.sheetNumber = 36;

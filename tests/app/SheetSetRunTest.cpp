@@ -37,7 +37,7 @@ TEST(SheetSetRun, EntriesAreReadAsAJobFileReadsThem) {
     const SheetParameters& n = sheets[0].parameters;
     EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done) << sheets[0].failure.reason;
     EXPECT_EQ(n.cs, CoordinateSystem::Gsk2011FromSk42);
-    EXPECT_EQ(n.mapScale, 2);
+    EXPECT_EQ(n.mapScale, MapScale::Scale1m);
     EXPECT_EQ(n.xMinute, 2);
     EXPECT_EQ(n.yMinute, n.baseYMinute);
     EXPECT_DOUBLE_EQ(n.yFrom, 52.0 + 10.0 / 60.0);

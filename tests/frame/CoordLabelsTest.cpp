@@ -42,7 +42,7 @@ TEST(CoordLabelsTest, TextsAreRoundedToWholeMinutes) {
 class CoordLabelsLayerTest : public testing::Test {
   protected:
     void configure(Series series, DrawingRect rect) {
-        settings = frameSettingsFor(series, 0);
+        settings = frameSettingsFor(series, seriesMapScale(series));
         sheet.rect = rect;
         sheet.base = rect;
         sheet.lonStep = 0.125;

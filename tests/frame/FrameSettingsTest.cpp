@@ -7,7 +7,7 @@ namespace sheetbasis {
 namespace {
 
 TEST(FrameSettingsTest, TwoHundredThousandMapHasEveryElement) {
-    const FrameSettings f = frameSettingsFor(Series::Scale200k, 0);
+    const FrameSettings f = frameSettingsFor(Series::Scale200k, MapScale::Scale200k);
     EXPECT_EQ(f.scaleDenominator, 200000.0);
     EXPECT_TRUE(f.minuteFrameOn);
     EXPECT_EQ(f.minuteFrameOffset, 7.0);
@@ -34,7 +34,7 @@ TEST(FrameSettingsTest, TwoHundredThousandMapHasEveryElement) {
 }
 
 TEST(FrameSettingsTest, MillionMapHasBandOnTheEdgeAndFlankedOuterLine) {
-    const FrameSettings f = frameSettingsFor(Series::Scale1m, 0);
+    const FrameSettings f = frameSettingsFor(Series::Scale1m, MapScale::Scale1m);
     EXPECT_EQ(f.scaleDenominator, 1000000.0);
     EXPECT_TRUE(f.minuteFrameOn);
     EXPECT_EQ(f.minuteFrameOffset, 0.0);
@@ -59,14 +59,15 @@ TEST(FrameSettingsTest, MillionMapHasBandOnTheEdgeAndFlankedOuterLine) {
 TEST(FrameSettingsTest, ReducedMapsHaveLabelsAndOneOuterLine) {
     struct Row {
         Series series;
+        MapScale scale;
         double denominator;
         double size;
         std::int32_t font;
     };
-    for (const Row& row :
-         {Row{Series::Scale200k, 500000.0, 5.0, 2}, Row{Series::Scale1m, 2500000.0, 5.5, 3}}) {
+    for (const Row& row : {Row{Series::Scale200k, MapScale::Scale500k, 500000.0, 5.0, 2},
+                           Row{Series::Scale1m, MapScale::Scale2500k, 2500000.0, 5.5, 3}}) {
         SCOPED_TRACE(row.denominator);
-        const FrameSettings f = frameSettingsFor(row.series, 1);
+        const FrameSettings f = frameSettingsFor(row.series, row.scale);
         EXPECT_EQ(f.scaleDenominator, row.denominator);
         EXPECT_FALSE(f.minuteFrameOn);
         EXPECT_FALSE(f.outerFrameOn);
@@ -84,14 +85,17 @@ TEST(FrameSettingsTest, ReducedMapsHaveLabelsAndOneOuterLine) {
 TEST(FrameSettingsTest, SmallestScalesAndUnknownCombinationsHaveNoFrame) {
     struct Row {
         Series series;
-        std::int32_t scale;
+        MapScale scale;
         double denominator;
     };
-    for (const Row& row :
-         {Row{Series::Scale200k, 2, 1000000.0}, Row{Series::Scale1m, 2, 5000000.0},
-          Row{Series::Scale200k, 3, 0.0}, Row{Series::Scale1m, -1, 0.0},
-          Row{static_cast<Series>(2), 0, 0.0}, Row{static_cast<Series>(-999), -999, 0.0}}) {
-        SCOPED_TRACE(testing::Message() << static_cast<int>(row.series) << " " << row.scale);
+    for (const Row& row : {Row{Series::Scale200k, MapScale::Scale1m, 1000000.0},
+                           Row{Series::Scale1m, MapScale::Scale5m, 5000000.0},
+                           Row{Series::Scale200k, MapScale::Scale2500k, 0.0},
+                           Row{Series::Scale1m, MapScale::Scale500k, 0.0},
+                           Row{static_cast<Series>(2), MapScale::Scale1m, 0.0},
+                           Row{static_cast<Series>(-999), static_cast<MapScale>(-999), 0.0}}) {
+        SCOPED_TRACE(testing::Message()
+                     << static_cast<int>(row.series) << " " << denominatorOf(row.scale));
         const FrameSettings f = frameSettingsFor(row.series, row.scale);
         EXPECT_EQ(f.scaleDenominator, row.denominator);
         EXPECT_FALSE(f.minuteFrameOn);
@@ -103,16 +107,16 @@ TEST(FrameSettingsTest, SmallestScalesAndUnknownCombinationsHaveNoFrame) {
 }
 
 TEST(FrameSettingsTest, UnknownCombinationsLeaveEveryFlagFalse) {
-    for (const auto& [series, scale] :
-         {std::pair{Series::Scale200k, 3}, std::pair{Series::Scale1m, -1},
-          std::pair{static_cast<Series>(2), 0}}) {
-        SCOPED_TRACE(testing::Message() << static_cast<int>(series) << " " << scale);
+    for (const auto& [series, scale] : {std::pair{Series::Scale200k, MapScale::Scale5m},
+                                        std::pair{Series::Scale1m, MapScale::Scale200k},
+                                        std::pair{static_cast<Series>(2), MapScale::Scale1m}}) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(series) << " " << denominatorOf(scale));
         const FrameSettings f = frameSettingsFor(series, scale);
         EXPECT_FALSE(f.minuteParityX);
         EXPECT_FALSE(f.minuteParityY);
     }
     // A known scale without a frame still has the parity the minute scale always starts with.
-    EXPECT_TRUE(frameSettingsFor(Series::Scale1m, 2).minuteParityX);
+    EXPECT_TRUE(frameSettingsFor(Series::Scale1m, MapScale::Scale5m).minuteParityX);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ TEST(FrameStyleTest, everyFontOfTheTableHasAnInstalledStandIn) {
 }
 
 TEST(FrameStyleTest, bandBarsAreAsWideAsTheBandOfTheSheet) {
-    const FrameSettings settings = frameSettingsFor(Series::Scale200k, 0);  // 1:200 000
+    const FrameSettings settings = frameSettingsFor(Series::Scale200k, MapScale::Scale200k);
     const LayerStyle style = frameLineStyle(settings, {41.0, 42.0, 52.0, 52.5});
     EXPECT_NE(style.renderer.find(R"(value="1.2000000476837158")"), std::string::npos);
     // The sides of the sheet decide what a division line is.

@@ -18,7 +18,7 @@ class FrameTest : public testing::Test {
     FrameTest() {
         p.cs = CoordinateSystem::Sk42;
         p.setScale = Series::Scale200k;
-        p.mapScale = 0;
+        p.mapScale = MapScale::Scale200k;
         p.baseXFrom = 41.0;
         p.baseXTo = 42.0;
         p.baseYFrom = 52.0;
@@ -55,8 +55,8 @@ class FrameTest : public testing::Test {
 };
 
 TEST_F(FrameTest, SmallestScalesProduceNoLayer) {
-    for (const auto& [series, scale] :
-         {std::pair(Series::Scale200k, 2), std::pair(Series::Scale1m, 2)}) {
+    for (const auto& [series, scale] : {std::pair(Series::Scale200k, MapScale::Scale1m),
+                                        std::pair(Series::Scale1m, MapScale::Scale5m)}) {
         p.setScale = series;
         p.mapScale = scale;
         const FrameFeatures features = run();
@@ -67,7 +67,7 @@ TEST_F(FrameTest, SmallestScalesProduceNoLayer) {
 }
 
 TEST_F(FrameTest, ReducedScalesHaveOneOuterContourAndLabels) {
-    p.mapScale = 1;
+    p.mapScale = MapScale::Scale500k;
     const FrameFeatures features = run();
     ASSERT_TRUE(features.lines);
     EXPECT_FALSE(features.adjacentNames);
@@ -86,6 +86,7 @@ TEST_F(FrameTest, ReducedScalesHaveOneOuterContourAndLabels) {
 
 TEST_F(FrameTest, MillionSheetHasThreeContoursAndNoNames) {
     p.setScale = Series::Scale1m;
+    p.mapScale = MapScale::Scale1m;
     p.xFrom = p.baseXFrom = rect.west = 36.0;
     p.xTo = p.baseXTo = rect.east = 42.0;
     p.yFrom = p.baseYFrom = rect.south = 52.0;

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -41,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // A job that is accepted is complete and describes a usable trapezoid.
         const bool usable = !p.path.empty() && p.xFrom < p.xTo && p.yFrom < p.yTo &&
                             p.meridianStep > 0 && p.parallelStep > 0 && p.xMinute > 0 &&
-                            p.yMinute > 0 && p.mapScale >= 0 && p.mapScale <= 2;
+                            p.yMinute > 0 &&
+                            std::ranges::count(mapScalesOf(p.setScale), p.mapScale) == 1;
         if (!usable) std::abort();
     }
     return 0;

@@ -228,7 +228,7 @@ TEST_F(JobFile, TheExampleJob) {
     EXPECT_EQ(p_.setScale, Series::Scale200k);
     EXPECT_EQ(p_.sheetNumber, 12);
     EXPECT_EQ(p_.cs, CoordinateSystem::Gsk2011);
-    EXPECT_EQ(p_.mapScale, 1);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale500k);
     EXPECT_EQ(p_.path, folder + "/");
     EXPECT_TRUE(fs::is_directory(folder));
     EXPECT_EQ(p_.xMinute, 2);
@@ -244,10 +244,10 @@ TEST_F(JobFile, TheExampleJob) {
 
 TEST_F(JobFile, DefaultsOfAMinimalJob) {
     p_.cs = CoordinateSystem::Gsk2011;
-    p_.mapScale = 2;
+    p_.mapScale = MapScale::Scale5m;
     ASSERT_EQ(run("Nom=N-37;" + pathEntry()), JobStatus::Read);
     EXPECT_EQ(p_.cs, CoordinateSystem::Sk42);
-    EXPECT_EQ(p_.mapScale, 0);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale1m);
     EXPECT_EQ(p_.path, result_ + "/");
     EXPECT_EQ(p_.xMinute, 10);
     EXPECT_EQ(p_.yMinute, 10);
@@ -263,7 +263,7 @@ TEST_F(JobFile, OneLineAndOneEntryPerLineGiveTheSameRecord) {
                   pathEntry() + "\n"),
               JobStatus::Read);
     expectSameRecord(oneLine, p_);
-    EXPECT_EQ(p_.mapScale, 1);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale2500k);
     EXPECT_EQ(p_.xFrom, 37.0);
     EXPECT_EQ(p_.xTo, 42.0);
     EXPECT_EQ(p_.yTo, 55.0);
@@ -301,12 +301,12 @@ TEST_F(JobFile, RepeatedKeys) {
 TEST_F(JobFile, MapScaleMustFollowNomAndFitTheSeries) {
     EXPECT_EQ(run("MapScale=500;Nom=N-37-XII;" + pathEntry()), JobStatus::EntryRejected);
     ASSERT_EQ(run("Nom=N-37-XII;\n" + pathEntry() + "\nMapScale=500;"), JobStatus::Read);
-    EXPECT_EQ(p_.mapScale, 1);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale500k);
     EXPECT_EQ(run("Nom=N-37-XII;MapScale=2500;" + pathEntry()), JobStatus::EntryRejected);
     ASSERT_EQ(run("Nom=N-37-XII;MapScale=1000;" + pathEntry()), JobStatus::Read);
-    EXPECT_EQ(p_.mapScale, 2);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale1m);
     ASSERT_EQ(run("Nom=N-37;MapScale=1000;" + pathEntry()), JobStatus::Read);
-    EXPECT_EQ(p_.mapScale, 0);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale1m);
     EXPECT_EQ(run("Nom=N-37;MapScale=200;" + pathEntry()), JobStatus::EntryRejected);
 }
 

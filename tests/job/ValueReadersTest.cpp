@@ -183,30 +183,33 @@ TEST(ReadCs, TheNamesWithLatinOrCyrillicCAndKInAnyMix) {
 }
 
 TEST(ReadScale2, DenominatorsByTheSeries) {
+    // What a rejected value leaves in the field: no scale at all.
+    constexpr auto UNTOUCHED = static_cast<MapScale>(-1);
     struct Case {
         Series setScale;
         const char* value;
-        ValueStatus status;
-        std::int32_t mapScale;
+        MapScale mapScale;
     };
-    const Case cases[] = {{Series::Scale200k, "200", ValueStatus::Accepted, 0},
-                          {Series::Scale200k, "500", ValueStatus::Accepted, 1},
-                          {Series::Scale200k, "1000", ValueStatus::Accepted, 2},
-                          {Series::Scale200k, "2500", ValueStatus::Rejected, -1},
-                          {Series::Scale200k, "5000", ValueStatus::Rejected, -1},
-                          {Series::Scale1m, "200", ValueStatus::Rejected, -1},
-                          {Series::Scale1m, "500", ValueStatus::Rejected, -1},
-                          {Series::Scale1m, "1000", ValueStatus::Accepted, 0},
-                          {Series::Scale1m, "2500", ValueStatus::Accepted, 1},
-                          {Series::Scale1m, "5000", ValueStatus::Accepted, 2},
-                          {Series::Scale1m, " 5000  ", ValueStatus::Accepted, 2},
-                          {Series::Scale1m, "05000", ValueStatus::Rejected, -1},
-                          {Series::Scale200k, "1 000", ValueStatus::Rejected, -1},
-                          {Series::Scale200k, "", ValueStatus::Rejected, -1},
-                          {Series::Scale200k, "200000", ValueStatus::Rejected, -1}};
+    const Case cases[] = {{Series::Scale200k, "200", MapScale::Scale200k},
+                          {Series::Scale200k, "500", MapScale::Scale500k},
+                          {Series::Scale200k, "1000", MapScale::Scale1m},
+                          {Series::Scale200k, "2500", UNTOUCHED},
+                          {Series::Scale200k, "5000", UNTOUCHED},
+                          {Series::Scale1m, "200", UNTOUCHED},
+                          {Series::Scale1m, "500", UNTOUCHED},
+                          {Series::Scale1m, "1000", MapScale::Scale1m},
+                          {Series::Scale1m, "2500", MapScale::Scale2500k},
+                          {Series::Scale1m, "5000", MapScale::Scale5m},
+                          {Series::Scale1m, " 5000  ", MapScale::Scale5m},
+                          {Series::Scale1m, "05000", UNTOUCHED},
+                          {Series::Scale200k, "1 000", UNTOUCHED},
+                          {Series::Scale200k, "", UNTOUCHED},
+                          {Series::Scale200k, "200000", UNTOUCHED}};
     for (const Case& c : cases) {
-        std::int32_t mapScale = -1;
-        EXPECT_EQ(parseMapScale(c.setScale, c.value, mapScale), c.status)
+        MapScale mapScale = UNTOUCHED;
+        const ValueStatus status =
+            c.mapScale == UNTOUCHED ? ValueStatus::Rejected : ValueStatus::Accepted;
+        EXPECT_EQ(parseMapScale(c.setScale, c.value, mapScale), status)
             << static_cast<int>(c.setScale) << " «" << c.value << "»";
         EXPECT_EQ(mapScale, c.mapScale) << static_cast<int>(c.setScale) << " «" << c.value << "»";
     }

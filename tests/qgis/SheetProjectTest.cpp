@@ -68,7 +68,7 @@ TEST(SheetProjectTest, stylesGoBesideTheLayersOfTheMapScaleAndTheProjectNamesOnl
     SheetParameters p;
     p.cs = CoordinateSystem::Sk42;
     p.setScale = Series::Scale200k;
-    p.mapScale = 1;
+    p.mapScale = MapScale::Scale500k;
     p.path = hyps.string();
     p.outputFolder = frame.string();
     ASSERT_TRUE(writeQgisFiles(p, "N-37-XXXVI  ", {41.0, 42.0, 52.0, 52.0 + 2.0 / 3.0}));

@@ -102,7 +102,7 @@ TEST_F(DialogLogicTest, ConfirmingAtOnceGivesTheFirstItemsAndTheBaseTrapezoid) {
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(p.cs, CoordinateSystem::Sk42);
     EXPECT_EQ(p.setScale, Series::Scale200k);
-    EXPECT_EQ(p.mapScale, 0);
+    EXPECT_EQ(p.mapScale, MapScale::Scale200k);
     EXPECT_EQ(p.yZone, 1);
     EXPECT_EQ(p.xZone, 33);
     EXPECT_EQ(p.sheetNumber, 1);
@@ -381,7 +381,7 @@ TEST_F(DialogLogicTest, RefinementIsKeptOrDiscardedByWhatChangesInTheMainDialog)
 
     refine([](FakeDialog& d) { d.select(CONTROL_MAP_SCALE, 3); });
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
-    EXPECT_EQ(p.mapScale, 2);
+    EXPECT_EQ(p.mapScale, MapScale::Scale1m);
     EXPECT_EQ(p.xFrom, 35.5);
 
     for (const auto& change : std::vector<std::function<void(FakeDialog&)>>{

@@ -133,7 +133,7 @@ class DialogsQtTest : public QObject {
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.cs, CoordinateSystem::Sk42);
         QCOMPARE(p_.setScale, Series::Scale200k);
-        QCOMPARE(p_.mapScale, 0);
+        QCOMPARE(p_.mapScale, MapScale::Scale200k);
         QCOMPARE(p_.yZone, 1);
         QCOMPARE(p_.xZone, 33);
         QCOMPARE(p_.sheetNumber, 1);
