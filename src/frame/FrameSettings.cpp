@@ -45,11 +45,11 @@ FrameSettings map200k() {
     f.outerFrameCodeB = CODE_PARALLEL_TICK;
     f.coordLabelsOn = true;
     f.coordLabelSize = LABEL_SIZE_200K_PT;
-    f.coordLabelFont = FONT_FREESET;
+    f.coordLabelFont = LabelFont::FreeSet;
     f.coordLabelCode = CODE_LABEL_SERIES_SCALE;
     f.adjacentLabelsOn = true;
     f.adjacentLabelSize = LABEL_SIZE_200K_PT;
-    f.adjacentLabelFont = FONT_PRAGMATICA;
+    f.adjacentLabelFont = LabelFont::Pragmatica;
     f.adjacentLabelCode = CODE_ADJACENT_LABEL;
     f.outerLineMode = OUTER_LINE_SINGLE;
     f.outerLineOffset = OUTER_LINE_OFFSET_200K_MM;
@@ -59,7 +59,7 @@ FrameSettings map200k() {
 
 // A reduced map (1:500 000 of the 200 000 series, 1:2 500 000 of the million series):
 // labels and one outer line, nothing else.
-FrameSettings reducedMap(double labelSize, std::int32_t labelFont) {
+FrameSettings reducedMap(double labelSize, LabelFont labelFont) {
     FrameSettings f;
     f.coordLabelsOn = true;
     f.coordLabelSize = labelSize;
@@ -78,7 +78,7 @@ FrameSettings map1m() {
     f.minuteFrameWidth = MINUTE_BAND_WIDTH_1M_MM;
     f.coordLabelsOn = true;
     f.coordLabelSize = LABEL_SIZE_1M_PT;
-    f.coordLabelFont = FONT_CENTURION;
+    f.coordLabelFont = LabelFont::Centurion;
     f.coordLabelCode = CODE_LABEL_SERIES_SCALE;
     f.outerLineMode = OUTER_LINE_FLANKED;
     f.outerLineOffset = OUTER_LINE_OFFSET_1M_MM;
@@ -100,11 +100,11 @@ std::optional<FrameSettings> decisionTable(Series setScale, MapScale mapScale) {
         case MapScale::Scale200k:
             return map200k();
         case MapScale::Scale500k:
-            return reducedMap(LABEL_SIZE_500K_PT, FONT_FREESET);
+            return reducedMap(LABEL_SIZE_500K_PT, LabelFont::FreeSet);
         case MapScale::Scale1m:
             return setScale == Series::Scale1m ? map1m() : FrameSettings{};
         case MapScale::Scale2500k:
-            return reducedMap(LABEL_SIZE_2500K_PT, FONT_CENTURION);
+            return reducedMap(LABEL_SIZE_2500K_PT, LabelFont::Centurion);
         case MapScale::Scale5m:
             return FrameSettings{};
     }

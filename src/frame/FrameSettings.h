@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "frame/FontMetrics.h"
 #include "geo/MapDistance.h"
 #include "sheet/MapScale.h"
 #include "sheet/Series.h"
@@ -26,11 +27,6 @@ inline constexpr std::int32_t OUTER_LINE_NONE = 0;
 inline constexpr std::int32_t OUTER_LINE_SINGLE = 1;
 inline constexpr std::int32_t OUTER_LINE_FLANKED = 2;
 
-// Font numbers of the label style table.
-inline constexpr std::int32_t FONT_PRAGMATICA = 1;
-inline constexpr std::int32_t FONT_FREESET = 2;
-inline constexpr std::int32_t FONT_CENTURION = 3;
-
 // Distances are millimetres on the printed map, sizes are points.
 struct FrameSettings {
     double scaleDenominator = 0.0;
@@ -47,11 +43,11 @@ struct FrameSettings {
     std::int32_t outerFrameCodeB = 0;
     bool coordLabelsOn = false;
     double coordLabelSize = 0.0;
-    std::int32_t coordLabelFont = 0;
+    LabelFont coordLabelFont = LabelFont::Pragmatica;
     std::int32_t coordLabelCode = 0;
     bool adjacentLabelsOn = false;
     double adjacentLabelSize = 0.0;
-    std::int32_t adjacentLabelFont = 0;
+    LabelFont adjacentLabelFont = LabelFont::Pragmatica;
     std::int32_t adjacentLabelCode = 0;
     std::int32_t outerLineMode = OUTER_LINE_NONE;
     double outerLineOffset = 0.0;

@@ -149,7 +149,7 @@ struct MarginTexts {
 // The sheet's name in the band above the frame, the scale and the coordinate system in
 // the band below it, each the page's width wide.
 std::string marginTextItems(const MarginTexts& texts, const LayoutPage& page) {
-    const std::string_view family = substituteFamily(FONT_PRAGMATICA);
+    const std::string_view family = substituteFamily(LabelFont::Pragmatica);
     const double halfBand = TEXT_BAND_MM / 2.0;
     const double below = page.heightMm - PAGE_MARGIN_MM + FRAME_REACH_MM;
     return layoutTextItem({"sheet name", texts.title, 0.0, PAGE_EDGE_MM, page.widthMm, TEXT_BAND_MM,

@@ -22,11 +22,11 @@ TEST(FrameSettingsTest, TwoHundredThousandMapHasEveryElement) {
     EXPECT_EQ(f.outerFrameCodeB, 400905);
     EXPECT_TRUE(f.coordLabelsOn);
     EXPECT_EQ(f.coordLabelSize, 6.5);
-    EXPECT_EQ(f.coordLabelFont, 2);
+    EXPECT_EQ(f.coordLabelFont, LabelFont::FreeSet);
     EXPECT_EQ(f.coordLabelCode, 400912);
     EXPECT_TRUE(f.adjacentLabelsOn);
     EXPECT_EQ(f.adjacentLabelSize, 6.5);
-    EXPECT_EQ(f.adjacentLabelFont, 1);
+    EXPECT_EQ(f.adjacentLabelFont, LabelFont::Pragmatica);
     EXPECT_EQ(f.adjacentLabelCode, 400911);
     EXPECT_EQ(f.outerLineMode, 1);
     EXPECT_EQ(f.outerLineOffset, 9.800000190734863);
@@ -43,7 +43,7 @@ TEST(FrameSettingsTest, MillionMapHasBandOnTheEdgeAndFlankedOuterLine) {
     EXPECT_FALSE(f.outerFrameOn);
     EXPECT_TRUE(f.coordLabelsOn);
     EXPECT_EQ(f.coordLabelSize, 8.0);
-    EXPECT_EQ(f.coordLabelFont, 3);
+    EXPECT_EQ(f.coordLabelFont, LabelFont::Centurion);
     EXPECT_EQ(f.coordLabelCode, 400912);
     EXPECT_FALSE(f.adjacentLabelsOn);
     EXPECT_EQ(f.outerLineMode, 2);
@@ -62,10 +62,11 @@ TEST(FrameSettingsTest, ReducedMapsHaveLabelsAndOneOuterLine) {
         MapScale scale;
         double denominator;
         double size;
-        std::int32_t font;
+        LabelFont font;
     };
-    for (const Row& row : {Row{Series::Scale200k, MapScale::Scale500k, 500000.0, 5.0, 2},
-                           Row{Series::Scale1m, MapScale::Scale2500k, 2500000.0, 5.5, 3}}) {
+    for (const Row& row :
+         {Row{Series::Scale200k, MapScale::Scale500k, 500000.0, 5.0, LabelFont::FreeSet},
+          Row{Series::Scale1m, MapScale::Scale2500k, 2500000.0, 5.5, LabelFont::Centurion}}) {
         SCOPED_TRACE(row.denominator);
         const FrameSettings f = frameSettingsFor(row.series, row.scale);
         EXPECT_EQ(f.scaleDenominator, row.denominator);

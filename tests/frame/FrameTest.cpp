@@ -130,7 +130,7 @@ TEST_F(FrameTest, TwoHundredThousandSheetHasNamesInTheGapsOfTheOuterLine) {
     EXPECT_EQ(outer[3].line.back().y, adjacent[2].baseLine.front().y);
     EXPECT_EQ(outer[0].line.front().y, adjacent[2].baseLine.back().y);
     // The north gap is the name's width plus 2 mm, centred on the side.
-    const double width = measureText("N-37-XXX", 1, 6.5, TRIM_BOTH).width;
+    const double width = measureText("N-37-XXX", LabelFont::Pragmatica, 6.5, TrimMode::Both).width;
     const double lat = adjacent[0].baseLine[0].y;
     const double gapMm = (adjacent[0].baseLine.back().x - adjacent[0].baseLine.front().x) / 180.0 *
                          PI_TRUNCATED * SPHERE_RADIUS_KM * std::cos(lat / 180.0 * PI_TRUNCATED) *
