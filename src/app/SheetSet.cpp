@@ -311,9 +311,9 @@ std::string jobSheetName(const SheetIdentity& sheet) {
 }
 
 DrawingRect trapezoidOf(const SheetIdentity& sheet) {
-    const BaseParameters b = computeBaseParameters(sheet.setScale, sheet.yZone, sheet.xZone,
-                                                   sheet.sheetNumber, sheet.sheetType);
-    return {b.baseXFrom, b.baseXTo, b.baseYFrom, b.baseYTo};
+    return computeBaseParameters(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber,
+                                 sheet.sheetType)
+        .edges;
 }
 
 }  // namespace sheetbasis

@@ -21,6 +21,7 @@ constexpr std::int32_t SHEETS_PER_ROW_200K = 6;
 constexpr double SHEET_WIDTH_200K_DEG = 1.0;
 constexpr double SHEET_HEIGHT_200K_DEG = 2.0 / 3.0;
 constexpr double SHEET_HEIGHT_1M_DEG = 4.0;
+constexpr double SHEET_WIDTH_1M_DEG = COLUMN_WIDTH_DEG;
 
 // Default parallel spacing and latitude minute scale of each series.
 constexpr double PARALLEL_STEP_200K_DEG = 1.0 / 6.0;  // 10 minutes
@@ -60,56 +61,44 @@ MeridianDefaults meridianDefaults(Series setScale, SheetType sheetType) {
 
 }  // namespace
 
-BaseParameters computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_t xZone,
-                                     std::int32_t sheetNumber, SheetType sheetType) {
-    BaseParameters b;
-    b.baseYTo = NORTH_EDGE_BASE_DEG - ROW_HEIGHT_DEG * yZone;
-    b.baseXFrom = COLUMN_WIDTH_DEG * xZone + COLUMN_OFFSET_DEG;
-    if (b.baseXFrom >= FULL_CIRCLE_DEG) b.baseXFrom -= FULL_CIRCLE_DEG;
+Trapezoid computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_t xZone,
+                                std::int32_t sheetNumber, SheetType sheetType) {
+    Trapezoid b;
+    DrawingRect& e = b.edges;
+    e.north = NORTH_EDGE_BASE_DEG - ROW_HEIGHT_DEG * yZone;
+    e.west = COLUMN_WIDTH_DEG * xZone + COLUMN_OFFSET_DEG;
+    if (e.west >= FULL_CIRCLE_DEG) e.west -= FULL_CIRCLE_DEG;
 
     if (setScale == Series::Scale200k) {
         const std::int32_t r = (sheetNumber - 1) / SHEETS_PER_ROW_200K;
         const std::int32_t c = sheetNumber - SHEETS_PER_ROW_200K * r - 1;
-        b.baseYTo = b.baseYTo - r * SHEET_HEIGHT_200K_DEG;
-        b.baseYFrom = b.baseYTo - SHEET_HEIGHT_200K_DEG;
-        b.baseXFrom = b.baseXFrom + c * SHEET_WIDTH_200K_DEG;
-        b.baseXTo = b.baseXFrom + joinedColumns(sheetType) * SHEET_WIDTH_200K_DEG;
-        b.baseParallelStep = PARALLEL_STEP_200K_DEG;
-        b.baseYMinute = Y_MINUTE_200K;
+        e.north = e.north - r * SHEET_HEIGHT_200K_DEG;
+        e.south = e.north - SHEET_HEIGHT_200K_DEG;
+        e.west = e.west + c * SHEET_WIDTH_200K_DEG;
+        e.east = e.west + joinedColumns(sheetType) * SHEET_WIDTH_200K_DEG;
+        b.parallelStep = PARALLEL_STEP_200K_DEG;
+        b.yMinute = Y_MINUTE_200K;
     } else {
-        b.baseYFrom = b.baseYTo - SHEET_HEIGHT_1M_DEG;
-        b.baseXTo = b.baseXFrom + COLUMN_WIDTH_DEG * joinedColumns(sheetType);
-        b.baseParallelStep = PARALLEL_STEP_1M_DEG;
-        b.baseYMinute = Y_MINUTE_1M;
+        e.south = e.north - SHEET_HEIGHT_1M_DEG;
+        e.east = e.west + COLUMN_WIDTH_DEG * joinedColumns(sheetType);
+        b.parallelStep = PARALLEL_STEP_1M_DEG;
+        b.yMinute = Y_MINUTE_1M;
     }
     const MeridianDefaults m = meridianDefaults(setScale, sheetType);
-    b.baseMeridianStep = m.meridianStep;
-    b.baseXMinute = m.xMinute;
+    b.meridianStep = m.meridianStep;
+    b.xMinute = m.xMinute;
     return b;
 }
 
-void setBaseFromIdentity(SheetParameters& p) {
-    const BaseParameters b =
-        computeBaseParameters(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
-    p.baseXFrom = b.baseXFrom;
-    p.baseXTo = b.baseXTo;
-    p.baseYFrom = b.baseYFrom;
-    p.baseYTo = b.baseYTo;
-    p.baseMeridianStep = b.baseMeridianStep;
-    p.baseXMinute = b.baseXMinute;
-    p.baseParallelStep = b.baseParallelStep;
-    p.baseYMinute = b.baseYMinute;
+DrawingRect resultEdgeLimits(const DrawingRect& base, Series setScale) {
+    const bool series200k = setScale == Series::Scale200k;
+    const double dLon = series200k ? SHEET_WIDTH_200K_DEG : SHEET_WIDTH_1M_DEG;
+    const double dLat = series200k ? SHEET_HEIGHT_200K_DEG : SHEET_HEIGHT_1M_DEG;
+    return {base.west - dLon, base.east + dLon, base.south - dLat, base.north + dLat};
 }
 
-void copyBaseToResult(SheetParameters& p) {
-    p.xFrom = p.baseXFrom;
-    p.xTo = p.baseXTo;
-    p.yFrom = p.baseYFrom;
-    p.yTo = p.baseYTo;
-    p.meridianStep = p.baseMeridianStep;
-    p.xMinute = p.baseXMinute;
-    p.parallelStep = p.baseParallelStep;
-    p.yMinute = p.baseYMinute;
+void setBaseFromIdentity(SheetParameters& p) {
+    p.base = computeBaseParameters(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
 }
 
 }  // namespace sheetbasis

@@ -189,25 +189,7 @@ void copyChoice(const DialogState& state, SheetParameters& p) {
     p.xZone = state.xZone;
     p.sheetNumber = state.sheetNumber;
     p.sheetType = state.sheetType;
-    p.baseXFrom = state.base.baseXFrom;
-    p.baseXTo = state.base.baseXTo;
-    p.baseYFrom = state.base.baseYFrom;
-    p.baseYTo = state.base.baseYTo;
-    p.baseMeridianStep = state.base.baseMeridianStep;
-    p.baseXMinute = state.base.baseXMinute;
-    p.baseParallelStep = state.base.baseParallelStep;
-    p.baseYMinute = state.base.baseYMinute;
-}
-
-void copyRefinedResult(const RefinedResult& r, SheetParameters& p) {
-    p.xFrom = r.xFrom;
-    p.xTo = r.xTo;
-    p.yFrom = r.yFrom;
-    p.yTo = r.yTo;
-    p.meridianStep = r.meridianStep;
-    p.xMinute = r.xMinute;
-    p.parallelStep = r.parallelStep;
-    p.yMinute = r.yMinute;
+    p.base = state.base;
 }
 
 }  // namespace
@@ -228,11 +210,7 @@ MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& stat
         if (dialog->showModal() != BUTTON_OK) return MainDialogOutcome::Cancelled;
         readMainDialogChoices(*dialog, state);
         copyChoice(state, p);
-        if (state.parametersRefined) {
-            copyRefinedResult(state.result, p);
-        } else {
-            copyBaseToResult(p);
-        }
+        p.result = state.parametersRefined ? state.result : state.base;
         // Never cut: the result-folder step refuses a folder too long for its sub-folders.
         p.path = trimTrailing(dialog->text(CONTROL_FOLDER));
         if (!isBlank(p.path)) return MainDialogOutcome::Confirmed;

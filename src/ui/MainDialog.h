@@ -27,18 +27,6 @@ inline constexpr int CONTROL_FIND_FOLDER = 1013;
 inline constexpr int SERIES_ITEM_200K = 1;
 inline constexpr int SERIES_ITEM_1M = 2;
 
-// The result trapezoid and steps as the refine dialog accepted them.
-struct RefinedResult {
-    double xFrom = 0.0;
-    double xTo = 0.0;
-    double yFrom = 0.0;
-    double yTo = 0.0;
-    double parallelStep = 0.0;
-    double meridianStep = 0.0;
-    std::int32_t xMinute = 0;
-    std::int32_t yMinute = 0;
-};
-
 // Working state shared by the main and the refine dialog for the whole run; all of it
 // but the coordinate system starts at zero.
 struct DialogState {
@@ -49,8 +37,9 @@ struct DialogState {
     std::int32_t xZone = 0;
     std::int32_t sheetNumber = 0;
     SheetType sheetType = SheetType::Standard;
-    BaseParameters base;
-    RefinedResult result;
+    Trapezoid base;
+    // The result trapezoid as the refine dialog accepted it.
+    Trapezoid result;
     // Set once the refine dialog was accepted; cleared by any change of the sheet.
     bool parametersRefined = false;
     // Shown in the error box before the dialog is shown again.

@@ -45,7 +45,7 @@ SheetParameters sheetN37XXXVI(CoordinateSystem cs) {
     p.xZone = 37;
     p.sheetNumber = 36;
     setBaseFromIdentity(p);
-    copyBaseToResult(p);
+    p.result = p.base;
     return p;
 }
 

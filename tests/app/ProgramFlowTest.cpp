@@ -48,7 +48,7 @@ SheetParameters sheetN37XXXVI(const std::string& folder) {
     p.sheetNumber = 36;
     p.sheetType = SheetType::Standard;
     setBaseFromIdentity(p);
-    copyBaseToResult(p);
+    p.result = p.base;
     p.path = folder;
     return p;
 }

@@ -38,9 +38,9 @@ TEST(SheetSetRun, EntriesAreReadAsAJobFileReadsThem) {
     EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done) << sheets[0].failure.reason;
     EXPECT_EQ(n.cs, CoordinateSystem::Gsk2011FromSk42);
     EXPECT_EQ(n.mapScale, MapScale::Scale1m);
-    EXPECT_EQ(n.xMinute, 2);
-    EXPECT_EQ(n.yMinute, n.baseYMinute);
-    EXPECT_DOUBLE_EQ(n.yFrom, 52.0 + 10.0 / 60.0);
+    EXPECT_EQ(n.result.xMinute, 2);
+    EXPECT_EQ(n.result.yMinute, n.base.yMinute);
+    EXPECT_DOUBLE_EQ(n.result.edges.south, 52.0 + 10.0 / 60.0);
     EXPECT_EQ(n.path, "/tmp/set/N-37-XXXVI/");
     EXPECT_EQ(sheets[0].label, "N-37-XXXVI");
     // 52°10' lies far below the triple sheet of row T: refused as a job file refuses it.

@@ -39,12 +39,12 @@ std::map<Cell, int> coverage(const std::vector<SheetIdentity>& sheets, Series se
     const double height = series == Series::Scale200k ? 2.0 / 3.0 : 4.0;
     std::map<Cell, int> cells;
     for (const SheetIdentity& s : sheets) {
-        const BaseParameters b =
+        const Trapezoid b =
             computeBaseParameters(s.setScale, s.yZone, s.xZone, s.sheetNumber, s.sheetType);
-        EXPECT_NEAR(b.baseYTo - b.baseYFrom, height, 1e-9) << nameOf(s);
-        const long across = std::lround((b.baseXTo - b.baseXFrom) / width);
+        EXPECT_NEAR(b.edges.north - b.edges.south, height, 1e-9) << nameOf(s);
+        const long across = std::lround((b.edges.east - b.edges.west) / width);
         for (long k = 0; k < across; ++k) {
-            ++cells[cellAt(b.baseXFrom + k * width, b.baseYFrom, width, height)];
+            ++cells[cellAt(b.edges.west + k * width, b.edges.south, width, height)];
         }
     }
     return cells;

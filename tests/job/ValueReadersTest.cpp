@@ -38,14 +38,14 @@ TEST(ReadNomenclature, MillionSheetSpellingsGiveTheSameSheetWithItsBaseTrapezoid
         expectIdentity(name, {Series::Scale1m, ROW_N, 37, 0, SheetType::Standard});
     }
     const SheetParameters p = readName("N-37");
-    EXPECT_EQ(p.baseXFrom, 36.0);
-    EXPECT_EQ(p.baseXTo, 42.0);
-    EXPECT_EQ(p.baseYFrom, 52.0);
-    EXPECT_EQ(p.baseYTo, 56.0);
-    EXPECT_EQ(p.baseMeridianStep, 1.0);
-    EXPECT_EQ(p.baseParallelStep, 2.0 / 3.0);
-    EXPECT_EQ(p.baseXMinute, 10);
-    EXPECT_EQ(p.baseYMinute, 10);
+    EXPECT_EQ(p.base.edges.west, 36.0);
+    EXPECT_EQ(p.base.edges.east, 42.0);
+    EXPECT_EQ(p.base.edges.south, 52.0);
+    EXPECT_EQ(p.base.edges.north, 56.0);
+    EXPECT_EQ(p.base.meridianStep, 1.0);
+    EXPECT_EQ(p.base.parallelStep, 2.0 / 3.0);
+    EXPECT_EQ(p.base.xMinute, 10);
+    EXPECT_EQ(p.base.yMinute, 10);
 }
 
 TEST(ReadNomenclature, RowsAndColumnsAtTheEndsOfTheOfferedLists) {
@@ -64,12 +64,12 @@ TEST(ReadNomenclature, DashedAndUndashedSheetNumbersGiveTheSame200kSheet) {
     // The sheet number of the undashed spelling is read from the left-adjusted rest.
     expectIdentity("N37 12", {Series::Scale200k, ROW_N, 37, 12, SheetType::Standard});
     const SheetParameters p = readName("N-37-XII");
-    EXPECT_EQ(p.baseXFrom, 41.0);
-    EXPECT_EQ(p.baseXTo, 42.0);
-    EXPECT_DOUBLE_EQ(p.baseYFrom, 54.0 + 2.0 / 3.0);
-    EXPECT_DOUBLE_EQ(p.baseYTo, 55.0 + 1.0 / 3.0);
-    EXPECT_EQ(p.baseMeridianStep, 0.25);
-    EXPECT_EQ(p.baseXMinute, 1);
+    EXPECT_EQ(p.base.edges.west, 41.0);
+    EXPECT_EQ(p.base.edges.east, 42.0);
+    EXPECT_DOUBLE_EQ(p.base.edges.south, 54.0 + 2.0 / 3.0);
+    EXPECT_DOUBLE_EQ(p.base.edges.north, 55.0 + 1.0 / 3.0);
+    EXPECT_EQ(p.base.meridianStep, 0.25);
+    EXPECT_EQ(p.base.xMinute, 1);
 }
 
 TEST(ReadNomenclature, EveryRomanSheetNumberIsRead) {
@@ -94,9 +94,9 @@ TEST(ReadNomenclature, SheetTypeSuffixWithOrWithoutBlanks) {
     expectIdentity("T3701(3)", {Series::Scale200k, 2, 37, 1, SheetType::Triple});
     // Not checked against the row: N has no quadruple sheets in the dialog's lists.
     expectIdentity("N-37(4)", {Series::Scale1m, ROW_N, 37, 0, SheetType::Quadruple});
-    EXPECT_EQ(readName("N-37(4)").baseXTo, 36.0 + 24.0);
+    EXPECT_EQ(readName("N-37(4)").base.edges.east, 36.0 + 24.0);
     // "(3)" in the million series is an 18-degree sheet.
-    EXPECT_EQ(readName("T-37(3)").baseXTo, 36.0 + 18.0);
+    EXPECT_EQ(readName("T-37(3)").base.edges.east, 36.0 + 18.0);
 }
 
 TEST(ReadNomenclature, RejectedSpellingsLeaveTheRecordUntouched) {
@@ -110,10 +110,10 @@ TEST(ReadNomenclature, RejectedSpellingsLeaveTheRecordUntouched) {
     for (const char* name : rejected) {
         SheetParameters p;
         p.yZone = 77;
-        p.baseXFrom = -1.0;
+        p.base.edges.west = -1.0;
         EXPECT_EQ(applySheetName(name, p), ValueStatus::Rejected) << "«" << name << "»";
         EXPECT_EQ(p.yZone, 77) << name;
-        EXPECT_EQ(p.baseXFrom, -1.0) << name;
+        EXPECT_EQ(p.base.edges.west, -1.0) << name;
     }
     SheetParameters p;
     EXPECT_EQ(applySheetName(std::string("N-37\0", 5), p), ValueStatus::Rejected);

@@ -211,7 +211,7 @@ struct SheetCase {
     std::int32_t sheetNumber;
     SheetType sheetType;
 
-    BaseParameters base() const {
+    Trapezoid base() const {
         return computeBaseParameters(setScale, yZone, xZone, sheetNumber, sheetType);
     }
     std::string name() const { return sheetNameOf(setScale, yZone, xZone, sheetNumber, sheetType); }
@@ -239,32 +239,34 @@ class NameChecker {
 };
 
 void expectTouching(const SheetCase& s, const std::string& context) {
-    const BaseParameters b = s.base();
+    const Trapezoid b = s.base();
     const SheetCase east = s.fromName(s.neighbourName(Direction::East));
     const SheetCase west = s.fromName(s.neighbourName(Direction::West));
     const SheetCase north = s.fromName(s.neighbourName(Direction::North));
     const SheetCase south = s.fromName(s.neighbourName(Direction::South));
-    EXPECT_LT(circleDifference(east.base().baseXFrom, b.baseXTo), EDGE_TOLERANCE_DEG) << context;
-    EXPECT_LT(circleDifference(west.base().baseXTo, b.baseXFrom), EDGE_TOLERANCE_DEG) << context;
-    EXPECT_NEAR(east.base().baseYTo, b.baseYTo, EDGE_TOLERANCE_DEG) << context;
-    EXPECT_NEAR(north.base().baseYFrom, b.baseYTo, EDGE_TOLERANCE_DEG) << context;
-    EXPECT_NEAR(south.base().baseYTo, b.baseYFrom, EDGE_TOLERANCE_DEG) << context;
-    EXPECT_NEAR(north.base().baseXFrom, b.baseXFrom, EDGE_TOLERANCE_DEG) << context;
-    EXPECT_NEAR(south.base().baseXFrom, b.baseXFrom, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_LT(circleDifference(east.base().edges.west, b.edges.east), EDGE_TOLERANCE_DEG)
+        << context;
+    EXPECT_LT(circleDifference(west.base().edges.east, b.edges.west), EDGE_TOLERANCE_DEG)
+        << context;
+    EXPECT_NEAR(east.base().edges.north, b.edges.north, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(north.base().edges.south, b.edges.north, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(south.base().edges.north, b.edges.south, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(north.base().edges.west, b.edges.west, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(south.base().edges.west, b.edges.west, EDGE_TOLERANCE_DEG) << context;
 }
 
 // The parts of a joined sheet, each a standard sheet, tile its trapezoid west to east.
 void expectPartsTile(const SheetCase& s, const std::string& context) {
-    const BaseParameters whole = s.base();
-    double edge = whole.baseXFrom;
+    const Trapezoid whole = s.base();
+    double edge = whole.edges.west;
     for (const NamePart& part : parseName(s.name()).parts) {
-        const BaseParameters b = computeBaseParameters(s.setScale, s.yZone, part.xZone,
-                                                       part.sheetNumber, SheetType::Standard);
-        EXPECT_LT(circleDifference(b.baseXFrom, edge), EDGE_TOLERANCE_DEG) << context;
-        EXPECT_NEAR(b.baseYTo, whole.baseYTo, EDGE_TOLERANCE_DEG) << context;
-        edge = b.baseXTo;
+        const Trapezoid b = computeBaseParameters(s.setScale, s.yZone, part.xZone, part.sheetNumber,
+                                                  SheetType::Standard);
+        EXPECT_LT(circleDifference(b.edges.west, edge), EDGE_TOLERANCE_DEG) << context;
+        EXPECT_NEAR(b.edges.north, whole.edges.north, EDGE_TOLERANCE_DEG) << context;
+        edge = b.edges.east;
     }
-    EXPECT_LT(circleDifference(edge, whole.baseXTo), EDGE_TOLERANCE_DEG) << context;
+    EXPECT_LT(circleDifference(edge, whole.edges.east), EDGE_TOLERANCE_DEG) << context;
 }
 
 void expectReversible(const SheetCase& s, const std::string& context) {
