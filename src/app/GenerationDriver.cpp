@@ -56,7 +56,7 @@ void addEdgesOnGrid(std::vector<double>& list, double low, double high, double b
     std::sort(list.begin(), list.end());
 }
 
-Outcome generateSheet(const SheetParameters& p) {
+Outcome generateSheet(const SheetParameters& p, const LayerFolders& folders) {
     const SheetCorners corners = cornersOf(p);
     const DrawingRect rect = drawingRectOf(p, corners);
     const std::string sheetName =
@@ -65,7 +65,8 @@ Outcome generateSheet(const SheetParameters& p) {
     const AngleSteps densify{DENSIFY_LON_STEP, DENSIFY_LAT_STEP};
 
     HypsSheet hyps = hypsFeatures(p, sheetName, rect, corners, densify);
-    if (Outcome written = writeHypsLayers(p.path, p.cs, hyps.features); !written) return written;
+    if (Outcome written = writeHypsLayers(folders.hyps, p.cs, hyps.features); !written)
+        return written;
 
     GraticuleValues& graticule = hyps.drawn;
     addEdgesOnGrid(graticule.parallels, rect.south, rect.north, p.base.edges.south,
@@ -74,8 +75,8 @@ Outcome generateSheet(const SheetParameters& p) {
                    p.result.meridianStep);
 
     const FrameFeatures frame = frameFeatures(p, rect, densify, neighbours, graticule);
-    if (Outcome written = writeFrameLayers(p.outputFolder, p.cs, frame); !written) return written;
-    return writeQgisFiles(p, sheetName, rect);
+    if (Outcome written = writeFrameLayers(folders.frame, p.cs, frame); !written) return written;
+    return writeQgisFiles(p, folders, sheetName, rect);
 }
 
 }  // namespace sheetbasis

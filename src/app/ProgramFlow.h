@@ -54,6 +54,6 @@ JobStatus readJobArgument(const char* argument, SheetParameters& p);
 // Prepares the HYPS and FRAME folders under p.path and generates the sheet into them;
 // returns the outcome of a job run from here on: ExitCode::Done, ExitCode::NotDone when the
 // folders could not be prepared, ExitCode::GenerationFailed, with the reason.
-TaskOutcome generateIntoResultFolder(SheetParameters& p);
+TaskOutcome generateIntoResultFolder(const SheetParameters& p);
 
 }  // namespace sheetbasis

@@ -258,11 +258,11 @@ std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic
            parameter("Latitude_Of_Origin", pr.originLatitude) + ",UNIT[\"Meter\",1.0]]";
 }
 
-Outcome writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
-                       const DrawingRect& rect) {
+Outcome writeQgisFiles(const SheetParameters& p, const LayerFolders& folders,
+                       const std::string& sheetName, const DrawingRect& rect) {
     const FrameSettings settings = frameSettingsFor(p.setScale, p.mapScale);
-    const fs::path hyps(trimTrailing(p.path));
-    const fs::path frame(trimTrailing(p.outputFolder));
+    const fs::path hyps(trimTrailing(folders.hyps));
+    const fs::path frame(trimTrailing(folders.frame));
     const std::vector<ProjectLayer> written = sheetLayers(settings, rect);
     for (const ProjectLayer& layer : written) {
         const fs::path base = (layer.subFolder == "HYPS" ? hyps : frame) / layer.name;

@@ -55,10 +55,9 @@ struct SheetParameters {
     std::int32_t xZone = 1;
     std::int32_t sheetNumber = 1;
     SheetType sheetType = SheetType::Standard;
-    std::string path;          // result folder; after prepareResultFolders the HYPS sub-folder
-    std::string outputFolder;  // after prepareResultFolders the FRAME sub-folder
-    Trapezoid result;          // what is generated: the base one unless changed
-    Trapezoid base;            // what computeBaseParameters gives the sheet
+    std::string path;  // the result folder, which receives the HYPS and FRAME sub-folders
+    Trapezoid result;  // what is generated: the base one unless changed
+    Trapezoid base;    // what computeBaseParameters gives the sheet
 };
 
 // The base trapezoid and default steps of the sheet with the given identity. sheetNumber

@@ -53,7 +53,7 @@ enum class MainDialogOutcome {
 };
 
 // Runs the main dialog until the user confirms it with a result folder
-// (MainDialogOutcome::Confirmed, every field of p but outputFolder written) or cancels it
+// (MainDialogOutcome::Confirmed, every field of p written) or cancels it
 // (MainDialogOutcome::Cancelled).
 MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& state,
                                      SheetParameters& p);
