@@ -13,6 +13,7 @@ struct DrawingRect {
     double east = 0.0;
     double south = 0.0;
     double north = 0.0;
+    bool operator==(const DrawingRect&) const = default;
 };
 
 // The base trapezoid of a sheet (its nominal extent and default steps) or the result
@@ -24,6 +25,7 @@ struct Trapezoid {
     std::int32_t xMinute = 0;   // minute-scale division along longitude, whole minutes
     double parallelStep = 0.0;  // degrees between graticule parallels
     std::int32_t yMinute = 0;   // minute-scale division along latitude, whole minutes
+    bool operator==(const Trapezoid&) const = default;
 };
 
 }  // namespace sheetbasis

@@ -27,8 +27,8 @@ inline constexpr int CONTROL_FIND_FOLDER = 1013;
 inline constexpr int SERIES_ITEM_200K = 1;
 inline constexpr int SERIES_ITEM_1M = 2;
 
-// Working state shared by the main and the refine dialog for the whole run; all of it
-// but the coordinate system starts at zero.
+// Working state shared by the main and the refine dialog for the whole run; the numbers
+// start at zero, the choices at the first value of their lists.
 struct DialogState {
     CoordinateSystem cs = CoordinateSystem::Sk42;
     Series setScale = Series::Scale200k;

@@ -120,10 +120,6 @@ class MessageText {
     std::string text_;
 };
 
-bool edgesUnchanged(const DrawingRect& r, const DrawingRect& b) {
-    return r.north == b.north && r.south == b.south && r.west == b.west && r.east == b.east;
-}
-
 }  // namespace
 
 void onRefineClicked(WindowServices& services, DialogState& state, Dialog& mainDialog, int,
@@ -193,8 +189,7 @@ RefineEntries checkRefineEntries(WindowServices& services, DialogState& state, D
     message.appendIf(parallelError, ERROR_PARALLEL_STEP);
 
     if (message.empty()) {
-        dialog.setText(CONTROL_NOTICE,
-                       edgesUnchanged(r.edges, state.base.edges) ? "" : NOTICE_CHANGED);
+        dialog.setText(CONTROL_NOTICE, r.edges == state.base.edges ? "" : NOTICE_CHANGED);
         state.parametersRefined = true;
         return RefineEntries::Valid;
     }

@@ -67,29 +67,12 @@ void expectSameRecord(const SheetParameters& a, const SheetParameters& b) {
     EXPECT_EQ(a.sheetNumber, b.sheetNumber);
     EXPECT_EQ(a.sheetType, b.sheetType);
     EXPECT_EQ(a.path, b.path);
-    EXPECT_EQ(a.result.edges.west, b.result.edges.west);
-    EXPECT_EQ(a.result.edges.east, b.result.edges.east);
-    EXPECT_EQ(a.result.edges.south, b.result.edges.south);
-    EXPECT_EQ(a.result.edges.north, b.result.edges.north);
-    EXPECT_EQ(a.result.meridianStep, b.result.meridianStep);
-    EXPECT_EQ(a.result.xMinute, b.result.xMinute);
-    EXPECT_EQ(a.result.parallelStep, b.result.parallelStep);
-    EXPECT_EQ(a.result.yMinute, b.result.yMinute);
-    EXPECT_EQ(a.base.edges.west, b.base.edges.west);
-    EXPECT_EQ(a.base.edges.east, b.base.edges.east);
-    EXPECT_EQ(a.base.edges.south, b.base.edges.south);
-    EXPECT_EQ(a.base.edges.north, b.base.edges.north);
-    EXPECT_EQ(a.base.meridianStep, b.base.meridianStep);
-    EXPECT_EQ(a.base.xMinute, b.base.xMinute);
-    EXPECT_EQ(a.base.parallelStep, b.base.parallelStep);
-    EXPECT_EQ(a.base.yMinute, b.base.yMinute);
+    EXPECT_TRUE(a.result == b.result);
+    EXPECT_TRUE(a.base == b.base);
 }
 
 void expectResultIsBase(const SheetParameters& p) {
-    EXPECT_EQ(p.result.edges.west, p.base.edges.west);
-    EXPECT_EQ(p.result.edges.east, p.base.edges.east);
-    EXPECT_EQ(p.result.edges.south, p.base.edges.south);
-    EXPECT_EQ(p.result.edges.north, p.base.edges.north);
+    EXPECT_TRUE(p.result.edges == p.base.edges);
     EXPECT_EQ(p.result.meridianStep, p.base.meridianStep);
     EXPECT_EQ(p.result.parallelStep, p.base.parallelStep);
 }

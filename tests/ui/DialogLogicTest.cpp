@@ -113,10 +113,7 @@ TEST_F(DialogLogicTest, ConfirmingAtOnceGivesTheFirstItemsAndTheBaseTrapezoid) {
     EXPECT_EQ(p.base.edges.east, 13.0);
     EXPECT_EQ(p.base.edges.north, 84.0);
     EXPECT_EQ(p.base.edges.south, 84.0 - 2.0 / 3.0);
-    EXPECT_EQ(p.result.edges.west, p.base.edges.west);
-    EXPECT_EQ(p.result.edges.east, p.base.edges.east);
-    EXPECT_EQ(p.result.edges.south, p.base.edges.south);
-    EXPECT_EQ(p.result.edges.north, p.base.edges.north);
+    EXPECT_TRUE(p.result.edges == p.base.edges);
     EXPECT_EQ(p.result.meridianStep, 0.25);
     EXPECT_EQ(p.result.xMinute, 1);
     EXPECT_EQ(p.result.parallelStep, 1.0 / 6.0);
