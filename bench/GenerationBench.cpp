@@ -46,16 +46,12 @@ void generationOnly(benchmark::State& state) {
         state.SkipWithError("job not read");
         return;
     }
-    const std::string folder = p.path;
     for (auto _ : state) {
-        const ResultFolders folders = prepareResultFolders(folder);
-        p.path = folders.hyps;
-        p.outputFolder = folders.frame;
-        if (folders.status != FolderStatus::Ready || !generateSheet(p)) {
+        const ResultFolders folders = prepareResultFolders(p.path);
+        if (folders.status != FolderStatus::Ready || !generateSheet(p, folders.layers)) {
             state.SkipWithError("generation failed");
             return;
         }
-        p.path = folder;
     }
     state.SetLabel(e.nom);
 }

@@ -17,7 +17,8 @@ namespace sheetbasis {
 namespace {
 
 SheetCorners cornersOf(const SheetParameters& p) {
-    SheetCorners c{{p.xFrom, p.yTo}, {p.xTo, p.yTo}, {p.xFrom, p.yFrom}, {p.xTo, p.yFrom}};
+    const DrawingRect& t = p.result.edges;
+    SheetCorners c{{t.west, t.north}, {t.east, t.north}, {t.west, t.south}, {t.east, t.south}};
     if (p.cs == CoordinateSystem::Gsk2011FromSk42) {
         for (Point* corner : {&c.nw, &c.ne, &c.sw, &c.se}) *corner = sk42ToGsk2011(*corner);
     }
@@ -27,7 +28,7 @@ SheetCorners cornersOf(const SheetParameters& p) {
 // In coordinate system 4 the SK-42 trapezoid becomes a slightly skewed quadrilateral; the
 // layers are drawn in the largest rectangle inside it.
 DrawingRect drawingRectOf(const SheetParameters& p, const SheetCorners& c) {
-    if (p.cs != CoordinateSystem::Gsk2011FromSk42) return {p.xFrom, p.xTo, p.yFrom, p.yTo};
+    if (p.cs != CoordinateSystem::Gsk2011FromSk42) return p.result.edges;
     return {std::max(c.nw.x, c.sw.x), std::min(c.ne.x, c.se.x), std::max(c.sw.y, c.se.y),
             std::min(c.nw.y, c.ne.y)};
 }
@@ -55,7 +56,7 @@ void addEdgesOnGrid(std::vector<double>& list, double low, double high, double b
     std::sort(list.begin(), list.end());
 }
 
-Outcome generateSheet(const SheetParameters& p) {
+Outcome generateSheet(const SheetParameters& p, const LayerFolders& folders) {
     const SheetCorners corners = cornersOf(p);
     const DrawingRect rect = drawingRectOf(p, corners);
     const std::string sheetName =
@@ -64,15 +65,18 @@ Outcome generateSheet(const SheetParameters& p) {
     const AngleSteps densify{DENSIFY_LON_STEP, DENSIFY_LAT_STEP};
 
     HypsSheet hyps = hypsFeatures(p, sheetName, rect, corners, densify);
-    if (Outcome written = writeHypsLayers(p.path, p.cs, hyps.features); !written) return written;
+    if (Outcome written = writeHypsLayers(folders.hyps, p.cs, hyps.features); !written)
+        return written;
 
     GraticuleValues& graticule = hyps.drawn;
-    addEdgesOnGrid(graticule.parallels, rect.south, rect.north, p.baseYFrom, p.parallelStep);
-    addEdgesOnGrid(graticule.meridians, rect.west, rect.east, p.baseXFrom, p.meridianStep);
+    addEdgesOnGrid(graticule.parallels, rect.south, rect.north, p.base.edges.south,
+                   p.result.parallelStep);
+    addEdgesOnGrid(graticule.meridians, rect.west, rect.east, p.base.edges.west,
+                   p.result.meridianStep);
 
     const FrameFeatures frame = frameFeatures(p, rect, densify, neighbours, graticule);
-    if (Outcome written = writeFrameLayers(p.outputFolder, p.cs, frame); !written) return written;
-    return writeQgisFiles(p, sheetName, rect);
+    if (Outcome written = writeFrameLayers(folders.frame, p.cs, frame); !written) return written;
+    return writeQgisFiles(p, folders, sheetName, rect);
 }
 
 }  // namespace sheetbasis

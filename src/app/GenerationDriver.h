@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "output/Outcome.h"
+#include "output/SheetLayers.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {
@@ -19,9 +20,8 @@ inline constexpr double DENSIFY_LAT_STEP = 1.0 / 12.0;
 // sorts it.
 void addEdgesOnGrid(std::vector<double>& list, double low, double high, double base, double step);
 
-// Writes every layer of the sheet, then the layer styles and the project; p.path names the
-// HYPS and p.outputFolder the FRAME sub-folder. A failure names the step and why; no later
-// step is begun.
-Outcome generateSheet(const SheetParameters& p);
+// Writes every layer of the sheet into the prepared sub-folders, then the layer styles and
+// the project. A failure names the step and why; no later step is begun.
+Outcome generateSheet(const SheetParameters& p, const LayerFolders& folders);
 
 }  // namespace sheetbasis

@@ -86,7 +86,7 @@ std::string inSheetFolder(std::string reason, const std::string& temporary,
 }
 
 // Generates into the folder itself, creating it when missing.
-TaskOutcome generateInPlace(SheetParameters& p) {
+TaskOutcome generateInPlace(const SheetParameters& p) {
     std::error_code ec;
     fs::create_directories(fs::path(p.path), ec);
     return generateIntoResultFolder(p);
@@ -123,7 +123,7 @@ std::optional<TaskOutcome> buildInTemporaryFolder(const SheetParameters& p,
 
 }  // namespace
 
-TaskOutcome generateIntoSheetFolder(SheetParameters& p) {
+TaskOutcome generateIntoSheetFolder(const SheetParameters& p) {
     const std::string folder = sheetFolderText(p.path);
     if (isMissing(folder) && roomForTemporaryName(folder)) {
         if (std::optional<TaskOutcome> built = buildInTemporaryFolder(p, folder)) return *built;

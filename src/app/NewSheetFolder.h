@@ -13,7 +13,7 @@ namespace sheetbasis {
 
 // Generates the sheet into its result folder p.path, as generateIntoResultFolder does,
 // creating the folder (and those above it) when it is missing.
-TaskOutcome generateIntoSheetFolder(SheetParameters& p);
+TaskOutcome generateIntoSheetFolder(const SheetParameters& p);
 
 // Removes the temporary sheet folders that runs killed while building them left in
 // `folder`. A folder still being built is locked by its run and stays; links are never

@@ -60,13 +60,10 @@ std::string folderFailureReason(FolderStatus status) {
     }
 }
 
-// From here on p.path names the HYPS and p.outputFolder the FRAME sub-folder. The folder
-// stays locked for this run while the result lives.
-ResultFolders prepareFolders(SheetParameters& p) {
-    ResultFolders folders = prepareResultFolders(leftAdjust(trimTrailing(p.path)));
-    p.path = folders.hyps;
-    p.outputFolder = folders.frame;
-    return folders;
+// The HYPS and FRAME sub-folders of the result folder. The folder stays locked for this
+// run while the result lives.
+ResultFolders prepareFolders(const SheetParameters& p) {
+    return prepareResultFolders(leftAdjust(trimTrailing(p.path)));
 }
 
 ExitCode runJob(const char* argument) {
@@ -84,7 +81,7 @@ ExitCode runInteractively(InteractiveServices& ui) {
         ui.messageBox(folderFailureText(folders.status), TITLE_NOT_DONE, MessageIcon::Stop);
         return ExitCode::NotDone;
     }
-    if (!generateSheet(p)) {
+    if (!generateSheet(p, folders.layers)) {
         ui.messageBox(TITLE_NOT_DONE, TITLE_ABORTED, MessageIcon::Stop);
         return ExitCode::NotDone;
     }
@@ -94,18 +91,18 @@ ExitCode runInteractively(InteractiveServices& ui) {
 
 }  // namespace
 
-LockedResult generateHoldingTheLock(SheetParameters& p) {
+LockedResult generateHoldingTheLock(const SheetParameters& p) {
     ResultFolders folders = prepareFolders(p);
     if (folders.status != FolderStatus::Ready) {
         return {{ExitCode::NotDone, folderFailureReason(folders.status)}, {}};
     }
-    if (const Outcome generated = generateSheet(p); !generated) {
+    if (const Outcome generated = generateSheet(p, folders.layers); !generated) {
         return {{ExitCode::GenerationFailed, generated.reason()}, std::move(folders.lock)};
     }
     return {{}, std::move(folders.lock)};
 }
 
-TaskOutcome generateIntoResultFolder(SheetParameters& p) {
+TaskOutcome generateIntoResultFolder(const SheetParameters& p) {
     return generateHoldingTheLock(p).outcome;
 }
 

@@ -55,7 +55,7 @@ JobStatus readJobArgument(const char* argument, SheetParameters& p);
 // Prepares the HYPS and FRAME folders under p.path and generates the sheet into them;
 // returns the outcome of a job run from here on: ExitCode::Done, ExitCode::NotDone when the
 // folders could not be prepared, ExitCode::GenerationFailed, with the reason.
-TaskOutcome generateIntoResultFolder(SheetParameters& p);
+TaskOutcome generateIntoResultFolder(const SheetParameters& p);
 
 // The outcome of generateIntoResultFolder and the lock on the folder that holds the result,
 // for a folder that is to be renamed into place before another run may use it.
@@ -63,6 +63,6 @@ struct LockedResult {
     TaskOutcome outcome;
     FolderLock lock;
 };
-LockedResult generateHoldingTheLock(SheetParameters& p);
+LockedResult generateHoldingTheLock(const SheetParameters& p);
 
 }  // namespace sheetbasis

@@ -191,8 +191,8 @@ ResultFolders prepareResultFolders(const std::string& folder) {
     forgetRememberedFolders();
     const std::string folderText = trimBoth(folder);
     ResultFolders result;
-    result.hyps = folderText + std::string(HYPS_FOLDER);
-    result.frame = folderText + std::string(FRAME_FOLDER);
+    result.layers.hyps = folderText + std::string(HYPS_FOLDER);
+    result.layers.frame = folderText + std::string(FRAME_FOLDER);
     const auto failed = [&result](FolderStatus status) {
         result.status = status;
         result.lock = FolderLock();
@@ -205,20 +205,20 @@ ResultFolders prepareResultFolders(const std::string& folder) {
     }
     // Cut to the folder text, a sub-folder would be another folder (the result folder
     // itself, its parent, "FRAM"); both are refused before anything is touched.
-    if (!fitsFolderText(result.hyps)) return failed(FolderStatus::HypsNotCreated);
-    if (!fitsFolderText(result.frame)) return failed(FolderStatus::FrameNotCreated);
+    if (!fitsFolderText(result.layers.hyps)) return failed(FolderStatus::HypsNotCreated);
+    if (!fitsFolderText(result.layers.frame)) return failed(FolderStatus::FrameNotCreated);
     // Without a closing separator the sub-folders are glued to the last name and lie
     // beside it, as does the project: the lock is on the folder that holds all three.
-    const fs::path holder = holderOf(result.hyps);
+    const fs::path holder = holderOf(result.layers.hyps);
     result.lock = FolderLock::waitFor(holder.string());
     if (!result.lock.held()) return failed(FolderStatus::NotLocked);
     if (auto names = result.lock.entryNames()) {
         rememberFolderContents(holder.string(), deleteProjectLeftovers(holder, std::move(*names)));
     }
-    if (!prepareSubFolder(fs::path(result.hyps), HYPS_LAYERS)) {
+    if (!prepareSubFolder(fs::path(result.layers.hyps), HYPS_LAYERS)) {
         return failed(FolderStatus::HypsNotCreated);
     }
-    if (!prepareSubFolder(fs::path(result.frame), FRAME_LAYERS)) {
+    if (!prepareSubFolder(fs::path(result.layers.frame), FRAME_LAYERS)) {
         return failed(FolderStatus::FrameNotCreated);
     }
     result.status = FolderStatus::Ready;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "output/FolderLock.h"
+#include "output/SheetLayers.h"
 
 namespace sheetbasis {
 
@@ -20,8 +21,7 @@ enum class FolderStatus {
 
 struct ResultFolders {
     FolderStatus status = FolderStatus::Missing;
-    std::string hyps;   // folder + "HYPS"
-    std::string frame;  // folder + "FRAME"
+    LayerFolders layers;  // folder + "HYPS", folder + "FRAME"
     // Held on the folder that holds both sub-folders and the project, from before the
     // clean-up until it is destroyed: runs into one result folder take turns, and the
     // folder always ends as one run's whole result.

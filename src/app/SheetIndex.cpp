@@ -9,7 +9,6 @@
 #include "app/GenerationDriver.h"
 #include "app/SheetSet.h"
 #include "app/SheetSetRun.h"
-#include "frame/FrameSettings.h"
 #include "geo/DatumShift.h"
 #include "hyps/HypsLines.h"
 #include "output/AtomicFile.h"
@@ -29,8 +28,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* LISTING_HEADER = "name\twest\tsouth\teast\tnorth\tseries\tfolder\n";
 constexpr char COLUMN_SEPARATOR = '\t';
-// The map scale of a series' own sheets (map scale 0).
-constexpr std::int32_t SERIES_MAP_SCALE = 0;
 
 constexpr double ANTIMERIDIAN = 180.0;
 constexpr double FULL_CIRCLE = 360.0;
@@ -82,13 +79,9 @@ std::string nameOf(const SheetIdentity& s) {
     return sheetNameOf(s.setScale, s.yZone, s.xZone, s.sheetNumber, s.sheetType);
 }
 
-std::int32_t denominatorOf(Series setScale, std::int32_t mapScale) {
-    return static_cast<std::int32_t>(
-        std::lround(frameSettingsFor(setScale, mapScale).scaleDenominator));
-}
-
-std::string denominatorText(Series setScale, std::int32_t mapScale) {
-    return std::to_string(denominatorOf(setScale, mapScale));
+// The series as the listing and the index name it: the denominator of its own scale.
+std::int32_t seriesDenominator(Series setScale) {
+    return denominatorOf(seriesMapScale(setScale));
 }
 
 std::vector<FieldDef> indexFields() {
@@ -122,8 +115,8 @@ Outcome writeIndexLayer(const IndexRequest& request, const fs::path& layerBase) 
         return created;
     }
     const Series setScale = request.sheets.front().setScale;
-    const std::int32_t series = denominatorOf(setScale, SERIES_MAP_SCALE);
-    const std::int32_t scale = denominatorOf(setScale, request.mapScale);
+    const std::int32_t series = seriesDenominator(setScale);
+    const std::int32_t scale = denominatorOf(request.mapScale);
     for (const SheetIdentity& sheet : request.sheets) {
         // The sheet's result folder is DIR/<name> (sheetFolderOf).
         const std::string name = nameOf(sheet);
@@ -253,7 +246,7 @@ std::string sheetListing(const std::vector<SheetIdentity>& sheets, const std::st
         for (const double angle : {t.west, t.south, t.east, t.north}) {
             text += COLUMN_SEPARATOR + decimalText(angle);
         }
-        text += COLUMN_SEPARATOR + denominatorText(sheet.setScale, SERIES_MAP_SCALE) +
+        text += COLUMN_SEPARATOR + std::to_string(seriesDenominator(sheet.setScale)) +
                 COLUMN_SEPARATOR + sheetFolderOf(sheet, outFolder) + '\n';
     }
     return text;

@@ -20,7 +20,7 @@ std::string sheetListing(const std::vector<SheetIdentity>& sheets, const std::st
 struct IndexRequest {
     std::vector<SheetIdentity> sheets;  // of one series
     CoordinateSystem cs = CoordinateSystem::Sk42;
-    std::int32_t mapScale = 0;
+    MapScale mapScale = MapScale::Scale200k;
     std::string outFolder;
 };
 

@@ -45,10 +45,6 @@ std::int32_t columnAt(std::int32_t position) {
     return x > LAST_COLUMN ? x - LAST_COLUMN : x;
 }
 
-std::int32_t joinedWidth(std::int32_t sheetType) {
-    return sheetType + 1;
-}
-
 // A covered row, U..K.
 std::optional<std::int32_t> rowOf(std::string_view text) {
     if (text.size() != 1) return std::nullopt;
@@ -106,7 +102,7 @@ std::int32_t cellsPerColumn(Series setScale) {
 // A standard or joined sheet that begins at a cell of a grid line. Cells count the columns of
 // the series west to east from the west edge of column 33 (a 1:200 000 column is a sixth of
 // a million one).
-SheetIdentity sheetAt(Series setScale, GridLine line, std::int32_t cell, std::int32_t type) {
+SheetIdentity sheetAt(Series setScale, GridLine line, std::int32_t cell, SheetType type) {
     const std::int32_t perColumn = cellsPerColumn(setScale);
     const std::int32_t xZone = columnAt(cell / perColumn);
     const std::int32_t sheetNumber = setScale == Series::Scale200k
@@ -125,12 +121,12 @@ void addSheetsOfLine(Series setScale, GridLine line, const std::vector<std::int3
     std::size_t i = 0;
     while (i < cells.size()) {
         const std::int32_t cell = cells[i];
-        for (const std::int32_t type : offeredSheetTypes(setScale, line.yZone)) {
-            const auto width = joinedWidth(type);
+        for (const SheetType type : offeredSheetTypes(setScale, line.yZone)) {
+            const std::int32_t width = joinedColumns(type);
             const auto last = i + static_cast<std::size_t>(width) - 1;
             const bool aligned = cell % width == 0;
             const bool complete = last < cells.size() && cells[last] == cell + width - 1;
-            if (type == SHEET_STANDARD || (aligned && complete)) {
+            if (type == SheetType::Standard || (aligned && complete)) {
                 out.add(sheetAt(setScale, line, cell, type));
                 i += static_cast<std::size_t>(width);
                 break;
@@ -180,9 +176,9 @@ std::string addBlockItem(std::string_view item, Series setScale, SheetCollector&
 // From the north-west corner of U-33 to the south-east corner of K-02.
 DrawingRect coveredArea() {
     const DrawingRect northWest =
-        trapezoidOf({Series::Scale1m, FIRST_ROW, FIRST_EASTERN_COLUMN, 0, SHEET_STANDARD});
+        trapezoidOf({Series::Scale1m, FIRST_ROW, FIRST_EASTERN_COLUMN, 0, SheetType::Standard});
     const DrawingRect southEast =
-        trapezoidOf({Series::Scale1m, LAST_ROW, LAST_WESTERN_COLUMN, 0, SHEET_STANDARD});
+        trapezoidOf({Series::Scale1m, LAST_ROW, LAST_WESTERN_COLUMN, 0, SheetType::Standard});
     return {northWest.west, southEast.east, southEast.south, northWest.north};
 }
 
@@ -197,7 +193,8 @@ std::string addAreaItem(std::string_view item, Series setScale, SheetCollector& 
         for (std::int32_t r = 0; r < perColumn; ++r) {
             std::vector<std::int32_t> cells;
             for (std::int32_t cell = 0; cell < OFFERED_COLUMNS * perColumn; ++cell) {
-                if (areaTakes(area, trapezoidOf(sheetAt(setScale, {y, r}, cell, SHEET_STANDARD)))) {
+                if (areaTakes(area,
+                              trapezoidOf(sheetAt(setScale, {y, r}, cell, SheetType::Standard)))) {
                     cells.push_back(cell);
                 }
             }
@@ -217,7 +214,8 @@ std::string addNamedItem(std::string_view item, Series setScale, SheetCollector&
         return {};
     }
     if (setScale == Series::Scale1m) return "a sheet of the 1:200 000 series";
-    if (sheet.sheetType != SHEET_STANDARD) return "a joined million sheet has no sheets of its own";
+    if (sheet.sheetType != SheetType::Standard)
+        return "a joined million sheet has no sheets of its own";
     const std::int32_t position = columnPosition(sheet.xZone);
     addBlock({sheet.yZone, sheet.yZone}, {position, position}, Series::Scale200k, out);
     return {};
@@ -279,7 +277,7 @@ std::vector<std::string_view> itemsOf(std::string_view set) {
 
 }  // namespace
 
-std::int32_t polarSheetType(Series setScale, std::int32_t yZone) {
+SheetType polarSheetType(Series setScale, std::int32_t yZone) {
     return offeredSheetTypes(setScale, yZone).front();
 }
 
@@ -302,20 +300,20 @@ SheetSetExpansion expandSheetSet(std::string_view set, Series setScale) {
 std::string jobSheetName(const SheetIdentity& sheet) {
     // sheetNameOf names a joined sheet by all its parts; the job file wants the first part
     // and the count of parts.
-    std::string name =
-        sheetNameOf(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber, SHEET_STANDARD);
-    if (sheet.sheetType != SHEET_STANDARD) {
+    std::string name = sheetNameOf(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber,
+                                   SheetType::Standard);
+    if (sheet.sheetType != SheetType::Standard) {
         name += '(';
-        name += std::to_string(joinedWidth(sheet.sheetType));
+        name += std::to_string(joinedColumns(sheet.sheetType));
         name += ')';
     }
     return name;
 }
 
 DrawingRect trapezoidOf(const SheetIdentity& sheet) {
-    const BaseParameters b = computeBaseParameters(sheet.setScale, sheet.yZone, sheet.xZone,
-                                                   sheet.sheetNumber, sheet.sheetType);
-    return {b.baseXFrom, b.baseXTo, b.baseYFrom, b.baseYTo};
+    return computeBaseParameters(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber,
+                                 sheet.sheetType)
+        .edges;
 }
 
 }  // namespace sheetbasis

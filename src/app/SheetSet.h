@@ -34,7 +34,7 @@ SheetSetExpansion expandSheetSet(std::string_view set, Series setScale);
 
 // The joined sheet type a whole row of the series uses in row yZone: the largest type the
 // main dialog offers there (standard south of Q).
-std::int32_t polarSheetType(Series setScale, std::int32_t yZone);
+SheetType polarSheetType(Series setScale, std::int32_t yZone);
 
 // The sheet's name in the spelling of a job file's "Nom" entry ("T-37-I(3)").
 std::string jobSheetName(const SheetIdentity& sheet);

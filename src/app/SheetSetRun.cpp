@@ -54,7 +54,7 @@ TaskOutcome generateOne(PreparedSheet& sheet) {
 // the entries are read one by one after the name.
 JobStatus readForSample(Series setScale, const std::vector<JobEntry>& entries, SheetParameters& p) {
     const SheetIdentity sample{setScale, SAMPLE_ROW, SAMPLE_COLUMN,
-                               setScale == Series::Scale200k ? 1 : 0, SHEET_STANDARD};
+                               setScale == Series::Scale200k ? 1 : 0, SheetType::Standard};
     JobLines job;
     job.opened = true;
     job.text = splitJobText(jobTextOf(sample, entries));

@@ -39,7 +39,7 @@ std::string refusedEntry(const std::vector<JobEntry>& entries, Series setScale);
 // (entries that refusedEntry takes).
 struct SetDrawing {
     CoordinateSystem cs = CoordinateSystem::Sk42;
-    std::int32_t mapScale = 0;
+    MapScale mapScale = MapScale::Scale200k;
 };
 SetDrawing setDrawingOf(const std::vector<JobEntry>& entries, Series setScale);
 

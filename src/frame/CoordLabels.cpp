@@ -69,7 +69,7 @@ struct LabelWriter {
     const FrameSheet& sheet;
     std::vector<Label>& labels;
 
-    TextExtent measure(std::string_view text, std::int32_t trimMode) const {
+    TextExtent measure(std::string_view text, TrimMode trimMode) const {
         return measureText(text, settings.coordLabelFont, settings.coordLabelSize, trimMode);
     }
     double lat(double lat0, double s) const { return latitudeOffsetBy(sheet, lat0, s); }
@@ -92,8 +92,8 @@ struct LabelWriter {
 void addParallelLabels(const LabelWriter& out, double phi, bool first, bool last,
                        ClearanceCorners& corners) {
     const CoordTexts texts = labelTexts(phi, false);
-    const TextExtent deg = out.measure(texts.degrees, TRIM_BOTH);
-    const TextExtent min = out.measure(texts.minutes, TRIM_BOTH);
+    const TextExtent deg = out.measure(texts.degrees, TrimMode::Both);
+    const TextExtent min = out.measure(texts.minutes, TrimMode::Both);
     const double h1 = deg.ascent - deg.descent;
     const double h2 = min.ascent - min.descent;
     const double w1 = deg.width;
@@ -133,9 +133,9 @@ void addParallelLabels(const LabelWriter& out, double phi, bool first, bool last
 void addMeridianLabel(const LabelWriter& out, bool north, double lam, bool first, bool last,
                       const std::optional<ClearanceCorners>& corners) {
     const CoordTexts texts = labelTexts(lam, true);
-    const TextExtent deg = out.measure(texts.degrees, TRIM_START);
-    const TextExtent min = out.measure(texts.minutes, TRIM_END);
-    const double blank = out.measure(" ", TRIM_NONE).width;
+    const TextExtent deg = out.measure(texts.degrees, TrimMode::Start);
+    const TextExtent min = out.measure(texts.minutes, TrimMode::End);
+    const double blank = out.measure(" ", TrimMode::None).width;
     const double hmax = std::max(deg.ascent - deg.descent, min.ascent - min.descent);
     const double before = -(blank / 2 + deg.width);
     const double after = blank / 2 + min.width;

@@ -19,14 +19,20 @@ struct CharMetrics {
     std::int16_t top = 0;
 };
 
-inline constexpr int FONT_COUNT = 3;
 inline constexpr int CHARACTER_CODES = 256;
 
-// How much of the outer side bearings of a text measureText drops.
-inline constexpr std::int32_t TRIM_NONE = 0;
-inline constexpr std::int32_t TRIM_END = 1;
-inline constexpr std::int32_t TRIM_START = 2;
-inline constexpr std::int32_t TRIM_BOTH = 3;
+// The fonts of the label style table; the values are their numbers in it.
+enum class LabelFont : std::int32_t {
+    Pragmatica = 1,
+    FreeSet = 2,
+    Centurion = 3,
+};
+inline constexpr std::array<LabelFont, 3> LABEL_FONTS = {LabelFont::Pragmatica, LabelFont::FreeSet,
+                                                         LabelFont::Centurion};
+
+// How much of the outer side bearings of a text measureText drops: none, the right one of
+// its last character, the left one of its first character, or both.
+enum class TrimMode { None, End, Start, Both };
 
 // Extent of a measured text in millimetres on the map.
 struct TextExtent {
@@ -35,15 +41,14 @@ struct TextExtent {
     double width = 0.0;
 };
 
-// The name of font number font (1..3); empty for any other number.
-std::string_view fontName(std::int32_t font);
+// The font's name; empty for a value outside the enumeration.
+std::string_view fontName(LabelFont font);
 
-// The metrics of character byte c in font number font (1..3); all zero for another font.
-CharMetrics charMetrics(std::int32_t font, unsigned char c);
+// The metrics of character byte c in the font; all zero for a value outside the enumeration.
+CharMetrics charMetrics(LabelFont font, unsigned char c);
 
-// Measures text (Windows-1251, without trailing blanks) in font number font at size
-// points. An empty text has width 0, a descent of 999999 and an ascent of -999999 units.
-TextExtent measureText(std::string_view text, std::int32_t font, double size,
-                       std::int32_t trimMode);
+// Measures text (Windows-1251, without trailing blanks) in the font at size points. An
+// empty text has width 0, a descent of 999999 and an ascent of -999999 units.
+TextExtent measureText(std::string_view text, LabelFont font, double size, TrimMode trimMode);
 
 }  // namespace sheetbasis

@@ -17,10 +17,10 @@ FrameFeatures frameFeatures(const SheetParameters& p, const DrawingRect& rect,
                            densify.lat,
                            settings.scaleDenominator,
                            SPHERE_RADIUS_KM,
-                           {p.baseXFrom, p.baseXTo, p.baseYFrom, p.baseYTo},
-                           p.xMinute,
-                           p.yMinute,
-                           {p.xFrom, p.xTo, p.yFrom, p.yTo}};
+                           p.base.edges,
+                           p.result.xMinute,
+                           p.result.yMinute,
+                           p.result.edges};
     const FrameLayerSet layers = frameLayersOf(settings);
     FrameFeatures features;
     std::vector<FrameLine> lines;

@@ -24,7 +24,7 @@ struct FrameSheet {
     double latStep = 0.0;      // degrees between intermediate vertices of a meridian
     double scale = 0.0;        // denominator M of the map scale 1:M
     double radius = 0.0;       // sphere radius, kilometres
-    DrawingRect base;          // the nominal trapezoid (baseXFrom, baseXTo, baseYFrom, baseYTo)
+    DrawingRect base;          // the edges of the nominal (base) trapezoid
     std::int32_t xMinute = 0;  // minute divisions along longitude, whole minutes
     std::int32_t yMinute = 0;  // minute divisions along latitude, whole minutes
     // The trapezoid asked for (xFrom, xTo, yFrom, yTo), in the datum of the nominal one:

@@ -1,6 +1,6 @@
 #include "frame/FrameSettings.h"
 
-#include <array>
+#include <algorithm>
 #include <optional>
 
 #include "sheet/SheetParameters.h"
@@ -35,12 +35,8 @@ constexpr double LABEL_SIZE_500K_PT = 5.0;
 constexpr double LABEL_SIZE_1M_PT = 8.0;
 constexpr double LABEL_SIZE_2500K_PT = 5.5;
 
-// Number of map scales that each series offers.
-constexpr std::int32_t SCALES_PER_SERIES = 3;
-
 FrameSettings map200k() {
     FrameSettings f;
-    f.scaleDenominator = 200000.0;
     f.minuteFrameOn = true;
     f.minuteFrameOffset = MINUTE_BAND_OFFSET_200K_MM;
     f.minuteFrameWidth = MINUTE_BAND_WIDTH_200K_MM;
@@ -49,11 +45,11 @@ FrameSettings map200k() {
     f.outerFrameCodeB = CODE_PARALLEL_TICK;
     f.coordLabelsOn = true;
     f.coordLabelSize = LABEL_SIZE_200K_PT;
-    f.coordLabelFont = FONT_FREESET;
+    f.coordLabelFont = LabelFont::FreeSet;
     f.coordLabelCode = CODE_LABEL_SERIES_SCALE;
     f.adjacentLabelsOn = true;
     f.adjacentLabelSize = LABEL_SIZE_200K_PT;
-    f.adjacentLabelFont = FONT_PRAGMATICA;
+    f.adjacentLabelFont = LabelFont::Pragmatica;
     f.adjacentLabelCode = CODE_ADJACENT_LABEL;
     f.outerLineMode = OUTER_LINE_SINGLE;
     f.outerLineOffset = OUTER_LINE_OFFSET_200K_MM;
@@ -63,9 +59,8 @@ FrameSettings map200k() {
 
 // A reduced map (1:500 000 of the 200 000 series, 1:2 500 000 of the million series):
 // labels and one outer line, nothing else.
-FrameSettings reducedMap(double denominator, double labelSize, std::int32_t labelFont) {
+FrameSettings reducedMap(double labelSize, LabelFont labelFont) {
     FrameSettings f;
-    f.scaleDenominator = denominator;
     f.coordLabelsOn = true;
     f.coordLabelSize = labelSize;
     f.coordLabelFont = labelFont;
@@ -78,13 +73,12 @@ FrameSettings reducedMap(double denominator, double labelSize, std::int32_t labe
 
 FrameSettings map1m() {
     FrameSettings f;
-    f.scaleDenominator = 1000000.0;
     f.minuteFrameOn = true;
     f.minuteFrameOffset = MINUTE_BAND_OFFSET_1M_MM;
     f.minuteFrameWidth = MINUTE_BAND_WIDTH_1M_MM;
     f.coordLabelsOn = true;
     f.coordLabelSize = LABEL_SIZE_1M_PT;
-    f.coordLabelFont = FONT_CENTURION;
+    f.coordLabelFont = LabelFont::Centurion;
     f.coordLabelCode = CODE_LABEL_SERIES_SCALE;
     f.outerLineMode = OUTER_LINE_FLANKED;
     f.outerLineOffset = OUTER_LINE_OFFSET_1M_MM;
@@ -94,26 +88,25 @@ FrameSettings map1m() {
     return f;
 }
 
-// A map too small for a frame: only its scale is known.
-FrameSettings noFrame(double denominator) {
-    FrameSettings f;
-    f.scaleDenominator = denominator;
-    return f;
-}
-
-// The column of the decision table for the sheet; nothing for a combination outside it.
-std::optional<FrameSettings> decisionTable(Series setScale, std::int32_t mapScale) {
-    if (mapScale < 0 || mapScale >= SCALES_PER_SERIES) return std::nullopt;
-    if (setScale == Series::Scale200k) {
-        const std::array<FrameSettings, SCALES_PER_SERIES> column{
-            map200k(), reducedMap(500000.0, LABEL_SIZE_500K_PT, FONT_FREESET), noFrame(1000000.0)};
-        return column[static_cast<std::size_t>(mapScale)];
+// The column of the decision table for the sheet; nothing for a scale that its series does
+// not offer. A map too small for a frame has nothing but its scale.
+std::optional<FrameSettings> decisionTable(Series setScale, MapScale mapScale) {
+    const bool knownSeries = setScale == Series::Scale200k || setScale == Series::Scale1m;
+    const auto offered = mapScalesOf(setScale);
+    if (!knownSeries || std::find(offered.begin(), offered.end(), mapScale) == offered.end()) {
+        return std::nullopt;
     }
-    if (setScale == Series::Scale1m) {
-        const std::array<FrameSettings, SCALES_PER_SERIES> column{
-            map1m(), reducedMap(2500000.0, LABEL_SIZE_2500K_PT, FONT_CENTURION),
-            noFrame(5000000.0)};
-        return column[static_cast<std::size_t>(mapScale)];
+    switch (mapScale) {
+        case MapScale::Scale200k:
+            return map200k();
+        case MapScale::Scale500k:
+            return reducedMap(LABEL_SIZE_500K_PT, LabelFont::FreeSet);
+        case MapScale::Scale1m:
+            return setScale == Series::Scale1m ? map1m() : FrameSettings{};
+        case MapScale::Scale2500k:
+            return reducedMap(LABEL_SIZE_2500K_PT, LabelFont::Centurion);
+        case MapScale::Scale5m:
+            return FrameSettings{};
     }
     return std::nullopt;
 }
@@ -126,11 +119,12 @@ FrameLayerSet frameLayersOf(const FrameSettings& s) {
             s.coordLabelsOn};
 }
 
-FrameSettings frameSettingsFor(Series setScale, std::int32_t mapScale) {
+FrameSettings frameSettingsFor(Series setScale, MapScale mapScale) {
     const std::optional<FrameSettings> column = decisionTable(setScale, mapScale);
     // A sheet the table does not know gets no frame at all, not even a minute parity.
     if (!column) return {};
     FrameSettings f = *column;
+    f.scaleDenominator = denominatorOf(mapScale);
     // The minute divisions always begin with a drawn (black) division at the anchor.
     f.minuteParityX = true;
     f.minuteParityY = true;

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
+#include "frame/FontMetrics.h"
 #include "geo/MapDistance.h"
+#include "sheet/MapScale.h"
 #include "sheet/Series.h"
 
 namespace sheetbasis {
@@ -25,11 +27,6 @@ inline constexpr std::int32_t OUTER_LINE_NONE = 0;
 inline constexpr std::int32_t OUTER_LINE_SINGLE = 1;
 inline constexpr std::int32_t OUTER_LINE_FLANKED = 2;
 
-// Font numbers of the label style table.
-inline constexpr std::int32_t FONT_PRAGMATICA = 1;
-inline constexpr std::int32_t FONT_FREESET = 2;
-inline constexpr std::int32_t FONT_CENTURION = 3;
-
 // Distances are millimetres on the printed map, sizes are points.
 struct FrameSettings {
     double scaleDenominator = 0.0;
@@ -46,11 +43,11 @@ struct FrameSettings {
     std::int32_t outerFrameCodeB = 0;
     bool coordLabelsOn = false;
     double coordLabelSize = 0.0;
-    std::int32_t coordLabelFont = 0;
+    LabelFont coordLabelFont = LabelFont::Pragmatica;
     std::int32_t coordLabelCode = 0;
     bool adjacentLabelsOn = false;
     double adjacentLabelSize = 0.0;
-    std::int32_t adjacentLabelFont = 0;
+    LabelFont adjacentLabelFont = LabelFont::Pragmatica;
     std::int32_t adjacentLabelCode = 0;
     std::int32_t outerLineMode = OUTER_LINE_NONE;
     double outerLineOffset = 0.0;
@@ -59,11 +56,10 @@ struct FrameSettings {
     std::int32_t outerThinLineCode = 0;
 };
 
-// The settings of a sheet of series setScale drawn at map scale index mapScale (0..2 in
-// the list of scales of its series). A combination outside the two series leaves every
-// flag false, so that no frame layer is produced. The font tables are constant data
-// (FontMetrics.h) and need no loading.
-FrameSettings frameSettingsFor(Series setScale, std::int32_t mapScale);
+// The settings of a sheet of series setScale drawn at mapScale. A scale that the series
+// does not offer leaves every flag false, so that no frame layer is produced. The font tables are
+// constant data (FontMetrics.h) and need no loading.
+FrameSettings frameSettingsFor(Series setScale, MapScale mapScale);
 
 // Which FRAME layers a sheet with these settings has: Frame when any frame line is drawn,
 // FrameAdj when the neighbour names have an outer line to stand in, FrameDig with the

@@ -1,5 +1,6 @@
 #include "frame/FrameStyle.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -21,6 +22,7 @@ constexpr double OUTER_LINE_REDUCED_MM = 0.3;
 // text layout gives the family (the bottom of a label's box) and the middle of its figures'
 // ink above the baseline. Capitals stand as high as the figures in these families.
 struct Substitute {
+    LabelFont font;
     std::string_view family;
     double descentPerEm;
     double figureMiddlePerEm;
@@ -30,10 +32,10 @@ struct Substitute {
 // whose figures are lining figures (all on the baseline, as high as the capitals): for each
 // font, the one whose ink widths differ least from the table's widths on the texts of the
 // frame labels (figures in the README); the vertical metrics from its --metrics.
-constexpr std::array<Substitute, FONT_COUNT> SUBSTITUTES = {{
-    {"Lato", 0.195, 0.358},             // PragmaticaC
-    {"Averia Sans GWF", 0.233, 0.334},  // FreeSet
-    {"P052", 0.274, 0.337},             // AGCenturion
+constexpr std::array<Substitute, LABEL_FONTS.size()> SUBSTITUTES = {{
+    {LabelFont::Pragmatica, "Lato", 0.195, 0.358},
+    {LabelFont::FreeSet, "Averia Sans GWF", 0.233, 0.334},
+    {LabelFont::Centurion, "P052", 0.274, 0.337},
 }};
 
 std::string codeIs(std::int32_t code) {
@@ -64,21 +66,22 @@ std::string quotedText(std::string_view text) {
 template <typename Value>
 std::string byFontName(Value valueOf) {
     std::string expression = "CASE";
-    for (std::int32_t font = 1; font <= FONT_COUNT; ++font) {
+    for (const Substitute& substitute : SUBSTITUTES) {
         // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) about literal + string.
         expression += " WHEN \"Font\" = '";
-        expression += fontName(font);
+        expression += fontName(substitute.font);
         expression += "' THEN ";
-        expression += valueOf(SUBSTITUTES[static_cast<std::size_t>(font - 1)]);
+        expression += valueOf(substitute);
     }
     return expression + " END";
 }
 
 }  // namespace
 
-std::string_view substituteFamily(std::int32_t font) {
-    if (font < 1 || font > FONT_COUNT) return {};
-    return SUBSTITUTES[static_cast<std::size_t>(font - 1)].family;
+std::string_view substituteFamily(LabelFont font) {
+    const auto found = std::find_if(SUBSTITUTES.begin(), SUBSTITUTES.end(),
+                                    [font](const Substitute& s) { return s.font == font; });
+    return found != SUBSTITUTES.end() ? found->family : std::string_view{};
 }
 
 LayerStyle frameLineStyle(const FrameSettings& settings, const DrawingRect& rect) {

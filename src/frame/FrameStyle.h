@@ -20,8 +20,8 @@ LayerStyle frameLineStyle(const FrameSettings& settings, const DrawingRect& rect
 // installed family that stands for the font named in Font.
 LayerStyle frameLabelStyle();
 
-// The installed family that sets the texts measured with font number font (1..3) closest
-// to their measured widths; empty for another number.
-std::string_view substituteFamily(std::int32_t font);
+// The installed family that sets the texts measured in the font closest to their measured
+// widths; empty for a value outside the enumeration.
+std::string_view substituteFamily(LabelFont font);
 
 }  // namespace sheetbasis

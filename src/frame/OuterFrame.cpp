@@ -50,8 +50,8 @@ struct GapFinder {
 
     double length(const std::string& name, bool sideIsNominal) const {
         if (!sideIsNominal || name.empty()) return 0.0;
-        const TextExtent extent =
-            measureText(name, settings.adjacentLabelFont, settings.adjacentLabelSize, TRIM_BOTH);
+        const TextExtent extent = measureText(name, settings.adjacentLabelFont,
+                                              settings.adjacentLabelSize, TrimMode::Both);
         return extent.width + NAME_GAP_ALLOWANCE_MM;
     }
     // A gap across the west or east side, centred on the mid-latitude.

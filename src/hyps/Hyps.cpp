@@ -146,8 +146,8 @@ std::pair<Graticule, Graticule> graticuleFamilies(const SheetParameters& p, cons
                                    .acrossTo = rect.north,
                                    .alongFrom = rect.west,
                                    .alongTo = rect.east,
-                                   .base = p.baseYFrom,
-                                   .step = p.parallelStep,
+                                   .base = p.base.edges.south,
+                                   .step = p.result.parallelStep,
                                    .densifyStep = densify.lon,
                                    .kind = HypsLineKind::Parallel};
     const Graticule meridianFamily{.alongX = false,
@@ -155,8 +155,8 @@ std::pair<Graticule, Graticule> graticuleFamilies(const SheetParameters& p, cons
                                    .acrossTo = rect.east,
                                    .alongFrom = rect.south,
                                    .alongTo = rect.north,
-                                   .base = p.baseXFrom,
-                                   .step = p.meridianStep,
+                                   .base = p.base.edges.west,
+                                   .step = p.result.meridianStep,
                                    .densifyStep = densify.lat,
                                    .kind = HypsLineKind::Meridian};
     return {parallelFamily, meridianFamily};
@@ -172,7 +172,7 @@ AngleSteps hypsNodeSteps(Series setScale) {
 
 HypsArea areaFeature(const SheetParameters& p, const std::string& sheetName,
                      const SheetCorners& corners, const AngleSteps& densify) {
-    HypsArea area{trapezoidRing({p.xFrom, p.xTo, p.yFrom, p.yTo}, densify), {}};
+    HypsArea area{trapezoidRing(p.result.edges, densify), {}};
     if (convertsToGsk2011(p)) {
         for (Point& vertex : area.ring) vertex = sk42ToGsk2011(vertex);
     }
@@ -186,10 +186,10 @@ HypsArea areaFeature(const SheetParameters& p, const std::string& sheetName,
 std::vector<HypsNode> nodeFeatures(const SheetParameters& p, const AngleSteps& nodes) {
     std::vector<HypsNode> features;
     if (!usableStep(nodes.lat) || !usableStep(nodes.lon)) return features;
-    const double lat0 = firstGridValueFrom(p.yFrom, p.baseYFrom, nodes.lat);
-    const double lat1 = lastGridValueUpTo(p.yTo, p.baseYFrom, nodes.lat);
-    const double lon0 = firstGridValueFrom(p.xFrom, p.baseXFrom, nodes.lon);
-    const double lon1 = lastGridValueUpTo(p.xTo, p.baseXFrom, nodes.lon);
+    const double lat0 = firstGridValueFrom(p.result.edges.south, p.base.edges.south, nodes.lat);
+    const double lat1 = lastGridValueUpTo(p.result.edges.north, p.base.edges.south, nodes.lat);
+    const double lon0 = firstGridValueFrom(p.result.edges.west, p.base.edges.west, nodes.lon);
+    const double lon1 = lastGridValueUpTo(p.result.edges.east, p.base.edges.west, nodes.lon);
     const std::vector<double> lons = gridRun(lon0, lon1, nodes.lon);
     for (const double lat : gridRun(lat0, lat1, nodes.lat)) {
         for (const double lon : lons) features.push_back(node(p, lat, lon));

@@ -17,17 +17,11 @@ namespace {
 // Marks a field that no entry has given yet; values read from the file are never negative.
 constexpr std::int32_t NOT_GIVEN = -999;
 constexpr double NOT_GIVEN_ANGLE = -999.0;
-// A value outside the enumeration: no series a job could give.
+// Values outside the enumerations: no series or map scale a job could give.
 constexpr Series NOT_GIVEN_SERIES = static_cast<Series>(NOT_GIVEN);
+constexpr MapScale NOT_GIVEN_MAP_SCALE = static_cast<MapScale>(NOT_GIVEN);
 // Fewest characters of an entry up to its ";": a one-letter key, "=" and a one-letter value.
 constexpr std::size_t SHORTEST_ENTRY = 4;
-
-// How far (degrees) a given edge may lie outside the base trapezoid: one sheet width and
-// height of the series, 1 degree by 40 minutes or 6 by 4 degrees.
-constexpr double SHEET_200K_WIDTH = 1.0;
-constexpr double SHEET_200K_HEIGHT = 2.0 / 3.0;
-constexpr double SHEET_1M_WIDTH = 6.0;
-constexpr double SHEET_1M_HEIGHT = 4.0;
 
 // The marker is stored exactly and no value read can be negative, so exact comparison
 // tells a given field from one not given.
@@ -39,6 +33,9 @@ bool isGiven(std::int32_t field) {
 }
 bool isGiven(Series field) {
     return field != NOT_GIVEN_SERIES;
+}
+bool isGiven(MapScale field) {
+    return field != NOT_GIVEN_MAP_SCALE;
 }
 
 ValueStatus readAngle(std::string_view value, double& field, bool zeroAllowed) {
@@ -90,14 +87,15 @@ ValueStatus readValue(std::string_view key, std::string_view fileValue, JobEncod
     if (key == "CS") return parseCoordinateSystem(value, p.cs);
     if (key == "Nom") return readSheetName(value, p);
     if (key == "MapScale") return readMapScale(value, p);
-    if (key == "xFrom") return readAngle(value, p.xFrom, ZERO_ALLOWED);
-    if (key == "yFrom") return readAngle(value, p.yFrom, ZERO_ALLOWED);
-    if (key == "xTo") return readAngle(value, p.xTo, ZERO_ALLOWED);
-    if (key == "yTo") return readAngle(value, p.yTo, ZERO_ALLOWED);
-    if (key == "ParallelStep") return readAngle(value, p.parallelStep, !ZERO_ALLOWED);
-    if (key == "MeridianStep") return readAngle(value, p.meridianStep, !ZERO_ALLOWED);
-    if (key == "xMinute") return readMinutes(value, p.xMinute);
-    if (key == "yMinute") return readMinutes(value, p.yMinute);
+    Trapezoid& r = p.result;
+    if (key == "xFrom") return readAngle(value, r.edges.west, ZERO_ALLOWED);
+    if (key == "yFrom") return readAngle(value, r.edges.south, ZERO_ALLOWED);
+    if (key == "xTo") return readAngle(value, r.edges.east, ZERO_ALLOWED);
+    if (key == "yTo") return readAngle(value, r.edges.north, ZERO_ALLOWED);
+    if (key == "ParallelStep") return readAngle(value, r.parallelStep, !ZERO_ALLOWED);
+    if (key == "MeridianStep") return readAngle(value, r.meridianStep, !ZERO_ALLOWED);
+    if (key == "xMinute") return readMinutes(value, r.xMinute);
+    if (key == "yMinute") return readMinutes(value, r.yMinute);
     return ValueStatus::Rejected;
 }
 
@@ -116,23 +114,22 @@ bool complete(T& field, T base, Check isValid) {
 // of north reversed) would make every outline run backwards across the sheet, and an edge
 // given far beyond the sheet would make the outlines run for ever; the refine dialog
 // refuses both, and so does the job file.
-bool isNonEmptyTrapezoid(const SheetParameters& p) {
-    return p.xFrom < p.xTo && p.yFrom < p.yTo;
+bool isNonEmpty(const DrawingRect& r) {
+    return r.west < r.east && r.south < r.north;
 }
 
 bool completeResult(SheetParameters& p) {
-    const bool series200k = p.setScale == Series::Scale200k;
-    const double dLon = series200k ? SHEET_200K_WIDTH : SHEET_1M_WIDTH;
-    const double dLat = series200k ? SHEET_200K_HEIGHT : SHEET_1M_HEIGHT;
+    Trapezoid& r = p.result;
+    const Trapezoid& b = p.base;
+    const DrawingRect limits = resultEdgeLimits(b.edges, p.setScale);
     const auto nonZero = [](auto v) { return v != 0; };
-    return complete(p.xFrom, p.baseXFrom, [&](double v) { return v > p.baseXFrom - dLon; }) &&
-           complete(p.xTo, p.baseXTo, [&](double v) { return v < p.baseXTo + dLon; }) &&
-           complete(p.yFrom, p.baseYFrom, [&](double v) { return v > p.baseYFrom - dLat; }) &&
-           complete(p.yTo, p.baseYTo, [&](double v) { return v < p.baseYTo + dLat; }) &&
-           complete(p.xMinute, p.baseXMinute, nonZero) &&
-           complete(p.yMinute, p.baseYMinute, nonZero) &&
-           complete(p.parallelStep, p.baseParallelStep, nonZero) &&
-           complete(p.meridianStep, p.baseMeridianStep, nonZero) && isNonEmptyTrapezoid(p);
+    return complete(r.edges.west, b.edges.west, [&](double v) { return v > limits.west; }) &&
+           complete(r.edges.east, b.edges.east, [&](double v) { return v < limits.east; }) &&
+           complete(r.edges.south, b.edges.south, [&](double v) { return v > limits.south; }) &&
+           complete(r.edges.north, b.edges.north, [&](double v) { return v < limits.north; }) &&
+           complete(r.xMinute, b.xMinute, nonZero) && complete(r.yMinute, b.yMinute, nonZero) &&
+           complete(r.parallelStep, b.parallelStep, nonZero) &&
+           complete(r.meridianStep, b.meridianStep, nonZero) && isNonEmpty(r.edges);
 }
 
 // Creates a missing result folder. Whether that worked is for the result-folder step to
@@ -170,7 +167,7 @@ JobStatus readAndCompleteEntries(const JobLines& job, SheetParameters& p) {
         return JobStatus::Incomplete;
     }
     if (!isGiven(p.mapScale)) {
-        p.mapScale = 0;
+        p.mapScale = seriesMapScale(p.setScale);
     }
     if (!completeResult(p)) {
         return JobStatus::OutOfRange;
@@ -183,11 +180,11 @@ JobStatus readAndCompleteEntries(const JobLines& job, SheetParameters& p) {
 void setNotGivenMarkers(SheetParameters& p) {
     p.cs = CoordinateSystem::Sk42;
     p.setScale = NOT_GIVEN_SERIES;
-    p.mapScale = NOT_GIVEN;
+    p.mapScale = NOT_GIVEN_MAP_SCALE;
     p.path.clear();
-    p.xFrom = p.xTo = p.yFrom = p.yTo = NOT_GIVEN_ANGLE;
-    p.meridianStep = p.parallelStep = NOT_GIVEN_ANGLE;
-    p.xMinute = p.yMinute = NOT_GIVEN;
+    p.result.edges = {NOT_GIVEN_ANGLE, NOT_GIVEN_ANGLE, NOT_GIVEN_ANGLE, NOT_GIVEN_ANGLE};
+    p.result.meridianStep = p.result.parallelStep = NOT_GIVEN_ANGLE;
+    p.result.xMinute = p.result.yMinute = NOT_GIVEN;
 }
 
 ValueStatus readJobEntry(std::string& text, SheetParameters& p) {

@@ -23,10 +23,12 @@ constexpr std::array<std::string_view, SHEETS_IN_MILLION_SHEET> ROMAN_SHEET_NUMB
     "XIX",    "XX",   "XXI", "XXII", "XXIII", "XXIV",   "XXV",   "XXVI", "XXVII",
     "XXVIII", "XXIX", "XXX", "XXXI", "XXXII", "XXXIII", "XXXIV", "XXXV", "XXXVI"};
 constexpr std::string_view ROMAN_DIGITS = "IVX";
-// Sheet-type suffixes "(2)", "(3)", "(4)" name the number of joined sheets.
+// Sheet-type suffixes "(2)", "(3)", "(4)" give the number of joined sheets as a digit.
 constexpr std::string_view JOINED_SHEET_DIGITS = "234";
 // A joined sheet's name lists its further parts after commas ("T-37-I,II,III").
 constexpr char JOINED_PART_SEPARATOR = ',';
+// A job file gives a map scale's denominator in thousands.
+constexpr std::int32_t JOB_SCALE_UNIT = 1000;
 // Fewest characters of a sheet name ("N37") and of a folder ("D:\").
 constexpr std::size_t SHORTEST_SHEET_NAME = 3;
 constexpr std::size_t SHORTEST_FOLDER = 3;
@@ -108,43 +110,42 @@ std::optional<std::int32_t> takeTwoDigitSheetNumber(std::string_view& rest) {
 
 // The sheet type of the suffix "(2)", "(3)", "(4)" (blanks allowed before and inside), or
 // standard when nothing but blanks remains.
-std::optional<std::int32_t> sheetTypeOf(std::string_view rest) {
+std::optional<SheetType> sheetTypeOf(std::string_view rest) {
     rest = skipBlanks(rest);
     if (rest.empty()) {
-        return SHEET_STANDARD;
+        return SheetType::Standard;
     }
     if (!rest.starts_with('(')) {
         return std::nullopt;
     }
     rest = skipBlanks(rest.substr(1));
-    const std::size_t digit =
-        rest.empty() ? std::string_view::npos : JOINED_SHEET_DIGITS.find(rest.front());
-    if (digit == std::string_view::npos) {
+    if (rest.empty() || JOINED_SHEET_DIGITS.find(rest.front()) == std::string_view::npos) {
         return std::nullopt;
     }
+    const std::int32_t columns = rest.front() - '0';
     rest = skipBlanks(rest.substr(1));
     if (!rest.starts_with(')') || !isBlank(rest.substr(1))) {
         return std::nullopt;
     }
-    return SHEET_DOUBLE + static_cast<std::int32_t>(digit);
+    return sheetTypeOfColumns(columns);
 }
 
 // The sheet type of the further parts of a joined sheet's name (",II,III", ",38-I",
 // ",38,39,40", blanks allowed around the commas): the parts must be the ones the program
 // writes for the sheet, each the eastern neighbour of the one before.
-std::optional<std::int32_t> joinedSheetTypeOf(std::string_view rest, const SheetIdentity& first) {
+std::optional<SheetType> joinedSheetTypeOf(std::string_view rest, const SheetIdentity& first) {
     std::string parts;
-    std::int32_t type = SHEET_STANDARD;
+    std::int32_t columns = joinedColumns(SheetType::Standard);
     rest = skipBlanks(rest);
     while (rest.starts_with(JOINED_PART_SEPARATOR)) {
         rest.remove_prefix(1);
         const std::size_t end = std::min(rest.find(JOINED_PART_SEPARATOR), rest.size());
         parts += JOINED_PART_SEPARATOR + trimBoth(rest.substr(0, end));
         rest.remove_prefix(end);
-        ++type;
+        ++columns;
     }
-    if (type > SHEET_QUADRUPLE ||
-        parts != joinedPartsText(first.setScale, first.xZone, first.sheetNumber, type)) {
+    const std::optional<SheetType> type = sheetTypeOfColumns(columns);
+    if (!type || parts != joinedPartsText(first.setScale, first.xZone, first.sheetNumber, *type)) {
         return std::nullopt;
     }
     return type;
@@ -238,17 +239,15 @@ ValueStatus parseCoordinateSystem(std::string_view value, CoordinateSystem& cs) 
     return ValueStatus::Accepted;
 }
 
-ValueStatus parseMapScale(Series setScale, std::string_view value, std::int32_t& mapScale) {
-    // Denominators in thousands in the order of the series' map-scale list.
-    constexpr std::array<std::string_view, 3> SCALES_200K = {"200", "500", "1000"};
-    constexpr std::array<std::string_view, 3> SCALES_1M = {"1000", "2500", "5000"};
-    const auto& scales = setScale == Series::Scale200k ? SCALES_200K : SCALES_1M;
-    const auto position = positionIn(scales, value);
-    if (!position) {
-        return ValueStatus::Rejected;
+ValueStatus parseMapScale(Series setScale, std::string_view value, MapScale& mapScale) {
+    const std::string text = trimBoth(value);
+    for (const MapScale scale : mapScalesOf(setScale)) {
+        if (text == std::to_string(denominatorOf(scale) / JOB_SCALE_UNIT)) {
+            mapScale = scale;
+            return ValueStatus::Accepted;
+        }
     }
-    mapScale = *position;
-    return ValueStatus::Accepted;
+    return ValueStatus::Rejected;
 }
 
 ValueStatus parseResultFolder(std::string_view value, std::string& path) {

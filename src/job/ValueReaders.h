@@ -40,8 +40,9 @@ ValueStatus applySheetName(std::string_view value, SheetParameters& p);
 // The coordinate-system names "СК-42", "СК-95", "ГСК-2011", "ГСК-2011 / СК-42" (cs 1..4),
 // each С and К in Latin or Cyrillic letters ("CK-42", "ГCK-2011 / СК-42").
 ValueStatus parseCoordinateSystem(std::string_view value, CoordinateSystem& cs);
-// The map-scale denominator in thousands, valid for the series setScale.
-ValueStatus parseMapScale(Series setScale, std::string_view value, std::int32_t& mapScale);
+// The map-scale denominator in thousands ("200", ..., "5000") of a scale the series setScale
+// offers.
+ValueStatus parseMapScale(Series setScale, std::string_view value, MapScale& mapScale);
 // The folder comes back as a native (UTF-8) path that ends with the separator "/"; a
 // trailing "\" is taken as the separator. A folder (separator included) that leaves no room
 // in the folder text for its sub-folders, RESULT_FOLDER_LENGTH characters at most, is

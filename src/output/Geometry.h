@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "geo/Point.h"
+#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
 
@@ -23,14 +24,6 @@ struct BoundingRect {
 struct PathRecord {
     BoundingRect rect;
     std::vector<Point> points;
-};
-
-// The drawing rectangle of a sheet in degrees.
-struct DrawingRect {
-    double west = 0.0;
-    double east = 0.0;
-    double south = 0.0;
-    double north = 0.0;
 };
 
 // The four corners of the result trapezoid (converted to GSK-2011 in coordinate system 4).

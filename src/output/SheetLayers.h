@@ -11,6 +11,12 @@
 
 namespace sheetbasis {
 
+// The two sub-folders of a result folder that the layers of a sheet are written into.
+struct LayerFolders {
+    std::string hyps;   // HypsA, HypsP, HypsL
+    std::string frame;  // Frame, FrameAdj, FrameDig
+};
+
 // Writes HypsA, HypsP and HypsL into folder in the coordinate system cs, each closed
 // before the next is begun. A failure names the layer and why; no later layer is begun,
 // and the layers written before it stay.

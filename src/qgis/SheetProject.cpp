@@ -149,7 +149,7 @@ struct MarginTexts {
 // The sheet's name in the band above the frame, the scale and the coordinate system in
 // the band below it, each the page's width wide.
 std::string marginTextItems(const MarginTexts& texts, const LayoutPage& page) {
-    const std::string_view family = substituteFamily(FONT_PRAGMATICA);
+    const std::string_view family = substituteFamily(LabelFont::Pragmatica);
     const double halfBand = TEXT_BAND_MM / 2.0;
     const double below = page.heightMm - PAGE_MARGIN_MM + FRAME_REACH_MM;
     return layoutTextItem({"sheet name", texts.title, 0.0, PAGE_EDGE_MM, page.widthMm, TEXT_BAND_MM,
@@ -258,11 +258,11 @@ std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic
            parameter("Latitude_Of_Origin", pr.originLatitude) + ",UNIT[\"Meter\",1.0]]";
 }
 
-Outcome writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
-                       const DrawingRect& rect) {
+Outcome writeQgisFiles(const SheetParameters& p, const LayerFolders& folders,
+                       const std::string& sheetName, const DrawingRect& rect) {
     const FrameSettings settings = frameSettingsFor(p.setScale, p.mapScale);
-    const fs::path hyps(trimTrailing(p.path));
-    const fs::path frame(trimTrailing(p.outputFolder));
+    const fs::path hyps(trimTrailing(folders.hyps));
+    const fs::path frame(trimTrailing(folders.frame));
     const std::vector<ProjectLayer> written = sheetLayers(settings, rect);
     for (const ProjectLayer& layer : written) {
         const fs::path base = (layer.subFolder == "HYPS" ? hyps : frame) / layer.name;

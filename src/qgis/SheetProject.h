@@ -9,6 +9,7 @@
 #include "geo/ConformalConic.h"
 #include "output/Geometry.h"
 #include "output/Outcome.h"
+#include "output/SheetLayers.h"
 #include "qgis/ProjectDocument.h"
 #include "sheet/SheetParameters.h"
 
@@ -26,10 +27,10 @@ PlaneBox projectedExtent(const LambertConformalConic& projection, const DrawingR
 // The definition of that system, on the datum of the layers' projection files.
 std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic& projection);
 
-// Writes the styles of the layers that the sheet's map scale gives, beside them in p.path
-// and p.outputFolder, and the project "<sheetName>.qgs" in the folder that holds both.
-// Fails when a file cannot be written or the coordinate system has no projection text.
-Outcome writeQgisFiles(const SheetParameters& p, const std::string& sheetName,
-                       const DrawingRect& rect);
+// Writes the styles of the layers that the sheet's map scale gives, beside them in their
+// folders, and the project "<sheetName>.qgs" in the folder that holds both. Fails when a
+// file cannot be written or the coordinate system has no projection text.
+Outcome writeQgisFiles(const SheetParameters& p, const LayerFolders& folders,
+                       const std::string& sheetName, const DrawingRect& rect);
 
 }  // namespace sheetbasis

@@ -59,13 +59,12 @@ std::string twoDigits(std::int32_t column) {
     return column >= 0 && column < 10 ? "0" + text : text;
 }
 
-Identity adjacentSheet(Direction direction, Series setScale, Identity sheet,
-                       std::int32_t sheetType) {
+Identity adjacentSheet(Direction direction, Series setScale, Identity sheet, SheetType sheetType) {
     const bool eastWest = direction == Direction::West || direction == Direction::East;
     const bool positive = direction == Direction::East || direction == Direction::North;
     if (eastWest) {
         // A joined sheet's neighbour lies a whole joined width away.
-        for (std::int32_t step = 0; step <= sheetType; ++step) {
+        for (std::int32_t step = 0; step < joinedColumns(sheetType); ++step) {
             if (setScale == Series::Scale200k) {
                 const Sheet200Column next =
                     adjacentSheet200EastWest(positive, sheet.xZone, sheet.sheetNumber);
@@ -124,11 +123,12 @@ Sheet200Row adjacentSheet200NorthSouth(bool north, std::int32_t yZone, std::int3
     return {row, numberOf(cell)};
 }
 
-std::vector<std::int32_t> offeredSheetTypes(Series setScale, std::int32_t yZone) {
-    const std::int32_t widest = setScale == Series::Scale200k ? SHEET_TRIPLE : SHEET_QUADRUPLE;
-    if (yZone <= LAST_WIDEST_JOINED_ROW) return {widest, SHEET_DOUBLE, SHEET_STANDARD};
-    if (yZone <= LAST_DOUBLE_ROW) return {SHEET_DOUBLE, SHEET_STANDARD};
-    return {SHEET_STANDARD};
+std::vector<SheetType> offeredSheetTypes(Series setScale, std::int32_t yZone) {
+    const SheetType widest =
+        setScale == Series::Scale200k ? SheetType::Triple : SheetType::Quadruple;
+    if (yZone <= LAST_WIDEST_JOINED_ROW) return {widest, SheetType::Double, SheetType::Standard};
+    if (yZone <= LAST_DOUBLE_ROW) return {SheetType::Double, SheetType::Standard};
+    return {SheetType::Standard};
 }
 
 std::optional<std::int32_t> rowOfLetter(char letter) {
@@ -151,11 +151,11 @@ std::string toRomanNumerals(std::int32_t n) {
 }
 
 std::string joinedPartsText(Series setScale, std::int32_t xZone, std::int32_t sheetNumber,
-                            std::int32_t sheetType) {
+                            SheetType sheetType) {
     std::string parts;
     std::int32_t column = xZone;
     std::int32_t number = sheetNumber;
-    for (std::int32_t part = 0; part < sheetType; ++part) {
+    for (std::int32_t part = 1; part < joinedColumns(sheetType); ++part) {
         parts += ',';
         if (setScale == Series::Scale200k) {
             const Sheet200Column next = adjacentSheet200EastWest(true, column, number);
@@ -172,7 +172,7 @@ std::string joinedPartsText(Series setScale, std::int32_t xZone, std::int32_t sh
 }
 
 std::string sheetNameOf(Series setScale, std::int32_t yZone, std::int32_t xZone,
-                        std::int32_t sheetNumber, std::int32_t sheetType) {
+                        std::int32_t sheetNumber, SheetType sheetType) {
     // Appended piece by piece: g++ 12 warns falsely (-Wrestrict) about "-" + std::string.
     std::string name(1, rowLetter(yZone));
     name.append(1, '-').append(twoDigits(xZone));
@@ -181,8 +181,7 @@ std::string sheetNameOf(Series setScale, std::int32_t yZone, std::int32_t xZone,
 }
 
 std::string adjacentSheetName(Direction direction, Series setScale, std::int32_t yZone,
-                              std::int32_t xZone, std::int32_t sheetNumber,
-                              std::int32_t sheetType) {
+                              std::int32_t xZone, std::int32_t sheetNumber, SheetType sheetType) {
     const Identity next =
         adjacentSheet(direction, setScale, {yZone, xZone, sheetNumber}, sheetType);
     return sheetNameOf(setScale, next.yZone, next.xZone, next.sheetNumber, sheetType);

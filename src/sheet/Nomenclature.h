@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sheet/Series.h"
+#include "sheet/SheetType.h"
 
 namespace sheetbasis {
 
@@ -24,7 +25,7 @@ std::optional<std::int32_t> rowOfLetter(char letter);
 // last: near the pole neighbouring sheets are joined so that a sheet keeps a useful width,
 // triple (1:200 000 series) or quadruple (million series) and double sheets in rows U and
 // T, double sheets in rows S, R and Q, none further south.
-std::vector<std::int32_t> offeredSheetTypes(Series setScale, std::int32_t yZone);
+std::vector<SheetType> offeredSheetTypes(Series setScale, std::int32_t yZone);
 
 // The side of a sheet on which a neighbour lies.
 enum class Direction { West, East, North, South };
@@ -41,14 +42,14 @@ struct Sheet200Row {
 
 // The sheet's name (never contains a blank). yZone 0..12 (V..J), xZone 1..60.
 std::string sheetNameOf(Series setScale, std::int32_t yZone, std::int32_t xZone,
-                        std::int32_t sheetNumber, std::int32_t sheetType);
+                        std::int32_t sheetNumber, SheetType sheetType);
 // What a joined sheet's name adds after its first part: ",II,III", ",38-I", ",38,39,40"
 // ("" for a standard sheet). It does not depend on the row.
 std::string joinedPartsText(Series setScale, std::int32_t xZone, std::int32_t sheetNumber,
-                            std::int32_t sheetType);
+                            SheetType sheetType);
 // The name of the neighbouring sheet in the given direction; it keeps the series and type.
 std::string adjacentSheetName(Direction direction, Series setScale, std::int32_t yZone,
-                              std::int32_t xZone, std::int32_t sheetNumber, std::int32_t sheetType);
+                              std::int32_t xZone, std::int32_t sheetNumber, SheetType sheetType);
 // Next column eastward (60 is followed by 1) and westward (1 is preceded by 60).
 std::int32_t nextColumnEast(std::int32_t xZone);
 std::int32_t nextColumnWest(std::int32_t xZone);

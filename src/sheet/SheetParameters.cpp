@@ -1,5 +1,6 @@
 #include "sheet/SheetParameters.h"
 
+#include <algorithm>
 #include <array>
 
 namespace sheetbasis {
@@ -20,6 +21,7 @@ constexpr std::int32_t SHEETS_PER_ROW_200K = 6;
 constexpr double SHEET_WIDTH_200K_DEG = 1.0;
 constexpr double SHEET_HEIGHT_200K_DEG = 2.0 / 3.0;
 constexpr double SHEET_HEIGHT_1M_DEG = 4.0;
+constexpr double SHEET_WIDTH_1M_DEG = COLUMN_WIDTH_DEG;
 
 // Default parallel spacing and latitude minute scale of each series.
 constexpr double PARALLEL_STEP_200K_DEG = 1.0 / 6.0;  // 10 minutes
@@ -28,85 +30,75 @@ constexpr double PARALLEL_STEP_1M_DEG = 2.0 / 3.0;  // 40 minutes
 constexpr std::int32_t Y_MINUTE_1M = 10;
 
 // Default meridian spacing (degrees) and longitude minute scale (minutes) by sheet type.
-// The triple row of the million series and the quadruple row of the 1:200 000 series are
-// fall-backs for types those series do not offer.
+// The triple sheet of the million series and the quadruple sheet of the 1:200 000 series
+// have fall-backs although those series do not offer them.
 struct MeridianDefaults {
+    SheetType type;
     double meridianStep;
     std::int32_t xMinute;
 };
 constexpr std::array<MeridianDefaults, 4> MERIDIANS_200K = {{
-    {0.25, 1},  // standard
-    {0.5, 2},   // double
-    {0.75, 5},  // triple
-    {0.25, 1},  // quadruple (fall-back)
+    {SheetType::Standard, 0.25, 1},
+    {SheetType::Double, 0.5, 2},
+    {SheetType::Triple, 0.75, 5},
+    {SheetType::Quadruple, 0.25, 1},  // fall-back
 }};
 constexpr std::array<MeridianDefaults, 4> MERIDIANS_1M = {{
-    {1.0, 10},  // standard
-    {2.0, 20},  // double
-    {1.0, 10},  // triple (fall-back)
-    {4.0, 40},  // quadruple
+    {SheetType::Standard, 1.0, 10},
+    {SheetType::Double, 2.0, 20},
+    {SheetType::Triple, 1.0, 10},  // fall-back
+    {SheetType::Quadruple, 4.0, 40},
 }};
 
-// A type outside 0..3 never comes from the dialogs or the job file; it gets the standard
-// defaults rather than a read past the table.
-MeridianDefaults meridianDefaults(Series setScale, std::int32_t sheetType) {
+// A value outside the enumeration never comes from the dialogs or the job file; it gets
+// the standard defaults.
+MeridianDefaults meridianDefaults(Series setScale, SheetType sheetType) {
     const auto& table = setScale == Series::Scale200k ? MERIDIANS_200K : MERIDIANS_1M;
-    const bool known = sheetType >= SHEET_STANDARD && sheetType <= SHEET_QUADRUPLE;
-    return table[known ? static_cast<std::size_t>(sheetType) : SHEET_STANDARD];
+    const auto found = std::find_if(table.begin(), table.end(),
+                                    [&](const MeridianDefaults& m) { return m.type == sheetType; });
+    return found != table.end() ? *found : table.front();
 }
 
 }  // namespace
 
-BaseParameters computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_t xZone,
-                                     std::int32_t sheetNumber, std::int32_t sheetType) {
-    BaseParameters b;
-    b.baseYTo = NORTH_EDGE_BASE_DEG - ROW_HEIGHT_DEG * yZone;
-    b.baseXFrom = COLUMN_WIDTH_DEG * xZone + COLUMN_OFFSET_DEG;
-    if (b.baseXFrom >= FULL_CIRCLE_DEG) b.baseXFrom -= FULL_CIRCLE_DEG;
+Trapezoid computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_t xZone,
+                                std::int32_t sheetNumber, SheetType sheetType) {
+    Trapezoid b;
+    DrawingRect& e = b.edges;
+    e.north = NORTH_EDGE_BASE_DEG - ROW_HEIGHT_DEG * yZone;
+    e.west = COLUMN_WIDTH_DEG * xZone + COLUMN_OFFSET_DEG;
+    if (e.west >= FULL_CIRCLE_DEG) e.west -= FULL_CIRCLE_DEG;
 
     if (setScale == Series::Scale200k) {
         const std::int32_t r = (sheetNumber - 1) / SHEETS_PER_ROW_200K;
         const std::int32_t c = sheetNumber - SHEETS_PER_ROW_200K * r - 1;
-        b.baseYTo = b.baseYTo - r * SHEET_HEIGHT_200K_DEG;
-        b.baseYFrom = b.baseYTo - SHEET_HEIGHT_200K_DEG;
-        b.baseXFrom = b.baseXFrom + c * SHEET_WIDTH_200K_DEG;
-        b.baseXTo = b.baseXFrom + (sheetType + 1) * SHEET_WIDTH_200K_DEG;
-        b.baseParallelStep = PARALLEL_STEP_200K_DEG;
-        b.baseYMinute = Y_MINUTE_200K;
+        e.north = e.north - r * SHEET_HEIGHT_200K_DEG;
+        e.south = e.north - SHEET_HEIGHT_200K_DEG;
+        e.west = e.west + c * SHEET_WIDTH_200K_DEG;
+        e.east = e.west + joinedColumns(sheetType) * SHEET_WIDTH_200K_DEG;
+        b.parallelStep = PARALLEL_STEP_200K_DEG;
+        b.yMinute = Y_MINUTE_200K;
     } else {
-        b.baseYFrom = b.baseYTo - SHEET_HEIGHT_1M_DEG;
-        b.baseXTo = b.baseXFrom + (COLUMN_WIDTH_DEG * sheetType + COLUMN_WIDTH_DEG);
-        b.baseParallelStep = PARALLEL_STEP_1M_DEG;
-        b.baseYMinute = Y_MINUTE_1M;
+        e.south = e.north - SHEET_HEIGHT_1M_DEG;
+        e.east = e.west + COLUMN_WIDTH_DEG * joinedColumns(sheetType);
+        b.parallelStep = PARALLEL_STEP_1M_DEG;
+        b.yMinute = Y_MINUTE_1M;
     }
     const MeridianDefaults m = meridianDefaults(setScale, sheetType);
-    b.baseMeridianStep = m.meridianStep;
-    b.baseXMinute = m.xMinute;
+    b.meridianStep = m.meridianStep;
+    b.xMinute = m.xMinute;
     return b;
 }
 
-void setBaseFromIdentity(SheetParameters& p) {
-    const BaseParameters b =
-        computeBaseParameters(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
-    p.baseXFrom = b.baseXFrom;
-    p.baseXTo = b.baseXTo;
-    p.baseYFrom = b.baseYFrom;
-    p.baseYTo = b.baseYTo;
-    p.baseMeridianStep = b.baseMeridianStep;
-    p.baseXMinute = b.baseXMinute;
-    p.baseParallelStep = b.baseParallelStep;
-    p.baseYMinute = b.baseYMinute;
+DrawingRect resultEdgeLimits(const DrawingRect& base, Series setScale) {
+    const bool series200k = setScale == Series::Scale200k;
+    const double dLon = series200k ? SHEET_WIDTH_200K_DEG : SHEET_WIDTH_1M_DEG;
+    const double dLat = series200k ? SHEET_HEIGHT_200K_DEG : SHEET_HEIGHT_1M_DEG;
+    return {base.west - dLon, base.east + dLon, base.south - dLat, base.north + dLat};
 }
 
-void copyBaseToResult(SheetParameters& p) {
-    p.xFrom = p.baseXFrom;
-    p.xTo = p.baseXTo;
-    p.yFrom = p.baseYFrom;
-    p.yTo = p.baseYTo;
-    p.meridianStep = p.baseMeridianStep;
-    p.xMinute = p.baseXMinute;
-    p.parallelStep = p.baseParallelStep;
-    p.yMinute = p.baseYMinute;
+void setBaseFromIdentity(SheetParameters& p) {
+    p.base = computeBaseParameters(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
 }
 
 }  // namespace sheetbasis

@@ -7,15 +7,12 @@
 #include <tuple>
 
 #include "sheet/CoordinateSystem.h"
+#include "sheet/MapScale.h"
 #include "sheet/Series.h"
+#include "sheet/SheetType.h"
+#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
-
-// Sheet types (field sheetType).
-inline constexpr std::int32_t SHEET_STANDARD = 0;
-inline constexpr std::int32_t SHEET_DOUBLE = 1;
-inline constexpr std::int32_t SHEET_TRIPLE = 2;
-inline constexpr std::int32_t SHEET_QUADRUPLE = 3;
 
 // Rows U..K are yZone 1..11; V (0) and J (12) occur only as neighbours.
 inline constexpr std::int32_t FIRST_ROW = 1;
@@ -37,7 +34,7 @@ struct SheetIdentity {
     std::int32_t yZone = 0;
     std::int32_t xZone = 0;
     std::int32_t sheetNumber = 0;
-    std::int32_t sheetType = SHEET_STANDARD;
+    SheetType sheetType = SheetType::Standard;
     bool operator==(const SheetIdentity&) const = default;
     // The order of sets of sheets; a defaulted <=> trips clang-tidy 14 (modernize-use-nullptr).
     bool operator<(const SheetIdentity& other) const {
@@ -47,56 +44,33 @@ struct SheetIdentity {
     }
 };
 
-// The 25 fields in their fixed order. Texts hold no padding: a fixed-length, blank-padded
-// text corresponds to its value without trailing blanks.
+// The fields of the record in their fixed order; the result and the base trapezoid each
+// stand for eight of them. Texts hold no padding: a fixed-length, blank-padded text
+// corresponds to its value without trailing blanks.
 struct SheetParameters {
     CoordinateSystem cs = CoordinateSystem::Sk42;
     Series setScale = Series::Scale200k;
-    std::int32_t mapScale = 0;
+    MapScale mapScale = MapScale::Scale200k;
     std::int32_t yZone = 1;
     std::int32_t xZone = 1;
     std::int32_t sheetNumber = 1;
-    std::int32_t sheetType = SHEET_STANDARD;
-    std::string path;          // result folder; after prepareResultFolders the HYPS sub-folder
-    std::string outputFolder;  // after prepareResultFolders the FRAME sub-folder
-    double xFrom = 0.0;
-    double xTo = 0.0;
-    double yFrom = 0.0;
-    double yTo = 0.0;
-    double meridianStep = 0.0;
-    std::int32_t xMinute = 0;
-    double parallelStep = 0.0;
-    std::int32_t yMinute = 0;
-    double baseXFrom = 0.0;
-    double baseXTo = 0.0;
-    double baseYFrom = 0.0;
-    double baseYTo = 0.0;
-    double baseMeridianStep = 0.0;
-    std::int32_t baseXMinute = 0;
-    double baseParallelStep = 0.0;
-    std::int32_t baseYMinute = 0;
-};
-
-// Fields 18..25 of the record: the nominal trapezoid and default steps of a sheet.
-struct BaseParameters {
-    double baseXFrom = 0.0;
-    double baseXTo = 0.0;
-    double baseYFrom = 0.0;
-    double baseYTo = 0.0;
-    double baseMeridianStep = 0.0;
-    std::int32_t baseXMinute = 0;
-    double baseParallelStep = 0.0;
-    std::int32_t baseYMinute = 0;
+    SheetType sheetType = SheetType::Standard;
+    std::string path;  // the result folder, which receives the HYPS and FRAME sub-folders
+    Trapezoid result;  // what is generated: the base one unless changed
+    Trapezoid base;    // what computeBaseParameters gives the sheet
 };
 
 // The base trapezoid and default steps of the sheet with the given identity. sheetNumber
 // is read only in the 1:200 000 series. Cannot fail.
-BaseParameters computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_t xZone,
-                                     std::int32_t sheetNumber, std::int32_t sheetType);
+Trapezoid computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_t xZone,
+                                std::int32_t sheetNumber, SheetType sheetType);
 
-// Computes the base fields of the record from its identity fields (2, 4, 5, 6, 7).
+// The open rectangle that the edges of a result trapezoid must lie in: a given edge may lie
+// less than one standard sheet of the series (1 degree by 40 minutes, 6 by 4 degrees) beyond
+// the same edge of the base trapezoid. Each edge is bounded on its outer side only.
+DrawingRect resultEdgeLimits(const DrawingRect& base, Series setScale);
+
+// Computes the base trapezoid of the record from its identity fields.
 void setBaseFromIdentity(SheetParameters& p);
-// Copies the base fields into the result fields (10 = 18, ..., 17 = 25).
-void copyBaseToResult(SheetParameters& p);
 
 }  // namespace sheetbasis

@@ -16,27 +16,13 @@ namespace sheetbasis::ui {
 namespace {
 
 constexpr std::array<const char*, 2> SERIES_ITEMS = {"1 :   200 000", "1 : 1 000 000"};
-constexpr std::array<const char*, 3> MAP_SCALES_200K = {"1 :   200 000", "1 :   500 000",
-                                                        "1 : 1 000 000"};
-constexpr std::array<const char*, 3> MAP_SCALES_1M = {"1 : 1 000 000", "1 : 2 500 000",
-                                                      "1 : 5 000 000"};
 constexpr std::array<const char*, 11> ROW_ITEMS = {"U", "T", "S", "R", "Q", "P",
                                                    "O", "N", "M", "L", "K"};
-// The list items begin with the Latin C in the double and the quadruple sheet; the runs of
-// blanks line the word "лист" up in the list.
-constexpr const char* TYPE_STANDARD = "Стандартный  лист";
-constexpr const char* TYPE_DOUBLE = "Cдвоенный    лист";
-constexpr const char* TYPE_TRIPLE = "Строенный    лист";
-constexpr const char* TYPE_QUADRUPLE = "Cчетверенный лист";
-
 // The column list runs from 33 to 60 and then wraps to 01 and 02: item n is column n + 32.
 constexpr int COLUMN_ITEM_COUNT = 30;
 constexpr int COLUMN_OF_ITEM_ZERO = 32;
 constexpr int COLUMN_COUNT = 60;
 constexpr int SHEETS_IN_MILLION_SHEET = 36;
-
-// The third type item of the million series is the quadruple sheet, not the triple one.
-constexpr int THIRD_TYPE_ITEM = 3;
 
 constexpr int FIRST_ITEM = 1;
 
@@ -75,16 +61,78 @@ std::vector<std::string> sheetNumberItems() {
     return items;
 }
 
-// The types the row offers, narrowest first; the row list's item n is the row of yZone n.
-std::vector<std::string> typeItems(int seriesItem, int rowItem) {
-    const Series setScale = seriesItem == SERIES_ITEM_200K ? Series::Scale200k : Series::Scale1m;
-    const std::array<const char*, 4> texts = {TYPE_STANDARD, TYPE_DOUBLE, TYPE_TRIPLE,
-                                              TYPE_QUADRUPLE};
+Series seriesOfItem(int seriesItem) {
+    return seriesItem == SERIES_ITEM_200K ? Series::Scale200k : Series::Scale1m;
+}
+
+// The item of a map scale in the map-scale list.
+const char* mapScaleItem(MapScale scale) {
+    switch (scale) {
+        case MapScale::Scale200k:
+            return "1 :   200 000";
+        case MapScale::Scale500k:
+            return "1 :   500 000";
+        case MapScale::Scale1m:
+            return "1 : 1 000 000";
+        case MapScale::Scale2500k:
+            return "1 : 2 500 000";
+        case MapScale::Scale5m:
+            return "1 : 5 000 000";
+    }
+    return "";
+}
+
+std::vector<std::string> mapScaleItems(Series setScale) {
     std::vector<std::string> items;
-    for (const std::int32_t type : offeredSheetTypes(setScale, rowItem)) {
-        items.insert(items.begin(), texts[static_cast<std::size_t>(type)]);
+    for (const MapScale scale : mapScalesOf(setScale)) items.emplace_back(mapScaleItem(scale));
+    return items;
+}
+
+// The scale of the map-scale list's item; the list always holds the scales of the series.
+MapScale mapScaleOfItem(Series setScale, int scaleItem) {
+    const auto scales = mapScalesOf(setScale);
+    const bool listed = scaleItem >= FIRST_ITEM && scaleItem <= static_cast<int>(scales.size());
+    return listed ? scales[static_cast<std::size_t>(scaleItem - FIRST_ITEM)]
+                  : seriesMapScale(setScale);
+}
+
+// The item of a sheet type in the type list. The items begin with the Latin C in the
+// double and the quadruple sheet; the runs of blanks line the word "лист" up in the list.
+const char* sheetTypeItem(SheetType type) {
+    switch (type) {
+        case SheetType::Standard:
+            return "Стандартный  лист";
+        case SheetType::Double:
+            return "Cдвоенный    лист";
+        case SheetType::Triple:
+            return "Строенный    лист";
+        case SheetType::Quadruple:
+            return "Cчетверенный лист";
+    }
+    return "";
+}
+
+// The types of the type list, narrowest first: those the row offers in the series. The row
+// list's item n is the row of yZone n.
+std::vector<SheetType> listedSheetTypes(Series setScale, int rowItem) {
+    std::vector<SheetType> types = offeredSheetTypes(setScale, rowItem);
+    std::reverse(types.begin(), types.end());
+    return types;
+}
+
+std::vector<std::string> typeItems(int seriesItem, int rowItem) {
+    std::vector<std::string> items;
+    for (const SheetType type : listedSheetTypes(seriesOfItem(seriesItem), rowItem)) {
+        items.emplace_back(sheetTypeItem(type));
     }
     return items;
+}
+
+// The type of the type list's item; the list always holds the types of the chosen row.
+SheetType sheetTypeOfItem(Series setScale, int rowItem, int typeItem) {
+    const std::vector<SheetType> types = listedSheetTypes(setScale, rowItem);
+    const bool listed = typeItem >= FIRST_ITEM && typeItem <= static_cast<int>(types.size());
+    return listed ? types[static_cast<std::size_t>(typeItem - FIRST_ITEM)] : SheetType::Standard;
 }
 
 // Refills the type list from the current series, row and type selections.
@@ -102,7 +150,7 @@ void fillLists(DialogState& state, Dialog& dialog) {
     dialog.setHandler(CONTROL_SERIES, [&state](Dialog& d, int c, DialogEvent e) {
         onSeriesChosen(state, d, c, e);
     });
-    dialog.setList(CONTROL_MAP_SCALE, itemsOf(MAP_SCALES_200K), FIRST_ITEM);
+    dialog.setList(CONTROL_MAP_SCALE, mapScaleItems(Series::Scale200k), FIRST_ITEM);
     dialog.setList(CONTROL_ROW, itemsOf(ROW_ITEMS), FIRST_ITEM);
     dialog.setHandler(CONTROL_ROW,
                       [&state](Dialog& d, int c, DialogEvent e) { onRowChosen(state, d, c, e); });
@@ -141,25 +189,7 @@ void copyChoice(const DialogState& state, SheetParameters& p) {
     p.xZone = state.xZone;
     p.sheetNumber = state.sheetNumber;
     p.sheetType = state.sheetType;
-    p.baseXFrom = state.base.baseXFrom;
-    p.baseXTo = state.base.baseXTo;
-    p.baseYFrom = state.base.baseYFrom;
-    p.baseYTo = state.base.baseYTo;
-    p.baseMeridianStep = state.base.baseMeridianStep;
-    p.baseXMinute = state.base.baseXMinute;
-    p.baseParallelStep = state.base.baseParallelStep;
-    p.baseYMinute = state.base.baseYMinute;
-}
-
-void copyRefinedResult(const RefinedResult& r, SheetParameters& p) {
-    p.xFrom = r.xFrom;
-    p.xTo = r.xTo;
-    p.yFrom = r.yFrom;
-    p.yTo = r.yTo;
-    p.meridianStep = r.meridianStep;
-    p.xMinute = r.xMinute;
-    p.parallelStep = r.parallelStep;
-    p.yMinute = r.yMinute;
+    p.base = state.base;
 }
 
 }  // namespace
@@ -180,11 +210,7 @@ MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& stat
         if (dialog->showModal() != BUTTON_OK) return MainDialogOutcome::Cancelled;
         readMainDialogChoices(*dialog, state);
         copyChoice(state, p);
-        if (state.parametersRefined) {
-            copyRefinedResult(state.result, p);
-        } else {
-            copyBaseToResult(p);
-        }
+        p.result = state.parametersRefined ? state.result : state.base;
         // Never cut: the result-folder step refuses a folder too long for its sub-folders.
         p.path = trimTrailing(dialog->text(CONTROL_FOLDER));
         if (!isBlank(p.path)) return MainDialogOutcome::Confirmed;
@@ -195,14 +221,11 @@ MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& stat
 void readMainDialogChoices(const Dialog& dialog, DialogState& state) {
     // The list holds the systems in the order of their values, the first item being 1.
     state.cs = static_cast<CoordinateSystem>(dialog.listSelection(CONTROL_CS));
-    state.setScale = dialog.listSelection(CONTROL_SERIES) == SERIES_ITEM_200K ? Series::Scale200k
-                                                                              : Series::Scale1m;
-    state.mapScale = dialog.listSelection(CONTROL_MAP_SCALE) - 1;
-    const int typeItem = dialog.listSelection(CONTROL_SHEET_TYPE);
-    state.sheetType = state.setScale == Series::Scale1m && typeItem == THIRD_TYPE_ITEM
-                          ? SHEET_QUADRUPLE
-                          : typeItem - 1;
+    state.setScale = seriesOfItem(dialog.listSelection(CONTROL_SERIES));
+    state.mapScale = mapScaleOfItem(state.setScale, dialog.listSelection(CONTROL_MAP_SCALE));
     state.yZone = dialog.listSelection(CONTROL_ROW);
+    state.sheetType =
+        sheetTypeOfItem(state.setScale, state.yZone, dialog.listSelection(CONTROL_SHEET_TYPE));
     state.xZone = dialog.listSelection(CONTROL_COLUMN) + COLUMN_OF_ITEM_ZERO;
     if (state.xZone > COLUMN_COUNT) state.xZone -= COLUMN_COUNT;
     if (state.setScale == Series::Scale200k) {
@@ -221,9 +244,9 @@ void refillSheetTypeList(Dialog& dialog, int seriesItem, int rowItem, int, int t
 void onSeriesChosen(DialogState& state, Dialog& dialog, int, DialogEvent event) {
     if (event != DialogEvent::SelectionChanged) return;
     state.parametersRefined = false;
-    const bool series200k = dialog.listSelection(CONTROL_SERIES) == SERIES_ITEM_200K;
-    dialog.setList(CONTROL_MAP_SCALE, itemsOf(series200k ? MAP_SCALES_200K : MAP_SCALES_1M),
-                   FIRST_ITEM);
+    const Series setScale = seriesOfItem(dialog.listSelection(CONTROL_SERIES));
+    const bool series200k = setScale == Series::Scale200k;
+    dialog.setList(CONTROL_MAP_SCALE, mapScaleItems(setScale), FIRST_ITEM);
     dialog.setEnabled(CONTROL_SHEET_NUMBER, series200k);
     dialog.setEnabled(CONTROL_SHEET_NUMBER_LABEL, series200k);
     refillTypes(dialog);

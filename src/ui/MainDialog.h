@@ -27,30 +27,19 @@ inline constexpr int CONTROL_FIND_FOLDER = 1013;
 inline constexpr int SERIES_ITEM_200K = 1;
 inline constexpr int SERIES_ITEM_1M = 2;
 
-// The result trapezoid and steps as the refine dialog accepted them.
-struct RefinedResult {
-    double xFrom = 0.0;
-    double xTo = 0.0;
-    double yFrom = 0.0;
-    double yTo = 0.0;
-    double parallelStep = 0.0;
-    double meridianStep = 0.0;
-    std::int32_t xMinute = 0;
-    std::int32_t yMinute = 0;
-};
-
-// Working state shared by the main and the refine dialog for the whole run; all of it
-// but the coordinate system starts at zero.
+// Working state shared by the main and the refine dialog for the whole run; the numbers
+// start at zero, the choices at the first value of their lists.
 struct DialogState {
     CoordinateSystem cs = CoordinateSystem::Sk42;
     Series setScale = Series::Scale200k;
-    std::int32_t mapScale = 0;
+    MapScale mapScale = MapScale::Scale200k;
     std::int32_t yZone = 0;
     std::int32_t xZone = 0;
     std::int32_t sheetNumber = 0;
-    std::int32_t sheetType = 0;
-    BaseParameters base;
-    RefinedResult result;
+    SheetType sheetType = SheetType::Standard;
+    Trapezoid base;
+    // The result trapezoid as the refine dialog accepted it.
+    Trapezoid result;
     // Set once the refine dialog was accepted; cleared by any change of the sheet.
     bool parametersRefined = false;
     // Shown in the error box before the dialog is shown again.
@@ -64,7 +53,7 @@ enum class MainDialogOutcome {
 };
 
 // Runs the main dialog until the user confirms it with a result folder
-// (MainDialogOutcome::Confirmed, every field of p but outputFolder written) or cancels it
+// (MainDialogOutcome::Confirmed, every field of p written) or cancels it
 // (MainDialogOutcome::Cancelled).
 MainDialogOutcome askSheetParameters(WindowServices& services, DialogState& state,
                                      SheetParameters& p);

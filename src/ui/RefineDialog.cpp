@@ -1,6 +1,5 @@
 #include "ui/RefineDialog.h"
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,18 +11,6 @@
 namespace sheetbasis::ui {
 
 namespace {
-
-// Texts of field 1035 by sheet type; unlike the main dialog's list they are Cyrillic
-// throughout, with single blanks after the first.
-constexpr std::array<const char*, 4> SHEET_TYPE_TEXTS = {"Стандартный  лист", "Сдвоенный лист",
-                                                         "Строенный лист", "Счетверенный лист"};
-
-// How far the result trapezoid may reach beyond the base one, in degrees: one sheet of
-// the series in each direction (1:200 000: 1 degree by 40 minutes; 1:1 000 000: 6 by 4).
-constexpr double ALLOWANCE_LON_200K = 1.0;
-constexpr double ALLOWANCE_LAT_200K = 2.0 / 3.0;
-constexpr double ALLOWANCE_LON_1M = 6.0;
-constexpr double ALLOWANCE_LAT_1M = 4.0;
 
 // Longest field text that the check looks at, in characters. The message text has the
 // same capacity, which all twelve messages together stay far below.
@@ -47,6 +34,22 @@ constexpr const char* ERROR_X_MINUTE = "Ошибка в задании цены 
 constexpr const char* ERROR_Y_MINUTE = "Ошибка в задании цены минутной рамки по широте";
 constexpr const char* ERROR_MERIDIAN_STEP = "Ошибка в задании расстояния между меридианами";
 constexpr const char* ERROR_PARALLEL_STEP = "Ошибка в задании расстояния между параллелями";
+
+// The text of field 1035 for a sheet type; unlike the main dialog's list it is Cyrillic
+// throughout, with single blanks after the first.
+const char* sheetTypeText(SheetType type) {
+    switch (type) {
+        case SheetType::Standard:
+            return "Стандартный  лист";
+        case SheetType::Double:
+            return "Сдвоенный лист";
+        case SheetType::Triple:
+            return "Строенный лист";
+        case SheetType::Quadruple:
+            return "Счетверенный лист";
+    }
+    return "";
+}
 
 // An angle as the fields show it: degrees and minutes without surrounding blanks.
 std::string angleText(double angle) {
@@ -85,23 +88,22 @@ bool readMinuteField(Dialog& dialog, int control, std::int32_t& value) {
 
 void fillRefineDialog(const DialogState& state, Dialog& dialog) {
     const auto& b = state.base;
-    const auto type = static_cast<std::size_t>(state.sheetType);
-    dialog.setText(CONTROL_BASE_TYPE, type < SHEET_TYPE_TEXTS.size() ? SHEET_TYPE_TEXTS[type] : "");
+    dialog.setText(CONTROL_BASE_TYPE, sheetTypeText(state.sheetType));
     dialog.setText(CONTROL_NOTICE, "");
     const auto both = [&dialog](int baseControl, int resultControl, const std::string& text) {
         dialog.setText(baseControl, text);
         dialog.setText(resultControl, text);
     };
-    both(CONTROL_BASE_WIDTH, CONTROL_RESULT_WIDTH, angleText(b.baseXTo - b.baseXFrom));
-    both(CONTROL_BASE_HEIGHT, CONTROL_RESULT_HEIGHT, angleText(b.baseYTo - b.baseYFrom));
-    both(CONTROL_BASE_X_FROM, CONTROL_X_FROM, angleText(b.baseXFrom));
-    both(CONTROL_BASE_X_TO, CONTROL_X_TO, angleText(b.baseXTo));
-    both(CONTROL_BASE_Y_FROM, CONTROL_Y_FROM, angleText(b.baseYFrom));
-    both(CONTROL_BASE_Y_TO, CONTROL_Y_TO, angleText(b.baseYTo));
-    both(CONTROL_BASE_MERIDIAN_STEP, CONTROL_MERIDIAN_STEP, angleText(b.baseMeridianStep));
-    both(CONTROL_BASE_PARALLEL_STEP, CONTROL_PARALLEL_STEP, angleText(b.baseParallelStep));
-    both(CONTROL_BASE_X_MINUTE, CONTROL_X_MINUTE, minuteText(b.baseXMinute));
-    both(CONTROL_BASE_Y_MINUTE, CONTROL_Y_MINUTE, minuteText(b.baseYMinute));
+    both(CONTROL_BASE_WIDTH, CONTROL_RESULT_WIDTH, angleText(b.edges.east - b.edges.west));
+    both(CONTROL_BASE_HEIGHT, CONTROL_RESULT_HEIGHT, angleText(b.edges.north - b.edges.south));
+    both(CONTROL_BASE_X_FROM, CONTROL_X_FROM, angleText(b.edges.west));
+    both(CONTROL_BASE_X_TO, CONTROL_X_TO, angleText(b.edges.east));
+    both(CONTROL_BASE_Y_FROM, CONTROL_Y_FROM, angleText(b.edges.south));
+    both(CONTROL_BASE_Y_TO, CONTROL_Y_TO, angleText(b.edges.north));
+    both(CONTROL_BASE_MERIDIAN_STEP, CONTROL_MERIDIAN_STEP, angleText(b.meridianStep));
+    both(CONTROL_BASE_PARALLEL_STEP, CONTROL_PARALLEL_STEP, angleText(b.parallelStep));
+    both(CONTROL_BASE_X_MINUTE, CONTROL_X_MINUTE, minuteText(b.xMinute));
+    both(CONTROL_BASE_Y_MINUTE, CONTROL_Y_MINUTE, minuteText(b.yMinute));
 }
 
 class MessageText {
@@ -117,11 +119,6 @@ class MessageText {
   private:
     std::string text_;
 };
-
-bool edgesUnchanged(const RefinedResult& r, const BaseParameters& b) {
-    return r.yTo == b.baseYTo && r.yFrom == b.baseYFrom && r.xFrom == b.baseXFrom &&
-           r.xTo == b.baseXTo;
-}
 
 }  // namespace
 
@@ -149,20 +146,17 @@ void onRefineClicked(WindowServices& services, DialogState& state, Dialog& mainD
 }
 
 RefineEntries checkRefineEntries(WindowServices& services, DialogState& state, Dialog& dialog) {
-    const bool series200k = state.setScale == Series::Scale200k;
-    const double dLon = series200k ? ALLOWANCE_LON_200K : ALLOWANCE_LON_1M;
-    const double dLat = series200k ? ALLOWANCE_LAT_200K : ALLOWANCE_LAT_1M;
-    const auto& b = state.base;
-    auto& r = state.result;
+    const DrawingRect limits = resultEdgeLimits(state.base.edges, state.setScale);
+    Trapezoid& r = state.result;
 
     bool xFromError =
-        !readAngleField(dialog, CONTROL_X_FROM, r.xFrom) || !(r.xFrom > b.baseXFrom - dLon);
+        !readAngleField(dialog, CONTROL_X_FROM, r.edges.west) || !(r.edges.west > limits.west);
     const bool xToError =
-        !readAngleField(dialog, CONTROL_X_TO, r.xTo) || !(r.xTo < b.baseXTo + dLon);
+        !readAngleField(dialog, CONTROL_X_TO, r.edges.east) || !(r.edges.east < limits.east);
     bool yFromError =
-        !readAngleField(dialog, CONTROL_Y_FROM, r.yFrom) || !(r.yFrom > b.baseYFrom - dLat);
+        !readAngleField(dialog, CONTROL_Y_FROM, r.edges.south) || !(r.edges.south > limits.south);
     const bool yToError =
-        !readAngleField(dialog, CONTROL_Y_TO, r.yTo) || !(r.yTo < b.baseYTo + dLat);
+        !readAngleField(dialog, CONTROL_Y_TO, r.edges.north) || !(r.edges.north < limits.north);
     const bool xMinuteError =
         !readMinuteField(dialog, CONTROL_X_MINUTE, r.xMinute) || r.xMinute == 0;
     const bool yMinuteError =
@@ -175,27 +169,27 @@ RefineEntries checkRefineEntries(WindowServices& services, DialogState& state, D
     MessageText message;
     message.appendIf(xFromError, ERROR_X_FROM);
     message.appendIf(xToError, ERROR_X_TO);
-    if (!xFromError && !xToError && r.xFrom >= r.xTo) {
+    if (!xFromError && !xToError && r.edges.west >= r.edges.east) {
         xFromError = true;
         message.appendIf(true, ERROR_LON_RANGE);
     }
     const bool lonValid = !xFromError && !xToError;
-    dialog.setText(CONTROL_RESULT_WIDTH, lonValid ? angleText(r.xTo - r.xFrom) : "");
+    dialog.setText(CONTROL_RESULT_WIDTH, lonValid ? angleText(r.edges.east - r.edges.west) : "");
     message.appendIf(yFromError, ERROR_Y_FROM);
     message.appendIf(yToError, ERROR_Y_TO);
-    if (!yFromError && !yToError && r.yFrom >= r.yTo) {
+    if (!yFromError && !yToError && r.edges.south >= r.edges.north) {
         yFromError = true;
         message.appendIf(true, ERROR_LAT_RANGE);
     }
     const bool latValid = !yFromError && !yToError;
-    dialog.setText(CONTROL_RESULT_HEIGHT, latValid ? angleText(r.yTo - r.yFrom) : "");
+    dialog.setText(CONTROL_RESULT_HEIGHT, latValid ? angleText(r.edges.north - r.edges.south) : "");
     message.appendIf(xMinuteError, ERROR_X_MINUTE);
     message.appendIf(yMinuteError, ERROR_Y_MINUTE);
     message.appendIf(meridianError, ERROR_MERIDIAN_STEP);
     message.appendIf(parallelError, ERROR_PARALLEL_STEP);
 
     if (message.empty()) {
-        dialog.setText(CONTROL_NOTICE, edgesUnchanged(r, b) ? "" : NOTICE_CHANGED);
+        dialog.setText(CONTROL_NOTICE, r.edges == state.base.edges ? "" : NOTICE_CHANGED);
         state.parametersRefined = true;
         return RefineEntries::Valid;
     }

@@ -45,7 +45,7 @@ SheetParameters sheetN37XXXVI(CoordinateSystem cs) {
     p.xZone = 37;
     p.sheetNumber = 36;
     setBaseFromIdentity(p);
-    copyBaseToResult(p);
+    p.result = p.base;
     return p;
 }
 
@@ -73,18 +73,17 @@ TEST(Velmora, CombinedSystemCarriesTheCornersIntoGsk2011) {
         std::filesystem::create_directories(folder);
         const ResultFolders folders = prepareResultFolders(folder);
         ASSERT_EQ(folders.status, FolderStatus::Ready);
-        p.path = folders.hyps;
-        p.outputFolder = folders.frame;
-        const Outcome generated = generateSheet(p);
+        const Outcome generated = generateSheet(p, folders.layers);
         ASSERT_TRUE(generated) << generated.reason();
 
         Point nw{41.0, 52 + TWO_THIRDS};
         if (cs == CoordinateSystem::Gsk2011FromSk42) nw = sk42ToGsk2011(nw);
-        const std::vector<Point> ring = sheetRing(p.path);
+        const std::vector<Point> ring = sheetRing(folders.layers.hyps);
         ASSERT_FALSE(ring.empty());
         EXPECT_EQ(ring.front().x, nw.x) << coordinateSystemName(cs);
         EXPECT_EQ(ring.front().y, nw.y) << coordinateSystemName(cs);
-        EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(p.outputFolder) / "Frame.shp"));
+        EXPECT_TRUE(
+            std::filesystem::exists(std::filesystem::path(folders.layers.frame) / "Frame.shp"));
     }
 }
 

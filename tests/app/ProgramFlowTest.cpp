@@ -42,13 +42,13 @@ SheetParameters sheetN37XXXVI(const std::string& folder) {
     SheetParameters p;
     p.cs = CoordinateSystem::Sk42;
     p.setScale = Series::Scale200k;
-    p.mapScale = 0;
+    p.mapScale = MapScale::Scale200k;
     p.yZone = 8;
     p.xZone = 37;
     p.sheetNumber = 36;
-    p.sheetType = SHEET_STANDARD;
+    p.sheetType = SheetType::Standard;
     setBaseFromIdentity(p);
-    copyBaseToResult(p);
+    p.result = p.base;
     p.path = folder;
     return p;
 }

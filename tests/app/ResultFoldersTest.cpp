@@ -21,11 +21,12 @@ void touch(const fs::path& file) {
     std::ofstream(file) << "x";
 }
 
-// The sub-folders in path and outputFolder, as the main program keeps them.
-FolderStatus prepareInto(const std::string& folder, std::string& path, std::string& outputFolder) {
+// The sub-folders that the preparation names.
+FolderStatus prepareInto(const std::string& folder, std::string& hypsFolder,
+                         std::string& frameFolder) {
     const ResultFolders prepared = prepareResultFolders(folder);
-    path = prepared.hyps;
-    outputFolder = prepared.frame;
+    hypsFolder = prepared.layers.hyps;
+    frameFolder = prepared.layers.frame;
     return prepared.status;
 }
 
@@ -36,48 +37,48 @@ class ResultFoldersTest : public ::testing::Test {
 };
 
 TEST_F(ResultFoldersTest, CreatesBothSubFoldersWhenMissing) {
-    std::string path = "ignored";
-    std::string outputFolder;
-    EXPECT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::Ready);
-    EXPECT_EQ(path, folder() + "HYPS");
-    EXPECT_EQ(outputFolder, folder() + "FRAME");
-    EXPECT_TRUE(fs::is_directory(path));
-    EXPECT_TRUE(fs::is_directory(outputFolder));
+    std::string hypsFolder = "ignored";
+    std::string frameFolder;
+    EXPECT_EQ(prepareInto(folder(), hypsFolder, frameFolder), FolderStatus::Ready);
+    EXPECT_EQ(hypsFolder, folder() + "HYPS");
+    EXPECT_EQ(frameFolder, folder() + "FRAME");
+    EXPECT_TRUE(fs::is_directory(hypsFolder));
+    EXPECT_TRUE(fs::is_directory(frameFolder));
 }
 
 TEST_F(ResultFoldersTest, BlanksAroundTheFolderDoNotCount) {
-    std::string path, outputFolder;
-    EXPECT_EQ(prepareInto("  " + folder() + "  ", path, outputFolder), FolderStatus::Ready);
-    EXPECT_EQ(path, folder() + "HYPS");
+    std::string hypsFolder, frameFolder;
+    EXPECT_EQ(prepareInto("  " + folder() + "  ", hypsFolder, frameFolder), FolderStatus::Ready);
+    EXPECT_EQ(hypsFolder, folder() + "HYPS");
 }
 
 TEST_F(ResultFoldersTest, FolderWithoutSeparatorGluesTheSubFolderNames) {
-    std::string path, outputFolder;
+    std::string hypsFolder, frameFolder;
     const std::string glued = tmp.path().string();
-    EXPECT_EQ(prepareInto(glued, path, outputFolder), FolderStatus::Ready);
-    EXPECT_EQ(path, glued + "HYPS");
+    EXPECT_EQ(prepareInto(glued, hypsFolder, frameFolder), FolderStatus::Ready);
+    EXPECT_EQ(hypsFolder, glued + "HYPS");
     EXPECT_TRUE(fs::is_directory(glued + "HYPS"));
 }
 
 TEST_F(ResultFoldersTest, MissingResultFolderTouchesNothing) {
-    std::string path, outputFolder;
+    std::string hypsFolder, frameFolder;
     const std::string missing = folder() + "absent/";
-    EXPECT_EQ(prepareInto(missing, path, outputFolder), FolderStatus::Missing);
-    EXPECT_EQ(path, missing + "HYPS");
-    EXPECT_EQ(outputFolder, missing + "FRAME");
+    EXPECT_EQ(prepareInto(missing, hypsFolder, frameFolder), FolderStatus::Missing);
+    EXPECT_EQ(hypsFolder, missing + "HYPS");
+    EXPECT_EQ(frameFolder, missing + "FRAME");
     EXPECT_FALSE(fs::exists(missing));
-    EXPECT_EQ(prepareInto("   ", path, outputFolder), FolderStatus::Missing);
+    EXPECT_EQ(prepareInto("   ", hypsFolder, frameFolder), FolderStatus::Missing);
 }
 
 TEST_F(ResultFoldersTest, SubFolderThatIsAFileCannotBePrepared) {
-    std::string path, outputFolder;
+    std::string hypsFolder, frameFolder;
     touch(tmp.path() / "HYPS");
-    EXPECT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::HypsNotCreated);
+    EXPECT_EQ(prepareInto(folder(), hypsFolder, frameFolder), FolderStatus::HypsNotCreated);
     EXPECT_FALSE(fs::exists(tmp.path() / "FRAME")) << "FRAME is not looked at after HYPS fails";
 
     fs::remove(tmp.path() / "HYPS");
     touch(tmp.path() / "FRAME");
-    EXPECT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::FrameNotCreated);
+    EXPECT_EQ(prepareInto(folder(), hypsFolder, frameFolder), FolderStatus::FrameNotCreated);
 }
 
 TEST_F(ResultFoldersTest, DeletesExactlyTheLayersOfAnEarlierRun) {
@@ -93,8 +94,8 @@ TEST_F(ResultFoldersTest, DeletesExactlyTheLayersOfAnEarlierRun) {
                           "FrameAdj.PRJ", "Frame"}) {
         touch(frame / f);
     }
-    std::string path, outputFolder;
-    ASSERT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::Ready);
+    std::string hypsFolder, frameFolder;
+    ASSERT_EQ(prepareInto(folder(), hypsFolder, frameFolder), FolderStatus::Ready);
     EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"notes.txt", "HypsAx.shp"}));
     EXPECT_EQ(namesIn(frame), (std::set<std::string>{"Frame"}));
 }
@@ -104,8 +105,8 @@ TEST_F(ResultFoldersTest, LayerWithoutShapeFileIsKept) {
     fs::create_directories(hyps);
     touch(hyps / "HypsA.dbf");
     touch(hyps / "HypsA.PRJ");
-    std::string path, outputFolder;
-    ASSERT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::Ready);
+    std::string hypsFolder, frameFolder;
+    ASSERT_EQ(prepareInto(folder(), hypsFolder, frameFolder), FolderStatus::Ready);
     EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", "HypsA.PRJ"}));
 }
 
@@ -124,8 +125,8 @@ TEST_F(ResultFoldersTest, TemporaryFilesOfAKilledRunAreDeletedButLinksNeverFollo
     touch(frame / ("FrameDig.dbf" + mark));
     touch(tmp.path() / ("N-37.qgs" + mark));
     touch(tmp.path() / ("notes.txt" + mark));
-    std::string path, outputFolder;
-    ASSERT_EQ(prepareInto(folder(), path, outputFolder), FolderStatus::Ready);
+    std::string hypsFolder, frameFolder;
+    ASSERT_EQ(prepareInto(folder(), hypsFolder, frameFolder), FolderStatus::Ready);
     EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", "HypsL.shp" + mark}));
     EXPECT_TRUE(namesIn(frame).empty());
     EXPECT_EQ(namesIn(tmp.path()),
@@ -151,8 +152,8 @@ TEST_F(ResultFoldersTest, SecondRunIntoTheFolderWaitsForTheFirst) {
 TEST_F(ResultFoldersTest, ShellMetacharactersAreJustPartOfTheName) {
     const std::string odd = folder() + "a \"b\" & c; $(touch pwned) `x`/";
     fs::create_directories(odd);
-    std::string path, outputFolder;
-    ASSERT_EQ(prepareInto(odd, path, outputFolder), FolderStatus::Ready);
+    std::string hypsFolder, frameFolder;
+    ASSERT_EQ(prepareInto(odd, hypsFolder, frameFolder), FolderStatus::Ready);
     EXPECT_TRUE(fs::is_directory(odd + "HYPS"));
     EXPECT_TRUE(fs::is_directory(odd + "FRAME"));
     EXPECT_FALSE(fs::exists("pwned"));
@@ -173,20 +174,21 @@ TEST_F(ResultFoldersTest, SubFoldersBeyondTheFolderTextAreRefusedNotCut) {
     // 256 characters: "HYPS" fits, "FRAME" would be cut to "FRAM".
     const std::string f256 = existingFolderOfLength(tmp.path(), 256);
     touch(fs::path(f256) / "HypsA.shp");
-    std::string path, outputFolder;
-    EXPECT_EQ(prepareInto(f256, path, outputFolder), FolderStatus::FrameNotCreated);
-    EXPECT_EQ(outputFolder, f256 + "FRAME");
+    std::string hypsFolder, frameFolder;
+    EXPECT_EQ(prepareInto(f256, hypsFolder, frameFolder), FolderStatus::FrameNotCreated);
+    EXPECT_EQ(frameFolder, f256 + "FRAME");
     EXPECT_EQ(namesIn(f256), (std::set<std::string>{"HypsA.shp"})) << "nothing is touched";
     // 257..260: "HYPS" would be cut into the result folder itself or a cut name.
     for (std::size_t length = 257; length <= 260; ++length) {
         const std::string folder =
             existingFolderOfLength(tmp.path() / std::to_string(length), length);
-        EXPECT_EQ(prepareInto(folder, path, outputFolder), FolderStatus::HypsNotCreated) << length;
-        EXPECT_EQ(path, folder + "HYPS");
+        EXPECT_EQ(prepareInto(folder, hypsFolder, frameFolder), FolderStatus::HypsNotCreated)
+            << length;
+        EXPECT_EQ(hypsFolder, folder + "HYPS");
         EXPECT_TRUE(fs::is_empty(folder)) << length;
     }
     const std::string f255 = existingFolderOfLength(tmp.path() / "ok", 255);
-    EXPECT_EQ(prepareInto(f255, path, outputFolder), FolderStatus::Ready);
+    EXPECT_EQ(prepareInto(f255, hypsFolder, frameFolder), FolderStatus::Ready);
     EXPECT_TRUE(fs::is_directory(f255 + "FRAME"));
 }
 
@@ -198,10 +200,10 @@ TEST_F(ResultFoldersTest, CyrillicFolderIsCountedInCharactersNotBytes) {
     ASSERT_GT(cyrillic.size(), 260u);
     fs::create_directories(cyrillic);
     touch(tmp.path() / "HypsA.shp");
-    std::string path, outputFolder;
-    ASSERT_EQ(prepareInto(cyrillic, path, outputFolder), FolderStatus::Ready);
-    EXPECT_EQ(path, cyrillic + "HYPS");
-    EXPECT_EQ(outputFolder, cyrillic + "FRAME");
+    std::string hypsFolder, frameFolder;
+    ASSERT_EQ(prepareInto(cyrillic, hypsFolder, frameFolder), FolderStatus::Ready);
+    EXPECT_EQ(hypsFolder, cyrillic + "HYPS");
+    EXPECT_EQ(frameFolder, cyrillic + "FRAME");
     EXPECT_EQ(namesIn(cyrillic), (std::set<std::string>{"HYPS", "FRAME"}));
     EXPECT_EQ(namesIn(tmp.path()), (std::set<std::string>{letters, "HypsA.shp"}));
 }

@@ -12,8 +12,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const SheetIdentity N37_XXXVI{Series::Scale200k, 8, 37, 36, SHEET_STANDARD};
-const SheetIdentity T37_TRIPLE{Series::Scale200k, 2, 37, 4, SHEET_TRIPLE};
+const SheetIdentity N37_XXXVI{Series::Scale200k, 8, 37, 36, SheetType::Standard};
+const SheetIdentity T37_TRIPLE{Series::Scale200k, 2, 37, 4, SheetType::Triple};
 
 TEST(SheetSetRun, OutFolderIsUsedByteForByteNeverReadAsJobText) {
     // Blanks, a byte that is no UTF-8, the entry separator and a line break: all are
@@ -37,10 +37,10 @@ TEST(SheetSetRun, EntriesAreReadAsAJobFileReadsThem) {
     const SheetParameters& n = sheets[0].parameters;
     EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done) << sheets[0].failure.reason;
     EXPECT_EQ(n.cs, CoordinateSystem::Gsk2011FromSk42);
-    EXPECT_EQ(n.mapScale, 2);
-    EXPECT_EQ(n.xMinute, 2);
-    EXPECT_EQ(n.yMinute, n.baseYMinute);
-    EXPECT_DOUBLE_EQ(n.yFrom, 52.0 + 10.0 / 60.0);
+    EXPECT_EQ(n.mapScale, MapScale::Scale1m);
+    EXPECT_EQ(n.result.xMinute, 2);
+    EXPECT_EQ(n.result.yMinute, n.base.yMinute);
+    EXPECT_DOUBLE_EQ(n.result.edges.south, 52.0 + 10.0 / 60.0);
     EXPECT_EQ(n.path, "/tmp/set/N-37-XXXVI/");
     EXPECT_EQ(sheets[0].label, "N-37-XXXVI");
     // 52°10' lies far below the triple sheet of row T: refused as a job file refuses it.
@@ -54,7 +54,7 @@ TEST(SheetSetRun, AFolderTooLongForAJobFileFailsItsSheet) {
     // "/N-37-XXXVI/" do not.
     const std::string out(245, 'd');
     const auto sheets =
-        prepareSheets({{Series::Scale200k, 8, 37, 1, SHEET_STANDARD}, N37_XXXVI}, {}, out);
+        prepareSheets({{Series::Scale200k, 8, 37, 1, SheetType::Standard}, N37_XXXVI}, {}, out);
     EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done);
     EXPECT_EQ(sheets[1].failure.reason, "the result folder is too long for a job file");
 }
@@ -86,8 +86,8 @@ TEST(SheetSetRun, OneFailureLeavesTheOthersAndGivesTheWorstCode) {
     TempFolder temp;
     // A file where a sheet's folder should be: that sheet cannot get its folders.
     std::ofstream(temp.path() / "N-37-XXXVI") << "in the way";
-    auto sheets = prepareSheets({N37_XXXVI, {Series::Scale200k, 8, 37, 35, SHEET_STANDARD}}, {},
-                                temp.path().string());
+    auto sheets = prepareSheets({N37_XXXVI, {Series::Scale200k, 8, 37, 35, SheetType::Standard}},
+                                {}, temp.path().string());
     std::size_t reports = 0;
     const SetRunReport report =
         generateSheets(std::move(sheets), 2, [&](std::size_t) { ++reports; });

@@ -39,12 +39,12 @@ std::map<Cell, int> coverage(const std::vector<SheetIdentity>& sheets, Series se
     const double height = series == Series::Scale200k ? 2.0 / 3.0 : 4.0;
     std::map<Cell, int> cells;
     for (const SheetIdentity& s : sheets) {
-        const BaseParameters b =
+        const Trapezoid b =
             computeBaseParameters(s.setScale, s.yZone, s.xZone, s.sheetNumber, s.sheetType);
-        EXPECT_NEAR(b.baseYTo - b.baseYFrom, height, 1e-9) << nameOf(s);
-        const long across = std::lround((b.baseXTo - b.baseXFrom) / width);
+        EXPECT_NEAR(b.edges.north - b.edges.south, height, 1e-9) << nameOf(s);
+        const long across = std::lround((b.edges.east - b.edges.west) / width);
         for (long k = 0; k < across; ++k) {
-            ++cells[cellAt(b.baseXFrom + k * width, b.baseYFrom, width, height)];
+            ++cells[cellAt(b.edges.west + k * width, b.edges.south, width, height)];
         }
     }
     return cells;
@@ -102,10 +102,10 @@ TEST(SheetSet, WholeSeriesCountsAndPolarTypesByRow) {
     EXPECT_EQ(expand("all", Series::Scale200k).size(), 30u * (6 * 36 + 3 * 18 + 2 * 12));
     // Million series: Q..S 15 doubles; T..U seven quadruples 33..60 and the double 01,02.
     EXPECT_EQ(expand("all", Series::Scale1m).size(), 30u * 6 + 15u * 3 + 8u * 2);
-    EXPECT_EQ(polarSheetType(Series::Scale200k, 1), SHEET_TRIPLE);
-    EXPECT_EQ(polarSheetType(Series::Scale200k, 5), SHEET_DOUBLE);
-    EXPECT_EQ(polarSheetType(Series::Scale200k, 6), SHEET_STANDARD);
-    EXPECT_EQ(polarSheetType(Series::Scale1m, 2), SHEET_QUADRUPLE);
+    EXPECT_EQ(polarSheetType(Series::Scale200k, 1), SheetType::Triple);
+    EXPECT_EQ(polarSheetType(Series::Scale200k, 5), SheetType::Double);
+    EXPECT_EQ(polarSheetType(Series::Scale200k, 6), SheetType::Standard);
+    EXPECT_EQ(polarSheetType(Series::Scale1m, 2), SheetType::Quadruple);
 }
 
 TEST(SheetSet, MillionSheetsExpandToTheirSheetsInPolarLayout) {

@@ -42,7 +42,7 @@ TEST(CoordLabelsTest, TextsAreRoundedToWholeMinutes) {
 class CoordLabelsLayerTest : public testing::Test {
   protected:
     void configure(Series series, DrawingRect rect) {
-        settings = frameSettingsFor(series, 0);
+        settings = frameSettingsFor(series, seriesMapScale(series));
         sheet.rect = rect;
         sheet.base = rect;
         sheet.lonStep = 0.125;
@@ -115,10 +115,10 @@ TEST_F(CoordLabelsLayerTest, FirstMeridianLabelIsRaisedClearOfTheCornerLabel) {
     EXPECT_EQ(f[12].attributes.text, "41" + deg + " 0'");
     EXPECT_EQ(f[14].attributes.text, "41" + deg + " 30'");
     EXPECT_EQ(f[16].attributes.text, "42" + deg + " 0'");
-    const TextExtent label = measureText("41" + deg, 2, 6.5, TRIM_START);
-    const TextExtent minutes = measureText("30'", 2, 6.5, TRIM_END);
+    const TextExtent label = measureText("41" + deg, LabelFont::FreeSet, 6.5, TrimMode::Start);
+    const TextExtent minutes = measureText("30'", LabelFont::FreeSet, 6.5, TrimMode::End);
     const double hmax = std::max(label.ascent - label.descent, minutes.ascent - minutes.descent);
-    const TextExtent corner = measureText("52" + deg, 2, 6.5, TRIM_BOTH);
+    const TextExtent corner = measureText("52" + deg, LabelFont::FreeSet, 6.5, TrimMode::Both);
     const double h = corner.ascent - corner.descent;
     // The middle meridian's label is 1.0 mm above the edge (centre hmax/2 further).
     const double middle = mmNorth(N36, f[14].baseLine[0].y);
@@ -127,7 +127,7 @@ TEST_F(CoordLabelsLayerTest, FirstMeridianLabelIsRaisedClearOfTheCornerLabel) {
     EXPECT_NEAR(mmNorth(N36, f[12].baseLine[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
     EXPECT_NEAR(mmNorth(N36, f[16].baseLine[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
     // The blank between degrees and minutes sits on the meridian.
-    const double wb = measureText(" ", 2, 6.5, TRIM_NONE).width;
+    const double wb = measureText(" ", LabelFont::FreeSet, 6.5, TrimMode::None).width;
     EXPECT_NEAR(mmEast(f[14].baseLine.front().x, 41.5, f[14].baseLine[0].y), wb / 2 + label.width,
                 1e-9);
 }
@@ -137,8 +137,8 @@ TEST_F(CoordLabelsLayerTest, WithoutParallelsNoMeridianLabelIsRaised) {
     const std::vector<Label> f = write({}, {41.0});
     ASSERT_EQ(f.size(), 2u);
     const std::string deg = std::string(1, CP1251_DEGREE);
-    const TextExtent label = measureText("41" + deg, 2, 6.5, TRIM_START);
-    const TextExtent minutes = measureText("0'", 2, 6.5, TRIM_END);
+    const TextExtent label = measureText("41" + deg, LabelFont::FreeSet, 6.5, TrimMode::Start);
+    const TextExtent minutes = measureText("0'", LabelFont::FreeSet, 6.5, TrimMode::End);
     const double hmax = std::max(label.ascent - label.descent, minutes.ascent - minutes.descent);
     EXPECT_NEAR(mmNorth(N36, f[0].baseLine[0].y), 1.0 + hmax / 2, 1e-9);
     EXPECT_NEAR(mmNorth(f[1].baseLine[0].y, 52.0), 1.0 + hmax / 2, 1e-9);

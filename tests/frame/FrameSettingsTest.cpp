@@ -7,7 +7,7 @@ namespace sheetbasis {
 namespace {
 
 TEST(FrameSettingsTest, TwoHundredThousandMapHasEveryElement) {
-    const FrameSettings f = frameSettingsFor(Series::Scale200k, 0);
+    const FrameSettings f = frameSettingsFor(Series::Scale200k, MapScale::Scale200k);
     EXPECT_EQ(f.scaleDenominator, 200000.0);
     EXPECT_TRUE(f.minuteFrameOn);
     EXPECT_EQ(f.minuteFrameOffset, 7.0);
@@ -22,11 +22,11 @@ TEST(FrameSettingsTest, TwoHundredThousandMapHasEveryElement) {
     EXPECT_EQ(f.outerFrameCodeB, 400905);
     EXPECT_TRUE(f.coordLabelsOn);
     EXPECT_EQ(f.coordLabelSize, 6.5);
-    EXPECT_EQ(f.coordLabelFont, 2);
+    EXPECT_EQ(f.coordLabelFont, LabelFont::FreeSet);
     EXPECT_EQ(f.coordLabelCode, 400912);
     EXPECT_TRUE(f.adjacentLabelsOn);
     EXPECT_EQ(f.adjacentLabelSize, 6.5);
-    EXPECT_EQ(f.adjacentLabelFont, 1);
+    EXPECT_EQ(f.adjacentLabelFont, LabelFont::Pragmatica);
     EXPECT_EQ(f.adjacentLabelCode, 400911);
     EXPECT_EQ(f.outerLineMode, 1);
     EXPECT_EQ(f.outerLineOffset, 9.800000190734863);
@@ -34,7 +34,7 @@ TEST(FrameSettingsTest, TwoHundredThousandMapHasEveryElement) {
 }
 
 TEST(FrameSettingsTest, MillionMapHasBandOnTheEdgeAndFlankedOuterLine) {
-    const FrameSettings f = frameSettingsFor(Series::Scale1m, 0);
+    const FrameSettings f = frameSettingsFor(Series::Scale1m, MapScale::Scale1m);
     EXPECT_EQ(f.scaleDenominator, 1000000.0);
     EXPECT_TRUE(f.minuteFrameOn);
     EXPECT_EQ(f.minuteFrameOffset, 0.0);
@@ -43,7 +43,7 @@ TEST(FrameSettingsTest, MillionMapHasBandOnTheEdgeAndFlankedOuterLine) {
     EXPECT_FALSE(f.outerFrameOn);
     EXPECT_TRUE(f.coordLabelsOn);
     EXPECT_EQ(f.coordLabelSize, 8.0);
-    EXPECT_EQ(f.coordLabelFont, 3);
+    EXPECT_EQ(f.coordLabelFont, LabelFont::Centurion);
     EXPECT_EQ(f.coordLabelCode, 400912);
     EXPECT_FALSE(f.adjacentLabelsOn);
     EXPECT_EQ(f.outerLineMode, 2);
@@ -59,14 +59,16 @@ TEST(FrameSettingsTest, MillionMapHasBandOnTheEdgeAndFlankedOuterLine) {
 TEST(FrameSettingsTest, ReducedMapsHaveLabelsAndOneOuterLine) {
     struct Row {
         Series series;
+        MapScale scale;
         double denominator;
         double size;
-        std::int32_t font;
+        LabelFont font;
     };
     for (const Row& row :
-         {Row{Series::Scale200k, 500000.0, 5.0, 2}, Row{Series::Scale1m, 2500000.0, 5.5, 3}}) {
+         {Row{Series::Scale200k, MapScale::Scale500k, 500000.0, 5.0, LabelFont::FreeSet},
+          Row{Series::Scale1m, MapScale::Scale2500k, 2500000.0, 5.5, LabelFont::Centurion}}) {
         SCOPED_TRACE(row.denominator);
-        const FrameSettings f = frameSettingsFor(row.series, 1);
+        const FrameSettings f = frameSettingsFor(row.series, row.scale);
         EXPECT_EQ(f.scaleDenominator, row.denominator);
         EXPECT_FALSE(f.minuteFrameOn);
         EXPECT_FALSE(f.outerFrameOn);
@@ -84,14 +86,17 @@ TEST(FrameSettingsTest, ReducedMapsHaveLabelsAndOneOuterLine) {
 TEST(FrameSettingsTest, SmallestScalesAndUnknownCombinationsHaveNoFrame) {
     struct Row {
         Series series;
-        std::int32_t scale;
+        MapScale scale;
         double denominator;
     };
-    for (const Row& row :
-         {Row{Series::Scale200k, 2, 1000000.0}, Row{Series::Scale1m, 2, 5000000.0},
-          Row{Series::Scale200k, 3, 0.0}, Row{Series::Scale1m, -1, 0.0},
-          Row{static_cast<Series>(2), 0, 0.0}, Row{static_cast<Series>(-999), -999, 0.0}}) {
-        SCOPED_TRACE(testing::Message() << static_cast<int>(row.series) << " " << row.scale);
+    for (const Row& row : {Row{Series::Scale200k, MapScale::Scale1m, 1000000.0},
+                           Row{Series::Scale1m, MapScale::Scale5m, 5000000.0},
+                           Row{Series::Scale200k, MapScale::Scale2500k, 0.0},
+                           Row{Series::Scale1m, MapScale::Scale500k, 0.0},
+                           Row{static_cast<Series>(2), MapScale::Scale1m, 0.0},
+                           Row{static_cast<Series>(-999), static_cast<MapScale>(-999), 0.0}}) {
+        SCOPED_TRACE(testing::Message()
+                     << static_cast<int>(row.series) << " " << denominatorOf(row.scale));
         const FrameSettings f = frameSettingsFor(row.series, row.scale);
         EXPECT_EQ(f.scaleDenominator, row.denominator);
         EXPECT_FALSE(f.minuteFrameOn);
@@ -103,16 +108,16 @@ TEST(FrameSettingsTest, SmallestScalesAndUnknownCombinationsHaveNoFrame) {
 }
 
 TEST(FrameSettingsTest, UnknownCombinationsLeaveEveryFlagFalse) {
-    for (const auto& [series, scale] :
-         {std::pair{Series::Scale200k, 3}, std::pair{Series::Scale1m, -1},
-          std::pair{static_cast<Series>(2), 0}}) {
-        SCOPED_TRACE(testing::Message() << static_cast<int>(series) << " " << scale);
+    for (const auto& [series, scale] : {std::pair{Series::Scale200k, MapScale::Scale5m},
+                                        std::pair{Series::Scale1m, MapScale::Scale200k},
+                                        std::pair{static_cast<Series>(2), MapScale::Scale1m}}) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(series) << " " << denominatorOf(scale));
         const FrameSettings f = frameSettingsFor(series, scale);
         EXPECT_FALSE(f.minuteParityX);
         EXPECT_FALSE(f.minuteParityY);
     }
     // A known scale without a frame still has the parity the minute scale always starts with.
-    EXPECT_TRUE(frameSettingsFor(Series::Scale1m, 2).minuteParityX);
+    EXPECT_TRUE(frameSettingsFor(Series::Scale1m, MapScale::Scale5m).minuteParityX);
 }
 
 }  // namespace

@@ -9,22 +9,21 @@ namespace sheetbasis {
 namespace {
 
 TEST(FrameStyleTest, everyFontOfTheTableHasAnInstalledStandIn) {
-    EXPECT_EQ(substituteFamily(FONT_PRAGMATICA), "Lato");
-    EXPECT_EQ(substituteFamily(FONT_FREESET), "Averia Sans GWF");
-    EXPECT_EQ(substituteFamily(FONT_CENTURION), "P052");
-    EXPECT_EQ(substituteFamily(0), "");
-    EXPECT_EQ(substituteFamily(FONT_COUNT + 1), "");
+    EXPECT_EQ(substituteFamily(LabelFont::Pragmatica), "Lato");
+    EXPECT_EQ(substituteFamily(LabelFont::FreeSet), "Averia Sans GWF");
+    EXPECT_EQ(substituteFamily(LabelFont::Centurion), "P052");
+    EXPECT_EQ(substituteFamily(static_cast<LabelFont>(0)), "");
     const std::string labels = frameLabelStyle().labelling;
-    for (std::int32_t font = 1; font <= FONT_COUNT; ++font) {
+    for (const LabelFont font : LABEL_FONTS) {
         const std::string mapping = "WHEN &quot;Font&quot; = &apos;" + std::string(fontName(font)) +
                                     "&apos; THEN &apos;" + std::string(substituteFamily(font)) +
                                     "&apos;";
-        EXPECT_NE(labels.find(mapping), std::string::npos) << font;
+        EXPECT_NE(labels.find(mapping), std::string::npos) << fontName(font);
     }
 }
 
 TEST(FrameStyleTest, bandBarsAreAsWideAsTheBandOfTheSheet) {
-    const FrameSettings settings = frameSettingsFor(Series::Scale200k, 0);  // 1:200 000
+    const FrameSettings settings = frameSettingsFor(Series::Scale200k, MapScale::Scale200k);
     const LayerStyle style = frameLineStyle(settings, {41.0, 42.0, 52.0, 52.5});
     EXPECT_NE(style.renderer.find(R"(value="1.2000000476837158")"), std::string::npos);
     // The sides of the sheet decide what a division line is.

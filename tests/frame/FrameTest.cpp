@@ -18,18 +18,18 @@ class FrameTest : public testing::Test {
     FrameTest() {
         p.cs = CoordinateSystem::Sk42;
         p.setScale = Series::Scale200k;
-        p.mapScale = 0;
-        p.baseXFrom = 41.0;
-        p.baseXTo = 42.0;
-        p.baseYFrom = 52.0;
-        p.baseYTo = N36;
-        p.xMinute = 1;
-        p.yMinute = 1;
+        p.mapScale = MapScale::Scale200k;
+        p.base.edges.west = 41.0;
+        p.base.edges.east = 42.0;
+        p.base.edges.south = 52.0;
+        p.base.edges.north = N36;
+        p.result.xMinute = 1;
+        p.result.yMinute = 1;
         rect = {41.0, 42.0, 52.0, N36};
-        p.xFrom = rect.west;
-        p.xTo = rect.east;
-        p.yFrom = rect.south;
-        p.yTo = rect.north;
+        p.result.edges.west = rect.west;
+        p.result.edges.east = rect.east;
+        p.result.edges.south = rect.south;
+        p.result.edges.north = rect.north;
         names = {"N-37-XXX", "M-37-VI", "N-38-XXXI", "N-37-XXXV"};
     }
     FrameFeatures run() const {
@@ -55,8 +55,8 @@ class FrameTest : public testing::Test {
 };
 
 TEST_F(FrameTest, SmallestScalesProduceNoLayer) {
-    for (const auto& [series, scale] :
-         {std::pair(Series::Scale200k, 2), std::pair(Series::Scale1m, 2)}) {
+    for (const auto& [series, scale] : {std::pair(Series::Scale200k, MapScale::Scale1m),
+                                        std::pair(Series::Scale1m, MapScale::Scale5m)}) {
         p.setScale = series;
         p.mapScale = scale;
         const FrameFeatures features = run();
@@ -67,7 +67,7 @@ TEST_F(FrameTest, SmallestScalesProduceNoLayer) {
 }
 
 TEST_F(FrameTest, ReducedScalesHaveOneOuterContourAndLabels) {
-    p.mapScale = 1;
+    p.mapScale = MapScale::Scale500k;
     const FrameFeatures features = run();
     ASSERT_TRUE(features.lines);
     EXPECT_FALSE(features.adjacentNames);
@@ -86,11 +86,12 @@ TEST_F(FrameTest, ReducedScalesHaveOneOuterContourAndLabels) {
 
 TEST_F(FrameTest, MillionSheetHasThreeContoursAndNoNames) {
     p.setScale = Series::Scale1m;
-    p.xFrom = p.baseXFrom = rect.west = 36.0;
-    p.xTo = p.baseXTo = rect.east = 42.0;
-    p.yFrom = p.baseYFrom = rect.south = 52.0;
-    p.yTo = p.baseYTo = rect.north = 56.0;
-    p.xMinute = p.yMinute = 10;
+    p.mapScale = MapScale::Scale1m;
+    p.result.edges.west = p.base.edges.west = rect.west = 36.0;
+    p.result.edges.east = p.base.edges.east = rect.east = 42.0;
+    p.result.edges.south = p.base.edges.south = rect.south = 52.0;
+    p.result.edges.north = p.base.edges.north = rect.north = 56.0;
+    p.result.xMinute = p.result.yMinute = 10;
     const FrameFeatures features = run();
     EXPECT_TRUE(features.lines);
     EXPECT_FALSE(features.adjacentNames);
@@ -129,7 +130,7 @@ TEST_F(FrameTest, TwoHundredThousandSheetHasNamesInTheGapsOfTheOuterLine) {
     EXPECT_EQ(outer[3].line.back().y, adjacent[2].baseLine.front().y);
     EXPECT_EQ(outer[0].line.front().y, adjacent[2].baseLine.back().y);
     // The north gap is the name's width plus 2 mm, centred on the side.
-    const double width = measureText("N-37-XXX", 1, 6.5, TRIM_BOTH).width;
+    const double width = measureText("N-37-XXX", LabelFont::Pragmatica, 6.5, TrimMode::Both).width;
     const double lat = adjacent[0].baseLine[0].y;
     const double gapMm = (adjacent[0].baseLine.back().x - adjacent[0].baseLine.front().x) / 180.0 *
                          PI_TRUNCATED * SPHERE_RADIUS_KM * std::cos(lat / 180.0 * PI_TRUNCATED) *
@@ -149,7 +150,7 @@ TEST_F(FrameTest, TwoHundredThousandSheetHasNamesInTheGapsOfTheOuterLine) {
 }
 
 TEST_F(FrameTest, CutSideHasNoNameButTheLineIsStillSplit) {
-    p.xFrom = rect.west = 41.25;
+    p.result.edges.west = rect.west = 41.25;
     const FrameFeatures features = run();
     const std::vector<Label> adjacent = features.adjacentNames.value();
     ASSERT_EQ(adjacent.size(), 3u);

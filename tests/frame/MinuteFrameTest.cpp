@@ -28,7 +28,7 @@ class MinuteFrameTest : public testing::Test {
         return minuteTicksNorthSouth(true, settings, sheet);
     }
 
-    FrameSettings settings = frameSettingsFor(Series::Scale200k, 0);
+    FrameSettings settings = frameSettingsFor(Series::Scale200k, MapScale::Scale200k);
     FrameSheet sheet;
 };
 
@@ -136,7 +136,7 @@ TEST_F(MinuteFrameTest, SidesAlongLatitudeTakeTheirLongitudesAtEachLatitude) {
 }
 
 TEST_F(MinuteFrameTest, MillionSheetBandLiesOnTheSheetOutline) {
-    settings = frameSettingsFor(Series::Scale1m, 0);
+    settings = frameSettingsFor(Series::Scale1m, MapScale::Scale1m);
     sheet.rect = {36.0, 42.0, 52.0, 56.0};
     sheet.base = sheet.rect;
     sheet.scale = settings.scaleDenominator;

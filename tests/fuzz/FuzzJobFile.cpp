@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -39,9 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (status < JobStatus::Read || status > JobStatus::OutOfRange) std::abort();
     if (status == JobStatus::Read) {
         // A job that is accepted is complete and describes a usable trapezoid.
-        const bool usable = !p.path.empty() && p.xFrom < p.xTo && p.yFrom < p.yTo &&
-                            p.meridianStep > 0 && p.parallelStep > 0 && p.xMinute > 0 &&
-                            p.yMinute > 0 && p.mapScale >= 0 && p.mapScale <= 2;
+        const bool usable = !p.path.empty() && p.result.edges.west < p.result.edges.east &&
+                            p.result.edges.south < p.result.edges.north &&
+                            p.result.meridianStep > 0 && p.result.parallelStep > 0 &&
+                            p.result.xMinute > 0 && p.result.yMinute > 0 &&
+                            std::ranges::count(mapScalesOf(p.setScale), p.mapScale) == 1;
         if (!usable) std::abort();
     }
     return 0;

@@ -13,8 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view value(reinterpret_cast<const char*>(data), size);
     if (applySheetName(value, p) == ValueStatus::Accepted) {
         const bool valid = p.yZone >= FIRST_ROW && p.yZone <= LAST_ROW && p.xZone >= 1 &&
-                           p.xZone <= 60 && p.sheetType >= 0 && p.sheetType <= 3 &&
-                           p.baseXFrom < p.baseXTo && p.baseYFrom < p.baseYTo;
+                           p.xZone <= 60 && sheetTypeOfColumns(joinedColumns(p.sheetType)) &&
+                           p.base.edges.west < p.base.edges.east &&
+                           p.base.edges.south < p.base.edges.north;
         if (!valid) std::abort();
     }
     return 0;

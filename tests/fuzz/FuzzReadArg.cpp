@@ -11,10 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace sheetbasis;
     SheetParameters p;
-    p.setScale = static_cast<Series>(-999);
-    p.mapScale = -999;
-    p.xFrom = p.xTo = p.yFrom = p.yTo = p.meridianStep = p.parallelStep = -999.0;
-    p.xMinute = p.yMinute = -999;
+    setNotGivenMarkers(p);
     std::string text(reinterpret_cast<const char*>(data), size);
     for (int entries = 0; entries < 64 && !text.empty(); ++entries) {
         const std::size_t before = text.size();

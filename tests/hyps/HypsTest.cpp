@@ -27,21 +27,25 @@ class HypsTest : public ::testing::Test {
         p.cs = CoordinateSystem::Sk42;
         p.setScale = Series::Scale200k;
         setTrapezoid(30.0, 31.0, 52.0, NORTH);
-        p.parallelStep = 1.0 / 6.0;
-        p.meridianStep = 0.25;
+        p.result.parallelStep = 1.0 / 6.0;
+        p.result.meridianStep = 0.25;
     }
 
     void setTrapezoid(double west, double east, double south, double north) {
-        p.xFrom = p.baseXFrom = west;
-        p.xTo = p.baseXTo = east;
-        p.yFrom = p.baseYFrom = south;
-        p.yTo = p.baseYTo = north;
+        p.result.edges.west = p.base.edges.west = west;
+        p.result.edges.east = p.base.edges.east = east;
+        p.result.edges.south = p.base.edges.south = south;
+        p.result.edges.north = p.base.edges.north = north;
     }
 
     // Corners and drawing rectangle as the generation driver makes them.
     HypsSheet run() {
-        corners = {{p.xFrom, p.yTo}, {p.xTo, p.yTo}, {p.xFrom, p.yFrom}, {p.xTo, p.yFrom}};
-        rect = {p.xFrom, p.xTo, p.yFrom, p.yTo};
+        corners = {{p.result.edges.west, p.result.edges.north},
+                   {p.result.edges.east, p.result.edges.north},
+                   {p.result.edges.west, p.result.edges.south},
+                   {p.result.edges.east, p.result.edges.south}};
+        rect = {p.result.edges.west, p.result.edges.east, p.result.edges.south,
+                p.result.edges.north};
         if (p.cs == CoordinateSystem::Gsk2011FromSk42) {
             for (Point* c : {&corners.nw, &corners.ne, &corners.sw, &corners.se}) {
                 *c = sk42ToGsk2011(*c);

@@ -67,31 +67,14 @@ void expectSameRecord(const SheetParameters& a, const SheetParameters& b) {
     EXPECT_EQ(a.sheetNumber, b.sheetNumber);
     EXPECT_EQ(a.sheetType, b.sheetType);
     EXPECT_EQ(a.path, b.path);
-    EXPECT_EQ(a.xFrom, b.xFrom);
-    EXPECT_EQ(a.xTo, b.xTo);
-    EXPECT_EQ(a.yFrom, b.yFrom);
-    EXPECT_EQ(a.yTo, b.yTo);
-    EXPECT_EQ(a.meridianStep, b.meridianStep);
-    EXPECT_EQ(a.xMinute, b.xMinute);
-    EXPECT_EQ(a.parallelStep, b.parallelStep);
-    EXPECT_EQ(a.yMinute, b.yMinute);
-    EXPECT_EQ(a.baseXFrom, b.baseXFrom);
-    EXPECT_EQ(a.baseXTo, b.baseXTo);
-    EXPECT_EQ(a.baseYFrom, b.baseYFrom);
-    EXPECT_EQ(a.baseYTo, b.baseYTo);
-    EXPECT_EQ(a.baseMeridianStep, b.baseMeridianStep);
-    EXPECT_EQ(a.baseXMinute, b.baseXMinute);
-    EXPECT_EQ(a.baseParallelStep, b.baseParallelStep);
-    EXPECT_EQ(a.baseYMinute, b.baseYMinute);
+    EXPECT_TRUE(a.result == b.result);
+    EXPECT_TRUE(a.base == b.base);
 }
 
 void expectResultIsBase(const SheetParameters& p) {
-    EXPECT_EQ(p.xFrom, p.baseXFrom);
-    EXPECT_EQ(p.xTo, p.baseXTo);
-    EXPECT_EQ(p.yFrom, p.baseYFrom);
-    EXPECT_EQ(p.yTo, p.baseYTo);
-    EXPECT_EQ(p.meridianStep, p.baseMeridianStep);
-    EXPECT_EQ(p.parallelStep, p.baseParallelStep);
+    EXPECT_TRUE(p.result.edges == p.base.edges);
+    EXPECT_EQ(p.result.meridianStep, p.base.meridianStep);
+    EXPECT_EQ(p.result.parallelStep, p.base.parallelStep);
 }
 
 // --- readJobEntry -------------------------------------------------------------------------
@@ -165,10 +148,10 @@ TEST(ReadArg, ZeroStepsAndBadAnglesAreRejected) {
     setNotGivenMarkers(p);
     std::string text = cp1251("xFrom=0; ParallelStep=0°20'; MeridianStep=36 30; xMinute=59';");
     while (!text.empty()) ASSERT_EQ(readJobEntry(text, p), ValueStatus::Accepted) << text;
-    EXPECT_EQ(p.xFrom, 0.0);
-    EXPECT_DOUBLE_EQ(p.parallelStep, 1.0 / 3.0);
-    EXPECT_EQ(p.meridianStep, 36.5);
-    EXPECT_EQ(p.xMinute, 59);
+    EXPECT_EQ(p.result.edges.west, 0.0);
+    EXPECT_DOUBLE_EQ(p.result.parallelStep, 1.0 / 3.0);
+    EXPECT_EQ(p.result.meridianStep, 36.5);
+    EXPECT_EQ(p.result.xMinute, 59);
 }
 
 TEST(ReadArg, ArbitraryTextEitherShrinksOrIsRejected) {
@@ -228,29 +211,29 @@ TEST_F(JobFile, TheExampleJob) {
     EXPECT_EQ(p_.setScale, Series::Scale200k);
     EXPECT_EQ(p_.sheetNumber, 12);
     EXPECT_EQ(p_.cs, CoordinateSystem::Gsk2011);
-    EXPECT_EQ(p_.mapScale, 1);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale500k);
     EXPECT_EQ(p_.path, folder + "/");
     EXPECT_TRUE(fs::is_directory(folder));
-    EXPECT_EQ(p_.xMinute, 2);
-    EXPECT_EQ(p_.yMinute, 2);
-    EXPECT_EQ(p_.xFrom, 41.0);
-    EXPECT_EQ(p_.xTo, 42.0);
-    EXPECT_DOUBLE_EQ(p_.yFrom, 54.0 + 2.0 / 3.0);
-    EXPECT_DOUBLE_EQ(p_.yTo, 55.0 + 1.0 / 3.0);
-    EXPECT_EQ(p_.meridianStep, 0.25);
-    EXPECT_EQ(p_.parallelStep, 1.0 / 6.0);
+    EXPECT_EQ(p_.result.xMinute, 2);
+    EXPECT_EQ(p_.result.yMinute, 2);
+    EXPECT_EQ(p_.result.edges.west, 41.0);
+    EXPECT_EQ(p_.result.edges.east, 42.0);
+    EXPECT_DOUBLE_EQ(p_.result.edges.south, 54.0 + 2.0 / 3.0);
+    EXPECT_DOUBLE_EQ(p_.result.edges.north, 55.0 + 1.0 / 3.0);
+    EXPECT_EQ(p_.result.meridianStep, 0.25);
+    EXPECT_EQ(p_.result.parallelStep, 1.0 / 6.0);
     expectResultIsBase(p_);
 }
 
 TEST_F(JobFile, DefaultsOfAMinimalJob) {
     p_.cs = CoordinateSystem::Gsk2011;
-    p_.mapScale = 2;
+    p_.mapScale = MapScale::Scale5m;
     ASSERT_EQ(run("Nom=N-37;" + pathEntry()), JobStatus::Read);
     EXPECT_EQ(p_.cs, CoordinateSystem::Sk42);
-    EXPECT_EQ(p_.mapScale, 0);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale1m);
     EXPECT_EQ(p_.path, result_ + "/");
-    EXPECT_EQ(p_.xMinute, 10);
-    EXPECT_EQ(p_.yMinute, 10);
+    EXPECT_EQ(p_.result.xMinute, 10);
+    EXPECT_EQ(p_.result.yMinute, 10);
     expectResultIsBase(p_);
 }
 
@@ -263,10 +246,10 @@ TEST_F(JobFile, OneLineAndOneEntryPerLineGiveTheSameRecord) {
                   pathEntry() + "\n"),
               JobStatus::Read);
     expectSameRecord(oneLine, p_);
-    EXPECT_EQ(p_.mapScale, 1);
-    EXPECT_EQ(p_.xFrom, 37.0);
-    EXPECT_EQ(p_.xTo, 42.0);
-    EXPECT_EQ(p_.yTo, 55.0);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale2500k);
+    EXPECT_EQ(p_.result.edges.west, 37.0);
+    EXPECT_EQ(p_.result.edges.east, 42.0);
+    EXPECT_EQ(p_.result.edges.north, 55.0);
 }
 
 TEST_F(JobFile, WhatFollowsTheLastSemicolon) {
@@ -301,12 +284,12 @@ TEST_F(JobFile, RepeatedKeys) {
 TEST_F(JobFile, MapScaleMustFollowNomAndFitTheSeries) {
     EXPECT_EQ(run("MapScale=500;Nom=N-37-XII;" + pathEntry()), JobStatus::EntryRejected);
     ASSERT_EQ(run("Nom=N-37-XII;\n" + pathEntry() + "\nMapScale=500;"), JobStatus::Read);
-    EXPECT_EQ(p_.mapScale, 1);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale500k);
     EXPECT_EQ(run("Nom=N-37-XII;MapScale=2500;" + pathEntry()), JobStatus::EntryRejected);
     ASSERT_EQ(run("Nom=N-37-XII;MapScale=1000;" + pathEntry()), JobStatus::Read);
-    EXPECT_EQ(p_.mapScale, 2);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale1m);
     ASSERT_EQ(run("Nom=N-37;MapScale=1000;" + pathEntry()), JobStatus::Read);
-    EXPECT_EQ(p_.mapScale, 0);
+    EXPECT_EQ(p_.mapScale, MapScale::Scale1m);
     EXPECT_EQ(run("Nom=N-37;MapScale=200;" + pathEntry()), JobStatus::EntryRejected);
 }
 
@@ -321,10 +304,10 @@ TEST_F(JobFile, ResultEdgesUpToOneSheetOutsideTheBase) {
     // N-37: base 36..42 east, 52..56 north; tolerances 6 and 4 degrees.
     EXPECT_EQ(run("Nom=N-37;xFrom=30;" + pathEntry()), JobStatus::OutOfRange);
     ASSERT_EQ(run("Nom=N-37;xFrom=31;" + pathEntry()), JobStatus::Read);
-    EXPECT_EQ(p_.xFrom, 31.0);
+    EXPECT_EQ(p_.result.edges.west, 31.0);
     EXPECT_EQ(run("Nom=N-37;yTo=60;" + pathEntry()), JobStatus::OutOfRange);
     ASSERT_EQ(run("Nom=N-37;yTo=59;" + pathEntry()), JobStatus::Read);
-    EXPECT_EQ(p_.yTo, 59.0);
+    EXPECT_EQ(p_.result.edges.north, 59.0);
     EXPECT_EQ(run("Nom=N-37;xTo=48;" + pathEntry()), JobStatus::OutOfRange);
     EXPECT_EQ(run("Nom=N-37;xTo=47°59';" + pathEntry()), JobStatus::Read);
     EXPECT_EQ(run("Nom=N-37;yFrom=48;" + pathEntry()), JobStatus::OutOfRange);
@@ -357,8 +340,8 @@ TEST_F(JobFile, ZeroStepsAreRejectedAsEntries) {
     EXPECT_EQ(run("Nom=N-37;xMinute=0;" + pathEntry()), JobStatus::EntryRejected);
     ASSERT_EQ(run(cp1251("Nom=N-37;ParallelStep=0°20';xMinute=05';") + pathEntry()),
               JobStatus::Read);
-    EXPECT_DOUBLE_EQ(p_.parallelStep, 1.0 / 3.0);
-    EXPECT_EQ(p_.xMinute, 5);
+    EXPECT_DOUBLE_EQ(p_.result.parallelStep, 1.0 / 3.0);
+    EXPECT_EQ(p_.result.xMinute, 5);
 }
 
 TEST_F(JobFile, Windows1251AndUtf8FilesGiveTheSameRecord) {
@@ -368,9 +351,9 @@ TEST_F(JobFile, Windows1251AndUtf8FilesGiveTheSameRecord) {
     ASSERT_EQ(run(cp1251(job)), JobStatus::Read);
     const SheetParameters fromCp1251 = p_;
     EXPECT_EQ(p_.cs, CoordinateSystem::Gsk2011FromSk42);
-    EXPECT_EQ(p_.sheetType, SHEET_DOUBLE);
-    EXPECT_EQ(p_.xFrom, 43.5);
-    EXPECT_EQ(p_.meridianStep, 0.5);
+    EXPECT_EQ(p_.sheetType, SheetType::Double);
+    EXPECT_EQ(p_.result.edges.west, 43.5);
+    EXPECT_EQ(p_.result.meridianStep, 0.5);
     ASSERT_EQ(run(job), JobStatus::Read);
     expectSameRecord(fromCp1251, p_);
     ASSERT_EQ(run("\xEF\xBB\xBF" + job), JobStatus::Read);
@@ -395,7 +378,7 @@ TEST_F(JobFile, Utf8FileWithCharactersOutsideWindows1251StaysUtf8) {
               JobStatus::Read);
     EXPECT_EQ(p_.path, folder + "/");
     EXPECT_EQ(p_.cs, CoordinateSystem::Gsk2011FromSk42);
-    EXPECT_EQ(p_.xFrom, 36.5);
+    EXPECT_EQ(p_.result.edges.west, 36.5);
     EXPECT_TRUE(fs::is_directory(fs::path(folder)));
     // Outside a folder such a character belongs to no keyword, sheet name or number.
     EXPECT_EQ(run("Nom=N-37✓;" + pathEntry()), JobStatus::EntryRejected);

@@ -14,7 +14,8 @@ constexpr std::int32_t ROW_N = 8;
 
 struct Identity {
     Series setScale;
-    std::int32_t yZone, xZone, sheetNumber, sheetType;
+    std::int32_t yZone, xZone, sheetNumber;
+    SheetType sheetType;
 };
 
 SheetParameters readName(const std::string& name) {
@@ -34,41 +35,41 @@ void expectIdentity(const std::string& name, Identity want) {
 
 TEST(ReadNomenclature, MillionSheetSpellingsGiveTheSameSheetWithItsBaseTrapezoid) {
     for (const char* name : {"N-37", "N37", "n-37", " N-37 ", "n37"}) {
-        expectIdentity(name, {Series::Scale1m, ROW_N, 37, 0, SHEET_STANDARD});
+        expectIdentity(name, {Series::Scale1m, ROW_N, 37, 0, SheetType::Standard});
     }
     const SheetParameters p = readName("N-37");
-    EXPECT_EQ(p.baseXFrom, 36.0);
-    EXPECT_EQ(p.baseXTo, 42.0);
-    EXPECT_EQ(p.baseYFrom, 52.0);
-    EXPECT_EQ(p.baseYTo, 56.0);
-    EXPECT_EQ(p.baseMeridianStep, 1.0);
-    EXPECT_EQ(p.baseParallelStep, 2.0 / 3.0);
-    EXPECT_EQ(p.baseXMinute, 10);
-    EXPECT_EQ(p.baseYMinute, 10);
+    EXPECT_EQ(p.base.edges.west, 36.0);
+    EXPECT_EQ(p.base.edges.east, 42.0);
+    EXPECT_EQ(p.base.edges.south, 52.0);
+    EXPECT_EQ(p.base.edges.north, 56.0);
+    EXPECT_EQ(p.base.meridianStep, 1.0);
+    EXPECT_EQ(p.base.parallelStep, 2.0 / 3.0);
+    EXPECT_EQ(p.base.xMinute, 10);
+    EXPECT_EQ(p.base.yMinute, 10);
 }
 
 TEST(ReadNomenclature, RowsAndColumnsAtTheEndsOfTheOfferedLists) {
-    expectIdentity("U-01", {Series::Scale1m, 1, 1, 0, SHEET_STANDARD});
-    expectIdentity("k-60", {Series::Scale1m, 11, 60, 0, SHEET_STANDARD});
-    expectIdentity("P-02-XXXVI", {Series::Scale200k, 6, 2, 36, SHEET_STANDARD});
-    expectIdentity("M33", {Series::Scale1m, 9, 33, 0, SHEET_STANDARD});
+    expectIdentity("U-01", {Series::Scale1m, 1, 1, 0, SheetType::Standard});
+    expectIdentity("k-60", {Series::Scale1m, 11, 60, 0, SheetType::Standard});
+    expectIdentity("P-02-XXXVI", {Series::Scale200k, 6, 2, 36, SheetType::Standard});
+    expectIdentity("M33", {Series::Scale1m, 9, 33, 0, SheetType::Standard});
 }
 
 TEST(ReadNomenclature, DashedAndUndashedSheetNumbersGiveTheSame200kSheet) {
-    expectIdentity("N-37-XII", {Series::Scale200k, ROW_N, 37, 12, SHEET_STANDARD});
-    expectIdentity("N3712", {Series::Scale200k, ROW_N, 37, 12, SHEET_STANDARD});
-    expectIdentity("N3701", {Series::Scale200k, ROW_N, 37, 1, SHEET_STANDARD});
-    expectIdentity("N-37-I", {Series::Scale200k, ROW_N, 37, 1, SHEET_STANDARD});
-    expectIdentity("N-37-XXXVI", {Series::Scale200k, ROW_N, 37, 36, SHEET_STANDARD});
+    expectIdentity("N-37-XII", {Series::Scale200k, ROW_N, 37, 12, SheetType::Standard});
+    expectIdentity("N3712", {Series::Scale200k, ROW_N, 37, 12, SheetType::Standard});
+    expectIdentity("N3701", {Series::Scale200k, ROW_N, 37, 1, SheetType::Standard});
+    expectIdentity("N-37-I", {Series::Scale200k, ROW_N, 37, 1, SheetType::Standard});
+    expectIdentity("N-37-XXXVI", {Series::Scale200k, ROW_N, 37, 36, SheetType::Standard});
     // The sheet number of the undashed spelling is read from the left-adjusted rest.
-    expectIdentity("N37 12", {Series::Scale200k, ROW_N, 37, 12, SHEET_STANDARD});
+    expectIdentity("N37 12", {Series::Scale200k, ROW_N, 37, 12, SheetType::Standard});
     const SheetParameters p = readName("N-37-XII");
-    EXPECT_EQ(p.baseXFrom, 41.0);
-    EXPECT_EQ(p.baseXTo, 42.0);
-    EXPECT_DOUBLE_EQ(p.baseYFrom, 54.0 + 2.0 / 3.0);
-    EXPECT_DOUBLE_EQ(p.baseYTo, 55.0 + 1.0 / 3.0);
-    EXPECT_EQ(p.baseMeridianStep, 0.25);
-    EXPECT_EQ(p.baseXMinute, 1);
+    EXPECT_EQ(p.base.edges.west, 41.0);
+    EXPECT_EQ(p.base.edges.east, 42.0);
+    EXPECT_DOUBLE_EQ(p.base.edges.south, 54.0 + 2.0 / 3.0);
+    EXPECT_DOUBLE_EQ(p.base.edges.north, 55.0 + 1.0 / 3.0);
+    EXPECT_EQ(p.base.meridianStep, 0.25);
+    EXPECT_EQ(p.base.xMinute, 1);
 }
 
 TEST(ReadNomenclature, EveryRomanSheetNumberIsRead) {
@@ -81,21 +82,21 @@ TEST(ReadNomenclature, EveryRomanSheetNumberIsRead) {
     for (const char* numeral : numerals) {
         ++number;
         expectIdentity(std::string("N-37-") + numeral,
-                       {Series::Scale200k, ROW_N, 37, number, SHEET_STANDARD});
+                       {Series::Scale200k, ROW_N, 37, number, SheetType::Standard});
     }
 }
 
 TEST(ReadNomenclature, SheetTypeSuffixWithOrWithoutBlanks) {
     for (const char* name : {"P-37(2)", "P-37 (2)", "P-37( 2 )", "p37  ( 2)"}) {
-        expectIdentity(name, {Series::Scale1m, 6, 37, 0, SHEET_DOUBLE});
+        expectIdentity(name, {Series::Scale1m, 6, 37, 0, SheetType::Double});
     }
-    expectIdentity("T-37-I ( 3 )", {Series::Scale200k, 2, 37, 1, SHEET_TRIPLE});
-    expectIdentity("T3701(3)", {Series::Scale200k, 2, 37, 1, SHEET_TRIPLE});
+    expectIdentity("T-37-I ( 3 )", {Series::Scale200k, 2, 37, 1, SheetType::Triple});
+    expectIdentity("T3701(3)", {Series::Scale200k, 2, 37, 1, SheetType::Triple});
     // Not checked against the row: N has no quadruple sheets in the dialog's lists.
-    expectIdentity("N-37(4)", {Series::Scale1m, ROW_N, 37, 0, SHEET_QUADRUPLE});
-    EXPECT_EQ(readName("N-37(4)").baseXTo, 36.0 + 24.0);
+    expectIdentity("N-37(4)", {Series::Scale1m, ROW_N, 37, 0, SheetType::Quadruple});
+    EXPECT_EQ(readName("N-37(4)").base.edges.east, 36.0 + 24.0);
     // "(3)" in the million series is an 18-degree sheet.
-    EXPECT_EQ(readName("T-37(3)").baseXTo, 36.0 + 18.0);
+    EXPECT_EQ(readName("T-37(3)").base.edges.east, 36.0 + 18.0);
 }
 
 TEST(ReadNomenclature, RejectedSpellingsLeaveTheRecordUntouched) {
@@ -109,22 +110,22 @@ TEST(ReadNomenclature, RejectedSpellingsLeaveTheRecordUntouched) {
     for (const char* name : rejected) {
         SheetParameters p;
         p.yZone = 77;
-        p.baseXFrom = -1.0;
+        p.base.edges.west = -1.0;
         EXPECT_EQ(applySheetName(name, p), ValueStatus::Rejected) << "«" << name << "»";
         EXPECT_EQ(p.yZone, 77) << name;
-        EXPECT_EQ(p.baseXFrom, -1.0) << name;
+        EXPECT_EQ(p.base.edges.west, -1.0) << name;
     }
     SheetParameters p;
     EXPECT_EQ(applySheetName(std::string("N-37\0", 5), p), ValueStatus::Rejected);
 }
 
 TEST(ReadNomenclature, JoinedSheetsAsTheProgramNamesThem) {
-    expectIdentity("T-37-I,II,III", {Series::Scale200k, 2, 37, 1, SHEET_TRIPLE});
-    expectIdentity("q-37-V, VI", {Series::Scale200k, 5, 37, 5, SHEET_DOUBLE});
-    expectIdentity("P-37-VI,38-I", {Series::Scale200k, 6, 37, 6, SHEET_DOUBLE});
-    expectIdentity("T-60-V,VI,01-I", {Series::Scale200k, 2, 60, 5, SHEET_TRIPLE});
-    expectIdentity("T-37,38,39,40", {Series::Scale1m, 2, 37, 0, SHEET_QUADRUPLE});
-    expectIdentity("U-60 , 01", {Series::Scale1m, 1, 60, 0, SHEET_DOUBLE});
+    expectIdentity("T-37-I,II,III", {Series::Scale200k, 2, 37, 1, SheetType::Triple});
+    expectIdentity("q-37-V, VI", {Series::Scale200k, 5, 37, 5, SheetType::Double});
+    expectIdentity("P-37-VI,38-I", {Series::Scale200k, 6, 37, 6, SheetType::Double});
+    expectIdentity("T-60-V,VI,01-I", {Series::Scale200k, 2, 60, 5, SheetType::Triple});
+    expectIdentity("T-37,38,39,40", {Series::Scale1m, 2, 37, 0, SheetType::Quadruple});
+    expectIdentity("U-60 , 01", {Series::Scale1m, 1, 60, 0, SheetType::Double});
     // Parts that are not the eastern neighbours in turn, or more than four of them.
     for (const char* name :
          {"T-37-I,III", "T-37-II,I", "P-37-VI,II", "P-37-V,37-VI", "P-37-VI,39-I",
@@ -182,30 +183,33 @@ TEST(ReadCs, TheNamesWithLatinOrCyrillicCAndKInAnyMix) {
 }
 
 TEST(ReadScale2, DenominatorsByTheSeries) {
+    // What a rejected value leaves in the field: no scale at all.
+    constexpr auto UNTOUCHED = static_cast<MapScale>(-1);
     struct Case {
         Series setScale;
         const char* value;
-        ValueStatus status;
-        std::int32_t mapScale;
+        MapScale mapScale;
     };
-    const Case cases[] = {{Series::Scale200k, "200", ValueStatus::Accepted, 0},
-                          {Series::Scale200k, "500", ValueStatus::Accepted, 1},
-                          {Series::Scale200k, "1000", ValueStatus::Accepted, 2},
-                          {Series::Scale200k, "2500", ValueStatus::Rejected, -1},
-                          {Series::Scale200k, "5000", ValueStatus::Rejected, -1},
-                          {Series::Scale1m, "200", ValueStatus::Rejected, -1},
-                          {Series::Scale1m, "500", ValueStatus::Rejected, -1},
-                          {Series::Scale1m, "1000", ValueStatus::Accepted, 0},
-                          {Series::Scale1m, "2500", ValueStatus::Accepted, 1},
-                          {Series::Scale1m, "5000", ValueStatus::Accepted, 2},
-                          {Series::Scale1m, " 5000  ", ValueStatus::Accepted, 2},
-                          {Series::Scale1m, "05000", ValueStatus::Rejected, -1},
-                          {Series::Scale200k, "1 000", ValueStatus::Rejected, -1},
-                          {Series::Scale200k, "", ValueStatus::Rejected, -1},
-                          {Series::Scale200k, "200000", ValueStatus::Rejected, -1}};
+    const Case cases[] = {{Series::Scale200k, "200", MapScale::Scale200k},
+                          {Series::Scale200k, "500", MapScale::Scale500k},
+                          {Series::Scale200k, "1000", MapScale::Scale1m},
+                          {Series::Scale200k, "2500", UNTOUCHED},
+                          {Series::Scale200k, "5000", UNTOUCHED},
+                          {Series::Scale1m, "200", UNTOUCHED},
+                          {Series::Scale1m, "500", UNTOUCHED},
+                          {Series::Scale1m, "1000", MapScale::Scale1m},
+                          {Series::Scale1m, "2500", MapScale::Scale2500k},
+                          {Series::Scale1m, "5000", MapScale::Scale5m},
+                          {Series::Scale1m, " 5000  ", MapScale::Scale5m},
+                          {Series::Scale1m, "05000", UNTOUCHED},
+                          {Series::Scale200k, "1 000", UNTOUCHED},
+                          {Series::Scale200k, "", UNTOUCHED},
+                          {Series::Scale200k, "200000", UNTOUCHED}};
     for (const Case& c : cases) {
-        std::int32_t mapScale = -1;
-        EXPECT_EQ(parseMapScale(c.setScale, c.value, mapScale), c.status)
+        MapScale mapScale = UNTOUCHED;
+        const ValueStatus status =
+            c.mapScale == UNTOUCHED ? ValueStatus::Rejected : ValueStatus::Accepted;
+        EXPECT_EQ(parseMapScale(c.setScale, c.value, mapScale), status)
             << static_cast<int>(c.setScale) << " «" << c.value << "»";
         EXPECT_EQ(mapScale, c.mapScale) << static_cast<int>(c.setScale) << " «" << c.value << "»";
     }

@@ -68,10 +68,9 @@ TEST(SheetProjectTest, stylesGoBesideTheLayersOfTheMapScaleAndTheProjectNamesOnl
     SheetParameters p;
     p.cs = CoordinateSystem::Sk42;
     p.setScale = Series::Scale200k;
-    p.mapScale = 1;
-    p.path = hyps.string();
-    p.outputFolder = frame.string();
-    ASSERT_TRUE(writeQgisFiles(p, "N-37-XXXVI  ", {41.0, 42.0, 52.0, 52.0 + 2.0 / 3.0}));
+    p.mapScale = MapScale::Scale500k;
+    ASSERT_TRUE(writeQgisFiles(p, {hyps.string(), frame.string()}, "N-37-XXXVI  ",
+                               {41.0, 42.0, 52.0, 52.0 + 2.0 / 3.0}));
     for (const fs::path& style : {hyps / "HypsA.qml", hyps / "HypsL.qml", hyps / "HypsP.qml",
                                   frame / "Frame.qml", frame / "FrameDig.qml"}) {
         EXPECT_TRUE(fs::exists(style)) << style;
@@ -93,9 +92,9 @@ TEST(SheetProjectTest, aFolderThatCannotTakeTheProjectIsReported) {
     TempFolder tmp;
     SheetParameters p;
     p.cs = CoordinateSystem::Sk42;
-    p.path = (tmp.path() / "gone" / "HYPS").string();
-    p.outputFolder = (tmp.path() / "gone" / "FRAME").string();
-    const Outcome written = writeQgisFiles(p, "N-37", {36.0, 42.0, 52.0, 56.0});
+    const LayerFolders gone{(tmp.path() / "gone" / "HYPS").string(),
+                            (tmp.path() / "gone" / "FRAME").string()};
+    const Outcome written = writeQgisFiles(p, gone, "N-37", {36.0, 42.0, 52.0, 56.0});
     EXPECT_NE(written.reason().find("gone"), std::string::npos) << written.reason();
 }
 

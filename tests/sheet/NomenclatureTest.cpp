@@ -23,10 +23,10 @@ constexpr std::int32_t ROW_N = 8;
 constexpr std::int32_t ROW_K = 11;
 
 std::string name200(std::int32_t yZone, std::int32_t xZone, std::int32_t number,
-                    std::int32_t type = SHEET_STANDARD) {
+                    SheetType type = SheetType::Standard) {
     return sheetNameOf(Series::Scale200k, yZone, xZone, number, type);
 }
-std::string name1m(std::int32_t yZone, std::int32_t xZone, std::int32_t type = SHEET_STANDARD) {
+std::string name1m(std::int32_t yZone, std::int32_t xZone, SheetType type = SheetType::Standard) {
     return sheetNameOf(Series::Scale1m, yZone, xZone, 1, type);
 }
 
@@ -66,63 +66,67 @@ TEST(Adjacent200Test, StepsAcrossMillionSheetBorders) {
 TEST(NomenclatureTest, WorkedNames) {
     EXPECT_EQ(name1m(ROW_N, 37), "N-37");
     EXPECT_EQ(name200(ROW_N, 37, 36), "N-37-XXXVI");
-    EXPECT_EQ(name200(ROW_P, 37, 1, SHEET_DOUBLE), "P-37-I,II");
-    EXPECT_EQ(name200(ROW_P, 37, 6, SHEET_DOUBLE), "P-37-VI,38-I");
-    EXPECT_EQ(name200(ROW_T, 37, 5, SHEET_TRIPLE), "T-37-V,VI,38-I");
-    EXPECT_EQ(name1m(ROW_P, 37, SHEET_DOUBLE), "P-37,38");
-    EXPECT_EQ(name1m(ROW_T, 37, SHEET_QUADRUPLE), "T-37,38,39,40");
-    EXPECT_EQ(name1m(ROW_U, 60, SHEET_DOUBLE), "U-60,01");
+    EXPECT_EQ(name200(ROW_P, 37, 1, SheetType::Double), "P-37-I,II");
+    EXPECT_EQ(name200(ROW_P, 37, 6, SheetType::Double), "P-37-VI,38-I");
+    EXPECT_EQ(name200(ROW_T, 37, 5, SheetType::Triple), "T-37-V,VI,38-I");
+    EXPECT_EQ(name1m(ROW_P, 37, SheetType::Double), "P-37,38");
+    EXPECT_EQ(name1m(ROW_T, 37, SheetType::Quadruple), "T-37,38,39,40");
+    EXPECT_EQ(name1m(ROW_U, 60, SheetType::Double), "U-60,01");
 }
 
 TEST(NomenclatureTest, ColumnsAlwaysHaveTwoDigits) {
     EXPECT_EQ(name1m(ROW_N, 1), "N-01");
-    EXPECT_EQ(name1m(ROW_U, 7, SHEET_QUADRUPLE), "U-07,08,09,10");
-    EXPECT_EQ(name200(ROW_U, 5, 6, SHEET_TRIPLE), "U-05-VI,06-I,II");
-    EXPECT_EQ(name200(ROW_U, 60, 6, SHEET_DOUBLE), "U-60-VI,01-I");
+    EXPECT_EQ(name1m(ROW_U, 7, SheetType::Quadruple), "U-07,08,09,10");
+    EXPECT_EQ(name200(ROW_U, 5, 6, SheetType::Triple), "U-05-VI,06-I,II");
+    EXPECT_EQ(name200(ROW_U, 60, 6, SheetType::Double), "U-60-VI,01-I");
 }
 
 TEST(NomenclatureTest, JoinedPartsFollowTheTypeNumberInEitherSeries) {
-    EXPECT_EQ(name200(ROW_U, 37, 1, SHEET_QUADRUPLE), "U-37-I,II,III,IV");
-    EXPECT_EQ(name1m(ROW_U, 37, SHEET_TRIPLE), "U-37,38,39");
+    EXPECT_EQ(name200(ROW_U, 37, 1, SheetType::Quadruple), "U-37-I,II,III,IV");
+    EXPECT_EQ(name1m(ROW_U, 37, SheetType::Triple), "U-37,38,39");
 }
 
 std::string neighbour(Direction direction, Series setScale, std::int32_t yZone, std::int32_t xZone,
-                      std::int32_t number, std::int32_t type) {
+                      std::int32_t number, SheetType type = SheetType::Standard) {
     return adjacentSheetName(direction, setScale, yZone, xZone, number, type);
 }
 
 TEST(AdjacentNomenclatureTest, WorkedNeighbours) {
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_N, 37, 1, 0), "N-36");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_N, 37, 1, 0), "N-38");
-    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_N, 37, 1, 0), "O-37");
-    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_N, 37, 1, 0), "M-37");
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_N, 37, 1), "N-36");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_N, 37, 1), "N-38");
+    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_N, 37, 1), "O-37");
+    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_N, 37, 1), "M-37");
 
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_P, 37, 1, SHEET_DOUBLE), "P-35,36");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_P, 37, 1, SHEET_DOUBLE), "P-39,40");
-    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_P, 37, 1, SHEET_DOUBLE), "Q-37,38");
-    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_P, 37, 1, SHEET_DOUBLE), "O-37,38");
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_P, 37, 1, SheetType::Double),
+              "P-35,36");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_P, 37, 1, SheetType::Double),
+              "P-39,40");
+    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_P, 37, 1, SheetType::Double),
+              "Q-37,38");
+    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_P, 37, 1, SheetType::Double),
+              "O-37,38");
 
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 37, 1, 0), "N-36-VI");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 37, 1, 0), "N-37-II");
-    EXPECT_EQ(neighbour(Direction::North, Series::Scale200k, ROW_N, 37, 1, 0), "O-37-XXXI");
-    EXPECT_EQ(neighbour(Direction::South, Series::Scale200k, ROW_N, 37, 1, 0), "N-37-VII");
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 37, 1), "N-36-VI");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 37, 1), "N-37-II");
+    EXPECT_EQ(neighbour(Direction::North, Series::Scale200k, ROW_N, 37, 1), "O-37-XXXI");
+    EXPECT_EQ(neighbour(Direction::South, Series::Scale200k, ROW_N, 37, 1), "N-37-VII");
 
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 37, 1, SHEET_DOUBLE),
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 37, 1, SheetType::Double),
               "N-36-V,VI");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 37, 1, SHEET_DOUBLE),
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 37, 1, SheetType::Double),
               "N-37-III,IV");
 }
 
 TEST(AdjacentNomenclatureTest, AntimeridianAndPolarRows) {
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_N, 60, 1, 0), "N-01");
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_N, 1, 1, 0), "N-60");
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 1, 13, 0), "N-60-XVIII");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 60, 18, 0), "N-01-XIII");
-    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_U, 37, 1, 0), "V-37");
-    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_K, 37, 1, 0), "J-37");
-    EXPECT_EQ(neighbour(Direction::North, Series::Scale200k, ROW_U, 37, 3, 0), "V-37-XXXIII");
-    EXPECT_EQ(neighbour(Direction::South, Series::Scale200k, ROW_K, 37, 34, 0), "J-37-IV");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_U, 59, 1, SHEET_QUADRUPLE),
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_N, 60, 1), "N-01");
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_N, 1, 1), "N-60");
+    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 1, 13), "N-60-XVIII");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 60, 18), "N-01-XIII");
+    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_U, 37, 1), "V-37");
+    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_K, 37, 1), "J-37");
+    EXPECT_EQ(neighbour(Direction::North, Series::Scale200k, ROW_U, 37, 3), "V-37-XXXIII");
+    EXPECT_EQ(neighbour(Direction::South, Series::Scale200k, ROW_K, 37, 34), "J-37-IV");
+    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_U, 59, 1, SheetType::Quadruple),
               "U-03,04,05,06");
 }
 
@@ -205,9 +209,9 @@ struct SheetCase {
     std::int32_t yZone;
     std::int32_t xZone;
     std::int32_t sheetNumber;
-    std::int32_t sheetType;
+    SheetType sheetType;
 
-    BaseParameters base() const {
+    Trapezoid base() const {
         return computeBaseParameters(setScale, yZone, xZone, sheetNumber, sheetType);
     }
     std::string name() const { return sheetNameOf(setScale, yZone, xZone, sheetNumber, sheetType); }
@@ -223,10 +227,11 @@ struct SheetCase {
 class NameChecker {
   public:
     // Checks the grammar once per distinct name: most names recur as neighbours.
-    void expectWellFormed(const std::string& name, std::int32_t sheetType) {
+    void expectWellFormed(const std::string& name, SheetType sheetType) {
         if (!checked_.insert(name).second) return;
         EXPECT_TRUE(std::regex_match(name, nameGrammar())) << name;
-        EXPECT_EQ(parseName(name).parts.size(), static_cast<std::size_t>(sheetType) + 1) << name;
+        EXPECT_EQ(parseName(name).parts.size(), static_cast<std::size_t>(joinedColumns(sheetType)))
+            << name;
     }
 
   private:
@@ -234,32 +239,34 @@ class NameChecker {
 };
 
 void expectTouching(const SheetCase& s, const std::string& context) {
-    const BaseParameters b = s.base();
+    const Trapezoid b = s.base();
     const SheetCase east = s.fromName(s.neighbourName(Direction::East));
     const SheetCase west = s.fromName(s.neighbourName(Direction::West));
     const SheetCase north = s.fromName(s.neighbourName(Direction::North));
     const SheetCase south = s.fromName(s.neighbourName(Direction::South));
-    EXPECT_LT(circleDifference(east.base().baseXFrom, b.baseXTo), EDGE_TOLERANCE_DEG) << context;
-    EXPECT_LT(circleDifference(west.base().baseXTo, b.baseXFrom), EDGE_TOLERANCE_DEG) << context;
-    EXPECT_NEAR(east.base().baseYTo, b.baseYTo, EDGE_TOLERANCE_DEG) << context;
-    EXPECT_NEAR(north.base().baseYFrom, b.baseYTo, EDGE_TOLERANCE_DEG) << context;
-    EXPECT_NEAR(south.base().baseYTo, b.baseYFrom, EDGE_TOLERANCE_DEG) << context;
-    EXPECT_NEAR(north.base().baseXFrom, b.baseXFrom, EDGE_TOLERANCE_DEG) << context;
-    EXPECT_NEAR(south.base().baseXFrom, b.baseXFrom, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_LT(circleDifference(east.base().edges.west, b.edges.east), EDGE_TOLERANCE_DEG)
+        << context;
+    EXPECT_LT(circleDifference(west.base().edges.east, b.edges.west), EDGE_TOLERANCE_DEG)
+        << context;
+    EXPECT_NEAR(east.base().edges.north, b.edges.north, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(north.base().edges.south, b.edges.north, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(south.base().edges.north, b.edges.south, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(north.base().edges.west, b.edges.west, EDGE_TOLERANCE_DEG) << context;
+    EXPECT_NEAR(south.base().edges.west, b.edges.west, EDGE_TOLERANCE_DEG) << context;
 }
 
 // The parts of a joined sheet, each a standard sheet, tile its trapezoid west to east.
 void expectPartsTile(const SheetCase& s, const std::string& context) {
-    const BaseParameters whole = s.base();
-    double edge = whole.baseXFrom;
+    const Trapezoid whole = s.base();
+    double edge = whole.edges.west;
     for (const NamePart& part : parseName(s.name()).parts) {
-        const BaseParameters b = computeBaseParameters(s.setScale, s.yZone, part.xZone,
-                                                       part.sheetNumber, SHEET_STANDARD);
-        EXPECT_LT(circleDifference(b.baseXFrom, edge), EDGE_TOLERANCE_DEG) << context;
-        EXPECT_NEAR(b.baseYTo, whole.baseYTo, EDGE_TOLERANCE_DEG) << context;
-        edge = b.baseXTo;
+        const Trapezoid b = computeBaseParameters(s.setScale, s.yZone, part.xZone, part.sheetNumber,
+                                                  SheetType::Standard);
+        EXPECT_LT(circleDifference(b.edges.west, edge), EDGE_TOLERANCE_DEG) << context;
+        EXPECT_NEAR(b.edges.north, whole.edges.north, EDGE_TOLERANCE_DEG) << context;
+        edge = b.edges.east;
     }
-    EXPECT_LT(circleDifference(edge, whole.baseXTo), EDGE_TOLERANCE_DEG) << context;
+    EXPECT_LT(circleDifference(edge, whole.edges.east), EDGE_TOLERANCE_DEG) << context;
 }
 
 void expectReversible(const SheetCase& s, const std::string& context) {
@@ -277,13 +284,15 @@ void expectReversible(const SheetCase& s, const std::string& context) {
 TEST(NomenclaturePropertyTest, EverySheetAndItsNeighboursAreWellFormedAndConsistent) {
     NameChecker checker;
     for (const Series setScale : {Series::Scale200k, Series::Scale1m}) {
-        for (std::int32_t type = SHEET_STANDARD; type <= SHEET_QUADRUPLE; ++type) {
+        for (const SheetType type :
+             {SheetType::Standard, SheetType::Double, SheetType::Triple, SheetType::Quadruple}) {
             for (std::int32_t yZone = ROW_U; yZone <= ROW_K; ++yZone) {
                 for (std::int32_t xZone = 1; xZone <= 60; ++xZone) {
                     const std::string millionName = name1m(yZone, xZone, type);
                     for (std::int32_t number = 1; number <= 36; ++number) {
                         const SheetCase s{setScale, yZone, xZone, number, type};
-                        const std::string context = s.name() + " type " + std::to_string(type);
+                        const std::string context =
+                            s.name() + " of " + std::to_string(joinedColumns(type)) + " sheets";
                         if (setScale == Series::Scale1m) {
                             // The sheet number plays no part in the million series.
                             ASSERT_EQ(s.name(), millionName) << number;
@@ -296,7 +305,7 @@ TEST(NomenclaturePropertyTest, EverySheetAndItsNeighboursAreWellFormedAndConsist
                         ASSERT_EQ(s.fromName(s.name()).name(), s.name()) << context;
                         expectTouching(s, context);
                         expectPartsTile(s, context);
-                        if (type == SHEET_STANDARD) expectReversible(s, context);
+                        if (type == SheetType::Standard) expectReversible(s, context);
                         if (HasFailure()) return;  // one broken sheet is enough to report
                     }
                 }

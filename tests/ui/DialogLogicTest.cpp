@@ -102,25 +102,22 @@ TEST_F(DialogLogicTest, ConfirmingAtOnceGivesTheFirstItemsAndTheBaseTrapezoid) {
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(p.cs, CoordinateSystem::Sk42);
     EXPECT_EQ(p.setScale, Series::Scale200k);
-    EXPECT_EQ(p.mapScale, 0);
+    EXPECT_EQ(p.mapScale, MapScale::Scale200k);
     EXPECT_EQ(p.yZone, 1);
     EXPECT_EQ(p.xZone, 33);
     EXPECT_EQ(p.sheetNumber, 1);
-    EXPECT_EQ(p.sheetType, SHEET_STANDARD);
+    EXPECT_EQ(p.sheetType, SheetType::Standard);
     EXPECT_EQ(p.path, FOLDER);
     // Column 33 begins at 12 east; row U ends at 84 north; sheet I is its north-west sheet.
-    EXPECT_EQ(p.baseXFrom, 12.0);
-    EXPECT_EQ(p.baseXTo, 13.0);
-    EXPECT_EQ(p.baseYTo, 84.0);
-    EXPECT_EQ(p.baseYFrom, 84.0 - 2.0 / 3.0);
-    EXPECT_EQ(p.xFrom, p.baseXFrom);
-    EXPECT_EQ(p.xTo, p.baseXTo);
-    EXPECT_EQ(p.yFrom, p.baseYFrom);
-    EXPECT_EQ(p.yTo, p.baseYTo);
-    EXPECT_EQ(p.meridianStep, 0.25);
-    EXPECT_EQ(p.xMinute, 1);
-    EXPECT_EQ(p.parallelStep, 1.0 / 6.0);
-    EXPECT_EQ(p.yMinute, 1);
+    EXPECT_EQ(p.base.edges.west, 12.0);
+    EXPECT_EQ(p.base.edges.east, 13.0);
+    EXPECT_EQ(p.base.edges.north, 84.0);
+    EXPECT_EQ(p.base.edges.south, 84.0 - 2.0 / 3.0);
+    EXPECT_TRUE(p.result.edges == p.base.edges);
+    EXPECT_EQ(p.result.meridianStep, 0.25);
+    EXPECT_EQ(p.result.xMinute, 1);
+    EXPECT_EQ(p.result.parallelStep, 1.0 / 6.0);
+    EXPECT_EQ(p.result.yMinute, 1);
     EXPECT_TRUE(services.messages.empty());
 }
 
@@ -135,7 +132,7 @@ TEST_F(DialogLogicTest, ColumnItemsWrapAfterSixty) {
         EXPECT_EQ(p.xZone, column);
     }
     // Column 60 begins at 174 on the 0..360 scale.
-    EXPECT_EQ(p.baseXFrom, 174.0);
+    EXPECT_EQ(p.base.edges.west, 174.0);
 }
 
 TEST_F(DialogLogicTest, MillionSeriesOffersTheQuadrupleSheetAndIgnoresTheSheetNumber) {
@@ -155,13 +152,13 @@ TEST_F(DialogLogicTest, MillionSeriesOffersTheQuadrupleSheetAndIgnoresTheSheetNu
     });
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(p.setScale, Series::Scale1m);
-    EXPECT_EQ(p.sheetType, SHEET_QUADRUPLE);
+    EXPECT_EQ(p.sheetType, SheetType::Quadruple);
     // The working copy's sheet number was never read from the list: it is still zero.
     EXPECT_EQ(p.sheetNumber, 0);
-    EXPECT_EQ(p.baseXTo - p.baseXFrom, 24.0);
-    EXPECT_EQ(p.baseYFrom, 80.0);
-    EXPECT_EQ(p.meridianStep, 4.0);
-    EXPECT_EQ(p.xMinute, 40);
+    EXPECT_EQ(p.base.edges.east - p.base.edges.west, 24.0);
+    EXPECT_EQ(p.base.edges.south, 80.0);
+    EXPECT_EQ(p.result.meridianStep, 4.0);
+    EXPECT_EQ(p.result.xMinute, 40);
 
     onMain([](FakeDialog& d) {
         chooseFolder(d);
@@ -256,11 +253,11 @@ TEST_F(DialogLogicTest, RefineDialogShowsTheBaseAndAcceptsItAsReadBack) {
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_TRUE(services.messages.empty());
     // The result is what the texts say, to the minute: 55° 20' rather than 56 - 2/3.
-    EXPECT_EQ(p.yFrom, 55.0 + 20 / 60.0);
-    EXPECT_EQ(p.baseYFrom, 56.0 - 2.0 / 3.0);
-    EXPECT_EQ(p.xFrom, 36.0);
-    EXPECT_EQ(p.meridianStep, 0.25);
-    EXPECT_EQ(p.xMinute, 1);
+    EXPECT_EQ(p.result.edges.south, 55.0 + 20 / 60.0);
+    EXPECT_EQ(p.base.edges.south, 56.0 - 2.0 / 3.0);
+    EXPECT_EQ(p.result.edges.west, 36.0);
+    EXPECT_EQ(p.result.meridianStep, 0.25);
+    EXPECT_EQ(p.result.xMinute, 1);
 }
 
 TEST_F(DialogLogicTest, ResultMayReachBeyondTheBaseByLessThanOneSheet) {
@@ -282,8 +279,8 @@ TEST_F(DialogLogicTest, ResultMayReachBeyondTheBaseByLessThanOneSheet) {
     });
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(p.xFrom, 35.0 + 1 / 60.0);
-    EXPECT_EQ(p.yTo, 56.0 + 39 / 60.0);
+    EXPECT_EQ(p.result.edges.west, 35.0 + 1 / 60.0);
+    EXPECT_EQ(p.result.edges.north, 56.0 + 39 / 60.0);
 
     // In the million series the allowance is 6 by 4 degrees: N-37 is 36..42, 52..56.
     onMain([](FakeDialog& d) {
@@ -304,8 +301,8 @@ TEST_F(DialogLogicTest, ResultMayReachBeyondTheBaseByLessThanOneSheet) {
     EXPECT_EQ(services.messages[1].text,
               "Ошибка в задании скорректированного значения конечной долготы\r"
               "Ошибка в задании скорректированного значения начальной широты");
-    EXPECT_EQ(p.xTo, 47.0 + 59 / 60.0);
-    EXPECT_EQ(p.yFrom, 48.0 + 1 / 60.0);
+    EXPECT_EQ(p.result.edges.east, 47.0 + 59 / 60.0);
+    EXPECT_EQ(p.result.edges.south, 48.0 + 1 / 60.0);
 }
 
 TEST_F(DialogLogicTest, TestButtonListsAllErrorsInOrderAndKeepsTheDialogOpen) {
@@ -376,13 +373,13 @@ TEST_F(DialogLogicTest, RefinementIsKeptOrDiscardedByWhatChangesInTheMainDialog)
     refine([](FakeDialog& d) { d.select(CONTROL_CS, 3); });
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
     EXPECT_EQ(p.cs, CoordinateSystem::Gsk2011);
-    EXPECT_EQ(p.xFrom, 35.5);
-    EXPECT_EQ(p.meridianStep, 0.5);
+    EXPECT_EQ(p.result.edges.west, 35.5);
+    EXPECT_EQ(p.result.meridianStep, 0.5);
 
     refine([](FakeDialog& d) { d.select(CONTROL_MAP_SCALE, 3); });
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
-    EXPECT_EQ(p.mapScale, 2);
-    EXPECT_EQ(p.xFrom, 35.5);
+    EXPECT_EQ(p.mapScale, MapScale::Scale1m);
+    EXPECT_EQ(p.result.edges.west, 35.5);
 
     for (const auto& change : std::vector<std::function<void(FakeDialog&)>>{
              [](FakeDialog& d) { d.select(CONTROL_COLUMN, ITEM_COLUMN_37); },
@@ -392,8 +389,8 @@ TEST_F(DialogLogicTest, RefinementIsKeptOrDiscardedByWhatChangesInTheMainDialog)
              [](FakeDialog& d) { d.select(CONTROL_SERIES, SERIES_ITEM_200K); }}) {
         refine(change);
         ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
-        EXPECT_EQ(p.xFrom, 36.0);
-        EXPECT_EQ(p.meridianStep, 0.25);
+        EXPECT_EQ(p.result.edges.west, 36.0);
+        EXPECT_EQ(p.result.meridianStep, 0.25);
     }
 }
 
@@ -406,7 +403,7 @@ TEST_F(DialogLogicTest, ReopeningTheRefineDialogShowsTheBaseAgainAndCancelDiscar
     onRefine([](FakeDialog& r) { r.type(CONTROL_X_FROM, "35 30"); });
     onRefine([](FakeDialog& r) { EXPECT_EQ(r.text(CONTROL_X_FROM), "36° 00'"); }, BUTTON_CANCEL);
     ASSERT_EQ(run(), MainDialogOutcome::Confirmed);
-    EXPECT_EQ(p.xFrom, 36.0);
+    EXPECT_EQ(p.result.edges.west, 36.0);
 }
 
 TEST_F(DialogLogicTest, FindFileAsksForAFolderAndSplitsTheAnswer) {

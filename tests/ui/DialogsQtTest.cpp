@@ -133,15 +133,15 @@ class DialogsQtTest : public QObject {
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.cs, CoordinateSystem::Sk42);
         QCOMPARE(p_.setScale, Series::Scale200k);
-        QCOMPARE(p_.mapScale, 0);
+        QCOMPARE(p_.mapScale, MapScale::Scale200k);
         QCOMPARE(p_.yZone, 1);
         QCOMPARE(p_.xZone, 33);
         QCOMPARE(p_.sheetNumber, 1);
-        QCOMPARE(p_.sheetType, SHEET_STANDARD);
+        QCOMPARE(p_.sheetType, SheetType::Standard);
         QCOMPARE(QString::fromStdString(p_.path), folder.path() + "/");
-        QCOMPARE(p_.xFrom, p_.baseXFrom);
-        QCOMPARE(p_.yFrom, p_.baseYFrom);
-        QCOMPARE(p_.meridianStep, 0.25);
+        QCOMPARE(p_.result.edges.west, p_.base.edges.west);
+        QCOMPARE(p_.result.edges.south, p_.base.edges.south);
+        QCOMPARE(p_.result.meridianStep, 0.25);
         QVERIFY(services_.messages.empty());
     }
 
@@ -205,8 +205,8 @@ class DialogsQtTest : public QObject {
         });
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.setScale, Series::Scale1m);
-        QCOMPARE(p_.sheetType, SHEET_QUADRUPLE);
-        QCOMPARE(p_.baseXTo - p_.baseXFrom, 24.0);
+        QCOMPARE(p_.sheetType, SheetType::Quadruple);
+        QCOMPARE(p_.base.edges.east - p_.base.edges.west, 24.0);
     }
 
     void rowSwitchesCutTheTypeSelectionDown() {
@@ -223,7 +223,7 @@ class DialogsQtTest : public QObject {
             clickControl(d, BUTTON_OK);
         });
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
-        QCOMPARE(p_.sheetType, SHEET_STANDARD);
+        QCOMPARE(p_.sheetType, SheetType::Standard);
         QCOMPARE(p_.yZone, ITEM_ROW_P);
     }
 
@@ -247,14 +247,14 @@ class DialogsQtTest : public QObject {
         refineThen(CONTROL_COLUMN, ITEM_COLUMN_38);
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.xZone, 38);
-        QCOMPARE(p_.xFrom, 42.0);
-        QCOMPARE(p_.xFrom, p_.baseXFrom);
+        QCOMPARE(p_.result.edges.west, 42.0);
+        QCOMPARE(p_.result.edges.west, p_.base.edges.west);
 
         refineThen(CONTROL_CS, ITEM_CS_SK95);
         QCOMPARE(runMainDialog(), MainDialogOutcome::Confirmed);
         QCOMPARE(p_.cs, CoordinateSystem::Sk95);
-        QCOMPARE(p_.xFrom, 35.5);
-        QCOMPARE(p_.baseXFrom, 36.0);
+        QCOMPARE(p_.result.edges.west, 35.5);
+        QCOMPARE(p_.base.edges.west, 36.0);
     }
 
     void refineErrorsListedInOneBoxInOrder() {
