@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 
 #include "frame/FontMetrics.h"
@@ -42,13 +43,20 @@ std::string codeIs(std::int32_t code) {
     return "\"L_code\" = " + std::to_string(code);
 }
 
+// The latitudes between which a sheet lies.
+struct LatitudeBand {
+    double south = 0.0;
+    double north = 0.0;
+    bool operator==(const LatitudeBand&) const = default;
+};
+
 // A division line of the minute band is a two-vertex line across the band: on the north
 // and south sides it keeps its longitude, on the west and east sides its latitude. A
 // centre line runs along the band instead.
-std::string divisionLineTest(const DrawingRect& rect) {
+std::string divisionLineTest(const LatitudeBand& band) {
     const std::string centreY = "y(centroid($geometry))";
-    return "num_points($geometry) = 2 AND if(" + centreY + " > " + decimalText(rect.north) +
-           " OR " + centreY + " < " + decimalText(rect.south) +
+    return "num_points($geometry) = 2 AND if(" + centreY + " > " + decimalText(band.north) +
+           " OR " + centreY + " < " + decimalText(band.south) +
            ", x(start_point($geometry)) = x(end_point($geometry)), "
            "y(start_point($geometry)) = y(end_point($geometry)))";
 }
@@ -84,10 +92,14 @@ std::string_view substituteFamily(LabelFont font) {
     return found != SUBSTITUTES.end() ? found->family : std::string_view{};
 }
 
-LayerStyle frameLineStyle(const FrameSettings& settings, const DrawingRect& rect) {
+namespace {
+
+// The style of a sheet whose minute band is barWidthMm wide and lies between the
+// latitudes of `sheet`: nothing else of the sheet enters it.
+LayerStyle frameLineStyleFor(double barWidthMm, const LatitudeBand& sheet) {
     const std::string band = codeIs(CODE_MINUTE_FRAME);
     const std::string closed = "is_closed($geometry)";
-    const std::string division = divisionLineTest(rect);
+    const std::string division = divisionLineTest(sheet);
     const LineLook hairline{HAIRLINE_MM, LineStroke::Solid, false};
     return {StyleGeometry::Line,
             lineRuleRenderer({
@@ -95,7 +107,7 @@ LayerStyle frameLineStyle(const FrameSettings& settings, const DrawingRect& rect
                 {"minute divisions", band + " AND NOT " + closed + " AND " + division, hairline},
                 {"minute band bars",
                  band + " AND NOT " + closed + " AND NOT (" + division + ")",
-                 {settings.minuteFrameWidth, LineStroke::Solid, true}},
+                 {barWidthMm, LineStroke::Solid, true}},
                 {"outer line", codeIs(CODE_OUTER_LINE), {OUTER_LINE_MM, LineStroke::Solid, false}},
                 {"outer thin lines", codeIs(CODE_OUTER_THIN_LINE), hairline},
                 {"outer line, reduced scales",
@@ -105,6 +117,25 @@ LayerStyle frameLineStyle(const FrameSettings& settings, const DrawingRect& rect
                  codeIs(CODE_MERIDIAN_TICK) + " OR " + codeIs(CODE_PARALLEL_TICK), hairline},
             }),
             {}};
+}
+
+}  // namespace
+
+LayerStyle frameLineStyle(const FrameSettings& settings, const DrawingRect& rect) {
+    // A set goes row by row, and the sheets of a row share the style; it was a sixth of the
+    // cost of a sheet's styles and project, so a thread keeps the last one it made.
+    struct Made {
+        double barWidthMm;
+        LatitudeBand band;
+        LayerStyle style;
+    };
+    thread_local std::optional<Made> last;
+    const LatitudeBand band{rect.south, rect.north};
+    if (!last || last->barWidthMm != settings.minuteFrameWidth || !(last->band == band)) {
+        last.emplace(Made{settings.minuteFrameWidth, band,
+                          frameLineStyleFor(settings.minuteFrameWidth, band)});
+    }
+    return last->style;
 }
 
 LayerStyle frameLabelStyle() {

@@ -29,14 +29,21 @@ std::string spatialReference(const std::string& wkt) {
     return "<spatialrefsys><wkt>" + xmlEscaped(wkt) + "</wkt></spatialrefsys>";
 }
 
-std::string mapLayerEntry(const ProjectLayer& layer, const std::string& layerWkt) {
+// The layer's entry; layerSrs is the spatialReference element that all layers share, made
+// once for them (a coordinate system text is long, and escaping it was a tenth of the
+// project's cost).
+std::string mapLayerEntry(const ProjectLayer& layer, const std::string& layerSrs) {
     const std::string source = "./" + layer.subFolder + "/" + layer.name + ".shp";
-    return R"(<maplayer type="vector" geometry=")" + layer.geometry + "\" labelsEnabled=\"" +
-           (layer.style.labelling.empty() ? "0" : "1") + "\"><id>" + layerId(layer) +
-           "</id><datasource>" + source + "</datasource><layername>" + layer.name +
-           "</layername><srs>" + spatialReference(layerWkt) +
-           "</srs><provider encoding=\"\">ogr</provider>" + styleElements(layer.style) +
-           layer.actions + "</maplayer>";
+    std::string entry = R"(<maplayer type="vector" geometry=")" + layer.geometry +
+                        "\" labelsEnabled=\"" + (layer.style.labelling.empty() ? "0" : "1") +
+                        "\"><id>" + layerId(layer) + "</id><datasource>" + source +
+                        "</datasource><layername>" + layer.name + "</layername><srs>";
+    entry += layerSrs;
+    entry += "</srs><provider encoding=\"\">ogr</provider>";
+    entry += styleElements(layer.style);
+    entry += layer.actions;
+    entry += "</maplayer>";
+    return entry;
 }
 
 std::string treeEntry(const ProjectLayer& layer) {
@@ -107,9 +114,10 @@ std::string projectDocument(const std::string& title, const std::vector<ProjectL
                             const std::string& layoutsXml, std::string_view marker) {
     std::string tree;
     std::string entries;
+    const std::string layerSrs = spatialReference(layerWkt);
     for (const ProjectLayer& layer : layers) {
         tree += treeEntry(layer);
-        entries += mapLayerEntry(layer, layerWkt);
+        entries += mapLayerEntry(layer, layerSrs);
     }
     return projectHead(marker) + "<qgis projectname=\"" + xmlEscaped(title) +
            R"(" version="3.22"><title>)" + xmlEscaped(title) + "</title><projectCrs>" +
