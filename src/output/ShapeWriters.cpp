@@ -49,15 +49,6 @@ ShapeGeometry& emptyGeometry(ShapeType shapeType) {
     return geometry;
 }
 
-int shapeTypeOf(SHPInfo* shapefile) {
-    int entities = 0;
-    int type = 0;
-    double minBound[4] = {};  // x, y, z, m as shapelib reports them
-    double maxBound[4] = {};
-    SHPGetInfo(shapefile, &entities, &type, minBound, maxBound);
-    return type;
-}
-
 // The shape as SHPCreateObject would build it (a line or polygon has at least one part,
 // starting at the first vertex; z and m are zero), but pointing at the geometry's arrays
 // instead of copies of them.
@@ -88,7 +79,8 @@ SHPObject shapeObjectOf(ShapeGeometry& geometry) {
 Outcome appendShape(SHPInfo* shapefile, ShapeGeometry& geometry) {
     if (shapefile == nullptr) return Outcome::failure("the layer has no open shapefile");
     const int type = static_cast<int>(geometry.type);
-    if (shapeTypeOf(shapefile) != type) {
+    // Read from the handle: SHPGetInfo would also copy the file's bounds, once a shape.
+    if (shapefile->nShapeType != type) {
         return Outcome::failure("the shapefile takes no shape of type " + std::to_string(type));
     }
     SHPObject object = shapeObjectOf(geometry);
