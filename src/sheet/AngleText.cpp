@@ -1,8 +1,9 @@
 #include "sheet/AngleText.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <optional>
 
@@ -22,9 +23,31 @@ constexpr int DEGREE_FIELD_WIDTH = 3;
 constexpr std::int32_t MINUTE_FIELD_LIMIT = 100;
 constexpr std::string_view MINUTE_OVERFLOW = "**";
 constexpr char MINUTE_SIGN = '\'';
+constexpr char SECOND_SIGN = '"';
 constexpr char BLANK = ' ';
-// Enough for any double printed without decimals (at most 309 digits and a sign).
-constexpr std::size_t FORMAT_BUFFER_SIZE = 320;
+constexpr int TWO_DIGITS = 2;
+// Longest fixed-notation double the fields write: sign, 309 integer digits, point and the
+// decimals of a second (a double holds no more than 9 of an angle's arc second).
+constexpr std::size_t NUMBER_TEXT_CAPACITY = 1 + 309 + 1 + 9;
+constexpr int MAX_SECONDS_DECIMALS = 9;
+// Whole values below this take the integer formatter, which writes the same digits faster.
+constexpr double INTEGER_FORMAT_LIMIT = 9.0e15;
+
+// The value in fixed notation with the decimals, in front of it pad up to width
+// characters. Whole values are written as printf's "%.0f" writes them, a negative zero too.
+void appendNumber(std::string& text, double value, int decimals, int width, char pad) {
+    std::array<char, NUMBER_TEXT_CAPACITY> digits;
+    char* const first = digits.data();
+    char* const last = first + digits.size();
+    const bool integer = decimals == 0 && std::abs(value) < INTEGER_FORMAT_LIMIT &&
+                         value == std::trunc(value) && !(value == 0.0 && std::signbit(value));
+    const char* end =
+        integer ? std::to_chars(first, last, static_cast<std::int64_t>(value)).ptr
+                : std::to_chars(first, last, value, std::chars_format::fixed, decimals).ptr;
+    const auto size = static_cast<int>(end - first);
+    if (size < width) text.append(static_cast<std::size_t>(width - size), pad);
+    text.append(first, static_cast<std::size_t>(size));
+}
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -93,6 +116,25 @@ ToldLongitude toldLongitude(double longitude) {
     return {told.amount, told.western};
 }
 
+void appendDegreesField(std::string& text, double wholeDegrees, int width) {
+    appendNumber(text, wholeDegrees, 0, width, BLANK);
+    text += CP1251_DEGREE;
+}
+
+void appendMinutesField(std::string& text, double wholeMinutes) {
+    appendNumber(text, wholeMinutes, 0, TWO_DIGITS, '0');
+    text += MINUTE_SIGN;
+}
+
+void appendSecondsField(std::string& text, double seconds, int decimals) {
+    if (decimals <= 0) {
+        appendNumber(text, std::trunc(seconds), 0, TWO_DIGITS, '0');
+    } else {
+        appendNumber(text, seconds, std::min(decimals, MAX_SECONDS_DECIMALS), 0, '0');
+    }
+    text += SECOND_SIGN;
+}
+
 std::string degreesToAngleText(double angle) {
     // Whole-number arithmetic stays in double, so no angle can overflow an integer.
     // Adding zero turns -0 into 0: the text holds whole numbers, which have no -0.
@@ -102,14 +144,10 @@ std::string degreesToAngleText(double angle) {
         minutes = 0.0;
         degrees += 1.0;
     }
-    std::array<char, FORMAT_BUFFER_SIZE> buffer{};
-    std::snprintf(buffer.data(), buffer.size(), "%*.0f", DEGREE_FIELD_WIDTH, degrees);
-    std::string text = trimTrailing(buffer.data());
-    text += CP1251_DEGREE;
-    std::snprintf(buffer.data(), buffer.size(), "%02.0f", minutes);
+    std::string text;
+    appendDegreesField(text, degrees, DEGREE_FIELD_WIDTH);
     text += BLANK;
-    text += buffer.data();
-    text += MINUTE_SIGN;
+    appendMinutesField(text, minutes);
     return text;
 }
 
@@ -118,8 +156,9 @@ std::string minutesToText(std::int32_t minutes) {
     // is shown as asterisks.
     if (minutes < 0 || minutes >= MINUTE_FIELD_LIMIT)
         return std::string(MINUTE_OVERFLOW) + MINUTE_SIGN;
-    const std::string digits = std::to_string(minutes);
-    return (digits.size() < 2 ? "0" + digits : digits) + MINUTE_SIGN;
+    std::string text;
+    appendMinutesField(text, minutes);
+    return text;
 }
 
 AngleTextStatus angleTextToDegrees(std::string_view text, double& angle) {

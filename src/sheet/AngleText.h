@@ -58,6 +58,20 @@ enum class AngleTextStatus {
     Rejected = 1,
 };
 
+// The fields every angle text of the program is made of. They are written here alone, so
+// that degrees, minutes and seconds read alike in every text; the texts differ only in how
+// they round and split the angle, in the width of their degrees and in which fields they
+// show. Texts are Windows-1251.
+//
+// Whole degrees (an integral value, or NaN) right-aligned with blanks in `width`
+// characters, then the degree sign: " 36°".
+void appendDegreesField(std::string& text, double wholeDegrees, int width);
+// Whole minutes (an integral value) in two digits, then the minute sign: "05'".
+void appendMinutesField(std::string& text, double wholeMinutes);
+// Seconds cut to whole ones in two digits ("07""), or with `decimals` decimals (from 1)
+// as many digits as they take ("7.25""), then the second sign.
+void appendSecondsField(std::string& text, double seconds, int decimals);
+
 // The angle as degrees (right-adjusted in 3 characters) and whole minutes: " 36° 00'".
 std::string degreesToAngleText(double angle);
 // A minute count as two digits and the minute sign ("01'"; "**'" from 100 on).

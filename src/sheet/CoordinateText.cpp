@@ -1,8 +1,6 @@
 #include "sheet/CoordinateText.h"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -11,14 +9,10 @@
 namespace sheetbasis {
 namespace {
 
-constexpr char MINUTE_SIGN = '\'';
-constexpr char SECOND_SIGN = '"';
-
 constexpr double SECONDS_PER_DEGREE = MINUTES_PER_DEGREE * SECONDS_PER_MINUTE;
 
-// Field widths of the fixed-width integer output the texts imitate.
-constexpr int NODE_DEGREES_WIDTH = 4;  // degMinSecText
-constexpr int TWO_DIGITS = 2;          // minutes and whole seconds, zero-padded
+// Width of the degrees of degMinSecText.
+constexpr int NODE_DEGREES_WIDTH = 4;
 
 // More decimals of an arc second than a double holds for a longitude up to 360 degrees
 // (about 2e-10 second) carry no information; the cap also keeps the unit count in 64 bits.
@@ -33,31 +27,6 @@ std::int32_t toInt32(double whole) {
     constexpr double lo = std::numeric_limits<std::int32_t>::min();
     constexpr double hi = std::numeric_limits<std::int32_t>::max();
     return static_cast<std::int32_t>(std::clamp(whole, lo, hi));
-}
-
-// Appends the value's digits, with pad in front up to width characters. Every node of every
-// sheet has two such texts, so they are made in place rather than from temporary strings.
-void appendPadded(std::string& text, std::int32_t value, int width, char pad) {
-    std::array<char, std::numeric_limits<std::int32_t>::digits10 + 2> digits;
-    const char* end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
-    const auto size = static_cast<int>(end - digits.data());
-    if (size < width) text.append(static_cast<std::size_t>(width - size), pad);
-    text.append(digits.data(), static_cast<std::size_t>(end - digits.data()));
-}
-
-std::string zeroPadded(std::int32_t value, int width) {
-    std::string text;
-    appendPadded(text, value, width, '0');
-    return text;
-}
-
-// Fixed-point text with the given decimals, independent of the process locale (the
-// interface may switch it to one with a decimal comma).
-std::string fixedPoint(double value, int decimals) {
-    std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, decimals);
-    return {buffer.data(), result.ptr};
 }
 
 std::int64_t powerOfTen(int exponent) {
@@ -99,14 +68,6 @@ std::string styleSuffix(bool isLongitude, bool positive, CoordinateTextStyle sty
     return {};
 }
 
-std::string secondsText(double seconds, int precision) {
-    if (precision < 0) return {};
-    if (precision == 0) {
-        return zeroPadded(toInt32(std::trunc(seconds)), TWO_DIGITS) + SECOND_SIGN;
-    }
-    return fixedPoint(seconds, std::min(precision, MAX_SECONDS_DECIMALS)) + SECOND_SIGN;
-}
-
 }  // namespace
 
 std::string degMinSecText(double value) {
@@ -117,12 +78,9 @@ std::string degMinSecText(double value) {
     const double minutes = std::floor(rMinutes);
     const double seconds = std::floor(std::round((rMinutes - minutes) * SECONDS_PER_MINUTE));
     std::string text;
-    appendPadded(text, toInt32(degrees), NODE_DEGREES_WIDTH, ' ');
-    text += CP1251_DEGREE;
-    appendPadded(text, toInt32(minutes), TWO_DIGITS, '0');
-    text += MINUTE_SIGN;
-    appendPadded(text, toInt32(seconds), TWO_DIGITS, '0');
-    text += SECOND_SIGN;
+    appendDegreesField(text, toInt32(degrees), NODE_DEGREES_WIDTH);
+    appendMinutesField(text, toInt32(minutes));
+    appendSecondsField(text, toInt32(seconds), PRECISION_SECONDS);
     return text;
 }
 
@@ -156,9 +114,11 @@ DegMinSec splitDegMinSec(double value, bool isLongitude, int precision) {
 
 std::string coordinateText(const DegMinSec& angle, bool isLongitude, int precision,
                            CoordinateTextStyle style) {
-    return std::to_string(angle.degrees) + CP1251_DEGREE + zeroPadded(angle.minutes, TWO_DIGITS) +
-           MINUTE_SIGN + secondsText(angle.seconds, precision) +
-           styleSuffix(isLongitude, angle.positive, style);
+    std::string text;
+    appendDegreesField(text, angle.degrees, 0);
+    appendMinutesField(text, angle.minutes);
+    if (precision >= PRECISION_SECONDS) appendSecondsField(text, angle.seconds, precision);
+    return text + styleSuffix(isLongitude, angle.positive, style);
 }
 
 std::string pointText(double x, double y, int precision, CoordinateTextStyle style) {
@@ -171,11 +131,15 @@ std::string pointText(double x, double y, int precision, CoordinateTextStyle sty
 }
 
 std::string wholeDegreesText(double degrees) {
-    return std::to_string(toInt32(degrees)) + CP1251_DEGREE;
+    std::string text;
+    appendDegreesField(text, toInt32(degrees), 0);
+    return text;
 }
 
 std::string twoDigitMinutesText(double minutes) {
-    return zeroPadded(toInt32(minutes), TWO_DIGITS) + MINUTE_SIGN;
+    std::string text;
+    appendMinutesField(text, toInt32(minutes));
+    return text;
 }
 
 }  // namespace sheetbasis

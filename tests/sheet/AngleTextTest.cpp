@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <string>
 
@@ -46,6 +48,24 @@ TEST(GradMin2TxtTest, UnusualAnglesNeverCutTheDegrees) {
     EXPECT_EQ(degreesToAngleText(-0.5), t(" -1° 30'"));
     EXPECT_FALSE(degreesToAngleText(1e300).empty());
     EXPECT_FALSE(degreesToAngleText(std::nan("")).empty());
+}
+
+// The fields replaced printf's "%*.0f" and "%02.0f"; they must write what it wrote, down to
+// a negative zero, NaN and the widest double.
+TEST(AngleFieldsTest, WholeFieldsWriteWhatPrintfWrote) {
+    const double values[] = {0.0,  -0.0, 7.0,    -1.0,    59.0,  354.0, 1234.0,
+                             9.0e15, -9.0e15, 1.0e300, -1e300, std::nan(""), -std::nan("")};
+    for (const double v : values) {
+        std::array<char, 400> printed{};
+        std::snprintf(printed.data(), printed.size(), "%4.0f", v);
+        std::string degrees;
+        appendDegreesField(degrees, v, 4);
+        EXPECT_EQ(degrees, std::string(printed.data()) + '\xB0') << v;
+        std::snprintf(printed.data(), printed.size(), "%02.0f", v);
+        std::string minutes;
+        appendMinutesField(minutes, v);
+        EXPECT_EQ(minutes, std::string(printed.data()) + '\'') << v;
+    }
 }
 
 TEST(Min2TxtTest, TwoDigitsAndTheMinuteSign) {
