@@ -32,7 +32,13 @@ bool isShapeFile(const std::string& path) {
 // thread generates one sheet at a time, from the preparation of its folders to its last
 // file, so what it remembered of an earlier sheet's folders is forgotten then: a set of
 // sheets keeps the folders of one sheet a thread, however many it writes.
-thread_local std::map<std::filesystem::path, std::set<std::string>> rememberedFolders;
+// Each is kept under its normal form and the text it was given in, which is how the files
+// in it are named: found by that text, a file's folder needs no normalising.
+struct RememberedFolder {
+    std::string text;  // as given, with a closing separator
+    std::set<std::string> names;
+};
+thread_local std::map<std::filesystem::path, RememberedFolder> rememberedFolders;
 // A thread asks for the same folder over and over (each file of each layer of a sheet), so
 // the last folder found is kept until the remembered folders change.
 thread_local std::string lastFolderText;
@@ -42,11 +48,16 @@ thread_local const std::set<std::string>* lastNames = nullptr;
 // is folderText; nullptr when it was not remembered.
 const std::set<std::string>* rememberedNames(std::string_view path, std::string_view folderText) {
     if (lastNames != nullptr && folderText == lastFolderText) return lastNames;
-    const auto found =
-        rememberedFolders.find(std::filesystem::path(path).parent_path().lexically_normal());
+    auto found =
+        std::find_if(rememberedFolders.begin(), rememberedFolders.end(),
+                     [folderText](const auto& entry) { return entry.second.text == folderText; });
+    if (found == rememberedFolders.end()) {
+        found =
+            rememberedFolders.find(std::filesystem::path(path).parent_path().lexically_normal());
+    }
     if (found == rememberedFolders.end()) return nullptr;
     lastFolderText = folderText;
-    lastNames = &found->second;
+    lastNames = &found->second.names;
     return lastNames;
 }
 
@@ -158,15 +169,18 @@ void forgetRememberedFolders() {
 }
 
 void rememberFolderContents(const std::string& folder, std::vector<std::string> names) {
-    rememberedFolders[std::filesystem::path(folder).lexically_normal()] = std::set<std::string>(
-        std::make_move_iterator(names.begin()), std::make_move_iterator(names.end()));
+    std::string text = folder;
+    if (!text.ends_with('/')) text.push_back('/');
+    rememberedFolders[std::filesystem::path(folder).lexically_normal()] = RememberedFolder{
+        std::move(text), std::set<std::string>(std::make_move_iterator(names.begin()),
+                                               std::make_move_iterator(names.end()))};
     lastNames = nullptr;
 }
 
 std::optional<std::vector<std::string>> rememberedFolderContents(const std::string& folder) {
     const auto found = rememberedFolders.find(std::filesystem::path(folder).lexically_normal());
     if (found == rememberedFolders.end()) return std::nullopt;
-    return std::vector<std::string>(found->second.begin(), found->second.end());
+    return std::vector<std::string>(found->second.names.begin(), found->second.names.end());
 }
 
 std::string& BufferedFiles::create(const std::string& path) {

@@ -29,21 +29,23 @@ std::string spatialReference(const std::string& wkt) {
     return "<spatialrefsys><wkt>" + xmlEscaped(wkt) + "</wkt></spatialrefsys>";
 }
 
-// The layer's entry; layerSrs is the spatialReference element that all layers share, made
-// once for them (a coordinate system text is long, and escaping it was a tenth of the
-// project's cost).
-std::string mapLayerEntry(const ProjectLayer& layer, const std::string& layerSrs) {
-    const std::string source = "./" + layer.subFolder + "/" + layer.name + ".shp";
-    std::string entry = R"(<maplayer type="vector" geometry=")" + layer.geometry +
-                        "\" labelsEnabled=\"" + (layer.style.labelling.empty() ? "0" : "1") +
-                        "\"><id>" + layerId(layer) + "</id><datasource>" + source +
-                        "</datasource><layername>" + layer.name + "</layername><srs>";
-    entry += layerSrs;
-    entry += "</srs><provider encoding=\"\">ogr</provider>";
-    entry += styleElements(layer.style);
-    entry += layer.actions;
-    entry += "</maplayer>";
-    return entry;
+// Appends the layer's entry to entries; layerSrs is the spatialReference element that all
+// layers share, made once for them (a coordinate system text is long, and escaping it was a
+// tenth of the project's cost). The entries hold the layers' styles, the bulk of a project,
+// so they are written in place rather than through temporary strings.
+void appendMapLayerEntry(std::string& entries, const ProjectLayer& layer,
+                         const std::string& layerSrs) {
+    entries += R"(<maplayer type="vector" geometry=")";
+    entries += layer.geometry;
+    entries += "\" labelsEnabled=\"";
+    entries += layer.style.labelling.empty() ? "0" : "1";
+    entries += "\"><id>" + layerId(layer) + "</id><datasource>./" + layer.subFolder + "/" +
+               layer.name + ".shp</datasource><layername>" + layer.name + "</layername><srs>";
+    entries += layerSrs;
+    entries += "</srs><provider encoding=\"\">ogr</provider>";
+    entries += styleElements(layer.style);
+    entries += layer.actions;
+    entries += "</maplayer>";
 }
 
 std::string treeEntry(const ProjectLayer& layer) {
@@ -115,19 +117,40 @@ std::string projectDocument(const std::string& title, const std::vector<ProjectL
     std::string tree;
     std::string entries;
     const std::string layerSrs = spatialReference(layerWkt);
+    // Room for the styles and what surrounds each, so that the entries grow once.
+    constexpr std::size_t ENTRY_FRAME_BYTES = 512;
+    std::size_t entriesSize = 0;
+    for (const ProjectLayer& layer : layers) {
+        entriesSize += layer.style.renderer.size() + layer.style.labelling.size() +
+                       layer.actions.size() + layerSrs.size() + ENTRY_FRAME_BYTES;
+    }
+    entries.reserve(entriesSize);
     for (const ProjectLayer& layer : layers) {
         tree += treeEntry(layer);
-        entries += mapLayerEntry(layer, layerSrs);
+        appendMapLayerEntry(entries, layer, layerSrs);
     }
-    return projectHead(marker) + "<qgis projectname=\"" + xmlEscaped(title) +
-           R"(" version="3.22"><title>)" + xmlEscaped(title) + "</title><projectCrs>" +
-           spatialReference(projectWkt) + "</projectCrs><layer-tree-group>" + tree +
-           "</layer-tree-group><properties><Paths><Absolute type=\"bool\">false</Absolute>"
-           "</Paths><SpatialRefSys><ProjectionsEnabled type=\"int\">1</ProjectionsEnabled>"
-           "</SpatialRefSys><PAL><CandidatesLinePerCM type=\"double\">" +
-           decimalText(LINE_CANDIDATES_PER_CM) +
-           "</CandidatesLinePerCM></PAL></properties><projectlayers>" + entries +
-           "</projectlayers>" + layoutsXml + "</qgis>\n";
+    const std::string projectSrs = spatialReference(projectWkt);
+    // What surrounds the parts: the title twice and the fixed elements.
+    constexpr std::size_t DOCUMENT_FRAME_BYTES = 1024;
+    std::string document = projectHead(marker);
+    document.reserve(document.size() + 2 * title.size() + projectSrs.size() + tree.size() +
+                     entries.size() + layoutsXml.size() + DOCUMENT_FRAME_BYTES);
+    document += "<qgis projectname=\"" + xmlEscaped(title) + R"(" version="3.22"><title>)" +
+                xmlEscaped(title) + "</title><projectCrs>";
+    document += projectSrs;
+    document += "</projectCrs><layer-tree-group>";
+    document += tree;
+    document +=
+        "</layer-tree-group><properties><Paths><Absolute type=\"bool\">false</Absolute>"
+        "</Paths><SpatialRefSys><ProjectionsEnabled type=\"int\">1</ProjectionsEnabled>"
+        "</SpatialRefSys><PAL><CandidatesLinePerCM type=\"double\">" +
+        decimalText(LINE_CANDIDATES_PER_CM) +
+        "</CandidatesLinePerCM></PAL></properties><projectlayers>";
+    document += entries;
+    document += "</projectlayers>";
+    document += layoutsXml;
+    document += "</qgis>\n";
+    return document;
 }
 
 }  // namespace sheetbasis
