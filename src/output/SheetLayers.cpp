@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <limits>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -112,8 +113,15 @@ Outcome writeFrameLine(Layer& layer, const FrameLine& line) {
 
 Outcome writeLabel(Layer& layer, const Label& label) {
     const LabelAttributes& a = label.attributes;
-    const std::string size = sizeText(a.size);
-    const std::array<AttributeValue, 4> values{a.code, a.text, a.font, size};
+    // The labels of a layer share their size; its shortest text costs as much as the rest
+    // of a label's record, so the last one is kept.
+    thread_local double lastSize = std::numeric_limits<double>::quiet_NaN();
+    thread_local std::string lastSizeText;
+    if (!(a.size == lastSize)) {
+        lastSize = a.size;
+        lastSizeText = sizeText(a.size);
+    }
+    const std::array<AttributeValue, 4> values{a.code, a.text, a.font, lastSizeText};
     return writeLineFeature(layer, values, label.baseLine);
 }
 
