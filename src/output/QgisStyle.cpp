@@ -106,7 +106,7 @@ std::string xmlEscaped(std::string_view text) {
     // The texts are long (coordinate system texts, expressions) and mostly plain: copied
     // run by run, not character by character.
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t reserved =
+        const auto reserved =
             static_cast<std::size_t>(std::find_if(text.begin() + static_cast<std::ptrdiff_t>(at),
                                                   text.end(), isReservedInXml) -
                                      text.begin());
