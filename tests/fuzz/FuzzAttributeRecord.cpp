@@ -70,8 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const AttributeValue integer = take<std::int32_t>(input);
     const AttributeValue number = take<double>(input);
     const AttributeValue text = input;
-    // Keep the table small: start over at record 1 after a thousand records.
-    l.recordCounter = l.recordCounter % 1000 + 1;
+    // The next new record (a refused one stores nothing, so the numbers run on from the
+    // records stored); after a thousand, the earlier ones are written again, which keeps
+    // the table small.
+    constexpr int TABLE_RECORDS = 1000;
+    const int stored = DBFGetRecordCount(l.table.get());
+    l.recordCounter = stored < TABLE_RECORDS ? stored + 1 : l.recordCounter % TABLE_RECORDS + 1;
     for (const std::vector<AttributeValue>& values :
          {std::vector{integer, number, text}, std::vector{text, integer, number}}) {
         const Outcome written =
