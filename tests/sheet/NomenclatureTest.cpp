@@ -86,48 +86,51 @@ TEST(NomenclatureTest, JoinedPartsFollowTheTypeNumberInEitherSeries) {
     EXPECT_EQ(name1m(ROW_U, 37, SheetType::Triple), "U-37,38,39");
 }
 
-std::string neighbour(Direction direction, Series setScale, std::int32_t yZone, std::int32_t xZone,
-                      std::int32_t number, SheetType type = SheetType::Standard) {
-    return adjacentSheetName(direction, setScale, yZone, xZone, number, type);
-}
-
-TEST(AdjacentNomenclatureTest, WorkedNeighbours) {
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_N, 37, 1), "N-36");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_N, 37, 1), "N-38");
-    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_N, 37, 1), "O-37");
-    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_N, 37, 1), "M-37");
-
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_P, 37, 1, SheetType::Double),
-              "P-35,36");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_P, 37, 1, SheetType::Double),
-              "P-39,40");
-    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_P, 37, 1, SheetType::Double),
-              "Q-37,38");
-    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_P, 37, 1, SheetType::Double),
-              "O-37,38");
-
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 37, 1), "N-36-VI");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 37, 1), "N-37-II");
-    EXPECT_EQ(neighbour(Direction::North, Series::Scale200k, ROW_N, 37, 1), "O-37-XXXI");
-    EXPECT_EQ(neighbour(Direction::South, Series::Scale200k, ROW_N, 37, 1), "N-37-VII");
-
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 37, 1, SheetType::Double),
-              "N-36-V,VI");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 37, 1, SheetType::Double),
-              "N-37-III,IV");
-}
-
-TEST(AdjacentNomenclatureTest, AntimeridianAndPolarRows) {
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_N, 60, 1), "N-01");
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale1m, ROW_N, 1, 1), "N-60");
-    EXPECT_EQ(neighbour(Direction::West, Series::Scale200k, ROW_N, 1, 13), "N-60-XVIII");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale200k, ROW_N, 60, 18), "N-01-XIII");
-    EXPECT_EQ(neighbour(Direction::North, Series::Scale1m, ROW_U, 37, 1), "V-37");
-    EXPECT_EQ(neighbour(Direction::South, Series::Scale1m, ROW_K, 37, 1), "J-37");
-    EXPECT_EQ(neighbour(Direction::North, Series::Scale200k, ROW_U, 37, 3), "V-37-XXXIII");
-    EXPECT_EQ(neighbour(Direction::South, Series::Scale200k, ROW_K, 37, 34), "J-37-IV");
-    EXPECT_EQ(neighbour(Direction::East, Series::Scale1m, ROW_U, 59, 1, SheetType::Quadruple),
-              "U-03,04,05,06");
+TEST(AdjacentNomenclatureTest, WorkedNeighboursAcrossTheAntimeridianAndBeyondThePolarRows) {
+    constexpr auto M = Series::Scale1m;
+    constexpr auto K = Series::Scale200k;
+    constexpr auto W = Direction::West;
+    constexpr auto E = Direction::East;
+    constexpr auto N = Direction::North;
+    constexpr auto S = Direction::South;
+    const struct {
+        Direction direction;
+        Series setScale;
+        std::int32_t yZone;
+        std::int32_t xZone;
+        std::int32_t number;
+        SheetType type;
+        const char* name;
+    } cases[] = {
+        {W, M, ROW_N, 37, 1, SheetType::Standard, "N-36"},
+        {E, M, ROW_N, 37, 1, SheetType::Standard, "N-38"},
+        {N, M, ROW_N, 37, 1, SheetType::Standard, "O-37"},
+        {S, M, ROW_N, 37, 1, SheetType::Standard, "M-37"},
+        {W, M, ROW_P, 37, 1, SheetType::Double, "P-35,36"},
+        {E, M, ROW_P, 37, 1, SheetType::Double, "P-39,40"},
+        {N, M, ROW_P, 37, 1, SheetType::Double, "Q-37,38"},
+        {S, M, ROW_P, 37, 1, SheetType::Double, "O-37,38"},
+        {W, K, ROW_N, 37, 1, SheetType::Standard, "N-36-VI"},
+        {E, K, ROW_N, 37, 1, SheetType::Standard, "N-37-II"},
+        {N, K, ROW_N, 37, 1, SheetType::Standard, "O-37-XXXI"},
+        {S, K, ROW_N, 37, 1, SheetType::Standard, "N-37-VII"},
+        {W, K, ROW_N, 37, 1, SheetType::Double, "N-36-V,VI"},
+        {E, K, ROW_N, 37, 1, SheetType::Double, "N-37-III,IV"},
+        // Across 180 degrees and beyond the covered rows.
+        {E, M, ROW_N, 60, 1, SheetType::Standard, "N-01"},
+        {W, M, ROW_N, 1, 1, SheetType::Standard, "N-60"},
+        {W, K, ROW_N, 1, 13, SheetType::Standard, "N-60-XVIII"},
+        {E, K, ROW_N, 60, 18, SheetType::Standard, "N-01-XIII"},
+        {N, M, ROW_U, 37, 1, SheetType::Standard, "V-37"},
+        {S, M, ROW_K, 37, 1, SheetType::Standard, "J-37"},
+        {N, K, ROW_U, 37, 3, SheetType::Standard, "V-37-XXXIII"},
+        {S, K, ROW_K, 37, 34, SheetType::Standard, "J-37-IV"},
+        {E, M, ROW_U, 59, 1, SheetType::Quadruple, "U-03,04,05,06"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(adjacentSheetName(c.direction, c.setScale, c.yZone, c.xZone, c.number, c.type),
+                  c.name);
+    }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -45,20 +45,21 @@ TEST(ComputeBaseParametersTest, StepsAreTheExactDoubles) {
 }
 
 TEST(ComputeBaseParametersTest, ColumnsBeginAtTheAntimeridianAndWrapAtGreenwich) {
-    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_N, 31, 1, SheetType::Standard).edges.west,
-              0.0);
-    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_N, 30, 1, SheetType::Standard).edges.west,
-              354.0);
-    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_N, 1, 1, SheetType::Standard).edges.west,
-              180.0);
-    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_N, 60, 1, SheetType::Standard).edges.west,
-              174.0);
-    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_U, 1, 1, SheetType::Standard).edges.north,
-              84.0);
-    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_K, 1, 1, SheetType::Standard).edges.north,
-              44.0);
-    EXPECT_EQ(computeBaseParameters(Series::Scale1m, ROW_K, 1, 1, SheetType::Standard).edges.south,
-              40.0);
+    const struct {
+        std::int32_t row;
+        std::int32_t column;
+        DrawingRect edges;  // of the million sheet
+    } cases[] = {
+        {ROW_N, 31, {0.0, 6.0, 52.0, 56.0}},    {ROW_N, 30, {354.0, 360.0, 52.0, 56.0}},
+        {ROW_N, 1, {180.0, 186.0, 52.0, 56.0}}, {ROW_N, 60, {174.0, 180.0, 52.0, 56.0}},
+        {ROW_U, 1, {180.0, 186.0, 80.0, 84.0}}, {ROW_K, 1, {180.0, 186.0, 40.0, 44.0}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(
+            computeBaseParameters(Series::Scale1m, c.row, c.column, 1, SheetType::Standard).edges,
+            c.edges)
+            << c.row << " " << c.column;
+    }
 }
 
 TEST(ComputeBaseParametersTest, SheetNumbersRunRowByRowFromTheNorthWest) {
