@@ -22,11 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Mode of a new folder before the umask, as the file-system library creates folders.
-constexpr mode_t NEW_FOLDER_MODE = 0777;
-// Names are drawn anew when one is taken, as for temporary files.
-constexpr int NAME_ATTEMPTS = 8;
-
 // The sheet folder's text as the result-folder step reads it, without its closing separator.
 std::string sheetFolderText(const std::string& path) {
     std::string folder = leftAdjust(trimTrailing(path));
@@ -48,20 +43,14 @@ bool roomForTemporaryName(const std::string& folder) {
 
 // A new, empty folder of a temporary name beside folder, the folders above made first when
 // missing; "" when none can be made.
-std::string makeTemporaryFolder(const std::string& folder) {
-    bool parentsMade = false;
-    for (int attempt = 0; attempt < NAME_ATTEMPTS; ++attempt) {
-        std::string temporary = temporaryNameFor(folder);
-        if (::mkdir(temporary.c_str(), NEW_FOLDER_MODE) == 0) return temporary;
-        if (errno == ENOENT && !parentsMade) {
-            std::error_code ec;
-            fs::create_directories(fs::path(folder).parent_path(), ec);
-            parentsMade = true;
-        } else if (errno != EEXIST) {
-            return {};
-        }
+std::string makeTemporaryFolderBeside(const std::string& folder) {
+    std::string temporary = makeTemporaryFolder(folder);
+    if (temporary.empty() && errno == ENOENT) {
+        std::error_code ec;
+        fs::create_directories(fs::path(folder).parent_path(), ec);
+        temporary = makeTemporaryFolder(folder);
     }
-    return {};
+    return temporary;
 }
 
 // Renames the complete folder to its final name unless something has appeared there since:
@@ -98,7 +87,7 @@ TaskOutcome generateInPlace(const SheetParameters& p) {
 // appeared meanwhile.
 std::optional<TaskOutcome> buildInTemporaryFolder(const SheetParameters& p,
                                                   const std::string& folder) {
-    const std::string temporary = makeTemporaryFolder(folder);
+    const std::string temporary = makeTemporaryFolderBeside(folder);
     if (temporary.empty()) return std::nullopt;
     SheetParameters inTemporary = p;
     inTemporary.path = temporary + '/';

@@ -1,7 +1,5 @@
 #include "app/ResultFolders.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -22,9 +20,6 @@ namespace sheetbasis {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Mode of a new sub-folder before the umask, as the file-system library creates folders.
-constexpr mode_t NEW_FOLDER_MODE = 0777;
 
 constexpr std::string_view HYPS_FOLDER = "HYPS";
 constexpr std::string_view PROJECT_EXTENSION = ".qgs";
@@ -163,7 +158,7 @@ std::vector<std::string> deleteProjectLeftovers(const fs::path& holder,
 // remembered for the layer files.
 bool prepareSubFolder(const fs::path& folder, std::span<const std::string_view> layers) {
     // Made first and looked at only when it was there: a new result costs one call a folder.
-    if (::mkdir(folder.c_str(), NEW_FOLDER_MODE) == 0) {
+    if (makeFolder(folder.string())) {
         rememberFolderContents(folder.string(), {});
         return true;
     }

@@ -1,6 +1,7 @@
 #include "output/AtomicFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,6 +17,8 @@ namespace {
 
 // Mode of a new file before the umask, as the C library's fopen creates files.
 constexpr mode_t NEW_FILE_MODE = 0666;
+// Mode of a new folder before the umask, as the file-system library creates folders.
+constexpr mode_t NEW_FOLDER_MODE = 0777;
 constexpr std::size_t SUFFIX_DIGITS = 16;
 constexpr int BITS_PER_HEX_DIGIT = 4;
 // Names are drawn anew when one is taken; 64 random bits make a second clash unheard of,
@@ -58,14 +61,26 @@ int openNewFile(const std::string& path) {
                   NEW_FILE_MODE);
 }
 
-// A new file that did not exist before, created in the folder of finalPath.
-int createExclusively(const std::string& finalPath, std::string& temporaryPath) {
+// Has create make a new entry under a fresh temporary name beside finalPath, drawing the
+// name anew while one is taken; create returns whether it made the entry.
+template <typename Create>
+bool createUnderFreshName(std::string_view finalPath, std::string& temporaryPath, Create create) {
     for (int attempt = 0; attempt < NAME_ATTEMPTS; ++attempt) {
         temporaryPath = temporaryNameFor(finalPath);
-        const int descriptor = openNewFile(temporaryPath);
-        if (descriptor >= 0 || errno != EEXIST) return descriptor;
+        if (create(temporaryPath)) return true;
+        if (errno != EEXIST) return false;
     }
-    return -1;
+    return false;
+}
+
+// A new file that did not exist before, created in the folder of finalPath.
+int createExclusively(const std::string& finalPath, std::string& temporaryPath) {
+    int descriptor = -1;
+    createUnderFreshName(finalPath, temporaryPath, [&descriptor](const std::string& path) {
+        descriptor = openNewFile(path);
+        return descriptor >= 0;
+    });
+    return descriptor;
 }
 
 // The private folder of this thread's PrivateFolderScope, with its closing separator;
@@ -88,6 +103,16 @@ bool isTemporaryFileName(std::string_view fileName) {
 
 std::string temporaryNameFor(std::string_view finalPath) {
     return std::string(finalPath) + std::string(TEMPORARY_FILE_MARK) + randomSuffix();
+}
+
+bool makeFolder(const std::string& path) {
+    return ::mkdir(path.c_str(), NEW_FOLDER_MODE) == 0;
+}
+
+std::string makeTemporaryFolder(std::string_view finalPath) {
+    std::string temporaryPath;
+    return createUnderFreshName(finalPath, temporaryPath, makeFolder) ? temporaryPath
+                                                                      : std::string();
 }
 
 PrivateFolderScope::PrivateFolderScope(std::string folder)

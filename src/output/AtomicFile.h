@@ -24,6 +24,13 @@ bool isTemporaryFileName(std::string_view fileName);
 // digits.
 std::string temporaryNameFor(std::string_view finalPath);
 
+// Makes the folder (not those above it) as the file-system library makes folders; false,
+// with errno set, when it cannot (EEXIST when anything, a link too, has the name).
+bool makeFolder(const std::string& path);
+// A new, empty folder under a fresh temporary name beside finalPath; "" with errno set when
+// none can be made.
+std::string makeTemporaryFolder(std::string_view finalPath);
+
 // While alive, files this thread writes under `folder` go straight to their final names,
 // still created exclusively and never through a link. Only for a folder the run made itself
 // under a temporary name: no one else knows its name, so nothing can be there to replace
