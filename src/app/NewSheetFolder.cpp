@@ -22,9 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The sheet folder's text as the result-folder step reads it, without its closing separator.
+// The sheet folder's text as the result-folder step reads it (prepareResultFolders), without
+// its closing separator.
 std::string sheetFolderText(const std::string& path) {
-    std::string folder = leftAdjust(trimTrailing(path));
+    std::string folder = trimBoth(path);
     while (folder.size() > 1 && folder.ends_with('/')) folder.pop_back();
     return folder;
 }
