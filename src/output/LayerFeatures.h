@@ -10,12 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "geo/Line.h"
 #include "output/Geometry.h"
 
 namespace sheetbasis {
-
-// The vertices of a line in order; a ring repeats its first vertex at its end.
-using Line = std::vector<Point>;
 
 // HypsA: the sheet outline with the sheet name and the texts of its four corners.
 struct HypsAreaAttributes {

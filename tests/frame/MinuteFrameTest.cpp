@@ -144,7 +144,7 @@ TEST_F(MinuteFrameTest, MillionSheetBandLiesOnTheSheetOutline) {
     sheet.yMinute = 10;
     const std::vector<FrameLine> f = minuteFrame(settings, sheet);
     ASSERT_GT(f.size(), 2u);
-    const std::vector<Point>& inner = f[0].line;
+    const Line& inner = f[0].line;
     EXPECT_EQ(inner.front().x, 36.0);
     EXPECT_EQ(inner.front().y, 56.0);
     for (const Point& p : inner) {

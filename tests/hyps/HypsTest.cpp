@@ -185,8 +185,9 @@ TEST_F(HypsTest, CombinedSystemConvertsGeometryButLabelsTheGridValues) {
     EXPECT_EQ(area.attributes.leftUp,
               pointText(corners.nw.x, corners.nw.y, 2, CoordinateTextStyle::HemisphereWord));
     EXPECT_NE(area.attributes.leftUp.find("\" " + cp1251("в.д.")), std::string::npos);
-    EXPECT_EQ(area.ring.at(0).x, corners.nw.x);
-    EXPECT_EQ(area.ring.at(0).y, corners.nw.y);
+    ASSERT_FALSE(area.ring.empty());
+    EXPECT_EQ(area.ring.front().x, corners.nw.x);
+    EXPECT_EQ(area.ring.front().y, corners.nw.y);
 
     // Parallels end on the converted west and east edges, not on the SK-42 meridians.
     const auto parallels = withCode(sheet, PARALLEL_CODE);

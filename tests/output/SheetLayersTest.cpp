@@ -101,7 +101,7 @@ TEST_F(SheetLayersTest, HypsLayersStoreTheFeaturesInOrder) {
     EXPECT_EQ(nodes.shapeType, SHPT_POINT);
     ASSERT_EQ(nodes.records.size(), 2u);
     EXPECT_EQ(nodes.records[1], (std::vector<std::string>{"2", "-1", "52\xB0", "31\xB0"}));
-    EXPECT_EQ(nodes.shapes[1].at(0).x, 31.0);
+    EXPECT_EQ(xs(nodes.shapes[1]), (std::vector<double>{31}));
 
     const ReadLayer lines = read("HypsL");
     EXPECT_EQ(lines.shapeType, SHPT_ARC);
