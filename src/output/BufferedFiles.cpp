@@ -68,6 +68,35 @@ bool knownAbsent(std::string_view path) {
     return names != nullptr && !names->contains(std::string(path.substr(nameStart)));
 }
 
+// The contents of committed or dropped files stay with the thread as room for its next
+// files: a thread writes the same layers sheet after sheet, so once its first sheets are
+// written a file no longer grows, and copies itself, record by record. Bounded in number and
+// size, so that an unusually large layer is not kept after it is written.
+constexpr std::size_t SPARE_BUFFERS_MAX = 8;
+constexpr std::size_t SPARE_BUFFER_CAPACITY_MAX = std::size_t{1} << 20;  // bytes
+
+std::vector<std::string>& spareBuffers() {
+    thread_local std::vector<std::string> spare;
+    return spare;
+}
+
+// An empty text, with the room of a spare buffer when the thread has one.
+std::string takeSpareBuffer() {
+    std::vector<std::string>& spare = spareBuffers();
+    if (spare.empty()) return {};
+    std::string buffer = std::move(spare.back());
+    spare.pop_back();
+    buffer.clear();
+    return buffer;
+}
+
+void keepAsSpare(std::string&& buffer) {
+    std::vector<std::string>& spare = spareBuffers();
+    if (spare.size() < SPARE_BUFFERS_MAX && buffer.capacity() <= SPARE_BUFFER_CAPACITY_MAX) {
+        spare.push_back(std::move(buffer));
+    }
+}
+
 // The scope whose files and messages the hooks use on this thread.
 thread_local LibraryScope* currentScope = nullptr;
 
@@ -188,7 +217,7 @@ std::string& BufferedFiles::create(const std::string& path) {
         bytes->clear();
         return *bytes;
     }
-    return files_.emplace_back(File{path, {}}).bytes;
+    return files_.emplace_back(File{path, takeSpareBuffer()}).bytes;
 }
 
 std::string* BufferedFiles::contents(const std::string& path) {
@@ -197,12 +226,26 @@ std::string* BufferedFiles::contents(const std::string& path) {
     return file == files_.end() ? nullptr : &file->bytes;
 }
 
+BufferedFiles::~BufferedFiles() {
+    dropFiles();
+}
+
+void BufferedFiles::dropFiles() {
+    for (File& file : files_) keepAsSpare(std::move(file.bytes));
+    files_.clear();
+}
+
 Outcome BufferedFiles::commit() {
-    const std::deque<File> files = std::exchange(files_, {});
+    Outcome written = putOnDisk();
+    dropFiles();
+    return written;
+}
+
+Outcome BufferedFiles::putOnDisk() const {
     std::vector<StagedFile> staged;
-    staged.reserve(files.size());
+    staged.reserve(files_.size());
     for (const bool shapeFile : {false, true}) {
-        for (const File& file : files) {
+        for (const File& file : files_) {
             if (isShapeFile(file.path) != shapeFile) continue;
             staged.emplace_back(file.path, file.bytes);
             if (!staged.back().staged()) return staged.back().staged();

@@ -35,7 +35,7 @@ class BufferedFiles {
     BufferedFiles(const BufferedFiles&) = delete;
     BufferedFiles& operator=(const BufferedFiles&) = delete;
     // Files that were never committed are dropped: nothing of them reaches the disk.
-    ~BufferedFiles() = default;
+    ~BufferedFiles();
 
     // Starts the file path empty, or empties it when it was started before; nothing
     // touches the disk until commit.
@@ -50,6 +50,9 @@ class BufferedFiles {
     Outcome commit();
 
   private:
+    Outcome putOnDisk() const;
+    void dropFiles();
+
     struct File {
         std::string path;
         std::string bytes;
