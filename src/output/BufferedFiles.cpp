@@ -9,8 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <map>
+#include <optional>
 #include <set>
+#include <vector>
 
 #include "output/AtomicFile.h"
 
@@ -32,39 +33,63 @@ bool isShapeFile(const std::string& path) {
 // thread generates one sheet at a time, from the preparation of its folders to its last
 // file, so what it remembered of an earlier sheet's folders is forgotten then: a set of
 // sheets keeps the folders of one sheet a thread, however many it writes.
-// Each is kept under its normal form and the text it was given in, which is how the files
-// in it are named: found by that text, a file's folder needs no normalising.
+// A folder is found by the text it was given in, which is how the files in it are named;
+// only a path in another text (./a against a) needs the normal forms, which are therefore
+// made when first compared, not when the folder is remembered.
 struct RememberedFolder {
     std::string text;  // as given, with a closing separator
     std::set<std::string> names;
+    std::optional<std::filesystem::path> normalForm;
+
+    const std::filesystem::path& normal() {
+        if (!normalForm) normalForm = std::filesystem::path(text).parent_path().lexically_normal();
+        return *normalForm;
+    }
 };
-thread_local std::map<std::filesystem::path, RememberedFolder> rememberedFolders;
+thread_local std::vector<RememberedFolder> rememberedFolders;
 // A thread asks for the same folder over and over (each file of each layer of a sheet), so
 // the last folder found is kept until the remembered folders change.
 thread_local std::string lastFolderText;
 thread_local const std::set<std::string>* lastNames = nullptr;
 
-// The remembered names of the folder of path, whose text up to and with its last separator
-// is folderText; nullptr when it was not remembered.
-const std::set<std::string>* rememberedNames(std::string_view path, std::string_view folderText) {
-    if (lastNames != nullptr && folderText == lastFolderText) return lastNames;
-    auto found =
-        std::find_if(rememberedFolders.begin(), rememberedFolders.end(),
-                     [folderText](const auto& entry) { return entry.second.text == folderText; });
-    if (found == rememberedFolders.end()) {
-        found =
-            rememberedFolders.find(std::filesystem::path(path).parent_path().lexically_normal());
+std::string withClosingSeparator(std::string folder) {
+    if (!folder.ends_with('/')) folder.push_back('/');
+    return folder;
+}
+
+// The remembered folder whose text is folderText (with its closing separator), or failing
+// that whose normal form is that of folderText; nullptr when there is none. The latest
+// listing of a folder is the one that counts, so the search goes from the latest back.
+RememberedFolder* rememberedFolder(std::string_view folderText) {
+    const auto latestFirst = [](auto&& matches) -> RememberedFolder* {
+        const auto found =
+            std::find_if(rememberedFolders.rbegin(), rememberedFolders.rend(), matches);
+        return found == rememberedFolders.rend() ? nullptr : &*found;
+    };
+    if (RememberedFolder* found =
+            latestFirst([folderText](const RememberedFolder& f) { return f.text == folderText; })) {
+        return found;
     }
-    if (found == rememberedFolders.end()) return nullptr;
+    const std::filesystem::path normal =
+        std::filesystem::path(folderText).parent_path().lexically_normal();
+    return latestFirst([&normal](RememberedFolder& f) { return f.normal() == normal; });
+}
+
+// The remembered names of the folder whose text up to and with its last separator is
+// folderText; nullptr when it was not remembered.
+const std::set<std::string>* rememberedNames(std::string_view folderText) {
+    if (lastNames != nullptr && folderText == lastFolderText) return lastNames;
+    RememberedFolder* found = rememberedFolder(folderText);
+    if (found == nullptr) return nullptr;
     lastFolderText = folderText;
-    lastNames = &found->second.names;
+    lastNames = &found->names;
     return lastNames;
 }
 
 // True when path lies in a remembered folder that held nothing of its name.
 bool knownAbsent(std::string_view path) {
     const std::size_t nameStart = path.rfind('/') + 1;  // 0 when there is no separator
-    const std::set<std::string>* names = rememberedNames(path, path.substr(0, nameStart));
+    const std::set<std::string>* names = rememberedNames(path.substr(0, nameStart));
     return names != nullptr && !names->contains(std::string(path.substr(nameStart)));
 }
 
@@ -198,18 +223,17 @@ void forgetRememberedFolders() {
 }
 
 void rememberFolderContents(const std::string& folder, std::vector<std::string> names) {
-    std::string text = folder;
-    if (!text.ends_with('/')) text.push_back('/');
-    rememberedFolders[std::filesystem::path(folder).lexically_normal()] = RememberedFolder{
-        std::move(text), std::set<std::string>(std::make_move_iterator(names.begin()),
-                                               std::make_move_iterator(names.end()))};
+    std::string text = withClosingSeparator(folder);
+    std::set<std::string> nameSet(std::make_move_iterator(names.begin()),
+                                  std::make_move_iterator(names.end()));
     lastNames = nullptr;
+    rememberedFolders.push_back(RememberedFolder{std::move(text), std::move(nameSet), {}});
 }
 
 std::optional<std::vector<std::string>> rememberedFolderContents(const std::string& folder) {
-    const auto found = rememberedFolders.find(std::filesystem::path(folder).lexically_normal());
-    if (found == rememberedFolders.end()) return std::nullopt;
-    return std::vector<std::string>(found->second.names.begin(), found->second.names.end());
+    const RememberedFolder* found = rememberedFolder(withClosingSeparator(folder));
+    if (found == nullptr) return std::nullopt;
+    return std::vector<std::string>(found->names.begin(), found->names.end());
 }
 
 std::string& BufferedFiles::create(const std::string& path) {

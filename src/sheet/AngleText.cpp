@@ -34,22 +34,24 @@ constexpr int MAX_SECONDS_DECIMALS = 9;
 constexpr double INTEGER_FORMAT_LIMIT = 9.0e15;
 
 // The value in fixed notation with the decimals, in front of it pad up to width
-// characters. Whole values are written as printf's "%.0f" writes them, a negative zero too.
-void appendNumber(std::string& text, double value, int decimals, int width, char pad) {
-    std::array<char, NUMBER_TEXT_CAPACITY> digits;
+// characters, after it the field's sign. Whole values are written as printf's "%.0f" writes
+// them, a negative zero too. The number and its sign are appended at once: every node text
+// writes three fields.
+void appendField(std::string& text, double value, int decimals, int width, char pad, char sign) {
+    std::array<char, NUMBER_TEXT_CAPACITY + 1> digits;  // and the sign
     char* const first = digits.data();
-    char* const last = first + digits.size();
+    char* const last = first + NUMBER_TEXT_CAPACITY;
     // A cast and back rather than std::trunc, which is a library call on the baseline
-    // instruction set; every node text takes this path three times.
+    // instruction set.
     const bool integer = decimals == 0 && std::abs(value) < INTEGER_FORMAT_LIMIT &&
                          static_cast<double>(static_cast<std::int64_t>(value)) == value &&
                          !(value == 0.0 && std::signbit(value));
-    const char* end =
-        integer ? std::to_chars(first, last, static_cast<std::int64_t>(value)).ptr
-                : std::to_chars(first, last, value, std::chars_format::fixed, decimals).ptr;
+    char* end = integer ? std::to_chars(first, last, static_cast<std::int64_t>(value)).ptr
+                        : std::to_chars(first, last, value, std::chars_format::fixed, decimals).ptr;
     const auto size = static_cast<int>(end - first);
     if (size < width) text.append(static_cast<std::size_t>(width - size), pad);
-    text.append(first, static_cast<std::size_t>(size));
+    *end++ = sign;
+    text.append(first, end);
 }
 
 bool isDigit(char c) {
@@ -120,22 +122,19 @@ ToldLongitude toldLongitude(double longitude) {
 }
 
 void appendDegreesField(std::string& text, double wholeDegrees, int width) {
-    appendNumber(text, wholeDegrees, 0, width, BLANK);
-    text += CP1251_DEGREE;
+    appendField(text, wholeDegrees, 0, width, BLANK, CP1251_DEGREE);
 }
 
 void appendMinutesField(std::string& text, double wholeMinutes) {
-    appendNumber(text, wholeMinutes, 0, TWO_DIGITS, '0');
-    text += MINUTE_SIGN;
+    appendField(text, wholeMinutes, 0, TWO_DIGITS, '0', MINUTE_SIGN);
 }
 
 void appendSecondsField(std::string& text, double seconds, int decimals) {
     if (decimals <= 0) {
-        appendNumber(text, std::trunc(seconds), 0, TWO_DIGITS, '0');
+        appendField(text, std::trunc(seconds), 0, TWO_DIGITS, '0', SECOND_SIGN);
     } else {
-        appendNumber(text, seconds, std::min(decimals, MAX_SECONDS_DECIMALS), 0, '0');
+        appendField(text, seconds, std::min(decimals, MAX_SECONDS_DECIMALS), 0, '0', SECOND_SIGN);
     }
-    text += SECOND_SIGN;
 }
 
 std::string degreesToAngleText(double angle) {
