@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cstddef>
+#include <limits>
 #include <type_traits>
 
 namespace sheetbasis {
@@ -47,6 +48,18 @@ bool storeNumberAs(std::span<char> field, Number value, int decimals) {
 }  // namespace
 
 bool storeNumber(std::span<char> field, std::int32_t value, int decimals) {
+    // Most numbers of a table are whole ones that fit their column: their digits go straight
+    // to the column's end, past the room that a fixed-notation double needs.
+    if (decimals == 0 && field.size() <= LIBRARY_PAD_WIDTH_LIMIT) {
+        std::array<char, std::numeric_limits<std::int32_t>::digits10 + 2> digits;  // and a sign
+        const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+        const auto length = static_cast<std::size_t>(written.ptr - digits.data());
+        if (length <= field.size()) {
+            std::copy(digits.data(), written.ptr,
+                      field.end() - static_cast<std::ptrdiff_t>(length));
+            return true;
+        }
+    }
     return storeNumberAs(field, value, decimals);
 }
 

@@ -62,6 +62,7 @@ TEST(NumberFieldsTest, StoresTheLibrarysOwnBytes) {
         {6, 0, 1000000},  // one digit too many: cut and refused
         {6, 0, -100000},   {11, 0, INT32_MIN}, {10, 0, INT32_MAX},
         {8, 0, INT32_MIN}, {12, 3, 42},  // an integer in a column with decimals
+        {254, 0, -7},                    // the widest column padded in full
         {255, 0, 7},                     // the widest column: the library pads to one less
         {12, 3, 12.5},     {12, 3, 0.0},       {12, 3, -0.0},
         {10, 2, -0.004},                     // rounds to a negative zero
