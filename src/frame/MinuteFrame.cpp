@@ -100,6 +100,14 @@ void walkDivisions(const DivisionWalk& w, Tick tick, Bar bar) {
     }
 }
 
+// Room for the lines of one side: a division line and a centre line a division, and the
+// line at the start. Only a reservation; a walk stops at MAX_DIVISIONS whatever it is.
+std::size_t linesOfWalk(const DivisionWalk& w) {
+    const double divisions = (w.to - w.from) / w.step + 2;
+    if (!(divisions > 0.0) || divisions > MAX_DIVISIONS) return 0;
+    return 2 * static_cast<std::size_t>(divisions) + 1;
+}
+
 // Signed offsets in map millimetres of the band's two lines and of its centre line from a
 // sheet edge: positive out to the north or east, negative out to the south or west. The
 // first line is always the one with the smaller offset.
@@ -122,12 +130,14 @@ std::vector<FrameLine> minuteFrame(const FrameSettings& settings, const FrameShe
     const double inner = settings.minuteFrameOffset;
     const double outer = settings.minuteFrameOffset + settings.minuteFrameWidth;
     const int code = settings.minuteFrameCode;
-    std::vector<FrameLine> lines{frameContour(sheet, code, inner),
-                                 frameContour(sheet, code, outer)};
-    appendFeatures(lines, minuteTicksNorthSouth(true, settings, sheet));
-    appendFeatures(lines, minuteTicksNorthSouth(false, settings, sheet));
-    appendFeatures(lines, minuteTicksWestEast(true, settings, sheet));
-    appendFeatures(lines, minuteTicksWestEast(false, settings, sheet));
+    std::vector<FrameLine> sides[] = {
+        minuteTicksNorthSouth(true, settings, sheet), minuteTicksNorthSouth(false, settings, sheet),
+        minuteTicksWestEast(true, settings, sheet), minuteTicksWestEast(false, settings, sheet)};
+    std::vector<FrameLine> lines;
+    lines.reserve(2 + sides[0].size() + sides[1].size() + sides[2].size() + sides[3].size());
+    lines.push_back(frameContour(sheet, code, inner));
+    lines.push_back(frameContour(sheet, code, outer));
+    for (std::vector<FrameLine>& side : sides) appendFeatures(lines, std::move(side));
     return lines;
 }
 
@@ -142,6 +152,7 @@ std::vector<FrameLine> minuteTicksNorthSouth(bool north, const FrameSettings& se
     const DivisionWalk walk{sheet.base.west, r.west, r.east, sheet.xMinute / MINUTES_PER_DEGREE,
                             settings.minuteParityX};
     std::vector<FrameLine> lines;
+    lines.reserve(linesOfWalk(walk));
     walkDivisions(
         walk,
         [&](double x) {
@@ -162,6 +173,7 @@ std::vector<FrameLine> minuteTicksWestEast(bool west, const FrameSettings& setti
     const DivisionWalk walk{sheet.base.south, r.south, r.north, sheet.yMinute / MINUTES_PER_DEGREE,
                             settings.minuteParityY};
     std::vector<FrameLine> lines;
+    lines.reserve(linesOfWalk(walk));
     walkDivisions(
         walk,
         [&](double y) {
