@@ -275,13 +275,13 @@ Outcome BufferedFiles::putOnDisk() const {
             if (!staged.back().staged()) return staged.back().staged();
         }
     }
-    std::vector<std::string> placed;
-    for (StagedFile& file : staged) {
-        if (Outcome renamed = file.putInPlace(); !renamed) {
-            for (const std::string& path : placed) ::unlink(path.c_str());
+    for (auto file = staged.begin(); file != staged.end(); ++file) {
+        if (Outcome renamed = file->putInPlace(); !renamed) {
+            for (auto placed = staged.begin(); placed != file; ++placed) {
+                ::unlink(placed->finalPath().c_str());
+            }
             return renamed;
         }
-        placed.push_back(file.finalPath());
     }
     return {};
 }
