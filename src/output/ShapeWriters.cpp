@@ -49,6 +49,24 @@ ShapeGeometry& emptyGeometry(ShapeType shapeType) {
     return geometry;
 }
 
+// The bounds SHPComputeExtents sets, compared as it compares them (a bound is kept only
+// while it is less, or greater, than the vertex, so a NaN replaces it and is replaced
+// again), from x and y alone: z and m are zero, and the object's zero bounds of them
+// stand. Going through all four arrays cost a sixth of writing a shape.
+void setPlaneBounds(SHPObject& object) {
+    if (object.nVertices == 0) return;
+    object.dfXMin = object.dfXMax = object.padfX[0];
+    object.dfYMin = object.dfYMax = object.padfY[0];
+    for (int i = 1; i < object.nVertices; ++i) {
+        const double x = object.padfX[i];
+        const double y = object.padfY[i];
+        object.dfXMin = object.dfXMin < x ? object.dfXMin : x;
+        object.dfXMax = object.dfXMax > x ? object.dfXMax : x;
+        object.dfYMin = object.dfYMin < y ? object.dfYMin : y;
+        object.dfYMax = object.dfYMax > y ? object.dfYMax : y;
+    }
+}
+
 // The shape as SHPCreateObject would build it (a line or polygon has at least one part,
 // starting at the first vertex; z and m are zero), but pointing at the geometry's arrays
 // instead of copies of them.
@@ -70,7 +88,7 @@ SHPObject shapeObjectOf(ShapeGeometry& geometry) {
     object.padfY = geometry.y.data();
     object.padfZ = geometry.zeros.data();
     object.padfM = geometry.zeros.data();
-    SHPComputeExtents(&object);
+    setPlaneBounds(object);
     return object;
 }
 

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "output/ShapeWriters.h"
+#include "support/FolderFiles.h"
 #include "support/TempFolder.h"
 
 namespace sheetbasis {
@@ -121,6 +123,43 @@ TEST_F(ShapeWritersTest, SimpleLineAndPolygonKeepVerticesAsReceivedInOnePart) {
         EXPECT_EQ(shape->nSHPType, static_cast<int>(type));
         EXPECT_EQ(partStartsOf(*shape), std::vector<int>{0});
         EXPECT_EQ(verticesOf(*shape), expected);
+    }
+}
+
+// The writers set a shape's bounds themselves instead of through SHPComputeExtents; the
+// files must still be those that the library's own objects give, NaN and infinite
+// vertices included, in the record's box and the file's.
+TEST_F(ShapeWritersTest, ShapesAreWrittenAsTheLibrarysOwnObjects) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const std::vector<std::vector<Point>> lines = {
+        {{30, 52}, {31, 53}},
+        {{31, 53}, {30, 52}, {30.5, 54}, {29, 51.5}},
+        {{5, 1}},
+        {{nan, 1}, {2, nan}, {3, 4}},
+        {{3, 4}, {nan, nan}, {-1, 9}},
+        {{-inf, 0}, {inf, 1}, {0, -inf}},
+    };
+    Layer layer = open(ShapeType::Arc);
+    ShapeHandle library{SHPCreate(base("Library").c_str(), SHPT_ARC)};
+    ASSERT_NE(library, nullptr);
+    for (const std::vector<Point>& line : lines) {
+        EXPECT_TRUE(writeLineFeature(layer, {}, line));
+        std::vector<double> x;
+        std::vector<double> y;
+        for (const Point& p : line) {
+            x.push_back(p.x);
+            y.push_back(p.y);
+        }
+        const ShapeObject object{SHPCreateSimpleObject(SHPT_ARC, static_cast<int>(line.size()),
+                                                       x.data(), y.data(), nullptr)};
+        EXPECT_GE(SHPWriteObject(library.get(), -1, object.get()), 0);
+    }
+    ASSERT_TRUE(closeLayer(layer));
+    library.reset();
+    for (const char* extension : {".shp", ".shx"}) {
+        EXPECT_EQ(fileBytes(base() + extension), fileBytes(base("Library") + extension))
+            << extension;
     }
 }
 
