@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <stdexcept>
+#include <thread>
 
 #include "app/ParallelRun.h"
 
@@ -14,29 +15,36 @@ using namespace std::chrono_literals;
 // Outcomes the tasks report in turn.
 constexpr std::array OUTCOMES = {ExitCode::Done, ExitCode::NotDone, ExitCode::GenerationFailed};
 
+// One thread is the calling one; more are threads of their own.
 TEST(ParallelRun, EveryTaskRunsOnceAndAThrowingOneFailsAlone) {
-    std::vector<std::atomic<int>> runs(1000);
-    std::vector<std::size_t> reported;
-    const auto outcomes = runInParallel(
-        runs.size(), 4,
-        [&](std::size_t i) -> TaskOutcome {
-            ++runs[i];
-            if (i == 500) throw std::runtime_error("boom");
-            return {OUTCOMES[i % OUTCOMES.size()], {}};
-        },
-        ExitCode::GenerationFailed, [&](std::size_t done) { reported.push_back(done); }, 1ms);
-    ASSERT_EQ(outcomes.size(), runs.size());
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        EXPECT_EQ(runs[i], 1) << i;
-        if (i != 500) {
-            EXPECT_EQ(outcomes[i].exitCode, OUTCOMES[i % OUTCOMES.size()]);
+    for (const unsigned threads : {1U, 4U}) {
+        SCOPED_TRACE(threads);
+        std::vector<std::atomic<int>> runs(1000);
+        std::atomic<int> onCallingThread{0};
+        std::vector<std::size_t> reported;
+        const auto outcomes = runInParallel(
+            runs.size(), threads,
+            [&, caller = std::this_thread::get_id()](std::size_t i) -> TaskOutcome {
+                ++runs[i];
+                if (std::this_thread::get_id() == caller) ++onCallingThread;
+                if (i == 500) throw std::runtime_error("boom");
+                return {OUTCOMES[i % OUTCOMES.size()], {}};
+            },
+            ExitCode::GenerationFailed, [&](std::size_t done) { reported.push_back(done); }, 1ms);
+        ASSERT_EQ(outcomes.size(), runs.size());
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            EXPECT_EQ(runs[i], 1) << i;
+            if (i != 500) {
+                EXPECT_EQ(outcomes[i].exitCode, OUTCOMES[i % OUTCOMES.size()]);
+            }
         }
+        EXPECT_EQ(outcomes[500].exitCode, ExitCode::GenerationFailed);
+        EXPECT_EQ(outcomes[500].reason, "internal error: boom");
+        EXPECT_EQ(onCallingThread, threads == 1 ? 1000 : 0);
+        ASSERT_FALSE(reported.empty());
+        EXPECT_EQ(reported.back(), runs.size());
+        EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
     }
-    EXPECT_EQ(outcomes[500].exitCode, ExitCode::GenerationFailed);
-    EXPECT_EQ(outcomes[500].reason, "internal error: boom");
-    ASSERT_FALSE(reported.empty());
-    EXPECT_EQ(reported.back(), runs.size());
-    EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
 }
 
 TEST(ParallelRun, NoTasksAndMoreThreadsThanTasks) {

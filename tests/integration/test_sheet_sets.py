@@ -82,23 +82,27 @@ class SheetSetTest(WorkFolderTest):
         args = ["--sheets", "N-37", "--series", "200", "--out", self.folder("set")]
         quiet = run_program(args + ["--quiet"])
         self.assertEqual((quiet.returncode, quiet.stdout, quiet.stderr), (0, b"", b""))
-        master, slave = os.openpty()
-        proc = subprocess.Popen([EXE, *args], stdout=subprocess.DEVNULL, stderr=slave)
-        os.close(slave)
-        shown = b""
-        while True:
-            try:
-                chunk = os.read(master, 4096)
-            except OSError:  # the terminal's other end closed
-                break
-            if not chunk:
-                break
-            shown += chunk
-        os.close(master)
-        self.assertEqual(proc.wait(timeout=60), 0)
-        self.assertIn(b"]  36/36", shown)
-        self.assertTrue(shown.startswith(b"\r["), shown[:40])
-        self.assertIn(b"sheetbasis: 36 written, 0 failed", shown)
+        # One thread generates in the program's own, which then shows the bar between sheets.
+        for threads in ([], ["--jobs", "1"]):
+            with self.subTest(threads=threads):
+                master, slave = os.openpty()
+                proc = subprocess.Popen([EXE, *args, *threads], stdout=subprocess.DEVNULL,
+                                        stderr=slave)
+                os.close(slave)
+                shown = b""
+                while True:
+                    try:
+                        chunk = os.read(master, 4096)
+                    except OSError:  # the terminal's other end closed
+                        break
+                    if not chunk:
+                        break
+                    shown += chunk
+                os.close(master)
+                self.assertEqual(proc.wait(timeout=60), 0)
+                self.assertIn(b"]  36/36", shown)
+                self.assertTrue(shown.startswith(b"\r["), shown[:40])
+                self.assertIn(b"sheetbasis: 36 written, 0 failed", shown)
 
     def test_job_list_runs_each_job_as_its_own_run(self):
         jobs = [write_job(self.tmp, f"Nom=N-37-{n};\r\nPath={self.folder(n)};\r\n", name=f"{n}.job")
