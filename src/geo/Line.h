@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <initializer_list>
-#include <iterator>
 #include <memory>
 #include <span>
 #include <type_traits>
@@ -30,12 +29,9 @@ class Line {
     using const_pointer = const Point*;
     using iterator = Point*;
     using const_iterator = const Point*;
-    using reverse_iterator = std::reverse_iterator<iterator>;
-    using const_reverse_iterator = std::reverse_iterator<const_iterator>;
 
     Line() noexcept = default;
     Line(std::initializer_list<Point> points) { append(points); }
-    explicit Line(std::span<const Point> points) { append(points); }
     Line(const Line& other) { append(other); }
     Line(Line&& other) noexcept { takeOver(other); }
     Line& operator=(const Line& other) {
@@ -56,7 +52,6 @@ class Line {
 
     size_type size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
-    size_type capacity() const noexcept { return capacity_; }
     Point* data() noexcept { return data_; }
     const Point* data() const noexcept { return data_; }
 
@@ -64,10 +59,6 @@ class Line {
     iterator end() noexcept { return data_ + size_; }
     const_iterator begin() const noexcept { return data_; }
     const_iterator end() const noexcept { return data_ + size_; }
-    reverse_iterator rbegin() noexcept { return reverse_iterator(end()); }
-    reverse_iterator rend() noexcept { return reverse_iterator(begin()); }
-    const_reverse_iterator rbegin() const noexcept { return const_reverse_iterator(end()); }
-    const_reverse_iterator rend() const noexcept { return const_reverse_iterator(begin()); }
 
     Point& operator[](size_type i) noexcept { return data_[i]; }
     const Point& operator[](size_type i) const noexcept { return data_[i]; }
@@ -83,11 +74,6 @@ class Line {
         // Doubling, as std::vector grows: a walk of n vertices moves each O(1) times.
         if (size_ == capacity_) moveToHeap(2 * capacity_);
         data_[size_++] = p;
-    }
-    template <typename... Args>
-    Point& emplace_back(Args&&... args) {
-        push_back(Point{std::forward<Args>(args)...});
-        return back();
     }
     void pop_back() noexcept { --size_; }
     void clear() noexcept { size_ = 0; }
