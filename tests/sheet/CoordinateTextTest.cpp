@@ -63,29 +63,28 @@ TEST(CoordToDegMinSec, ExtremeInputIsClampedNotOverflowed) {
 }
 
 TEST(CoordToTxtN, SecondsByPrecisionAndSuffixByStyle) {
-    const DegMinSec angle{52, 40, 59.9, true};
-    EXPECT_EQ(coordinateText(angle, false, PRECISION_MINUTES, CoordinateTextStyle::HemisphereWord),
-              cp1251("52°40' с.ш."));
-    // Whole seconds are truncated, never rounded up to 60.
-    EXPECT_EQ(coordinateText(angle, false, PRECISION_SECONDS, CoordinateTextStyle::Plain),
-              cp1251("52°40'59\""));
-    EXPECT_EQ(coordinateText({5, 7, 5.07, true}, true, 2, CoordinateTextStyle::Plain),
-              cp1251("5°07'5.07\""));
-    EXPECT_EQ(coordinateText({5, 7, 12.35, false}, true, 2, CoordinateTextStyle::HemisphereWord),
-              cp1251("5°07'12.35\" з.д."));
-    EXPECT_EQ(coordinateText({5, 7, 0.0, false}, false, PRECISION_MINUTES,
-                             CoordinateTextStyle::HemisphereWord),
-              cp1251("5°07' ю.ш."));
-    EXPECT_EQ(coordinateText({5, 7, 0.0, false}, true, PRECISION_MINUTES,
-                             CoordinateTextStyle::WestSouthLetter),
-              cp1251("5°07' З"));
-    EXPECT_EQ(coordinateText({5, 7, 0.0, false}, false, PRECISION_MINUTES,
-                             CoordinateTextStyle::WestSouthLetter),
-              cp1251("5°07' Ю"));
-    EXPECT_EQ(coordinateText({5, 7, 0.0, true}, true, PRECISION_MINUTES,
-                             CoordinateTextStyle::WestSouthLetter),
-              "5\xB0"
-              "07'");
+    using Style = CoordinateTextStyle;
+    const struct {
+        DegMinSec angle;
+        bool longitude;
+        int precision;
+        Style style;
+        std::string expected;
+    } cases[] = {
+        {{52, 40, 59.9, true}, false, PRECISION_MINUTES, Style::HemisphereWord, "52°40' с.ш."},
+        // Whole seconds are truncated, never rounded up to 60.
+        {{52, 40, 59.9, true}, false, PRECISION_SECONDS, Style::Plain, "52°40'59\""},
+        {{5, 7, 5.07, true}, true, 2, Style::Plain, "5°07'5.07\""},
+        {{5, 7, 12.35, false}, true, 2, Style::HemisphereWord, "5°07'12.35\" з.д."},
+        {{5, 7, 0.0, false}, false, PRECISION_MINUTES, Style::HemisphereWord, "5°07' ю.ш."},
+        {{5, 7, 0.0, false}, true, PRECISION_MINUTES, Style::WestSouthLetter, "5°07' З"},
+        {{5, 7, 0.0, false}, false, PRECISION_MINUTES, Style::WestSouthLetter, "5°07' Ю"},
+        {{5, 7, 0.0, true}, true, PRECISION_MINUTES, Style::WestSouthLetter, "5°07'"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(coordinateText(c.angle, c.longitude, c.precision, c.style), cp1251(c.expected))
+            << c.expected;
+    }
 }
 
 TEST(CoordPointToTxtN, CornerTextIsWindows1251) {
