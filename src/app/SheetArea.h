@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "output/Geometry.h"
+#include "geo/Geometry.h"
+#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
 

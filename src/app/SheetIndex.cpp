@@ -14,7 +14,7 @@
 #include "output/AtomicFile.h"
 #include "output/FolderLock.h"
 #include "output/LayerFile.h"
-#include "output/QgisStyle.h"
+#include "qgis/QgisStyle.h"
 #include "output/ShapeWriters.h"
 #include "qgis/ProjectDocument.h"
 #include "qgis/SheetProject.h"

@@ -83,7 +83,7 @@ struct LabelWriter {
                    std::string(fontName(settings.coordLabelFont)), settings.coordLabelSize}});
         appendOffsetParallel(sheet, line.lat, 0.0,
                              {line.start, line.end, sheet.rect.west, sheet.lonStep},
-                             label.baseLine);
+                             label.centreLine);
     }
 };
 

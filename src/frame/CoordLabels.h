@@ -8,7 +8,7 @@
 
 #include "frame/FrameContour.h"
 #include "frame/FrameSettings.h"
-#include "output/LayerFeatures.h"
+#include "geo/LayerFeatures.h"
 #include "sheet/Grid.h"
 
 namespace sheetbasis {

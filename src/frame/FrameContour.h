@@ -6,8 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "output/Geometry.h"
-#include "output/LayerFeatures.h"
+#include "geo/Geometry.h"
+#include "sheet/Trapezoid.h"
+#include "geo/LayerFeatures.h"
 
 namespace sheetbasis {
 

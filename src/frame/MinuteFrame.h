@@ -7,7 +7,7 @@
 
 #include "frame/FrameContour.h"
 #include "frame/FrameSettings.h"
-#include "output/LayerFeatures.h"
+#include "geo/LayerFeatures.h"
 
 namespace sheetbasis {
 

@@ -138,9 +138,9 @@ std::vector<Label> adjacentNames(const FrameSettings& settings, const OuterLine&
                   {settings.adjacentLabelCode, trimTrailing(name),
                    std::string(fontName(settings.adjacentLabelFont)), settings.adjacentLabelSize}});
         if (alongParallel) {
-            line.parallel(firstSide, gap.from, gap.to, feature.baseLine);
+            line.parallel(firstSide, gap.from, gap.to, feature.centreLine);
         } else {
-            line.meridian(firstSide, gap.from, gap.to, feature.baseLine);
+            line.meridian(firstSide, gap.from, gap.to, feature.centreLine);
         }
     };
     label(gaps.north, names.north, true, true);

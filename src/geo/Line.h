@@ -3,7 +3,7 @@
 //
 // A vector of points that holds up to two vertices in itself and only longer lines on the
 // heap. Most lines of a sheet are two-vertex segments: of the ~450 lines a 1:200 000 sheet
-// writes, over 350 are minute ticks, minute bars and label base lines. As std::vector each
+// writes, over 350 are minute ticks, minute bars and label centre lines. As std::vector each
 // of them cost an allocation and a release, and a set of sheets spent a fifth of its user
 // time in the allocator, most of it on these.
 

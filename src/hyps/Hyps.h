@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "output/Geometry.h"
-#include "output/LayerFeatures.h"
+#include "geo/Geometry.h"
+#include "sheet/Trapezoid.h"
+#include "geo/LayerFeatures.h"
 #include "sheet/Grid.h"
 #include "sheet/SheetParameters.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "output/LayerFeatures.h"
+#include "geo/LayerFeatures.h"
 
 namespace sheetbasis {
 

@@ -4,8 +4,9 @@
 
 #include <cstddef>
 
-#include "output/Geometry.h"
-#include "output/LayerFeatures.h"
+#include "geo/Geometry.h"
+#include "sheet/Trapezoid.h"
+#include "geo/LayerFeatures.h"
 #include "sheet/Grid.h"
 
 namespace sheetbasis {

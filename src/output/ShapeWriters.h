@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "output/Geometry.h"
+#include "geo/Geometry.h"
 #include "output/LayerFile.h"
 
 namespace sheetbasis {

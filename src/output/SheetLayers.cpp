@@ -122,7 +122,7 @@ Outcome writeLabel(Layer& layer, const Label& label) {
         lastSizeText = sizeText(a.size);
     }
     const std::array<AttributeValue, 4> values{a.code, a.text, a.font, lastSizeText};
-    return writeLineFeature(layer, values, label.baseLine);
+    return writeLineFeature(layer, values, label.centreLine);
 }
 
 // Creates the layer in folder, has writeOne put each feature in and closes it. The layer

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "output/QgisStyle.h"
+#include "qgis/QgisStyle.h"
 
 namespace sheetbasis {
 

@@ -12,13 +12,13 @@
 
 #include "frame/FontMetrics.h"
 #include "frame/FrameSettings.h"
-#include "frame/FrameStyle.h"
+#include "qgis/FrameStyle.h"
 #include "geo/ConformalConic.h"
-#include "hyps/HypsStyle.h"
+#include "qgis/HypsStyle.h"
 #include "output/AtomicFile.h"
 #include "output/BufferedFiles.h"
 #include "output/LayerFile.h"
-#include "output/QgisStyle.h"
+#include "qgis/QgisStyle.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {

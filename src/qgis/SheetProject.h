@@ -7,7 +7,8 @@
 #include <string>
 
 #include "geo/ConformalConic.h"
-#include "output/Geometry.h"
+#include "geo/Geometry.h"
+#include "sheet/Trapezoid.h"
 #include "output/Outcome.h"
 #include "output/SheetLayers.h"
 #include "qgis/ProjectDocument.h"

@@ -9,7 +9,7 @@
 #include "app/GenerationDriver.h"
 #include "app/ResultFolders.h"
 #include "geo/DatumShift.h"
-#include "output/Geometry.h"
+#include "geo/Geometry.h"
 
 namespace sheetbasis {
 namespace {

@@ -83,17 +83,17 @@ TEST_F(CoordLabelsLayerTest, ParallelLabelsSitAboveAndBelowOnBothMargins) {
         EXPECT_EQ(label.attributes.font, "FreeSet");
         EXPECT_EQ(label.attributes.size, 6.5);
     }
-    EXPECT_GT(f[0].baseLine[0].y, 52.5);
-    EXPECT_LT(f[2].baseLine[0].y, 52.5);
+    EXPECT_GT(f[0].centreLine[0].y, 52.5);
+    EXPECT_LT(f[2].centreLine[0].y, 52.5);
     // West labels end before W, the wider one 1.0 mm before it; east ones start 1.0 mm
     // after E.
-    const double westGap = std::min(mmEast(f[0].baseLine.back().x, 41.0, f[0].baseLine[0].y),
-                                    mmEast(f[2].baseLine.back().x, 41.0, f[2].baseLine[0].y));
+    const double westGap = std::min(mmEast(f[0].centreLine.back().x, 41.0, f[0].centreLine[0].y),
+                                    mmEast(f[2].centreLine.back().x, 41.0, f[2].centreLine[0].y));
     EXPECT_NEAR(westGap, 1.0, 1e-9);
-    EXPECT_NEAR(mmEast(42.0, f[1].baseLine.front().x, f[1].baseLine[0].y), 1.0, 1e-9);
+    EXPECT_NEAR(mmEast(42.0, f[1].centreLine.front().x, f[1].centreLine[0].y), 1.0, 1e-9);
     // Both west texts start at the same distance from the edge.
-    EXPECT_NEAR(mmEast(f[0].baseLine.front().x, 41.0, f[0].baseLine[0].y),
-                mmEast(f[2].baseLine.front().x, 41.0, f[2].baseLine[0].y), 1e-9);
+    EXPECT_NEAR(mmEast(f[0].centreLine.front().x, 41.0, f[0].centreLine[0].y),
+                mmEast(f[2].centreLine.front().x, 41.0, f[2].centreLine[0].y), 1e-9);
 }
 
 TEST_F(CoordLabelsLayerTest, MillionSheetLabelsClearTheBandOnTheEdge) {
@@ -102,8 +102,8 @@ TEST_F(CoordLabelsLayerTest, MillionSheetLabelsClearTheBandOnTheEdge) {
     ASSERT_EQ(f.size(), 4u);
     EXPECT_EQ(f[0].attributes.font, "AGCenturion");
     EXPECT_EQ(f[0].attributes.size, 8.0);
-    const double westGap = std::min(mmEast(f[0].baseLine.back().x, 36.0, f[0].baseLine[0].y),
-                                    mmEast(f[2].baseLine.back().x, 36.0, f[2].baseLine[0].y));
+    const double westGap = std::min(mmEast(f[0].centreLine.back().x, 36.0, f[0].centreLine[0].y),
+                                    mmEast(f[2].centreLine.back().x, 36.0, f[2].centreLine[0].y));
     EXPECT_NEAR(westGap, 2.0, 1e-9);
 }
 
@@ -121,14 +121,14 @@ TEST_F(CoordLabelsLayerTest, FirstMeridianLabelIsRaisedClearOfTheCornerLabel) {
     const TextExtent corner = measureText("52" + deg, LabelFont::FreeSet, 6.5, TrimMode::Both);
     const double h = corner.ascent - corner.descent;
     // The middle meridian's label is 1.0 mm above the edge (centre hmax/2 further).
-    const double middle = mmNorth(N36, f[14].baseLine[0].y);
+    const double middle = mmNorth(N36, f[14].centreLine[0].y);
     EXPECT_NEAR(middle, 1.0 + hmax / 2, 1e-9);
     // The first and the last are raised to 0.4 + h + 0.8 mm.
-    EXPECT_NEAR(mmNorth(N36, f[12].baseLine[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
-    EXPECT_NEAR(mmNorth(N36, f[16].baseLine[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
+    EXPECT_NEAR(mmNorth(N36, f[12].centreLine[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
+    EXPECT_NEAR(mmNorth(N36, f[16].centreLine[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
     // The blank between degrees and minutes sits on the meridian.
     const double wb = measureText(" ", LabelFont::FreeSet, 6.5, TrimMode::None).width;
-    EXPECT_NEAR(mmEast(f[14].baseLine.front().x, 41.5, f[14].baseLine[0].y), wb / 2 + label.width,
+    EXPECT_NEAR(mmEast(f[14].centreLine.front().x, 41.5, f[14].centreLine[0].y), wb / 2 + label.width,
                 1e-9);
 }
 
@@ -140,8 +140,8 @@ TEST_F(CoordLabelsLayerTest, WithoutParallelsNoMeridianLabelIsRaised) {
     const TextExtent label = measureText("41" + deg, LabelFont::FreeSet, 6.5, TrimMode::Start);
     const TextExtent minutes = measureText("0'", LabelFont::FreeSet, 6.5, TrimMode::End);
     const double hmax = std::max(label.ascent - label.descent, minutes.ascent - minutes.descent);
-    EXPECT_NEAR(mmNorth(N36, f[0].baseLine[0].y), 1.0 + hmax / 2, 1e-9);
-    EXPECT_NEAR(mmNorth(f[1].baseLine[0].y, 52.0), 1.0 + hmax / 2, 1e-9);
+    EXPECT_NEAR(mmNorth(N36, f[0].centreLine[0].y), 1.0 + hmax / 2, 1e-9);
+    EXPECT_NEAR(mmNorth(f[1].centreLine[0].y, 52.0), 1.0 + hmax / 2, 1e-9);
 }
 
 }  // namespace

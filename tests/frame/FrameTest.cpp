@@ -124,19 +124,19 @@ TEST_F(FrameTest, TwoHundredThousandSheetHasNamesInTheGapsOfTheOuterLine) {
     // Four outer-line pieces at 9.8 mm; each gap lies between two of them.
     const std::vector<FrameLine> outer = withCode(400902);
     ASSERT_EQ(outer.size(), 4u);
-    EXPECT_NEAR(mmOutsideNorth(adjacent[0].baseLine[0].y), 9.8, 1e-6);
-    EXPECT_EQ(outer[0].line.back().x, adjacent[0].baseLine.front().x);
-    EXPECT_EQ(outer[1].line.front().x, adjacent[0].baseLine.back().x);
-    EXPECT_EQ(outer[3].line.back().y, adjacent[2].baseLine.front().y);
-    EXPECT_EQ(outer[0].line.front().y, adjacent[2].baseLine.back().y);
+    EXPECT_NEAR(mmOutsideNorth(adjacent[0].centreLine[0].y), 9.8, 1e-6);
+    EXPECT_EQ(outer[0].line.back().x, adjacent[0].centreLine.front().x);
+    EXPECT_EQ(outer[1].line.front().x, adjacent[0].centreLine.back().x);
+    EXPECT_EQ(outer[3].line.back().y, adjacent[2].centreLine.front().y);
+    EXPECT_EQ(outer[0].line.front().y, adjacent[2].centreLine.back().y);
     // The north gap is the name's width plus 2 mm, centred on the side.
     const double width = measureText("N-37-XXX", LabelFont::Pragmatica, 6.5, TrimMode::Both).width;
-    const double lat = adjacent[0].baseLine[0].y;
-    const double gapMm = (adjacent[0].baseLine.back().x - adjacent[0].baseLine.front().x) / 180.0 *
+    const double lat = adjacent[0].centreLine[0].y;
+    const double gapMm = (adjacent[0].centreLine.back().x - adjacent[0].centreLine.front().x) / 180.0 *
                          PI_TRUNCATED * SPHERE_RADIUS_KM * std::cos(lat / 180.0 * PI_TRUNCATED) *
                          1e6 / 200000.0;
     EXPECT_NEAR(gapMm, width + 2.0, 1e-9);
-    EXPECT_NEAR((adjacent[0].baseLine.back().x + adjacent[0].baseLine.front().x) / 2, 41.5, 1e-12);
+    EXPECT_NEAR((adjacent[0].centreLine.back().x + adjacent[0].centreLine.front().x) / 2, 41.5, 1e-12);
     // Ticks: parallels (west, east) then meridians (north, south), after the outer line.
     const std::vector<FrameLine> parallelTicks = withCode(400905);
     const std::vector<FrameLine> meridianTicks = withCode(400904);

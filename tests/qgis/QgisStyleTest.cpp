@@ -5,7 +5,7 @@
 #include <string>
 
 #include "TempFolder.h"
-#include "output/QgisStyle.h"
+#include "qgis/QgisStyle.h"
 
 namespace sheetbasis {
 namespace {

@@ -1,4 +1,4 @@
-#include "frame/FrameStyle.h"
+#include "qgis/FrameStyle.h"
 
 #include <algorithm>
 #include <array>

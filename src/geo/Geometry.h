@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "geo/Point.h"
-#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
 

@@ -2,8 +2,9 @@
 // How the FRAME layers look in the users' GIS: the styles written beside them.
 
 #include "frame/FrameSettings.h"
-#include "output/Geometry.h"
-#include "output/QgisStyle.h"
+#include "geo/Geometry.h"
+#include "sheet/Trapezoid.h"
+#include "qgis/QgisStyle.h"
 
 namespace sheetbasis {
 

@@ -1,4 +1,4 @@
-#include "output/Geometry.h"
+#include "geo/Geometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "frame/FontMetrics.h"
-#include "frame/FrameStyle.h"
+#include "qgis/FrameStyle.h"
 
 namespace sheetbasis {
 namespace {

@@ -1,4 +1,4 @@
-#include "output/QgisStyle.h"
+#include "qgis/QgisStyle.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 // How the HYPS layers look in the users' GIS: the styles written beside them.
 
-#include "output/QgisStyle.h"
+#include "qgis/QgisStyle.h"
 
 namespace sheetbasis {
 

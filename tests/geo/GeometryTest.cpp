@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "output/Geometry.h"
+#include "geo/Geometry.h"
 
 namespace sheetbasis {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "geo/Line.h"
-#include "output/Geometry.h"
+#include "geo/Geometry.h"
 
 namespace sheetbasis {
 
@@ -67,8 +67,8 @@ struct FrameLine {
     std::int32_t code = 0;
 };
 
-// FrameAdj and FrameDig: the base line of a label, its text, the name of its font and its
-// size in points.
+// FrameAdj and FrameDig: the centre line of a label (a GIS centres the text on it, across
+// and along), its text, the name of its font and its size in points.
 struct LabelAttributes {
     std::int32_t code = 0;
     std::string text;
@@ -76,7 +76,7 @@ struct LabelAttributes {
     double size = 0.0;
 };
 struct Label {
-    Line baseLine;
+    Line centreLine;
     LabelAttributes attributes;
 };
 

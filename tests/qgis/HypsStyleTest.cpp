@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "hyps/HypsStyle.h"
+#include "qgis/HypsStyle.h"
 
 namespace sheetbasis {
 namespace {

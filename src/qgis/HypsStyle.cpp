@@ -1,4 +1,4 @@
-#include "hyps/HypsStyle.h"
+#include "qgis/HypsStyle.h"
 
 namespace sheetbasis {
 namespace {
