@@ -41,10 +41,10 @@ if(SHEETBASIS_BUILD_UI)
     install(FILES ${PROJECT_SOURCE_DIR}/data/sheetbasis.svg
             DESTINATION share/icons/hicolor/scalable/apps)
 endif()
-# The README's pictures beside it, at the relative paths its links use.
+# The README with its pages and pictures beside it, at the relative paths its links use.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION share/doc/sheetbasis)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION share/doc/sheetbasis/docs
-        FILES_MATCHING PATTERN "*.png")
+        FILES_MATCHING PATTERN "*.png" PATTERN "*.md")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME sheetbasis)

@@ -29,13 +29,21 @@ class InstallTest(WorkFolderTest):
                                self.folder("set")], env=env, capture_output=True)
         self.assertEqual((proc.returncode, proc.stderr), (0, b"sheetbasis: 1 written, 0 failed\n"))
         self.assertFalse(os.path.exists(os.path.join(prefix, "bin", "sheetbasis-dialog-shots")))
-        # Every picture the installed README shows is installed with it.
+        # Every picture and page the installed README links to, and every one those pages
+        # link to, is installed with it.
         doc = os.path.join(prefix, "share", "doc", "sheetbasis")
-        with open(os.path.join(doc, "README.md"), encoding="utf-8") as f:
-            pictures = re.findall(r"!\[[^\]]*\]\(([^)\s]+)\)", f.read())
-        self.assertNotEqual(pictures, [])
-        for picture in pictures:
-            self.assertTrue(os.path.isfile(os.path.join(doc, picture)), picture)
+        pages, seen = [os.path.join(doc, "README.md")], set()
+        while pages:
+            page = pages.pop()
+            with open(page, encoding="utf-8") as f:
+                targets = re.findall(r"\]\(([^)\s#:]+)(?:#[^)]*)?\)", f.read())
+            for target in targets:
+                path = os.path.normpath(os.path.join(os.path.dirname(page), target))
+                self.assertTrue(os.path.isfile(path), f"{page}: {target}")
+                if path.endswith(".md") and path not in seen:
+                    seen.add(path)
+                    pages.append(path)
+        self.assertGreaterEqual(len(seen), 5)
         desktop = os.path.join(prefix, "share", "applications", "sheetbasis.desktop")
         if os.path.exists(desktop):
             with open(desktop, encoding="utf-8") as f:
