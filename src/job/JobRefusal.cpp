@@ -33,7 +33,7 @@ constexpr std::string_view CS_RULE =
 constexpr std::string_view ANGLE_RULE =
     "whole degrees and minutes 0..59, such as 52°10', \"52 10'\" or 52";
 constexpr std::string_view STEP_RULE =
-    "an angle other than 0 in whole degrees and minutes, such as 20' or 1°";
+    "an angle other than 0 in whole degrees and minutes, such as 0°20' or 1";
 constexpr std::string_view MINUTES_RULE = "whole minutes 1..59, such as 5";
 constexpr std::string_view MAP_SCALE_ORDER = "MapScale stands after Nom, whose series it needs";
 constexpr std::string_view REPEATED = "given twice";

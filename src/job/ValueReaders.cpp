@@ -204,7 +204,7 @@ SheetNameReading parseSheetName(std::string_view value) {
     }
     const auto type = joined ? joinedSheetTypeOf(rest, id) : sheetTypeOf(rest);
     if (!type) {
-        return {};
+        return {joined ? SheetNameStatus::NotJoinedParts : SheetNameStatus::NotASheetName, {}};
     }
     id.sheetType = *type;
     return {SheetNameStatus::Read, id};
@@ -226,6 +226,9 @@ std::string sheetNameRule(SheetNameStatus status) {
             return "sheets of a million sheet run I..XXXVI (01..36 without dashes)";
         case SheetNameStatus::OutsideCoverage:
             return std::string(OUTSIDE_COVERAGE);
+        case SheetNameStatus::NotJoinedParts:
+            return "not a sheet name: a joined sheet lists its eastern neighbours in turn, such "
+                   "as T-37-I,II,III or U-60,01";
         default:
             return "not a sheet name: a row U..K, a column 01, 02 or 33..60 and, for a sheet of "
                    "1:200 000, its number I..XXXVI, such as N-37 or N-37-XXXVI";

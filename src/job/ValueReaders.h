@@ -26,6 +26,9 @@ enum class SheetNameStatus {
     // A Roman numeral or two digits that number none of the 36 sheets ("N-37-XXXVII",
     // "N3700").
     NoSuchSheetNumber,
+    // Further parts after commas that are not the sheet's eastern neighbours in turn
+    // ("T-37-I,II,IV").
+    NotJoinedParts,
 };
 
 // What the program covers, for refusals of names and areas beyond it.

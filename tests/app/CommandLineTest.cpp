@@ -31,9 +31,9 @@ TEST(CommandLine, SheetSetWithEveryJobOptionInOrder) {
                                  "--y-to",
                                  "56",
                                  "--parallel-step",
-                                 "20'",
+                                 "0°20'",
                                  "--meridian-step",
-                                 "30'",
+                                 "0 30'",
                                  "--x-minute",
                                  "5",
                                  "--y-minute",
@@ -47,8 +47,8 @@ TEST(CommandLine, SheetSetWithEveryJobOptionInOrder) {
     std::vector<std::string> keys;
     for (const JobEntry& e : c.entries) keys.push_back(e.key + "=" + e.value);
     EXPECT_EQ(keys, (std::vector<std::string>{"CS=CK-95", "MapScale=2500", "xFrom=36°30'", "xTo=42",
-                                              "yFrom=52", "yTo=56", "ParallelStep=20'",
-                                              "MeridianStep=30'", "xMinute=5", "yMinute=10"}));
+                                              "yFrom=52", "yTo=56", "ParallelStep=0°20'",
+                                              "MeridianStep=0 30'", "xMinute=5", "yMinute=10"}));
 }
 
 TEST(CommandLine, CoordinateSystemsInAnyLettersAndByAsciiNames) {
