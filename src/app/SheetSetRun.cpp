@@ -74,10 +74,9 @@ std::string typedOrKey(const JobEntry& e) {
 // made the text, if it was made from options, tell how values were typed.
 std::string refusalReason(JobStatus status, const JobLines& job, bool folderGivenApart,
                           const std::vector<JobEntry>& entries) {
-    const bool explained = status == JobStatus::EntryRejected ||
-                           status == JobStatus::Incomplete || status == JobStatus::OutOfRange;
-    const JobRefusal refusal =
-        explained ? explainJobText(job, folderGivenApart) : JobRefusal{};
+    const bool explained = status == JobStatus::EntryRejected || status == JobStatus::Incomplete ||
+                           status == JobStatus::OutOfRange;
+    const JobRefusal refusal = explained ? explainJobText(job, folderGivenApart) : JobRefusal{};
     // The status alone when the reading again finds nothing (a file changed in between).
     return refusal.status == JobStatus::Read ? jobStatusText(status)
                                              : refusalText(refusal, entries);

@@ -14,9 +14,9 @@ namespace sheetbasis {
 namespace {
 
 // The keys a job file takes, in the order the reader compares them.
-constexpr std::string_view JOB_KEYS[] = {
-    "CS",  "Nom", "Path",         "MapScale",     "xFrom",   "yFrom",
-    "xTo", "yTo", "ParallelStep", "MeridianStep", "xMinute", "yMinute"};
+constexpr std::string_view JOB_KEYS[] = {"CS",           "Nom",          "Path",    "MapScale",
+                                         "xFrom",        "yFrom",        "xTo",     "yTo",
+                                         "ParallelStep", "MeridianStep", "xMinute", "yMinute"};
 // Keys that may be given again, the last one counting.
 constexpr std::string_view REPEATABLE_KEY = "CS";
 constexpr std::string_view NOM_KEY = "Nom";
@@ -141,12 +141,11 @@ JobRefusal edgeRefusal(const SheetParameters& read, const TypedEntries& typed) {
     for (const EdgeKey& e : EDGE_KEYS) {
         const OpenInterval range = ranges.*e.range;
         if (!typed.contains(e.key) || range.holds(edges.*e.field)) continue;
-        const std::string sheet = sheetNameOf(read.setScale, read.yZone, read.xZone,
-                                              read.sheetNumber, read.sheetType);
+        const std::string sheet =
+            sheetNameOf(read.setScale, read.yZone, read.xZone, read.sheetNumber, read.sheetType);
         return {JobStatus::OutOfRange, std::string(e.key), typed.find(e.key)->second,
-                "the " + std::string(e.edge) + " edge of " + sheet +
-                    " must lie strictly between " + angleText(range.low) + " and " +
-                    angleText(range.high)};
+                "the " + std::string(e.edge) + " edge of " + sheet + " must lie strictly between " +
+                    angleText(range.low) + " and " + angleText(range.high)};
     }
     return {};
 }
@@ -168,7 +167,9 @@ JobRefusal explainJobText(const JobLines& job, bool folderGivenApart) {
         while (!isBlank(rest)) {
             const std::optional<EntryText> entry = splitEntry(rest);
             if (!entry) {
-                return {JobStatus::EntryRejected, {}, utf8Value(trimBoth(rest), encoding),
+                return {JobStatus::EntryRejected,
+                        {},
+                        utf8Value(trimBoth(rest), encoding),
                         std::string(ENTRY_FORM)};
             }
             const SheetParameters before = p;
@@ -179,10 +180,13 @@ JobRefusal explainJobText(const JobLines& job, bool folderGivenApart) {
             typed.emplace(entry->key, utf8Value(entry->value, encoding));
         }
     }
-    if (job.readFailed) return {JobStatus::LineNotRead, {}, {}, "the job file cannot be read to its end"};
-    if (!typed.contains(NOM_KEY)) return missingEntry(NOM_KEY, "no Nom entry names the sheet, such as Nom=N-37-XXXVI;");
+    if (job.readFailed)
+        return {JobStatus::LineNotRead, {}, {}, "the job file cannot be read to its end"};
+    if (!typed.contains(NOM_KEY))
+        return missingEntry(NOM_KEY, "no Nom entry names the sheet, such as Nom=N-37-XXXVI;");
     if (!folderGivenApart && !typed.contains(PATH_KEY)) {
-        return missingEntry(PATH_KEY, "no Path entry names the result folder, such as Path=/maps/N-37-XXXVI/;");
+        return missingEntry(
+            PATH_KEY, "no Path entry names the result folder, such as Path=/maps/N-37-XXXVI/;");
     }
     return edgeRefusal(p, typed);
 }

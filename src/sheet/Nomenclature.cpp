@@ -36,10 +36,10 @@ struct NameLetter {
     std::string_view small;    // UTF-8
     char latin;
 };
-constexpr NameLetter CYRILLIC_NAME_LETTERS[] = {
-    {"А", "а", 'A'}, {"В", "в", 'B'}, {"Е", "е", 'E'}, {"К", "к", 'K'},
-    {"М", "м", 'M'}, {"Н", "н", 'N'}, {"О", "о", 'O'}, {"Р", "р", 'P'},
-    {"С", "с", 'C'}, {"Т", "т", 'T'}, {"Х", "х", 'X'}, {"І", "і", 'I'}};
+constexpr NameLetter CYRILLIC_NAME_LETTERS[] = {{"А", "а", 'A'}, {"В", "в", 'B'}, {"Е", "е", 'E'},
+                                                {"К", "к", 'K'}, {"М", "м", 'M'}, {"Н", "н", 'N'},
+                                                {"О", "о", 'O'}, {"Р", "р", 'P'}, {"С", "с", 'C'},
+                                                {"Т", "т", 'T'}, {"Х", "х", 'X'}, {"І", "і", 'I'}};
 constexpr std::size_t BYTE_VALUES = 256;
 
 // The letter each byte of a name stands for: itself, but a Latin capital for the Latin

@@ -174,7 +174,8 @@ TEST(CommandLine, RefusalsNameTheValueAsTypedAndWhatIsAllowedAndNamesAreTakenAsT
         {with(set200, {"-j", "0"}), "--jobs 0: a whole number from 1", {}},
         {with(set200, {"--x-minute", "60"}), "--x-minute 60: whole minutes 1..59, such as 5", {}},
         {with(set200, {"--meridian-step", "0"}),
-         "--meridian-step 0: an angle other than 0 in whole degrees and minutes, such as 0°20' or 1",
+         "--meridian-step 0: an angle other than 0 in whole degrees and minutes, such as 0°20' or "
+         "1",
          {}},
         {with(set200, {"--y-to", "52.5"}),
          "--y-to 52.5: whole degrees and minutes 0..59, such as 52°10', \"52 10'\" or 52",
@@ -208,9 +209,7 @@ TEST(CommandLine, RefusalsNameTheValueAsTypedAndWhatIsAllowedAndNamesAreTakenAsT
          "",
          {"N-37-XXXVI", "N-37-XXXV", "T-37-I,II,III"}},
         {{"--sheets", "Р..О:37,н38", "--series", "1000", "--list"}, "", {"P-37", "O-37", "N-38"}},
-        {with(set200, {"--cs", "sk95", "--x-from", "40°01'", "--y-to=53 19'"}),
-         "",
-         {"N-37-XXXVI"}},
+        {with(set200, {"--cs", "sk95", "--x-from", "40°01'", "--y-to=53 19'"}), "", {"N-37-XXXVI"}},
     };
     for (const Case& c : cases) {
         const Heard heard = hear(c.arguments);

@@ -104,12 +104,14 @@ TEST(ReadNomenclature, SheetTypeSuffixWithOrWithoutBlanks) {
 
 TEST(ReadNomenclature, RejectedSpellingsLeaveTheRecordUntouched) {
     const char* const rejected[] = {
-        "",          "   ",         "N-",         "N3",        "N-3712",    "N37-XII", "N-37-xxxvii",
-        "N-37 -XII", "N-37-XXXVII", "N-37-IIII",  "N3737",     "N3700",     "N-03",    "N-32",
-        "N-61",      "N-7",         "N-00",       "V-37",      "J-37",      "A-37",    "Z-37",
-        "-37",       "37",          "N--37",      "P-37(5)",   "P-37(1)",   "P-37(2",  "P-37(2)x",
-        "P-37()",    "P-37 2",      "N-37-XII-",  "N-37-",     "N-37-XIIa", "N37XII",  "N-37-IL",
-        "N\xC3-37",  "N-37\t",      "N-37(2)(2)", "N3712(2)x", "N 37"};
+        "",          "   ",         "N-",         "N3",          "N-3712",
+        "N37-XII",   "N-37-xxxvii", "N-37 -XII",  "N-37-XXXVII", "N-37-IIII",
+        "N3737",     "N3700",       "N-03",       "N-32",        "N-61",
+        "N-7",       "N-00",        "V-37",       "J-37",        "A-37",
+        "Z-37",      "-37",         "37",         "N--37",       "P-37(5)",
+        "P-37(1)",   "P-37(2",      "P-37(2)x",   "P-37()",      "P-37 2",
+        "N-37-XII-", "N-37-",       "N-37-XIIa",  "N37XII",      "N-37-IL",
+        "N\xC3-37",  "N-37\t",      "N-37(2)(2)", "N3712(2)x",   "N 37"};
     for (const char* name : rejected) {
         SheetParameters p;
         p.yZone = 77;
@@ -201,8 +203,8 @@ TEST(ReadNomenclature, EveryNameTypedInSmallCyrillicLettersReadsBackAsItsSheet) 
     // Names the program writes, every Latin letter typed as its small Cyrillic look-alike
     // where it has one and as the small Latin letter otherwise.
     const std::pair<char, const char*> typedAs[] = {{'N', "н"}, {'T', "т"}, {'P', "р"},
-                                                     {'X', "х"}, {'I', "і"}, {'M', "м"},
-                                                     {'K', "к"}, {'O', "о"}, {'V', "v"}};
+                                                    {'X', "х"}, {'I', "і"}, {'M', "м"},
+                                                    {'K', "к"}, {'O', "о"}, {'V', "v"}};
     for (const Series series : {Series::Scale200k, Series::Scale1m}) {
         for (const std::int32_t row : {2, 6, ROW_N, 9, 11}) {
             const std::int32_t sheets = series == Series::Scale1m ? 1 : 36;
