@@ -5,10 +5,10 @@
 #include <string>
 
 #include "geo/Geometry.h"
+#include "sheet/Trapezoid.h"
 #include "geo/LayerFeatures.h"
 #include "sheet/Grid.h"
 #include "sheet/SheetParameters.h"
-#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "geo/Geometry.h"
-#include "geo/LayerFeatures.h"
 #include "sheet/Trapezoid.h"
+#include "geo/LayerFeatures.h"
 
 namespace sheetbasis {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "geo/Geometry.h"
 #include "geo/Line.h"
+#include "geo/Geometry.h"
 
 namespace sheetbasis {
 

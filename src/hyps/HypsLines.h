@@ -5,9 +5,9 @@
 #include <cstddef>
 
 #include "geo/Geometry.h"
+#include "sheet/Trapezoid.h"
 #include "geo/LayerFeatures.h"
 #include "sheet/Grid.h"
-#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
 

@@ -3,8 +3,8 @@
 
 #include "frame/FrameSettings.h"
 #include "geo/Geometry.h"
-#include "qgis/QgisStyle.h"
 #include "sheet/Trapezoid.h"
+#include "qgis/QgisStyle.h"
 
 namespace sheetbasis {
 

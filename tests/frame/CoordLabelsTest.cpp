@@ -128,8 +128,8 @@ TEST_F(CoordLabelsLayerTest, FirstMeridianLabelIsRaisedClearOfTheCornerLabel) {
     EXPECT_NEAR(mmNorth(N36, f[16].centreLine[0].y), 0.4 + h + 0.8 + hmax / 2, 1e-9);
     // The blank between degrees and minutes sits on the meridian.
     const double wb = measureText(" ", LabelFont::FreeSet, 6.5, TrimMode::None).width;
-    EXPECT_NEAR(mmEast(f[14].centreLine.front().x, 41.5, f[14].centreLine[0].y),
-                wb / 2 + label.width, 1e-9);
+    EXPECT_NEAR(mmEast(f[14].centreLine.front().x, 41.5, f[14].centreLine[0].y), wb / 2 + label.width,
+                1e-9);
 }
 
 TEST_F(CoordLabelsLayerTest, WithoutParallelsNoMeridianLabelIsRaised) {

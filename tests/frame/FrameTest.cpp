@@ -132,12 +132,11 @@ TEST_F(FrameTest, TwoHundredThousandSheetHasNamesInTheGapsOfTheOuterLine) {
     // The north gap is the name's width plus 2 mm, centred on the side.
     const double width = measureText("N-37-XXX", LabelFont::Pragmatica, 6.5, TrimMode::Both).width;
     const double lat = adjacent[0].centreLine[0].y;
-    const double gapMm = (adjacent[0].centreLine.back().x - adjacent[0].centreLine.front().x) /
-                         180.0 * PI_TRUNCATED * SPHERE_RADIUS_KM *
-                         std::cos(lat / 180.0 * PI_TRUNCATED) * 1e6 / 200000.0;
+    const double gapMm = (adjacent[0].centreLine.back().x - adjacent[0].centreLine.front().x) / 180.0 *
+                         PI_TRUNCATED * SPHERE_RADIUS_KM * std::cos(lat / 180.0 * PI_TRUNCATED) *
+                         1e6 / 200000.0;
     EXPECT_NEAR(gapMm, width + 2.0, 1e-9);
-    EXPECT_NEAR((adjacent[0].centreLine.back().x + adjacent[0].centreLine.front().x) / 2, 41.5,
-                1e-12);
+    EXPECT_NEAR((adjacent[0].centreLine.back().x + adjacent[0].centreLine.front().x) / 2, 41.5, 1e-12);
     // Ticks: parallels (west, east) then meridians (north, south), after the outer line.
     const std::vector<FrameLine> parallelTicks = withCode(400905);
     const std::vector<FrameLine> meridianTicks = withCode(400904);
