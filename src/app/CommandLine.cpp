@@ -13,6 +13,7 @@
 #include <iostream>
 #include <optional>
 #include <set>
+#include <span>
 #include <thread>
 
 #include "app/NewSheetFolder.h"
@@ -20,6 +21,7 @@
 #include "app/SheetIndex.h"
 #include "job/ValueReaders.h"
 #include "sheet/Cp1251.h"
+#include "sheet/Text.h"
 
 #ifndef SHEETBASIS_VERSION
 #define SHEETBASIS_VERSION "unknown"
@@ -57,8 +59,8 @@ constexpr CoordinateSystemName ASCII_CS_NAMES[] = {
     {"gsk2011", "ГСК-2011"},
     {"gsk2011-from-sk42", "ГСК-2011 / СК-42"},
 };
-constexpr std::string_view CS_REFUSED =
-    "--cs: one of CK-42, CK-95, ГCK-2011, \"ГCK-2011 / СК-42\" (C and K Latin or Cyrillic) "
+constexpr std::string_view CS_NAMES =
+    "one of CK-42, CK-95, ГCK-2011, \"ГCK-2011 / СК-42\" (C and K Latin or Cyrillic) "
     "or sk42, sk95, gsk2011, gsk2011-from-sk42";
 // Options that take a value and do not become an entry.
 constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series", "--out", "--jobs",
@@ -67,9 +69,11 @@ constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series", "--out", "--
 constexpr std::string_view FLAG_OPTIONS[] = {"--quiet", "--list", "--index"};
 // Options used only with --sheets.
 constexpr std::string_view SHEET_SET_ONLY[] = {"--series", "--out", "--list", "--index"};
+constexpr std::string_view ANSWERING_OPTIONS[] = {"--help", "--version"};
 
 constexpr std::string_view SERIES_200K_TEXT = "200";
 constexpr std::string_view SERIES_1M_TEXT = "1000";
+constexpr std::string_view SERIES_RULE = "200 (the 1:200 000 series) or 1000 (1:1 000 000)";
 constexpr std::string_view END_OF_OPTIONS = "--";
 // Comment lines of a job list begin with this.
 constexpr char COMMENT_MARK = '#';
@@ -96,12 +100,6 @@ const EntryOption* entryOption(std::string_view option) {
     const auto* found = std::find_if(std::begin(ENTRY_OPTIONS), std::end(ENTRY_OPTIONS),
                                      [&](const EntryOption& e) { return e.option == option; });
     return found == std::end(ENTRY_OPTIONS) ? nullptr : found;
-}
-
-std::string_view optionOf(std::string_view key) {
-    const auto* found = std::find_if(std::begin(ENTRY_OPTIONS), std::end(ENTRY_OPTIONS),
-                                     [&](const EntryOption& e) { return e.key == key; });
-    return found == std::end(ENTRY_OPTIONS) ? key : found->option;
 }
 
 bool takesValue(std::string_view option) {
@@ -133,6 +131,30 @@ CommandLine usageError(std::string message) {
     return c;
 }
 
+// "--x-from 52°10'": an option with its value, as a refusal quotes it.
+std::string typedOption(std::string_view option, std::string_view value) {
+    return std::string(option) + " " + std::string(value);
+}
+
+// The long option a mistyped one most likely meant.
+std::optional<std::string_view> nearestOption(std::string_view typed) {
+    std::vector<std::string_view> known;
+    for (const EntryOption& e : ENTRY_OPTIONS) known.push_back(e.option);
+    for (const auto& list : {std::span<const std::string_view>(RUN_OPTIONS),
+                             std::span<const std::string_view>(FLAG_OPTIONS),
+                             std::span<const std::string_view>(ANSWERING_OPTIONS)}) {
+        known.insert(known.end(), list.begin(), list.end());
+    }
+    return nearestWord(typed, known);
+}
+
+std::string unknownOption(std::string_view option) {
+    std::string message = "unknown option " + std::string(option);
+    if (!option.starts_with("--")) return message;
+    if (const auto near = nearestOption(option)) message += "; did you mean " + std::string(*near);
+    return message;
+}
+
 bool readCount(std::string_view text, unsigned& count) {
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), count);
     return ec == std::errc() && end == text.data() + text.size() && count > 0;
@@ -147,9 +169,9 @@ std::string applyCoordinateSystem(const std::string& value, CommandLine& c) {
     const std::optional<std::string> text = utf8ToCp1251(name);
     CoordinateSystem cs{};
     if (!text || parseCoordinateSystem(*text, cs) != ValueStatus::Accepted) {
-        return std::string(CS_REFUSED);
+        return typedOption("--cs", value) + ": " + std::string(CS_NAMES);
     }
-    c.entries.push_back({"CS", name});
+    c.entries.push_back({"CS", name, typedOption("--cs", value)});
     return {};
 }
 
@@ -157,16 +179,20 @@ std::string applyCoordinateSystem(const std::string& value, CommandLine& c) {
 std::string applyOption(std::string_view option, const std::string& value, CommandLine& c) {
     if (option == "--cs") return applyCoordinateSystem(value, c);
     if (const EntryOption* e = entryOption(option)) {
-        c.entries.push_back({std::string(e->key), value});
+        c.entries.push_back({std::string(e->key), value, typedOption(option, value)});
     } else if (option == "--sheets") {
         c.sheets = value;
     } else if (option == "--series") {
-        if (value != SERIES_200K_TEXT && value != SERIES_1M_TEXT) return "--series: 200 or 1000";
+        if (value != SERIES_200K_TEXT && value != SERIES_1M_TEXT) {
+            return typedOption(option, value) + ": " + std::string(SERIES_RULE);
+        }
         c.setScale = value == SERIES_200K_TEXT ? Series::Scale200k : Series::Scale1m;
     } else if (option == "--out") {
         c.outFolder = value;
     } else if (option == "--jobs") {
-        if (!readCount(value, c.threads)) return "--jobs: a whole number from 1";
+        if (!readCount(value, c.threads)) {
+            return typedOption(option, value) + ": a whole number from 1";
+        }
     } else if (option == "--jobs-from") {
         c.jobList = value;
     }
@@ -180,13 +206,22 @@ CommandLine completed(CommandLine c, const std::set<std::string_view>& given) {
     if (sheets == jobList) return usageError("give either --sheets or --jobs-from");
     if (sheets) {
         if (!given.contains("--series")) return usageError("--sheets needs --series");
-        if (!given.contains("--out")) return usageError("--sheets needs --out");
+        // A listing writes nothing, so it needs no folder; its index does.
+        if (!given.contains("--out") && (!c.list || c.index)) {
+            return usageError(c.list ? "--index needs --out" : "--sheets needs --out");
+        }
         // The values become job-text entries and must read back as ones; the folder is
         // used as it is given, whatever it holds, but it must name something.
         if (std::string problem = problemWithEntries(c.entries); !problem.empty()) {
             return usageError(problem);
         }
-        if (c.outFolder.empty()) return usageError("--out: the folder name is empty");
+        if (const JobRefusal refusal = refusedEntry(c.entries, c.setScale);
+            refusal.status != JobStatus::Read) {
+            return usageError(refusalText(refusal, c.entries));
+        }
+        if (given.contains("--out") && c.outFolder.empty()) {
+            return usageError("--out \"\": the folder name is empty");
+        }
         c.action = CommandAction::SheetSet;
         return c;
     }
@@ -268,7 +303,8 @@ ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c) {
     const SetRunReport report =
         generateSheets(std::move(prepared), threads, showProgress ? progress : ProgressReport());
     if (showProgress) std::cerr << '\n';
-    if (!c.quiet) std::cerr << summaryText(report);
+    // Quiet drops the counts, never the reason of a failure.
+    std::cerr << (c.quiet ? failureText(report) : summaryText(report));
     return outcomeOfWriting(std::cerr, report.exitCode);
 }
 
@@ -279,7 +315,7 @@ ExitCode writeIndexOf(const std::vector<SheetIdentity>& sheets, const CommandLin
     const SetDrawing drawing = setDrawingOf(c.entries, c.setScale);
     const Outcome written = writeSheetIndex({sheets, drawing.cs, drawing.mapScale, c.outFolder});
     if (written) return outcome;
-    if (!c.quiet) std::cerr << "sheetbasis: index: " << written.reason() << '\n';
+    std::cerr << "sheetbasis: index: " << written.reason() << '\n';
     return outcomeOfWriting(std::cerr, std::max(outcome, ExitCode::GenerationFailed));
 }
 
@@ -287,11 +323,6 @@ ExitCode runSheetSet(const CommandLine& c) {
     SheetSetExpansion set = expandSheetSet(c.sheets, c.setScale);
     if (!set.error.empty()) {
         std::cerr << "sheetbasis: --sheets: " << set.error << '\n';
-        return ExitCode::Usage;
-    }
-    if (const std::string key = refusedEntry(c.entries, c.setScale); !key.empty()) {
-        std::cerr << "sheetbasis: " << optionOf(key) << ": the value is refused as the job file's "
-                  << key << " would be\nTry 'sheetbasis --help'.\n";
         return ExitCode::Usage;
     }
     if (!c.list) removeAbandonedSheetFolders(c.outFolder);
@@ -335,9 +366,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
         if (option == "--help") return withAction(CommandAction::Help);
         if (option == "--version") return withAction(CommandAction::Version);
         if (!option.starts_with('-')) return usageError("unexpected argument " + argument);
-        if (!takesValue(option) && !isFlag(option)) {
-            return usageError("unknown option " + argument);
-        }
+        if (!takesValue(option) && !isFlag(option)) return usageError(unknownOption(option));
         if (!given.insert(option).second) return usageError(std::string(option) + " given twice");
         if (isFlag(option)) {
             if (equals != std::string::npos) {
@@ -365,12 +394,16 @@ std::string usageText() {
   sheetbasis -- JOBFILE           the same for a file named like an option
   sheetbasis --sheets SET --series 200|1000 --out DIR [options]
                                   generate a set of sheets / набор листов
+  sheetbasis --sheets SET --series 200|1000 --list [--out DIR]
+                                  list the sheets of a set / список листов
   sheetbasis --jobs-from LIST [--jobs N] [--quiet]
                                   run the job files listed one per line in LIST
                                   / выполнить файлы задания из списка
 
 SET (comma-separated / через запятую):
-  N-37-XXXVI, P-37-I(2), N-37(2)  a sheet as a job file names it / лист
+  N-37-XXXVI, P-37-I(2), N-37(2)  a sheet as a job file names it, letters in either case,
+                                  Cyrillic А В Е К М Н О Р С Т Х І for their Latin
+                                  look-alikes (Н for N) / лист, буквы любые
   T-37-I,II,III, U-60,01          a joined sheet as the program names it
   N-37                            with --series 200: its 36 sheets / 36 листов
   N..P:37..40                     a block of rows and columns / блок поясов и зон
@@ -399,7 +432,8 @@ Options / Параметры:
                       minute divisions 1..59 (as xMinute, yMinute)
   --list              print the sheets instead of generating them, one line each,
                       tab-separated: name, west, south, east, north (degrees, 0..360),
-                      series, result folder / список листов без построения
+                      series, result folder (without --out: relative to the
+                      current folder) / список листов без построения
   --index             also write the index map DIR/index/SheetIndex (.shp, .qml) and the
                       project DIR/index.qgs, whose "Open" action opens each sheet's project
                       (with --list: the index only) / сборная таблица листов

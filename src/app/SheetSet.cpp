@@ -8,6 +8,7 @@
 
 #include "app/SheetArea.h"
 #include "job/ValueReaders.h"
+#include "sheet/Cp1251.h"
 #include "sheet/Nomenclature.h"
 #include "sheet/SheetParameters.h"
 #include "sheet/Text.h"
@@ -26,8 +27,6 @@ constexpr char BLOCK_MARK = ':';
 constexpr char ITEM_SEPARATOR = ',';
 // The letters of the Roman sheet numbers that continue a joined sheet's name.
 constexpr std::string_view ROMAN_DIGITS = "IVX";
-constexpr std::string_view OUTSIDE_COVERAGE =
-    "outside the rows K..U and columns 33..60, 01, 02 that the program covers";
 
 struct Range {
     std::int32_t first;
@@ -45,10 +44,20 @@ std::int32_t columnAt(std::int32_t position) {
     return x > LAST_COLUMN ? x - LAST_COLUMN : x;
 }
 
+// A set is UTF-8 text; a name in it is read as a job file's, in Windows-1251 and with the
+// letters as the program writes them. Nothing when a character has no Windows-1251 byte:
+// no name holds one.
+std::optional<std::string> nameText(std::string_view utf8) {
+    const std::optional<std::string> text = utf8ToCp1251(utf8);
+    if (!text) return std::nullopt;
+    return withNameLetters(*text);
+}
+
 // A covered row, U..K.
-std::optional<std::int32_t> rowOf(std::string_view text) {
-    if (text.size() != 1) return std::nullopt;
-    const std::optional<std::int32_t> row = rowOfLetter(text[0]);
+std::optional<std::int32_t> rowOf(std::string_view utf8) {
+    const std::optional<std::string> text = nameText(utf8);
+    if (!text || text->size() != 1) return std::nullopt;
+    const std::optional<std::int32_t> row = rowOfLetter(text->front());
     if (!row || *row < FIRST_ROW || *row > LAST_ROW) return std::nullopt;
     return row;
 }
@@ -205,9 +214,9 @@ std::string addAreaItem(std::string_view item, Series setScale, SheetCollector& 
 }
 
 std::string addNamedItem(std::string_view item, Series setScale, SheetCollector& out) {
-    const SheetNameReading reading = readSheetIdentity(item);
-    if (reading.status == SheetNameStatus::OutsideCoverage) return std::string(OUTSIDE_COVERAGE);
-    if (reading.status != SheetNameStatus::Read) return "not a sheet name";
+    const std::optional<std::string> name = utf8ToCp1251(item);
+    const SheetNameReading reading = name ? readSheetIdentity(*name) : SheetNameReading();
+    if (reading.status != SheetNameStatus::Read) return sheetNameRule(reading.status);
     const SheetIdentity& sheet = reading.sheet;
     if (sheet.setScale == setScale) {
         out.add(sheet);
@@ -237,10 +246,10 @@ bool isRomanRun(std::string_view text) {
 
 // True when a comma-separated piece is a further part of the joined sheet named before it,
 // as the program writes one: a sheet number ("II"), a column and a sheet number ("38-I"),
-// or a column ("38"). No item of a set looks like that: a sheet name begins with a row
-// letter, a block holds ":", and "all" is lower case.
+// or a column ("38"), in the letters a name may be typed in. No item of a set looks like
+// that: a sheet name begins with a row letter, a block holds ":", and "all" holds an L.
 bool continuesJoinedName(std::string_view text) {
-    const std::string piece = trimBoth(text);
+    const std::string piece = trimBoth(nameText(text).value_or(std::string()));
     const bool column = piece.size() >= 2 && std::isdigit(static_cast<unsigned char>(piece[0])) &&
                         std::isdigit(static_cast<unsigned char>(piece[1]));
     if (!column) return isRomanRun(piece);

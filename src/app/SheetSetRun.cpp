@@ -12,6 +12,7 @@
 #include "job/JobText.h"
 #include "sheet/Cp1251.h"
 #include "sheet/Nomenclature.h"
+#include "sheet/Text.h"
 
 namespace sheetbasis {
 namespace {
@@ -50,15 +51,35 @@ TaskOutcome generateOne(PreparedSheet& sheet) {
     return generateIntoSheetFolder(sheet.parameters);
 }
 
-// Reads the entries as the job text of a sample sheet of the series; any sheet will do, as
-// the entries are read one by one after the name.
-JobStatus readForSample(Series setScale, const std::vector<JobEntry>& entries, SheetParameters& p) {
-    const SheetIdentity sample{setScale, SAMPLE_ROW, SAMPLE_COLUMN,
-                               setScale == Series::Scale200k ? 1 : 0, SheetType::Standard};
+JobLines jobOf(const SheetIdentity& sheet, const std::vector<JobEntry>& entries) {
     JobLines job;
     job.opened = true;
-    job.text = splitJobText(jobTextOf(sample, entries));
-    return readJobEntriesForFolder(job, "/", p);
+    job.text = splitJobText(jobTextOf(sheet, entries));
+    return job;
+}
+
+// The job text of a sample sheet of the series with the entries; any sheet will do, as the
+// entries are read one by one after the name.
+JobLines sampleJob(Series setScale, const std::vector<JobEntry>& entries) {
+    const SheetIdentity sample{setScale, SAMPLE_ROW, SAMPLE_COLUMN,
+                               setScale == Series::Scale200k ? 1 : 0, SheetType::Standard};
+    return jobOf(sample, entries);
+}
+
+std::string typedOrKey(const JobEntry& e) {
+    return e.typed.empty() ? e.key : e.typed;
+}
+
+// Why a job the reader refused with the given status cannot be used; the entries that
+// made the text, if it was made from options, tell how values were typed.
+std::string refusalReason(JobStatus status, const JobLines& job, bool folderGivenApart,
+                          const std::vector<JobEntry>& entries) {
+    const bool explained = status == JobStatus::EntryRejected || status == JobStatus::Incomplete ||
+                           status == JobStatus::OutOfRange;
+    const JobRefusal refusal = explained ? explainJobText(job, folderGivenApart) : JobRefusal{};
+    // The status alone when the reading again finds nothing (a file changed in between).
+    return refusal.status == JobStatus::Read ? jobStatusText(status)
+                                             : refusalText(refusal, entries);
 }
 
 }  // namespace
@@ -66,7 +87,7 @@ JobStatus readForSample(Series setScale, const std::vector<JobEntry>& entries, S
 std::string problemWithEntries(const std::vector<JobEntry>& entries) {
     for (const JobEntry& e : entries) {
         if (e.value.find_first_of(";\r\n") != std::string::npos) {
-            return e.key + ": a value cannot hold \";\" or a line break";
+            return typedOrKey(e) + ": a value cannot hold \";\" or a line break";
         }
     }
     return {};
@@ -87,19 +108,30 @@ std::string sheetFolderOf(const SheetIdentity& sheet, const std::string& outFold
     return (out / folderName).string();
 }
 
-std::string refusedEntry(const std::vector<JobEntry>& entries, Series setScale) {
+JobRefusal refusedEntry(const std::vector<JobEntry>& entries, Series setScale) {
     for (const JobEntry& e : entries) {
         SheetParameters p;
-        if (readForSample(setScale, {e}, p) == JobStatus::EntryRejected) return e.key;
+        const JobLines job = sampleJob(setScale, {e});
+        if (readJobEntriesForFolder(job, "/", p) == JobStatus::EntryRejected) {
+            return explainJobText(job, true);
+        }
     }
     return {};
+}
+
+std::string refusalText(const JobRefusal& refusal, const std::vector<JobEntry>& entries) {
+    const auto typed = std::find_if(entries.begin(), entries.end(), [&](const JobEntry& e) {
+        return e.key == refusal.key && !e.typed.empty();
+    });
+    if (typed == entries.end()) return jobRefusalText(refusal);
+    return typed->typed + ": " + refusal.rule;
 }
 
 SetDrawing setDrawingOf(const std::vector<JobEntry>& entries, Series setScale) {
     SheetParameters p;
     // Read one by one and refused by none (refusedEntry), the entries set these fields
     // whatever the sample's trapezoid makes of the others.
-    static_cast<void>(readForSample(setScale, entries, p));
+    static_cast<void>(readJobEntriesForFolder(sampleJob(setScale, entries), "/", p));
     return {p.cs, p.mapScale};
 }
 
@@ -112,17 +144,16 @@ std::vector<PreparedSheet> prepareSheets(const std::vector<SheetIdentity>& sheet
         PreparedSheet one;
         one.label = sheetNameOf(sheet.setScale, sheet.yZone, sheet.xZone, sheet.sheetNumber,
                                 sheet.sheetType);
-        JobLines job;
-        job.opened = true;
-        job.text = splitJobText(jobTextOf(sheet, entries));
+        const JobLines job = jobOf(sheet, entries);
         if (const auto status =
                 readJobEntriesForFolder(job, sheetFolderOf(sheet, outFolder), one.parameters);
             status != JobStatus::Read) {
             // The options were tried before (refusedEntry); what is left to refuse is the
-            // folder, which the job file takes up to 260 characters.
+            // folder, which the job file takes up to 260 characters, and edges that do not
+            // fit this sheet.
             one.failure = {ExitCode::NotDone, status == JobStatus::EntryRejected
                                                   ? "the result folder is too long for a job file"
-                                                  : jobStatusText(status)};
+                                                  : refusalReason(status, job, true, entries)};
         }
         prepared.push_back(std::move(one));
     }
@@ -137,7 +168,9 @@ std::vector<PreparedSheet> prepareJobFiles(const std::vector<std::string>& jobFi
         one.label = file;
         if (const JobStatus status = readJobArgument(file.c_str(), one.parameters);
             status != JobStatus::Read) {
-            one.failure = {ExitCode::NotDone, jobStatusText(status)};
+            // Read again only to tell what it refuses: a file that could be opened once.
+            one.failure = {ExitCode::NotDone,
+                           refusalReason(status, readJobLines(trimBoth(file)), false, {})};
         } else {
             std::error_code ec;
             const fs::path folder = fs::weakly_canonical(fs::path(one.parameters.path), ec);
@@ -181,14 +214,18 @@ SetRunReport generateSheets(std::vector<PreparedSheet> sheets, unsigned threads,
     return result;
 }
 
-std::string summaryText(const SetRunReport& report) {
-    std::string text = "sheetbasis: " + std::to_string(report.written) + " written, " +
-                       std::to_string(report.failed.size()) + " failed\n";
+std::string failureText(const SetRunReport& report) {
+    std::string text;
     for (const PreparedSheet& sheet : report.failed) {
         text += "  " + sheet.label + ": " + sheet.failure.reason + " (exit code " +
                 std::to_string(processExitCode(sheet.failure.exitCode)) + ")\n";
     }
     return text;
+}
+
+std::string summaryText(const SetRunReport& report) {
+    return "sheetbasis: " + std::to_string(report.written) + " written, " +
+           std::to_string(report.failed.size()) + " failed\n" + failureText(report);
 }
 
 }  // namespace sheetbasis

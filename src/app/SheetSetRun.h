@@ -8,14 +8,17 @@
 
 #include "app/ParallelRun.h"
 #include "app/SheetSet.h"
+#include "job/JobRefusal.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {
 
-// A job-file entry given on the command line, key and value in UTF-8 ("CS", "CK-42").
+// A job-file entry given on the command line, key and value in UTF-8 ("CS", "CK-42"), and
+// the option as typed ("--cs sk42"), which refusals of the value quote.
 struct JobEntry {
     std::string key;
     std::string value;
+    std::string typed;
 };
 
 // A sheet ready to be generated, or the reason why it cannot be.
@@ -26,14 +29,18 @@ struct PreparedSheet {
 };
 
 // Why entries cannot make a job text that reads like a job file's ("" when they can): a
-// value holding ";" or a line break.
+// value holding ";" or a line break, told as the entry was typed.
 std::string problemWithEntries(const std::vector<JobEntry>& entries);
 
-// The key of the first entry that a job file's reader refuses for any sheet of the series
-// setScale (a map scale the series lacks, a minute count of 0, an angle it cannot read),
-// or "" when it takes them all. Values that depend on the sheet, such as edges, are
-// checked per sheet.
-std::string refusedEntry(const std::vector<JobEntry>& entries, Series setScale);
+// The first entry that a job file's reader refuses for any sheet of the series setScale (a
+// map scale the series lacks, a minute count of 0, an angle it cannot read), with what its
+// key takes; status Read when it takes them all. Values that depend on the sheet, such as
+// edges, are checked per sheet.
+JobRefusal refusedEntry(const std::vector<JobEntry>& entries, Series setScale);
+
+// A refusal as the value was given: "--x-from 52°10': ..." for an entry typed as an option,
+// "xFrom=52°10': ..." otherwise.
+std::string refusalText(const JobRefusal& refusal, const std::vector<JobEntry>& entries);
 
 // The coordinate system and map scale that the entries give every sheet of the series
 // (entries that refusedEntry takes).
@@ -73,7 +80,9 @@ struct SetRunReport {
 SetRunReport generateSheets(std::vector<PreparedSheet> sheets, unsigned threads,
                             const ProgressReport& report);
 
-// The closing lines: counts, then one line per failed sheet with its reason.
+// One line per failed sheet with its reason.
+std::string failureText(const SetRunReport& report);
+// The closing lines: counts, then failureText.
 std::string summaryText(const SetRunReport& report);
 
 }  // namespace sheetbasis

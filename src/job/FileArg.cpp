@@ -99,37 +99,31 @@ ValueStatus readValue(std::string_view key, std::string_view fileValue, JobEncod
     return ValueStatus::Rejected;
 }
 
-// A result field not given takes its base value; a given one must pass the check.
-template <typename T, typename Check>
-bool complete(T& field, T base, Check isValid) {
-    if (field < 0) {
-        field = base;
-        return true;
-    }
-    return isValid(field);
+// A result field not given takes its base value.
+template <typename T>
+void takeBaseIfNotGiven(T& field, T base) {
+    if (!isGiven(field)) field = base;
 }
 
-// The edges are checked one by one against the base trapezoid, which bounds them only on
-// one side each. An inverted or empty trapezoid (west edge east of the east edge, or south
-// of north reversed) would make every outline run backwards across the sheet, and an edge
-// given far beyond the sheet would make the outlines run for ever; the refine dialog
-// refuses both, and so does the job file.
-bool isNonEmpty(const DrawingRect& r) {
-    return r.west < r.east && r.south < r.north;
-}
-
+// The completed edges must lie in their ranges (resultEdgeRanges): an edge given far beyond
+// the sheet would make the outlines run for ever, an inverted trapezoid would make them run
+// backwards; the refine dialog refuses both, and so does the job file. A given count or
+// step must not be 0 (the base ones never are).
 bool completeResult(SheetParameters& p) {
     Trapezoid& r = p.result;
     const Trapezoid& b = p.base;
-    const DrawingRect limits = resultEdgeLimits(b.edges, p.setScale);
-    const auto nonZero = [](auto v) { return v != 0; };
-    return complete(r.edges.west, b.edges.west, [&](double v) { return v > limits.west; }) &&
-           complete(r.edges.east, b.edges.east, [&](double v) { return v < limits.east; }) &&
-           complete(r.edges.south, b.edges.south, [&](double v) { return v > limits.south; }) &&
-           complete(r.edges.north, b.edges.north, [&](double v) { return v < limits.north; }) &&
-           complete(r.xMinute, b.xMinute, nonZero) && complete(r.yMinute, b.yMinute, nonZero) &&
-           complete(r.parallelStep, b.parallelStep, nonZero) &&
-           complete(r.meridianStep, b.meridianStep, nonZero) && isNonEmpty(r.edges);
+    takeBaseIfNotGiven(r.edges.west, b.edges.west);
+    takeBaseIfNotGiven(r.edges.east, b.edges.east);
+    takeBaseIfNotGiven(r.edges.south, b.edges.south);
+    takeBaseIfNotGiven(r.edges.north, b.edges.north);
+    takeBaseIfNotGiven(r.xMinute, b.xMinute);
+    takeBaseIfNotGiven(r.yMinute, b.yMinute);
+    takeBaseIfNotGiven(r.parallelStep, b.parallelStep);
+    takeBaseIfNotGiven(r.meridianStep, b.meridianStep);
+    const ResultEdgeRanges ranges = resultEdgeRanges(b.edges, r.edges, p.setScale);
+    return ranges.west.holds(r.edges.west) && ranges.east.holds(r.edges.east) &&
+           ranges.south.holds(r.edges.south) && ranges.north.holds(r.edges.north) &&
+           r.xMinute != 0 && r.yMinute != 0 && r.parallelStep != 0 && r.meridianStep != 0;
 }
 
 // Creates a missing result folder. Whether that worked is for the result-folder step to
@@ -191,23 +185,33 @@ ValueStatus readJobEntry(std::string& text, SheetParameters& p) {
     return readEntry(text, JobEncoding::Windows1251, p);
 }
 
-ValueStatus readEntry(std::string& text, JobEncoding encoding, SheetParameters& p) {
-    text = leftAdjust(text);
-    const std::size_t s = text.find(';');
+std::optional<EntryText> splitEntry(std::string_view text) {
+    const std::string line = leftAdjust(text);
+    const std::size_t s = line.find(';');
     if (s == std::string::npos || s + 1 < SHORTEST_ENTRY) {
-        return ValueStatus::Rejected;
+        return std::nullopt;
     }
-    const std::size_t e = text.find('=');
+    const std::size_t e = line.find('=');
     if (e == std::string::npos || e == 0 || e > s) {
+        return std::nullopt;
+    }
+    EntryText entry{trimBoth(std::string_view(line).substr(0, e)),
+                    trimBoth(std::string_view(line).substr(e + 1, s - e - 1)),
+                    leftAdjust(std::string_view(line).substr(s + 1))};
+    if (entry.key.empty() || entry.value.empty()) {
+        return std::nullopt;
+    }
+    return entry;
+}
+
+ValueStatus readEntry(std::string& text, JobEncoding encoding, SheetParameters& p) {
+    std::optional<EntryText> entry = splitEntry(text);
+    if (!entry) {
+        text = leftAdjust(text);
         return ValueStatus::Rejected;
     }
-    const std::string key = trimBoth(std::string_view(text).substr(0, e));
-    const std::string value = trimBoth(std::string_view(text).substr(e + 1, s - e - 1));
-    if (key.empty() || value.empty()) {
-        return ValueStatus::Rejected;
-    }
-    text = leftAdjust(std::string_view(text).substr(s + 1));
-    return readValue(key, value, encoding, p);
+    text = std::move(entry->rest);
+    return readValue(entry->key, entry->value, encoding, p);
 }
 
 JobStatus readJobFile(const std::string& jobFileName, SheetParameters& p) {

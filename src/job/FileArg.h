@@ -2,7 +2,9 @@
 // The job file of the unattended mode: entries "key=value;" that name the sheet, the
 // result folder and optional overrides of the result trapezoid and steps.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "job/JobText.h"
 #include "job/ValueReaders.h"
@@ -42,6 +44,15 @@ JobStatus readJobFileAndMakeFolder(const std::string& jobFileName, SheetParamete
 // Interprets the first entry of text (Windows-1251) and leaves in text what follows it,
 // left-adjusted. Returns ValueStatus::Accepted or ValueStatus::Rejected.
 ValueStatus readJobEntry(std::string& text, SheetParameters& p);
+// The first entry of a job line as the entry reader splits it: the key and the value without
+// the blanks around them, and the rest of the line after the ";", left-adjusted. Nothing
+// when the line does not begin with a key, "=", a value and ";".
+struct EntryText {
+    std::string key;
+    std::string value;
+    std::string rest;
+};
+std::optional<EntryText> splitEntry(std::string_view text);
 // readJobEntry on an entry text in the given encoding; the folder of "Path" keeps every character.
 ValueStatus readEntry(std::string& text, JobEncoding encoding, SheetParameters& p);
 

@@ -84,28 +84,38 @@ std::string_view skipBlanks(std::string_view text) {
     return text.substr(std::min(text.find_first_not_of(BLANK), text.size()));
 }
 
+// A sheet number taken off the front of a name: Read with the number, NoSuchSheetNumber for
+// a numeral or two digits beyond the 36 sheets, NotASheetName for anything else.
+struct SheetNumberTaken {
+    SheetNameStatus status = SheetNameStatus::NotASheetName;
+    std::int32_t number = 0;
+};
+
 // Dashed spelling: "-" and a Roman numeral, taken off the front of rest.
-std::optional<std::int32_t> takeRomanSheetNumber(std::string_view& rest) {
+SheetNumberTaken takeRomanSheetNumber(std::string_view& rest) {
     if (!rest.starts_with('-')) {
-        return std::nullopt;  // also when a blank stands before the "-"
+        return {};  // also when a blank stands before the "-"
     }
     rest.remove_prefix(1);
     const std::size_t runEnd = std::min(rest.find_first_not_of(ROMAN_DIGITS), rest.size());
     const std::string_view run = rest.substr(0, runEnd);
     rest.remove_prefix(runEnd);
+    if (run.empty()) return {};
     const auto position = positionIn(ROMAN_SHEET_NUMBERS, run);
-    return position ? std::optional<std::int32_t>(*position + 1) : std::nullopt;
+    if (!position) return {SheetNameStatus::NoSuchSheetNumber};
+    return {SheetNameStatus::Read, *position + 1};
 }
 
 // Undashed spelling: two digits 01..36, taken off the front of the left-adjusted rest.
-std::optional<std::int32_t> takeTwoDigitSheetNumber(std::string_view& rest) {
+SheetNumberTaken takeTwoDigitSheetNumber(std::string_view& rest) {
     rest = skipBlanks(rest);
     const auto number = twoDigits(rest);
-    if (!number || *number < 1 || *number > SHEETS_IN_MILLION_SHEET) {
-        return std::nullopt;
+    if (!number) return {};
+    if (*number < 1 || *number > SHEETS_IN_MILLION_SHEET) {
+        return {SheetNameStatus::NoSuchSheetNumber};
     }
     rest.remove_prefix(2);
-    return number;
+    return {SheetNameStatus::Read, *number};
 }
 
 // The sheet type of the suffix "(2)", "(3)", "(4)" (blanks allowed before and inside), or
@@ -151,18 +161,18 @@ std::optional<SheetType> joinedSheetTypeOf(std::string_view rest, const SheetIde
     return type;
 }
 
-// A sheet of the international map, rows A..V and columns 01..60; whether the program
-// covers it is checked apart.
-std::optional<SheetIdentity> parseSheetName(std::string_view value) {
+// A sheet of the international map, rows A..V and columns 01..60, its letters already
+// canonical; whether the program covers it is checked apart.
+SheetNameReading parseSheetName(std::string_view value) {
     const std::string name = trimBoth(value);
     if (name.size() < SHORTEST_SHEET_NAME) {
-        return std::nullopt;
+        return {};
     }
     // A name without a sheet number is a million sheet.
     SheetIdentity id{.setScale = Series::Scale1m};
     const auto row = rowOfLetter(name.front());
     if (!row) {
-        return std::nullopt;
+        return {};
     }
     id.yZone = *row;
     std::string_view rest = std::string_view(name).substr(1);
@@ -172,44 +182,57 @@ std::optional<SheetIdentity> parseSheetName(std::string_view value) {
     }
     const auto column = twoDigits(rest);
     if (!column || *column < FIRST_COLUMN || *column > LAST_COLUMN) {
-        return std::nullopt;
+        return {};
     }
     id.xZone = *column;
     rest.remove_prefix(2);
     const std::string_view adjusted = skipBlanks(rest);
     if (!adjusted.empty() && !adjusted.starts_with('(') &&
         !adjusted.starts_with(JOINED_PART_SEPARATOR)) {
-        const auto number = dashed ? takeRomanSheetNumber(rest) : takeTwoDigitSheetNumber(rest);
-        if (!number) {
-            return std::nullopt;
+        const SheetNumberTaken number =
+            dashed ? takeRomanSheetNumber(rest) : takeTwoDigitSheetNumber(rest);
+        if (number.status != SheetNameStatus::Read) {
+            return {number.status, {}};
         }
         id.setScale = Series::Scale200k;
-        id.sheetNumber = *number;
+        id.sheetNumber = number.number;
     }
     // Joined parts follow the dashed spelling, the one the program writes.
     const bool joined = skipBlanks(rest).starts_with(JOINED_PART_SEPARATOR);
     if (joined && !dashed) {
-        return std::nullopt;
+        return {};
     }
     const auto type = joined ? joinedSheetTypeOf(rest, id) : sheetTypeOf(rest);
     if (!type) {
-        return std::nullopt;
+        return {joined ? SheetNameStatus::NotJoinedParts : SheetNameStatus::NotASheetName, {}};
     }
     id.sheetType = *type;
-    return id;
+    return {SheetNameStatus::Read, id};
 }
 
 }  // namespace
 
 SheetNameReading readSheetIdentity(std::string_view value) {
-    const auto id = parseSheetName(value);
-    if (!id) {
-        return {SheetNameStatus::NotASheetName, {}};
-    }
-    if (!isCovered(*id)) {
+    const SheetNameReading reading = parseSheetName(withNameLetters(value));
+    if (reading.status == SheetNameStatus::Read && !isCovered(reading.sheet)) {
         return {SheetNameStatus::OutsideCoverage, {}};
     }
-    return {SheetNameStatus::Read, *id};
+    return reading;
+}
+
+std::string sheetNameRule(SheetNameStatus status) {
+    switch (status) {
+        case SheetNameStatus::NoSuchSheetNumber:
+            return "sheets of a million sheet run I..XXXVI (01..36 without dashes)";
+        case SheetNameStatus::OutsideCoverage:
+            return std::string(OUTSIDE_COVERAGE);
+        case SheetNameStatus::NotJoinedParts:
+            return "not a sheet name: a joined sheet lists its eastern neighbours in turn, such "
+                   "as T-37-I,II,III or U-60,01";
+        default:
+            return "not a sheet name: a row U..K, a column 01, 02 or 33..60 and, for a sheet of "
+                   "1:200 000, its number I..XXXVI, such as N-37 or N-37-XXXVI";
+    }
 }
 
 ValueStatus applySheetName(std::string_view value, SheetParameters& p) {

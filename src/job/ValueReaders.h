@@ -23,7 +23,17 @@ enum class SheetNameStatus {
     // A sheet of the international map in a row or column the program does not cover
     // ("N-31", "A-37").
     OutsideCoverage,
+    // A Roman numeral or two digits that number none of the 36 sheets ("N-37-XXXVII",
+    // "N3700").
+    NoSuchSheetNumber,
+    // Further parts after commas that are not the sheet's eastern neighbours in turn
+    // ("T-37-I,II,IV").
+    NotJoinedParts,
 };
+
+// What the program covers, for refusals of names and areas beyond it.
+inline constexpr std::string_view OUTSIDE_COVERAGE =
+    "outside the rows K..U and columns 33..60, 01, 02 that the program covers";
 
 struct SheetNameReading {
     SheetNameStatus status = SheetNameStatus::NotASheetName;
@@ -31,8 +41,13 @@ struct SheetNameReading {
 };
 
 // A sheet name such as "N-37", "n37", "N-37-XII", "N3712", "P-37 (2)", or a joined sheet's
-// name as the program writes it ("T-37-I,II,III", "P-37-VI,38-I", "U-60,01").
+// name as the program writes it ("T-37-I,II,III", "P-37-VI,38-I", "U-60,01"). Windows-1251
+// text; letters in either case and Cyrillic look-alikes count as their Latin capitals
+// (withNameLetters), so "н-37-хii" is N-37-XII.
 SheetNameReading readSheetIdentity(std::string_view value);
+// What a name must be, told for a reading that is not Read: "sheets of a million sheet run
+// I..XXXVI" for NoSuchSheetNumber, and so on.
+std::string sheetNameRule(SheetNameStatus status);
 
 // readSheetIdentity into the record: on acceptance sets setScale, yZone, xZone,
 // sheetNumber, sheetType and the base fields; on rejection leaves the record untouched.

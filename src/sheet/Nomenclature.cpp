@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "sheet/Cp1251.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {
@@ -26,6 +27,36 @@ constexpr std::int32_t ROMAN_TEN = 10;
 constexpr std::int32_t ROMAN_LIMIT = 40;  // the table covers 0..39, enough for 1..36
 constexpr std::array<std::string_view, ROMAN_TEN> ROMAN_UNITS = {"",  "I",  "II",  "III",  "IV",
                                                                  "V", "VI", "VII", "VIII", "IX"};
+
+// The Cyrillic letters typed for the Latin letters of names, with the letter each stands
+// for. All but Н look like their Latin letter; Н looks like H but is how Russian texts write
+// the N of a row ("Н-37"), and row H is no row the program covers.
+struct NameLetter {
+    std::string_view capital;  // UTF-8
+    std::string_view small;    // UTF-8
+    char latin;
+};
+constexpr NameLetter CYRILLIC_NAME_LETTERS[] = {{"А", "а", 'A'}, {"В", "в", 'B'}, {"Е", "е", 'E'},
+                                                {"К", "к", 'K'}, {"М", "м", 'M'}, {"Н", "н", 'N'},
+                                                {"О", "о", 'O'}, {"Р", "р", 'P'}, {"С", "с", 'C'},
+                                                {"Т", "т", 'T'}, {"Х", "х", 'X'}, {"І", "і", 'I'}};
+constexpr std::size_t BYTE_VALUES = 256;
+
+// The letter each byte of a name stands for: itself, but a Latin capital for the Latin
+// small letters and the Cyrillic letters of the table.
+std::array<char, BYTE_VALUES> nameLetterTable() {
+    std::array<char, BYTE_VALUES> table{};
+    for (std::size_t byte = 0; byte < table.size(); ++byte) table[byte] = static_cast<char>(byte);
+    for (char c = 'a'; c <= 'z'; ++c) {
+        table[static_cast<unsigned char>(c)] = static_cast<char>(c - 'a' + 'A');
+    }
+    for (const NameLetter& letter : CYRILLIC_NAME_LETTERS) {
+        for (const std::string_view cyrillic : {letter.capital, letter.small}) {
+            table[static_cast<unsigned char>(cp1251(cyrillic).front())] = letter.latin;
+        }
+    }
+    return table;
+}
 
 struct Identity {
     std::int32_t yZone;
@@ -137,6 +168,13 @@ std::optional<std::int32_t> rowOfLetter(char letter) {
     const std::size_t i = WORLD_ROW_LETTERS.find(upper);
     if (i == std::string_view::npos) return std::nullopt;
     return static_cast<std::int32_t>(i);
+}
+
+std::string withNameLetters(std::string_view cp1251Text) {
+    static const std::array<char, BYTE_VALUES> letters = nameLetterTable();
+    std::string text(cp1251Text);
+    for (char& c : text) c = letters[static_cast<unsigned char>(c)];
+    return text;
 }
 
 std::string toRomanNumerals(std::int32_t n) {

@@ -21,6 +21,13 @@ inline constexpr std::string_view WORLD_ROW_LETTERS = "VUTSRQPONMLKJIHGFEDCBA";
 // The row (yZone) of a row letter in either case, or nothing for another character.
 std::optional<std::int32_t> rowOfLetter(char letter);
 
+// A Windows-1251 text with the letters of sheet names written as the program writes them:
+// Latin small letters become capitals, and so do the Cyrillic letters that people type for
+// them because they look the same or stand for them in Russian texts (А В Е К М Н О Р С Т Х
+// in either case, and the І of Roman numerals). Every other byte stays as it is, so a text
+// that is no name stays no name.
+std::string withNameLetters(std::string_view cp1251Text);
+
 // The sheet types the series offers in a row (yZone), widest first, the standard sheet
 // last: near the pole neighbouring sheets are joined so that a sheet keeps a useful width,
 // triple (1:200 000 series) or quadruple (million series) and double sheets in rows U and

@@ -97,6 +97,15 @@ DrawingRect resultEdgeLimits(const DrawingRect& base, Series setScale) {
     return {base.west - dLon, base.east + dLon, base.south - dLat, base.north + dLat};
 }
 
+ResultEdgeRanges resultEdgeRanges(const DrawingRect& base, const DrawingRect& result,
+                                  Series setScale) {
+    const DrawingRect limits = resultEdgeLimits(base, setScale);
+    return {{limits.west, result.east},
+            {result.west, limits.east},
+            {limits.south, result.north},
+            {result.south, limits.north}};
+}
+
 void setBaseFromIdentity(SheetParameters& p) {
     p.base = computeBaseParameters(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
 }

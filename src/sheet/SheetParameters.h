@@ -70,6 +70,24 @@ Trapezoid computeBaseParameters(Series setScale, std::int32_t yZone, std::int32_
 // the same edge of the base trapezoid. Each edge is bounded on its outer side only.
 DrawingRect resultEdgeLimits(const DrawingRect& base, Series setScale);
 
+// An open interval of angles: low < v < high.
+struct OpenInterval {
+    double low = 0.0;
+    double high = 0.0;
+    bool holds(double v) const { return low < v && v < high; }
+};
+// Where each edge of the result trapezoid may lie, the other edges as they are: within
+// resultEdgeLimits on its outer side, and short of the opposite edge on its inner side, as
+// an empty or inverted trapezoid would make every outline run backwards across the sheet.
+struct ResultEdgeRanges {
+    OpenInterval west;
+    OpenInterval east;
+    OpenInterval south;
+    OpenInterval north;
+};
+ResultEdgeRanges resultEdgeRanges(const DrawingRect& base, const DrawingRect& result,
+                                  Series setScale);
+
 // Computes the base trapezoid of the record from its identity fields.
 void setBaseFromIdentity(SheetParameters& p);
 

@@ -1,6 +1,8 @@
 #include "sheet/Text.h"
 
 #include <algorithm>
+#include <numeric>
+#include <vector>
 
 namespace sheetbasis {
 
@@ -31,6 +33,38 @@ bool isBlank(std::string_view text) {
 
 std::string cutTo(std::string_view text, std::size_t n) {
     return std::string(text.substr(0, std::min(n, text.size())));
+}
+
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    // One row of the distance table at a time: row[j] is the distance from the first i
+    // bytes of a to the first j bytes of b.
+    std::vector<std::size_t> row(b.size() + 1);
+    std::iota(row.begin(), row.end(), std::size_t{0});
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t substituted = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
+            diagonal = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, substituted});
+        }
+    }
+    return row[b.size()];
+}
+
+std::optional<std::string_view> nearestWord(std::string_view typed,
+                                            std::span<const std::string_view> known) {
+    std::optional<std::string_view> nearest;
+    std::size_t nearestDistance = 0;
+    for (const std::string_view word : known) {
+        const std::size_t distance = editDistance(typed, word);
+        const bool nearEnough = distance <= std::max<std::size_t>(1, word.size() / 3);
+        if (nearEnough && (!nearest || distance < nearestDistance)) {
+            nearest = word;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
 }
 
 }  // namespace sheetbasis

@@ -4,6 +4,8 @@
 // left-adjust a text before they look at it.
 
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -30,5 +32,13 @@ std::string trimBoth(std::string_view text);
 bool isBlank(std::string_view text);
 // The text cut to at most n characters.
 std::string cutTo(std::string_view text, std::size_t n);
+
+// The number of single-byte insertions, deletions and substitutions that turn one text into
+// the other (the Levenshtein distance).
+std::size_t editDistance(std::string_view a, std::string_view b);
+// The known word a mistyped one most likely meant: the nearest by editDistance, the first
+// of equals, if it lies within a third of its length (one edit at least); nothing else.
+std::optional<std::string_view> nearestWord(std::string_view typed,
+                                            std::span<const std::string_view> known);
 
 }  // namespace sheetbasis

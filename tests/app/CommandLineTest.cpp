@@ -31,9 +31,9 @@ TEST(CommandLine, SheetSetWithEveryJobOptionInOrder) {
                                  "--y-to",
                                  "56",
                                  "--parallel-step",
-                                 "20'",
+                                 "0°20'",
                                  "--meridian-step",
-                                 "30'",
+                                 "0 30'",
                                  "--x-minute",
                                  "5",
                                  "--y-minute",
@@ -47,8 +47,8 @@ TEST(CommandLine, SheetSetWithEveryJobOptionInOrder) {
     std::vector<std::string> keys;
     for (const JobEntry& e : c.entries) keys.push_back(e.key + "=" + e.value);
     EXPECT_EQ(keys, (std::vector<std::string>{"CS=CK-95", "MapScale=2500", "xFrom=36°30'", "xTo=42",
-                                              "yFrom=52", "yTo=56", "ParallelStep=20'",
-                                              "MeridianStep=30'", "xMinute=5", "yMinute=10"}));
+                                              "yFrom=52", "yTo=56", "ParallelStep=0°20'",
+                                              "MeridianStep=0 30'", "xMinute=5", "yMinute=10"}));
 }
 
 TEST(CommandLine, CoordinateSystemsInAnyLettersAndByAsciiNames) {
@@ -122,6 +122,108 @@ TEST(CommandLine, MistakesAreUsageErrors) {
     EXPECT_TRUE(isCommandLineOption("-x"));
     EXPECT_FALSE(isCommandLineOption("job.txt"));
     EXPECT_FALSE(isCommandLineOption(" -x"));
+}
+
+// What the program makes of a command line before it writes anything: the refusal (of the
+// options, of the set, or of the first sheet that cannot take the values), or the names of
+// the sheets it would generate.
+struct Heard {
+    std::string refusal;
+    std::vector<std::string> sheets;
+};
+
+Heard hear(const std::vector<std::string>& arguments) {
+    const CommandLine c = parse(arguments);
+    if (c.action != CommandAction::SheetSet) return {c.error, {}};
+    const SheetSetExpansion set = expandSheetSet(c.sheets, c.setScale);
+    if (!set.error.empty()) return {"--sheets: " + set.error, {}};
+    Heard heard;
+    for (const PreparedSheet& sheet : prepareSheets(set.sheets, c.entries, c.outFolder)) {
+        if (heard.refusal.empty()) heard.refusal = sheet.failure.reason;
+        heard.sheets.push_back(sheet.label);
+    }
+    return heard;
+}
+
+TEST(CommandLine, RefusalsNameTheValueAsTypedAndWhatIsAllowedAndNamesAreTakenAsTyped) {
+    using Args = std::vector<std::string>;
+    using Names = std::vector<std::string>;
+    const Args set200 = {"--sheets", "N-37-XXXVI", "--series", "200", "--out", "o"};
+    const auto with = [](Args args, const Args& more) {
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    };
+    struct Case {
+        Args arguments;
+        std::string refusal;
+        Names sheets;
+    };
+    const Case cases[] = {
+        {{"--sheet", "N-37"}, "unknown option --sheet; did you mean --sheets", {}},
+        {{"--xfrom=36"}, "unknown option --xfrom; did you mean --x-from", {}},
+        {{"--frobnicate"}, "unknown option --frobnicate", {}},
+        {with(set200, {"--scale", "100"}),
+         "--scale 100: the 1:200 000 series draws at 200, 500 or 1000",
+         {}},
+        {{"--sheets", "N-37", "--series", "1000", "--out", "o", "--scale=200"},
+         "--scale 200: the 1:1 000 000 series draws at 1000, 2500 or 5000",
+         {}},
+        {{"--sheets", "N-37", "--series", "500"},
+         "--series 500: 200 (the 1:200 000 series) or 1000 (1:1 000 000)",
+         {}},
+        {with(set200, {"-j", "0"}), "--jobs 0: a whole number from 1", {}},
+        {with(set200, {"--x-minute", "60"}), "--x-minute 60: whole minutes 1..59, such as 5", {}},
+        {with(set200, {"--meridian-step", "0"}),
+         "--meridian-step 0: an angle other than 0 in whole degrees and minutes, such as 0°20' or "
+         "1",
+         {}},
+        {with(set200, {"--y-to", "52.5"}),
+         "--y-to 52.5: whole degrees and minutes 0..59, such as 52°10', \"52 10'\" or 52",
+         {}},
+        {with(set200, {"--cs", "wgs84"}),
+         "--cs wgs84: one of CK-42, CK-95, ГCK-2011, \"ГCK-2011 / СК-42\" (C and K Latin or "
+         "Cyrillic) or sk42, sk95, gsk2011, gsk2011-from-sk42",
+         {}},
+        {with(set200, {"--x-minute", "2;Path=x"}),
+         "--x-minute 2;Path=x: a value cannot hold \";\" or a line break",
+         {}},
+        // The edges depend on the sheet: the first sheet that cannot take them is refused
+        // with the range it allows.
+        {with(set200, {"--x-from", "52°10'"}),
+         "--x-from 52°10': the west edge of N-37-XXXVI must lie strictly between 40°00' and "
+         "42°00'",
+         {"N-37-XXXVI"}},
+        {{"--sheets", "N-37-XXXVII", "--series", "200", "--list"},
+         "--sheets: \"N-37-XXXVII\": sheets of a million sheet run I..XXXVI (01..36 without "
+         "dashes)",
+         {}},
+        {{"--sheets", "П-37", "--series", "1000", "--list"},
+         "--sheets: \"П-37\": not a sheet name: a row U..K, a column 01, 02 or 33..60 and, for "
+         "a sheet of 1:200 000, its number I..XXXVI, such as N-37 or N-37-XXXVI",
+         {}},
+        {{"--sheets", "N-37", "--series", "200"}, "--sheets needs --out", {}},
+        {{"--sheets", "N-37", "--series", "200", "--list", "--index"}, "--index needs --out", {}},
+        // Accepted: names in either case and in Cyrillic look-alikes, written canonically; a
+        // listing needs no folder.
+        {{"--sheets", "n-37-xxxvi, Н-37-ХХХV,т-37-і,іі,ііі", "--series", "200", "--list"},
+         "",
+         {"N-37-XXXVI", "N-37-XXXV", "T-37-I,II,III"}},
+        {{"--sheets", "Р..О:37,н38", "--series", "1000", "--list"}, "", {"P-37", "O-37", "N-38"}},
+        {with(set200, {"--cs", "sk95", "--x-from", "40°01'", "--y-to=53 19'"}), "", {"N-37-XXXVI"}},
+    };
+    for (const Case& c : cases) {
+        const Heard heard = hear(c.arguments);
+        EXPECT_EQ(heard.refusal, c.refusal) << c.arguments.front() << " " << c.arguments.back();
+        EXPECT_EQ(heard.sheets, c.sheets) << c.arguments.front() << " " << c.arguments.back();
+    }
+}
+
+TEST(CommandLine, AListingWithoutAFolderShowsFoldersRelativeToTheCurrentOne) {
+    const CommandLine c = parse({"--sheets", "N-37-I", "--series", "200", "--list"});
+    ASSERT_EQ(c.action, CommandAction::SheetSet) << c.error;
+    const SheetSetExpansion set = expandSheetSet(c.sheets, c.setScale);
+    ASSERT_EQ(set.sheets.size(), 1u);
+    EXPECT_EQ(sheetFolderOf(set.sheets[0], c.outFolder), "N-37-I");
 }
 
 }  // namespace

@@ -43,9 +43,12 @@ TEST(SheetSetRun, EntriesAreReadAsAJobFileReadsThem) {
     EXPECT_DOUBLE_EQ(n.result.edges.south, 52.0 + 10.0 / 60.0);
     EXPECT_EQ(n.path, "/tmp/set/N-37-XXXVI/");
     EXPECT_EQ(sheets[0].label, "N-37-XXXVI");
-    // 52°10' lies far below the triple sheet of row T: refused as a job file refuses it.
+    // 52°10' lies far below the triple sheet of row T: refused as a job file refuses it,
+    // with the limits of its range.
     EXPECT_EQ(sheets[1].failure.exitCode, ExitCode::NotDone);
-    EXPECT_EQ(sheets[1].failure.reason, "the trapezoid or a step is out of range");
+    EXPECT_EQ(sheets[1].failure.reason,
+              "yFrom=52°10': the south edge of T-37-IV,V,VI must lie strictly between 78°40' "
+              "and 80°00'");
 }
 
 TEST(SheetSetRun, AFolderTooLongForAJobFileFailsItsSheet) {
@@ -61,14 +64,16 @@ TEST(SheetSetRun, AFolderTooLongForAJobFileFailsItsSheet) {
 
 TEST(SheetSetRun, EntriesRefusedForEverySheetAreFoundBeforeTheRun) {
     EXPECT_EQ(
-        refusedEntry({{"CS", "CK-42"}, {"MapScale", "200"}, {"xMinute", "0"}}, Series::Scale200k),
+        refusedEntry({{"CS", "CK-42"}, {"MapScale", "200"}, {"xMinute", "0"}}, Series::Scale200k)
+            .key,
         "xMinute");
-    EXPECT_EQ(refusedEntry({{"MapScale", "200"}}, Series::Scale1m), "MapScale");
-    EXPECT_EQ(refusedEntry({{"CS", "CK-2011"}}, Series::Scale1m), "CS");
+    EXPECT_EQ(refusedEntry({{"MapScale", "200"}}, Series::Scale1m).key, "MapScale");
+    EXPECT_EQ(refusedEntry({{"CS", "CK-2011"}}, Series::Scale1m).key, "CS");
     // Edges fit some sheets and not others: they are left to each sheet.
     EXPECT_EQ(
-        refusedEntry({{"MapScale", "2500"}, {"xFrom", "150"}, {"yTo", "10°30'"}}, Series::Scale1m),
-        "");
+        refusedEntry({{"MapScale", "2500"}, {"xFrom", "150"}, {"yTo", "10°30'"}}, Series::Scale1m)
+            .status,
+        JobStatus::Read);
 }
 
 TEST(SheetSetRun, EntriesThatNoJobLineCouldHoldAreRefused) {
@@ -78,8 +83,8 @@ TEST(SheetSetRun, EntriesThatNoJobLineCouldHoldAreRefused) {
 }
 
 TEST(SheetSetRun, AValueWithACharacterWindows1251LacksIsRefusedByTheReader) {
-    EXPECT_EQ(refusedEntry({{"CS", "CK-42 ✓"}}, Series::Scale200k), "CS");
-    EXPECT_EQ(refusedEntry({{"CS", "ГCK-2011"}}, Series::Scale200k), "");
+    EXPECT_EQ(refusedEntry({{"CS", "CK-42 ✓"}}, Series::Scale200k).key, "CS");
+    EXPECT_EQ(refusedEntry({{"CS", "ГCK-2011"}}, Series::Scale200k).status, JobStatus::Read);
 }
 
 TEST(SheetSetRun, OneFailureLeavesTheOthersAndGivesTheWorstCode) {

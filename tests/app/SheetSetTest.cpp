@@ -163,7 +163,8 @@ TEST(SheetSet, JoinedNamesKeepTheirCommasAndOtherItemsAreSeparated) {
     EXPECT_EQ(expandSheetSet("N-37,N-31", Series::Scale200k).error,
               "\"N-31\": outside the rows K..U and columns 33..60, 01, 02 that the program covers");
     EXPECT_EQ(expandSheetSet("T-37-I,II,IV", Series::Scale200k).error,
-              "\"T-37-I,II,IV\": not a sheet name");
+              "\"T-37-I,II,IV\": not a sheet name: a joined sheet lists its eastern neighbours "
+              "in turn, such as T-37-I,II,III or U-60,01");
 }
 
 TEST(SheetSet, RefusesWhatNoJobFileCouldName) {

@@ -19,6 +19,16 @@ def snapshot(folder):
     return found
 
 
+def file_bytes(folder):
+    """Every file below folder with its contents."""
+    found = {}
+    for root, _dirs, files in os.walk(folder):
+        for name in files:
+            with open(os.path.join(root, name), "rb") as f:
+                found[os.path.relpath(os.path.join(root, name), folder)] = f.read()
+    return found
+
+
 class JobModeTest(WorkFolderTest):
     def job(self, entries, result="result"):
         return f"Nom=N-37-XXXVI;\r\nPath={self.folder(result)};\r\n{entries}"
@@ -89,6 +99,16 @@ class JobModeTest(WorkFolderTest):
         hyps_a = read_layer(self.folder("result"), "HYPS", "HypsA")
         corners = hyps_a.attributes()[0]
         self.assertEqual(corners["LeftUp"], "41°15' в.д. 52°40' с.ш.")
+
+    def test_sheet_names_in_either_case_or_cyrillic_letters_draw_the_same_sheet(self):
+        self.assert_exit(self.job(""), 0)
+        want = file_bytes(self.folder("result"))
+        typed = (("Н-37-ХХХVI", "cp1251"), ("н-37-ххxvі", "utf-8"), ("n-37-xxxvi", "utf-8"))
+        for n, (name, encoding) in enumerate(typed):
+            with self.subTest(name):
+                folder = self.folder(f"typed{n}")
+                self.assert_exit(f"Nom={name};\r\nPath={folder};\r\n", 0, encoding=encoding)
+                self.assertEqual(file_bytes(folder), want)
 
     def test_result_folder_is_created_when_missing(self):
         self.assert_exit(self.job("", result="new/deeper"), 0)

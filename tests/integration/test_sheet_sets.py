@@ -116,6 +116,32 @@ class SheetSetTest(WorkFolderTest):
             self.assertTrue(os.path.isfile(self.folder(n, "HYPS", "HypsA.shp")))
 
 
+    def test_quiet_keeps_the_reason_of_a_failure(self):
+        out = self.folder("set")
+        proc = run_program(["--sheets", "N-37-XXXVI,N-37-XXXV", "--series", "200", "--out", out,
+                            "--x-from", "41°30'", "-q"])
+        self.assertEqual(proc.returncode, 8)
+        # 41°30' lies east of N-37-XXXV's east edge, 41°.
+        self.assertEqual(proc.stderr.decode().splitlines(), [
+            "  N-37-XXXV: --x-from 41°30': the west edge of N-37-XXXV must lie strictly between "
+            "39°00' and 41°00' (exit code 8)"])
+        self.assertEqual(os.listdir(out), ["N-37-XXXVI"])
+
+    def test_a_listing_needs_no_folder_and_writes_nothing(self):
+        proc = run_program(["--sheets", "н-37-ххxvi,P-37-vi,38-i", "--series", "200", "--list"],
+                           cwd=self.tmp)
+        self.assertEqual((proc.returncode, proc.stderr), (0, b""))
+        rows = [line.split("\t") for line in proc.stdout.decode().splitlines()[1:]]
+        self.assertEqual([(row[0], row[-1]) for row in rows],
+                         [("N-37-XXXVI", "N-37-XXXVI"), ("P-37-VI,38-I", "P-37-VI,38-I")])
+        self.assertEqual(os.listdir(self.tmp), [])
+        # Run from the current folder, the sheets go where the listing said.
+        proc = run_program(["--sheets", "N-37-XXXVI", "--series", "200", "--out", "."],
+                           cwd=self.tmp)
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertTrue(os.path.isfile(os.path.join(self.tmp, rows[0][-1], "HYPS", "HypsA.shp")))
+
+
 class CommandLineConventionsTest(WorkFolderTest):
     def test_help_and_version_go_to_stdout_with_exit_0(self):
         for args, expected in ((["--help"], b"--sheets SET"), (["-h"], b"--jobs-from"),

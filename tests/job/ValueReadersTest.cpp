@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "job/ValueReaders.h"
 #include "sheet/Cp1251.h"
+#include "sheet/Nomenclature.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -101,12 +104,14 @@ TEST(ReadNomenclature, SheetTypeSuffixWithOrWithoutBlanks) {
 
 TEST(ReadNomenclature, RejectedSpellingsLeaveTheRecordUntouched) {
     const char* const rejected[] = {
-        "",          "   ",         "N-",         "N3",        "N-3712",    "N37-XII", "N-37-xii",
-        "N-37 -XII", "N-37-XXXVII", "N-37-IIII",  "N3737",     "N3700",     "N-03",    "N-32",
-        "N-61",      "N-7",         "N-00",       "V-37",      "J-37",      "A-37",    "Z-37",
-        "-37",       "37",          "N--37",      "P-37(5)",   "P-37(1)",   "P-37(2",  "P-37(2)x",
-        "P-37()",    "P-37 2",      "N-37-XII-",  "N-37-",     "N-37-XIIa", "N37XII",  "N-37-IL",
-        "N\xC3-37",  "N-37\t",      "N-37(2)(2)", "N3712(2)x", "N 37"};
+        "",          "   ",         "N-",         "N3",          "N-3712",
+        "N37-XII",   "N-37-xxxvii", "N-37 -XII",  "N-37-XXXVII", "N-37-IIII",
+        "N3737",     "N3700",       "N-03",       "N-32",        "N-61",
+        "N-7",       "N-00",        "V-37",       "J-37",        "A-37",
+        "Z-37",      "-37",         "37",         "N--37",       "P-37(5)",
+        "P-37(1)",   "P-37(2",      "P-37(2)x",   "P-37()",      "P-37 2",
+        "N-37-XII-", "N-37-",       "N-37-XIIa",  "N37XII",      "N-37-IL",
+        "N\xC3-37",  "N-37\t",      "N-37(2)(2)", "N3712(2)x",   "N 37"};
     for (const char* name : rejected) {
         SheetParameters p;
         p.yZone = 77;
@@ -130,7 +135,7 @@ TEST(ReadNomenclature, JoinedSheetsAsTheProgramNamesThem) {
     for (const char* name :
          {"T-37-I,III", "T-37-II,I", "P-37-VI,II", "P-37-V,37-VI", "P-37-VI,39-I",
           "T-37-I,II,III,IV,V", "T-37,39", "U-60,61", "T-37-I,II(2)", "T-37-I,", "T-37-I,,II",
-          "P-37-VI,38-i", "T3701,II", "T37,38", "T-37-I;II"}) {
+          "P-37-vi,39-i", "T3701,II", "T37,38", "T-37-I;II"}) {
         SheetParameters p;
         EXPECT_EQ(applySheetName(name, p), ValueStatus::Rejected) << name;
     }
@@ -148,10 +153,73 @@ TEST(ReadNomenclature, SheetsOfTheMapOutsideTheCoveredRowsAndColumnsAreToldApart
         {"N-61", SheetNameStatus::NotASheetName},
         {"W-37", SheetNameStatus::NotASheetName},
         {"Z-37", SheetNameStatus::NotASheetName},
-        {"N-31-XXXVII", SheetNameStatus::NotASheetName},
+        {"N-31-XXXVII", SheetNameStatus::NoSuchSheetNumber},
         {"K-02", SheetNameStatus::Read}};
     for (const auto& [name, status] : cases) {
         EXPECT_EQ(readSheetIdentity(name).status, status) << name;
+    }
+}
+
+TEST(ReadNomenclature, LettersInEitherCaseAndCyrillicLookAlikesCountAsTheLatinCapitals) {
+    struct Case {
+        const char* typed;  // UTF-8, read as its Windows-1251 bytes
+        Identity sheet;
+    };
+    const Case cases[] = {
+        {"N-37-xii", {Series::Scale200k, ROW_N, 37, 12, SheetType::Standard}},
+        {"n-37-xxxvi", {Series::Scale200k, ROW_N, 37, 36, SheetType::Standard}},
+        {"N-37-ХХХVI", {Series::Scale200k, ROW_N, 37, 36, SheetType::Standard}},  // Х
+        {"Н-37-XXXVI", {Series::Scale200k, ROW_N, 37, 36, SheetType::Standard}},  // Н for N
+        {"н-37-ххxvі", {Series::Scale200k, ROW_N, 37, 36, SheetType::Standard}},
+        {"Н-37-ІХ", {Series::Scale200k, ROW_N, 37, 9, SheetType::Standard}},
+        {"М-33", {Series::Scale1m, 9, 33, 0, SheetType::Standard}},
+        {"О-37 (2)", {Series::Scale1m, 7, 37, 0, SheetType::Double}},
+        {"К-60", {Series::Scale1m, 11, 60, 0, SheetType::Standard}},
+        {"Т-37,38,39,40", {Series::Scale1m, 2, 37, 0, SheetType::Quadruple}},
+        {"т-37-і,іі,ііі", {Series::Scale200k, 2, 37, 1, SheetType::Triple}},
+        {"Р-37-VІ,38-і", {Series::Scale200k, 6, 37, 6, SheetType::Double}},
+        {"p-37-vi,38-i", {Series::Scale200k, 6, 37, 6, SheetType::Double}},
+    };
+    for (const Case& c : cases) expectIdentity(cp1251(c.typed), c.sheet);
+    // Letters that only resemble nothing of a name, or a numeral of no sheet, stay refused.
+    const std::pair<const char*, SheetNameStatus> refused[] = {
+        {"П-37", SheetNameStatus::NotASheetName},  // П is no N
+        {"И-37", SheetNameStatus::NotASheetName},
+        {"Н-37-Ш", SheetNameStatus::NotASheetName},
+        {"Н-37-ХХХVІІ", SheetNameStatus::NoSuchSheetNumber},
+        {"n-37-iiii", SheetNameStatus::NoSuchSheetNumber},
+        {"N3737", SheetNameStatus::NoSuchSheetNumber},
+        {"N3700", SheetNameStatus::NoSuchSheetNumber},
+        {"Н-31", SheetNameStatus::OutsideCoverage},
+        {"а-37", SheetNameStatus::OutsideCoverage},  // row A, far south of K
+        {"Х-37", SheetNameStatus::NotASheetName},    // X is no row
+    };
+    for (const auto& [typed, status] : refused) {
+        EXPECT_EQ(readSheetIdentity(cp1251(typed)).status, status) << typed;
+    }
+}
+
+TEST(ReadNomenclature, EveryNameTypedInSmallCyrillicLettersReadsBackAsItsSheet) {
+    // Names the program writes, every Latin letter typed as its small Cyrillic look-alike
+    // where it has one and as the small Latin letter otherwise.
+    const std::pair<char, const char*> typedAs[] = {{'N', "н"}, {'T', "т"}, {'P', "р"},
+                                                    {'X', "х"}, {'I', "і"}, {'M', "м"},
+                                                    {'K', "к"}, {'O', "о"}, {'V', "v"}};
+    for (const Series series : {Series::Scale200k, Series::Scale1m}) {
+        for (const std::int32_t row : {2, 6, ROW_N, 9, 11}) {
+            const std::int32_t sheets = series == Series::Scale1m ? 1 : 36;
+            for (std::int32_t number = 1; number <= sheets; ++number) {
+                const SheetType type = row == 2 ? SheetType::Double : SheetType::Standard;
+                const std::int32_t sheetNumber = series == Series::Scale1m ? 0 : number;
+                std::string typed;
+                for (const char c : sheetNameOf(series, row, 37, sheetNumber, type)) {
+                    const auto* letter = std::find_if(std::begin(typedAs), std::end(typedAs),
+                                                      [&](const auto& t) { return t.first == c; });
+                    typed += letter == std::end(typedAs) ? std::string(1, c) : letter->second;
+                }
+                expectIdentity(cp1251(typed), {series, row, 37, sheetNumber, type});
+            }
+        }
     }
 }
 
