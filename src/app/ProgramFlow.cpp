@@ -40,8 +40,16 @@ std::string jobFileName(const char* argument) {
 }  // namespace
 
 JobStatus readJobArgument(const char* argument, SheetParameters& p) {
+    return readJobArgumentEntries(readJobArgumentLines(argument), p);
+}
+
+JobLines readJobArgumentLines(const char* argument) {
     const std::string name = jobFileName(argument);
-    return name.empty() ? JobStatus::NotOpened : readJobFileAndMakeFolder(name, p);
+    return name.empty() ? JobLines() : readJobLines(name);
+}
+
+JobStatus readJobArgumentEntries(const JobLines& job, SheetParameters& p) {
+    return job.opened ? readJobEntriesAndMakeFolder(job, p) : JobStatus::NotOpened;
 }
 
 namespace {

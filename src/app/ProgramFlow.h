@@ -52,6 +52,11 @@ ExitCode runMainProgram(int argc, const char* const* argv, InteractiveServices* 
 // file named by a command-line argument, opening it once, and creates its missing result
 // folder; a name too long for a folder text cannot be opened.
 JobStatus readJobArgument(const char* argument, SheetParameters& p);
+// The two halves of readJobArgument, for a run that tells what a job refuses from the one
+// reading of its file: the lines of the job file an argument names (opened = false when it
+// cannot be opened), then their entries read and the missing result folder created.
+JobLines readJobArgumentLines(const char* argument);
+JobStatus readJobArgumentEntries(const JobLines& job, SheetParameters& p);
 // Prepares the HYPS and FRAME folders under p.path and generates the sheet into them;
 // returns the outcome of a job run from here on: ExitCode::Done, ExitCode::NotDone when the
 // folders could not be prepared, ExitCode::GenerationFailed, with the reason.

@@ -166,11 +166,11 @@ std::vector<PreparedSheet> prepareJobFiles(const std::vector<std::string>& jobFi
     for (const std::string& file : jobFiles) {
         PreparedSheet one;
         one.label = file;
-        if (const JobStatus status = readJobArgument(file.c_str(), one.parameters);
+        // Read once, as a pipe gives its text once; what it refuses is told from the lines.
+        const JobLines job = readJobArgumentLines(file.c_str());
+        if (const JobStatus status = readJobArgumentEntries(job, one.parameters);
             status != JobStatus::Read) {
-            // Read again only to tell what it refuses: a file that could be opened once.
-            one.failure = {ExitCode::NotDone,
-                           refusalReason(status, readJobLines(trimBoth(file)), false, {})};
+            one.failure = {ExitCode::NotDone, refusalReason(status, job, false, {})};
         } else {
             std::error_code ec;
             const fs::path folder = fs::weakly_canonical(fs::path(one.parameters.path), ec);

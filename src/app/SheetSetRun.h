@@ -18,7 +18,7 @@ namespace sheetbasis {
 struct JobEntry {
     std::string key;
     std::string value;
-    std::string typed;
+    std::string typed{};
 };
 
 // A sheet ready to be generated, or the reason why it cannot be.

@@ -244,4 +244,9 @@ JobStatus readJobFileAndMakeFolder(const std::string& jobFileName, SheetParamete
     return status == JobStatus::Read ? ensureResultFolder(p.path) : status;
 }
 
+JobStatus readJobEntriesAndMakeFolder(const JobLines& job, SheetParameters& p) {
+    const auto status = readJobEntries(job, p);
+    return status == JobStatus::Read ? ensureResultFolder(p.path) : status;
+}
+
 }  // namespace sheetbasis

@@ -41,6 +41,8 @@ JobStatus readJobEntriesForFolder(const JobLines& job, const std::string& folder
                                   SheetParameters& p);
 // readJobFile, then creates the result folder when it is missing.
 JobStatus readJobFileAndMakeFolder(const std::string& jobFileName, SheetParameters& p);
+// readJobEntries, then creates the result folder when it is missing.
+JobStatus readJobEntriesAndMakeFolder(const JobLines& job, SheetParameters& p);
 // Interprets the first entry of text (Windows-1251) and leaves in text what follows it,
 // left-adjusted. Returns ValueStatus::Accepted or ValueStatus::Rejected.
 ValueStatus readJobEntry(std::string& text, SheetParameters& p);

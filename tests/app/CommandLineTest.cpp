@@ -177,9 +177,6 @@ TEST(CommandLine, RefusalsNameTheValueAsTypedAndWhatIsAllowedAndNamesAreTakenAsT
          "--meridian-step 0: an angle other than 0 in whole degrees and minutes, such as 0°20' or "
          "1",
          {}},
-        {with(set200, {"--y-to", "52.5"}),
-         "--y-to 52.5: whole degrees and minutes 0..59, such as 52°10', \"52 10'\" or 52",
-         {}},
         {with(set200, {"--cs", "wgs84"}),
          "--cs wgs84: one of CK-42, CK-95, ГCK-2011, \"ГCK-2011 / СК-42\" (C and K Latin or "
          "Cyrillic) or sk42, sk95, gsk2011, gsk2011-from-sk42",
@@ -216,14 +213,6 @@ TEST(CommandLine, RefusalsNameTheValueAsTypedAndWhatIsAllowedAndNamesAreTakenAsT
         EXPECT_EQ(heard.refusal, c.refusal) << c.arguments.front() << " " << c.arguments.back();
         EXPECT_EQ(heard.sheets, c.sheets) << c.arguments.front() << " " << c.arguments.back();
     }
-}
-
-TEST(CommandLine, AListingWithoutAFolderShowsFoldersRelativeToTheCurrentOne) {
-    const CommandLine c = parse({"--sheets", "N-37-I", "--series", "200", "--list"});
-    ASSERT_EQ(c.action, CommandAction::SheetSet) << c.error;
-    const SheetSetExpansion set = expandSheetSet(c.sheets, c.setScale);
-    ASSERT_EQ(set.sheets.size(), 1u);
-    EXPECT_EQ(sheetFolderOf(set.sheets[0], c.outFolder), "N-37-I");
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <iterator>
 #include <string>
 
 #include "job/ValueReaders.h"
 #include "sheet/Cp1251.h"
-#include "sheet/Nomenclature.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -196,30 +193,6 @@ TEST(ReadNomenclature, LettersInEitherCaseAndCyrillicLookAlikesCountAsTheLatinCa
     };
     for (const auto& [typed, status] : refused) {
         EXPECT_EQ(readSheetIdentity(cp1251(typed)).status, status) << typed;
-    }
-}
-
-TEST(ReadNomenclature, EveryNameTypedInSmallCyrillicLettersReadsBackAsItsSheet) {
-    // Names the program writes, every Latin letter typed as its small Cyrillic look-alike
-    // where it has one and as the small Latin letter otherwise.
-    const std::pair<char, const char*> typedAs[] = {{'N', "н"}, {'T', "т"}, {'P', "р"},
-                                                    {'X', "х"}, {'I', "і"}, {'M', "м"},
-                                                    {'K', "к"}, {'O', "о"}, {'V', "v"}};
-    for (const Series series : {Series::Scale200k, Series::Scale1m}) {
-        for (const std::int32_t row : {2, 6, ROW_N, 9, 11}) {
-            const std::int32_t sheets = series == Series::Scale1m ? 1 : 36;
-            for (std::int32_t number = 1; number <= sheets; ++number) {
-                const SheetType type = row == 2 ? SheetType::Double : SheetType::Standard;
-                const std::int32_t sheetNumber = series == Series::Scale1m ? 0 : number;
-                std::string typed;
-                for (const char c : sheetNameOf(series, row, 37, sheetNumber, type)) {
-                    const auto* letter = std::find_if(std::begin(typedAs), std::end(typedAs),
-                                                      [&](const auto& t) { return t.first == c; });
-                    typed += letter == std::end(typedAs) ? std::string(1, c) : letter->second;
-                }
-                expectIdentity(cp1251(typed), {series, row, 37, sheetNumber, type});
-            }
-        }
     }
 }
 
