@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -55,8 +56,11 @@ std::string makeTemporaryFolderBeside(const std::string& folder) {
 }
 
 // Renames the complete folder to its final name unless something has appeared there since:
-// another run's folder is never replaced, not even an empty one it is about to fill.
+// another run's folder is never replaced, not even an empty one it is about to fill. The
+// mark goes first: the sheet's folder holds only the sheet.
 bool renameIntoPlace(const std::string& temporary, const std::string& folder) {
+    const std::string mark = temporary + '/' + std::string(TEMPORARY_FOLDER_MARK);
+    if (::unlink(mark.c_str()) != 0) return false;
     if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, folder.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
     }
@@ -75,11 +79,22 @@ std::string inSheetFolder(std::string reason, const std::string& temporary,
     return reason;
 }
 
-// Generates into the folder itself, creating it when missing.
-TaskOutcome generateInPlace(const SheetParameters& p) {
+// Removes the result folder made for a sheet that then failed, when it holds no more than
+// the empty sub-folders the run made: a folder with anything else in it is left alone.
+void removeEmptyResultFolder(const std::string& folder) {
+    for (const char* sub : {"/HYPS", "/FRAME"}) ::rmdir((folder + sub).c_str());
+    ::rmdir(folder.c_str());
+}
+
+// Generates into the folder itself, creating it when missing; a folder made for a sheet
+// that could not even begin (no lock, no descriptors) is not left behind empty.
+TaskOutcome generateInPlace(const SheetParameters& p, const std::string& folder) {
+    const bool made = isMissing(folder);
     std::error_code ec;
     fs::create_directories(fs::path(p.path), ec);
-    return generateIntoResultFolder(p);
+    TaskOutcome outcome = generateIntoResultFolder(p);
+    if (made && outcome.exitCode == ExitCode::NotDone) removeEmptyResultFolder(folder);
+    return outcome;
 }
 
 // Builds the sheet in a temporary folder and renames it to folder. Nothing when the sheet
@@ -101,9 +116,9 @@ std::optional<TaskOutcome> buildInTemporaryFolder(const SheetParameters& p,
     const bool placed = exitCode == ExitCode::Done && renameIntoPlace(temporary, folder);
     const int renameError = errno;
     if (placed) return built.outcome;
-    std::error_code ec;
-    fs::remove_all(temporary, ec);
-    if (exitCode == ExitCode::NotDone) return std::nullopt;
+    // Gone before the run locked it (taken by another run's clean-up): built in place.
+    if (exitCode == ExitCode::NotDone && isMissing(temporary)) return std::nullopt;
+    removeFolderTree(AT_FDCWD, temporary);
     if (exitCode != ExitCode::Done) {
         return TaskOutcome{exitCode, inSheetFolder(built.outcome.reason, temporary, folder)};
     }
@@ -118,24 +133,21 @@ TaskOutcome generateIntoSheetFolder(const SheetParameters& p) {
     if (isMissing(folder) && roomForTemporaryName(folder)) {
         if (std::optional<TaskOutcome> built = buildInTemporaryFolder(p, folder)) return *built;
     }
-    return generateInPlace(p);
+    return generateInPlace(p, folder);
 }
 
 void removeAbandonedSheetFolders(const std::string& folder) {
-    std::vector<fs::path> abandoned;
-    std::error_code ec;
-    for (fs::directory_iterator it(fs::path(folder), ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code typeError;
-        if (isTemporaryFileName(it->path().filename().string()) &&
-            it->symlink_status(typeError).type() == fs::file_type::directory) {
-            abandoned.push_back(it->path());
-        }
+    // The folder the user named may be a link; nothing below it is followed.
+    const int out = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (out < 0) return;
+    for (const std::string& name : entryNamesOf(out).value_or(std::vector<std::string>{})) {
+        if (!isTemporaryFileName(name)) continue;
+        // A run building the folder holds its lock until the folder has its final name;
+        // a folder without the program's mark is not the program's.
+        const FolderLock lock = FolderLock::takeIfFreeBelow(out, name);
+        if (lock.held() && isOwnTemporaryFolder(out, name)) removeFolderTree(out, name);
     }
-    for (const fs::path& path : abandoned) {
-        // A run building the folder holds its lock until the folder has its final name.
-        const FolderLock lock = FolderLock::takeIfFree(path.string());
-        if (lock.held()) fs::remove_all(path, ec);
-    }
+    ::close(out);
 }
 
 }  // namespace sheetbasis

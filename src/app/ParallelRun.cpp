@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <mutex>
 #include <span>
 #include <system_error>
@@ -24,6 +25,9 @@ TaskOutcome runGuarded(const std::function<TaskOutcome(std::size_t)>& task, std:
     // Each thread must end normally whatever one sheet does, so nothing may leave a task.
     try {
         return task(index);
+    } catch (const std::bad_alloc&) {
+        // The reason is short enough to need no memory of its own.
+        return {failedExitCode, std::string(OUT_OF_MEMORY)};
     } catch (const std::exception& e) {
         return {failedExitCode, std::string("internal error: ") + e.what()};
     } catch (...) {

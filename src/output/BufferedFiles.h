@@ -25,6 +25,8 @@ namespace sheetbasis {
 void rememberFolderContents(const std::string& folder, std::vector<std::string> names);
 // What this thread remembered of the folder, or nothing when it never was.
 std::optional<std::vector<std::string>> rememberedFolderContents(const std::string& folder);
+// True when path lies in a remembered folder that held nothing of its name.
+bool isKnownAbsent(std::string_view path);
 // Forgets every folder this thread remembered: done when the folders of its next sheet are
 // prepared.
 void forgetRememberedFolders();
@@ -43,7 +45,8 @@ class BufferedFiles {
     // The file path, or nullptr when it was never created.
     std::string* contents(const std::string& path);
 
-    // Writes every file whole under a temporary name, then renames them into place, the
+    // Writes every file whole under a temporary name, then renames them into place (or,
+    // within a ResultReplacement, leaves them to it), the
     // shape file (.shp) last, so that a shape file on disk always has its index, table and
     // projection file. When any file fails, none of the new files is left: those already
     // renamed are removed again. Commits once; the files are dropped from memory after.
@@ -81,5 +84,10 @@ class LibraryScope {
     std::shared_ptr<BufferedFiles> files_;
     std::string& messages_;
 };
+
+// Whether a file hook of the table library on this thread ran out of memory since the last
+// call (the library then saw a failed open or write): a layer's failure is then one of
+// memory, whatever the library makes of it.
+bool tookLibraryOutOfMemory();
 
 }  // namespace sheetbasis

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 
@@ -127,6 +128,22 @@ bool storeValue(const DBFInfo& table, std::string& record, int column, FieldType
     return false;
 }
 
+// The table library does not check every allocation it makes while it creates a layer (it
+// writes through the null pointer of a failed one), so it is handed the work only when this
+// much memory can be had: a layer's creation takes it a few kilobytes. Below the allocator's
+// threshold for mapping memory of its own, the check costs no system call once the heap
+// has grown.
+constexpr std::size_t LIBRARY_HEADROOM_BYTES = std::size_t{64} * 1024;
+
+bool libraryHasHeadroom() {
+    void* probe = std::malloc(LIBRARY_HEADROOM_BYTES);
+    if (probe == nullptr) return false;
+    // Touched, so that the allocation is not optimised away.
+    static_cast<volatile char*>(probe)[0] = 0;
+    std::free(probe);
+    return true;
+}
+
 }  // namespace
 
 std::string projectionText(CoordinateSystem cs) {
@@ -146,11 +163,13 @@ Outcome createLayer(CoordinateSystem cs, ShapeType shapeType, const std::string&
                     const std::vector<FieldDef>& fields, Layer& layer) {
     layer = Layer{};
     const std::string baseName = trimTrailing(layerName);
+    if (!libraryHasHeadroom()) return Outcome::failure(std::string(OUT_OF_MEMORY));
 
     // On failure the handles opened so far are closed; their files never reach the disk.
     auto files = std::make_shared<BufferedFiles>();
     LibraryScope scope(files, layer.libraryMessages);
     const auto notCreated = [&] {
+        if (tookLibraryOutOfMemory()) return Outcome::failure(std::string(OUT_OF_MEMORY));
         return Outcome::failure("cannot be created" + libraryReason(layer.libraryMessages));
     };
     TableHandle table{DBFCreateLL(baseName.c_str(), TABLE_CODE_PAGE, scope.hooks())};
