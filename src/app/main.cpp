@@ -10,10 +10,12 @@
 #include "app/InterfaceLauncher.h"
 #include "app/ProgramFlow.h"
 #include "output/AtomicFile.h"
+#include "output/LayerFile.h"
 
 int main(int argc, char** argv) {
     using namespace sheetbasis;
     makeFileSizeLimitAWriteFailure();
+    keepFreedMemory();
     if (argc == 1) return processExitCode(startInterface(argv));
     if (isCommandLineOption(argv[1])) return processExitCode(runCommandLine(argc, argv));
     return processExitCode(runMainProgram(argc, argv, nullptr));

@@ -225,27 +225,37 @@ bool isOwnTemporaryFolder(int parent, const std::string& name) {
     return marked;
 }
 
-void removeFolderTree(int parent, const std::string& name) {
-    const int folder = ::openat(parent, name.c_str(), FOLDER_FLAGS);
+namespace {
+
+// Removes the folder and what it holds, listing it into a buffer on the stack: the clean-up
+// after a run that ran out of memory must need none.
+void removeTree(int parent, const char* name) {
+    const int folder = ::openat(parent, name, FOLDER_FLAGS);
     if (folder < 0) return;
-    DIR* listing = ::fdopendir(folder);
-    if (listing == nullptr) {
-        ::close(folder);
-        return;
-    }
-    std::vector<std::string> subFolders;
-    while (const dirent* entry = ::readdir(listing)) {
-        const std::string_view entryName(entry->d_name);
-        if (entryName == "." || entryName == "..") continue;
-        if (isFolderEntry(folder, entry->d_name, entry->d_type)) {
-            subFolders.emplace_back(entryName);
-        } else {
-            ::unlinkat(folder, entry->d_name, 0);
+    constexpr std::size_t LISTING_BYTES = 4096;
+    alignas(dirent64) char buffer[LISTING_BYTES];
+    ssize_t filled = 0;
+    while ((filled = ::getdents64(folder, buffer, sizeof buffer)) > 0) {
+        for (ssize_t at = 0; at < filled;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            const std::string_view entryName(entry->d_name);
+            if (entryName == "." || entryName == "..") continue;
+            if (isFolderEntry(folder, entry->d_name, entry->d_type)) {
+                removeTree(folder, entry->d_name);
+            } else {
+                ::unlinkat(folder, entry->d_name, 0);
+            }
         }
     }
-    for (const std::string& sub : subFolders) removeFolderTree(folder, sub);
-    ::closedir(listing);
-    ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+    ::close(folder);
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+}  // namespace
+
+void removeFolderTree(int parent, const std::string& name) {
+    removeTree(parent, name.c_str());
 }
 
 PrivateFolderScope::PrivateFolderScope(std::string folder)

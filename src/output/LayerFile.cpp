@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <malloc.h>
 #include <optional>
 #include <string_view>
 
@@ -131,9 +132,13 @@ bool storeValue(const DBFInfo& table, std::string& record, int column, FieldType
 // The table library does not check every allocation it makes while it creates a layer (it
 // writes through the null pointer of a failed one), so it is handed the work only when this
 // much memory can be had: a layer's creation takes it a few kilobytes. Below the allocator's
-// threshold for mapping memory of its own, the check costs no system call once the heap
-// has grown.
+// threshold for mapping memory of its own, the block comes from the thread's heap, costs no
+// system call once the heap has grown, and, freed, stays there for the library's
+// allocations that follow (keepFreedMemory).
 constexpr std::size_t LIBRARY_HEADROOM_BYTES = std::size_t{64} * 1024;
+
+// Freed memory up to this much stays with the process instead of going back to the system.
+constexpr int FREED_MEMORY_KEPT_BYTES = 256 << 20;
 
 bool libraryHasHeadroom() {
     void* probe = std::malloc(LIBRARY_HEADROOM_BYTES);
@@ -145,6 +150,10 @@ bool libraryHasHeadroom() {
 }
 
 }  // namespace
+
+void keepFreedMemory() {
+    ::mallopt(M_TRIM_THRESHOLD, FREED_MEMORY_KEPT_BYTES);
+}
 
 std::string projectionText(CoordinateSystem cs) {
     switch (cs) {
@@ -169,7 +178,10 @@ Outcome createLayer(CoordinateSystem cs, ShapeType shapeType, const std::string&
     auto files = std::make_shared<BufferedFiles>();
     LibraryScope scope(files, layer.libraryMessages);
     const auto notCreated = [&] {
-        if (tookLibraryOutOfMemory()) return Outcome::failure(std::string(OUT_OF_MEMORY));
+        // The library's own allocations fail without a word: memory is looked at again.
+        if (tookLibraryOutOfMemory() || !libraryHasHeadroom()) {
+            return Outcome::failure(std::string(OUT_OF_MEMORY));
+        }
         return Outcome::failure("cannot be created" + libraryReason(layer.libraryMessages));
     };
     TableHandle table{DBFCreateLL(baseName.c_str(), TABLE_CODE_PAGE, scope.hooks())};
