@@ -182,8 +182,12 @@ SetRunReport generateSheets(std::vector<PreparedSheet> sheets, unsigned threads,
 }
 
 std::string summaryText(const SetRunReport& report) {
-    std::string text = "sheetbasis: " + std::to_string(report.written) + " written, " +
-                       std::to_string(report.failed.size()) + " failed\n";
+    return "sheetbasis: " + std::to_string(report.written) + " written, " +
+           std::to_string(report.failed.size()) + " failed\n" + failureText(report);
+}
+
+std::string failureText(const SetRunReport& report) {
+    std::string text;
     for (const PreparedSheet& sheet : report.failed) {
         text += "  " + sheet.label + ": " + sheet.failure.reason + " (exit code " +
                 std::to_string(processExitCode(sheet.failure.exitCode)) + ")\n";

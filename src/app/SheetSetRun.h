@@ -75,5 +75,7 @@ SetRunReport generateSheets(std::vector<PreparedSheet> sheets, unsigned threads,
 
 // The closing lines: counts, then one line per failed sheet with its reason.
 std::string summaryText(const SetRunReport& report);
+// The lines of the failed sheets alone, each with its reason.
+std::string failureText(const SetRunReport& report);
 
 }  // namespace sheetbasis
