@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -87,24 +88,20 @@ void removeEmptyResultFolder(const std::string& folder) {
 }
 
 // Generates into the folder itself, creating it when missing; a folder made for a sheet
-// that could not even begin (no lock, no descriptors) is not left behind empty.
+// that failed (no lock, no descriptors, a failed write) is not left behind empty.
 TaskOutcome generateInPlace(const SheetParameters& p, const std::string& folder) {
     const bool made = isMissing(folder);
     std::error_code ec;
     fs::create_directories(fs::path(p.path), ec);
     TaskOutcome outcome = generateIntoResultFolder(p);
-    if (made && outcome.exitCode == ExitCode::NotDone) removeEmptyResultFolder(folder);
+    if (made && outcome.exitCode != ExitCode::Done) removeEmptyResultFolder(folder);
     return outcome;
 }
 
-// Builds the sheet in a temporary folder and renames it to folder. Nothing when the sheet
-// is to be generated in place instead: no temporary folder could be made or prepared
-// (another run's clean-up may take one that is not yet locked), or the sheet's folder
-// appeared meanwhile.
-std::optional<TaskOutcome> buildInTemporaryFolder(const SheetParameters& p,
-                                                  const std::string& folder) {
-    const std::string temporary = makeTemporaryFolderBeside(folder);
-    if (temporary.empty()) return std::nullopt;
+// Builds the sheet in the temporary folder and renames it to folder; nothing as for
+// buildInTemporaryFolder.
+std::optional<TaskOutcome> buildAndPlace(const SheetParameters& p, const std::string& temporary,
+                                         const std::string& folder) {
     SheetParameters inTemporary = p;
     inTemporary.path = temporary + '/';
     LockedResult built;
@@ -124,6 +121,22 @@ std::optional<TaskOutcome> buildInTemporaryFolder(const SheetParameters& p,
     }
     if (renameError == EEXIST || renameError == ENOTEMPTY) return std::nullopt;
     return TaskOutcome{ExitCode::GenerationFailed, folder + ": " + std::strerror(renameError)};
+}
+
+// Builds the sheet in a temporary folder and renames it to folder. Nothing when the sheet
+// is to be generated in place instead: no temporary folder could be made or prepared
+// (another run's clean-up may take one that is not yet locked), or the sheet's folder
+// appeared meanwhile. Out of memory anywhere, the temporary folder goes too.
+std::optional<TaskOutcome> buildInTemporaryFolder(const SheetParameters& p,
+                                                  const std::string& folder) {
+    const std::string temporary = makeTemporaryFolderBeside(folder);
+    if (temporary.empty()) return std::nullopt;
+    try {
+        return buildAndPlace(p, temporary, folder);
+    } catch (const std::bad_alloc&) {
+        removeFolderTree(AT_FDCWD, temporary);
+        return TaskOutcome{ExitCode::GenerationFailed, std::string(OUT_OF_MEMORY)};
+    }
 }
 
 }  // namespace

@@ -43,6 +43,8 @@ std::vector<std::jthread> startThreads(unsigned wanted, const std::function<void
         while (pool.size() < wanted) pool.emplace_back(work);
     } catch (const std::system_error&) {
         // The threads started take every task between them.
+    } catch (const std::bad_alloc&) {
+        // So they do when there is no memory for another thread.
     }
     return pool;
 }

@@ -334,7 +334,7 @@ Outcome ResultReplacement::place(StagedFile& file, bool exchange) {
     const char* from = file.temporaryName_.c_str();
     if (exchange && ::renameat2(entry.folder, from, entry.folder, entry.name.c_str(),
                                 RENAME_EXCHANGE) == 0) {
-        steps_.push_back({entry, std::exchange(file.temporaryName_, {})});
+        steps_.push_back({file.finalPath_, entry, std::exchange(file.temporaryName_, {})});
         return {};
     }
     // Nothing had the name after all, or the file system cannot exchange: a plain rename.
@@ -343,7 +343,7 @@ Outcome ResultReplacement::place(StagedFile& file, bool exchange) {
         return Outcome::failure(systemReason(file.finalPath_));
     }
     file.temporaryName_.clear();
-    steps_.push_back({entry, {}});
+    steps_.push_back({file.finalPath_, entry, {}});
     return {};
 }
 
@@ -354,7 +354,7 @@ Outcome ResultReplacement::moveAside(const std::string& path) {
         return ::renameat2(entry.folder, entry.name.c_str(), entry.folder, name.c_str(),
                            RENAME_NOREPLACE) == 0;
     });
-    if (moved) steps_.push_back({entry, std::move(waiting)});
+    if (moved) steps_.push_back({path, entry, std::move(waiting)});
     if (moved || errno == ENOENT) return {};
     return Outcome::failure(systemReason(path));
 }
@@ -392,12 +392,26 @@ Outcome ResultReplacement::commit(const std::function<bool(const std::string&)>&
         undo();
         return outcome;
     }
-    for (const Step& step : steps_) {
-        if (!step.waiting.empty()) ::unlinkat(step.entry.folder, step.waiting.c_str(), 0);
-    }
+    outcome = removeWaiting();
     steps_.clear();
     dropUnplaced();
-    return {};
+    return outcome;
+}
+
+Outcome ResultReplacement::removeWaiting() {
+    Outcome outcome;
+    for (const Step& step : steps_) {
+        const FolderEntry& e = step.entry;
+        if (step.waiting.empty() || ::unlinkat(e.folder, step.waiting.c_str(), 0) == 0 ||
+            errno != EISDIR) {
+            continue;
+        }
+        // A folder had the file's name: it gets its name back, and the file is not written.
+        ::renameat2(e.folder, step.waiting.c_str(), e.folder, e.name.c_str(), RENAME_EXCHANGE);
+        ::unlinkat(e.folder, step.waiting.c_str(), 0);
+        if (outcome) outcome = Outcome::failure(step.path + ": " + std::strerror(EISDIR));
+    }
+    return outcome;
 }
 
 void ResultReplacement::dropUnplaced() {

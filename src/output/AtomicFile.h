@@ -162,12 +162,14 @@ class ResultReplacement {
     // A step taken, undone when a later one fails: the entry now has the new file (or no
     // file) and the earlier one, if any, waits under `waiting`.
     struct Step {
+        std::string path;
         FolderEntry entry;
         std::string waiting;  // empty: there was no earlier file
     };
     Outcome place(StagedFile& file, bool exchange);
     Outcome moveAside(const std::string& path);
     void undo();
+    Outcome removeWaiting();
 
     std::vector<StagedFile> staged_;
     std::vector<std::string> earlier_;
