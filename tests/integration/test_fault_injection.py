@@ -18,7 +18,7 @@ JOB_200K = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-42;\r\nMapScale=200;\r\n"
 JOB_OTHER_CS = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-95;\r\nMapScale=200;\r\n"
 # The same sheet at a map scale without frame layers: a rerun with it removes them.
 JOB_FRAMELESS = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-42;\r\nMapScale=1000;\r\n"
-SET_3 = ["--sheets", "N-37-I,N-37-II,N-37-III", "--series", "200", "--jobs", "2"]
+SET_3 = ["--sheets", "N-37-I,N-37-II,N-37-III", "--series", "200"]
 TEMPORARY = re.compile(r"^\..+\.sheetbasis-[0-9a-f]{16}$")
 NOBODY = 65534
 # Address-space limits (KiB) around the smallest a set of one thread needs, where each
