@@ -334,7 +334,7 @@ Outcome ResultReplacement::place(StagedFile& file, bool exchange) {
     const char* from = file.temporaryName_.c_str();
     if (exchange && ::renameat2(entry.folder, from, entry.folder, entry.name.c_str(),
                                 RENAME_EXCHANGE) == 0) {
-        steps_.push_back({file.finalPath_, entry, std::exchange(file.temporaryName_, {})});
+        steps_.push_back({file.finalPath_, entry, std::exchange(file.temporaryName_, {}), true});
         return {};
     }
     // Nothing had the name after all, or the file system cannot exchange: a plain rename.
@@ -362,7 +362,12 @@ Outcome ResultReplacement::moveAside(const std::string& path) {
 void ResultReplacement::undo() {
     for (auto step = steps_.rbegin(); step != steps_.rend(); ++step) {
         const FolderEntry& e = step->entry;
-        if (step->waiting.empty()) {
+        if (step->exchanged) {
+            // Exchanged back, as a folder cannot be renamed over the new file.
+            ::renameat2(e.folder, step->waiting.c_str(), e.folder, e.name.c_str(),
+                        RENAME_EXCHANGE);
+            ::unlinkat(e.folder, step->waiting.c_str(), 0);
+        } else if (step->waiting.empty()) {
             ::unlinkat(e.folder, e.name.c_str(), 0);
         } else {
             ::renameat(e.folder, step->waiting.c_str(), e.folder, e.name.c_str());
@@ -392,26 +397,30 @@ Outcome ResultReplacement::commit(const std::function<bool(const std::string&)>&
         undo();
         return outcome;
     }
-    outcome = removeWaiting();
+    if (Outcome folders = refuseFoldersReplaced(); !folders) {
+        undo();
+        return folders;
+    }
+    for (const Step& step : steps_) {
+        if (!step.waiting.empty()) ::unlinkat(step.entry.folder, step.waiting.c_str(), 0);
+    }
     steps_.clear();
     dropUnplaced();
-    return outcome;
+    return {};
 }
 
-Outcome ResultReplacement::removeWaiting() {
-    Outcome outcome;
+// An exchange swaps a file with a folder as readily as with a file; a folder that had a
+// file's name keeps it, and the run fails as a rename over it would.
+Outcome ResultReplacement::refuseFoldersReplaced() const {
     for (const Step& step : steps_) {
-        const FolderEntry& e = step.entry;
-        if (step.waiting.empty() || ::unlinkat(e.folder, step.waiting.c_str(), 0) == 0 ||
-            errno != EISDIR) {
-            continue;
+        struct stat status {};
+        if (step.exchanged &&
+            ::fstatat(step.entry.folder, step.waiting.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISDIR(status.st_mode)) {
+            return Outcome::failure(step.path + ": " + std::strerror(EISDIR));
         }
-        // A folder had the file's name: it gets its name back, and the file is not written.
-        ::renameat2(e.folder, step.waiting.c_str(), e.folder, e.name.c_str(), RENAME_EXCHANGE);
-        ::unlinkat(e.folder, step.waiting.c_str(), 0);
-        if (outcome) outcome = Outcome::failure(step.path + ": " + std::strerror(EISDIR));
     }
-    return outcome;
+    return {};
 }
 
 void ResultReplacement::dropUnplaced() {

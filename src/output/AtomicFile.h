@@ -165,11 +165,12 @@ class ResultReplacement {
         std::string path;
         FolderEntry entry;
         std::string waiting;  // empty: there was no earlier file
+        bool exchanged = false;  // with whatever had the name, which may be a folder
     };
     Outcome place(StagedFile& file, bool exchange);
     Outcome moveAside(const std::string& path);
     void undo();
-    Outcome removeWaiting();
+    Outcome refuseFoldersReplaced() const;
 
     std::vector<StagedFile> staged_;
     std::vector<std::string> earlier_;
