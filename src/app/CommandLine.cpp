@@ -237,8 +237,9 @@ JobListReading readJobList(const std::string& listFile) {
         if (isBlankLine(line) || line.front() == COMMENT_MARK) continue;
         // A file name ends at a NUL for the system: the line would name another file.
         if (line.find('\0') != std::string::npos) {
-            return {{}, listFile + ": line " + std::to_string(lineNumber) +
-                            " holds a NUL character, which no file name can"};
+            return {{},
+                    listFile + ": line " + std::to_string(lineNumber) +
+                        " holds a NUL character, which no file name can"};
         }
         list.files.push_back(std::move(line));
     }

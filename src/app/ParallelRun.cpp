@@ -6,8 +6,8 @@
 #include <condition_variable>
 #include <cstdio>
 #include <exception>
-#include <new>
 #include <mutex>
+#include <new>
 #include <span>
 #include <system_error>
 #include <thread>

@@ -75,7 +75,8 @@ std::optional<std::vector<Entry>> entriesOf(int folder) {
     errno = 0;
     while (const dirent* entry = ::readdir(listing)) {
         const std::string_view name(entry->d_name);
-        if (name != "." && name != "..") entries.push_back({entry->d_name, isRegularFile(folder, *entry)});
+        if (name != "." && name != "..")
+            entries.push_back({entry->d_name, isRegularFile(folder, *entry)});
     }
     const bool complete = errno == 0;
     ::closedir(listing);
@@ -102,8 +103,9 @@ Outcome clearEarlierRun(const std::string& text, int folder,
     std::optional<std::vector<Entry>> entries = entriesOf(folder);
     if (!entries) return Outcome::failure(text + ": " + std::strerror(errno));
     for (std::string_view layer : layers) {
-        const auto shape = std::find_if(entries->begin(), entries->end(),
-                                        [layer](const Entry& e) { return isShapeFileOf(e, layer); });
+        const auto shape = std::find_if(entries->begin(), entries->end(), [layer](const Entry& e) {
+            return isShapeFileOf(e, layer);
+        });
         if (shape == entries->end()) continue;
         if (Outcome replaceable = checkReplaceable(inFolder(text, shape->name)); !replaceable) {
             return replaceable;
@@ -214,9 +216,11 @@ ResultFolders prepareResultFolders(const std::string& folder, ResultReplacement&
     const std::string holder = holderOf(result.layers.hyps);
     result.lock = FolderLock::waitFor(holder);
     if (!result.lock.held()) return failed(FolderStatus::NotLocked, result.lock.outcome().reason());
-    result.holder = OpenedFolder::borrow(result.lock.descriptor(), folderTextOf(result.layers.hyps));
+    result.holder =
+        OpenedFolder::borrow(result.lock.descriptor(), folderTextOf(result.layers.hyps));
     if (auto names = result.lock.entryNames()) {
-        rememberFolderContents(holder, deleteProjectLeftovers(result.lock.descriptor(), std::move(*names)));
+        rememberFolderContents(holder,
+                               deleteProjectLeftovers(result.lock.descriptor(), std::move(*names)));
     }
     if (Outcome hyps = prepareSubFolder(result.layers.hyps, HYPS_LAYERS, result.hyps, replacement);
         !hyps) {

@@ -19,9 +19,9 @@
 #include "output/AtomicFile.h"
 #include "output/FolderLock.h"
 #include "output/LayerFile.h"
-#include "qgis/QgisStyle.h"
 #include "output/ShapeWriters.h"
 #include "qgis/ProjectDocument.h"
+#include "qgis/QgisStyle.h"
 #include "qgis/SheetProject.h"
 #include "sheet/Nomenclature.h"
 #include "sheet/Text.h"
@@ -271,6 +271,8 @@ Outcome writeSheetIndex(const IndexRequest& request) {
     // The result folder's lock covers the index folder and the project beside it: runs,
     // the jobs into that folder too, take turns, and what they leave is one run's index.
     const std::string out = request.outFolder.empty() ? std::string(".") : request.outFolder;
+    std::error_code ec;
+    fs::create_directories(out, ec);
     const FolderLock lock = FolderLock::waitFor(out);
     if (!lock.held()) return lock.outcome();
     const OpenedFolder holder =
@@ -283,7 +285,8 @@ Outcome writeSheetIndex(const IndexRequest& request) {
     const fs::path layerBase = folder / INDEX_LAYER;
     Outcome written = writeIndexLayer(request, layerBase);
     if (written) {
-        written = writeIndexProject(request, layerBase, fs::path(request.outFolder) / INDEX_PROJECT);
+        written =
+            writeIndexProject(request, layerBase, fs::path(request.outFolder) / INDEX_PROJECT);
     }
     if (written) written = replacement.commit([](const std::string&) { return false; });
     replacement.dropUnplaced();

@@ -104,6 +104,15 @@ bool isFolderEntry(int folder, const char* name, unsigned char type) {
 
 thread_local ResultReplacement* currentReplacement = nullptr;
 
+// The order files are put in place: a shape file on disk always has its index, table and
+// projection file, and a project finds every layer it names complete.
+enum class PlacementRank { Other, Shape, Project };
+
+PlacementRank placementRank(std::string_view path) {
+    if (isShapeFileName(path)) return PlacementRank::Shape;
+    return path.ends_with(".qgs") ? PlacementRank::Project : PlacementRank::Other;
+}
+
 }  // namespace
 
 bool isShapeFileName(std::string_view path) {
@@ -332,13 +341,14 @@ Outcome ResultReplacement::place(StagedFile& file, bool exchange) {
     // Written at its final name, in a private folder: nothing to undo there.
     if (!file.staged_ || file.temporaryName_.empty()) return file.staged_;
     const char* from = file.temporaryName_.c_str();
-    if (exchange && ::renameat2(entry.folder, from, entry.folder, entry.name.c_str(),
-                                RENAME_EXCHANGE) == 0) {
+    if (exchange &&
+        ::renameat2(entry.folder, from, entry.folder, entry.name.c_str(), RENAME_EXCHANGE) == 0) {
         steps_.push_back({file.finalPath_, entry, std::exchange(file.temporaryName_, {}), true});
         return {};
     }
     // Nothing had the name after all, or the file system cannot exchange: a plain rename.
-    if (exchange && errno != ENOENT && errno != EINVAL) return Outcome::failure(systemReason(file.finalPath_));
+    if (exchange && errno != ENOENT && errno != EINVAL)
+        return Outcome::failure(systemReason(file.finalPath_));
     if (::renameat(entry.folder, from, entry.folder, entry.name.c_str()) != 0) {
         return Outcome::failure(systemReason(file.finalPath_));
     }
@@ -364,8 +374,7 @@ void ResultReplacement::undo() {
         const FolderEntry& e = step->entry;
         if (step->exchanged) {
             // Exchanged back, as a folder cannot be renamed over the new file.
-            ::renameat2(e.folder, step->waiting.c_str(), e.folder, e.name.c_str(),
-                        RENAME_EXCHANGE);
+            ::renameat2(e.folder, step->waiting.c_str(), e.folder, e.name.c_str(), RENAME_EXCHANGE);
             ::unlinkat(e.folder, step->waiting.c_str(), 0);
         } else if (step->waiting.empty()) {
             ::unlinkat(e.folder, e.name.c_str(), 0);
@@ -378,10 +387,10 @@ void ResultReplacement::undo() {
 
 Outcome ResultReplacement::commit(const std::function<bool(const std::string&)>& knownAbsent) {
     Outcome outcome;
-    // A shape file on disk always has its index, table and projection file.
-    for (const bool shapeFiles : {false, true}) {
+    for (const PlacementRank rank :
+         {PlacementRank::Other, PlacementRank::Shape, PlacementRank::Project}) {
         for (StagedFile& file : staged_) {
-            if (!outcome || isShapeFileName(file.finalPath()) != shapeFiles) continue;
+            if (!outcome || placementRank(file.finalPath()) != rank) continue;
             outcome = place(file, !knownAbsent(file.finalPath()));
         }
     }

@@ -147,12 +147,12 @@ class ResultReplacement {
     // its name.
     void removeWhenReplaced(std::string path) { earlier_.push_back(std::move(path)); }
 
-    // Puts the new files in place, shape files last, each exchanged with the earlier file
-    // of its name, which waits under the temporary name; moves the earlier files that no
-    // new one replaces to temporary names too. When a step fails, every earlier file gets
-    // its name back and the new ones go: the folders are as they were. Otherwise the
-    // earlier files go. knownAbsent tells of a final name that nothing had when the run
-    // began, which is renamed onto without an exchange.
+    // Puts the new files in place, shape files and then projects last, each exchanged with the
+    // earlier file of its name, which waits under the temporary name; moves the earlier files that
+    // no new one replaces to temporary names too. When a step fails, every earlier file gets its
+    // name back and the new ones go: the folders are as they were. Otherwise the earlier files go.
+    // knownAbsent tells of a final name that nothing had when the run began, which is renamed onto
+    // without an exchange.
     Outcome commit(const std::function<bool(const std::string&)>& knownAbsent);
     // Removes the temporary files of what was not put in place; done while the folders
     // they lie in are still open.
@@ -164,7 +164,7 @@ class ResultReplacement {
     struct Step {
         std::string path;
         FolderEntry entry;
-        std::string waiting;  // empty: there was no earlier file
+        std::string waiting;     // empty: there was no earlier file
         bool exchanged = false;  // with whatever had the name, which may be a folder
     };
     Outcome place(StagedFile& file, bool exchange);

@@ -41,8 +41,7 @@ class FolderLock {
     const Outcome& outcome() const { return outcome_; }
 
   private:
-    static FolderLock take(int parent, const std::string& folder, int openFlags,
-                           int lockOperation);
+    static FolderLock take(int parent, const std::string& folder, int openFlags, int lockOperation);
     void release();
     int descriptor_ = -1;
     Outcome outcome_;

@@ -1,9 +1,10 @@
 #include "output/LayerFile.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <malloc.h>
 #include <optional>
 #include <string_view>
 

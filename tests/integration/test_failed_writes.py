@@ -154,16 +154,18 @@ class FailedWritesTest(WorkFolderTest):
     @unittest.skipUnless(shutil.which("strace"), "strace is not installed")
     def test_a_run_killed_while_putting_its_project_in_place_keeps_the_earlier_one(self):
         other = self.job(JOB_500K_SK95, name="other.txt")
-        counted = subprocess.run(["strace", "-f", "-c", "-e", "trace=rename", EXE, other],
+        # Files are renamed relative to their folder, or exchanged with an earlier file.
+        calls = "rename,renameat,renameat2"
+        counted = subprocess.run(["strace", "-f", "-c", "-e", "trace=" + calls, EXE, other],
                                  capture_output=True, text=True)
-        renames = [int(line.split()[3]) for line in counted.stderr.splitlines()
-                   if line.endswith(" rename")]
+        renames = [sum(int(line.split()[3]) for line in counted.stderr.splitlines()
+                       if line.split()[-1:] and line.split()[-1] in calls.split(","))]
         job = self.job(JOB_200K_SK42)
         self.assertEqual(run_program([job]).returncode, 0)
         earlier = files_of(self.folder("result"))
         # The project is the last file put in place.
         subprocess.run(["strace", "-f", "-o", os.devnull, "-e",
-                        f"inject=rename:signal=SIGKILL:when={renames[0]}", EXE, other])
+                        f"inject={calls}:signal=SIGKILL:when={renames[0]}", EXE, other])
         with open(self.folder("result", PROJECT), "rb") as f:
             self.assertEqual(f.read(), earlier[PROJECT])
         self.assertTrue([n for n in os.listdir(self.folder("result")) if TEMPORARY.search(n)])
