@@ -78,7 +78,7 @@ Outcome generateAndPlace(const SheetParameters& p, const ResultFolders& folders,
                          ResultReplacement& replacement) {
     try {
         if (Outcome generated = generateSheet(p, folders.layers); !generated) return generated;
-        return replacement.commit([](const std::string& path) { return isKnownAbsent(path); });
+        return replacement.commit([](const std::string& path) { return earlierEntryAt(path); });
     } catch (const std::bad_alloc&) {
         return Outcome::failure(std::string(OUT_OF_MEMORY));
     }

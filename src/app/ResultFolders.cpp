@@ -54,13 +54,17 @@ bool belongsToLayer(std::string_view fileName, std::string_view layer) {
 struct Entry {
     std::string name;
     bool regularFile = false;
+    bool folder = false;
 };
 
-bool isRegularFile(int folder, const dirent& entry) {
-    if (entry.d_type != DT_UNKNOWN) return entry.d_type == DT_REG;
+// The entry with its type, looked up only when the listing does not tell it.
+Entry entryFrom(int folder, const dirent& entry) {
+    unsigned char type = entry.d_type;
     struct stat status {};
-    return ::fstatat(folder, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISREG(status.st_mode);
+    if (type == DT_UNKNOWN && ::fstatat(folder, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        type = S_ISREG(status.st_mode) ? DT_REG : S_ISDIR(status.st_mode) ? DT_DIR : DT_UNKNOWN;
+    }
+    return {entry.d_name, type == DT_REG, type == DT_DIR};
 }
 
 // The entries of the open folder; nothing when it cannot be listed to its end.
@@ -75,8 +79,7 @@ std::optional<std::vector<Entry>> entriesOf(int folder) {
     errno = 0;
     while (const dirent* entry = ::readdir(listing)) {
         const std::string_view name(entry->d_name);
-        if (name != "." && name != "..")
-            entries.push_back({entry->d_name, isRegularFile(folder, *entry)});
+        if (name != "." && name != "..") entries.push_back(entryFrom(folder, *entry));
     }
     const bool complete = errno == 0;
     ::closedir(listing);
@@ -117,12 +120,14 @@ Outcome clearEarlierRun(const std::string& text, int folder,
         }
     }
     std::vector<std::string> left;
+    std::vector<std::string> folders;
     for (Entry& e : *entries) {
         const bool removed = e.regularFile && isTemporaryFileName(e.name) &&
                              ::unlinkat(folder, e.name.c_str(), 0) == 0;
+        if (e.folder) folders.push_back(e.name);
         if (!removed) left.push_back(std::move(e.name));
     }
-    rememberFolderContents(text, std::move(left));
+    rememberFolderContents(text, std::move(left), folders);
     return {};
 }
 
@@ -219,8 +224,11 @@ ResultFolders prepareResultFolders(const std::string& folder, ResultReplacement&
     result.holder =
         OpenedFolder::borrow(result.lock.descriptor(), folderTextOf(result.layers.hyps));
     if (auto names = result.lock.entryNames()) {
-        rememberFolderContents(holder,
-                               deleteProjectLeftovers(result.lock.descriptor(), std::move(*names)));
+        // The listing does not tell folders from files: a project's name is looked at again
+        // before it is replaced.
+        std::vector<std::string> left =
+            deleteProjectLeftovers(result.lock.descriptor(), std::move(*names));
+        rememberFolderContents(holder, left, left);
     }
     if (Outcome hyps = prepareSubFolder(result.layers.hyps, HYPS_LAYERS, result.hyps, replacement);
         !hyps) {

@@ -288,7 +288,8 @@ Outcome writeSheetIndex(const IndexRequest& request) {
         written =
             writeIndexProject(request, layerBase, fs::path(request.outFolder) / INDEX_PROJECT);
     }
-    if (written) written = replacement.commit([](const std::string&) { return false; });
+    if (written)
+        written = replacement.commit([](const std::string&) { return EarlierEntry::Unknown; });
     replacement.dropUnplaced();
     return written;
 }

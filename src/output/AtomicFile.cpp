@@ -336,14 +336,16 @@ ResultReplacement* ResultReplacement::current() {
     return currentReplacement;
 }
 
-Outcome ResultReplacement::place(StagedFile& file, bool exchange) {
+Outcome ResultReplacement::place(StagedFile& file, EarlierEntry earlier) {
+    const bool exchange = earlier != EarlierEntry::None;
     const FolderEntry& entry = file.final_;
     // Written at its final name, in a private folder: nothing to undo there.
     if (!file.staged_ || file.temporaryName_.empty()) return file.staged_;
     const char* from = file.temporaryName_.c_str();
     if (exchange &&
         ::renameat2(entry.folder, from, entry.folder, entry.name.c_str(), RENAME_EXCHANGE) == 0) {
-        steps_.push_back({file.finalPath_, entry, std::exchange(file.temporaryName_, {}), true});
+        steps_.push_back({file.finalPath_, entry, std::exchange(file.temporaryName_, {}), true,
+                          earlier == EarlierEntry::Unknown});
         return {};
     }
     // Nothing had the name after all, or the file system cannot exchange: a plain rename.
@@ -385,13 +387,14 @@ void ResultReplacement::undo() {
     steps_.clear();
 }
 
-Outcome ResultReplacement::commit(const std::function<bool(const std::string&)>& knownAbsent) {
+Outcome ResultReplacement::commit(
+    const std::function<EarlierEntry(const std::string&)>& earlierEntry) {
     Outcome outcome;
     for (const PlacementRank rank :
          {PlacementRank::Other, PlacementRank::Shape, PlacementRank::Project}) {
         for (StagedFile& file : staged_) {
             if (!outcome || placementRank(file.finalPath()) != rank) continue;
-            outcome = place(file, !knownAbsent(file.finalPath()));
+            outcome = place(file, earlierEntry(file.finalPath()));
         }
     }
     for (const std::string& path : earlier_) {
@@ -423,7 +426,7 @@ Outcome ResultReplacement::commit(const std::function<bool(const std::string&)>&
 Outcome ResultReplacement::refuseFoldersReplaced() const {
     for (const Step& step : steps_) {
         struct stat status {};
-        if (step.exchanged &&
+        if (step.mayBeFolder &&
             ::fstatat(step.entry.folder, step.waiting.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
             S_ISDIR(status.st_mode)) {
             return Outcome::failure(step.path + ": " + std::strerror(EISDIR));

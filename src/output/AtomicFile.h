@@ -129,6 +129,10 @@ class StagedFile {
     Outcome staged_;
 };
 
+// What had a final name when the run began, as far as the run knows: nothing, a file (not
+// a folder), or it does not know.
+enum class EarlierEntry { None, File, Unknown };
+
 // While alive, the files this thread stages wait, whole under their temporary names, until
 // commit puts them all in place; until then the earlier files are untouched, and a run that
 // fails before (the object destroyed uncommitted) leaves them as they were and removes its
@@ -151,9 +155,9 @@ class ResultReplacement {
     // earlier file of its name, which waits under the temporary name; moves the earlier files that
     // no new one replaces to temporary names too. When a step fails, every earlier file gets its
     // name back and the new ones go: the folders are as they were. Otherwise the earlier files go.
-    // knownAbsent tells of a final name that nothing had when the run began, which is renamed onto
-    // without an exchange.
-    Outcome commit(const std::function<bool(const std::string&)>& knownAbsent);
+    // earlierEntry tells what had a final name when the run began: a name that nothing had
+    // is renamed onto without an exchange, and only what may be a folder is looked at.
+    Outcome commit(const std::function<EarlierEntry(const std::string&)>& earlierEntry);
     // Removes the temporary files of what was not put in place; done while the folders
     // they lie in are still open.
     void dropUnplaced();
@@ -164,10 +168,11 @@ class ResultReplacement {
     struct Step {
         std::string path;
         FolderEntry entry;
-        std::string waiting;     // empty: there was no earlier file
-        bool exchanged = false;  // with whatever had the name, which may be a folder
+        std::string waiting;       // empty: there was no earlier file
+        bool exchanged = false;    // with whatever had the name
+        bool mayBeFolder = false;  // what had the name was not known to be a file
     };
-    Outcome place(StagedFile& file, bool exchange);
+    Outcome place(StagedFile& file, EarlierEntry earlier);
     Outcome moveAside(const std::string& path);
     void undo();
     Outcome refuseFoldersReplaced() const;

@@ -31,6 +31,7 @@ namespace {
 struct RememberedFolder {
     std::string text;  // as given, with a closing separator
     std::set<std::string> names;
+    std::set<std::string> folders;  // the names of sub-folders
     std::optional<std::filesystem::path> normalForm;
 
     const std::filesystem::path& normal() {
@@ -78,12 +79,22 @@ const std::set<std::string>* rememberedNames(std::string_view folderText) {
     return lastNames;
 }
 
-}  // namespace
-
+// True when path lies in a remembered folder that held nothing of its name.
 bool isKnownAbsent(std::string_view path) {
     const std::size_t nameStart = path.rfind('/') + 1;  // 0 when there is no separator
     const std::set<std::string>* names = rememberedNames(path.substr(0, nameStart));
     return names != nullptr && !names->contains(std::string(path.substr(nameStart)));
+}
+
+}  // namespace
+
+EarlierEntry earlierEntryAt(std::string_view path) {
+    const std::size_t nameStart = path.rfind('/') + 1;  // 0 when there is no separator
+    RememberedFolder* folder = rememberedFolder(path.substr(0, nameStart));
+    if (folder == nullptr) return EarlierEntry::Unknown;
+    const std::string name(path.substr(nameStart));
+    if (!folder->names.contains(name)) return EarlierEntry::None;
+    return folder->folders.contains(name) ? EarlierEntry::Unknown : EarlierEntry::File;
 }
 
 namespace {
@@ -238,12 +249,14 @@ void forgetRememberedFolders() {
     lastNames = nullptr;
 }
 
-void rememberFolderContents(const std::string& folder, std::vector<std::string> names) {
+void rememberFolderContents(const std::string& folder, std::vector<std::string> names,
+                            const std::vector<std::string>& folderNames) {
     std::string text = withClosingSeparator(folder);
     std::set<std::string> nameSet(std::make_move_iterator(names.begin()),
                                   std::make_move_iterator(names.end()));
     lastNames = nullptr;
-    rememberedFolders.push_back(RememberedFolder{std::move(text), std::move(nameSet), {}});
+    rememberedFolders.push_back(RememberedFolder{
+        std::move(text), std::move(nameSet), {folderNames.begin(), folderNames.end()}, {}});
 }
 
 std::optional<std::vector<std::string>> rememberedFolderContents(const std::string& folder) {

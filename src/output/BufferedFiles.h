@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "output/AtomicFile.h"
 #include "output/Outcome.h"
 
 namespace sheetbasis {
@@ -22,11 +23,14 @@ namespace sheetbasis {
 // result folders, once cleared of an earlier run's layers): the names of all its entries. A
 // layer file whose final name is not among them needs no look at the file system before it
 // is created, nor does the table library's removal of a stale file of that name.
-void rememberFolderContents(const std::string& folder, std::vector<std::string> names);
+// folderNames are those of the entries that are folders.
+void rememberFolderContents(const std::string& folder, std::vector<std::string> names,
+                            const std::vector<std::string>& folderNames = {});
 // What this thread remembered of the folder, or nothing when it never was.
 std::optional<std::vector<std::string>> rememberedFolderContents(const std::string& folder);
-// True when path lies in a remembered folder that held nothing of its name.
-bool isKnownAbsent(std::string_view path);
+// What the remembered folder of path held under its name (Unknown for a folder not
+// remembered).
+EarlierEntry earlierEntryAt(std::string_view path);
 // Forgets every folder this thread remembered: done when the folders of its next sheet are
 // prepared.
 void forgetRememberedFolders();

@@ -76,7 +76,8 @@ TEST(Velmora, CombinedSystemCarriesTheCornersIntoGsk2011) {
         ASSERT_EQ(folders.status, FolderStatus::Ready);
         const Outcome generated = generateSheet(p, folders.layers);
         ASSERT_TRUE(generated) << generated.reason();
-        const Outcome placed = replacement.commit([](const std::string&) { return false; });
+        const Outcome placed =
+            replacement.commit([](const std::string&) { return EarlierEntry::Unknown; });
         ASSERT_TRUE(placed) << placed.reason();
 
         Point nw{41.0, 52 + TWO_THIRDS};

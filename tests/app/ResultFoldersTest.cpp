@@ -30,7 +30,8 @@ FolderStatus prepareInto(const std::string& folder, std::string& hypsFolder,
     hypsFolder = prepared.layers.hyps;
     frameFolder = prepared.layers.frame;
     if (prepared.status == FolderStatus::Ready) {
-        const Outcome committed = replacement.commit([](const std::string&) { return true; });
+        const Outcome committed =
+            replacement.commit([](const std::string&) { return EarlierEntry::None; });
         EXPECT_TRUE(committed) << committed.reason();
     }
     return prepared.status;

@@ -90,7 +90,8 @@ TEST_F(AtomicFileTest, AReplacementThatFailsLeavesTheEarlierFilesAsTheyWere) {
             ASSERT_TRUE(writeFileAtomically(at("b.shp").string(), "new"));
             replacement.removeWhenReplaced(at("c.txt").string());
             EXPECT_EQ(fileBytes(at("a.txt")), "earlier") << "nothing is in place before commit";
-            committed = replacement.commit([](const std::string&) { return false; });
+            committed =
+                replacement.commit([](const std::string&) { return EarlierEntry::Unknown; });
         }
         EXPECT_FALSE(committed) << c.why;
         EXPECT_EQ(names(), before) << c.why;
@@ -109,8 +110,9 @@ TEST_F(AtomicFileTest, AReplacementPutsTheNewFilesInPlaceAndRemovesWhatIsNotWrit
         for (const char* name : {"a.txt", "c.txt", "C.TXT"}) {
             replacement.removeWhenReplaced(at(name).string());
         }
-        const Outcome committed = replacement.commit(
-            [this](const std::string& path) { return path == at("b.shp").string(); });
+        const Outcome committed = replacement.commit([this](const std::string& path) {
+            return path == at("b.shp").string() ? EarlierEntry::None : EarlierEntry::File;
+        });
         ASSERT_TRUE(committed) << committed.reason();
     }
     EXPECT_EQ(names(), (std::set<std::string>{"a.txt", "b.shp"}));
