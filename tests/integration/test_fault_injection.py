@@ -26,6 +26,8 @@ NOBODY = 65534
 # each run must end with an exit code, never a signal.
 MEMORY_LIMITS_KIB = (3300, 3400, 3500, 3600, 3700, 3800, 3900, 4000, 8000, 20000)
 MEMORY_RUNS_EACH = 3
+# Address-space limits (KiB) under which a rerun runs out of memory at one step or another.
+RERUN_MEMORY_LIMITS_KIB = (3400, 3500, 3600, 3700, 3800, 3900)
 # Runs of root's job while an unprivileged user swaps FRAME for a link and back.
 SWAP_RUNS = 40
 
@@ -98,9 +100,11 @@ class FaultInjectionTest(WorkFolderTest):
                 ["-e", "inject=rename,renameat,renameat2:error=EIO:when=20"], [job()])),
             ("every removal from the 5th on", lambda: traced(
                 ["-e", "inject=unlink,unlinkat:error=EIO:when=5+"], [job()])),
-            ("an address space of 3 500 KiB", lambda: subprocess.run(
-                [EXE, job()], preexec_fn=limits(memory=3500), capture_output=True,
-                env=sanitizer_free_env())),
+        ] + [
+            (f"an address space of {kib} KiB", lambda kib=kib: subprocess.run(
+                [EXE, job()], preexec_fn=limits(memory=kib), capture_output=True,
+                env=sanitizer_free_env()))
+            for kib in RERUN_MEMORY_LIMITS_KIB
         ]
         for what, rerun in cases:
             with self.subTest(what):
@@ -188,10 +192,13 @@ class FaultInjectionTest(WorkFolderTest):
             ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups", sys.executable,
              "-c", "import os, sys\n"
              "r, t = sys.argv[1], sys.argv[2]\n"
+             "import time\n"
              "while True:\n"
              "    try:\n"
              "        os.rename(r + '/FRAME', r + '/FRAME.real'); os.symlink(t, r + '/FRAME')\n"
+             "        time.sleep(0.004)\n"
              "        os.remove(r + '/FRAME'); os.rename(r + '/FRAME.real', r + '/FRAME')\n"
+             "        time.sleep(0.001)\n"
              "    except OSError:\n"
              "        pass\n", self.folder("result"), target])
         try:
