@@ -12,6 +12,7 @@
 #include "app/ProgramFlow.h"
 #include "app/ResultFolders.h"
 #include "job/FileArg.h"
+#include "output/BufferedFiles.h"
 
 namespace sheetbasis {
 namespace {
@@ -47,8 +48,10 @@ void generationOnly(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        const ResultFolders folders = prepareResultFolders(p.path);
-        if (folders.status != FolderStatus::Ready || !generateSheet(p, folders.layers)) {
+        ResultReplacement replacement;
+        const ResultFolders folders = prepareResultFolders(p.path, replacement);
+        if (folders.status != FolderStatus::Ready || !generateSheet(p, folders.layers) ||
+            !replacement.commit([](const std::string& path) { return earlierEntryAt(path); })) {
             state.SkipWithError("generation failed");
             return;
         }

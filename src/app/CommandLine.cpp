@@ -262,12 +262,20 @@ JobListReading readJobList(const std::string& listFile) {
     std::string text;
     JobListReading list = readJobListText(listFile, text);
     if (!list.error.empty()) return list;
+    std::size_t lineNumber = 0;
     for (std::size_t start = 0; start < text.size();) {
+        ++lineNumber;
         const std::size_t end = std::min(text.find('\n', start), text.size());
         std::string line = text.substr(start, end - start);
         start = end + 1;
         if (line.ends_with('\r')) line.pop_back();
         if (isBlankLine(line) || line.front() == COMMENT_MARK) continue;
+        // A file name ends at a NUL for the system: the line would name another file.
+        if (line.find('\0') != std::string::npos) {
+            return {{},
+                    listFile + ": line " + std::to_string(lineNumber) +
+                        " holds a NUL character, which no file name can"};
+        }
         list.files.push_back(std::move(line));
     }
     return list;
@@ -275,9 +283,17 @@ JobListReading readJobList(const std::string& listFile) {
 
 // A report that could not be written is a failure of its own: a script that reads the
 // output must not take a cut text for the whole one.
+// The reason goes to standard error, in the system's words when it gave any.
 ExitCode outcomeOfWriting(std::ostream& out, ExitCode outcome) {
+    errno = 0;
     out.flush();
-    return out ? outcome : std::max(outcome, ExitCode::NotDone);
+    if (out) return outcome;
+    if (&out != &std::cerr) {
+        const int error = errno;
+        std::cerr << "sheetbasis: standard output: "
+                  << (error != 0 ? std::strerror(error) : "cannot be written") << '\n';
+    }
+    return std::max(outcome, ExitCode::NotDone);
 }
 
 unsigned terminalColumns() {

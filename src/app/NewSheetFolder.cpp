@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -55,8 +57,11 @@ std::string makeTemporaryFolderBeside(const std::string& folder) {
 }
 
 // Renames the complete folder to its final name unless something has appeared there since:
-// another run's folder is never replaced, not even an empty one it is about to fill.
+// another run's folder is never replaced, not even an empty one it is about to fill. The
+// mark goes first: the sheet's folder holds only the sheet.
 bool renameIntoPlace(const std::string& temporary, const std::string& folder) {
+    const std::string mark = temporary + '/' + std::string(TEMPORARY_FOLDER_MARK);
+    if (::unlink(mark.c_str()) != 0) return false;
     if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, folder.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
     }
@@ -75,21 +80,28 @@ std::string inSheetFolder(std::string reason, const std::string& temporary,
     return reason;
 }
 
-// Generates into the folder itself, creating it when missing.
-TaskOutcome generateInPlace(const SheetParameters& p) {
-    std::error_code ec;
-    fs::create_directories(fs::path(p.path), ec);
-    return generateIntoResultFolder(p);
+// Removes the result folder made for a sheet that then failed, when it holds no more than
+// the empty sub-folders the run made: a folder with anything else in it is left alone.
+void removeEmptyResultFolder(const std::string& folder) {
+    for (const char* sub : {"/HYPS", "/FRAME"}) ::rmdir((folder + sub).c_str());
+    ::rmdir(folder.c_str());
 }
 
-// Builds the sheet in a temporary folder and renames it to folder. Nothing when the sheet
-// is to be generated in place instead: no temporary folder could be made or prepared
-// (another run's clean-up may take one that is not yet locked), or the sheet's folder
-// appeared meanwhile.
-std::optional<TaskOutcome> buildInTemporaryFolder(const SheetParameters& p,
-                                                  const std::string& folder) {
-    const std::string temporary = makeTemporaryFolderBeside(folder);
-    if (temporary.empty()) return std::nullopt;
+// Generates into the folder itself, creating it when missing; a folder made for a sheet
+// that failed (no lock, no descriptors, a failed write) is not left behind empty.
+TaskOutcome generateInPlace(const SheetParameters& p, const std::string& folder) {
+    const bool made = isMissing(folder);
+    std::error_code ec;
+    fs::create_directories(fs::path(p.path), ec);
+    TaskOutcome outcome = generateIntoResultFolder(p);
+    if (made && outcome.exitCode != ExitCode::Done) removeEmptyResultFolder(folder);
+    return outcome;
+}
+
+// Builds the sheet in the temporary folder and renames it to folder; nothing as for
+// buildInTemporaryFolder.
+std::optional<TaskOutcome> buildAndPlace(const SheetParameters& p, const std::string& temporary,
+                                         const std::string& folder) {
     SheetParameters inTemporary = p;
     inTemporary.path = temporary + '/';
     LockedResult built;
@@ -101,14 +113,30 @@ std::optional<TaskOutcome> buildInTemporaryFolder(const SheetParameters& p,
     const bool placed = exitCode == ExitCode::Done && renameIntoPlace(temporary, folder);
     const int renameError = errno;
     if (placed) return built.outcome;
-    std::error_code ec;
-    fs::remove_all(temporary, ec);
-    if (exitCode == ExitCode::NotDone) return std::nullopt;
+    // Gone before the run locked it (taken by another run's clean-up): built in place.
+    if (exitCode == ExitCode::NotDone && isMissing(temporary)) return std::nullopt;
+    removeFolderTree(AT_FDCWD, temporary);
     if (exitCode != ExitCode::Done) {
         return TaskOutcome{exitCode, inSheetFolder(built.outcome.reason, temporary, folder)};
     }
     if (renameError == EEXIST || renameError == ENOTEMPTY) return std::nullopt;
     return TaskOutcome{ExitCode::GenerationFailed, folder + ": " + std::strerror(renameError)};
+}
+
+// Builds the sheet in a temporary folder and renames it to folder. Nothing when the sheet
+// is to be generated in place instead: no temporary folder could be made or prepared
+// (another run's clean-up may take one that is not yet locked), or the sheet's folder
+// appeared meanwhile. Out of memory anywhere, the temporary folder goes too.
+std::optional<TaskOutcome> buildInTemporaryFolder(const SheetParameters& p,
+                                                  const std::string& folder) {
+    const std::string temporary = makeTemporaryFolderBeside(folder);
+    if (temporary.empty()) return std::nullopt;
+    try {
+        return buildAndPlace(p, temporary, folder);
+    } catch (const std::bad_alloc&) {
+        removeFolderTree(AT_FDCWD, temporary);
+        return TaskOutcome{ExitCode::GenerationFailed, std::string(OUT_OF_MEMORY)};
+    }
 }
 
 }  // namespace
@@ -118,24 +146,21 @@ TaskOutcome generateIntoSheetFolder(const SheetParameters& p) {
     if (isMissing(folder) && roomForTemporaryName(folder)) {
         if (std::optional<TaskOutcome> built = buildInTemporaryFolder(p, folder)) return *built;
     }
-    return generateInPlace(p);
+    return generateInPlace(p, folder);
 }
 
 void removeAbandonedSheetFolders(const std::string& folder) {
-    std::vector<fs::path> abandoned;
-    std::error_code ec;
-    for (fs::directory_iterator it(fs::path(folder), ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code typeError;
-        if (isTemporaryFileName(it->path().filename().string()) &&
-            it->symlink_status(typeError).type() == fs::file_type::directory) {
-            abandoned.push_back(it->path());
-        }
+    // The folder the user named may be a link; nothing below it is followed.
+    const int out = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (out < 0) return;
+    for (const std::string& name : entryNamesOf(out).value_or(std::vector<std::string>{})) {
+        if (!isTemporaryFileName(name)) continue;
+        // A run building the folder holds its lock until the folder has its final name;
+        // a folder without the program's mark is not the program's.
+        const FolderLock lock = FolderLock::takeIfFreeBelow(out, name);
+        if (lock.held() && isOwnTemporaryFolder(out, name)) removeFolderTree(out, name);
     }
-    for (const fs::path& path : abandoned) {
-        // A run building the folder holds its lock until the folder has its final name.
-        const FolderLock lock = FolderLock::takeIfFree(path.string());
-        if (lock.held()) fs::remove_all(path, ec);
-    }
+    ::close(out);
 }
 
 }  // namespace sheetbasis

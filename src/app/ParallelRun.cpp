@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <span>
 #include <system_error>
 #include <thread>
@@ -24,6 +25,9 @@ TaskOutcome runGuarded(const std::function<TaskOutcome(std::size_t)>& task, std:
     // Each thread must end normally whatever one sheet does, so nothing may leave a task.
     try {
         return task(index);
+    } catch (const std::bad_alloc&) {
+        // The reason is short enough to need no memory of its own.
+        return {failedExitCode, std::string(OUT_OF_MEMORY)};
     } catch (const std::exception& e) {
         return {failedExitCode, std::string("internal error: ") + e.what()};
     } catch (...) {
@@ -39,6 +43,8 @@ std::vector<std::jthread> startThreads(unsigned wanted, const std::function<void
         while (pool.size() < wanted) pool.emplace_back(work);
     } catch (const std::system_error&) {
         // The threads started take every task between them.
+    } catch (const std::bad_alloc&) {
+        // So they do when there is no memory for another thread.
     }
     return pool;
 }

@@ -1,8 +1,11 @@
 #include "app/ProgramFlow.h"
 
+#include <new>
+
 #include "app/GenerationDriver.h"
 #include "app/ResultFolders.h"
 #include "job/FileArg.h"
+#include "output/BufferedFiles.h"
 #include "sheet/Cp1251.h"
 #include "sheet/Text.h"
 
@@ -54,9 +57,11 @@ JobStatus readJobArgumentEntries(const JobLines& job, SheetParameters& p) {
 
 namespace {
 
-// Why the folders are not ready, for the summary of a run of many sheets.
-std::string folderFailureReason(FolderStatus status) {
-    switch (status) {
+// Why the folders are not ready, for the summary of a run of many sheets: the system's
+// words when it gave any.
+std::string folderFailureReason(const ResultFolders& folders) {
+    if (!folders.reason.empty()) return folders.reason;
+    switch (folders.status) {
         case FolderStatus::Missing:
             return "the result folder does not exist";
         case FolderStatus::HypsNotCreated:
@@ -70,8 +75,21 @@ std::string folderFailureReason(FolderStatus status) {
 
 // The HYPS and FRAME sub-folders of the result folder. The folder stays locked for this
 // run while the result lives.
-ResultFolders prepareFolders(const SheetParameters& p) {
-    return prepareResultFolders(leftAdjust(trimTrailing(p.path)));
+ResultFolders prepareFolders(const SheetParameters& p, ResultReplacement& replacement) {
+    return prepareResultFolders(leftAdjust(trimTrailing(p.path)), replacement);
+}
+
+// Generates the sheet into the prepared folders, then puts its files in place. Memory that
+// runs out anywhere in the generation fails the sheet like a failed write; the earlier
+// result stays.
+Outcome generateAndPlace(const SheetParameters& p, const ResultFolders& folders,
+                         ResultReplacement& replacement) {
+    try {
+        if (Outcome generated = generateSheet(p, folders.layers); !generated) return generated;
+        return replacement.commit([](const std::string& path) { return earlierEntryAt(path); });
+    } catch (const std::bad_alloc&) {
+        return Outcome::failure(std::string(OUT_OF_MEMORY));
+    }
 }
 
 ExitCode runJob(const char* argument) {
@@ -84,12 +102,15 @@ ExitCode runInteractively(InteractiveServices& ui) {
     SheetParameters p;
     ui.startDialog();
     if (!ui.mainDialog(p)) return ExitCode::NotDone;
-    const ResultFolders folders = prepareFolders(p);
+    ResultReplacement replacement;
+    const ResultFolders folders = prepareFolders(p, replacement);
     if (folders.status != FolderStatus::Ready) {
         ui.messageBox(folderFailureText(folders.status), TITLE_NOT_DONE, MessageIcon::Stop);
         return ExitCode::NotDone;
     }
-    if (!generateSheet(p, folders.layers)) {
+    const Outcome generated = generateAndPlace(p, folders, replacement);
+    replacement.dropUnplaced();
+    if (!generated) {
         ui.messageBox(TITLE_NOT_DONE, TITLE_ABORTED, MessageIcon::Stop);
         return ExitCode::NotDone;
     }
@@ -100,11 +121,14 @@ ExitCode runInteractively(InteractiveServices& ui) {
 }  // namespace
 
 LockedResult generateHoldingTheLock(const SheetParameters& p) {
-    ResultFolders folders = prepareFolders(p);
+    ResultReplacement replacement;
+    ResultFolders folders = prepareFolders(p, replacement);
     if (folders.status != FolderStatus::Ready) {
-        return {{ExitCode::NotDone, folderFailureReason(folders.status)}, {}};
+        return {{ExitCode::NotDone, folderFailureReason(folders)}, {}};
     }
-    if (const Outcome generated = generateSheet(p, folders.layers); !generated) {
+    const Outcome generated = generateAndPlace(p, folders, replacement);
+    replacement.dropUnplaced();
+    if (!generated) {
         return {{ExitCode::GenerationFailed, generated.reason()}, std::move(folders.lock)};
     }
     return {{}, std::move(folders.lock)};

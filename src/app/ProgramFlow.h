@@ -6,6 +6,7 @@
 
 #include "job/FileArg.h"
 #include "output/FolderLock.h"
+#include "output/Outcome.h"
 #include "sheet/SheetParameters.h"
 
 namespace sheetbasis {

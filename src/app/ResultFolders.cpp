@@ -1,17 +1,20 @@
 #include "app/ResultFolders.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cerrno>
-#include <filesystem>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
-#include "output/AtomicFile.h"
 #include "output/BufferedFiles.h"
 #include "sheet/Cp1251.h"
 #include "sheet/Text.h"
@@ -19,13 +22,13 @@
 namespace sheetbasis {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr std::string_view HYPS_FOLDER = "HYPS";
 constexpr std::string_view PROJECT_EXTENSION = ".qgs";
 constexpr std::string_view FRAME_FOLDER = "FRAME";
 static_assert(FRAME_FOLDER.size() == LONGEST_SUB_FOLDER_NAME &&
               HYPS_FOLDER.size() <= FRAME_FOLDER.size());
+// Mode of a new folder before the umask, as the file-system library creates folders.
+constexpr mode_t NEW_FOLDER_MODE = 0777;
 
 // Layers of an earlier run, in the order they are looked for. A layer counts as present
 // only when its shape file exists; then every file of it goes, whatever the extension.
@@ -46,133 +49,136 @@ bool belongsToLayer(std::string_view fileName, std::string_view layer) {
            equalsIgnoringCase(fileName.substr(0, layer.size()), layer);
 }
 
-// The entries of the folder; complete tells whether it could be listed to the end.
-std::vector<fs::directory_entry> entriesOf(const fs::path& folder, bool& complete) {
-    std::vector<fs::directory_entry> entries;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        entries.push_back(*it);
+// An entry of a folder and whether it is a regular file, not a link to one: only such
+// files are the program's.
+struct Entry {
+    std::string name;
+    bool regularFile = false;
+    bool folder = false;
+};
+
+// The entry with its type, looked up only when the listing does not tell it.
+Entry entryFrom(int folder, const dirent& entry) {
+    unsigned char type = entry.d_type;
+    struct stat status {};
+    if (type == DT_UNKNOWN && ::fstatat(folder, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        type = S_ISREG(status.st_mode) ? DT_REG : S_ISDIR(status.st_mode) ? DT_DIR : DT_UNKNOWN;
     }
-    complete = !ec;
+    return {entry.d_name, type == DT_REG, type == DT_DIR};
+}
+
+// The entries of the open folder; nothing when it cannot be listed to its end.
+std::optional<std::vector<Entry>> entriesOf(int folder) {
+    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* listing = listed < 0 ? nullptr : ::fdopendir(listed);
+    if (listing == nullptr) {
+        if (listed >= 0) ::close(listed);
+        return std::nullopt;
+    }
+    std::vector<Entry> entries;
+    errno = 0;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name(entry->d_name);
+        if (name != "." && name != "..") entries.push_back(entryFrom(folder, *entry));
+    }
+    const bool complete = errno == 0;
+    ::closedir(listing);
+    if (!complete) return std::nullopt;
     return entries;
 }
 
-bool hasShapeFile(const std::vector<fs::directory_entry>& entries, std::string_view layer) {
-    return std::any_of(entries.begin(), entries.end(), [&](const fs::directory_entry& e) {
-        std::error_code ec;
-        const std::string name = e.path().filename().string();
-        return e.is_regular_file(ec) && belongsToLayer(name, layer) &&
-               equalsIgnoringCase(std::string_view(name).substr(layer.size()), ".shp");
-    });
+bool isShapeFileOf(const Entry& e, std::string_view layer) {
+    return e.regularFile && belongsToLayer(e.name, layer) &&
+           equalsIgnoringCase(std::string_view(e.name).substr(layer.size()), ".shp");
 }
 
-// Removal order of a layer's files, the reverse of their creation: the shape file first,
-// then its index, so that a run stopped half-way never leaves either without the others.
-constexpr int OTHER_FILES_RANK = 2;
-int removalRank(const fs::path& file) {
-    const std::string extension = file.extension().string();
-    if (equalsIgnoringCase(extension, ".shp")) return 0;
-    if (equalsIgnoringCase(extension, ".shx")) return 1;
-    return OTHER_FILES_RANK;
+std::string inFolder(const std::string& folder, const std::string& name) {
+    return folder + '/' + name;
 }
 
-// A regular file, not a link to one: what a killed run of this program leaves.
-bool isOwnFile(const fs::directory_entry& entry) {
-    std::error_code ec;
-    return entry.symlink_status(ec).type() == fs::file_type::regular;
-}
-
-// The files of a layer of an earlier run, in removal order. When the shape file cannot be
-// removed, the companions stay with it and the layer remains whole; false then.
-bool deleteLayer(const std::vector<fs::directory_entry>& entries, std::string_view layer,
-                 std::vector<bool>& removed) {
-    for (int rank = 0; rank <= OTHER_FILES_RANK; ++rank) {
-        for (std::size_t k = 0; k < entries.size(); ++k) {
-            const fs::path& path = entries[k].path();
-            std::error_code ec;
-            if (removed[k] || removalRank(path) != rank || !entries[k].is_regular_file(ec) ||
-                !belongsToLayer(path.filename().string(), layer)) {
-                continue;
-            }
-            removed[k] = fs::remove(path, ec);
-            if (rank == 0 && !removed[k]) return false;
-        }
-    }
-    return true;
-}
-
-// What is left in a sub-folder after the clean-up.
-struct CleanedFolder {
-    bool layersRemoved = true;  // false when an earlier layer's shape file stays
-    std::optional<std::vector<std::string>> names;  // nothing when it could not be listed whole
-};
-
-// Deletes the layers given and the temporary files that a killed run left (never
-// following a link: only regular files with the writer's names are taken). A layer whose
-// shape file cannot be removed could not be replaced either: it is kept whole and
-// reported. The other failed deletions pass unnoticed: the new files replace the old ones.
-CleanedFolder deleteOldFiles(const fs::path& folder, std::span<const std::string_view> layers) {
-    bool complete = false;
-    const std::vector<fs::directory_entry> entries = entriesOf(folder, complete);
-    std::vector<bool> removed(entries.size(), false);
-    CleanedFolder cleaned;
+// Hands the files of the earlier layers to the replacement and removes the temporary
+// files that a killed run left (only regular files with the writer's names, never through
+// a link). A layer whose shape file cannot be removed could not be replaced either: it is
+// kept whole and its reason returned. What the folder holds afterwards is remembered for
+// the layer files.
+Outcome clearEarlierRun(const std::string& text, int folder,
+                        std::span<const std::string_view> layers, ResultReplacement& replacement) {
+    std::optional<std::vector<Entry>> entries = entriesOf(folder);
+    if (!entries) return Outcome::failure(text + ": " + std::strerror(errno));
     for (std::string_view layer : layers) {
-        if (hasShapeFile(entries, layer) && !deleteLayer(entries, layer, removed)) {
-            cleaned.layersRemoved = false;
+        const auto shape = std::find_if(entries->begin(), entries->end(), [layer](const Entry& e) {
+            return isShapeFileOf(e, layer);
+        });
+        if (shape == entries->end()) continue;
+        if (Outcome replaceable = checkReplaceable(inFolder(text, shape->name)); !replaceable) {
+            return replaceable;
+        }
+        for (const Entry& e : *entries) {
+            if (e.regularFile && belongsToLayer(e.name, layer)) {
+                replacement.removeWhenReplaced(inFolder(text, e.name));
+            }
         }
     }
     std::vector<std::string> left;
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        const std::string name = entries[k].path().filename().string();
-        std::error_code ec;
-        if (!removed[k] && isTemporaryFileName(name) && isOwnFile(entries[k])) {
-            removed[k] = fs::remove(entries[k].path(), ec);
-        }
-        if (!removed[k]) left.push_back(name);
+    std::vector<std::string> folders;
+    for (Entry& e : *entries) {
+        const bool removed = e.regularFile && isTemporaryFileName(e.name) &&
+                             ::unlinkat(folder, e.name.c_str(), 0) == 0;
+        if (e.folder) folders.push_back(e.name);
+        if (!removed) left.push_back(std::move(e.name));
     }
-    if (complete) cleaned.names = std::move(left);
-    return cleaned;
+    rememberFolderContents(text, std::move(left), folders);
+    return {};
+}
+
+// Makes the sub-folder ready and opens it: creates a missing one, clears an existing one
+// of the earlier run. A sub-folder that is a link is refused: it would take the layers
+// somewhere the user did not name.
+Outcome prepareSubFolder(const std::string& text, std::span<const std::string_view> layers,
+                         OpenedFolder& opened, ResultReplacement& replacement) {
+    const FolderEntry entry = folderEntryOf(text);
+    const bool made = ::mkdirat(entry.folder, entry.name.c_str(), NEW_FOLDER_MODE) == 0;
+    if (!made && errno != EEXIST) return Outcome::failure(text + ": " + std::strerror(errno));
+    opened = OpenedFolder::openBelow(entry.folder, entry.name, text);
+    if (!opened.isOpen()) {
+        struct stat status {};
+        if (::fstatat(entry.folder, entry.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISLNK(status.st_mode)) {
+            return Outcome::failure(text + ": is a link; the program never writes through one");
+        }
+        return Outcome::failure(text + ": " + std::strerror(errno));
+    }
+    // A new folder holds nothing: a new result costs no listing.
+    if (made) {
+        rememberFolderContents(text, {});
+        return {};
+    }
+    return clearEarlierRun(text, opened.descriptor(), layers, replacement);
+}
+
+// True for the temporary file of a project, ".<name>.qgs" + mark + digits.
+bool isProjectLeftover(std::string_view name) {
+    if (!isTemporaryFileName(name)) return false;
+    return name.substr(0, name.rfind(TEMPORARY_NAME_MARK)).ends_with(PROJECT_EXTENSION);
 }
 
 // A temporary file of a project that a killed run left in the folder that holds the
 // sub-folders. That is the user's own folder: only such files are taken, never through a link.
 // Returns the names left, which are remembered for the project's writer.
-std::vector<std::string> deleteProjectLeftovers(const fs::path& holder,
-                                                std::vector<std::string> names) {
-    std::erase_if(names, [&holder](const std::string& name) {
-        const std::string_view file(name);
-        if (!isTemporaryFileName(file) ||
-            !file.substr(0, file.rfind(TEMPORARY_FILE_MARK)).ends_with(PROJECT_EXTENSION)) {
-            return false;
-        }
-        std::error_code ec;
-        return fs::symlink_status(holder / name, ec).type() == fs::file_type::regular &&
-               fs::remove(holder / name, ec);
+std::vector<std::string> deleteProjectLeftovers(int holder, std::vector<std::string> names) {
+    std::erase_if(names, [holder](const std::string& name) {
+        struct stat status {};
+        return isProjectLeftover(name) &&
+               ::fstatat(holder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+               S_ISREG(status.st_mode) && ::unlinkat(holder, name.c_str(), 0) == 0;
     });
     return names;
 }
 
-// Makes the sub-folder ready: clears old layers from an existing one, creates a missing
-// one. False when there is no folder of that name afterwards, or when an earlier layer in
-// it cannot be removed (and so not replaced). What it holds afterwards is
-// remembered for the layer files.
-bool prepareSubFolder(const fs::path& folder, std::span<const std::string_view> layers) {
-    // Made first and looked at only when it was there: a new result costs one call a folder.
-    if (makeFolder(folder.string())) {
-        rememberFolderContents(folder.string(), {});
-        return true;
-    }
-    std::error_code ec;
-    if (errno != EEXIST || !fs::is_directory(folder, ec)) return false;
-    CleanedFolder cleaned = deleteOldFiles(folder, layers);
-    if (cleaned.names) rememberFolderContents(folder.string(), std::move(*cleaned.names));
-    return cleaned.layersRemoved;
-}
-
-// The folder that holds a sub-folder.
-fs::path holderOf(const std::string& subFolder) {
-    const fs::path holder = fs::path(subFolder).parent_path();
-    return holder.empty() ? fs::path(".") : holder;
+// The folder that holds a sub-folder, as a path to open.
+std::string holderOf(const std::string& subFolder) {
+    const std::string holder = folderTextOf(subFolder);
+    return holder.empty() ? std::string(".") : holder;
 }
 
 // Folder texts count characters; a Cyrillic letter is one, however many bytes it takes.
@@ -182,39 +188,56 @@ bool fitsFolderText(const std::string& folder) {
 
 }  // namespace
 
-ResultFolders prepareResultFolders(const std::string& folder) {
+ResultFolders prepareResultFolders(const std::string& folder, ResultReplacement& replacement) {
     forgetRememberedFolders();
     const std::string folderText = trimBoth(folder);
     ResultFolders result;
     result.layers.hyps = folderText + std::string(HYPS_FOLDER);
     result.layers.frame = folderText + std::string(FRAME_FOLDER);
-    const auto failed = [&result](FolderStatus status) {
+    const auto failed = [&result](FolderStatus status, std::string reason = {}) {
         result.status = status;
+        result.reason = std::move(reason);
+        result.frame = OpenedFolder();
+        result.hyps = OpenedFolder();
+        result.holder = OpenedFolder();
         result.lock = FolderLock();
         return std::move(result);
     };
 
-    std::error_code ec;
-    if (folderText.empty() || !fs::exists(fs::path(folderText), ec)) {
-        return failed(FolderStatus::Missing);
+    struct stat status {};
+    if (folderText.empty()) return failed(FolderStatus::Missing);
+    if (::stat(folderText.c_str(), &status) != 0) {
+        // A folder that is not there says so; any other reason is the system's own.
+        return failed(FolderStatus::Missing,
+                      errno == ENOENT ? std::string() : folderText + ": " + std::strerror(errno));
     }
     // Cut to the folder text, a sub-folder would be another folder (the result folder
     // itself, its parent, "FRAM"); both are refused before anything is touched.
     if (!fitsFolderText(result.layers.hyps)) return failed(FolderStatus::HypsNotCreated);
     if (!fitsFolderText(result.layers.frame)) return failed(FolderStatus::FrameNotCreated);
     // Without a closing separator the sub-folders are glued to the last name and lie
-    // beside it, as does the project: the lock is on the folder that holds all three.
-    const fs::path holder = holderOf(result.layers.hyps);
-    result.lock = FolderLock::waitFor(holder.string());
-    if (!result.lock.held()) return failed(FolderStatus::NotLocked);
+    // beside it, as does the project: the lock is on the folder that holds all three. That
+    // folder is the user's choice and may be a link; nothing below it is followed.
+    const std::string holder = holderOf(result.layers.hyps);
+    result.lock = FolderLock::waitFor(holder);
+    if (!result.lock.held()) return failed(FolderStatus::NotLocked, result.lock.outcome().reason());
+    result.holder =
+        OpenedFolder::borrow(result.lock.descriptor(), folderTextOf(result.layers.hyps));
     if (auto names = result.lock.entryNames()) {
-        rememberFolderContents(holder.string(), deleteProjectLeftovers(holder, std::move(*names)));
+        // The listing does not tell folders from files: a project's name is looked at again
+        // before it is replaced.
+        std::vector<std::string> left =
+            deleteProjectLeftovers(result.lock.descriptor(), std::move(*names));
+        rememberFolderContents(holder, left, left);
     }
-    if (!prepareSubFolder(fs::path(result.layers.hyps), HYPS_LAYERS)) {
-        return failed(FolderStatus::HypsNotCreated);
+    if (Outcome hyps = prepareSubFolder(result.layers.hyps, HYPS_LAYERS, result.hyps, replacement);
+        !hyps) {
+        return failed(FolderStatus::HypsNotCreated, hyps.reason());
     }
-    if (!prepareSubFolder(fs::path(result.layers.frame), FRAME_LAYERS)) {
-        return failed(FolderStatus::FrameNotCreated);
+    if (Outcome frame =
+            prepareSubFolder(result.layers.frame, FRAME_LAYERS, result.frame, replacement);
+        !frame) {
+        return failed(FolderStatus::FrameNotCreated, frame.reason());
     }
     result.status = FolderStatus::Ready;
     return result;

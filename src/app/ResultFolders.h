@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "output/AtomicFile.h"
 #include "output/FolderLock.h"
 #include "output/SheetLayers.h"
 
@@ -21,18 +22,28 @@ enum class FolderStatus {
 
 struct ResultFolders {
     FolderStatus status = FolderStatus::Missing;
+    // Why the folders are not ready, in the system's words with the folder named ("" when
+    // the status says all).
+    std::string reason;
     LayerFolders layers;  // folder + "HYPS", folder + "FRAME"
     // Held on the folder that holds both sub-folders and the project, from before the
     // clean-up until it is destroyed: runs into one result folder take turns, and the
     // folder always ends as one run's whole result.
     FolderLock lock;
+    // The locked folder and the sub-folders, opened once: every file of the run is made,
+    // renamed and removed relative to them, and a sub-folder swapped for a link meanwhile
+    // is not followed.
+    OpenedFolder holder;
+    OpenedFolder hyps;
+    OpenedFolder frame;
 };
 
-// Waits for the folder's turn, then creates missing sub-folders and deletes the layers and
-// the temporary files that an earlier run left in existing ones. A sub-folder longer than
-// the folder text (260 characters) is refused with its status before anything is touched;
-// so is a sub-folder holding an earlier layer whose shape file cannot be removed (it could
-// not be replaced), which is left whole.
-ResultFolders prepareResultFolders(const std::string& folder);
+// Waits for the folder's turn, then creates missing sub-folders, removes the temporary
+// files that an earlier run left in them and hands the layers of an earlier run to
+// `replacement`, which removes them once the new files are in place. A sub-folder longer
+// than the folder text (260 characters) is refused with its status before anything is
+// touched; so is a sub-folder that is a link, and one holding an earlier layer whose shape
+// file cannot be removed (it could not be replaced).
+ResultFolders prepareResultFolders(const std::string& folder, ResultReplacement& replacement);
 
 }  // namespace sheetbasis

@@ -1,8 +1,13 @@
 #include "app/SheetIndex.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -14,9 +19,9 @@
 #include "output/AtomicFile.h"
 #include "output/FolderLock.h"
 #include "output/LayerFile.h"
-#include "qgis/QgisStyle.h"
 #include "output/ShapeWriters.h"
 #include "qgis/ProjectDocument.h"
+#include "qgis/QgisStyle.h"
 #include "qgis/SheetProject.h"
 #include "sheet/Nomenclature.h"
 #include "sheet/Text.h"
@@ -226,14 +231,22 @@ Outcome writeIndexProject(const IndexRequest& request, const fs::path& layerBase
 }
 
 // Temporary files that a killed run left in the index folder (never through a link).
-void removeLeftovers(const fs::path& folder, const FolderLock& lock) {
-    for (const std::string& name : lock.entryNames().value_or(std::vector<std::string>{})) {
-        std::error_code ec;
+void removeLeftovers(int folder) {
+    for (const std::string& name : entryNamesOf(folder).value_or(std::vector<std::string>{})) {
+        struct stat status {};
         if (isTemporaryFileName(name) &&
-            fs::symlink_status(folder / name, ec).type() == fs::file_type::regular) {
-            fs::remove(folder / name, ec);
+            ::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode)) {
+            ::unlinkat(folder, name.c_str(), 0);
         }
     }
+}
+
+// Makes the index folder in the locked result folder and opens it, never through a link.
+OpenedFolder openIndexFolder(const FolderLock& lock, const std::string& text) {
+    constexpr mode_t NEW_FOLDER_MODE = 0777;
+    ::mkdirat(lock.descriptor(), INDEX_FOLDER, NEW_FOLDER_MODE);
+    return OpenedFolder::openBelow(lock.descriptor(), INDEX_FOLDER, text);
 }
 
 }  // namespace
@@ -255,17 +268,30 @@ std::string sheetListing(const std::vector<SheetIdentity>& sheets, const std::st
 Outcome writeSheetIndex(const IndexRequest& request) {
     if (request.sheets.empty()) return Outcome::failure("the set has no sheets");
     const fs::path folder = fs::path(request.outFolder) / INDEX_FOLDER;
+    // The result folder's lock covers the index folder and the project beside it: runs,
+    // the jobs into that folder too, take turns, and what they leave is one run's index.
+    const std::string out = request.outFolder.empty() ? std::string(".") : request.outFolder;
     std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) return Outcome::failure(folder.string() + ": " + ec.message());
-    // The index folder's lock covers the project beside it too: runs take turns, and
-    // what they leave is one run's index.
-    const FolderLock lock = FolderLock::waitFor(folder.string());
+    fs::create_directories(out, ec);
+    const FolderLock lock = FolderLock::waitFor(out);
     if (!lock.held()) return lock.outcome();
-    removeLeftovers(folder, lock);
+    const OpenedFolder holder =
+        OpenedFolder::borrow(lock.descriptor(), folderTextOf(folder.string()));
+    const OpenedFolder index = openIndexFolder(lock, folder.string());
+    if (!index.isOpen()) return Outcome::failure(folder.string() + ": " + std::strerror(errno));
+    removeLeftovers(index.descriptor());
+    // The layer and the project are put in place together or not at all.
+    ResultReplacement replacement;
     const fs::path layerBase = folder / INDEX_LAYER;
-    if (Outcome layer = writeIndexLayer(request, layerBase); !layer) return layer;
-    return writeIndexProject(request, layerBase, fs::path(request.outFolder) / INDEX_PROJECT);
+    Outcome written = writeIndexLayer(request, layerBase);
+    if (written) {
+        written =
+            writeIndexProject(request, layerBase, fs::path(request.outFolder) / INDEX_PROJECT);
+    }
+    if (written)
+        written = replacement.commit([](const std::string&) { return EarlierEntry::Unknown; });
+    replacement.dropUnplaced();
+    return written;
 }
 
 }  // namespace sheetbasis

@@ -1,12 +1,13 @@
 #include "output/AtomicFile.h"
 
-#include <fcntl.h>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -21,13 +22,15 @@ constexpr mode_t NEW_FILE_MODE = 0666;
 constexpr mode_t NEW_FOLDER_MODE = 0777;
 constexpr std::size_t SUFFIX_DIGITS = 16;
 constexpr int BITS_PER_HEX_DIGIT = 4;
+constexpr std::string_view HEX_DIGITS = "0123456789abcdef";
 // Names are drawn anew when one is taken; 64 random bits make a second clash unheard of,
 // and the bound keeps a folder full of someone else's files from holding the run forever.
 constexpr int NAME_ATTEMPTS = 8;
+constexpr int NEW_FILE_FLAGS = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+constexpr int FOLDER_FLAGS = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 std::string randomSuffix() {
     thread_local std::mt19937_64 generator{std::random_device{}()};
-    constexpr char HEX_DIGITS[] = "0123456789abcdef";
     std::uint64_t bits = generator();
     std::string suffix(SUFFIX_DIGITS, '0');
     for (char& digit : suffix) {
@@ -55,32 +58,16 @@ bool writeAll(int descriptor, std::string_view bytes) {
     return true;
 }
 
-// O_NOFOLLOW and O_EXCL together refuse any entry already there, a link above all.
-int openNewFile(const std::string& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                  NEW_FILE_MODE);
-}
-
-// Has create make a new entry under a fresh temporary name beside finalPath, drawing the
+// Has create make a new entry under a fresh temporary name beside finalName, drawing the
 // name anew while one is taken; create returns whether it made the entry.
 template <typename Create>
-bool createUnderFreshName(std::string_view finalPath, std::string& temporaryPath, Create create) {
+bool createUnderFreshName(std::string_view finalName, std::string& temporaryName, Create create) {
     for (int attempt = 0; attempt < NAME_ATTEMPTS; ++attempt) {
-        temporaryPath = temporaryNameFor(finalPath);
-        if (create(temporaryPath)) return true;
+        temporaryName = temporaryNameFor(finalName);
+        if (create(temporaryName)) return true;
         if (errno != EEXIST) return false;
     }
     return false;
-}
-
-// A new file that did not exist before, created in the folder of finalPath.
-int createExclusively(const std::string& finalPath, std::string& temporaryPath) {
-    int descriptor = -1;
-    createUnderFreshName(finalPath, temporaryPath, [&descriptor](const std::string& path) {
-        descriptor = openNewFile(path);
-        return descriptor >= 0;
-    });
-    return descriptor;
 }
 
 // The private folder of this thread's PrivateFolderScope, with its closing separator;
@@ -91,28 +78,193 @@ bool inPrivateFolder(std::string_view path) {
     return !privateFolder.empty() && path.starts_with(privateFolder);
 }
 
+// The folders this thread opened, by the text the program names them by (no closing
+// separator), the latest last.
+struct RegisteredFolder {
+    std::string text;
+    int descriptor;
+};
+thread_local std::vector<RegisteredFolder> openedFolders;
+
+std::string withoutClosingSeparators(std::string text) {
+    while (text.size() > 1 && text.ends_with('/')) text.pop_back();
+    return text;
+}
+
+void unregister(int descriptor) {
+    std::erase_if(openedFolders,
+                  [descriptor](const RegisteredFolder& f) { return f.descriptor == descriptor; });
+}
+
+bool isFolderEntry(int folder, const char* name, unsigned char type) {
+    if (type != DT_UNKNOWN) return type == DT_DIR;
+    struct stat status {};
+    return ::fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode);
+}
+
+thread_local ResultReplacement* currentReplacement = nullptr;
+
+// The order files are put in place: a shape file on disk always has its index, table and
+// projection file, and a project finds every layer it names complete.
+enum class PlacementRank { Other, Shape, Project };
+
+PlacementRank placementRank(std::string_view path) {
+    if (isShapeFileName(path)) return PlacementRank::Shape;
+    return path.ends_with(".qgs") ? PlacementRank::Project : PlacementRank::Other;
+}
+
 }  // namespace
 
+bool isShapeFileName(std::string_view path) {
+    constexpr std::string_view SHAPE_EXTENSION = ".shp";
+    if (path.size() < SHAPE_EXTENSION.size()) return false;
+    const std::string_view tail = path.substr(path.size() - SHAPE_EXTENSION.size());
+    return std::equal(tail.begin(), tail.end(), SHAPE_EXTENSION.begin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == b;
+    });
+}
+
 bool isTemporaryFileName(std::string_view fileName) {
-    const std::size_t mark = fileName.rfind(TEMPORARY_FILE_MARK);
-    if (mark == std::string_view::npos || mark == 0) return false;
-    const std::string_view suffix = fileName.substr(mark + TEMPORARY_FILE_MARK.size());
+    const std::size_t mark = fileName.rfind(TEMPORARY_NAME_MARK);
+    // A hidden name of at least one character before the mark.
+    if (mark == std::string_view::npos || mark < 2 || fileName[0] != '.') return false;
+    const std::string_view suffix = fileName.substr(mark + TEMPORARY_NAME_MARK.size());
     return suffix.size() == SUFFIX_DIGITS &&
-           suffix.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+           suffix.find_first_not_of(HEX_DIGITS) == std::string_view::npos;
 }
 
 std::string temporaryNameFor(std::string_view finalPath) {
-    return std::string(finalPath) + std::string(TEMPORARY_FILE_MARK) + randomSuffix();
+    const std::size_t nameStart = finalPath.rfind('/') + 1;  // 0 without a separator
+    std::string name(finalPath.substr(0, nameStart));
+    name += '.';
+    name += finalPath.substr(nameStart);
+    name += TEMPORARY_NAME_MARK;
+    name += randomSuffix();
+    return name;
+}
+
+std::string folderTextOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+FolderEntry folderEntryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = withoutClosingSeparators(folderTextOf(path));
+    const auto found =
+        std::find_if(openedFolders.rbegin(), openedFolders.rend(),
+                     [&folder](const RegisteredFolder& f) { return f.text == folder; });
+    if (found == openedFolders.rend()) return {AT_FDCWD, path};
+    return {found->descriptor, path.substr(slash == std::string::npos ? 0 : slash + 1)};
+}
+
+OpenedFolder OpenedFolder::openBelow(int parent, const std::string& name, std::string text) {
+    OpenedFolder opened;
+    opened.descriptor_ = ::openat(parent, name.c_str(), FOLDER_FLAGS);
+    if (opened.isOpen()) {
+        openedFolders.push_back({withoutClosingSeparators(std::move(text)), opened.descriptor_});
+    }
+    return opened;
+}
+
+OpenedFolder OpenedFolder::borrow(int descriptor, std::string text) {
+    OpenedFolder opened;
+    opened.descriptor_ = descriptor;
+    opened.owned_ = false;
+    if (descriptor >= 0) {
+        openedFolders.push_back({withoutClosingSeparators(std::move(text)), descriptor});
+    }
+    return opened;
+}
+
+OpenedFolder::OpenedFolder(OpenedFolder&& other) noexcept
+    : descriptor_(std::exchange(other.descriptor_, -1)), owned_(other.owned_) {}
+
+OpenedFolder& OpenedFolder::operator=(OpenedFolder&& other) noexcept {
+    if (this != &other) {
+        close();
+        descriptor_ = std::exchange(other.descriptor_, -1);
+        owned_ = other.owned_;
+    }
+    return *this;
+}
+
+OpenedFolder::~OpenedFolder() {
+    close();
+}
+
+void OpenedFolder::close() {
+    if (descriptor_ < 0) return;
+    unregister(descriptor_);
+    if (owned_) ::close(descriptor_);
+    descriptor_ = -1;
 }
 
 bool makeFolder(const std::string& path) {
-    return ::mkdir(path.c_str(), NEW_FOLDER_MODE) == 0;
+    const FolderEntry entry = folderEntryOf(path);
+    return ::mkdirat(entry.folder, entry.name.c_str(), NEW_FOLDER_MODE) == 0;
 }
 
 std::string makeTemporaryFolder(std::string_view finalPath) {
     std::string temporaryPath;
-    return createUnderFreshName(finalPath, temporaryPath, makeFolder) ? temporaryPath
-                                                                      : std::string();
+    if (!createUnderFreshName(finalPath, temporaryPath, makeFolder)) return {};
+    const int folder = ::open(temporaryPath.c_str(), FOLDER_FLAGS);
+    const int mark = folder < 0 ? -1
+                                : ::openat(folder, std::string(TEMPORARY_FOLDER_MARK).c_str(),
+                                           NEW_FILE_FLAGS, NEW_FILE_MODE);
+    const int markError = errno;
+    if (mark >= 0) ::close(mark);
+    if (folder >= 0) ::close(folder);
+    if (mark >= 0) return temporaryPath;
+    removeFolderTree(AT_FDCWD, temporaryPath);
+    errno = markError;
+    return {};
+}
+
+bool isOwnTemporaryFolder(int parent, const std::string& name) {
+    if (!isTemporaryFileName(name.substr(name.rfind('/') + 1))) return false;
+    const int folder = ::openat(parent, name.c_str(), FOLDER_FLAGS);
+    if (folder < 0) return false;
+    struct stat status {};
+    const bool marked = ::fstatat(folder, std::string(TEMPORARY_FOLDER_MARK).c_str(), &status,
+                                  AT_SYMLINK_NOFOLLOW) == 0 &&
+                        S_ISREG(status.st_mode);
+    ::close(folder);
+    return marked;
+}
+
+namespace {
+
+// Removes the folder and what it holds, listing it into a buffer on the stack: the clean-up
+// after a run that ran out of memory must need none.
+void removeTree(int parent, const char* name) {
+    const int folder = ::openat(parent, name, FOLDER_FLAGS);
+    if (folder < 0) return;
+    constexpr std::size_t LISTING_BYTES = 4096;
+    alignas(dirent64) char buffer[LISTING_BYTES];
+    ssize_t filled = 0;
+    while ((filled = ::getdents64(folder, buffer, sizeof buffer)) > 0) {
+        for (ssize_t at = 0; at < filled;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer + at);
+            at += entry->d_reclen;
+            const std::string_view entryName(entry->d_name);
+            if (entryName == "." || entryName == "..") continue;
+            if (isFolderEntry(folder, entry->d_name, entry->d_type)) {
+                removeTree(folder, entry->d_name);
+            } else {
+                ::unlinkat(folder, entry->d_name, 0);
+            }
+        }
+    }
+    ::close(folder);
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+}  // namespace
+
+void removeFolderTree(int parent, const std::string& name) {
+    removeTree(parent, name.c_str());
 }
 
 PrivateFolderScope::PrivateFolderScope(std::string folder)
@@ -125,13 +277,19 @@ PrivateFolderScope::~PrivateFolderScope() {
 }
 
 StagedFile::StagedFile(std::string finalPath, std::string_view bytes)
-    : finalPath_(std::move(finalPath)) {
-    const int descriptor = inPrivateFolder(finalPath_)
-                               ? openNewFile(finalPath_)
-                               : createExclusively(finalPath_, temporaryPath_);
+    : finalPath_(std::move(finalPath)), final_(folderEntryOf(finalPath_)) {
+    int descriptor = -1;
+    if (inPrivateFolder(finalPath_)) {
+        descriptor = ::openat(final_.folder, final_.name.c_str(), NEW_FILE_FLAGS, NEW_FILE_MODE);
+    } else {
+        createUnderFreshName(final_.name, temporaryName_, [&](const std::string& name) {
+            descriptor = ::openat(final_.folder, name.c_str(), NEW_FILE_FLAGS, NEW_FILE_MODE);
+            return descriptor >= 0;
+        });
+    }
     if (descriptor < 0) {
         staged_ = Outcome::failure(systemReason(finalPath_));
-        temporaryPath_.clear();
+        temporaryName_.clear();
         return;
     }
     const bool written = writeAll(descriptor, bytes);
@@ -143,27 +301,157 @@ StagedFile::StagedFile(std::string finalPath, std::string_view bytes)
     if (!written || !closed) {
         staged_ = Outcome::failure(systemReason(finalPath_));
         // A cut file at its final name would pass for a whole one.
-        if (temporaryPath_.empty()) ::unlink(finalPath_.c_str());
+        if (temporaryName_.empty()) ::unlinkat(final_.folder, final_.name.c_str(), 0);
     }
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : finalPath_(std::move(other.finalPath_)),
-      temporaryPath_(std::exchange(other.temporaryPath_, {})),
+      final_(std::move(other.final_)),
+      temporaryName_(std::exchange(other.temporaryName_, {})),
       staged_(std::move(other.staged_)) {}
 
 StagedFile::~StagedFile() {
-    if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
+    if (!temporaryName_.empty()) ::unlinkat(final_.folder, temporaryName_.c_str(), 0);
 }
 
 Outcome StagedFile::putInPlace() {
     // Written at its final name, in a private folder.
-    if (!staged_ || temporaryPath_.empty()) return staged_;
-    if (std::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) {
+    if (!staged_ || temporaryName_.empty()) return staged_;
+    if (::renameat(final_.folder, temporaryName_.c_str(), final_.folder, final_.name.c_str()) !=
+        0) {
         return Outcome::failure(systemReason(finalPath_));
     }
-    temporaryPath_.clear();
+    temporaryName_.clear();
     return {};
+}
+
+ResultReplacement::ResultReplacement() : outer_(std::exchange(currentReplacement, this)) {}
+
+ResultReplacement::~ResultReplacement() {
+    currentReplacement = outer_;
+}
+
+ResultReplacement* ResultReplacement::current() {
+    return currentReplacement;
+}
+
+Outcome ResultReplacement::place(StagedFile& file, EarlierEntry earlier) {
+    const bool exchange = earlier != EarlierEntry::None;
+    const FolderEntry& entry = file.final_;
+    // Written at its final name, in a private folder: nothing to undo there.
+    if (!file.staged_ || file.temporaryName_.empty()) return file.staged_;
+    const char* from = file.temporaryName_.c_str();
+    if (exchange &&
+        ::renameat2(entry.folder, from, entry.folder, entry.name.c_str(), RENAME_EXCHANGE) == 0) {
+        steps_.push_back({file.finalPath_, entry, std::exchange(file.temporaryName_, {}), true,
+                          earlier == EarlierEntry::Unknown});
+        return {};
+    }
+    // Nothing had the name after all, or the file system cannot exchange: a plain rename.
+    if (exchange && errno != ENOENT && errno != EINVAL)
+        return Outcome::failure(systemReason(file.finalPath_));
+    if (::renameat(entry.folder, from, entry.folder, entry.name.c_str()) != 0) {
+        return Outcome::failure(systemReason(file.finalPath_));
+    }
+    file.temporaryName_.clear();
+    steps_.push_back({file.finalPath_, entry, {}});
+    return {};
+}
+
+Outcome ResultReplacement::moveAside(const std::string& path) {
+    const FolderEntry entry = folderEntryOf(path);
+    std::string waiting;
+    const bool moved = createUnderFreshName(entry.name, waiting, [&](const std::string& name) {
+        return ::renameat2(entry.folder, entry.name.c_str(), entry.folder, name.c_str(),
+                           RENAME_NOREPLACE) == 0;
+    });
+    if (moved) steps_.push_back({path, entry, std::move(waiting)});
+    if (moved || errno == ENOENT) return {};
+    return Outcome::failure(systemReason(path));
+}
+
+void ResultReplacement::undo() {
+    for (auto step = steps_.rbegin(); step != steps_.rend(); ++step) {
+        const FolderEntry& e = step->entry;
+        if (step->exchanged) {
+            // Exchanged back, as a folder cannot be renamed over the new file.
+            ::renameat2(e.folder, step->waiting.c_str(), e.folder, e.name.c_str(), RENAME_EXCHANGE);
+            ::unlinkat(e.folder, step->waiting.c_str(), 0);
+        } else if (step->waiting.empty()) {
+            ::unlinkat(e.folder, e.name.c_str(), 0);
+        } else {
+            ::renameat(e.folder, step->waiting.c_str(), e.folder, e.name.c_str());
+        }
+    }
+    steps_.clear();
+}
+
+Outcome ResultReplacement::commit(
+    const std::function<EarlierEntry(const std::string&)>& earlierEntry) {
+    Outcome outcome;
+    for (const PlacementRank rank :
+         {PlacementRank::Other, PlacementRank::Shape, PlacementRank::Project}) {
+        for (StagedFile& file : staged_) {
+            if (!outcome || placementRank(file.finalPath()) != rank) continue;
+            outcome = place(file, earlierEntry(file.finalPath()));
+        }
+    }
+    for (const std::string& path : earlier_) {
+        if (!outcome) break;
+        const FolderEntry entry = folderEntryOf(path);
+        const bool replaced = std::any_of(staged_.begin(), staged_.end(), [&](const StagedFile& f) {
+            return f.final_.folder == entry.folder && f.final_.name == entry.name;
+        });
+        if (!replaced) outcome = moveAside(path);
+    }
+    if (!outcome) {
+        undo();
+        return outcome;
+    }
+    if (Outcome folders = refuseFoldersReplaced(); !folders) {
+        undo();
+        return folders;
+    }
+    for (const Step& step : steps_) {
+        if (!step.waiting.empty()) ::unlinkat(step.entry.folder, step.waiting.c_str(), 0);
+    }
+    steps_.clear();
+    dropUnplaced();
+    return {};
+}
+
+// An exchange swaps a file with a folder as readily as with a file; a folder that had a
+// file's name keeps it, and the run fails as a rename over it would.
+Outcome ResultReplacement::refuseFoldersReplaced() const {
+    for (const Step& step : steps_) {
+        struct stat status {};
+        if (step.mayBeFolder &&
+            ::fstatat(step.entry.folder, step.waiting.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISDIR(status.st_mode)) {
+            return Outcome::failure(step.path + ": " + std::strerror(EISDIR));
+        }
+    }
+    return {};
+}
+
+void ResultReplacement::dropUnplaced() {
+    staged_.clear();
+    earlier_.clear();
+}
+
+Outcome checkReplaceable(const std::string& path) {
+    const FolderEntry entry = folderEntryOf(path);
+    std::string secondName;
+    const bool linked = createUnderFreshName(entry.name, secondName, [&](const std::string& name) {
+        return ::linkat(entry.folder, entry.name.c_str(), entry.folder, name.c_str(), 0) == 0;
+    });
+    if (linked) {
+        ::unlinkat(entry.folder, secondName.c_str(), 0);
+        return {};
+    }
+    if (errno == ENOENT) return {};
+    return Outcome::failure(systemReason(path));
 }
 
 void makeFileSizeLimitAWriteFailure() {
@@ -172,6 +460,11 @@ void makeFileSizeLimitAWriteFailure() {
 
 Outcome writeFileAtomically(const std::string& path, std::string_view bytes) {
     StagedFile file(path, bytes);
+    if (!file.staged()) return file.staged();
+    if (ResultReplacement* replacement = ResultReplacement::current()) {
+        replacement->keep(std::move(file));
+        return {};
+    }
     return file.putInPlace();
 }
 

@@ -5,31 +5,87 @@
 // final name is never opened: a link there is replaced, not followed, and a reader sees
 // the earlier file or the new one whole, never a cut one.
 
+#include <fcntl.h>
+
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "output/Outcome.h"
 
 namespace sheetbasis {
 
-// Temporary files are named "<final name>" + this + 16 hexadecimal digits, so that a run
-// that was killed can recognise and remove what an earlier one left, and so that two runs
-// never share one.
-inline constexpr std::string_view TEMPORARY_FILE_MARK = ".partial-";
+// Temporary files and folders are named "." + "<final name>" + this + 16 hexadecimal
+// digits: hidden, with the program's name, so that no name a user gives is taken for one,
+// and so that two runs never share one. A temporary folder also holds TEMPORARY_FOLDER_MARK.
+inline constexpr std::string_view TEMPORARY_NAME_MARK = ".sheetbasis-";
+// The file that only this program writes, first, into a temporary folder it makes: the
+// clean-up takes no folder without it.
+inline constexpr std::string_view TEMPORARY_FOLDER_MARK = ".sheetbasis-temporary";
 
 // True for a name that a temporary file or folder of this program has.
 bool isTemporaryFileName(std::string_view fileName);
 
-// A fresh temporary name beside finalPath: finalPath, the mark and 16 random hexadecimal
-// digits.
+// A fresh temporary name beside finalPath: the same folder, the hidden name, the mark and
+// 16 random hexadecimal digits.
 std::string temporaryNameFor(std::string_view finalPath);
+
+// True for a path ending in ".shp" in any letter case.
+bool isShapeFileName(std::string_view path);
+
+// Where the file or folder at path is reached: relative to a folder this thread opened
+// (OpenedFolder) when path lies directly in one, else the path itself from the working
+// folder (AT_FDCWD).
+// The folder part of path as folderEntryOf reads it: up to the last separator ("/" for a
+// path right below the root), "" for a bare name.
+std::string folderTextOf(const std::string& path);
+
+struct FolderEntry {
+    int folder = AT_FDCWD;
+    std::string name;
+};
+FolderEntry folderEntryOf(const std::string& path);
+
+// A folder held open for as long as the object lives; on the thread that opened it, paths
+// "<text>/<name>" are made, opened, renamed and removed relative to it (folderEntryOf), so
+// that a link put in place of the folder meanwhile is not followed.
+class OpenedFolder {
+  public:
+    OpenedFolder() = default;
+    // Opens the sub-folder `name` of parent without following a link (descriptor -1 and
+    // errno set when it cannot be opened: ELOOP or ENOTDIR for a link); text is the path
+    // the program names it by.
+    static OpenedFolder openBelow(int parent, const std::string& name, std::string text);
+    // Uses, without closing it, a descriptor of the folder that `text` names that another
+    // owner (a FolderLock) keeps open for longer.
+    static OpenedFolder borrow(int descriptor, std::string text);
+    OpenedFolder(OpenedFolder&& other) noexcept;
+    OpenedFolder& operator=(OpenedFolder&& other) noexcept;
+    OpenedFolder(const OpenedFolder&) = delete;
+    OpenedFolder& operator=(const OpenedFolder&) = delete;
+    ~OpenedFolder();
+
+    int descriptor() const { return descriptor_; }
+    bool isOpen() const { return descriptor_ >= 0; }
+
+  private:
+    void close();
+    int descriptor_ = -1;
+    bool owned_ = true;
+};
 
 // Makes the folder (not those above it) as the file-system library makes folders; false,
 // with errno set, when it cannot (EEXIST when anything, a link too, has the name).
 bool makeFolder(const std::string& path);
-// A new, empty folder under a fresh temporary name beside finalPath; "" with errno set when
-// none can be made.
+// A new folder under a fresh temporary name beside finalPath, holding only its
+// TEMPORARY_FOLDER_MARK; "" with errno set when none can be made.
 std::string makeTemporaryFolder(std::string_view finalPath);
+// True when the folder `name` in parent is a real folder (no link) holding the mark as a
+// regular file: one that this program made.
+bool isOwnTemporaryFolder(int parent, const std::string& name);
+// Removes the folder `name` of parent and everything in it, never following a link.
+void removeFolderTree(int parent, const std::string& name);
 
 // While alive, files this thread writes under `folder` go straight to their final names,
 // still created exclusively and never through a link. Only for a folder the run made itself
@@ -61,21 +117,82 @@ class StagedFile {
     // Whether the bytes reached the temporary file whole.
     const Outcome& staged() const { return staged_; }
     const std::string& finalPath() const { return finalPath_; }
+    const FolderEntry& finalEntry() const { return final_; }
     // Renames the temporary file over the final name.
     Outcome putInPlace();
 
   private:
+    friend class ResultReplacement;
     std::string finalPath_;
-    std::string temporaryPath_;  // empty once renamed or removed
+    FolderEntry final_;
+    std::string temporaryName_;  // in final_.folder; empty once renamed or removed
     Outcome staged_;
 };
+
+// What had a final name when the run began, as far as the run knows: nothing, a file (not
+// a folder), or it does not know.
+enum class EarlierEntry { None, File, Unknown };
+
+// While alive, the files this thread stages wait, whole under their temporary names, until
+// commit puts them all in place; until then the earlier files are untouched, and a run that
+// fails before (the object destroyed uncommitted) leaves them as they were and removes its
+// temporary files.
+class ResultReplacement {
+  public:
+    ResultReplacement();
+    ResultReplacement(const ResultReplacement&) = delete;
+    ResultReplacement& operator=(const ResultReplacement&) = delete;
+    ~ResultReplacement();
+
+    // The replacement of this thread, or nullptr outside one.
+    static ResultReplacement* current();
+    void keep(StagedFile&& file) { staged_.push_back(std::move(file)); }
+    // An earlier file that goes once the new files are in place, unless one of them takes
+    // its name.
+    void removeWhenReplaced(std::string path) { earlier_.push_back(std::move(path)); }
+
+    // Puts the new files in place, shape files and then projects last, each exchanged with the
+    // earlier file of its name, which waits under the temporary name; moves the earlier files that
+    // no new one replaces to temporary names too. When a step fails, every earlier file gets its
+    // name back and the new ones go: the folders are as they were. Otherwise the earlier files go.
+    // earlierEntry tells what had a final name when the run began: a name that nothing had
+    // is renamed onto without an exchange, and only what may be a folder is looked at.
+    Outcome commit(const std::function<EarlierEntry(const std::string&)>& earlierEntry);
+    // Removes the temporary files of what was not put in place; done while the folders
+    // they lie in are still open.
+    void dropUnplaced();
+
+  private:
+    // A step taken, undone when a later one fails: the entry now has the new file (or no
+    // file) and the earlier one, if any, waits under `waiting`.
+    struct Step {
+        std::string path;
+        FolderEntry entry;
+        std::string waiting;       // empty: there was no earlier file
+        bool exchanged = false;    // with whatever had the name
+        bool mayBeFolder = false;  // what had the name was not known to be a file
+    };
+    Outcome place(StagedFile& file, EarlierEntry earlier);
+    Outcome moveAside(const std::string& path);
+    void undo();
+    Outcome refuseFoldersReplaced() const;
+
+    std::vector<StagedFile> staged_;
+    std::vector<std::string> earlier_;
+    std::vector<Step> steps_;
+    ResultReplacement* outer_ = nullptr;
+};
+
+// Whether the file at path could be removed or replaced: a second name can be given to it
+// (an immutable or append-only file refuses one) or there is none; the reason when not.
+Outcome checkReplaceable(const std::string& path);
 
 // A file-size limit (ulimit -f) makes the kernel stop the process with SIGXFSZ at the first
 // write past it, before the run can report anything or remove its temporary files. With
 // the signal ignored, such a write fails (EFBIG) like any other and the run says so.
 void makeFileSizeLimitAWriteFailure();
 
-// Stages the file and puts it in place.
+// Stages the file and puts it in place, or leaves it to this thread's ResultReplacement.
 Outcome writeFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace sheetbasis

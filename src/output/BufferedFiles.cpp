@@ -9,8 +9,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "output/AtomicFile.h"
@@ -18,16 +20,6 @@
 namespace sheetbasis {
 
 namespace {
-
-bool isShapeFile(const std::string& path) {
-    constexpr std::string_view SHAPE_EXTENSION = ".shp";
-    if (path.size() < SHAPE_EXTENSION.size()) return false;
-    const std::string_view tail =
-        std::string_view(path).substr(path.size() - SHAPE_EXTENSION.size());
-    return std::equal(tail.begin(), tail.end(), SHAPE_EXTENSION.begin(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == b;
-    });
-}
 
 // What the result folders of the sheet this thread generates held after their clean-up. A
 // thread generates one sheet at a time, from the preparation of its folders to its last
@@ -39,6 +31,7 @@ bool isShapeFile(const std::string& path) {
 struct RememberedFolder {
     std::string text;  // as given, with a closing separator
     std::set<std::string> names;
+    std::set<std::string> folders;  // the names of sub-folders
     std::optional<std::filesystem::path> normalForm;
 
     const std::filesystem::path& normal() {
@@ -87,11 +80,24 @@ const std::set<std::string>* rememberedNames(std::string_view folderText) {
 }
 
 // True when path lies in a remembered folder that held nothing of its name.
-bool knownAbsent(std::string_view path) {
+bool isKnownAbsent(std::string_view path) {
     const std::size_t nameStart = path.rfind('/') + 1;  // 0 when there is no separator
     const std::set<std::string>* names = rememberedNames(path.substr(0, nameStart));
     return names != nullptr && !names->contains(std::string(path.substr(nameStart)));
 }
+
+}  // namespace
+
+EarlierEntry earlierEntryAt(std::string_view path) {
+    const std::size_t nameStart = path.rfind('/') + 1;  // 0 when there is no separator
+    RememberedFolder* folder = rememberedFolder(path.substr(0, nameStart));
+    if (folder == nullptr) return EarlierEntry::Unknown;
+    const std::string name(path.substr(nameStart));
+    if (!folder->names.contains(name)) return EarlierEntry::None;
+    return folder->folders.contains(name) ? EarlierEntry::Unknown : EarlierEntry::File;
+}
+
+namespace {
 
 // The contents of committed or dropped files stay with the thread as room for its next
 // files: a thread writes the same layers sheet after sheet, so once its first sheets are
@@ -122,6 +128,9 @@ void keepAsSpare(std::string&& buffer) {
     }
 }
 
+// Set when a hook of the table library on this thread ran out of memory.
+thread_local bool libraryOutOfMemory = false;
+
 // The scope whose files and messages the hooks use on this thread.
 thread_local LibraryScope* currentScope = nullptr;
 
@@ -143,14 +152,22 @@ SAFile hookOpen(const char* name, const char* access) {
         errno = EINVAL;
         return nullptr;
     }
-    const std::string path(name);
-    BufferedFiles& files = currentScope->files();
-    std::string* bytes = access[0] == 'w' ? &files.create(path) : files.contents(path);
-    if (bytes == nullptr) {
-        errno = ENOENT;
+    // The library is C: an exception must not unwind through it. Out of memory, the file
+    // cannot be opened, which the library reports as a failure.
+    try {
+        const std::string path(name);
+        BufferedFiles& files = currentScope->files();
+        std::string* bytes = access[0] == 'w' ? &files.create(path) : files.contents(path);
+        if (bytes == nullptr) {
+            errno = ENOENT;
+            return nullptr;
+        }
+        return reinterpret_cast<SAFile>(new OpenFile{currentScope->sharedFiles(), bytes});
+    } catch (const std::bad_alloc&) {
+        libraryOutOfMemory = true;
+        errno = ENOMEM;
         return nullptr;
     }
-    return reinterpret_cast<SAFile>(new OpenFile{currentScope->sharedFiles(), bytes});
 }
 
 SAOffset hookRead(void* target, SAOffset size, SAOffset count, SAFile file) {
@@ -163,7 +180,8 @@ SAOffset hookRead(void* target, SAOffset size, SAOffset count, SAFile file) {
     return items;
 }
 
-SAOffset hookWrite(void* source, SAOffset size, SAOffset count, SAFile file) {
+// Out of memory, nothing is written and the library sees a failed write.
+SAOffset hookWrite(void* source, SAOffset size, SAOffset count, SAFile file) try {
     OpenFile& f = *openFile(file);
     const std::size_t length = size * count;
     const char* bytes = static_cast<const char*>(source);
@@ -176,6 +194,9 @@ SAOffset hookWrite(void* source, SAOffset size, SAOffset count, SAFile file) {
     }
     f.position += length;
     return count;
+} catch (const std::bad_alloc&) {
+    libraryOutOfMemory = true;
+    return 0;
 }
 
 SAOffset hookSeek(SAFile file, SAOffset offset, int whence) {
@@ -204,30 +225,38 @@ int hookClose(SAFile file) {
 }
 
 int hookRemove(const char* name) {
-    if (knownAbsent(name)) {
+    if (isKnownAbsent(name)) {
         errno = ENOENT;
         return -1;
     }
     return std::remove(name);
 }
 
-void hookError(const char* message) {
+void hookError(const char* message) try {
     if (currentScope != nullptr) currentScope->addMessage(message);
+} catch (const std::bad_alloc&) {
+    libraryOutOfMemory = true;
 }
 
 }  // namespace
+
+bool tookLibraryOutOfMemory() {
+    return std::exchange(libraryOutOfMemory, false);
+}
 
 void forgetRememberedFolders() {
     rememberedFolders.clear();
     lastNames = nullptr;
 }
 
-void rememberFolderContents(const std::string& folder, std::vector<std::string> names) {
+void rememberFolderContents(const std::string& folder, std::vector<std::string> names,
+                            const std::vector<std::string>& folderNames) {
     std::string text = withClosingSeparator(folder);
     std::set<std::string> nameSet(std::make_move_iterator(names.begin()),
                                   std::make_move_iterator(names.end()));
     lastNames = nullptr;
-    rememberedFolders.push_back(RememberedFolder{std::move(text), std::move(nameSet), {}});
+    rememberedFolders.push_back(RememberedFolder{
+        std::move(text), std::move(nameSet), {folderNames.begin(), folderNames.end()}, {}});
 }
 
 std::optional<std::vector<std::string>> rememberedFolderContents(const std::string& folder) {
@@ -266,11 +295,19 @@ Outcome BufferedFiles::commit() {
 }
 
 Outcome BufferedFiles::putOnDisk() const {
+    if (ResultReplacement* replacement = ResultReplacement::current()) {
+        for (const File& file : files_) {
+            StagedFile staged(file.path, file.bytes);
+            if (!staged.staged()) return staged.staged();
+            replacement->keep(std::move(staged));
+        }
+        return {};
+    }
     std::vector<StagedFile> staged;
     staged.reserve(files_.size());
     for (const bool shapeFile : {false, true}) {
         for (const File& file : files_) {
-            if (isShapeFile(file.path) != shapeFile) continue;
+            if (isShapeFileName(file.path) != shapeFile) continue;
             staged.emplace_back(file.path, file.bytes);
             if (!staged.back().staged()) return staged.back().staged();
         }

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "output/AtomicFile.h"
 #include "output/Outcome.h"
 
 namespace sheetbasis {
@@ -22,9 +23,14 @@ namespace sheetbasis {
 // result folders, once cleared of an earlier run's layers): the names of all its entries. A
 // layer file whose final name is not among them needs no look at the file system before it
 // is created, nor does the table library's removal of a stale file of that name.
-void rememberFolderContents(const std::string& folder, std::vector<std::string> names);
+// folderNames are those of the entries that are folders.
+void rememberFolderContents(const std::string& folder, std::vector<std::string> names,
+                            const std::vector<std::string>& folderNames = {});
 // What this thread remembered of the folder, or nothing when it never was.
 std::optional<std::vector<std::string>> rememberedFolderContents(const std::string& folder);
+// What the remembered folder of path held under its name (Unknown for a folder not
+// remembered).
+EarlierEntry earlierEntryAt(std::string_view path);
 // Forgets every folder this thread remembered: done when the folders of its next sheet are
 // prepared.
 void forgetRememberedFolders();
@@ -43,7 +49,8 @@ class BufferedFiles {
     // The file path, or nullptr when it was never created.
     std::string* contents(const std::string& path);
 
-    // Writes every file whole under a temporary name, then renames them into place, the
+    // Writes every file whole under a temporary name, then renames them into place (or,
+    // within a ResultReplacement, leaves them to it), the
     // shape file (.shp) last, so that a shape file on disk always has its index, table and
     // projection file. When any file fails, none of the new files is left: those already
     // renamed are removed again. Commits once; the files are dropped from memory after.
@@ -81,5 +88,10 @@ class LibraryScope {
     std::shared_ptr<BufferedFiles> files_;
     std::string& messages_;
 };
+
+// Whether a file hook of the table library on this thread ran out of memory since the last
+// call (the library then saw a failed open or write): a layer's failure is then one of
+// memory, whatever the library makes of it.
+bool tookLibraryOutOfMemory();
 
 }  // namespace sheetbasis

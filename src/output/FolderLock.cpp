@@ -35,18 +35,20 @@ void FolderLock::release() {
 }
 
 FolderLock FolderLock::waitFor(const std::string& folder) {
-    return take(folder, 0, LOCK_EX);
+    return take(AT_FDCWD, folder, 0, LOCK_EX);
 }
 
-FolderLock FolderLock::takeIfFree(const std::string& folder) {
-    return take(folder, O_NOFOLLOW, LOCK_EX | LOCK_NB);
+FolderLock FolderLock::takeIfFreeBelow(int parent, const std::string& name) {
+    return take(parent, name, O_NOFOLLOW, LOCK_EX | LOCK_NB);
 }
 
-FolderLock FolderLock::take(const std::string& folder, int openFlags, int lockOperation) {
+FolderLock FolderLock::take(int parent, const std::string& folder, int openFlags,
+                            int lockOperation) {
     FolderLock lock;
     // flock locks belong to the open file description, so two threads of one process that
     // each open the folder exclude each other as two processes do.
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | openFlags);
+    const int descriptor =
+        ::openat(parent, folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | openFlags);
     if (descriptor < 0) {
         lock.outcome_ = Outcome::failure(folder + ": cannot be locked: " + std::strerror(errno));
         return lock;
@@ -66,12 +68,16 @@ FolderLock FolderLock::take(const std::string& folder, int openFlags, int lockOp
 
 std::optional<std::vector<std::string>> FolderLock::entryNames() const {
     if (descriptor_ < 0) return std::nullopt;
+    return entryNamesOf(descriptor_);
+}
+
+std::optional<std::vector<std::string>> entryNamesOf(int folder) {
     // Large enough for a result folder in one call; a bigger one takes more calls.
     constexpr std::size_t BUFFER_BYTES = std::size_t{32} * 1024;
     alignas(dirent64) char buffer[BUFFER_BYTES];
     std::vector<std::string> names;
     for (;;) {
-        const ssize_t filled = ::getdents64(descriptor_, buffer, sizeof buffer);
+        const ssize_t filled = ::getdents64(folder, buffer, sizeof buffer);
         if (filled < 0 && errno == EINTR) continue;
         if (filled < 0) return std::nullopt;
         if (filled == 0) return names;

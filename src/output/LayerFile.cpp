@@ -1,7 +1,10 @@
 #include "output/LayerFile.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <optional>
 #include <string_view>
 
@@ -127,7 +130,31 @@ bool storeValue(const DBFInfo& table, std::string& record, int column, FieldType
     return false;
 }
 
+// The table library does not check every allocation it makes while it creates a layer (it
+// writes through the null pointer of a failed one), so it is handed the work only when this
+// much memory can be had: a layer's creation takes it a few kilobytes. Below the allocator's
+// threshold for mapping memory of its own, the block comes from the thread's heap, costs no
+// system call once the heap has grown, and, freed, stays there for the library's
+// allocations that follow (keepFreedMemory).
+constexpr std::size_t LIBRARY_HEADROOM_BYTES = std::size_t{64} * 1024;
+
+// Freed memory up to this much stays with the process instead of going back to the system.
+constexpr int FREED_MEMORY_KEPT_BYTES = 256 << 20;
+
+bool libraryHasHeadroom() {
+    void* probe = std::malloc(LIBRARY_HEADROOM_BYTES);
+    if (probe == nullptr) return false;
+    // Touched, so that the allocation is not optimised away.
+    static_cast<volatile char*>(probe)[0] = 0;
+    std::free(probe);
+    return true;
+}
+
 }  // namespace
+
+void keepFreedMemory() {
+    ::mallopt(M_TRIM_THRESHOLD, FREED_MEMORY_KEPT_BYTES);
+}
 
 std::string projectionText(CoordinateSystem cs) {
     switch (cs) {
@@ -146,11 +173,16 @@ Outcome createLayer(CoordinateSystem cs, ShapeType shapeType, const std::string&
                     const std::vector<FieldDef>& fields, Layer& layer) {
     layer = Layer{};
     const std::string baseName = trimTrailing(layerName);
+    if (!libraryHasHeadroom()) return Outcome::failure(std::string(OUT_OF_MEMORY));
 
     // On failure the handles opened so far are closed; their files never reach the disk.
     auto files = std::make_shared<BufferedFiles>();
     LibraryScope scope(files, layer.libraryMessages);
     const auto notCreated = [&] {
+        // The library's own allocations fail without a word: memory is looked at again.
+        if (tookLibraryOutOfMemory() || !libraryHasHeadroom()) {
+            return Outcome::failure(std::string(OUT_OF_MEMORY));
+        }
         return Outcome::failure("cannot be created" + libraryReason(layer.libraryMessages));
     };
     TableHandle table{DBFCreateLL(baseName.c_str(), TABLE_CODE_PAGE, scope.hooks())};

@@ -75,6 +75,11 @@ Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int
                              std::span<const AttributeValue> values,
                              const std::vector<FieldDef>& fields);
 
+// Has memory that the program frees stay with it, so that the room checked for before the
+// table library is handed a layer (which does not check all its allocations) is still there
+// when the library allocates; called once at start.
+void keepFreedMemory();
+
 // The projection file line for the coordinate system (empty for an unknown one).
 std::string projectionText(CoordinateSystem cs);
 

@@ -8,6 +8,9 @@
 
 namespace sheetbasis {
 
+// The reason of a step that ran out of memory.
+inline constexpr std::string_view OUT_OF_MEMORY = "out of memory";
+
 class [[nodiscard]] Outcome {
   public:
     Outcome() = default;  // success

@@ -18,8 +18,8 @@ struct LayerFolders {
 };
 
 // Writes HypsA, HypsP and HypsL into folder in the coordinate system cs, each closed
-// before the next is begun. A failure names the layer and why; no later layer is begun,
-// and the layers written before it stay.
+// before the next is begun. A failure names the layer and why; no later layer is begun.
+// Within a ResultReplacement the layers written wait, staged, for its commit.
 Outcome writeHypsLayers(const std::string& folder, CoordinateSystem cs,
                         const HypsFeatures& features);
 

@@ -71,10 +71,14 @@ TEST(Velmora, CombinedSystemCarriesTheCornersIntoGsk2011) {
         const std::string folder =
             (tmp.path() / std::to_string(static_cast<int>(cs))).string() + "/";
         std::filesystem::create_directories(folder);
-        const ResultFolders folders = prepareResultFolders(folder);
+        ResultReplacement replacement;
+        const ResultFolders folders = prepareResultFolders(folder, replacement);
         ASSERT_EQ(folders.status, FolderStatus::Ready);
         const Outcome generated = generateSheet(p, folders.layers);
         ASSERT_TRUE(generated) << generated.reason();
+        const Outcome placed =
+            replacement.commit([](const std::string&) { return EarlierEntry::Unknown; });
+        ASSERT_TRUE(placed) << placed.reason();
 
         Point nw{41.0, 52 + TWO_THIRDS};
         if (cs == CoordinateSystem::Gsk2011FromSk42) nw = sk42ToGsk2011(nw);

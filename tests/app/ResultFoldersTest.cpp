@@ -21,12 +21,19 @@ void touch(const fs::path& file) {
     std::ofstream(file) << "x";
 }
 
-// The sub-folders that the preparation names.
+// The sub-folders that the preparation names. With no new file to put in place, the
+// replacement that follows a ready preparation removes the earlier run's layers alone.
 FolderStatus prepareInto(const std::string& folder, std::string& hypsFolder,
                          std::string& frameFolder) {
-    const ResultFolders prepared = prepareResultFolders(folder);
+    ResultReplacement replacement;
+    const ResultFolders prepared = prepareResultFolders(folder, replacement);
     hypsFolder = prepared.layers.hyps;
     frameFolder = prepared.layers.frame;
+    if (prepared.status == FolderStatus::Ready) {
+        const Outcome committed =
+            replacement.commit([](const std::string&) { return EarlierEntry::None; });
+        EXPECT_TRUE(committed) << committed.reason();
+    }
     return prepared.status;
 }
 
@@ -115,31 +122,35 @@ TEST_F(ResultFoldersTest, TemporaryFilesOfAKilledRunAreDeletedButLinksNeverFollo
     const fs::path frame = tmp.path() / "FRAME";
     fs::create_directories(hyps);
     fs::create_directories(frame);
-    const std::string mark = ".partial-0123456789abcdef";
+    const std::string mark = ".sheetbasis-0123456789abcdef";
+    // A name of the writer's earlier form is a user's name now.
+    const std::string usersOwn = "report.docx.partial-0123456789abcdef";
     for (const std::string& f :
-         {std::string("HypsA.dbf"), "HypsA.shx" + mark, "notes.txt" + mark}) {
+         {std::string("HypsA.dbf"), ".HypsA.shx" + mark, ".notes.txt" + mark, usersOwn}) {
         touch(hyps / f);
     }
     touch(tmp.path() / "user.txt");
-    fs::create_symlink(tmp.path() / "user.txt", hyps / ("HypsL.shp" + mark));
-    touch(frame / ("FrameDig.dbf" + mark));
-    touch(tmp.path() / ("N-37.qgs" + mark));
-    touch(tmp.path() / ("notes.txt" + mark));
+    fs::create_symlink(tmp.path() / "user.txt", hyps / (".HypsL.shp" + mark));
+    touch(frame / (".FrameDig.dbf" + mark));
+    touch(tmp.path() / (".N-37.qgs" + mark));
+    touch(tmp.path() / (".notes.txt" + mark));
     std::string hypsFolder, frameFolder;
     ASSERT_EQ(prepareInto(folder(), hypsFolder, frameFolder), FolderStatus::Ready);
-    EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", "HypsL.shp" + mark}));
+    EXPECT_EQ(namesIn(hyps), (std::set<std::string>{"HypsA.dbf", ".HypsL.shp" + mark, usersOwn}));
     EXPECT_TRUE(namesIn(frame).empty());
     EXPECT_EQ(namesIn(tmp.path()),
-              (std::set<std::string>{"HYPS", "FRAME", "user.txt", "notes.txt" + mark}))
+              (std::set<std::string>{"HYPS", "FRAME", "user.txt", ".notes.txt" + mark}))
         << "in the user's own folder only a project's temporary file is taken";
 }
 
 TEST_F(ResultFoldersTest, SecondRunIntoTheFolderWaitsForTheFirst) {
-    ResultFolders first = prepareResultFolders(folder());
+    ResultReplacement firstReplacement;
+    ResultFolders first = prepareResultFolders(folder(), firstReplacement);
     ASSERT_EQ(first.status, FolderStatus::Ready);
     std::atomic<bool> secondReady{false};
     std::thread second([&] {
-        const ResultFolders prepared = prepareResultFolders(folder());
+        ResultReplacement replacement;
+        const ResultFolders prepared = prepareResultFolders(folder(), replacement);
         secondReady = prepared.status == FolderStatus::Ready;
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -16,7 +16,7 @@ import unittest
 from sheetbasis_testing import (EXE, FRAME_LAYERS, HYPS_LAYERS, WorkFolderTest, run_program,
                                 write_job)
 
-TEMPORARY = re.compile(r"\.partial-[0-9a-f]{16}$")
+TEMPORARY = re.compile(r"^\..+\.sheetbasis-[0-9a-f]{16}$")
 JOB_1M = "Nom=N-37;\r\nPath={};\r\nCS=CK-42;\r\nMapScale=1000;\r\n"
 JOB_200K_SK42 = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-42;\r\nMapScale=200;\r\n"
 JOB_500K_SK95 = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-95;\r\nMapScale=500;\r\n"
@@ -72,11 +72,13 @@ class FailedWritesTest(WorkFolderTest):
 
     def test_abandoned_sheet_folders_go_but_not_one_being_built_nor_a_link(self):
         out = self.folder("set")
-        abandoned = os.path.join(out, "N-37-I.partial-0123456789abcdef")
-        building = os.path.join(out, "N-37-II.partial-fedcba9876543210")
-        link = os.path.join(out, "N-37-III.partial-00000000000000aa")
+        abandoned = os.path.join(out, ".N-37-I.sheetbasis-0123456789abcdef")
+        building = os.path.join(out, ".N-37-II.sheetbasis-fedcba9876543210")
+        link = os.path.join(out, ".N-37-III.sheetbasis-00000000000000aa")
         for folder in (abandoned, building, self.folder("user")):
             os.makedirs(os.path.join(folder, "HYPS"))
+            # The mark that the program writes into every temporary folder it makes.
+            open(os.path.join(folder, ".sheetbasis-temporary"), "w").close()
         os.symlink(self.folder("user"), link)
         held = os.open(building, os.O_RDONLY | os.O_DIRECTORY)  # as the run building it does
         try:
@@ -152,16 +154,18 @@ class FailedWritesTest(WorkFolderTest):
     @unittest.skipUnless(shutil.which("strace"), "strace is not installed")
     def test_a_run_killed_while_putting_its_project_in_place_keeps_the_earlier_one(self):
         other = self.job(JOB_500K_SK95, name="other.txt")
-        counted = subprocess.run(["strace", "-f", "-c", "-e", "trace=rename", EXE, other],
+        # Files are renamed relative to their folder, or exchanged with an earlier file.
+        calls = "rename,renameat,renameat2"
+        counted = subprocess.run(["strace", "-f", "-c", "-e", "trace=" + calls, EXE, other],
                                  capture_output=True, text=True)
-        renames = [int(line.split()[3]) for line in counted.stderr.splitlines()
-                   if line.endswith(" rename")]
+        renames = [sum(int(line.split()[3]) for line in counted.stderr.splitlines()
+                       if line.split()[-1:] and line.split()[-1] in calls.split(","))]
         job = self.job(JOB_200K_SK42)
         self.assertEqual(run_program([job]).returncode, 0)
         earlier = files_of(self.folder("result"))
         # The project is the last file put in place.
         subprocess.run(["strace", "-f", "-o", os.devnull, "-e",
-                        f"inject=rename:signal=SIGKILL:when={renames[0]}", EXE, other])
+                        f"inject={calls}:signal=SIGKILL:when={renames[0]}", EXE, other])
         with open(self.folder("result", PROJECT), "rb") as f:
             self.assertEqual(f.read(), earlier[PROJECT])
         self.assertTrue([n for n in os.listdir(self.folder("result")) if TEMPORARY.search(n)])

@@ -30,7 +30,7 @@ DELAY_SPAN = 1.3
 SEED = 12
 SET_KILLS = 8
 # The names the program's file writer gives its files until they are complete.
-TEMPORARY = re.compile(r"\.partial-[0-9a-f]{16}$")
+TEMPORARY = re.compile(r"^\..+\.sheetbasis-[0-9a-f]{16}$")
 
 JOB = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-42;\r\nMapScale=200;\r\n"
 PRJ_END = b"\r\n"

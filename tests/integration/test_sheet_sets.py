@@ -75,7 +75,7 @@ class SheetSetTest(WorkFolderTest):
         self.assertEqual(proc.returncode, 8)
         self.assertEqual(proc.stderr.decode().splitlines(), [
             "sheetbasis: 35 written, 1 failed",
-            "  N-37-XII: the result folder does not exist (exit code 8)"])
+            f"  N-37-XII: {out}/N-37-XII/: Not a directory (exit code 8)"])
         self.assertTrue(os.path.isfile(os.path.join(out, "N-37-XIII", "FRAME", "Frame.shp")))
 
     def test_quiet_prints_nothing_and_a_terminal_gets_a_progress_bar(self):
