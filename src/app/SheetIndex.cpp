@@ -265,7 +265,11 @@ Outcome writeSheetIndex(const IndexRequest& request) {
     removeLeftovers(folder, lock);
     const fs::path layerBase = folder / INDEX_LAYER;
     if (Outcome layer = writeIndexLayer(request, layerBase); !layer) return layer;
-    return writeIndexProject(request, layerBase, fs::path(request.outFolder) / INDEX_PROJECT);
+    return writeIndexProject(request, layerBase, indexProjectPath(request.outFolder));
+}
+
+std::string indexProjectPath(const std::string& outFolder) {
+    return (fs::path(outFolder) / INDEX_PROJECT).generic_string();
 }
 
 }  // namespace sheetbasis

@@ -65,7 +65,8 @@ std::string frameLessNote(const std::vector<PreparedSheet>& sheets);
 
 struct SetRunReport {
     std::size_t written = 0;
-    std::vector<PreparedSheet> failed;   // with their reasons
+    std::vector<PreparedSheet> writtenSheets;  // the written ones, in the order given
+    std::vector<PreparedSheet> failed;         // with their reasons
     ExitCode exitCode = ExitCode::Done;  // the worst failure's
 };
 

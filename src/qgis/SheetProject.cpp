@@ -258,6 +258,12 @@ std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic
            parameter("Latitude_Of_Origin", pr.originLatitude) + ",UNIT[\"Meter\",1.0]]";
 }
 
+std::string sheetProjectPath(const std::string& resultFolder, std::string_view sheetName) {
+    // With its closing separator or without it, the text names the same folder.
+    const fs::path folder = (fs::path(resultFolder) / "").parent_path();
+    return fileText(folder / (trimBoth(sheetName) + std::string(PROJECT_EXTENSION)));
+}
+
 Outcome writeQgisFiles(const SheetParameters& p, const LayerFolders& folders,
                        const std::string& sheetName, const DrawingRect& rect) {
     const FrameSettings settings = frameSettingsFor(p.setScale, p.mapScale);
@@ -282,7 +288,7 @@ Outcome writeQgisFiles(const SheetParameters& p, const LayerFolders& folders,
                   marginTextItems(marginTexts(title, p.cs, settings.scaleDenominator),
                                   layoutPageOf(extent, settings.scaleDenominator))),
         PROJECT_MARKER);
-    const fs::path path = hyps.parent_path() / (title + PROJECT_EXTENSION);
+    const fs::path path = sheetProjectPath(hyps.parent_path().string(), title);
     if (Outcome written = writeFileAtomically(fileText(path), project); !written) return written;
     removeEarlierProjects(path);
     return {};

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "geo/ConformalConic.h"
 #include "geo/Geometry.h"
@@ -27,6 +28,10 @@ std::optional<LambertConformalConic> sheetProjectionOf(CoordinateSystem cs,
 PlaneBox projectedExtent(const LambertConformalConic& projection, const DrawingRect& rect);
 // The definition of that system, on the datum of the layers' projection files.
 std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic& projection);
+
+// The project of a sheet named sheetName in its result folder (the folder text without its
+// surrounding blanks, as the result folders are prepared).
+std::string sheetProjectPath(const std::string& resultFolder, std::string_view sheetName);
 
 // Writes the styles of the layers that the sheet's map scale gives, beside them in their
 // folders, and the project "<sheetName>.qgs" in the folder that holds both. Fails when a

@@ -88,6 +88,37 @@ TEST(SheetProjectTest, stylesGoBesideTheLayersOfTheMapScaleAndTheProjectNamesOnl
               std::string::npos);
 }
 
+// The path that the PDF is printed from is the project that the generation writes, however
+// the folder text ends and whatever blanks the sheet's name carries.
+TEST(SheetProjectTest, theProjectPathNamesTheProjectWritten) {
+    struct Case {
+        std::string folder;     // below the temporary folder
+        std::string separator;  // closing the folder text, or not
+        std::string sheetName;
+    };
+    const Case cases[] = {
+        {"N-37-XXXVI", "/", "N-37-XXXVI"},
+        {"N-37-XXXVI", "", "N-37-XXXVI"},
+        {"ends in a blank ", "/", "N-01-I"},
+        {"joined", "/", " T-37-I,II,III  "},
+    };
+    for (const Case& c : cases) {
+        TempFolder tmp;
+        const fs::path folder = tmp.path() / c.folder;
+        fs::create_directories(folder / "HYPS");
+        fs::create_directories(folder / "FRAME");
+        SheetParameters p;
+        p.cs = CoordinateSystem::Sk42;
+        p.setScale = Series::Scale200k;
+        p.mapScale = MapScale::Scale200k;
+        ASSERT_TRUE(writeQgisFiles(p, {(folder / "HYPS").string(), (folder / "FRAME").string()},
+                                   c.sheetName, {41.0, 42.0, 52.0, 52.0 + 2.0 / 3.0}));
+        const std::string path = sheetProjectPath(folder.string() + c.separator, c.sheetName);
+        EXPECT_TRUE(fs::is_regular_file(path)) << path;
+        EXPECT_EQ(fs::path(path).parent_path(), folder) << path;
+    }
+}
+
 TEST(SheetProjectTest, aFolderThatCannotTakeTheProjectIsReported) {
     TempFolder tmp;
     SheetParameters p;
