@@ -10,6 +10,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "app/SheetIndex.h"
 #include "qgis/SheetProject.h"
 #include "sheet/Nomenclature.h"
 #include "sheet/Text.h"

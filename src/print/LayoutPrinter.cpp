@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <qgslayoutexporter.h>
 #include <qgslayoutmanager.h>
@@ -48,6 +47,19 @@ Outcome checkLayers(const QgsProject& project) {
     return {};
 }
 
+std::string exportFailureText(QgsLayoutExporter::ExportResult result) {
+    switch (result) {
+        case QgsLayoutExporter::MemoryError:
+            return "not enough memory";
+        case QgsLayoutExporter::FileError:
+            return "the file cannot be written";
+        case QgsLayoutExporter::PrintError:
+            return "the PDF cannot be started";
+        default:
+            return "export result " + std::to_string(static_cast<int>(result));
+    }
+}
+
 Outcome exportLayout(QgsPrintLayout* layout, const std::string& path) {
     QgsLayoutExporter exporter(layout);
     QgsLayoutExporter::PdfExportSettings settings;
@@ -57,9 +69,7 @@ Outcome exportLayout(QgsPrintLayout* layout, const std::string& path) {
     const QgsLayoutExporter::ExportResult result =
         exporter.exportToPdf(QFile::decodeName(path.c_str()), settings);
     if (result == QgsLayoutExporter::Success) return {};
-    const std::string message = text(exporter.errorMessage());
-    return Outcome::failure("QGIS could not print the layout" +
-                            (message.empty() ? std::string() : ": " + message));
+    return Outcome::failure("QGIS could not print the layout: " + exportFailureText(result));
 }
 
 // The file QGIS wrote is a whole PDF, and on the disk.
@@ -69,15 +79,17 @@ Outcome checkWholePdf(const std::string& path) {
     in.read(header.data(), static_cast<std::streamsize>(header.size()));
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
-    in.seekg(std::max<std::streamoff>(0, size - PDF_TAIL_BYTES));
-    const std::string tail{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (!in.eof() || header != PDF_HEADER || tail.find(PDF_END) == std::string::npos) {
-        return Outcome::failure(path + ": QGIS left no whole PDF");
+    const std::streamoff tailStart = std::max<std::streamoff>(0, size - PDF_TAIL_BYTES);
+    std::string tail(static_cast<std::size_t>(size - tailStart), '\0');
+    in.seekg(tailStart);
+    in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
+    if (!in || header != PDF_HEADER || tail.find(PDF_END) == std::string::npos) {
+        return Outcome::failure("QGIS left no whole PDF");
     }
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     const bool synced = descriptor >= 0 && ::fsync(descriptor) == 0;
     if (descriptor >= 0) ::close(descriptor);
-    return synced ? Outcome() : systemFailure(path);
+    return synced ? Outcome() : Outcome::failure(std::strerror(errno));
 }
 
 // A new empty file of a fresh temporary name beside finalPath, made exclusively so that
@@ -93,8 +105,11 @@ std::string createTemporaryFile(const std::string& finalPath) {
 
 Outcome printToTemporary(QgsPrintLayout* layout, const std::string& temporary,
                          const std::string& pdfPath) {
-    if (Outcome exported = exportLayout(layout, temporary); !exported) return exported;
-    if (Outcome whole = checkWholePdf(temporary); !whole) return whole;
+    // A failure names the PDF asked for, not its temporary name.
+    if (Outcome exported = exportLayout(layout, temporary); !exported) {
+        return exported.within(pdfPath);
+    }
+    if (Outcome whole = checkWholePdf(temporary); !whole) return whole.within(pdfPath);
     if (std::rename(temporary.c_str(), pdfPath.c_str()) != 0) return systemFailure(pdfPath);
     return {};
 }
