@@ -264,8 +264,8 @@ ProgressReport progressBar(const CommandLine& c, std::size_t total, std::string 
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
         // Drawn over itself: back to the line start, the line, clear what an older one left.
         std::cerr << '\r' << label
-                  << progressLine(done, total, elapsed.count(), width - label.size())
-                  << "\x1b[K" << std::flush;
+                  << progressLine(done, total, elapsed.count(), width - label.size()) << "\x1b[K"
+                  << std::flush;
     };
 }
 
@@ -274,8 +274,7 @@ void endProgressBar(const ProgressReport& progress) {
     if (progress) std::cerr << '\n';
 }
 
-ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c,
-                   PdfPrinter* printer) {
+ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c, PdfPrinter* printer) {
     const ProgressReport progress = progressBar(c, prepared.size(), "");
     const unsigned threads =
         c.threads > 0 ? c.threads : std::max(1U, std::thread::hardware_concurrency());

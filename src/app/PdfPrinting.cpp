@@ -74,7 +74,8 @@ Outcome PdfPrinter::start() {
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
     char* const argv[] = {const_cast<char*>(program_.c_str()), nullptr};
-    const int spawned = ::posix_spawn(&process_, program_.c_str(), &actions, nullptr, argv, environ);
+    const int spawned =
+        ::posix_spawn(&process_, program_.c_str(), &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(ends[1]);
     channel_ = ends[0];

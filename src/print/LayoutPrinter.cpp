@@ -1,6 +1,12 @@
 #include "print/LayoutPrinter.h"
 
 #include <fcntl.h>
+#include <qgslayoutexporter.h>
+#include <qgslayoutmanager.h>
+#include <qgsmaplayer.h>
+#include <qgsprintlayout.h>
+#include <qgsproject.h>
+#include <qgsproviderregistry.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -9,12 +15,6 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
-#include <qgslayoutexporter.h>
-#include <qgslayoutmanager.h>
-#include <qgsmaplayer.h>
-#include <qgsprintlayout.h>
-#include <qgsproject.h>
-#include <qgsproviderregistry.h>
 
 #include "output/AtomicFile.h"
 

@@ -21,8 +21,8 @@ std::string requestText(const PrintRequest& request) {
 std::string answerLine(const Outcome& outcome) {
     if (outcome) return std::string(PRINTED) + '\n';
     std::string reason = outcome.reason();
-    std::replace_if(reason.begin(), reason.end(), [](char c) { return c == '\n' || c == '\r'; },
-                    ' ');
+    std::replace_if(
+        reason.begin(), reason.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     return std::string(FAILED) + reason + '\n';
 }
 

@@ -3,12 +3,12 @@
 // that QGIS starts once for a whole set (PrintRequests.h tells what is said).
 
 #include <fcntl.h>
+#include <qgsapplication.h>
 #include <unistd.h>
 
 #include <QByteArray>
 #include <cstdlib>
 #include <iostream>
-#include <qgsapplication.h>
 #include <string>
 
 #include "print/LayoutPrinter.h"

@@ -12,12 +12,12 @@
 
 #include "frame/FontMetrics.h"
 #include "frame/FrameSettings.h"
-#include "qgis/FrameStyle.h"
 #include "geo/ConformalConic.h"
-#include "qgis/HypsStyle.h"
 #include "output/AtomicFile.h"
 #include "output/BufferedFiles.h"
 #include "output/LayerFile.h"
+#include "qgis/FrameStyle.h"
+#include "qgis/HypsStyle.h"
 #include "qgis/QgisStyle.h"
 #include "sheet/Text.h"
 

@@ -15,7 +15,7 @@ os.environ["QT_QPA_PLATFORM"] = "offscreen"  # headless, whatever display there 
 from osgeo import gdal  # noqa: E402
 from qgis.core import QgsApplication, QgsLayoutItemMap, QgsProject  # noqa: E402
 
-from sheetbasis_testing import EXE, run_program  # noqa: E402
+from sheetbasis_testing import EXE, run_program, write_job  # noqa: E402
 
 gdal.UseExceptions()
 
@@ -95,6 +95,17 @@ class PrintedSetTest(unittest.TestCase):
             with self.subTest(project=os.path.basename(project)):
                 self.check_pdf(project, project[:-len(".qgs")] + ".pdf")
                 self.assertEqual([n for n in os.listdir(folder) if ".partial-" in n], [])
+
+    def test_a_job_list_prints_each_job_beside_its_project(self):
+        folder = os.path.join(work, "jobs")
+        job = write_job(work, f"Nom=N-37-XXXVI;\r\nPath={folder};\r\n", name="pdf-job.txt")
+        jobs = os.path.join(work, "jobs.txt")
+        with open(jobs, "w") as f:
+            f.write(job + "\n")
+        proc = run_program(["--jobs-from", jobs, "--pdf", "--quiet"], timeout=120)
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.check_pdf(os.path.join(folder, "N-37-XXXVI.qgs"),
+                       os.path.join(folder, "N-37-XXXVI.pdf"))
 
     def test_a_pdf_that_cannot_be_put_in_place_fails_its_sheet_with_the_reason(self):
         out = os.path.join(work, "blocked")

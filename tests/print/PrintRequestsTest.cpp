@@ -41,7 +41,8 @@ TEST(PrintRequestsTest, anAnswerIsOneLineThatTellsTheOutcomeBack) {
     const Case cases[] = {
         {Outcome(), ""},
         {Outcome::failure("out/N.pdf: Is a directory"), "out/N.pdf: Is a directory"},
-        {Outcome::failure("QGIS could not print\nthe layout\r\n"), "QGIS could not print the layout  "},
+        {Outcome::failure("QGIS could not print\nthe layout\r\n"),
+         "QGIS could not print the layout  "},
         {Outcome::failure("tab\tkept"), "tab\tkept"},
     };
     for (const Case& c : cases) {
