@@ -274,16 +274,17 @@ void endProgressBar(const ProgressReport& progress) {
     if (progress) std::cerr << '\n';
 }
 
-ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c, PdfPrinter* printer) {
+ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c,
+                   PrinterPool* printers) {
     const ProgressReport progress = progressBar(c, prepared.size(), "");
     const unsigned threads =
         c.threads > 0 ? c.threads : std::max(1U, std::thread::hardware_concurrency());
     if (!c.quiet) std::cerr << frameLessNote(prepared);
     SetRunReport report = generateSheets(std::move(prepared), threads, progress);
     endProgressBar(progress);
-    if (printer != nullptr) {
+    if (printers != nullptr) {
         const ProgressReport printing = progressBar(c, report.writtenSheets.size(), "PDF ");
-        report = printWrittenSheets(std::move(report), *printer, printing);
+        report = printWrittenSheets(std::move(report), *printers, threads, printing);
         endProgressBar(printing);
     }
     if (!c.quiet) std::cerr << summaryText(report);
@@ -293,10 +294,10 @@ ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c, Pd
 // The index is written after the sheets, whose projects it opens; a failure to write it
 // is a failed write like a sheet's.
 ExitCode writeIndexOf(const std::vector<SheetIdentity>& sheets, const CommandLine& c,
-                      ExitCode outcome, PdfPrinter* printer) {
+                      ExitCode outcome, PrinterPool* printers) {
     const SetDrawing drawing = setDrawingOf(c.entries, c.setScale);
     Outcome written = writeSheetIndex({sheets, drawing.cs, drawing.mapScale, c.outFolder});
-    if (written && printer != nullptr) written = printer->print(indexPrintRequest(c.outFolder));
+    if (written && printers != nullptr) written = printers->print(indexPrintRequest(c.outFolder));
     if (written) return outcome;
     if (!c.quiet) std::cerr << "sheetbasis: index: " << written.reason() << '\n';
     return outcomeOfWriting(std::cerr, std::max(outcome, ExitCode::GenerationFailed));
@@ -305,17 +306,17 @@ ExitCode writeIndexOf(const std::vector<SheetIdentity>& sheets, const CommandLin
 // The printing program of a run with --pdf, started before anything is written; nothing
 // without --pdf.
 struct PrinterStart {
-    std::unique_ptr<PdfPrinter> printer;
+    std::unique_ptr<PrinterPool> printers;
     bool failed = false;
 };
 PrinterStart startPrinterIfAsked(const CommandLine& c) {
     if (!c.pdf) return {};
-    auto printer = std::make_unique<PdfPrinter>();
-    if (const Outcome started = printer->start(); !started) {
+    auto printers = std::make_unique<PrinterPool>();
+    if (const Outcome started = printers->start(); !started) {
         std::cerr << printerUnavailableText(started.reason());
         return {nullptr, true};
     }
-    return {std::move(printer), false};
+    return {std::move(printers), false};
 }
 
 ExitCode runSheetSet(const CommandLine& c) {
@@ -336,8 +337,8 @@ ExitCode runSheetSet(const CommandLine& c) {
         c.list
             ? outcomeOfWriting(std::cout << sheetListing(set.sheets, c.outFolder), ExitCode::Done)
             : runSheets(prepareSheets(set.sheets, c.entries, c.outFolder), c,
-                        printing.printer.get());
-    return c.index ? writeIndexOf(set.sheets, c, outcome, printing.printer.get()) : outcome;
+                        printing.printers.get());
+    return c.index ? writeIndexOf(set.sheets, c, outcome, printing.printers.get()) : outcome;
 }
 
 ExitCode runJobList(const CommandLine& c) {
@@ -348,7 +349,7 @@ ExitCode runJobList(const CommandLine& c) {
     }
     const PrinterStart printing = startPrinterIfAsked(c);
     if (printing.failed) return ExitCode::Usage;
-    return runSheets(prepareJobFiles(list.files), c, printing.printer.get());
+    return runSheets(prepareJobFiles(list.files), c, printing.printers.get());
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <system_error>
 
@@ -26,6 +28,11 @@ constexpr std::string_view PDF_EXTENSION = ".pdf";
 // The loader's exit code when a library the program needs is missing.
 constexpr int LIBRARY_MISSING_EXIT_CODE = 127;
 constexpr std::size_t ANSWER_READ_BYTES = 4096;
+// Printing programs at most, whatever the threads: each holds a QGIS of its own (about
+// 160 MiB), and printing is bound by the processor, so more than the cores gain nothing.
+constexpr unsigned MOST_PRINTERS = 8;
+// How often the progress is redrawn.
+constexpr std::chrono::milliseconds PROGRESS_INTERVAL{100};
 
 PrintRequest requestBeside(const std::string& project) {
     return {project, fs::path(project).replace_extension(PDF_EXTENSION).generic_string()};
@@ -152,23 +159,53 @@ PrintRequest indexPrintRequest(const std::string& outFolder) {
     return requestBeside(indexProjectPath(outFolder));
 }
 
-SetRunReport printWrittenSheets(SetRunReport report, PdfPrinter& printer,
+Outcome PrinterPool::start() {
+    auto first = std::make_unique<PdfPrinter>();
+    if (Outcome started = first->start(); !started) return started;
+    idle_.push_back(std::move(first));
+    return {};
+}
+
+Outcome PrinterPool::print(const PrintRequest& request) {
+    std::unique_ptr<PdfPrinter> printer;
+    {
+        const std::lock_guard<std::mutex> guard(mutex_);
+        if (!idle_.empty()) {
+            printer = std::move(idle_.back());
+            idle_.pop_back();
+        }
+    }
+    // A new one starts with its first request.
+    if (!printer) printer = std::make_unique<PdfPrinter>();
+    const Outcome printed = printer->print(request);
+    const std::lock_guard<std::mutex> guard(mutex_);
+    idle_.push_back(std::move(printer));
+    return printed;
+}
+
+SetRunReport printWrittenSheets(SetRunReport report, PrinterPool& printers, unsigned threads,
                                 const ProgressReport& progress) {
+    std::vector<PreparedSheet>& sheets = report.writtenSheets;
+    const std::vector<TaskOutcome> outcomes = runInParallel(
+        sheets.size(), std::min(threads, MOST_PRINTERS),
+        [&](std::size_t i) {
+            const Outcome printed = printers.print(sheetPrintRequest(sheets[i].parameters));
+            return printed ? TaskOutcome{}
+                           : TaskOutcome{ExitCode::GenerationFailed, printed.reason()};
+        },
+        ExitCode::GenerationFailed, progress, PROGRESS_INTERVAL);
     std::vector<PreparedSheet> printed;
-    std::size_t done = 0;
-    for (PreparedSheet& sheet : report.writtenSheets) {
-        const Outcome outcome = printer.print(sheetPrintRequest(sheet.parameters));
-        if (progress) progress(++done);
-        if (outcome) {
-            printed.push_back(std::move(sheet));
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        if (outcomes[i].exitCode == ExitCode::Done) {
+            printed.push_back(std::move(sheets[i]));
             continue;
         }
-        sheet.failure = {ExitCode::GenerationFailed, outcome.reason()};
-        report.exitCode = std::max(report.exitCode, ExitCode::GenerationFailed);
-        report.failed.push_back(std::move(sheet));
+        sheets[i].failure = outcomes[i];
+        report.exitCode = std::max(report.exitCode, outcomes[i].exitCode);
+        report.failed.push_back(std::move(sheets[i]));
     }
     report.written = printed.size();
-    report.writtenSheets = std::move(printed);
+    sheets = std::move(printed);
     return report;
 }
 

@@ -7,7 +7,10 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/ParallelRun.h"
 #include "app/SheetSetRun.h"
@@ -44,6 +47,20 @@ class PdfPrinter {
     std::string pending_;  // answer bytes read past the last whole line
 };
 
+// The printing programs of a run: the first started before anything is written, others as
+// sheets are printed at once on more threads; each serves one thread at a time.
+class PrinterPool {
+  public:
+    // Starts the first printing program and waits until it can print.
+    Outcome start();
+    // Prints on an idle printing program, or on a new one when all are busy.
+    Outcome print(const PrintRequest& request);
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<PdfPrinter>> idle_;
+};
+
 // The message of a run with --pdf that cannot print at all.
 std::string printerUnavailableText(const std::string& reason);
 
@@ -52,9 +69,10 @@ PrintRequest sheetPrintRequest(const SheetParameters& p);
 // The request that prints a set's index project beside it.
 PrintRequest indexPrintRequest(const std::string& outFolder);
 
-// Prints the written sheets' PDFs, showing the progress as the generation does; a sheet
-// whose PDF fails joins the failed ones with the reason, like a sheet whose layer failed.
-SetRunReport printWrittenSheets(SetRunReport report, PdfPrinter& printer,
+// Prints the written sheets' PDFs on `threads` threads, showing the progress as the
+// generation does; a sheet whose PDF fails joins the failed ones with the reason, like a
+// sheet whose layer failed.
+SetRunReport printWrittenSheets(SetRunReport report, PrinterPool& printers, unsigned threads,
                                 const ProgressReport& progress);
 
 }  // namespace sheetbasis
