@@ -12,10 +12,10 @@
 #include <cstring>
 #include <system_error>
 
+#include "app/ResultFolders.h"
 #include "app/SheetIndex.h"
 #include "qgis/SheetProject.h"
 #include "sheet/Nomenclature.h"
-#include "sheet/Text.h"
 
 extern char** environ;
 
@@ -152,7 +152,7 @@ std::string printerUnavailableText(const std::string& reason) {
 
 PrintRequest sheetPrintRequest(const SheetParameters& p) {
     const std::string name = sheetNameOf(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
-    return requestBeside(sheetProjectPath(trimBoth(p.path), name));
+    return requestBeside(sheetProjectPath(layerFoldersOf(p.path).hyps, name));
 }
 
 PrintRequest indexPrintRequest(const std::string& outFolder) {

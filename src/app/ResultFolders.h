@@ -28,6 +28,10 @@ struct ResultFolders {
     FolderLock lock;
 };
 
+// The HYPS and FRAME sub-folders of the result folder text (without a closing separator,
+// glued to its last name).
+LayerFolders layerFoldersOf(const std::string& folder);
+
 // Waits for the folder's turn, then creates missing sub-folders and deletes the layers and
 // the temporary files that an earlier run left in existing ones. A sub-folder longer than
 // the folder text (260 characters) is refused with its status before anything is touched;

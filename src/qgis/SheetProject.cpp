@@ -258,9 +258,8 @@ std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic
            parameter("Latitude_Of_Origin", pr.originLatitude) + ",UNIT[\"Meter\",1.0]]";
 }
 
-std::string sheetProjectPath(const std::string& resultFolder, std::string_view sheetName) {
-    // With its closing separator or without it, the text names the same folder.
-    const fs::path folder = (fs::path(resultFolder) / "").parent_path();
+std::string sheetProjectPath(const std::string& hypsFolder, std::string_view sheetName) {
+    const fs::path folder = fs::path(trimTrailing(hypsFolder)).parent_path();
     return fileText(folder / (trimBoth(sheetName) + std::string(PROJECT_EXTENSION)));
 }
 
@@ -288,7 +287,7 @@ Outcome writeQgisFiles(const SheetParameters& p, const LayerFolders& folders,
                   marginTextItems(marginTexts(title, p.cs, settings.scaleDenominator),
                                   layoutPageOf(extent, settings.scaleDenominator))),
         PROJECT_MARKER);
-    const fs::path path = sheetProjectPath(hyps.parent_path().string(), title);
+    const fs::path path = sheetProjectPath(folders.hyps, title);
     if (Outcome written = writeFileAtomically(fileText(path), project); !written) return written;
     removeEarlierProjects(path);
     return {};

@@ -29,9 +29,9 @@ PlaneBox projectedExtent(const LambertConformalConic& projection, const DrawingR
 // The definition of that system, on the datum of the layers' projection files.
 std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic& projection);
 
-// The project of a sheet named sheetName in its result folder (the folder text without its
-// surrounding blanks, as the result folders are prepared).
-std::string sheetProjectPath(const std::string& resultFolder, std::string_view sheetName);
+// The project of a sheet named sheetName whose HYPS folder is hypsFolder: beside that
+// folder, in the folder that holds it.
+std::string sheetProjectPath(const std::string& hypsFolder, std::string_view sheetName);
 
 // Writes the styles of the layers that the sheet's map scale gives, beside them in their
 // folders, and the project "<sheetName>.qgs" in the folder that holds both. Fails when a
