@@ -256,7 +256,7 @@ unsigned terminalColumns() {
 
 // A progress bar of `total` steps on standard error, after `label`; nothing when it is
 // not shown.
-ProgressReport progressBar(const CommandLine& c, std::size_t total, std::string label) {
+ProgressReport progressBar(const CommandLine& c, std::size_t total, const std::string& label) {
     if (c.quiet || isatty(STDERR_FILENO) == 0) return {};
     const auto start = std::chrono::steady_clock::now();
     const std::size_t width = std::max<std::size_t>(terminalColumns(), label.size() + 2) - 1;

@@ -1,6 +1,5 @@
 #include "app/PdfPrinting.h"
 
-#include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -177,7 +176,7 @@ Outcome PrinterPool::print(const PrintRequest& request) {
     }
     // A new one starts with its first request.
     if (!printer) printer = std::make_unique<PdfPrinter>();
-    const Outcome printed = printer->print(request);
+    Outcome printed = printer->print(request);
     const std::lock_guard<std::mutex> guard(mutex_);
     idle_.push_back(std::move(printer));
     return printed;

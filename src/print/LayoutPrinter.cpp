@@ -95,7 +95,7 @@ Outcome checkWholePdf(const std::string& path) {
 // A new empty file of a fresh temporary name beside finalPath, made exclusively so that
 // nothing else is there for QGIS to write through; "" with errno set when none can be made.
 std::string createTemporaryFile(const std::string& finalPath) {
-    const std::string path = temporaryNameFor(finalPath);
+    std::string path = temporaryNameFor(finalPath);
     const int descriptor =
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (descriptor < 0) return {};
@@ -134,7 +134,7 @@ Outcome printProjectLayout(const std::string& projectPath, const std::string& pd
     if (layouts.isEmpty()) return Outcome::failure(projectPath + " has no print layout");
     const std::string temporary = createTemporaryFile(pdfPath);
     if (temporary.empty()) return systemFailure(pdfPath);
-    const Outcome printed = printToTemporary(layouts.front(), temporary, pdfPath);
+    Outcome printed = printToTemporary(layouts.front(), temporary, pdfPath);
     if (!printed) ::unlink(temporary.c_str());
     return printed;
 }
