@@ -63,5 +63,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # programs do not need them, and QGIS sets the labels in another family where one is
 # missing, but then not at the lengths the frame keeps for them: recommended, installed by
 # default.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-lato, fonts-averia-sans-gwf, fonts-urw-base35")
+# QGIS's data providers, which the printing program (--pdf) loads to read the layers: not
+# linked, so not found by dpkg-shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-lato, fonts-averia-sans-gwf, fonts-urw-base35, qgis-providers")
 include(CPack)

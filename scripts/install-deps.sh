@@ -11,4 +11,5 @@ apt-get install -y --no-install-recommends \
     clang libclang-rt-14-dev clang-tidy cppcheck \
     xvfb xauth \
     python3-qgis fonts-lato fonts-averia-sans-gwf fonts-urw-base35 \
+    libqgis-dev qtbase5-dev \
     dpkg-dev desktop-file-utils

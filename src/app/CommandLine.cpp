@@ -11,12 +11,14 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <set>
 #include <span>
 #include <thread>
 
 #include "app/NewSheetFolder.h"
+#include "app/PdfPrinting.h"
 #include "app/ProgramFlow.h"
 #include "app/SheetIndex.h"
 #include "job/ValueReaders.h"
@@ -66,7 +68,7 @@ constexpr std::string_view CS_NAMES =
 constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series", "--out", "--jobs",
                                             "--jobs-from"};
 // Options that take no value.
-constexpr std::string_view FLAG_OPTIONS[] = {"--quiet", "--list", "--index"};
+constexpr std::string_view FLAG_OPTIONS[] = {"--quiet", "--list", "--index", "--pdf"};
 // Options used only with --sheets.
 constexpr std::string_view SHEET_SET_ONLY[] = {"--series", "--out", "--list", "--index"};
 constexpr std::string_view ANSWERING_OPTIONS[] = {"--help", "--version"};
@@ -117,6 +119,7 @@ void applyFlag(std::string_view option, CommandLine& c) {
     if (option == "--quiet") c.quiet = true;
     if (option == "--list") c.list = true;
     if (option == "--index") c.index = true;
+    if (option == "--pdf") c.pdf = true;
 }
 
 CommandLine withAction(CommandAction action) {
@@ -302,23 +305,39 @@ unsigned terminalColumns() {
     return DEFAULT_TERMINAL_COLUMNS;
 }
 
-ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c) {
-    const bool showProgress = !c.quiet && isatty(STDERR_FILENO) != 0;
+// A progress bar of `total` steps on standard error, after `label`; nothing when it is
+// not shown.
+ProgressReport progressBar(const CommandLine& c, std::size_t total, const std::string& label) {
+    if (c.quiet || isatty(STDERR_FILENO) == 0) return {};
     const auto start = std::chrono::steady_clock::now();
-    const std::size_t total = prepared.size();
-    const unsigned columns = terminalColumns();
-    const ProgressReport progress = [&](std::size_t done) {
+    const std::size_t width = std::max<std::size_t>(terminalColumns(), label.size() + 2) - 1;
+    return [=](std::size_t done) {
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
         // Drawn over itself: back to the line start, the line, clear what an older one left.
-        std::cerr << '\r' << progressLine(done, total, elapsed.count(), columns - 1) << "\x1b[K"
+        std::cerr << '\r' << label
+                  << progressLine(done, total, elapsed.count(), width - label.size()) << "\x1b[K"
                   << std::flush;
     };
+}
+
+// The bar's line is left as it ended.
+void endProgressBar(const ProgressReport& progress) {
+    if (progress) std::cerr << '\n';
+}
+
+ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c,
+                   PrinterPool* printers) {
+    const ProgressReport progress = progressBar(c, prepared.size(), "");
     const unsigned threads =
         c.threads > 0 ? c.threads : std::max(1U, std::thread::hardware_concurrency());
     if (!c.quiet) std::cerr << frameLessNote(prepared);
-    const SetRunReport report =
-        generateSheets(std::move(prepared), threads, showProgress ? progress : ProgressReport());
-    if (showProgress) std::cerr << '\n';
+    SetRunReport report = generateSheets(std::move(prepared), threads, progress);
+    endProgressBar(progress);
+    if (printers != nullptr) {
+        const ProgressReport printing = progressBar(c, report.writtenSheets.size(), "PDF ");
+        report = printWrittenSheets(std::move(report), *printers, threads, printing);
+        endProgressBar(printing);
+    }
     // Quiet drops the counts, never the reason of a failure.
     std::cerr << (c.quiet ? failureText(report) : summaryText(report));
     return outcomeOfWriting(std::cerr, report.exitCode);
@@ -327,12 +346,29 @@ ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c) {
 // The index is written after the sheets, whose projects it opens; a failure to write it
 // is a failed write like a sheet's.
 ExitCode writeIndexOf(const std::vector<SheetIdentity>& sheets, const CommandLine& c,
-                      ExitCode outcome) {
+                      ExitCode outcome, PrinterPool* printers) {
     const SetDrawing drawing = setDrawingOf(c.entries, c.setScale);
-    const Outcome written = writeSheetIndex({sheets, drawing.cs, drawing.mapScale, c.outFolder});
+    Outcome written = writeSheetIndex({sheets, drawing.cs, drawing.mapScale, c.outFolder});
+    if (written && printers != nullptr) written = printers->print(indexPrintRequest(c.outFolder));
     if (written) return outcome;
     std::cerr << "sheetbasis: index: " << written.reason() << '\n';
     return outcomeOfWriting(std::cerr, std::max(outcome, ExitCode::GenerationFailed));
+}
+
+// The printing program of a run with --pdf, started before anything is written; nothing
+// without --pdf.
+struct PrinterStart {
+    std::unique_ptr<PrinterPool> printers;
+    bool failed = false;
+};
+PrinterStart startPrinterIfAsked(const CommandLine& c) {
+    if (!c.pdf) return {};
+    auto printers = std::make_unique<PrinterPool>();
+    if (const Outcome started = printers->start(); !started) {
+        std::cerr << printerUnavailableText(started.reason());
+        return {nullptr, true};
+    }
+    return {std::move(printers), false};
 }
 
 ExitCode runSheetSet(const CommandLine& c) {
@@ -341,12 +377,15 @@ ExitCode runSheetSet(const CommandLine& c) {
         std::cerr << "sheetbasis: --sheets: " << set.error << '\n';
         return ExitCode::Usage;
     }
+    const PrinterStart printing = startPrinterIfAsked(c);
+    if (printing.failed) return ExitCode::Usage;
     if (!c.list) removeAbandonedSheetFolders(c.outFolder);
     const ExitCode outcome =
         c.list
             ? outcomeOfWriting(std::cout << sheetListing(set.sheets, c.outFolder), ExitCode::Done)
-            : runSheets(prepareSheets(set.sheets, c.entries, c.outFolder), c);
-    return c.index ? writeIndexOf(set.sheets, c, outcome) : outcome;
+            : runSheets(prepareSheets(set.sheets, c.entries, c.outFolder), c,
+                        printing.printers.get());
+    return c.index ? writeIndexOf(set.sheets, c, outcome, printing.printers.get()) : outcome;
 }
 
 ExitCode runJobList(const CommandLine& c) {
@@ -355,7 +394,9 @@ ExitCode runJobList(const CommandLine& c) {
         std::cerr << "sheetbasis: --jobs-from: " << list.error << '\n';
         return ExitCode::NotDone;
     }
-    return runSheets(prepareJobFiles(list.files), c);
+    const PrinterStart printing = startPrinterIfAsked(c);
+    if (printing.failed) return ExitCode::Usage;
+    return runSheets(prepareJobFiles(list.files), c, printing.printers.get());
 }
 
 }  // namespace
@@ -412,7 +453,7 @@ std::string usageText() {
                                   generate a set of sheets / набор листов
   sheetbasis --sheets SET --series 200|1000 --list [--out DIR]
                                   list the sheets of a set / список листов
-  sheetbasis --jobs-from LIST [--jobs N] [--quiet]
+  sheetbasis --jobs-from LIST [--jobs N] [--quiet] [--pdf]
                                   run the job files listed one per line in LIST
                                   / выполнить файлы задания из списка
 
@@ -453,15 +494,18 @@ Options / Параметры:
   --index             also write the index map DIR/index/SheetIndex (.shp, .qml) and the
                       project DIR/index.qgs, whose "Open" action opens each sheet's project
                       (with --list: the index only) / сборная таблица листов
+  --pdf               also print each sheet's project to <sheet>.pdf beside it, and with
+                      --index the index to DIR/index.pdf, by QGIS (Debian package
+                      qgis-providers) / PDF каждого листа
   -j, --jobs N        sheets generated at once (default: all cores)
   -q, --quiet         no progress bar and no summary
   -h, --help          this text
   -V, --version       the version
 
 Exit codes / Коды завершения: 0 all written; 8 a job could not be read or its folders
-prepared; 16 a generation failed or the index could not be written (a set ends with the
+prepared; 16 a generation failed, a PDF or the index could not be written (a set ends with the
 worst code of its sheets); 2 the command line is wrong (also an area outside the covered
-rows and columns).
+rows and columns, and --pdf where QGIS cannot print).
 )";
 }
 

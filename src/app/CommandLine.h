@@ -28,6 +28,7 @@ struct CommandLine {
     // SheetSet and JobList
     unsigned threads = 0;  // 0: one per core
     bool quiet = false;
+    bool pdf = false;  // also print each sheet's project, and the index's, to a PDF beside it
 };
 
 // True when the first argument selects the options rather than naming a job file.

@@ -188,12 +188,16 @@ bool fitsFolderText(const std::string& folder) {
 
 }  // namespace
 
+LayerFolders layerFoldersOf(const std::string& folder) {
+    const std::string folderText = trimBoth(folder);
+    return {folderText + std::string(HYPS_FOLDER), folderText + std::string(FRAME_FOLDER)};
+}
+
 ResultFolders prepareResultFolders(const std::string& folder, ResultReplacement& replacement) {
     forgetRememberedFolders();
     const std::string folderText = trimBoth(folder);
     ResultFolders result;
-    result.layers.hyps = folderText + std::string(HYPS_FOLDER);
-    result.layers.frame = folderText + std::string(FRAME_FOLDER);
+    result.layers = layerFoldersOf(folder);
     const auto failed = [&result](FolderStatus status, std::string reason = {}) {
         result.status = status;
         result.reason = std::move(reason);

@@ -38,6 +38,10 @@ struct ResultFolders {
     OpenedFolder frame;
 };
 
+// The HYPS and FRAME sub-folders of the result folder text (without a closing separator,
+// glued to its last name).
+LayerFolders layerFoldersOf(const std::string& folder);
+
 // Waits for the folder's turn, then creates missing sub-folders, removes the temporary
 // files that an earlier run left in them and hands the layers of an earlier run to
 // `replacement`, which removes them once the new files are in place. A sub-folder longer

@@ -285,13 +285,16 @@ Outcome writeSheetIndex(const IndexRequest& request) {
     const fs::path layerBase = folder / INDEX_LAYER;
     Outcome written = writeIndexLayer(request, layerBase);
     if (written) {
-        written =
-            writeIndexProject(request, layerBase, fs::path(request.outFolder) / INDEX_PROJECT);
+        written = writeIndexProject(request, layerBase, indexProjectPath(request.outFolder));
     }
     if (written)
         written = replacement.commit([](const std::string&) { return EarlierEntry::Unknown; });
     replacement.dropUnplaced();
     return written;
+}
+
+std::string indexProjectPath(const std::string& outFolder) {
+    return (fs::path(outFolder) / INDEX_PROJECT).generic_string();
 }
 
 }  // namespace sheetbasis

@@ -31,4 +31,7 @@ struct IndexRequest {
 // take turns; each file is replaced whole.
 Outcome writeSheetIndex(const IndexRequest& request);
 
+// The index project of a set written into outFolder.
+std::string indexProjectPath(const std::string& outFolder);
+
 }  // namespace sheetbasis

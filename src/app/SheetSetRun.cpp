@@ -205,6 +205,7 @@ SetRunReport generateSheets(std::vector<PreparedSheet> sheets, unsigned threads,
     for (std::size_t i = 0; i < sheets.size(); ++i) {
         if (outcomes[i].exitCode == ExitCode::Done) {
             ++result.written;
+            result.writtenSheets.push_back(std::move(sheets[i]));
             continue;
         }
         result.exitCode = std::max(result.exitCode, outcomes[i].exitCode);

@@ -72,8 +72,9 @@ std::string frameLessNote(const std::vector<PreparedSheet>& sheets);
 
 struct SetRunReport {
     std::size_t written = 0;
-    std::vector<PreparedSheet> failed;   // with their reasons
-    ExitCode exitCode = ExitCode::Done;  // the worst failure's
+    std::vector<PreparedSheet> writtenSheets;  // the written ones, in the order given
+    std::vector<PreparedSheet> failed;         // with their reasons
+    ExitCode exitCode = ExitCode::Done;        // the worst failure's
 };
 
 // Generates the ready sheets on `threads` threads.

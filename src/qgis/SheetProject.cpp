@@ -12,12 +12,12 @@
 
 #include "frame/FontMetrics.h"
 #include "frame/FrameSettings.h"
-#include "qgis/FrameStyle.h"
 #include "geo/ConformalConic.h"
-#include "qgis/HypsStyle.h"
 #include "output/AtomicFile.h"
 #include "output/BufferedFiles.h"
 #include "output/LayerFile.h"
+#include "qgis/FrameStyle.h"
+#include "qgis/HypsStyle.h"
 #include "qgis/QgisStyle.h"
 #include "sheet/Text.h"
 
@@ -258,6 +258,11 @@ std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic
            parameter("Latitude_Of_Origin", pr.originLatitude) + ",UNIT[\"Meter\",1.0]]";
 }
 
+std::string sheetProjectPath(const std::string& hypsFolder, std::string_view sheetName) {
+    const fs::path folder = fs::path(trimTrailing(hypsFolder)).parent_path();
+    return fileText(folder / (trimBoth(sheetName) + std::string(PROJECT_EXTENSION)));
+}
+
 Outcome writeQgisFiles(const SheetParameters& p, const LayerFolders& folders,
                        const std::string& sheetName, const DrawingRect& rect) {
     const FrameSettings settings = frameSettingsFor(p.setScale, p.mapScale);
@@ -282,7 +287,7 @@ Outcome writeQgisFiles(const SheetParameters& p, const LayerFolders& folders,
                   marginTextItems(marginTexts(title, p.cs, settings.scaleDenominator),
                                   layoutPageOf(extent, settings.scaleDenominator))),
         PROJECT_MARKER);
-    const fs::path path = hyps.parent_path() / (title + PROJECT_EXTENSION);
+    const fs::path path = sheetProjectPath(folders.hyps, title);
     if (Outcome written = writeFileAtomically(fileText(path), project); !written) return written;
     removeEarlierProjects(path);
     return {};

@@ -5,14 +5,15 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "geo/ConformalConic.h"
 #include "geo/Geometry.h"
-#include "sheet/Trapezoid.h"
 #include "output/Outcome.h"
 #include "output/SheetLayers.h"
 #include "qgis/ProjectDocument.h"
 #include "sheet/SheetParameters.h"
+#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
 
@@ -27,6 +28,10 @@ std::optional<LambertConformalConic> sheetProjectionOf(CoordinateSystem cs,
 PlaneBox projectedExtent(const LambertConformalConic& projection, const DrawingRect& rect);
 // The definition of that system, on the datum of the layers' projection files.
 std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic& projection);
+
+// The project of a sheet named sheetName whose HYPS folder is hypsFolder: beside that
+// folder, in the folder that holds it.
+std::string sheetProjectPath(const std::string& hypsFolder, std::string_view sheetName);
 
 // Writes the styles of the layers that the sheet's map scale gives, beside them in their
 // folders, and the project "<sheetName>.qgs" in the folder that holds both. Fails when a

@@ -17,14 +17,15 @@ HYPS_LAYERS = ("HypsA", "HypsP", "HypsL")
 FRAME_LAYERS = ("Frame", "FrameAdj", "FrameDig")
 
 
-def run_program(args, timeout=60, env=None, cwd=None):
-    """Runs the program headless; returns the CompletedProcess (exit code, stdout, stderr)."""
+def run_program(args, timeout=60, env=None, cwd=None, program=None):
+    """Runs the program (the one built, or `program`) headless; returns the CompletedProcess
+    (exit code, stdout, stderr)."""
     full_env = dict(os.environ)
     full_env.pop("DISPLAY", None)
     full_env.pop("WAYLAND_DISPLAY", None)
     if env:
         full_env.update(env)
-    return subprocess.run([EXE, *args], capture_output=True, timeout=timeout, env=full_env,
+    return subprocess.run([program or EXE, *args], capture_output=True, timeout=timeout, env=full_env,
                           cwd=cwd)
 
 

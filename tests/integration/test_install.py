@@ -8,7 +8,7 @@ import subprocess
 import xml.etree.ElementTree as ET
 import unittest
 
-from sheetbasis_testing import WorkFolderTest, write_job
+from sheetbasis_testing import EXE, WorkFolderTest, write_job
 
 BUILD = os.environ.get("SHEETBASIS_BUILD", "build")
 CMAKE = os.environ.get("CMAKE", "cmake")
@@ -29,6 +29,12 @@ class InstallTest(WorkFolderTest):
                                self.folder("set")], env=env, capture_output=True)
         self.assertEqual((proc.returncode, proc.stderr), (0, b"sheetbasis: 1 written, 0 failed\n"))
         self.assertFalse(os.path.exists(os.path.join(prefix, "bin", "sheetbasis-dialog-shots")))
+        if os.path.exists(os.path.join(os.path.dirname(EXE), "sheetbasis-print")):
+            # The printing program is installed where the installed program looks for it.
+            proc = subprocess.run([exe, "--sheets", "N-37-XXXV", "--series", "200", "--out",
+                                   self.folder("printed"), "--pdf"], env=env, capture_output=True)
+            self.assertEqual(proc.returncode, 0, proc.stderr)
+            self.assertTrue(os.path.isfile(self.folder("printed", "N-37-XXXV", "N-37-XXXV.pdf")))
         # Every picture and page the installed README links to, and every one those pages
         # link to, is installed with it.
         doc = os.path.join(prefix, "share", "doc", "sheetbasis")

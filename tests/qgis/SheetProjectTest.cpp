@@ -88,6 +88,38 @@ TEST(SheetProjectTest, stylesGoBesideTheLayersOfTheMapScaleAndTheProjectNamesOnl
               std::string::npos);
 }
 
+// The path that the PDF is printed from is the project that the generation writes, for
+// sub-folders in the result folder or glued to its name, and whatever blanks the names carry.
+TEST(SheetProjectTest, theProjectPathNamesTheProjectWritten) {
+    struct Case {
+        std::string hyps;  // below the temporary folder, as the result folders give it
+        std::string frame;
+        std::string sheetName;
+        std::string project;  // where it is written, below the temporary folder
+    };
+    const Case cases[] = {
+        {"N-37-XXXVI/HYPS", "N-37-XXXVI/FRAME", "N-37-XXXVI", "N-37-XXXVI/N-37-XXXVI.qgs"},
+        {"ends in a blank /HYPS", "ends in a blank /FRAME", " T-37-I,II,III  ",
+         "ends in a blank /T-37-I,II,III.qgs"},
+        {"gluedHYPS", "gluedFRAME", "N-37-XXXV", "N-37-XXXV.qgs"},
+    };
+    for (const Case& c : cases) {
+        TempFolder tmp;
+        const std::string hyps = (tmp.path() / c.hyps).string();
+        const std::string frame = (tmp.path() / c.frame).string();
+        fs::create_directories(hyps);
+        fs::create_directories(frame);
+        SheetParameters p;
+        p.cs = CoordinateSystem::Sk42;
+        p.setScale = Series::Scale200k;
+        p.mapScale = MapScale::Scale200k;
+        ASSERT_TRUE(
+            writeQgisFiles(p, {hyps, frame}, c.sheetName, {41.0, 42.0, 52.0, 52.0 + 2.0 / 3.0}));
+        EXPECT_TRUE(fs::is_regular_file(tmp.path() / c.project)) << c.project;
+        EXPECT_EQ(fs::path(sheetProjectPath(hyps, c.sheetName)), tmp.path() / c.project);
+    }
+}
+
 TEST(SheetProjectTest, aFolderThatCannotTakeTheProjectIsReported) {
     TempFolder tmp;
     SheetParameters p;

@@ -1,0 +1,78 @@
+#pragma once
+// The PDFs of a run with --pdf: each written project's print layout, printed beside it by
+// the printing program (PRINTER_PROGRAM), which runs on QGIS's libraries in a process of
+// its own so that this program loads none of them. One printing program serves a whole
+// run: QGIS starts once, not once a sheet.
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/ParallelRun.h"
+#include "app/SheetSetRun.h"
+#include "output/Outcome.h"
+#include "print/PrintRequests.h"
+
+namespace sheetbasis {
+
+// The printing program beside the running one (found through /proc/self/exe).
+std::filesystem::path printerProgramPath();
+
+class PdfPrinter {
+  public:
+    explicit PdfPrinter(std::filesystem::path program = printerProgramPath());
+    PdfPrinter(const PdfPrinter&) = delete;
+    PdfPrinter& operator=(const PdfPrinter&) = delete;
+    // Ends the printing program: it reads no more requests and stops QGIS.
+    ~PdfPrinter();
+
+    // Starts the printing program and waits until it can print.
+    Outcome start();
+    // Prints the project's layout to the PDF. A printing program that ended while printing
+    // fails that request and is started again for the next.
+    Outcome print(const PrintRequest& request);
+
+  private:
+    std::string readAnswerLine();
+    std::string waitForEnd();
+    void stop();
+
+    std::filesystem::path program_;
+    pid_t process_ = -1;
+    int channel_ = -1;     // the printing program's standard input and output
+    std::string pending_;  // answer bytes read past the last whole line
+};
+
+// The printing programs of a run: the first started before anything is written, others as
+// sheets are printed at once on more threads; each serves one thread at a time.
+class PrinterPool {
+  public:
+    // Starts the first printing program and waits until it can print.
+    Outcome start();
+    // Prints on an idle printing program, or on a new one when all are busy.
+    Outcome print(const PrintRequest& request);
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<PdfPrinter>> idle_;
+};
+
+// The message of a run with --pdf that cannot print at all.
+std::string printerUnavailableText(const std::string& reason);
+
+// The request that prints a generated sheet's project beside it.
+PrintRequest sheetPrintRequest(const SheetParameters& p);
+// The request that prints a set's index project beside it.
+PrintRequest indexPrintRequest(const std::string& outFolder);
+
+// Prints the written sheets' PDFs on `threads` threads, showing the progress as the
+// generation does; a sheet whose PDF fails joins the failed ones with the reason, like a
+// sheet whose layer failed.
+SetRunReport printWrittenSheets(SetRunReport report, PrinterPool& printers, unsigned threads,
+                                const ProgressReport& progress);
+
+}  // namespace sheetbasis
