@@ -62,11 +62,12 @@ constexpr std::string_view CS_REFUSED =
     "or sk42, sk95, gsk2011, gsk2011-from-sk42";
 // Options that take a value and do not become an entry.
 constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series", "--out", "--jobs",
-                                            "--jobs-from"};
+                                            "--jobs-from", "--gpkg"};
 // Options that take no value.
 constexpr std::string_view FLAG_OPTIONS[] = {"--quiet", "--list", "--index"};
 // Options used only with --sheets.
-constexpr std::string_view SHEET_SET_ONLY[] = {"--series", "--out", "--list", "--index"};
+constexpr std::string_view SHEET_SET_ONLY[] = {"--series", "--out", "--list", "--index",
+                                               "--gpkg"};
 
 constexpr std::string_view SERIES_200K_TEXT = "200";
 constexpr std::string_view SERIES_1M_TEXT = "1000";
@@ -165,6 +166,9 @@ std::string applyOption(std::string_view option, const std::string& value, Comma
         c.setScale = value == SERIES_200K_TEXT ? Series::Scale200k : Series::Scale1m;
     } else if (option == "--out") {
         c.outFolder = value;
+    } else if (option == "--gpkg") {
+        if (value.empty()) return "--gpkg: the file name is empty";
+        c.geoPackage = value;
     } else if (option == "--jobs") {
         if (!readCount(value, c.threads)) return "--jobs: a whole number from 1";
     } else if (option == "--jobs-from") {
@@ -180,13 +184,20 @@ CommandLine completed(CommandLine c, const std::set<std::string_view>& given) {
     if (sheets == jobList) return usageError("give either --sheets or --jobs-from");
     if (sheets) {
         if (!given.contains("--series")) return usageError("--sheets needs --series");
-        if (!given.contains("--out")) return usageError("--sheets needs --out");
+        if (!given.contains("--out") && !given.contains("--gpkg")) {
+            return usageError("--sheets needs --out or --gpkg");
+        }
+        if (given.contains("--index") && !given.contains("--out")) {
+            return usageError("--index needs --out");
+        }
         // The values become job-text entries and must read back as ones; the folder is
         // used as it is given, whatever it holds, but it must name something.
         if (std::string problem = problemWithEntries(c.entries); !problem.empty()) {
             return usageError(problem);
         }
-        if (c.outFolder.empty()) return usageError("--out: the folder name is empty");
+        if (given.contains("--out") && c.outFolder.empty()) {
+            return usageError("--out: the folder name is empty");
+        }
         c.action = CommandAction::SheetSet;
         return c;
     }
@@ -251,6 +262,15 @@ unsigned terminalColumns() {
     return DEFAULT_TERMINAL_COLUMNS;
 }
 
+// The set into its GeoPackage when one is asked for, else into the sheets' folders.
+SetRunReport generateSet(std::vector<PreparedSheet> prepared, unsigned threads,
+                         const ProgressReport& progress, const CommandLine& c) {
+    if (c.geoPackage.empty()) return generateSheets(std::move(prepared), threads, progress);
+    const GeoPackageTarget target{c.geoPackage, setDrawingOf(c.entries, c.setScale).cs,
+                                  !c.outFolder.empty()};
+    return generateSheetsIntoGeoPackage(std::move(prepared), threads, progress, target);
+}
+
 ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c) {
     const bool showProgress = !c.quiet && isatty(STDERR_FILENO) != 0;
     const auto start = std::chrono::steady_clock::now();
@@ -266,9 +286,12 @@ ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c) {
         c.threads > 0 ? c.threads : std::max(1U, std::thread::hardware_concurrency());
     if (!c.quiet) std::cerr << frameLessNote(prepared);
     const SetRunReport report =
-        generateSheets(std::move(prepared), threads, showProgress ? progress : ProgressReport());
+        generateSet(std::move(prepared), threads, showProgress ? progress : ProgressReport(), c);
     if (showProgress) std::cerr << '\n';
     if (!c.quiet) std::cerr << summaryText(report);
+    if (c.quiet && !report.geoPackageFailure.empty()) {
+        std::cerr << "sheetbasis: " << report.geoPackageFailure << '\n';
+    }
     return outcomeOfWriting(std::cerr, report.exitCode);
 }
 
@@ -294,7 +317,7 @@ ExitCode runSheetSet(const CommandLine& c) {
                   << key << " would be\nTry 'sheetbasis --help'.\n";
         return ExitCode::Usage;
     }
-    if (!c.list) removeAbandonedSheetFolders(c.outFolder);
+    if (!c.list && !c.outFolder.empty()) removeAbandonedSheetFolders(c.outFolder);
     const ExitCode outcome =
         c.list
             ? outcomeOfWriting(std::cout << sheetListing(set.sheets, c.outFolder), ExitCode::Done)
@@ -363,7 +386,7 @@ std::string usageText() {
   sheetbasis                      interactive mode / диалоговый режим
   sheetbasis JOBFILE              run one job file / выполнить файл задания
   sheetbasis -- JOBFILE           the same for a file named like an option
-  sheetbasis --sheets SET --series 200|1000 --out DIR [options]
+  sheetbasis --sheets SET --series 200|1000 --out DIR|--gpkg FILE [options]
                                   generate a set of sheets / набор листов
   sheetbasis --jobs-from LIST [--jobs N] [--quiet]
                                   run the job files listed one per line in LIST
@@ -387,6 +410,9 @@ narrower sheets.
 
 Options / Параметры:
   --out DIR           each sheet goes to DIR/<sheet name>/HYPS and /FRAME
+  --gpkg FILE         the whole set goes into the one GeoPackage FILE: six layers with a
+                      column Sheet, their styles inside (with --out: both) / весь набор
+                      в один файл GeoPackage
   --cs CS             CK-42 (default), CK-95, ГCK-2011, "ГCK-2011 / СК-42" (C and K
                       Latin or Cyrillic), or sk42, sk95, gsk2011, gsk2011-from-sk42
   --scale N           map scale in thousands: 200, 500, 1000 (series 200);
