@@ -11,6 +11,7 @@
 #include <span>
 
 #include "gpkg/GeometryBlob.h"
+#include "gpkg/PackedRtree.h"
 #include "output/AtomicFile.h"
 #include "output/SheetLayers.h"
 #include "qgis/HypsStyle.h"
@@ -249,7 +250,7 @@ class GeoPackageLayer {
     Outcome create(Database& database, std::int32_t srsId) {
         srsId_ = srsId;
         const std::string table = quotedIdentifier(name());
-        std::string columns = "fid INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, geom " +
+        std::string columns = "fid INTEGER PRIMARY KEY NOT NULL, geom " +
                               std::string(geometryTypeName(schema_.shapeType)) + ", " +
                               quotedIdentifier(ID_COLUMN) + " MEDIUMINT";
         std::string insert = "INSERT INTO " + table + " (geom, " + quotedIdentifier(ID_COLUMN);
@@ -294,34 +295,68 @@ class GeoPackageLayer {
         return {};
     }
 
-    // Fills the spatial index from the envelopes in the geometry headers, then adds the
-    // triggers that keep it, and records the layer's extent.
+    // Builds the spatial index from the envelopes in the geometry headers, adds the
+    // triggers that keep it right when an editor later changes the table, and records the
+    // layer's extent.
     Outcome index(Database& database) {
         insert_.reset();
-        const std::string table = quotedIdentifier(name());
         const std::string index = std::string("rtree_") + name() + "_" + GEOMETRY_COLUMN;
         const std::string literal = quotedLiteral(name());
+        if (Outcome made = database.execute("CREATE VIRTUAL TABLE " + quotedIdentifier(index) +
+                                            " USING rtree(id, minx, maxx, miny, maxy);");
+            !made) {
+            return made;
+        }
+        PackedRtree tree(database, index);
+        if (Outcome packed = packRows(database, tree); !packed) return packed;
+        Statement extent;
+        if (Outcome prepared = database.prepare(
+                "UPDATE gpkg_contents SET min_x = ?, max_x = ?, min_y = ?, max_y = ? "
+                "WHERE table_name = " + literal,
+                extent);
+            !prepared) {
+            return prepared;
+        }
+        if (const std::optional<Envelope>& box = tree.extent()) {
+            sqlite3_bind_double(extent.get(), 1, box->minX);
+            sqlite3_bind_double(extent.get(), 2, box->maxX);
+            sqlite3_bind_double(extent.get(), 3, box->minY);
+            sqlite3_bind_double(extent.get(), 4, box->maxY);
+        }
+        if (Outcome stored = database.step(extent.get()); !stored) return stored;
         return database.execute(
-            "CREATE VIRTUAL TABLE " + quotedIdentifier(index) +
-            " USING rtree(id, minx, maxx, miny, maxy);"
-            "INSERT INTO " +
-            quotedIdentifier(index) +
-            " SELECT fid, ST_MinX(geom), ST_MaxX(geom), ST_MinY(geom), ST_MaxY(geom) FROM " +
-            table + " WHERE geom NOT NULL AND NOT ST_IsEmpty(geom);" +
-            indexTriggers(name(), index) +
-            "INSERT INTO gpkg_extensions VALUES (" + literal +
+            indexTriggers(name(), index) + "INSERT INTO gpkg_extensions VALUES (" + literal +
             ", 'geom', 'gpkg_rtree_index', 'http://www.geopackage.org/spec120/#extension_rtree', "
-            "'write-only');"
-            "UPDATE gpkg_contents SET min_x = (SELECT min(minx) FROM " +
-            quotedIdentifier(index) + "), max_x = (SELECT max(maxx) FROM " +
-            quotedIdentifier(index) + "), min_y = (SELECT min(miny) FROM " +
-            quotedIdentifier(index) + "), max_y = (SELECT max(maxy) FROM " +
-            quotedIdentifier(index) + ") WHERE table_name = " + literal + ";");
+            "'write-only');");
     }
 
     void release() { insert_.reset(); }
 
   private:
+    // The rows in the order of their ids, which is the order of the sheets.
+    Outcome packRows(Database& database, PackedRtree& tree) {
+        if (!tree.prepared()) return tree.prepared();
+        Statement rows;
+        if (Outcome prepared = database.prepare(
+                "SELECT fid, geom FROM " + quotedIdentifier(name()) + " ORDER BY fid", rows);
+            !prepared) {
+            return prepared;
+        }
+        int status = SQLITE_ROW;
+        while ((status = sqlite3_step(rows.get())) == SQLITE_ROW) {
+            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(rows.get(), 1));
+            const auto size = static_cast<std::size_t>(sqlite3_column_bytes(rows.get(), 1));
+            if (bytes == nullptr) continue;
+            if (const auto box = headerEnvelope(std::string_view(bytes, size))) {
+                if (Outcome added = tree.add(sqlite3_column_int64(rows.get(), 0), *box); !added) {
+                    return added;
+                }
+            }
+        }
+        if (status != SQLITE_DONE) return database.step(rows.get());
+        return tree.finish();
+    }
+
     template <std::size_t N>
     Outcome insert(Database& database, std::int32_t id, const std::array<AttributeValue, N>& values,
                    std::string_view sheetName) {
@@ -336,10 +371,16 @@ class GeoPackageLayer {
             } else if (const auto* real = std::get_if<double>(&values[k])) {
                 sqlite3_bind_double(statement, column, *real);
             } else {
-                texts_[k] = cp1251ToUtf8(
-                    storedText(std::get<std::string_view>(values[k]), schema_.fields[k]));
-                sqlite3_bind_text(statement, column, texts_[k].data(),
-                                  static_cast<int>(texts_[k].size()), SQLITE_STATIC);
+                const std::string_view text =
+                    storedText(std::get<std::string_view>(values[k]), schema_.fields[k]);
+                // ASCII is the same in both encodings; most texts are figures.
+                const bool ascii = std::all_of(text.begin(), text.end(), [](char c) {
+                    return static_cast<unsigned char>(c) < 0x80;
+                });
+                if (!ascii) texts_[k] = cp1251ToUtf8(text);
+                const std::string_view utf8 = ascii ? text : std::string_view(texts_[k]);
+                sqlite3_bind_text(statement, column, utf8.data(), static_cast<int>(utf8.size()),
+                                  SQLITE_STATIC);
             }
         }
         sqlite3_bind_text(statement, static_cast<int>(N) + 3, sheetName.data(),
