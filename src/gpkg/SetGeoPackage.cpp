@@ -373,6 +373,12 @@ class GeoPackageLayer {
             } else {
                 const std::string_view text =
                     storedText(std::get<std::string_view>(values[k]), schema_.fields[k]);
+                // A shapefile's table cannot tell an empty text from none, and reads it as
+                // none: so is it stored.
+                if (text.empty()) {
+                    sqlite3_bind_null(statement, column);
+                    continue;
+                }
                 // ASCII is the same in both encodings; most texts are figures.
                 const bool ascii = std::all_of(text.begin(), text.end(), [](char c) {
                     return static_cast<unsigned char>(c) < 0x80;
