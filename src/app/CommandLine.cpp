@@ -61,13 +61,12 @@ constexpr std::string_view CS_REFUSED =
     "--cs: one of CK-42, CK-95, ГCK-2011, \"ГCK-2011 / СК-42\" (C and K Latin or Cyrillic) "
     "or sk42, sk95, gsk2011, gsk2011-from-sk42";
 // Options that take a value and do not become an entry.
-constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series", "--out", "--jobs",
-                                            "--jobs-from", "--gpkg"};
+constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series",    "--out",
+                                            "--jobs",   "--jobs-from", "--gpkg"};
 // Options that take no value.
 constexpr std::string_view FLAG_OPTIONS[] = {"--quiet", "--list", "--index"};
 // Options used only with --sheets.
-constexpr std::string_view SHEET_SET_ONLY[] = {"--series", "--out", "--list", "--index",
-                                               "--gpkg"};
+constexpr std::string_view SHEET_SET_ONLY[] = {"--series", "--out", "--list", "--index", "--gpkg"};
 
 constexpr std::string_view SERIES_200K_TEXT = "200";
 constexpr std::string_view SERIES_1M_TEXT = "1000";

@@ -6,13 +6,13 @@
 
 #include "frame/Frame.h"
 #include "geo/DatumShift.h"
-#include "hyps/Hyps.h"
 #include "geo/Geometry.h"
-#include "sheet/Trapezoid.h"
+#include "hyps/Hyps.h"
 #include "output/SheetLayers.h"
 #include "qgis/SheetProject.h"
 #include "sheet/Grid.h"
 #include "sheet/Nomenclature.h"
+#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
 namespace {

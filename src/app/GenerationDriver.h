@@ -7,8 +7,8 @@
 
 #include "output/Outcome.h"
 #include "output/SheetLayers.h"
-#include "sheet/Trapezoid.h"
 #include "sheet/SheetParameters.h"
+#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
 

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <thread>
 #include <system_error>
+#include <thread>
 
 #include "app/GenerationDriver.h"
 #include "app/NewSheetFolder.h"

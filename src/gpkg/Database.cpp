@@ -15,7 +15,9 @@ Database& Database::operator=(Database&& other) noexcept {
     return *this;
 }
 
-Database::~Database() { (void)close(); }
+Database::~Database() {
+    (void)close();
+}
 
 Database Database::openExisting(const std::string& path, Outcome& outcome) {
     Database database;

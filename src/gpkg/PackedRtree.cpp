@@ -63,13 +63,12 @@ PackedRtree::PackedRtree(Database& db, std::string indexName) : db_(db) {
     }
     if (prepared_) {
         prepared_ = db_.prepare(
-            "INSERT INTO " + quotedIdentifier(indexName + "_rowid") + " VALUES (?, ?)",
-            insertRow_);
+            "INSERT INTO " + quotedIdentifier(indexName + "_rowid") + " VALUES (?, ?)", insertRow_);
     }
     if (prepared_) {
-        prepared_ = db_.prepare(
-            "INSERT INTO " + quotedIdentifier(indexName + "_parent") + " VALUES (?, ?)",
-            insertParent_);
+        prepared_ =
+            db_.prepare("INSERT INTO " + quotedIdentifier(indexName + "_parent") + " VALUES (?, ?)",
+                        insertParent_);
     }
 }
 

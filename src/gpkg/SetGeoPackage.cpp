@@ -237,7 +237,9 @@ std::string folderOf(const std::string& path) {
 
 }  // namespace
 
-std::int32_t epsgCodeOf(CoordinateSystem cs) { return systemRowOf(cs).code; }
+std::int32_t epsgCodeOf(CoordinateSystem cs) {
+    return systemRowOf(cs).code;
+}
 
 // One feature table: its schema, the statement that adds a feature, and the extent of
 // what it holds.
@@ -312,7 +314,8 @@ class GeoPackageLayer {
         Statement extent;
         if (Outcome prepared = database.prepare(
                 "UPDATE gpkg_contents SET min_x = ?, max_x = ?, min_y = ?, max_y = ? "
-                "WHERE table_name = " + literal,
+                "WHERE table_name = " +
+                    literal,
                 extent);
             !prepared) {
             return prepared;
@@ -434,9 +437,9 @@ SetGeoPackage::SetGeoPackage(std::string path, CoordinateSystem cs)
         return;
     }
     temporaryPath_ = temporaryNameFor(path_);
-    const int descriptor = ::open(temporaryPath_.c_str(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                                  NEW_FILE_MODE);
+    const int descriptor =
+        ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+               NEW_FILE_MODE);
     if (descriptor < 0) {
         opened_ = Outcome::failure(path_ + ": " + std::strerror(errno));
         temporaryPath_.clear();
@@ -482,8 +485,8 @@ GeoPackageLayer* SetGeoPackage::layerNamed(const char* name) {
 Outcome SetGeoPackage::addSheet(const SheetForGeoPackage& sheet) {
     if (!opened_) return opened_;
     if (!broken_) return broken_;
-    FrameStyleGroup& group = frameGroups_[{sheet.minuteBandWidthMm, sheet.rect.south,
-                                           sheet.rect.north}];
+    FrameStyleGroup& group =
+        frameGroups_[{sheet.minuteBandWidthMm, sheet.rect.south, sheet.rect.north}];
     group.barWidthMm = sheet.minuteBandWidthMm;
     group.rect = sheet.rect;
     group.sheets.push_back(cp1251ToUtf8(sheet.sheetName));
@@ -518,8 +521,7 @@ Outcome SetGeoPackage::addFeatures(const SheetForGeoPackage& sheet) {
     };
     const HypsFeatures& hyps = *sheet.hyps;
     const FrameFeatures& frame = *sheet.frame;
-    Outcome outcome =
-        add(hypsAreaSchema(), std::span(&hyps.area, 1), encodeArea, areaValues);
+    Outcome outcome = add(hypsAreaSchema(), std::span(&hyps.area, 1), encodeArea, areaValues);
     if (outcome) outcome = add(hypsNodeSchema(), hyps.nodes, encodeNode, nodeValues);
     if (outcome) outcome = add(hypsLineSchema(), hyps.lines, encodeHypsLine, lineValues);
     if (outcome && frame.lines) {
@@ -561,8 +563,8 @@ Outcome SetGeoPackage::storeStyles() {
                           SQLITE_STATIC);
         sqlite3_bind_text(insert.get(), 3, document.data(), static_cast<int>(document.size()),
                           SQLITE_STATIC);
-        sqlite3_bind_text(insert.get(), 4, description.data(),
-                          static_cast<int>(description.size()), SQLITE_STATIC);
+        sqlite3_bind_text(insert.get(), 4, description.data(), static_cast<int>(description.size()),
+                          SQLITE_STATIC);
         if (Outcome stored = database_.step(insert.get()); !stored) return stored;
     }
     return {};

@@ -85,7 +85,9 @@ std::array<AttributeValue, 5> columnValues(const HypsLineAttributes& a) {
     return {a.code, a.text, a.degrees, a.minutes, a.hemisphere};
 }
 
-std::array<AttributeValue, 1> columnValues(const FrameLine& line) { return {line.code}; }
+std::array<AttributeValue, 1> columnValues(const FrameLine& line) {
+    return {line.code};
+}
 
 std::array<AttributeValue, 4> columnValues(const LabelAttributes& a, std::string_view sizeText) {
     return {a.code, a.text, a.font, sizeText};
@@ -160,7 +162,8 @@ Outcome writeHypsLayers(const std::string& folder, CoordinateSystem cs,
         !area) {
         return area;
     }
-    if (Outcome nodes = writeLayer(folder, cs, hypsNodeSchema(), features.nodes, writeNode); !nodes) {
+    if (Outcome nodes = writeLayer(folder, cs, hypsNodeSchema(), features.nodes, writeNode);
+        !nodes) {
         return nodes;
     }
     return writeLayer(folder, cs, hypsLineSchema(), features.lines, writeHypsLine);

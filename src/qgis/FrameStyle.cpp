@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 

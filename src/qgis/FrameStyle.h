@@ -6,8 +6,8 @@
 
 #include "frame/FrameSettings.h"
 #include "geo/Geometry.h"
-#include "sheet/Trapezoid.h"
 #include "qgis/QgisStyle.h"
+#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
 
