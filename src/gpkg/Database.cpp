@@ -1,5 +1,6 @@
 #include "gpkg/Database.h"
 
+#include <mutex>
 #include <utility>
 
 namespace sheetbasis {
@@ -19,7 +20,23 @@ Database::~Database() {
     (void)close();
 }
 
+namespace {
+
+// The program writes a GeoPackage from one thread at a time, so SQLite needs neither its
+// mutexes nor the statistics of its allocations, which take a mutex on every allocation:
+// together they were a tenth of the writer's time. Set before SQLite is first used.
+void configureOnce() {
+    static std::once_flag configured;
+    std::call_once(configured, [] {
+        sqlite3_config(SQLITE_CONFIG_SINGLETHREAD);
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    });
+}
+
+}  // namespace
+
 Database Database::openExisting(const std::string& path, Outcome& outcome) {
+    configureOnce();
     Database database;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
     const int status = sqlite3_open_v2(path.c_str(), &database.connection_, flags, nullptr);
