@@ -235,6 +235,27 @@ std::string folderOf(const std::string& path) {
     return parent.empty() ? "." : parent;
 }
 
+// Removes the temporary files of this GeoPackage that runs killed while building it left
+// beside it. Called with the folder locked: no other run is building one. Only regular
+// files are removed, never through a link.
+void removeAbandonedFiles(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path final(path);
+    const std::string prefix = final.filename().string() + std::string(TEMPORARY_FILE_MARK);
+    std::error_code ec;
+    std::vector<fs::path> abandoned;
+    for (fs::directory_iterator it(fs::path(folderOf(path)), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code typeError;
+        if (name.starts_with(prefix) && isTemporaryFileName(name) &&
+            it->symlink_status(typeError).type() == fs::file_type::regular) {
+            abandoned.push_back(it->path());
+        }
+    }
+    for (const fs::path& file : abandoned) fs::remove(file, ec);
+}
+
 }  // namespace
 
 std::int32_t epsgCodeOf(CoordinateSystem cs) {
@@ -436,6 +457,7 @@ SetGeoPackage::SetGeoPackage(std::string path, CoordinateSystem cs)
         opened_ = lock_.outcome().within(folderOf(path_));
         return;
     }
+    removeAbandonedFiles(path_);
     temporaryPath_ = temporaryNameFor(path_);
     const int descriptor =
         ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,

@@ -233,6 +233,24 @@ class FailedRun(unittest.TestCase):
                 self.assertEqual(sha256(path), before)
                 self.assertEqual(os.listdir(folder), ["set.gpkg"])
 
+    def test_what_a_killed_run_left_is_removed_and_nothing_else(self):
+        folder = tempfile.mkdtemp(dir=work)
+        path = os.path.join(folder, "set.gpkg")
+        left = {
+            "set.gpkg.partial-0123456789abcdef": False,  # a killed run's file
+            "set.gpkg.partial-notsixteenhexdig": True,
+            "other.gpkg.partial-0123456789abcdef": True,
+        }
+        for name in left:
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(b"left over")
+        os.mkdir(os.path.join(folder, "set.gpkg.partial-fedcba9876543210"))
+        proc = run_program(["--sheets", "N-37-I", "--series", "200", "--gpkg", path, "-q"])
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        kept = {name for name, stays in left.items() if stays}
+        self.assertEqual(set(os.listdir(folder)),
+                         kept | {"set.gpkg", "set.gpkg.partial-fedcba9876543210"})
+
 
 if __name__ == "__main__":
     unittest.main()
