@@ -1,5 +1,6 @@
 #include "gpkg/Database.h"
 
+#include <cstring>
 #include <mutex>
 #include <utility>
 
@@ -68,9 +69,11 @@ Outcome Database::prepare(const std::string& sql, Statement& statement) {
 
 Outcome Database::step(sqlite3_stmt* statement) {
     const int status = sqlite3_step(statement);
+    // Worded before the reset, which would clear what the failure left.
+    Outcome outcome =
+        status == SQLITE_DONE || status == SQLITE_ROW ? Outcome{} : failure("cannot be written");
     sqlite3_reset(statement);
-    if (status != SQLITE_DONE && status != SQLITE_ROW) return failure("cannot be written");
-    return {};
+    return outcome;
 }
 
 Outcome Database::close() {
@@ -90,7 +93,13 @@ Outcome Database::close() {
 
 Outcome Database::failure(std::string_view what) const {
     std::string reason(what);
-    if (connection_ != nullptr) reason += std::string(" (") + sqlite3_errmsg(connection_) + ")";
+    if (connection_ == nullptr) return Outcome::failure(reason);
+    reason += std::string(" (") + sqlite3_errmsg(connection_);
+    // The system's own word says what to do about it: "File too large", "No space left".
+    if (const int error = sqlite3_system_errno(connection_); error != 0) {
+        reason += std::string(": ") + std::strerror(error);
+    }
+    reason += ")";
     return Outcome::failure(reason);
 }
 
