@@ -5,7 +5,7 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends \
     build-essential cmake ninja-build pkg-config \
-    libshp-dev qt6-base-dev qt6-translations-l10n libxcb1-dev \
+    libshp-dev libsqlite3-dev qt6-base-dev qt6-translations-l10n libxcb1-dev \
     libgtest-dev libgmock-dev libbenchmark-dev \
     gdal-bin python3-gdal proj-bin strace \
     clang libclang-rt-14-dev clang-tidy cppcheck \

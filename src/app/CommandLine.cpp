@@ -65,12 +65,12 @@ constexpr std::string_view CS_NAMES =
     "one of CK-42, CK-95, ГCK-2011, \"ГCK-2011 / СК-42\" (C and K Latin or Cyrillic) "
     "or sk42, sk95, gsk2011, gsk2011-from-sk42";
 // Options that take a value and do not become an entry.
-constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series", "--out", "--jobs",
-                                            "--jobs-from"};
+constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series",    "--out",
+                                            "--jobs",   "--jobs-from", "--gpkg"};
 // Options that take no value.
 constexpr std::string_view FLAG_OPTIONS[] = {"--quiet", "--list", "--index", "--pdf"};
 // Options used only with --sheets.
-constexpr std::string_view SHEET_SET_ONLY[] = {"--series", "--out", "--list", "--index"};
+constexpr std::string_view SHEET_SET_ONLY[] = {"--series", "--out", "--list", "--index", "--gpkg"};
 constexpr std::string_view ANSWERING_OPTIONS[] = {"--help", "--version"};
 
 constexpr std::string_view SERIES_200K_TEXT = "200";
@@ -192,6 +192,9 @@ std::string applyOption(std::string_view option, const std::string& value, Comma
         c.setScale = value == SERIES_200K_TEXT ? Series::Scale200k : Series::Scale1m;
     } else if (option == "--out") {
         c.outFolder = value;
+    } else if (option == "--gpkg") {
+        if (value.empty()) return "--gpkg: the file name is empty";
+        c.geoPackage = value;
     } else if (option == "--jobs") {
         if (!readCount(value, c.threads)) {
             return typedOption(option, value) + ": a whole number from 1";
@@ -210,9 +213,12 @@ CommandLine completed(CommandLine c, const std::set<std::string_view>& given) {
     if (sheets) {
         if (!given.contains("--series")) return usageError("--sheets needs --series");
         // A listing writes nothing, so it needs no folder; its index does.
-        if (!given.contains("--out") && (!c.list || c.index)) {
-            return usageError(c.list ? "--index needs --out" : "--sheets needs --out");
+        if (!c.list && !given.contains("--out") && !given.contains("--gpkg")) {
+            return usageError("--sheets needs --out or --gpkg");
         }
+        if (c.index && !given.contains("--out")) return usageError("--index needs --out");
+        // The PDFs print the sheets' projects, which only the sheets' folders hold.
+        if (c.pdf && !given.contains("--out")) return usageError("--pdf needs --out");
         // The values become job-text entries and must read back as ones; the folder is
         // used as it is given, whatever it holds, but it must name something.
         if (std::string problem = problemWithEntries(c.entries); !problem.empty()) {
@@ -305,6 +311,15 @@ unsigned terminalColumns() {
     return DEFAULT_TERMINAL_COLUMNS;
 }
 
+// The set into its GeoPackage when one is asked for, else into the sheets' folders.
+SetRunReport generateSet(std::vector<PreparedSheet> prepared, unsigned threads,
+                         const ProgressReport& progress, const CommandLine& c) {
+    if (c.geoPackage.empty()) return generateSheets(std::move(prepared), threads, progress);
+    const GeoPackageTarget target{c.geoPackage, setDrawingOf(c.entries, c.setScale).cs,
+                                  !c.outFolder.empty()};
+    return generateSheetsIntoGeoPackage(std::move(prepared), threads, progress, target);
+}
+
 // A progress bar of `total` steps on standard error, after `label`; nothing when it is
 // not shown.
 ProgressReport progressBar(const CommandLine& c, std::size_t total, const std::string& label) {
@@ -331,7 +346,7 @@ ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c,
     const unsigned threads =
         c.threads > 0 ? c.threads : std::max(1U, std::thread::hardware_concurrency());
     if (!c.quiet) std::cerr << frameLessNote(prepared);
-    SetRunReport report = generateSheets(std::move(prepared), threads, progress);
+    SetRunReport report = generateSet(std::move(prepared), threads, progress, c);
     endProgressBar(progress);
     if (printers != nullptr) {
         const ProgressReport printing = progressBar(c, report.writtenSheets.size(), "PDF ");
@@ -379,7 +394,7 @@ ExitCode runSheetSet(const CommandLine& c) {
     }
     const PrinterStart printing = startPrinterIfAsked(c);
     if (printing.failed) return ExitCode::Usage;
-    if (!c.list) removeAbandonedSheetFolders(c.outFolder);
+    if (!c.list && !c.outFolder.empty()) removeAbandonedSheetFolders(c.outFolder);
     const ExitCode outcome =
         c.list
             ? outcomeOfWriting(std::cout << sheetListing(set.sheets, c.outFolder), ExitCode::Done)
@@ -449,7 +464,7 @@ std::string usageText() {
   sheetbasis                      interactive mode / диалоговый режим
   sheetbasis JOBFILE              run one job file / выполнить файл задания
   sheetbasis -- JOBFILE           the same for a file named like an option
-  sheetbasis --sheets SET --series 200|1000 --out DIR [options]
+  sheetbasis --sheets SET --series 200|1000 --out DIR|--gpkg FILE [options]
                                   generate a set of sheets / набор листов
   sheetbasis --sheets SET --series 200|1000 --list [--out DIR]
                                   list the sheets of a set / список листов
@@ -477,6 +492,9 @@ narrower sheets.
 
 Options / Параметры:
   --out DIR           each sheet goes to DIR/<sheet name>/HYPS and /FRAME
+  --gpkg FILE         the whole set goes into the one GeoPackage FILE: six layers with a
+                      column Sheet, their styles inside (with --out: both) / весь набор
+                      в один файл GeoPackage
   --cs CS             CK-42 (default), CK-95, ГCK-2011, "ГCK-2011 / СК-42" (C and K
                       Latin or Cyrillic), or sk42, sk95, gsk2011, gsk2011-from-sk42
   --scale N           map scale in thousands: 200, 500, 1000 (series 200);

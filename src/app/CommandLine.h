@@ -23,6 +23,7 @@ struct CommandLine {
     std::vector<JobEntry> entries;  // job-file entries for every sheet, in option order
     bool list = false;              // print the sheets instead of generating them
     bool index = false;             // write the index map of the set
+    std::string geoPackage;         // the one GeoPackage of the set, or "" for none
     // JobList
     std::string jobList;
     // SheetSet and JobList

@@ -6,13 +6,13 @@
 
 #include "frame/Frame.h"
 #include "geo/DatumShift.h"
-#include "hyps/Hyps.h"
 #include "geo/Geometry.h"
-#include "sheet/Trapezoid.h"
+#include "hyps/Hyps.h"
 #include "output/SheetLayers.h"
 #include "qgis/SheetProject.h"
 #include "sheet/Grid.h"
 #include "sheet/Nomenclature.h"
+#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
 namespace {
@@ -57,27 +57,35 @@ void addEdgesOnGrid(std::vector<double>& list, double low, double high, double b
     std::sort(list.begin(), list.end());
 }
 
-Outcome generateSheet(const SheetParameters& p, const LayerFolders& folders) {
+SheetFeatures sheetFeaturesOf(const SheetParameters& p) {
     const SheetCorners corners = cornersOf(p);
-    const DrawingRect rect = drawingRectOf(p, corners);
-    const std::string sheetName =
-        sheetNameOf(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
-    const AdjacentNames neighbours = neighboursOf(p);
+    SheetFeatures sheet;
+    sheet.rect = drawingRectOf(p, corners);
+    sheet.sheetName = sheetNameOf(p.setScale, p.yZone, p.xZone, p.sheetNumber, p.sheetType);
+    const DrawingRect& rect = sheet.rect;
     const AngleSteps densify{DENSIFY_LON_STEP, DENSIFY_LAT_STEP};
 
-    HypsSheet hyps = hypsFeatures(p, sheetName, rect, corners, densify);
-    if (Outcome written = writeHypsLayers(folders.hyps, p.cs, hyps.features); !written)
-        return written;
+    HypsSheet hyps = hypsFeatures(p, sheet.sheetName, rect, corners, densify);
+    sheet.hyps = std::move(hyps.features);
 
     GraticuleValues& graticule = hyps.drawn;
     addEdgesOnGrid(graticule.parallels, rect.south, rect.north, p.base.edges.south,
                    p.result.parallelStep);
     addEdgesOnGrid(graticule.meridians, rect.west, rect.east, p.base.edges.west,
                    p.result.meridianStep);
+    sheet.frame = frameFeatures(p, rect, densify, neighboursOf(p), graticule);
+    return sheet;
+}
 
-    const FrameFeatures frame = frameFeatures(p, rect, densify, neighbours, graticule);
-    if (Outcome written = writeFrameLayers(folders.frame, p.cs, frame); !written) return written;
-    return writeQgisFiles(p, folders, sheetName, rect);
+Outcome generateSheet(const SheetParameters& p, const LayerFolders& folders) {
+    const SheetFeatures sheet = sheetFeaturesOf(p);
+    if (Outcome written = writeHypsLayers(folders.hyps, p.cs, sheet.hyps); !written) {
+        return written;
+    }
+    if (Outcome written = writeFrameLayers(folders.frame, p.cs, sheet.frame); !written) {
+        return written;
+    }
+    return writeQgisFiles(p, folders, sheet.sheetName, sheet.rect);
 }
 
 }  // namespace sheetbasis

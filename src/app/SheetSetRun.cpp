@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <system_error>
+#include <thread>
 
+#include "app/GenerationDriver.h"
 #include "app/NewSheetFolder.h"
+#include "app/OrderedQueue.h"
 #include "app/ProgramFlow.h"
 #include "frame/FrameSettings.h"
+#include "gpkg/SetGeoPackage.h"
 #include "job/FileArg.h"
 #include "job/JobText.h"
 #include "sheet/Cp1251.h"
@@ -24,6 +29,9 @@ constexpr std::int32_t SAMPLE_ROW = 8;
 constexpr std::int32_t SAMPLE_COLUMN = 37;
 // How often the progress is redrawn.
 constexpr std::chrono::milliseconds PROGRESS_INTERVAL{100};
+// Sheets computed and waiting for the GeoPackage's writer, per thread: a 1:200 000 sheet's
+// features take about 100 KiB, so memory stays far below the bound whatever the set.
+constexpr std::size_t WAITING_SHEETS_PER_THREAD = 4;
 
 std::string jobStatusText(JobStatus status) {
     switch (status) {
@@ -215,11 +223,99 @@ SetRunReport generateSheets(std::vector<PreparedSheet> sheets, unsigned threads,
     return result;
 }
 
+namespace {
+
+// A sheet's features on their way to the GeoPackage, with what its frame style needs.
+struct ComputedSheet {
+    SheetFeatures features;
+    double minuteBandWidthMm = 0.0;
+};
+
+using SheetQueue = OrderedQueue<ComputedSheet>;
+
+// Computes the sheet for the GeoPackage (and writes its folder when asked to); the queue
+// receives its features, or its place passed over when it failed, whatever happens.
+TaskOutcome computeForGeoPackage(const PreparedSheet& sheet, std::size_t index, SheetQueue& queue,
+                                 bool sheetFolders) {
+    std::optional<ComputedSheet> computed;
+    struct PutWhatever {
+        SheetQueue& queue;
+        std::size_t index;
+        std::optional<ComputedSheet>& computed;
+        ~PutWhatever() { queue.put(index, std::move(computed)); }
+    } put{queue, index, computed};
+    if (sheet.failure.exitCode != ExitCode::Done) return sheet.failure;
+    const SheetParameters& p = sheet.parameters;
+    if (sheetFolders) {
+        if (TaskOutcome written = generateIntoSheetFolder(p); written.exitCode != ExitCode::Done) {
+            return written;
+        }
+    }
+    computed.emplace(ComputedSheet{sheetFeaturesOf(p),
+                                   frameSettingsFor(p.setScale, p.mapScale).minuteFrameWidth});
+    return {};
+}
+
+// Takes every computed sheet into the file; after a failure the rest are only taken, so
+// that no producer waits for ever.
+Outcome fillGeoPackage(SetGeoPackage& file, SheetQueue& queue) {
+    Outcome outcome = file.opened();
+    while (std::optional<ComputedSheet> sheet = queue.take()) {
+        if (!outcome) continue;
+        const SheetFeatures& f = sheet->features;
+        outcome = file.addSheet({f.sheetName, f.rect, sheet->minuteBandWidthMm, &f.hyps, &f.frame});
+    }
+    return outcome;
+}
+
+}  // namespace
+
+SetRunReport generateSheetsIntoGeoPackage(std::vector<PreparedSheet> sheets, unsigned threads,
+                                          const ProgressReport& report,
+                                          const GeoPackageTarget& target) {
+    SheetQueue queue(sheets.size(), WAITING_SHEETS_PER_THREAD * std::max(threads, 1U));
+    SetGeoPackage file(target.path, target.cs);
+    Outcome filled;
+    std::jthread writer([&] { filled = fillGeoPackage(file, queue); });
+    const auto outcomes = runInParallel(
+        sheets.size(), threads,
+        [&](std::size_t i) {
+            return computeForGeoPackage(sheets[i], i, queue, target.sheetFolders);
+        },
+        ExitCode::GenerationFailed, report, PROGRESS_INTERVAL);
+    writer.join();
+    SetRunReport result;
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        if (outcomes[i].exitCode == ExitCode::Done) {
+            ++result.written;
+            if (target.sheetFolders) result.writtenSheets.push_back(std::move(sheets[i]));
+            continue;
+        }
+        result.exitCode = std::max(result.exitCode, outcomes[i].exitCode);
+        sheets[i].failure = outcomes[i];
+        result.failed.push_back(std::move(sheets[i]));
+    }
+    // A set with a failed sheet is a failed run: the earlier file stays.
+    if (filled && result.failed.empty()) filled = file.finish();
+    if (filled && !result.failed.empty()) {
+        filled = Outcome::failure(target.path + ": left as it was, as a sheet failed");
+    }
+    if (!filled) {
+        result.geoPackageFailure = filled.reason();
+        result.exitCode = std::max(result.exitCode, ExitCode::GenerationFailed);
+        if (!target.sheetFolders) result.written = 0;
+    }
+    return result;
+}
+
 std::string failureText(const SetRunReport& report) {
     std::string text;
     for (const PreparedSheet& sheet : report.failed) {
         text += "  " + sheet.label + ": " + sheet.failure.reason + " (exit code " +
                 std::to_string(processExitCode(sheet.failure.exitCode)) + ")\n";
+    }
+    if (!report.geoPackageFailure.empty()) {
+        text += "  GeoPackage not written: " + report.geoPackageFailure + "\n";
     }
     return text;
 }

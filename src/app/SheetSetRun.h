@@ -75,11 +75,28 @@ struct SetRunReport {
     std::vector<PreparedSheet> writtenSheets;  // the written ones, in the order given
     std::vector<PreparedSheet> failed;         // with their reasons
     ExitCode exitCode = ExitCode::Done;        // the worst failure's
+    std::string geoPackageFailure;             // why the set's GeoPackage was not written, or ""
 };
 
 // Generates the ready sheets on `threads` threads.
 SetRunReport generateSheets(std::vector<PreparedSheet> sheets, unsigned threads,
                             const ProgressReport& report);
+
+// The one GeoPackage a set is written into, and whether each sheet's result folder is
+// written as well.
+struct GeoPackageTarget {
+    std::string path;
+    CoordinateSystem cs = CoordinateSystem::Sk42;
+    bool sheetFolders = false;
+};
+
+// Generates the ready sheets on `threads` threads into the GeoPackage, which one writer
+// fills in the order of the sheets while the others compute. The file is put in place only
+// when every sheet is in it: after a failed sheet, or a failure of the file itself, the
+// earlier file stays as it was.
+SetRunReport generateSheetsIntoGeoPackage(std::vector<PreparedSheet> sheets, unsigned threads,
+                                          const ProgressReport& report,
+                                          const GeoPackageTarget& target);
 
 // One line per failed sheet with its reason.
 std::string failureText(const SetRunReport& report);

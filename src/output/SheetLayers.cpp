@@ -22,13 +22,9 @@ constexpr int LABEL_FIELD_WIDTH = 100;
 // Room for any double in fixed notation without exponent (309 digits and a sign).
 constexpr std::size_t SIZE_TEXT_CAPACITY = 400;
 
-struct LayerSchema {
-    const char* name;
-    ShapeType shapeType;
-    std::vector<FieldDef> fields;
-};
+}  // namespace
 
-LayerSchema areaSchema() {
+LayerSchema hypsAreaSchema() {
     return {"HypsA",
             ShapeType::Polygon,
             {{"L_code", FieldType::Integer, HYPS_CODE_WIDTH, 0},
@@ -39,7 +35,7 @@ LayerSchema areaSchema() {
              {"RghtDn", FieldType::Text, 50, 0}}};
 }
 
-LayerSchema nodeSchema() {
+LayerSchema hypsNodeSchema() {
     return {"HypsP",
             ShapeType::Point,
             {{"L_code", FieldType::Integer, HYPS_CODE_WIDTH, 0},
@@ -70,13 +66,34 @@ LayerSchema labelSchema(const char* name) {
              {"Size", FieldType::Text, LABEL_FIELD_WIDTH, 0}}};
 }
 
-// The size in points as a plain decimal number ("6.5", "8"), independent of any locale.
 std::string sizeText(double size) {
     std::array<char, SIZE_TEXT_CAPACITY> buffer{};
     const auto result =
         std::to_chars(buffer.data(), buffer.data() + buffer.size(), size, std::chars_format::fixed);
     return {buffer.data(), result.ptr};
 }
+
+std::array<AttributeValue, 6> columnValues(const HypsAreaAttributes& a) {
+    return {a.code, a.name, a.leftUp, a.rightUp, a.leftDown, a.rightDown};
+}
+
+std::array<AttributeValue, 3> columnValues(const HypsNodeAttributes& a) {
+    return {a.code, a.latitude, a.longitude};
+}
+
+std::array<AttributeValue, 5> columnValues(const HypsLineAttributes& a) {
+    return {a.code, a.text, a.degrees, a.minutes, a.hemisphere};
+}
+
+std::array<AttributeValue, 1> columnValues(const FrameLine& line) {
+    return {line.code};
+}
+
+std::array<AttributeValue, 4> columnValues(const LabelAttributes& a, std::string_view sizeText) {
+    return {a.code, a.text, a.font, sizeText};
+}
+
+namespace {
 
 // folder / name as std::filesystem joins a relative name, without building paths: the
 // layers of every sheet are named this way.
@@ -88,27 +105,19 @@ std::string pathInFolder(const std::string& folder, std::string_view name) {
 }
 
 Outcome writeArea(Layer& layer, const HypsArea& area) {
-    const HypsAreaAttributes& a = area.attributes;
-    const std::array<AttributeValue, 6> values{a.code,    a.name,     a.leftUp,
-                                               a.rightUp, a.leftDown, a.rightDown};
-    return writePolygonFeature(layer, values, area.ring);
+    return writePolygonFeature(layer, columnValues(area.attributes), area.ring);
 }
 
 Outcome writeNode(Layer& layer, const HypsNode& node) {
-    const HypsNodeAttributes& a = node.attributes;
-    const std::array<AttributeValue, 3> values{a.code, a.latitude, a.longitude};
-    return writePointFeature(layer, values, node.position);
+    return writePointFeature(layer, columnValues(node.attributes), node.position);
 }
 
 Outcome writeHypsLine(Layer& layer, const HypsLine& line) {
-    const HypsLineAttributes& a = line.attributes;
-    const std::array<AttributeValue, 5> values{a.code, a.text, a.degrees, a.minutes, a.hemisphere};
-    return writeLineFeature(layer, values, line.line);
+    return writeLineFeature(layer, columnValues(line.attributes), line.line);
 }
 
 Outcome writeFrameLine(Layer& layer, const FrameLine& line) {
-    const std::array<AttributeValue, 1> values{line.code};
-    return writeLineFeature(layer, values, line.line);
+    return writeLineFeature(layer, columnValues(line), line.line);
 }
 
 Outcome writeLabel(Layer& layer, const Label& label) {
@@ -121,8 +130,7 @@ Outcome writeLabel(Layer& layer, const Label& label) {
         lastSize = a.size;
         lastSizeText = sizeText(a.size);
     }
-    const std::array<AttributeValue, 4> values{a.code, a.text, a.font, lastSizeText};
-    return writeLineFeature(layer, values, label.centreLine);
+    return writeLineFeature(layer, columnValues(a, lastSizeText), label.centreLine);
 }
 
 // Creates the layer in folder, has writeOne put each feature in and closes it. The layer
@@ -152,11 +160,12 @@ Outcome writeLayer(const std::string& folder, CoordinateSystem cs, const LayerSc
 Outcome writeHypsLayers(const std::string& folder, CoordinateSystem cs,
                         const HypsFeatures& features) {
     if (Outcome area =
-            writeLayer(folder, cs, areaSchema(), std::span(&features.area, 1), writeArea);
+            writeLayer(folder, cs, hypsAreaSchema(), std::span(&features.area, 1), writeArea);
         !area) {
         return area;
     }
-    if (Outcome nodes = writeLayer(folder, cs, nodeSchema(), features.nodes, writeNode); !nodes) {
+    if (Outcome nodes = writeLayer(folder, cs, hypsNodeSchema(), features.nodes, writeNode);
+        !nodes) {
         return nodes;
     }
     return writeLayer(folder, cs, hypsLineSchema(), features.lines, writeHypsLine);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "frame/FontMetrics.h"
 #include "frame/OuterFrame.h"
@@ -94,29 +96,47 @@ std::string_view substituteFamily(LabelFont font) {
 
 namespace {
 
-// The style of a sheet whose minute band is barWidthMm wide and lies between the
-// latitudes of `sheet`: nothing else of the sheet enters it.
-LayerStyle frameLineStyleFor(double barWidthMm, const LatitudeBand& sheet) {
+// The rules of a sheet whose minute band is barWidthMm wide and lies between the
+// latitudes of `sheet`: nothing else of the sheet enters them. The rules from
+// FIRST_BAND_RULE to END_BAND_RULE depend on both.
+constexpr std::size_t FIRST_BAND_RULE = 1;
+constexpr std::size_t END_BAND_RULE = 3;
+
+std::vector<LineRule> frameLineRules(double barWidthMm, const LatitudeBand& sheet) {
     const std::string band = codeIs(CODE_MINUTE_FRAME);
     const std::string closed = "is_closed($geometry)";
     const std::string division = divisionLineTest(sheet);
     const LineLook hairline{HAIRLINE_MM, LineStroke::Solid, false};
-    return {StyleGeometry::Line,
-            lineRuleRenderer({
-                {"minute band lines", band + " AND " + closed, hairline},
-                {"minute divisions", band + " AND NOT " + closed + " AND " + division, hairline},
-                {"minute band bars",
-                 band + " AND NOT " + closed + " AND NOT (" + division + ")",
-                 {barWidthMm, LineStroke::Solid, true}},
-                {"outer line", codeIs(CODE_OUTER_LINE), {OUTER_LINE_MM, LineStroke::Solid, false}},
-                {"outer thin lines", codeIs(CODE_OUTER_THIN_LINE), hairline},
-                {"outer line, reduced scales",
-                 codeIs(CODE_OUTER_LINE_REDUCED),
-                 {OUTER_LINE_REDUCED_MM, LineStroke::Solid, false}},
-                {"graticule ticks",
-                 codeIs(CODE_MERIDIAN_TICK) + " OR " + codeIs(CODE_PARALLEL_TICK), hairline},
-            }),
-            {}};
+    return {
+        {"minute band lines", band + " AND " + closed, hairline},
+        {"minute divisions", band + " AND NOT " + closed + " AND " + division, hairline},
+        {"minute band bars",
+         band + " AND NOT " + closed + " AND NOT (" + division + ")",
+         {barWidthMm, LineStroke::Solid, true}},
+        {"outer line", codeIs(CODE_OUTER_LINE), {OUTER_LINE_MM, LineStroke::Solid, false}},
+        {"outer thin lines", codeIs(CODE_OUTER_THIN_LINE), hairline},
+        {"outer line, reduced scales",
+         codeIs(CODE_OUTER_LINE_REDUCED),
+         {OUTER_LINE_REDUCED_MM, LineStroke::Solid, false}},
+        {"graticule ticks", codeIs(CODE_MERIDIAN_TICK) + " OR " + codeIs(CODE_PARALLEL_TICK),
+         hairline},
+    };
+}
+
+LayerStyle frameLineStyleFor(double barWidthMm, const LatitudeBand& sheet) {
+    return {StyleGeometry::Line, lineRuleRenderer(frameLineRules(barWidthMm, sheet)), {}};
+}
+
+// "Sheet" IN ('a', 'b', ...): the features of the named sheets.
+std::string sheetIn(const std::vector<std::string>& sheets) {
+    std::string test = "\"Sheet\" IN (";
+    for (std::size_t k = 0; k < sheets.size(); ++k) {
+        if (k > 0) test += ", ";
+        std::string quoted;
+        for (char c : sheets[k]) quoted += c == '\'' ? std::string("''") : std::string(1, c);
+        test += quotedText(quoted);
+    }
+    return test + ")";
 }
 
 }  // namespace
@@ -136,6 +156,25 @@ LayerStyle frameLineStyle(const FrameSettings& settings, const DrawingRect& rect
                           frameLineStyleFor(settings.minuteFrameWidth, band)});
     }
     return last->style;
+}
+
+LayerStyle setFrameLineStyle(const std::vector<FrameStyleGroup>& groups) {
+    if (groups.empty()) return {StyleGeometry::Line, lineRuleRenderer({}), {}};
+    std::vector<LineRule> shared = frameLineRules(groups.front().barWidthMm, {});
+    std::vector<LineRule> rules(std::make_move_iterator(shared.begin()),
+                                std::make_move_iterator(shared.begin() + FIRST_BAND_RULE));
+    for (const FrameStyleGroup& group : groups) {
+        std::vector<LineRule> own =
+            frameLineRules(group.barWidthMm, {group.rect.south, group.rect.north});
+        const std::string sheets = sheetIn(group.sheets);
+        for (std::size_t k = FIRST_BAND_RULE; k < END_BAND_RULE; ++k) {
+            own[k].filter = sheets + " AND " + own[k].filter;
+            rules.push_back(std::move(own[k]));
+        }
+    }
+    rules.insert(rules.end(), std::make_move_iterator(shared.begin() + END_BAND_RULE),
+                 std::make_move_iterator(shared.end()));
+    return {StyleGeometry::Line, lineRuleRenderer(rules), {}};
 }
 
 LayerStyle frameLabelStyle() {

@@ -83,6 +83,25 @@ TEST(CommandLine, ListAndIndexAreFlagsOfASheetSet) {
     EXPECT_TRUE(parse({"--sheets", "all", "--series", "200", "--out", "o", "--index"}).index);
 }
 
+// A set goes into its folders, its one GeoPackage, or both.
+TEST(CommandLine, GeoPackageWithOrWithoutFolders) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string outFolder;
+        std::string geoPackage;
+    } cases[] = {
+        {{"--sheets", "N-37", "--series", "200", "--gpkg", "set.gpkg"}, "", "set.gpkg"},
+        {{"--sheets", "N-37", "--series", "200", "--gpkg=a b.gpkg", "--out", "o"}, "o", "a b.gpkg"},
+        {{"--sheets", "N-37", "--series", "200", "--out", "o"}, "o", ""},
+    };
+    for (const auto& c : cases) {
+        const CommandLine parsed = parse(c.arguments);
+        ASSERT_EQ(parsed.action, CommandAction::SheetSet) << parsed.error;
+        EXPECT_EQ(parsed.outFolder, c.outFolder);
+        EXPECT_EQ(parsed.geoPackage, c.geoPackage);
+    }
+}
+
 TEST(CommandLine, HelpVersionAndEndOfOptions) {
     EXPECT_EQ(parse({"--sheets", "all", "--help"}).action, CommandAction::Help);
     EXPECT_EQ(parse({"-V"}).action, CommandAction::Version);
@@ -111,6 +130,9 @@ TEST(CommandLine, MistakesAreUsageErrors) {
         {"--sheets", "N-37", "--series", "200", "--out", "o", "--index=yes"},
         {"--jobs-from", "list", "--list"},
         {"--jobs-from", "list", "--index"},
+        {"--jobs-from", "list", "--gpkg", "set.gpkg"},
+        {"--sheets", "N-37", "--series", "200", "--gpkg", ""},
+        {"--sheets", "N-37", "--series", "200", "--gpkg", "set.gpkg", "--index"},  // no --out
         {"--", "a", "b"},
         {"-"},
     };

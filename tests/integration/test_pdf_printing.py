@@ -94,7 +94,7 @@ class PrintedSetTest(unittest.TestCase):
         for project, folder in cases:
             with self.subTest(project=os.path.basename(project)):
                 self.check_pdf(project, project[:-len(".qgs")] + ".pdf")
-                self.assertEqual([n for n in os.listdir(folder) if ".partial-" in n], [])
+                self.assertEqual([n for n in os.listdir(folder) if ".sheetbasis-" in n], [])
 
     def test_a_job_list_prints_each_job_beside_its_project(self):
         folder = os.path.join(work, "jobs")
