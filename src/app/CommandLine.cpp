@@ -61,8 +61,15 @@ constexpr std::string_view CS_REFUSED =
     "--cs: one of CK-42, CK-95, ГCK-2011, \"ГCK-2011 / СК-42\" (C and K Latin or Cyrillic) "
     "or sk42, sk95, gsk2011, gsk2011-from-sk42";
 // Options that take a value and do not become an entry.
-constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series", "--out", "--jobs",
-                                            "--jobs-from"};
+constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series",    "--out",
+                                            "--jobs",   "--jobs-from", "--paper"};
+// The papers --paper takes, by name.
+struct PaperName {
+    std::string_view name;
+    Paper paper;
+};
+constexpr PaperName PAPER_NAMES[] = {{"A0", Paper::A0}, {"A1", Paper::A1}, {"A2", Paper::A2},
+                                     {"A3", Paper::A3}, {"A4", Paper::A4}, {"fit", Paper::Fit}};
 // Options that take no value.
 constexpr std::string_view FLAG_OPTIONS[] = {"--quiet", "--list", "--index"};
 // Options used only with --sheets.
@@ -169,6 +176,11 @@ std::string applyOption(std::string_view option, const std::string& value, Comma
         if (!readCount(value, c.threads)) return "--jobs: a whole number from 1";
     } else if (option == "--jobs-from") {
         c.jobList = value;
+    } else if (option == "--paper") {
+        const auto* found = std::find_if(std::begin(PAPER_NAMES), std::end(PAPER_NAMES),
+                                         [&](const PaperName& p) { return p.name == value; });
+        if (found == std::end(PAPER_NAMES)) return "--paper: A0, A1, A2, A3, A4 or fit";
+        c.paper = found->paper;
     }
     return {};
 }
@@ -252,6 +264,7 @@ unsigned terminalColumns() {
 }
 
 ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c) {
+    for (PreparedSheet& sheet : prepared) sheet.parameters.paper = c.paper;
     const bool showProgress = !c.quiet && isatty(STDERR_FILENO) != 0;
     const auto start = std::chrono::steady_clock::now();
     const std::size_t total = prepared.size();
@@ -277,7 +290,8 @@ ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c) {
 ExitCode writeIndexOf(const std::vector<SheetIdentity>& sheets, const CommandLine& c,
                       ExitCode outcome) {
     const SetDrawing drawing = setDrawingOf(c.entries, c.setScale);
-    const Outcome written = writeSheetIndex({sheets, drawing.cs, drawing.mapScale, c.outFolder});
+    const Outcome written =
+        writeSheetIndex({sheets, drawing.cs, drawing.mapScale, c.outFolder, c.sheets});
     if (written) return outcome;
     if (!c.quiet) std::cerr << "sheetbasis: index: " << written.reason() << '\n';
     return outcomeOfWriting(std::cerr, std::max(outcome, ExitCode::GenerationFailed));
@@ -365,7 +379,7 @@ std::string usageText() {
   sheetbasis -- JOBFILE           the same for a file named like an option
   sheetbasis --sheets SET --series 200|1000 --out DIR [options]
                                   generate a set of sheets / набор листов
-  sheetbasis --jobs-from LIST [--jobs N] [--quiet]
+  sheetbasis --jobs-from LIST [--jobs N] [--paper PAPER] [--quiet]
                                   run the job files listed one per line in LIST
                                   / выполнить файлы задания из списка
 
@@ -403,6 +417,9 @@ Options / Параметры:
   --index             also write the index map DIR/index/SheetIndex (.shp, .qml) and the
                       project DIR/index.qgs, whose "Open" action opens each sheet's project
                       (with --list: the index only) / сборная таблица листов
+  --paper PAPER       the page of each sheet's print layout: A0, A1, A2, A3, A4, or fit
+                      (a page as large as the sheet); by default the smallest of A4..A0
+                      that holds the sheet, else fit / формат листа бумаги
   -j, --jobs N        sheets generated at once (default: all cores)
   -q, --quiet         no progress bar and no summary
   -h, --help          this text
