@@ -125,8 +125,7 @@ std::string layoutScaleBar(const ScaleBarPlace& place, double denominator,
            layoutUuidOf(place.id) + "\" id=\"" + place.id + "\" mapUuid=\"" +
            layoutUuidOf(place.mapId) +
            "\" style=\"Single Box\" unitType=\"km\" unitLabel=\"км\" numUnitsPerSegment=\"" +
-           decimalText(kilometresPerSegment) + "\" numMapUnitsPerScaleBarUnit=\"" +
-           decimalText(METRES_PER_KILOMETRE) + "\" numSegments=\"" +
+           decimalText(kilometresPerSegment) + "\" numSegments=\"" +
            std::to_string(SEGMENTS_RIGHT) + "\" numSegmentsLeft=\"" +
            std::to_string(SEGMENTS_LEFT) +
            "\" numSubdivisions=\"1\" segmentSizeMode=\"0\" height=\"" + decimalText(BAR_HEIGHT_MM) +
