@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <numbers>
 #include <system_error>
 
 #include "app/GenerationDriver.h"
@@ -56,8 +57,9 @@ constexpr int TITLE_SIZE_PT = 14;
 constexpr int SCALE_SIZE_PT = 9;
 constexpr const char* TITLE_FAMILY = "Arial";
 constexpr double MILLIMETRES_PER_METRE = 1000.0;
-// Layout scales are 1, 2, 2.5 or 5 times a power of ten.
-constexpr std::array<double, 4> ROUND_SCALE_STEPS = {1.0, 2.0, 2.5, 5.0};
+// Layout scales are 1, 1.5, 2, 2.5, 3, 4, 5, 6 or 7.5 times a power of ten: the map
+// takes at least two thirds of the room.
+constexpr std::array<double, 9> ROUND_SCALE_STEPS = {1.0, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0, 7.5};
 constexpr double DECIMAL_BASE = 10.0;
 
 // Sheet boundaries, and the heavier boundaries of the 1:1 000 000 sheets (mm on paper).
@@ -73,14 +75,21 @@ constexpr std::string_view MILLION_EDGES =
     "difference(boundary($geometry), make_rectangle_3points(make_point(@w + 0.05, @s + 0.05), "
     "make_point(@w + 5.95, @s + 0.05), make_point(@w + 5.95, @s + 3.95)))))";
 constexpr const char* LABEL_FAMILY = "Arial";
-// A name's letters are at most this wide, in parts of the font size, in the label family;
-// a name takes up at most this share of its sheet's narrower edge and of its height. On
-// paper a name is at most LABEL_LARGEST_MM high, and smaller than 2 mm only where a sheet
-// leaves no room for more.
-constexpr double LABEL_LETTER_WIDTH_EM = 0.65;
-constexpr double LABEL_WIDTH_SHARE = 0.9;
-constexpr double LABEL_HEIGHT_SHARE = 0.25;
+// How wide a name's characters are, in parts of the font size, in the label family:
+// capitals at most (but M, O, Q, a tenth more), figures, and commas, hyphens and I. A name
+// takes up at most this share of its sheet's width where its top reaches, and of its
+// height. On paper a name is at most LABEL_LARGEST_MM high, and smaller than 2 mm only
+// where a sheet leaves no room for more.
+constexpr double CAPITAL_EM = 0.72;
+constexpr double FIGURE_EM = 0.56;
+constexpr double NARROW_EM = 0.3;
+constexpr double LABEL_WIDTH_SHARE = 0.85;
+constexpr double LABEL_HEIGHT_SHARE = 0.2;
 constexpr double LABEL_LARGEST_MM = 5.0;
+// The name lies about the middle of its sheet (the centroid of a sheet that narrows to the
+// north lies south of it), so the top of its box, a fifth higher than its size, reaches at
+// most this share of the height up.
+constexpr double LABEL_TOP_SHARE = 0.5 + 1.2 * LABEL_HEIGHT_SHARE / 2.0 + 0.03;
 // Labelling codes of the users' GIS: a label over the polygon's centre.
 constexpr int PLACEMENT_OVER_CENTROID = 1;
 
@@ -169,52 +178,81 @@ double planeDistance(const LambertConformalConic& projection, const Point& a, co
     return std::hypot(q.x - p.x, q.y - p.y);
 }
 
-// The size of the names of the sheets whose northern edge is north: in metres of the plane,
-// as large as the narrowest of them (along its shorter edge, per letter of its name) and the
-// lowest allow.
+// How large the names of the sheets whose northern edge is north may be, in metres of the
+// plane: the width a degree of longitude leaves a name (the conic's scale is the same all
+// along a parallel), and the height the lowest of them leaves (or the largest size, when
+// less).
 struct LabelBand {
     double north = 0.0;
-    double sizeMetres = 0.0;
+    double widthPerDegree = 0.0;
+    double largestMetres = 0.0;
 };
 
 std::vector<LabelBand> labelBands(const std::vector<SheetIdentity>& sheets,
                                   const LambertConformalConic& projection, double largestMetres) {
-    std::map<double, double> sizeByNorth;
+    std::map<double, LabelBand> bandByNorth;
     for (const SheetIdentity& sheet : sheets) {
         const DrawingRect t = trapezoidOf(sheet);
         const double middleLon = (t.west + t.east) / 2.0;
-        const double width =
-            std::min(planeDistance(projection, {t.west, t.south}, {t.east, t.south}),
-                     planeDistance(projection, {t.west, t.north}, {t.east, t.north}));
+        const double labelTop = t.south + (t.north - t.south) * LABEL_TOP_SHARE;
+        const double width = planeDistance(projection, {t.west, labelTop}, {t.east, labelTop});
         const double height = planeDistance(projection, {middleLon, t.south}, {middleLon, t.north});
-        const auto letters = static_cast<double>(nameOf(sheet).size());
-        const double size =
-            std::min({largestMetres, width * LABEL_WIDTH_SHARE / (letters * LABEL_LETTER_WIDTH_EM),
-                      height * LABEL_HEIGHT_SHARE});
-        const auto [band, added] = sizeByNorth.try_emplace(t.north, size);
-        if (!added) band->second = std::min(band->second, size);
+        const LabelBand own{t.north, width * LABEL_WIDTH_SHARE / (t.east - t.west),
+                            std::min(largestMetres, height * LABEL_HEIGHT_SHARE)};
+        const auto [band, added] = bandByNorth.try_emplace(t.north, own);
+        band->second.widthPerDegree = std::min(band->second.widthPerDegree, own.widthPerDegree);
+        band->second.largestMetres = std::min(band->second.largestMetres, own.largestMetres);
     }
     std::vector<LabelBand> bands;
-    for (const auto& [north, size] : sizeByNorth) bands.push_back({north, size});
+    for (const auto& entry : bandByNorth) bands.push_back(entry.second);
     return bands;
 }
 
-// The size of each name by its sheet's band: the sheet's middle lies south of its band's
-// northern edge and north of the band below.
+// A name's width in parts of its size, from its characters.
+std::string nameWidthExpression() {
+    return "(" + decimalText(CAPITAL_EM) + " * length(\"Nom\") - " +
+           decimalText(CAPITAL_EM - FIGURE_EM) +
+           " * length(regexp_replace(\"Nom\", '[^0-9]', '')) - " +
+           decimalText(CAPITAL_EM - NARROW_EM) +
+           " * length(regexp_replace(\"Nom\", '[^,I-]', '')))";
+}
+
+std::string bandSize(const LabelBand& band) {
+    return "min(" + decimalText(band.widthPerDegree) +
+           " * (x_max($geometry) - x_min($geometry)) / " + nameWidthExpression() + ", " +
+           decimalText(band.largestMetres) + ")";
+}
+
+// The size of each name by its sheet's band (the sheet's middle lies south of its band's
+// northern edge and north of the band below) and its letters.
 std::string labelSizeExpression(const std::vector<LabelBand>& bands) {
     std::string expression = "CASE";
     for (std::size_t i = 0; i + 1 < bands.size(); ++i) {
         expression += " WHEN y(centroid($geometry)) < " + decimalText(bands[i].north) + " THEN " +
-                      decimalText(bands[i].sizeMetres);
+                      bandSize(bands[i]);
     }
-    return expression + " ELSE " + decimalText(bands.back().sizeMetres) + " END";
+    return expression + " ELSE " + bandSize(bands.back()) + " END";
 }
 
-std::string nameLabelling(const std::vector<LabelBand>& bands) {
+// The angle by which the parallels of the index's conic turn at a sheet's middle, in degrees
+// in the labelling's own sense of rotation: the cone's constant times the longitude from
+// the central meridian.
+std::string labelAngleExpression(const LambertConformalConic& projection) {
+    const double lon = projection.centralMeridian + 1.0;
+    const double lat = projection.originLatitude;
+    const Point a = projectLambertConformalConic(projection, {lon, lat});
+    const Point b = projectLambertConformalConic(projection, {lon, lat + 1.0});
+    const double degreesPerDegree = std::atan2(b.x - a.x, b.y - a.y) * 180.0 / std::numbers::pi;
+    return decimalText(degreesPerDegree) + " * ((x(centroid($geometry)) - " +
+           decimalText(projection.centralMeridian) + " + 540) % 360 - 180)";
+}
+
+std::string nameLabelling(const std::vector<LabelBand>& bands,
+                          const LambertConformalConic& projection) {
     return std::string(
                "<labeling type=\"simple\"><settings calloutType=\"simple\">"
                "<text-style fieldName=\"Nom\" isExpression=\"0\" fontFamily=\"") +
-           LABEL_FAMILY + R"(" fontSize=")" + decimalText(bands.back().sizeMetres) +
+           LABEL_FAMILY + R"(" fontSize=")" + decimalText(bands.back().largestMetres) +
            "\" fontSizeUnit=\"MapUnit\" fontWeight=\"50\" fontItalic=\"0\" "
            "textColor=\"0,0,0,255\" textOpacity=\"1\" multilineHeight=\"1\" allowHtml=\"0\">"
            "<text-buffer bufferDraw=\"0\"/><background shapeDraw=\"0\"/>"
@@ -227,7 +265,9 @@ std::string nameLabelling(const std::vector<LabelBand>& bands) {
            "<rendering drawLabels=\"1\" displayAll=\"1\" obstacle=\"0\" upsidedownLabels=\"0\" "
            "labelPerPart=\"0\" limitNumLabels=\"0\" scaleVisibility=\"0\" "
            "fontLimitPixelSize=\"0\" minFeatureSize=\"0\"/>" +
-           labelSizeProperties(labelSizeExpression(bands)) + "</settings></labeling>";
+           labelSizeAndAngleProperties(labelSizeExpression(bands),
+                                       labelAngleExpression(projection)) +
+           "</settings></labeling>";
 }
 
 // Sheet boundaries, and in a 1:200 000 index the 1:1 000 000 sheets' boundaries heavier.
@@ -303,7 +343,8 @@ Outcome writeIndexProject(const IndexRequest& request, const fs::path& layerBase
     const LayerStyle style{
         StyleGeometry::Polygon, indexRenderer(request.sheets.front().setScale),
         nameLabelling(labelBands(request.sheets, *projection,
-                                 LABEL_LARGEST_MM * denominator / MILLIMETRES_PER_METRE))};
+                                 LABEL_LARGEST_MM * denominator / MILLIMETRES_PER_METRE),
+                      *projection)};
     if (Outcome written = writeStyleFile(layerBase.generic_string(), style); !written) {
         return written;
     }

@@ -234,8 +234,10 @@ std::string lineLabelling(const LineLabels& labels) {
            "</settings></labeling>";
 }
 
-std::string labelSizeProperties(std::string_view sizeExpression) {
-    return dataDefinedProperties(expressionProperty("Size", sizeExpression));
+std::string labelSizeAndAngleProperties(std::string_view sizeExpression,
+                                        std::string_view angleExpression) {
+    return dataDefinedProperties(expressionProperty("LabelRotation", angleExpression) +
+                                 expressionProperty("Size", sizeExpression));
 }
 
 std::string styleElements(const LayerStyle& style) {

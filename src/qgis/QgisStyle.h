@@ -74,8 +74,10 @@ std::string lineRuleRenderer(const std::vector<LineRule>& rules);
 std::string lineLabelling(const LineLabels& labels);
 
 // The data-defined properties of a labelling's settings that take each label's size from
-// sizeExpression.
-std::string labelSizeProperties(std::string_view sizeExpression);
+// sizeExpression and its angle (degrees, in the labelling's sense of rotation) from
+// angleExpression.
+std::string labelSizeAndAngleProperties(std::string_view sizeExpression,
+                                        std::string_view angleExpression);
 
 // The style as a whole style document.
 std::string styleDocument(const LayerStyle& style);
