@@ -9,7 +9,7 @@ os.environ["QT_QPA_PLATFORM"] = "offscreen"  # headless, whatever display there 
 
 import numpy  # noqa: E402
 from qgis.core import (  # noqa: E402
-    QgsApplication, QgsCoordinateTransform, QgsGeometry, QgsLayoutItemMap,
+    QgsApplication, QgsCoordinateTransform, QgsGeometry,
     QgsMapRendererSequentialJob, QgsProject)
 from qgis.PyQt.QtCore import QSize, QSizeF  # noqa: E402
 from qgis.PyQt.QtGui import QFont, QFontMetricsF  # noqa: E402
@@ -59,7 +59,8 @@ class LabelChecks:
         """Every label is centred on its line, as long as it: as QGIS reports where it set
         the labels, and in the pixels of the labels drawn alone."""
         layout = project.layoutManager().layoutByName("Sheet")
-        item = [i for i in layout.items() if isinstance(i, QgsLayoutItemMap)][0]
+        # The map that draws the frame layers whole; the other one is clipped to the sheet.
+        item = layout.itemById("frame")
         size = item.rect().size()
         pixels = QSize(round(size.width() / 25.4 * LABEL_DPI),
                        round(size.height() / 25.4 * LABEL_DPI))
