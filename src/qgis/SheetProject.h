@@ -8,11 +8,11 @@
 
 #include "geo/ConformalConic.h"
 #include "geo/Geometry.h"
-#include "sheet/Trapezoid.h"
 #include "output/Outcome.h"
 #include "output/SheetLayers.h"
 #include "qgis/ProjectDocument.h"
 #include "sheet/SheetParameters.h"
+#include "sheet/Trapezoid.h"
 
 namespace sheetbasis {
 
