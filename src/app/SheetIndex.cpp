@@ -210,11 +210,14 @@ std::vector<LabelBand> labelBands(const std::vector<SheetIdentity>& sheets,
 
 // A name's width in parts of its size, from its characters.
 std::string nameWidthExpression() {
-    return "(" + decimalText(CAPITAL_EM) + " * length(\"Nom\") - " +
-           decimalText(CAPITAL_EM - FIGURE_EM) +
-           " * length(regexp_replace(\"Nom\", '[^0-9]', '')) - " +
-           decimalText(CAPITAL_EM - NARROW_EM) +
-           " * length(regexp_replace(\"Nom\", '[^,I-]', '')))";
+    const std::string figures = "length(regexp_replace(\"Nom\", '[^0-9]', ''))";
+    const std::string narrow = "length(regexp_replace(\"Nom\", '[^,I-]', ''))";
+    std::string expression = "(";
+    expression += decimalText(CAPITAL_EM);
+    expression += " * (length(\"Nom\") - " + figures + " - " + narrow + ") + ";
+    expression += decimalText(FIGURE_EM) + " * " + figures + " + ";
+    expression += decimalText(NARROW_EM) + " * " + narrow + ")";
+    return expression;
 }
 
 std::string bandSize(const LabelBand& band) {
