@@ -20,6 +20,8 @@ from qgis.core import QgsApplication, QgsLayoutExporter, QgsProject  # noqa: E40
 from qgis.PyQt.QtGui import QImage  # noqa: E402
 
 MM_PER_INCH = 25.4
+# How far the frame, its labels and the texts above it reach beyond the sheet (mm).
+FRAME_REACH_MM = 20.0
 
 
 def export(layout, path, dpi):
@@ -55,7 +57,12 @@ def main():
             page = os.path.join(work, "page.png")
             export(layout, page, args.corner_dpi)
             scale = args.corner_dpi / MM_PER_INCH
-            corner = QImage(page).copy(0, 0, round(width_mm * scale), round(height_mm * scale))
+            # The sheet lies in the middle of its paper: the corner begins just beyond the
+            # frame's reach from the sheet's outline.
+            outline = layout.itemById("sheet outline").sceneBoundingRect()
+            left, top = (max(0.0, v - FRAME_REACH_MM) for v in (outline.left(), outline.top()))
+            corner = QImage(page).copy(round(left * scale), round(top * scale),
+                                       round(width_mm * scale), round(height_mm * scale))
             # The resolution travels with the picture, so that a viewer can show it true size.
             corner.setDotsPerMeterX(round(args.corner_dpi / MM_PER_INCH * 1000))
             corner.setDotsPerMeterY(round(args.corner_dpi / MM_PER_INCH * 1000))

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -65,8 +66,15 @@ constexpr std::string_view CS_NAMES =
     "one of CK-42, CK-95, ГCK-2011, \"ГCK-2011 / СК-42\" (C and K Latin or Cyrillic) "
     "or sk42, sk95, gsk2011, gsk2011-from-sk42";
 // Options that take a value and do not become an entry.
-constexpr std::string_view RUN_OPTIONS[] = {"--sheets", "--series",    "--out",
-                                            "--jobs",   "--jobs-from", "--gpkg"};
+constexpr std::string_view RUN_OPTIONS[] = {"--sheets",    "--series", "--out",  "--jobs",
+                                            "--jobs-from", "--gpkg",   "--paper"};
+// The papers --paper takes, by name.
+struct PaperName {
+    std::string_view name;
+    Paper paper;
+};
+constexpr PaperName PAPER_NAMES[] = {{"A0", Paper::A0}, {"A1", Paper::A1}, {"A2", Paper::A2},
+                                     {"A3", Paper::A3}, {"A4", Paper::A4}, {"fit", Paper::Fit}};
 // Options that take no value.
 constexpr std::string_view FLAG_OPTIONS[] = {"--quiet", "--list", "--index", "--pdf"};
 // Options used only with --sheets.
@@ -201,6 +209,20 @@ std::string applyOption(std::string_view option, const std::string& value, Comma
         }
     } else if (option == "--jobs-from") {
         c.jobList = value;
+    } else if (option == "--paper") {
+        // Paper names are said in either case ("a3", "FIT").
+        const auto sameLetters = [&](const PaperName& p) {
+            return std::ranges::equal(p.name, value, [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            });
+        };
+        const auto* found =
+            std::find_if(std::begin(PAPER_NAMES), std::end(PAPER_NAMES), sameLetters);
+        if (found == std::end(PAPER_NAMES)) {
+            return typedOption(option, value) + ": A0, A1, A2, A3, A4 or fit";
+        }
+        c.paper = found->paper;
     }
     return {};
 }
@@ -342,6 +364,7 @@ void endProgressBar(const ProgressReport& progress) {
 
 ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c,
                    PrinterPool* printers) {
+    for (PreparedSheet& sheet : prepared) sheet.parameters.paper = c.paper;
     const ProgressReport progress = progressBar(c, prepared.size(), "");
     const unsigned threads =
         c.threads > 0 ? c.threads : std::max(1U, std::thread::hardware_concurrency());
@@ -363,7 +386,8 @@ ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c,
 ExitCode writeIndexOf(const std::vector<SheetIdentity>& sheets, const CommandLine& c,
                       ExitCode outcome, PrinterPool* printers) {
     const SetDrawing drawing = setDrawingOf(c.entries, c.setScale);
-    Outcome written = writeSheetIndex({sheets, drawing.cs, drawing.mapScale, c.outFolder});
+    Outcome written =
+        writeSheetIndex({sheets, drawing.cs, drawing.mapScale, c.outFolder, c.sheets});
     if (written && printers != nullptr) written = printers->print(indexPrintRequest(c.outFolder));
     if (written) return outcome;
     std::cerr << "sheetbasis: index: " << written.reason() << '\n';
@@ -468,7 +492,7 @@ std::string usageText() {
                                   generate a set of sheets / набор листов
   sheetbasis --sheets SET --series 200|1000 --list [--out DIR]
                                   list the sheets of a set / список листов
-  sheetbasis --jobs-from LIST [--jobs N] [--quiet] [--pdf]
+  sheetbasis --jobs-from LIST [--jobs N] [--paper PAPER] [--quiet] [--pdf]
                                   run the job files listed one per line in LIST
                                   / выполнить файлы задания из списка
 
@@ -515,6 +539,9 @@ Options / Параметры:
   --pdf               also print each sheet's project to <sheet>.pdf beside it, and with
                       --index the index to DIR/index.pdf, by QGIS (Debian package
                       qgis-providers) / PDF каждого листа
+  --paper PAPER       the page of each sheet's print layout: A0, A1, A2, A3, A4, or fit
+                      (a page as large as the sheet); by default the smallest of A4..A0
+                      that holds the sheet, else fit / формат листа бумаги
   -j, --jobs N        sheets generated at once (default: all cores)
   -q, --quiet         no progress bar and no summary
   -h, --help          this text

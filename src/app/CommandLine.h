@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/SheetSetRun.h"
+#include "sheet/Paper.h"
 
 namespace sheetbasis {
 
@@ -28,6 +29,7 @@ struct CommandLine {
     std::string jobList;
     // SheetSet and JobList
     unsigned threads = 0;  // 0: one per core
+    Paper paper = Paper::SmallestIso;
     bool quiet = false;
     bool pdf = false;  // also print each sheet's project, and the index's, to a PDF beside it
 };

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <numbers>
 #include <system_error>
 
 #include "app/GenerationDriver.h"
@@ -20,6 +22,8 @@
 #include "output/FolderLock.h"
 #include "output/LayerFile.h"
 #include "output/ShapeWriters.h"
+#include "qgis/LayerSystem.h"
+#include "qgis/PrintLayout.h"
 #include "qgis/ProjectDocument.h"
 #include "qgis/QgisStyle.h"
 #include "qgis/SheetProject.h"
@@ -49,20 +53,48 @@ constexpr int NAME_WIDTH = 40;
 constexpr int FOLDER_WIDTH = 254;
 constexpr int DENOMINATOR_WIDTH = 8;
 
-// The map of the layout fits an A3 landscape page (420 x 297 mm) with its margins.
-constexpr double LAYOUT_MAP_WIDTH_MM = 370.0;
-constexpr double LAYOUT_MAP_HEIGHT_MM = 247.0;
+// The index is printed on A3, its longer side as the set's; under the margin, a band at
+// the top holds the title and the scale (mm, points).
+constexpr Paper INDEX_PAPER = Paper::A3;
+constexpr double TITLE_LINE_MM = 8.0;
+constexpr double SCALE_LINE_MM = 5.0;
+constexpr int TITLE_SIZE_PT = 14;
+constexpr int SCALE_SIZE_PT = 9;
+constexpr const char* TITLE_FAMILY = "Arial";
 constexpr double MILLIMETRES_PER_METRE = 1000.0;
-// Layout scales are 1, 2, 2.5 or 5 times a power of ten.
-constexpr std::array<double, 4> ROUND_SCALE_STEPS = {1.0, 2.0, 2.5, 5.0};
+// Layout scales are 1, 1.5, 2, 2.5, 3, 4, 5, 6 or 7.5 times a power of ten: the map
+// takes at least two thirds of the room.
+constexpr std::array<double, 9> ROUND_SCALE_STEPS = {1.0, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0, 7.5};
 constexpr double DECIMAL_BASE = 10.0;
 
-constexpr double OUTLINE_WIDTH_MM = 0.3;
+// Sheet boundaries, and the heavier boundaries of the 1:1 000 000 sheets (mm on paper).
+constexpr double OUTLINE_WIDTH_MM = 0.2;
+constexpr double MILLION_OUTLINE_WIDTH_MM = 0.7;
+// The parts of a 1:200 000 sheet's outline that lie on the boundary of its 1:1 000 000
+// sheet (6 by 4 degrees, from 0 and the equator): all of the outline but what lies inside
+// that sheet by more than a twentieth of a degree, which leaves room for the GSK-2011
+// outlines moved off the degree lines by up to a hundredth of a degree.
+constexpr std::string_view MILLION_EDGES =
+    "with_variable('w', floor(x(centroid($geometry)) / 6) * 6, "
+    "with_variable('s', floor(y(centroid($geometry)) / 4) * 4, "
+    "difference(boundary($geometry), make_rectangle_3points(make_point(@w + 0.05, @s + 0.05), "
+    "make_point(@w + 5.95, @s + 0.05), make_point(@w + 5.95, @s + 3.95)))))";
 constexpr const char* LABEL_FAMILY = "Arial";
-// A name's letters are at most this wide, in parts of the font size, in the label family;
-// a name takes up at most this share of its sheet's height.
-constexpr double LABEL_LETTER_WIDTH_EM = 0.6;
-constexpr double LABEL_HEIGHT_SHARE = 0.25;
+// How wide a name's characters are, in parts of the font size, in the label family:
+// capitals at most (but M, O, Q, a tenth more), figures, and commas, hyphens and I. A name
+// takes up at most this share of its sheet's width where its top reaches, and of its
+// height. On paper a name is at most LABEL_LARGEST_MM high, and smaller than 2 mm only
+// where a sheet leaves no room for more.
+constexpr double CAPITAL_EM = 0.72;
+constexpr double FIGURE_EM = 0.56;
+constexpr double NARROW_EM = 0.3;
+constexpr double LABEL_WIDTH_SHARE = 0.85;
+constexpr double LABEL_HEIGHT_SHARE = 0.2;
+constexpr double LABEL_LARGEST_MM = 5.0;
+// The name lies about the middle of its sheet (the centroid of a sheet that narrows to the
+// north lies south of it), so the top of its box, a fifth higher than its size, reaches at
+// most this share of the height up.
+constexpr double LABEL_TOP_SHARE = 0.5 + 1.2 * LABEL_HEIGHT_SHARE / 2.0 + 0.03;
 // Labelling codes of the users' GIS: a label over the polygon's centre.
 constexpr int PLACEMENT_OVER_CENTROID = 1;
 
@@ -151,29 +183,84 @@ double planeDistance(const LambertConformalConic& projection, const Point& a, co
     return std::hypot(q.x - p.x, q.y - p.y);
 }
 
-// One size for every name, in metres of the plane: as large as the narrowest sheet (across
-// its middle, per letter of its name) and the lowest sheet allow.
-double labelSizeMetres(const std::vector<SheetIdentity>& sheets,
-                       const LambertConformalConic& projection) {
-    double size = HUGE_VAL;
+// How large the names of the sheets whose northern edge is north may be, in metres of the
+// plane: the width a degree of longitude leaves a name (the conic's scale is the same all
+// along a parallel), and the height the lowest of them leaves (or the largest size, when
+// less).
+struct LabelBand {
+    double north = 0.0;
+    double widthPerDegree = 0.0;
+    double largestMetres = 0.0;
+};
+
+std::vector<LabelBand> labelBands(const std::vector<SheetIdentity>& sheets,
+                                  const LambertConformalConic& projection, double largestMetres) {
+    std::map<double, LabelBand> bandByNorth;
     for (const SheetIdentity& sheet : sheets) {
         const DrawingRect t = trapezoidOf(sheet);
-        const double middleLat = (t.south + t.north) / 2.0;
         const double middleLon = (t.west + t.east) / 2.0;
-        const double width = planeDistance(projection, {t.west, middleLat}, {t.east, middleLat});
+        const double labelTop = t.south + (t.north - t.south) * LABEL_TOP_SHARE;
+        const double width = planeDistance(projection, {t.west, labelTop}, {t.east, labelTop});
         const double height = planeDistance(projection, {middleLon, t.south}, {middleLon, t.north});
-        const auto letters = static_cast<double>(nameOf(sheet).size());
-        size = std::min(
-            {size, width / (letters * LABEL_LETTER_WIDTH_EM), height * LABEL_HEIGHT_SHARE});
+        const LabelBand own{t.north, width * LABEL_WIDTH_SHARE / (t.east - t.west),
+                            std::min(largestMetres, height * LABEL_HEIGHT_SHARE)};
+        const auto [band, added] = bandByNorth.try_emplace(t.north, own);
+        band->second.widthPerDegree = std::min(band->second.widthPerDegree, own.widthPerDegree);
+        band->second.largestMetres = std::min(band->second.largestMetres, own.largestMetres);
     }
-    return size;
+    std::vector<LabelBand> bands;
+    for (const auto& entry : bandByNorth) bands.push_back(entry.second);
+    return bands;
 }
 
-std::string nameLabelling(double sizeMetres) {
+// A name's width in parts of its size, from its characters.
+std::string nameWidthExpression() {
+    const std::string figures = "length(regexp_replace(\"Nom\", '[^0-9]', ''))";
+    const std::string narrow = "length(regexp_replace(\"Nom\", '[^,I-]', ''))";
+    std::string expression = "(";
+    expression += decimalText(CAPITAL_EM);
+    expression += " * (length(\"Nom\") - " + figures + " - " + narrow + ") + ";
+    expression += decimalText(FIGURE_EM) + " * " + figures + " + ";
+    expression += decimalText(NARROW_EM) + " * " + narrow + ")";
+    return expression;
+}
+
+std::string bandSize(const LabelBand& band) {
+    return "min(" + decimalText(band.widthPerDegree) +
+           " * (x_max($geometry) - x_min($geometry)) / " + nameWidthExpression() + ", " +
+           decimalText(band.largestMetres) + ")";
+}
+
+// The size of each name by its sheet's band (the sheet's middle lies south of its band's
+// northern edge and north of the band below) and its letters.
+std::string labelSizeExpression(const std::vector<LabelBand>& bands) {
+    std::string expression = "CASE";
+    for (std::size_t i = 0; i + 1 < bands.size(); ++i) {
+        expression += " WHEN y(centroid($geometry)) < " + decimalText(bands[i].north) + " THEN " +
+                      bandSize(bands[i]);
+    }
+    return expression + " ELSE " + bandSize(bands.back()) + " END";
+}
+
+// The angle by which the parallels of the index's conic turn at a sheet's middle, in degrees
+// in the labelling's own sense of rotation: the cone's constant times the longitude from
+// the central meridian.
+std::string labelAngleExpression(const LambertConformalConic& projection) {
+    const double lon = projection.centralMeridian + 1.0;
+    const double lat = projection.originLatitude;
+    const Point a = projectLambertConformalConic(projection, {lon, lat});
+    const Point b = projectLambertConformalConic(projection, {lon, lat + 1.0});
+    const double degreesPerDegree = std::atan2(b.x - a.x, b.y - a.y) * 180.0 / std::numbers::pi;
+    return decimalText(degreesPerDegree) + " * ((x(centroid($geometry)) - " +
+           decimalText(projection.centralMeridian) + " + 540) % 360 - 180)";
+}
+
+std::string nameLabelling(const std::vector<LabelBand>& bands,
+                          const LambertConformalConic& projection) {
     return std::string(
                "<labeling type=\"simple\"><settings calloutType=\"simple\">"
                "<text-style fieldName=\"Nom\" isExpression=\"0\" fontFamily=\"") +
-           LABEL_FAMILY + R"(" fontSize=")" + decimalText(sizeMetres) +
+           LABEL_FAMILY + R"(" fontSize=")" + decimalText(bands.back().largestMetres) +
            "\" fontSizeUnit=\"MapUnit\" fontWeight=\"50\" fontItalic=\"0\" "
            "textColor=\"0,0,0,255\" textOpacity=\"1\" multilineHeight=\"1\" allowHtml=\"0\">"
            "<text-buffer bufferDraw=\"0\"/><background shapeDraw=\"0\"/>"
@@ -185,7 +272,19 @@ std::string nameLabelling(double sizeMetres) {
            "xOffset=\"0\" yOffset=\"0\" priority=\"5\"/>"
            "<rendering drawLabels=\"1\" displayAll=\"1\" obstacle=\"0\" upsidedownLabels=\"0\" "
            "labelPerPart=\"0\" limitNumLabels=\"0\" scaleVisibility=\"0\" "
-           "fontLimitPixelSize=\"0\" minFeatureSize=\"0\"/></settings></labeling>";
+           "fontLimitPixelSize=\"0\" minFeatureSize=\"0\"/>" +
+           labelSizeAndAngleProperties(labelSizeExpression(bands),
+                                       labelAngleExpression(projection)) +
+           "</settings></labeling>";
+}
+
+// Sheet boundaries, and in a 1:200 000 index the 1:1 000 000 sheets' boundaries heavier.
+std::string indexRenderer(Series setScale) {
+    if (setScale == Series::Scale1m) {
+        return singleSymbolRenderer(outlineSymbol("0", MILLION_OUTLINE_WIDTH_MM));
+    }
+    return singleSymbolRenderer(outlineSymbolWithLine("0", OUTLINE_WIDTH_MM, MILLION_EDGES,
+                                                      LineLook{MILLION_OUTLINE_WIDTH_MM}));
 }
 
 std::string openAction() {
@@ -198,11 +297,11 @@ std::string openAction() {
            "</actionsetting></attributeactions>";
 }
 
-// The smallest round scale at which the plane box fits the layout's map.
-double layoutDenominator(const PlaneBox& box) {
-    const double needed = std::max((box.xMax - box.xMin) / LAYOUT_MAP_WIDTH_MM,
-                                   (box.yMax - box.yMin) / LAYOUT_MAP_HEIGHT_MM) *
-                          MILLIMETRES_PER_METRE;
+// The smallest round scale at which the plane box fits room (mm).
+double layoutDenominator(const PlaneBox& box, const LayoutPage& room) {
+    const double needed =
+        std::max((box.xMax - box.xMin) / room.widthMm, (box.yMax - box.yMin) / room.heightMm) *
+        MILLIMETRES_PER_METRE;
     const double power = std::pow(DECIMAL_BASE, std::floor(std::log10(needed)));
     for (const double step : ROUND_SCALE_STEPS) {
         if (step * power >= needed) return step * power;
@@ -210,23 +309,58 @@ double layoutDenominator(const PlaneBox& box) {
     return DECIMAL_BASE * power;
 }
 
+// The index's layout: the title and the scale at the top of the page, the map at a round
+// scale in the room below them.
+std::string indexLayout(const IndexRequest& request, const PlaneBox& box, double denominator,
+                        const LayoutPage& page) {
+    const double heading = TITLE_LINE_MM + SCALE_LINE_MM;
+    const LayoutPage room{page.widthMm - 2.0 * ISO_PAGE_MARGIN_MM,
+                          page.heightMm - 2.0 * ISO_PAGE_MARGIN_MM - heading};
+    const double metresPerMm = denominator / MILLIMETRES_PER_METRE;
+    const AreaOnPage at{
+        page, ISO_PAGE_MARGIN_MM + (room.widthMm - (box.xMax - box.xMin) / metresPerMm) / 2.0,
+        ISO_PAGE_MARGIN_MM + heading + (room.heightMm - (box.yMax - box.yMin) / metresPerMm) / 2.0};
+    const std::string title = "Сборная таблица листов " + request.setName;
+    return layoutXml(INDEX_LAYOUT, page,
+                     layoutMapItem({"map", {}, {}, 1}, box, denominator, at) +
+                         layoutTextItem({"title", title, 0.0, ISO_PAGE_MARGIN_MM, page.widthMm,
+                                         TITLE_LINE_MM, TITLE_SIZE_PT, LAYOUT_WEIGHT_BOLD},
+                                        TITLE_FAMILY) +
+                         layoutTextItem({"scale", scaleText(denominator), 0.0,
+                                         ISO_PAGE_MARGIN_MM + TITLE_LINE_MM, page.widthMm,
+                                         SCALE_LINE_MM, SCALE_SIZE_PT},
+                                        TITLE_FAMILY));
+}
+
 // The style file beside the layer and the project beside the index folder.
 Outcome writeIndexProject(const IndexRequest& request, const fs::path& layerBase,
                           const fs::path& projectPath) {
     const DrawingRect bounds = boundsOf(request.sheets);
     const std::optional<LambertConformalConic> projection = sheetProjectionOf(request.cs, bounds);
-    if (!projection) return Outcome::failure("the coordinate system has no projection text");
-    const LayerStyle style{StyleGeometry::Polygon,
-                           singleSymbolRenderer(outlineSymbol("0", OUTLINE_WIDTH_MM)),
-                           nameLabelling(labelSizeMetres(request.sheets, *projection))};
+    const std::optional<GeographicSystem> geographic =
+        geographicSystemOf(projectionText(request.cs));
+    const std::optional<ShiftToWgs84> shift = shiftToWgs84(request.cs);
+    if (!projection || !geographic || !shift) {
+        return Outcome::failure("the coordinate system has no projection text");
+    }
+    const PlaneBox box = projectedExtent(*projection, bounds);
+    const LayoutPage page = paperTurnedAs(INDEX_PAPER, {box.xMax - box.xMin, box.yMax - box.yMin});
+    const double denominator = layoutDenominator(
+        box, {page.widthMm - 2.0 * ISO_PAGE_MARGIN_MM,
+              page.heightMm - 2.0 * ISO_PAGE_MARGIN_MM - TITLE_LINE_MM - SCALE_LINE_MM});
+    const LayerStyle style{
+        StyleGeometry::Polygon, indexRenderer(request.sheets.front().setScale),
+        nameLabelling(labelBands(request.sheets, *projection,
+                                 LABEL_LARGEST_MM * denominator / MILLIMETRES_PER_METRE),
+                      *projection)};
     if (Outcome written = writeStyleFile(layerBase.generic_string(), style); !written) {
         return written;
     }
-    const PlaneBox box = projectedExtent(*projection, bounds);
+    // The index layer keeps longitudes within -180..180: it needs no wrap.
     const std::string project = projectDocument(
         INDEX_TITLE, {ProjectLayer(INDEX_LAYER, INDEX_FOLDER, "Polygon", style, openAction())},
-        trimTrailing(projectionText(request.cs)), sheetProjectionText(request.cs, *projection),
-        layoutXml(INDEX_LAYOUT, box, layoutDenominator(box)));
+        layerSystemText(*geographic, *shift, 0.0), sheetProjectionText(request.cs, *projection),
+        indexLayout(request, box, denominator, page));
     return writeFileAtomically(projectPath.generic_string(), project);
 }
 

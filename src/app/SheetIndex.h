@@ -22,6 +22,7 @@ struct IndexRequest {
     CoordinateSystem cs = CoordinateSystem::Sk42;
     MapScale mapScale = MapScale::Scale200k;
     std::string outFolder;
+    std::string setName;  // as the command line gives the set; the layout's title names it
 };
 
 // Writes outFolder/index/SheetIndex (one polygon per sheet with the attributes Nom, Series,

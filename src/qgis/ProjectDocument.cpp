@@ -1,5 +1,8 @@
 #include "qgis/ProjectDocument.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace sheetbasis {
 namespace {
 
@@ -7,6 +10,10 @@ namespace {
 constexpr int LAYOUT_PAGE_ITEM = 65638;
 constexpr int LAYOUT_MAP_ITEM = 65639;
 constexpr int LAYOUT_TEXT_ITEM = 65641;
+constexpr int LAYOUT_POLYGON_ITEM = 65644;
+// How a map item is clipped to another item: each feature's drawing is cut at the outline,
+// whatever its kind.
+constexpr int CLIP_PAINTER_ONLY = 1;
 // Alignment codes of a text item: centred across and up and down.
 constexpr int ALIGN_CENTRE = 4;
 constexpr int ALIGN_MIDDLE = 128;
@@ -22,7 +29,7 @@ constexpr double LINE_CANDIDATES_PER_CM = 50.0;
 // than ten characters and makes up its own otherwise, which would cut the layer tree off
 // from the layers.
 std::string layerId(const ProjectLayer& layer) {
-    return "sheetbasis_layer_" + layer.name;
+    return layerIdOf(layer.name);
 }
 
 std::string spatialReference(const std::string& wkt) {
@@ -60,19 +67,27 @@ std::string sizeText(double widthMm, double heightMm) {
 
 }  // namespace
 
-LayoutPage layoutPageOf(const PlaneBox& area, double denominator) {
+std::string layerIdOf(std::string_view layerName) {
+    return "sheetbasis_layer_" + std::string(layerName);
+}
+
+std::string layoutUuidOf(std::string_view id) {
+    return "{sheet-" + std::string(id) + "}";
+}
+
+PagePoint pagePointOf(double x, double y, const PlaneBox& area, double denominator,
+                      const AreaOnPage& at) {
     const double metresPerMm = denominator / MILLIMETRES_PER_METRE;
-    return {(area.xMax - area.xMin) / metresPerMm + 2.0 * PAGE_MARGIN_MM,
-            (area.yMax - area.yMin) / metresPerMm + 2.0 * PAGE_MARGIN_MM};
+    return {at.leftMm + (x - area.xMin) / metresPerMm, at.topMm + (area.yMax - y) / metresPerMm};
 }
 
 std::string layoutTextItem(const LayoutText& item, std::string_view family) {
     const std::string position = decimalText(item.xMm) + "," + decimalText(item.yMm) + ",mm";
     const int weight = item.weight == 0 ? WEIGHT_REGULAR : item.weight;
-    return "<LayoutItem type=\"" + std::to_string(LAYOUT_TEXT_ITEM) + "\" uuid=\"{sheet-" +
-           item.id + "}\" id=\"" + item.id + "\" labelText=\"" + xmlEscaped(item.text) +
-           R"(" htmlState="0" halign=")" + std::to_string(ALIGN_CENTRE) + R"(" valign=")" +
-           std::to_string(ALIGN_MIDDLE) + R"(" marginX="0" marginY="0" size=")" +
+    return "<LayoutItem type=\"" + std::to_string(LAYOUT_TEXT_ITEM) + "\" uuid=\"" +
+           layoutUuidOf(item.id) + "\" id=\"" + item.id + "\" labelText=\"" +
+           xmlEscaped(item.text) + R"(" htmlState="0" halign=")" + std::to_string(ALIGN_CENTRE) +
+           R"(" valign=")" + std::to_string(ALIGN_MIDDLE) + R"(" marginX="0" marginY="0" size=")" +
            sizeText(item.widthMm, item.heightMm) + "\" position=\"" + position +
            "\" positionOnPage=\"" + position +
            "\" zValue=\"2\" frame=\"false\" background=\"false\" visibility=\"1\">"
@@ -83,28 +98,63 @@ std::string layoutTextItem(const LayoutText& item, std::string_view family) {
            "</LayoutItem>";
 }
 
-std::string layoutXml(std::string_view name, const PlaneBox& area, double denominator,
-                      std::string_view pageItems) {
+std::string layoutMapItem(const LayoutMap& map, const PlaneBox& area, double denominator,
+                          const AreaOnPage& at) {
     const double metresPerMm = denominator / MILLIMETRES_PER_METRE;
-    const double margin = PAGE_MARGIN_MM * metresPerMm;
-    const LayoutPage page = layoutPageOf(area, denominator);
-    const double widthMm = page.widthMm;
-    const double heightMm = page.heightMm;
-    const std::string size = sizeText(widthMm, heightMm);
+    const double xMin = area.xMin - at.leftMm * metresPerMm;
+    const double yMax = area.yMax + at.topMm * metresPerMm;
+    std::string layers;
+    for (const std::string& name : map.layerNames) {
+        layers += "<Layer>" + layerIdOf(name) + "</Layer>";
+    }
+    const std::string clip =
+        map.clipItem.empty()
+            ? std::string()
+            : "<itemClippingSettings enabled=\"1\" forceLabelsInside=\"0\" clippingType=\"" +
+                  std::to_string(CLIP_PAINTER_ONLY) + "\" clipSource=\"" +
+                  layoutUuidOf(map.clipItem) + "\"/>";
+    return "<LayoutItem type=\"" + std::to_string(LAYOUT_MAP_ITEM) + "\" uuid=\"" +
+           layoutUuidOf(map.id) + "\" id=\"" + map.id + "\" size=\"" +
+           sizeText(at.page.widthMm, at.page.heightMm) +
+           "\" position=\"0,0,mm\" positionOnPage=\"0,0,mm\" zValue=\"" +
+           std::to_string(map.zValue) +
+           "\" frame=\"false\" background=\"false\" visibility=\"1\" keepLayerSet=\"" +
+           (layers.empty() ? "false" : "true") +
+           "\" mapRotation=\"0\" drawCanvasItems=\"false\"><Extent xmin=\"" + decimalText(xMin) +
+           "\" ymin=\"" + decimalText(yMax - at.page.heightMm * metresPerMm) + "\" xmax=\"" +
+           decimalText(xMin + at.page.widthMm * metresPerMm) + "\" ymax=\"" + decimalText(yMax) +
+           "\"/><LayerSet>" + layers + "</LayerSet>" + clip + "</LayoutItem>";
+}
+
+std::string layoutOutlineItem(std::string_view id, const std::vector<PagePoint>& corners) {
+    PlaneBox box{HUGE_VAL, -HUGE_VAL, HUGE_VAL, -HUGE_VAL};
+    for (const PagePoint& p : corners) {
+        box = {std::min(box.xMin, p.xMm), std::max(box.xMax, p.xMm), std::min(box.yMin, p.yMm),
+               std::max(box.yMax, p.yMm)};
+    }
+    std::string nodes;
+    for (const PagePoint& p : corners) {
+        nodes += "<node x=\"" + decimalText(p.xMm - box.xMin) + "\" y=\"" +
+                 decimalText(p.yMm - box.yMin) + "\"/>";
+    }
+    const std::string position = decimalText(box.xMin) + "," + decimalText(box.yMin) + ",mm";
+    return "<LayoutItem type=\"" + std::to_string(LAYOUT_POLYGON_ITEM) + "\" uuid=\"" +
+           layoutUuidOf(id) + "\" id=\"" + std::string(id) + "\" size=\"" +
+           sizeText(box.xMax - box.xMin, box.yMax - box.yMin) + "\" position=\"" + position +
+           "\" positionOnPage=\"" + position +
+           "\" zValue=\"2\" frame=\"false\" background=\"false\" visibility=\"1\">" +
+           blankFillSymbol() + "<nodes>" + nodes + "</nodes></LayoutItem>";
+}
+
+std::string layoutXml(std::string_view name, const LayoutPage& page, std::string_view items) {
     return "<Layouts><Layout name=\"" + xmlEscaped(name) +
            R"(" units="mm" printResolution="300"><PageCollection><LayoutItem type=")" +
-           std::to_string(LAYOUT_PAGE_ITEM) + R"(" uuid="{sheet-page}" size=")" + size +
+           std::to_string(LAYOUT_PAGE_ITEM) + R"(" uuid="{sheet-page}" size=")" +
+           sizeText(page.widthMm, page.heightMm) +
            "\" position=\"0,0,mm\" positionOnPage=\"0,0,mm\" zValue=\"0\" frame=\"false\" "
            "background=\"true\" visibility=\"1\"><BackgroundColor red=\"255\" green=\"255\" "
-           "blue=\"255\" alpha=\"255\"/></LayoutItem></PageCollection><LayoutItem type=\"" +
-           std::to_string(LAYOUT_MAP_ITEM) + R"(" uuid="{sheet-map}" id="map" size=")" + size +
-           "\" position=\"0,0,mm\" positionOnPage=\"0,0,mm\" zValue=\"1\" frame=\"false\" "
-           "background=\"false\" visibility=\"1\" keepLayerSet=\"false\" mapRotation=\"0\" "
-           "drawCanvasItems=\"false\"><Extent xmin=\"" +
-           decimalText(area.xMin - margin) + "\" ymin=\"" + decimalText(area.yMin - margin) +
-           "\" xmax=\"" + decimalText(area.xMin - margin + widthMm * metresPerMm) + "\" ymax=\"" +
-           decimalText(area.yMin - margin + heightMm * metresPerMm) +
-           "\"/><LayerSet/></LayoutItem>" + std::string(pageItems) + "</Layout></Layouts>";
+           "blue=\"255\" alpha=\"255\"/></LayoutItem></PageCollection>" +
+           std::string(items) + "</Layout></Layouts>";
 }
 
 std::string projectHead(std::string_view marker) {

@@ -36,18 +36,50 @@ struct PlaneBox {
     double yMax = 0.0;
 };
 
-// White paper around the area on a layout page, in millimetres: room for a sheet's frame
-// (outer line up to 9.8 mm out) and the labels beyond it, and for texts above and below.
-inline constexpr double PAGE_MARGIN_MM = 25.0;
 // Font weight of bold text as the users' GIS writes it.
 inline constexpr int LAYOUT_WEIGHT_BOLD = 75;
 
-// The page of a layout that shows area at the scale 1:denominator with the margin all round.
+// A page of a layout, in millimetres.
 struct LayoutPage {
     double widthMm = 0.0;
     double heightMm = 0.0;
 };
-LayoutPage layoutPageOf(const PlaneBox& area, double denominator);
+
+// Where an area of the plane lies on a page: the page, and the place of the area's upper
+// left corner (its least x, greatest y) from the page's upper left corner (mm, y down).
+struct AreaOnPage {
+    LayoutPage page;
+    double leftMm = 0.0;
+    double topMm = 0.0;
+};
+
+// Where the point (x, y) of the plane lies on the page that shows the area at at, at the
+// scale 1:denominator (mm from the page's upper left corner, y down).
+struct PagePoint {
+    double xMm = 0.0;
+    double yMm = 0.0;
+};
+PagePoint pagePointOf(double x, double y, const PlaneBox& area, double denominator,
+                      const AreaOnPage& at);
+
+// The identifier a project gives the layer named layerName.
+std::string layerIdOf(std::string_view layerName);
+
+// A map item as large as the page that shows the area at at, at the scale 1:denominator.
+// It draws the project's layers, or only those named in layerNames (top first) when there
+// are any; when clipItem names a layout item (its id), the map is drawn only inside it.
+struct LayoutMap {
+    std::string id;
+    std::vector<std::string> layerNames;
+    std::string clipItem;
+    int zValue = 1;
+};
+std::string layoutMapItem(const LayoutMap& map, const PlaneBox& area, double denominator,
+                          const AreaOnPage& at);
+
+// A polygon item with the corners given, drawn with nothing: an outline other items refer
+// to.
+std::string layoutOutlineItem(std::string_view id, const std::vector<PagePoint>& corners);
 
 // A text item of a layout, centred in its box (position and size in millimetres).
 struct LayoutText {
@@ -62,11 +94,11 @@ struct LayoutText {
 };
 std::string layoutTextItem(const LayoutText& item, std::string_view family);
 
-// A layout called name: one page (layoutPageOf) exactly as large as its map item, which
-// shows area at the scale 1:denominator; pageItems (such as text items) lie on the page
-// above the map.
-std::string layoutXml(std::string_view name, const PlaneBox& area, double denominator,
-                      std::string_view pageItems = {});
+// A layout called name of one page; items (maps, texts) lie on it.
+std::string layoutXml(std::string_view name, const LayoutPage& page, std::string_view items);
+
+// The layout's identifier of the item with the id given.
+std::string layoutUuidOf(std::string_view id);
 
 // The opening of a project document: its document type, then marker (a comment that tells
 // who wrote it and why, or "").

@@ -60,6 +60,15 @@ std::string expressionProperty(std::string_view property, std::string_view expre
            std::to_string(PROPERTY_EXPRESSION) + "\"/></Option>";
 }
 
+// A labelling's data-defined properties, each made by expressionProperty.
+std::string dataDefinedProperties(const std::string& properties) {
+    return "<dd_properties><Option type=\"Map\"><Option name=\"name\" type=\"QString\" "
+           "value=\"\"/><Option name=\"properties\" type=\"Map\">" +
+           properties +
+           "</Option><Option name=\"type\" type=\"QString\" value=\"collection\"/></Option>"
+           "</dd_properties>";
+}
+
 const char* strokeName(LineStroke stroke) {
     switch (stroke) {
         case LineStroke::Dashed:
@@ -134,13 +143,35 @@ std::string lineSymbol(std::string_view name, const LineLook& look) {
              option("capstyle", look.flatEnds ? "flat" : "round"), option("joinstyle", "round")}));
 }
 
+// The outline of a polygon as a fill symbol's layer.
+std::string outlineLayer(double outlineWidthMm) {
+    return symbolLayer(
+        "SimpleFill",
+        {option("style", "no"), option("color", BLACK), option("outline_style", "solid"),
+         option("outline_color", BLACK), option("outline_width", decimalText(outlineWidthMm)),
+         option("outline_width_unit", "MM")});
+}
+
 std::string outlineSymbol(std::string_view name, double outlineWidthMm) {
+    return symbol(name, "fill", outlineLayer(outlineWidthMm));
+}
+
+std::string outlineSymbolWithLine(std::string_view name, double outlineWidthMm,
+                                  std::string_view lineExpression, const LineLook& line) {
+    std::string generator =
+        symbolLayer("GeometryGenerator",
+                    {option("SymbolType", "Line"), option("geometryModifier", lineExpression),
+                     option("units", "MapUnit")});
+    // The line's own symbol goes inside the generating layer, after its options.
+    generator.insert(generator.size() - std::string_view("</layer>").size(),
+                     lineSymbol("@" + std::string(name) + "@1", line));
+    return symbol(name, "fill", outlineLayer(outlineWidthMm) + generator);
+}
+
+std::string blankFillSymbol() {
     return symbol(
-        name, "fill",
-        symbolLayer("SimpleFill", {option("style", "no"), option("color", BLACK),
-                                   option("outline_style", "solid"), option("outline_color", BLACK),
-                                   option("outline_width", decimalText(outlineWidthMm)),
-                                   option("outline_width_unit", "MM")}));
+        "", "fill",
+        symbolLayer("SimpleFill", {option("style", "no"), option("outline_style", "no")}));
 }
 
 std::string crossSymbol(std::string_view name, double sizeMm, double strokeMm) {
@@ -196,13 +227,17 @@ std::string lineLabelling(const LineLabels& labels) {
            "<rendering drawLabels=\"1\" displayAll=\"1\" obstacle=\"0\" upsidedownLabels=\"" +
            std::to_string(SHOW_UPSIDE_DOWN) +
            "\" labelPerPart=\"0\" mergeLines=\"0\" limitNumLabels=\"0\" "
-           "scaleVisibility=\"0\" fontLimitPixelSize=\"0\" minFeatureSize=\"0\"/>"
-           "<dd_properties><Option type=\"Map\"><Option name=\"name\" type=\"QString\" "
-           "value=\"\"/><Option name=\"properties\" type=\"Map\">" +
-           expressionProperty("Family", labels.familyExpression) +
-           expressionProperty("LabelDistance", lowering) + expressionProperty("Size", size) +
-           "</Option><Option name=\"type\" type=\"QString\" value=\"collection\"/></Option>"
-           "</dd_properties></settings></labeling>";
+           "scaleVisibility=\"0\" fontLimitPixelSize=\"0\" minFeatureSize=\"0\"/>" +
+           dataDefinedProperties(expressionProperty("Family", labels.familyExpression) +
+                                 expressionProperty("LabelDistance", lowering) +
+                                 expressionProperty("Size", size)) +
+           "</settings></labeling>";
+}
+
+std::string labelSizeAndAngleProperties(std::string_view sizeExpression,
+                                        std::string_view angleExpression) {
+    return dataDefinedProperties(expressionProperty("LabelRotation", angleExpression) +
+                                 expressionProperty("Size", sizeExpression));
 }
 
 std::string styleElements(const LayerStyle& style) {

@@ -58,6 +58,12 @@ struct LayerStyle {
 std::string lineSymbol(std::string_view name, const LineLook& look);
 // A polygon drawn as its outline only, nothing filled.
 std::string outlineSymbol(std::string_view name, double outlineWidthMm);
+// A polygon drawn as its outline, and over it the line that lineExpression makes of its
+// geometry (in the layer's coordinates) drawn as line says.
+std::string outlineSymbolWithLine(std::string_view name, double outlineWidthMm,
+                                  std::string_view lineExpression, const LineLook& line);
+// A polygon drawn with nothing at all, neither filled nor outlined.
+std::string blankFillSymbol();
 // A cross of two strokes.
 std::string crossSymbol(std::string_view name, double sizeMm, double strokeMm);
 
@@ -66,6 +72,12 @@ std::string lineRuleRenderer(const std::vector<LineRule>& rules);
 
 // Every label is drawn: none is removed for colliding, and none pushes others away.
 std::string lineLabelling(const LineLabels& labels);
+
+// The data-defined properties of a labelling's settings that take each label's size from
+// sizeExpression and its angle (degrees, in the labelling's sense of rotation) from
+// angleExpression.
+std::string labelSizeAndAngleProperties(std::string_view sizeExpression,
+                                        std::string_view angleExpression);
 
 // The style as a whole style document.
 std::string styleDocument(const LayerStyle& style);

@@ -13,11 +13,14 @@
 #include "frame/FontMetrics.h"
 #include "frame/FrameSettings.h"
 #include "geo/ConformalConic.h"
+#include "hyps/HypsLines.h"
 #include "output/AtomicFile.h"
 #include "output/BufferedFiles.h"
 #include "output/LayerFile.h"
 #include "qgis/FrameStyle.h"
 #include "qgis/HypsStyle.h"
+#include "qgis/LayerSystem.h"
+#include "qgis/PrintLayout.h"
 #include "qgis/QgisStyle.h"
 #include "sheet/Text.h"
 
@@ -38,13 +41,24 @@ constexpr const char* LAYOUT_NAME = "Sheet";
 // How far beyond the sheet's edges the frame reaches at most, in millimetres on paper: the
 // outer line 9.8 mm out (1:200 000) with a neighbour's name across it, 1.3 mm each side.
 constexpr double FRAME_REACH_MM = 12.0;
-// Blank paper between the texts above and below the frame and the page's edge (mm).
-constexpr double PAGE_EDGE_MM = 5.0;
-// The band that holds those texts, between the frame's reach and the blank edge (mm).
-constexpr double TEXT_BAND_MM = PAGE_MARGIN_MM - FRAME_REACH_MM - PAGE_EDGE_MM;
+// The band above the frame's reach that holds the sheet's name, and the lines below it:
+// the scale, the scale in words, the scale bar, the coordinate system (mm).
+constexpr double TITLE_BAND_MM = 8.0;
+constexpr double NOTE_LINE_MM = 4.0;
+constexpr double SCALE_BAR_BAND_MM = 10.0;
+constexpr double BELOW_BAND_MM = 3.0 * NOTE_LINE_MM + SCALE_BAR_BAND_MM;
 // Type sizes of the sheet's name above the frame and of the lines below it (points).
 constexpr int TITLE_SIZE_PT = 14;
 constexpr int NOTE_SIZE_PT = 9;
+// Steps of the sheet's outline that clips the map, in degrees: its parallels are arcs of
+// the conic, which a chord an eighth of a degree long follows within a hundredth of a
+// millimetre at 1:200 000.
+constexpr double OUTLINE_STEP_DEG = 0.125;
+// Ids of the layout's items.
+constexpr const char* MAP_ID = "map";
+constexpr const char* FRAME_MAP_ID = "frame";
+constexpr const char* OUTLINE_ID = "sheet outline";
+constexpr double MILLIMETRES_PER_METRE = 1000.0;
 
 // The styles of the layers that look the same on every sheet (all but Frame), built once
 // per process: a set of sheets would otherwise build the same texts for each sheet.
@@ -78,63 +92,6 @@ std::vector<ProjectLayer> sheetLayers(const FrameSettings& settings, const Drawi
     return layers;
 }
 
-// What the GEOGCS of a projection file defines: names, ellipsoid.
-struct GeographicSystem {
-    std::string name;
-    std::string datum;
-    std::string spheroid;
-    double semiMajorAxis = 0.0;
-    double inverseFlattening = 0.0;
-};
-
-// The quoted name that follows keyword (such as "DATUM[") at or after from; npos when none.
-std::string::size_type quotedNameAfter(const std::string& text, std::string_view keyword,
-                                       std::string::size_type from, std::string& name) {
-    const auto at = text.find(keyword, from);
-    if (at == std::string::npos || text.compare(at + keyword.size(), 1, "\"") != 0) {
-        return std::string::npos;
-    }
-    const auto begin = at + keyword.size() + 1;
-    const auto end = text.find('"', begin);
-    if (end == std::string::npos) return std::string::npos;
-    name = text.substr(begin, end - begin);
-    return end + 1;
-}
-
-// The GEOGCS of a projection text; nothing when it has none or is not read whole.
-std::optional<GeographicSystem> geographicSystemOf(const std::string& text) {
-    GeographicSystem system;
-    auto at = quotedNameAfter(text, "GEOGCS[", 0, system.name);
-    if (at != std::string::npos) at = quotedNameAfter(text, "DATUM[", at, system.datum);
-    if (at != std::string::npos) at = quotedNameAfter(text, "SPHEROID[", at, system.spheroid);
-    if (at == std::string::npos || text.compare(at, 1, ",") != 0) return std::nullopt;
-    char* end = nullptr;
-    system.semiMajorAxis = std::strtod(text.c_str() + at + 1, &end);
-    if (end == nullptr || *end != ',') return std::nullopt;
-    system.inverseFlattening = std::strtod(end + 1, nullptr);
-    if (system.semiMajorAxis <= 0.0 || system.inverseFlattening <= 0.0) return std::nullopt;
-    return system;
-}
-
-// The layers' geographic system as the project gives it to each layer: the datum and
-// coordinates of their projection files, with longitudes taken within 180 degrees of
-// wrapCentre. The layers count longitudes east on a 0..360 scale (up to 192 in the columns
-// past 180 degrees); read as the files alone say, the GIS folds the map's extent into
-// -180..180 when it asks a layer for its features, and a sheet east of 180 degrees is not
-// found where it lies. The remark carries the wrap in the form the projection library
-// reads back.
-std::string wrappedLayerSystemText(const GeographicSystem& g, double wrapCentre) {
-    const std::string degree = R"(ANGLEUNIT["degree",0.0174532925199433])";
-    return "GEOGCRS[\"" + g.name + "\",DATUM[\"" + g.datum + "\",ELLIPSOID[\"" + g.spheroid +
-           "\"," + decimalText(g.semiMajorAxis) + "," + decimalText(g.inverseFlattening) +
-           R"(,LENGTHUNIT["metre",1]]],PRIMEM["Greenwich",0,)" + degree +
-           R"(],CS[ellipsoidal,2],AXIS["longitude",east,ORDER[1],)" + degree +
-           R"(],AXIS["latitude",north,ORDER[2],)" + degree +
-           R"(],REMARK["PROJ CRS string: +proj=longlat +a=)" + decimalText(g.semiMajorAxis) +
-           " +rf=" + decimalText(g.inverseFlattening) + " +lon_wrap=" + decimalText(wrapCentre) +
-           " +no_defs\"]]";
-}
-
 std::string fileText(const fs::path& path) {
     return path.generic_string();
 }
@@ -143,36 +100,87 @@ std::string fileText(const fs::path& path) {
 struct MarginTexts {
     std::string title;   // above the frame
     std::string scale;   // below it
-    std::string system;  // below the scale
+    std::string words;   // the scale in words, below the scale
+    std::string system;  // below the scale bar
 };
 
-// The sheet's name in the band above the frame, the scale and the coordinate system in
-// the band below it, each the page's width wide.
-std::string marginTextItems(const MarginTexts& texts, const LayoutPage& page) {
-    const std::string_view family = substituteFamily(LabelFont::Pragmatica);
-    const double halfBand = TEXT_BAND_MM / 2.0;
-    const double below = page.heightMm - PAGE_MARGIN_MM + FRAME_REACH_MM;
-    return layoutTextItem({"sheet name", texts.title, 0.0, PAGE_EDGE_MM, page.widthMm, TEXT_BAND_MM,
-                           TITLE_SIZE_PT, LAYOUT_WEIGHT_BOLD},
-                          family) +
-           layoutTextItem({"scale", texts.scale, 0.0, below, page.widthMm, halfBand, NOTE_SIZE_PT},
-                          family) +
-           layoutTextItem({"coordinate system", texts.system, 0.0, below + halfBand, page.widthMm,
-                           halfBand, NOTE_SIZE_PT},
-                          family);
+// The box (mm) that the frame with the texts round it takes on paper, and where on a page
+// of the paper chosen that box puts the sheet.
+AreaOnPage sheetOnPage(const PlaneBox& extent, double denominator, Paper paper) {
+    const double metresPerMm = denominator / MILLIMETRES_PER_METRE;
+    const LayoutPage content{(extent.xMax - extent.xMin) / metresPerMm + 2.0 * FRAME_REACH_MM,
+                             (extent.yMax - extent.yMin) / metresPerMm + 2.0 * FRAME_REACH_MM +
+                                 TITLE_BAND_MM + BELOW_BAND_MM};
+    const LayoutPage page = pageFor(paper, content);
+    return {page, (page.widthMm - content.widthMm) / 2.0 + FRAME_REACH_MM,
+            (page.heightMm - content.heightMm) / 2.0 + TITLE_BAND_MM + FRAME_REACH_MM};
 }
 
-// A whole number with its digits in groups of three, parted by a blank: 1 000 000.
-std::string groupedDigits(long long value) {
-    std::string digits = std::to_string(value);
-    constexpr std::size_t GROUP = 3;
-    for (auto at = digits.size(); at > GROUP; at -= GROUP) digits.insert(at - GROUP, 1, ' ');
-    return digits;
+// The sheet's name in the band above the frame; the scale, the scale in words, the scale
+// bar and the coordinate system in the band below it; each text the page's width wide.
+std::string marginItems(const MarginTexts& texts, const AreaOnPage& at, double areaHeightMm,
+                        double denominator) {
+    const std::string_view family = substituteFamily(LabelFont::Pragmatica);
+    const double width = at.page.widthMm;
+    const double below = at.topMm + areaHeightMm + FRAME_REACH_MM;
+    const auto note = [&](const char* id, const std::string& text, double top) {
+        return layoutTextItem({id, text, 0.0, top, width, NOTE_LINE_MM, NOTE_SIZE_PT}, family);
+    };
+    return layoutTextItem(
+               {"sheet name", texts.title, 0.0, at.topMm - FRAME_REACH_MM - TITLE_BAND_MM, width,
+                TITLE_BAND_MM, TITLE_SIZE_PT, LAYOUT_WEIGHT_BOLD},
+               family) +
+           note("scale", texts.scale, below) +
+           note("scale in words", texts.words, below + NOTE_LINE_MM) +
+           layoutScaleBar({"scale bar", MAP_ID, width / 2.0, below + 2.0 * NOTE_LINE_MM},
+                          denominator, family) +
+           note("coordinate system", texts.system, below + 2.0 * NOTE_LINE_MM + SCALE_BAR_BAND_MM);
 }
 
 MarginTexts marginTexts(const std::string& title, CoordinateSystem cs, double denominator) {
-    return {title, "Масштаб 1:" + groupedDigits(std::llround(denominator)),
+    return {title, scaleText(denominator), scaleInWords(denominator),
             "Система координат " + std::string(coordinateSystemName(cs))};
+}
+
+// The names of the layers that draw the frame (top first).
+std::vector<std::string> frameLayerNames(const std::vector<ProjectLayer>& layers) {
+    std::vector<std::string> names;
+    for (const ProjectLayer& layer : layers) {
+        if (layer.subFolder == "FRAME") names.push_back(layer.name);
+    }
+    return names;
+}
+
+// The sheet's outline on the page, as HypsA draws it.
+std::vector<PagePoint> outlineOnPage(const LambertConformalConic& projection,
+                                     const DrawingRect& rect, const PlaneBox& extent,
+                                     double denominator, const AreaOnPage& at) {
+    std::vector<PagePoint> corners;
+    for (const Point& p : trapezoidRing(rect, AngleSteps{OUTLINE_STEP_DEG, OUTLINE_STEP_DEG})) {
+        const Point q = projectLambertConformalConic(projection, p);
+        corners.push_back(pagePointOf(q.x, q.y, extent, denominator, at));
+    }
+    return corners;
+}
+
+// The layout: the map at the sheet's scale, drawn only inside the sheet's outline, so that
+// layers a user adds keep off the margins; over it the frame layers again, whole; the
+// texts round the frame.
+std::string sheetLayout(const std::vector<ProjectLayer>& layers, const MarginTexts& texts,
+                        const LambertConformalConic& projection, const DrawingRect& rect,
+                        double denominator, Paper paper) {
+    const PlaneBox extent = projectedExtent(projection, rect);
+    const AreaOnPage at = sheetOnPage(extent, denominator, paper);
+    const double areaHeightMm = (extent.yMax - extent.yMin) / (denominator / MILLIMETRES_PER_METRE);
+    const std::vector<std::string> frameLayers = frameLayerNames(layers);
+    std::string items =
+        layoutMapItem({MAP_ID, {}, OUTLINE_ID, 1}, extent, denominator, at) +
+        layoutOutlineItem(OUTLINE_ID, outlineOnPage(projection, rect, extent, denominator, at));
+    if (!frameLayers.empty()) {
+        items += layoutMapItem({FRAME_MAP_ID, frameLayers, {}, 3}, extent, denominator, at);
+    }
+    return layoutXml(LAYOUT_NAME, at.page,
+                     items + marginItems(texts, at, areaHeightMm, denominator));
 }
 
 // A regular file, not reached through a link, that begins as the program's projects do.
@@ -224,7 +232,7 @@ std::optional<LambertConformalConic> sheetProjectionOf(CoordinateSystem cs,
     projection.standardParallel1 = rect.south + height / 6.0;
     projection.standardParallel2 = rect.north - height / 6.0;
     const std::optional<GeographicSystem> geographic = geographicSystemOf(projectionText(cs));
-    if (!geographic) return std::nullopt;
+    if (!geographic || !shiftToWgs84(cs)) return std::nullopt;
     projection.semiMajorAxis = geographic->semiMajorAxis;
     projection.inverseFlattening = geographic->inverseFlattening;
     return projection;
@@ -250,7 +258,10 @@ std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic
     const auto parameter = [](const char* name, double value) {
         return std::string(",PARAMETER[\"") + name + "\"," + decimalText(value) + "]";
     };
-    return "PROJCS[\"Sheet_Lambert_Conformal_Conic\"," + trimTrailing(projectionText(cs)) +
+    const std::optional<GeographicSystem> geographic = geographicSystemOf(projectionText(cs));
+    const std::optional<ShiftToWgs84> shift = shiftToWgs84(cs);
+    if (!geographic || !shift) return {};
+    return "PROJCS[\"Sheet_Lambert_Conformal_Conic\"," + geographicSystemText(*geographic, *shift) +
            ",PROJECTION[\"Lambert_Conformal_Conic\"]" + parameter("False_Easting", 0.0) +
            parameter("False_Northing", 0.0) + parameter("Central_Meridian", pr.centralMeridian) +
            parameter("Standard_Parallel_1", pr.standardParallel1) +
@@ -275,17 +286,16 @@ Outcome writeQgisFiles(const SheetParameters& p, const LayerFolders& folders,
     }
     const std::optional<LambertConformalConic> projection = sheetProjectionOf(p.cs, rect);
     const std::optional<GeographicSystem> geographic = geographicSystemOf(projectionText(p.cs));
-    if (!projection || !geographic) {
+    const std::optional<ShiftToWgs84> shift = shiftToWgs84(p.cs);
+    if (!projection || !geographic || !shift) {
         return Outcome::failure("the coordinate system has no projection text");
     }
     const std::string title = trimBoth(sheetName);
-    const PlaneBox extent = projectedExtent(*projection, rect);
     const std::string project = projectDocument(
-        title, written, wrappedLayerSystemText(*geographic, (rect.west + rect.east) / 2.0),
+        title, written, layerSystemText(*geographic, *shift, (rect.west + rect.east) / 2.0),
         sheetProjectionText(p.cs, *projection),
-        layoutXml(LAYOUT_NAME, extent, settings.scaleDenominator,
-                  marginTextItems(marginTexts(title, p.cs, settings.scaleDenominator),
-                                  layoutPageOf(extent, settings.scaleDenominator))),
+        sheetLayout(written, marginTexts(title, p.cs, settings.scaleDenominator), *projection, rect,
+                    settings.scaleDenominator, p.paper),
         PROJECT_MARKER);
     const fs::path path = sheetProjectPath(folders.hyps, title);
     if (Outcome written = writeFileAtomically(fileText(path), project); !written) return written;

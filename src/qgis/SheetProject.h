@@ -26,7 +26,8 @@ std::optional<LambertConformalConic> sheetProjectionOf(CoordinateSystem cs,
                                                        const DrawingRect& rect);
 // The rectangle of the plane that holds the trapezoid rect.
 PlaneBox projectedExtent(const LambertConformalConic& projection, const DrawingRect& rect);
-// The definition of that system, on the datum of the layers' projection files.
+// The definition of that system, on the datum of the layers' projection files tied to WGS 84
+// as the layers are in the project (shiftToWgs84); empty for a system without projection text.
 std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic& projection);
 
 // The project of a sheet named sheetName whose HYPS folder is hypsFolder: beside that

@@ -8,6 +8,7 @@
 
 #include "sheet/CoordinateSystem.h"
 #include "sheet/MapScale.h"
+#include "sheet/Paper.h"
 #include "sheet/Series.h"
 #include "sheet/SheetType.h"
 #include "sheet/Trapezoid.h"
@@ -58,6 +59,7 @@ struct SheetParameters {
     std::string path;  // the result folder, which receives the HYPS and FRAME sub-folders
     Trapezoid result;  // what is generated: the base one unless changed
     Trapezoid base;    // what computeBaseParameters gives the sheet
+    Paper paper = Paper::SmallestIso;  // of the print layout in the sheet's project
 };
 
 // The base trapezoid and default steps of the sheet with the given identity. sheetNumber

@@ -102,6 +102,32 @@ TEST(CommandLine, GeoPackageWithOrWithoutFolders) {
     }
 }
 
+TEST(CommandLine, PaperOfSheetSetsAndJobListsByName) {
+    struct Case {
+        std::vector<std::string> arguments;
+        Paper expected;
+    };
+    const Case cases[] = {
+        {{"--sheets", "N-37", "--series", "200", "--out", "o"}, Paper::SmallestIso},
+        {{"--sheets", "N-37", "--series", "200", "--out", "o", "--paper", "A0"}, Paper::A0},
+        {{"--sheets", "N-37", "--series", "200", "--out", "o", "--paper=A4"}, Paper::A4},
+        {{"--paper", "fit", "--jobs-from", "list"}, Paper::Fit},
+        {{"--jobs-from", "list", "--paper", "A2"}, Paper::A2},
+        {{"--jobs-from", "list", "--paper", "a3"}, Paper::A3},
+        {{"--jobs-from", "list", "--paper", "FIT"}, Paper::Fit},
+    };
+    for (const Case& c : cases) {
+        const CommandLine parsed = parse(c.arguments);
+        ASSERT_NE(parsed.action, CommandAction::UsageError) << parsed.error;
+        EXPECT_EQ(parsed.paper, c.expected) << c.arguments.back();
+    }
+    for (const char* wrong : {"A5", "B4", "A3 "}) {
+        const CommandLine parsed = parse({"--jobs-from", "list", "--paper", wrong});
+        EXPECT_EQ(parsed.action, CommandAction::UsageError) << wrong;
+        EXPECT_EQ(parsed.error, "--paper " + std::string(wrong) + ": A0, A1, A2, A3, A4 or fit");
+    }
+}
+
 TEST(CommandLine, HelpVersionAndEndOfOptions) {
     EXPECT_EQ(parse({"--sheets", "all", "--help"}).action, CommandAction::Help);
     EXPECT_EQ(parse({"-V"}).action, CommandAction::Version);

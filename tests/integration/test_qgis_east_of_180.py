@@ -180,9 +180,11 @@ def print_sheet(folder):
         exporter.exportToImage(os.path.join(scratch, "page.png"), settings)
     labels = sorted((project.mapLayer(p.layerID).name(), p.featureId)
                     for p in list(exporter.labelingResults().values())[0].allLabels())
-    item = [i for i in layout.items() if isinstance(i, QgsLayoutItemMap)][0]
-    item.setKeepLayerSet(True)
-    item.setLayers([l for l in project.mapLayers().values() if not l.labelsEnabled()])
+    unlabelled = [l for l in project.mapLayers().values() if not l.labelsEnabled()]
+    for item in [i for i in layout.items() if isinstance(i, QgsLayoutItemMap)]:
+        own = item.layers() if item.keepLayerSet() else unlabelled
+        item.setKeepLayerSet(True)
+        item.setLayers([l for l in own if l in unlabelled])
     for text in [i for i in layout.items() if isinstance(i, QgsLayoutItemLabel)]:
         text.setVisibility(False)
     image = exporter.renderPageToImage(0, QSize(), RENDER_DPI)

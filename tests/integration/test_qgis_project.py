@@ -107,18 +107,18 @@ class QgisProjectTest(unittest.TestCase, LabelChecks):
 
     def check_same_coordinates(self, own, layer, project):
         """The layer's system in the project reads the layer's coordinates as its projection
-        file does (only longitudes may come out a turn apart), and they reach the project's
-        system at the same place, within a millimetre: no datum shift."""
+        file does: they reach the project's system at the same place, within a millimetre,
+        and come back from it as they were, longitudes on the layer's own 0..360 scale."""
         extent = layer.extent()
         points = [QgsPointXY(x, y) for x in (extent.xMinimum(), extent.xMaximum())
                   for y in (extent.yMinimum(), extent.yMaximum())]
-        same = QgsCoordinateTransform(own, layer.crs(), project)
         via_own = QgsCoordinateTransform(own, project.crs(), project)
         via_layer = QgsCoordinateTransform(layer.crs(), project.crs(), project)
         for point in points:
-            read = same.transform(point)
-            self.assertAlmostEqual((read.x() - point.x() + 180) % 360 - 180, 0, places=9)
-            self.assertAlmostEqual(read.y(), point.y(), places=9)
+            back = via_layer.transform(via_layer.transform(point),
+                                       QgsCoordinateTransform.ReverseTransform)
+            self.assertAlmostEqual(back.x(), point.x(), places=9)
+            self.assertAlmostEqual(back.y(), point.y(), places=9)
             self.assertLess(via_own.transform(point).distance(via_layer.transform(point)), 1e-3)
 
     def test_frame_styles_tell_bars_from_division_lines(self):
@@ -151,14 +151,21 @@ class QgisProjectTest(unittest.TestCase, LabelChecks):
         self.assertEqual(list(widths), [0.5])  # the outer line, in four pieces
         self.assertEqual(len(widths[0.5]), 4)
 
-    def check_layout(self, name, folder, project, denominator, _):
-        """The layout is at the map scale, on a page that holds the whole frame."""
+    def check_layout(self, name, folder, project, denominator, sheet):
+        """The layout is at the map scale, on a page that holds the whole frame: the map of
+        all layers, and over it the map of the frame layers alone."""
         layout = project.layoutManager().layoutByName("Sheet")
         self.assertIsNotNone(layout)
         maps = [i for i in layout.items() if isinstance(i, QgsLayoutItemMap)]
-        self.assertEqual(len(maps), 1)
-        self.assertAlmostEqual(maps[0].scale() / denominator, 1.0, places=6)
+        self.assertEqual(sorted(m.id() for m in maps), ["frame", "map"])
+        for item in maps:
+            self.assertAlmostEqual(item.scale() / denominator, 1.0, places=6)
+        frame_layers = [l.name() for l in layout.itemById("frame").layers()]
+        self.assertEqual(sorted(frame_layers), sorted(n for n in sheet[0] if n.startswith("Frame")))
         page = layout.pageCollection().page(0).pageSize()
+        # A job run lays the sheet out on the smallest ISO A size that holds it.
+        self.assertIn(sorted((round(page.width(), 6), round(page.height(), 6))),
+                      ([210, 297], [297, 420], [420, 594], [594, 841], [841, 1189]))
         self.assertLessEqual(maps[0].rect().width(), page.width() + 1e-6)
         self.assertLessEqual(maps[0].rect().height(), page.height() + 1e-6)
         extent = maps[0].extent()
