@@ -246,7 +246,7 @@ TEST(CommandLine, RefusalsNameTheValueAsTypedAndWhatIsAllowedAndNamesAreTakenAsT
          "--sheets: \"П-37\": not a sheet name: a row U..K, a column 01, 02 or 33..60 and, for "
          "a sheet of 1:200 000, its number I..XXXVI, such as N-37 or N-37-XXXVI",
          {}},
-        {{"--sheets", "N-37", "--series", "200"}, "--sheets needs --out", {}},
+        {{"--sheets", "N-37", "--series", "200"}, "--sheets needs --out or --gpkg", {}},
         {{"--sheets", "N-37", "--series", "200", "--list", "--index"}, "--index needs --out", {}},
         // Accepted: names in either case and in Cyrillic look-alikes, written canonically; a
         // listing needs no folder.
