@@ -314,16 +314,21 @@ JobListReading readJobList(const std::string& listFile) {
 
 // A report that could not be written is a failure of its own: a script that reads the
 // output must not take a cut text for the whole one.
-// The reason goes to standard error, in the system's words when it gave any.
 ExitCode outcomeOfWriting(std::ostream& out, ExitCode outcome) {
-    errno = 0;
     out.flush();
-    if (out) return outcome;
-    if (&out != &std::cerr) {
-        const int error = errno;
-        std::cerr << "sheetbasis: standard output: "
-                  << (error != 0 ? std::strerror(error) : "cannot be written") << '\n';
-    }
+    return out ? outcome : std::max(outcome, ExitCode::NotDone);
+}
+
+// Writes text to standard output; one that cannot be written tells why on standard error,
+// in the system's words. A long text fails while it is written, before any flush, so the
+// system's reason is taken from the whole write.
+ExitCode writeToStandardOutput(std::string_view text, ExitCode outcome) {
+    errno = 0;
+    std::cout << text << std::flush;
+    if (std::cout) return outcome;
+    const int error = errno;
+    std::cerr << "sheetbasis: standard output: "
+              << (error != 0 ? std::strerror(error) : "cannot be written") << '\n';
     return std::max(outcome, ExitCode::NotDone);
 }
 
@@ -420,10 +425,9 @@ ExitCode runSheetSet(const CommandLine& c) {
     if (printing.failed) return ExitCode::Usage;
     if (!c.list && !c.outFolder.empty()) removeAbandonedSheetFolders(c.outFolder);
     const ExitCode outcome =
-        c.list
-            ? outcomeOfWriting(std::cout << sheetListing(set.sheets, c.outFolder), ExitCode::Done)
-            : runSheets(prepareSheets(set.sheets, c.entries, c.outFolder), c,
-                        printing.printers.get());
+        c.list ? writeToStandardOutput(sheetListing(set.sheets, c.outFolder), ExitCode::Done)
+               : runSheets(prepareSheets(set.sheets, c.entries, c.outFolder), c,
+                           printing.printers.get());
     return c.index ? writeIndexOf(set.sheets, c, outcome, printing.printers.get()) : outcome;
 }
 
@@ -558,10 +562,9 @@ ExitCode runCommandLine(int argc, const char* const* argv) {
     const CommandLine c = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (c.action) {
         case CommandAction::Help:
-            return outcomeOfWriting(std::cout << usageText(), ExitCode::Done);
+            return writeToStandardOutput(usageText(), ExitCode::Done);
         case CommandAction::Version:
-            return outcomeOfWriting(std::cout << "sheetbasis " << SHEETBASIS_VERSION << '\n',
-                                    ExitCode::Done);
+            return writeToStandardOutput("sheetbasis " SHEETBASIS_VERSION "\n", ExitCode::Done);
         case CommandAction::JobFile: {
             const char* const jobArgv[] = {argv[0], c.jobFile.c_str()};
             return runMainProgram(2, jobArgv, nullptr);

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <random>
 #include <string>
 #include <utility>
@@ -236,10 +237,26 @@ bool isOwnTemporaryFolder(int parent, const std::string& name) {
 
 namespace {
 
+// A failed sheet's folder is removed when the process may be out of descriptors: the
+// threads of a set fail together at a descriptor limit and free theirs as they fail, so a
+// folder that cannot be opened for want of one is tried again for a while rather than left.
+constexpr int FOLDER_OPEN_TRIES = 200;
+constexpr timespec FOLDER_OPEN_PAUSE{0, 1'000'000};  // 1 ms
+
+int openFolderForRemoval(int parent, const char* name) {
+    int folder = ::openat(parent, name, FOLDER_FLAGS);
+    for (int tries = 1;
+         folder < 0 && (errno == EMFILE || errno == ENFILE) && tries < FOLDER_OPEN_TRIES; ++tries) {
+        ::nanosleep(&FOLDER_OPEN_PAUSE, nullptr);
+        folder = ::openat(parent, name, FOLDER_FLAGS);
+    }
+    return folder;
+}
+
 // Removes the folder and what it holds, listing it into a buffer on the stack: the clean-up
 // after a run that ran out of memory must need none.
 void removeTree(int parent, const char* name) {
-    const int folder = ::openat(parent, name, FOLDER_FLAGS);
+    const int folder = openFolderForRemoval(parent, name);
     if (folder < 0) return;
     constexpr std::size_t LISTING_BYTES = 4096;
     alignas(dirent64) char buffer[LISTING_BYTES];
