@@ -77,6 +77,17 @@ class Layer:
         return [f[0] for f in self.fields]
 
 
+def files_of(root):
+    """Every file below root with its bytes, by path relative to root."""
+    found = {}
+    for folder, _, names in os.walk(root):
+        for name in names:
+            path = os.path.join(folder, name)
+            with open(path, "rb") as f:
+                found[os.path.relpath(path, root)] = f.read()
+    return found
+
+
 def tree(root):
     """Every folder ("dir") and file below root, files with size and modification time."""
     found = {}

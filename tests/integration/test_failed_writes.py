@@ -13,8 +13,8 @@ import subprocess
 import threading
 import unittest
 
-from sheetbasis_testing import (EXE, FRAME_LAYERS, HYPS_LAYERS, WorkFolderTest, run_program,
-                                write_job)
+from sheetbasis_testing import (EXE, FRAME_LAYERS, HYPS_LAYERS, WorkFolderTest, files_of,
+                                run_program, write_job)
 
 TEMPORARY = re.compile(r"^\..+\.sheetbasis-[0-9a-f]{16}$")
 JOB_1M = "Nom=N-37;\r\nPath={};\r\nCS=CK-42;\r\nMapScale=1000;\r\n"
@@ -23,17 +23,6 @@ JOB_500K_SK95 = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-95;\r\nMapScale=500;\r\n"
 PROJECT = "N-37-XXXVI.qgs"
 # Each round starts two runs at once; enough rounds that they overlap in most of them.
 ROUNDS = 12
-
-
-def files_of(root):
-    """Every file below root with its bytes, by path relative to root."""
-    found = {}
-    for folder, _, names in os.walk(root):
-        for name in names:
-            path = os.path.join(folder, name)
-            with open(path, "rb") as f:
-                found[os.path.relpath(path, root)] = f.read()
-    return found
 
 
 def file_size_limit(limit_bytes):

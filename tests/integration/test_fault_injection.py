@@ -12,7 +12,7 @@ import sys
 import time
 import unittest
 
-from sheetbasis_testing import EXE, WorkFolderTest, run_program, write_job
+from sheetbasis_testing import EXE, WorkFolderTest, files_of, run_program, write_job
 
 JOB_200K = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-42;\r\nMapScale=200;\r\n"
 JOB_OTHER_CS = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-95;\r\nMapScale=200;\r\n"
@@ -32,17 +32,6 @@ MEMORY_RUNS_EACH = 3
 RERUN_MEMORY_ABOVE_START_KIB = (400, 500, 600, 700, 800, 900)
 # Runs of root's job while an unprivileged user swaps FRAME for a link and back.
 SWAP_RUNS = 40
-
-
-def files_of(root):
-    """Every file below root with its bytes, by path relative to root."""
-    found = {}
-    for folder, _, names in os.walk(root):
-        for name in names:
-            path = os.path.join(folder, name)
-            with open(path, "rb") as f:
-                found[os.path.relpath(path, root)] = f.read()
-    return found
 
 
 def limits(**kib):
