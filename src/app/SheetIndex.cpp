@@ -209,6 +209,7 @@ std::vector<LabelBand> labelBands(const std::vector<SheetIdentity>& sheets,
         band->second.largestMetres = std::min(band->second.largestMetres, own.largestMetres);
     }
     std::vector<LabelBand> bands;
+    bands.reserve(bandByNorth.size());
     for (const auto& entry : bandByNorth) bands.push_back(entry.second);
     return bands;
 }
