@@ -47,7 +47,7 @@ void appendRtreeCell(std::string& node, std::int64_t id, const Envelope& box) {
     }
 }
 
-PackedRtree::PackedRtree(Database& db, std::string indexName) : db_(db) {
+PackedRtree::PackedRtree(Database& db, const std::string& indexName) : db_(db) {
     const std::string node = quotedIdentifier(indexName + "_node");
     Statement rootSize;
     prepared_ = db_.prepare("SELECT length(data) FROM " + node + " WHERE nodeno = 1", rootSize);

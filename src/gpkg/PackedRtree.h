@@ -32,7 +32,7 @@ void appendRtreeCell(std::string& node, std::int64_t id, const Envelope& box);
 class PackedRtree {
   public:
     // For the index `indexName` (a virtual rtree table just created, still empty) of db.
-    PackedRtree(Database& db, std::string indexName);
+    PackedRtree(Database& db, const std::string& indexName);
     const Outcome& prepared() const { return prepared_; }
     // The next row's box; rows come in the order they are to be packed.
     Outcome add(std::int64_t id, const Envelope& box);

@@ -27,7 +27,7 @@ constexpr std::int32_t JOB_SCALE_UNIT = 1000;
 constexpr std::size_t DIGIT_GROUP = 3;
 constexpr std::int32_t MINUTES_FIELD_WIDTH = 10;  // minutes below it get a leading 0
 
-constexpr std::string_view ENTRY_FORM = "an entry is a key, \"=\", a value and \";\"";
+constexpr std::string_view ENTRY_FORM = R"(an entry is a key, "=", a value and ";")";
 constexpr std::string_view CS_RULE =
     "one of CK-42, CK-95, ГCK-2011, \"ГCK-2011 / СК-42\" (C and K Latin or Cyrillic)";
 constexpr std::string_view ANGLE_RULE =

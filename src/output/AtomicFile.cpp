@@ -389,18 +389,19 @@ Outcome ResultReplacement::moveAside(const std::string& path) {
 }
 
 void ResultReplacement::undo() {
-    for (auto step = steps_.rbegin(); step != steps_.rend(); ++step) {
-        const FolderEntry& e = step->entry;
-        if (step->exchanged) {
+    // The last step first: each undoes what the steps after it left.
+    std::for_each(steps_.rbegin(), steps_.rend(), [](const Step& step) {
+        const FolderEntry& e = step.entry;
+        if (step.exchanged) {
             // Exchanged back, as a folder cannot be renamed over the new file.
-            ::renameat2(e.folder, step->waiting.c_str(), e.folder, e.name.c_str(), RENAME_EXCHANGE);
-            ::unlinkat(e.folder, step->waiting.c_str(), 0);
-        } else if (step->waiting.empty()) {
+            ::renameat2(e.folder, step.waiting.c_str(), e.folder, e.name.c_str(), RENAME_EXCHANGE);
+            ::unlinkat(e.folder, step.waiting.c_str(), 0);
+        } else if (step.waiting.empty()) {
             ::unlinkat(e.folder, e.name.c_str(), 0);
         } else {
-            ::renameat(e.folder, step->waiting.c_str(), e.folder, e.name.c_str());
+            ::renameat(e.folder, step.waiting.c_str(), e.folder, e.name.c_str());
         }
-    }
+    });
     steps_.clear();
 }
 

@@ -90,7 +90,7 @@ std::string layerSystemText(const GeographicSystem& g, const ShiftToWgs84& shift
 std::string geographicSystemText(const GeographicSystem& g, const ShiftToWgs84& shift) {
     return "GEOGCS[\"" + g.name + "\",DATUM[\"" + g.datum + "\",SPHEROID[\"" + g.spheroid + "\"," +
            decimalText(g.semiMajorAxis) + "," + decimalText(g.inverseFlattening) + "],TOWGS84[" +
-           shiftValues(shift) + "]],PRIMEM[\"Greenwich\",0.0],UNIT[\"Degree\",0.0174532925199433]]";
+           shiftValues(shift) + R"(]],PRIMEM["Greenwich",0.0],UNIT["Degree",0.0174532925199433]])";
 }
 
 }  // namespace sheetbasis

@@ -127,11 +127,10 @@ std::string layoutScaleBar(const ScaleBarPlace& place, double denominator,
            "\" style=\"Single Box\" unitType=\"km\" unitLabel=\"км\" numUnitsPerSegment=\"" +
            decimalText(kilometresPerSegment) + "\" numSegments=\"" +
            std::to_string(SEGMENTS_RIGHT) + "\" numSegmentsLeft=\"" +
-           std::to_string(SEGMENTS_LEFT) +
-           "\" numSubdivisions=\"1\" segmentSizeMode=\"0\" height=\"" + decimalText(BAR_HEIGHT_MM) +
-           "\" outlineWidth=\"" + decimalText(BAR_LINE_MM) + "\" labelBarSpace=\"" +
-           decimalText(BAR_LABEL_SPACE_MM) +
-           "\" boxContentSpace=\"0\" alignment=\"1\" referencePoint=\"" +
+           std::to_string(SEGMENTS_LEFT) + R"(" numSubdivisions="1" segmentSizeMode="0" height=")" +
+           decimalText(BAR_HEIGHT_MM) + "\" outlineWidth=\"" + decimalText(BAR_LINE_MM) +
+           "\" labelBarSpace=\"" + decimalText(BAR_LABEL_SPACE_MM) +
+           R"(" boxContentSpace="0" alignment="1" referencePoint=")" +
            std::to_string(REFERENCE_UPPER_MIDDLE) + "\" size=\"" + decimalText(width) + "," +
            decimalText(BAR_ITEM_HEIGHT_MM) + ",mm\" position=\"" + position +
            "\" positionOnPage=\"" + position +

@@ -110,17 +110,16 @@ std::string layoutMapItem(const LayoutMap& map, const PlaneBox& area, double den
     const std::string clip =
         map.clipItem.empty()
             ? std::string()
-            : "<itemClippingSettings enabled=\"1\" forceLabelsInside=\"0\" clippingType=\"" +
+            : R"(<itemClippingSettings enabled="1" forceLabelsInside="0" clippingType=")" +
                   std::to_string(CLIP_PAINTER_ONLY) + "\" clipSource=\"" +
                   layoutUuidOf(map.clipItem) + "\"/>";
     return "<LayoutItem type=\"" + std::to_string(LAYOUT_MAP_ITEM) + "\" uuid=\"" +
            layoutUuidOf(map.id) + "\" id=\"" + map.id + "\" size=\"" +
            sizeText(at.page.widthMm, at.page.heightMm) +
-           "\" position=\"0,0,mm\" positionOnPage=\"0,0,mm\" zValue=\"" +
-           std::to_string(map.zValue) +
-           "\" frame=\"false\" background=\"false\" visibility=\"1\" keepLayerSet=\"" +
+           R"(" position="0,0,mm" positionOnPage="0,0,mm" zValue=")" + std::to_string(map.zValue) +
+           R"(" frame="false" background="false" visibility="1" keepLayerSet=")" +
            (layers.empty() ? "false" : "true") +
-           "\" mapRotation=\"0\" drawCanvasItems=\"false\"><Extent xmin=\"" + decimalText(xMin) +
+           R"(" mapRotation="0" drawCanvasItems="false"><Extent xmin=")" + decimalText(xMin) +
            "\" ymin=\"" + decimalText(yMax - at.page.heightMm * metresPerMm) + "\" xmax=\"" +
            decimalText(xMin + at.page.widthMm * metresPerMm) + "\" ymax=\"" + decimalText(yMax) +
            "\"/><LayerSet>" + layers + "</LayerSet>" + clip + "</LayoutItem>";
@@ -142,8 +141,8 @@ std::string layoutOutlineItem(std::string_view id, const std::vector<PagePoint>&
            layoutUuidOf(id) + "\" id=\"" + std::string(id) + "\" size=\"" +
            sizeText(box.xMax - box.xMin, box.yMax - box.yMin) + "\" position=\"" + position +
            "\" positionOnPage=\"" + position +
-           "\" zValue=\"2\" frame=\"false\" background=\"false\" visibility=\"1\">" +
-           blankFillSymbol() + "<nodes>" + nodes + "</nodes></LayoutItem>";
+           R"(" zValue="2" frame="false" background="false" visibility="1">)" + blankFillSymbol() +
+           "<nodes>" + nodes + "</nodes></LayoutItem>";
 }
 
 std::string layoutXml(std::string_view name, const LayoutPage& page, std::string_view items) {
