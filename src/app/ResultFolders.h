@@ -2,6 +2,7 @@
 // Preparation of the HYPS and FRAME sub-folders of the result folder.
 
 #include <string>
+#include <string_view>
 
 #include "output/AtomicFile.h"
 #include "output/FolderLock.h"
@@ -37,6 +38,9 @@ struct ResultFolders {
     OpenedFolder hyps;
     OpenedFolder frame;
 };
+
+// The PDF of a sheet's project, beside it (--pdf).
+inline constexpr std::string_view PDF_EXTENSION = ".pdf";
 
 // The HYPS and FRAME sub-folders of the result folder text (without a closing separator,
 // glued to its last name).
