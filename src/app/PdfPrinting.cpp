@@ -11,8 +11,10 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <system_error>
 
 #include "app/ResultFolders.h"
@@ -146,11 +148,16 @@ std::optional<std::string> PdfPrinter::readAnswerLine() {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         pollfd channel{channel_, POLLIN, 0};
-        const int ready = left.count() > 0 ? ::poll(&channel, 1, static_cast<int>(left.count())) : 0;
-        if (ready < 0 && errno == EINTR) continue;
+        const int waitMilliseconds = static_cast<int>(
+            std::clamp<std::int64_t>(left.count(), 0, std::numeric_limits<int>::max()));
+        const int ready = waitMilliseconds > 0 ? ::poll(&channel, 1, waitMilliseconds) : 0;
         if (ready == 0) return std::nullopt;
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return std::string();
+        }
         char buffer[ANSWER_READ_BYTES];
-        const ssize_t got = ready < 0 ? -1 : ::recv(channel_, buffer, sizeof buffer, 0);
+        const ssize_t got = ::recv(channel_, buffer, sizeof buffer, 0);
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return std::string();
         pending_.append(buffer, static_cast<std::size_t>(got));
