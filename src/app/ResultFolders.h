@@ -47,7 +47,8 @@ inline constexpr std::string_view PDF_EXTENSION = ".pdf";
 LayerFolders layerFoldersOf(const std::string& folder);
 
 // Waits for the folder's turn, then creates missing sub-folders, removes the temporary
-// files that an earlier run left in them and hands the layers of an earlier run to
+// files that an earlier run left in them and those of the project and of its PDF beside
+// them, and hands the layers of an earlier run to
 // `replacement`, which removes them once the new files are in place. A sub-folder longer
 // than the folder text (260 characters) is refused with its status before anything is
 // touched; so is a sub-folder that is a link, and one holding an earlier layer whose shape

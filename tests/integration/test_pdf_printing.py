@@ -1,7 +1,8 @@
 """PDFs of a set (--pdf): printed by QGIS beside each sheet's project and the index's, read
 back with GDAL as georeferenced maps at the layout's scale on the layout's page; a PDF that
-fails fails its sheet with the reason; without a printing program that can run, nothing is
-written and the run says what to install."""
+fails fails its sheet with the reason, as does a printing program that never answers (it is
+killed and started again); temporary PDFs a killed run left go with the next run; without a
+printing program that can run, nothing is written and the run says what to install."""
 
 import os
 import re
