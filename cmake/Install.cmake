@@ -75,31 +75,31 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # A package's dependency on another of these is on the same version.
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 
-string(TOUPPER ${SHEETBASIS_MAIN_COMPONENT} main)
-set(CPACK_DEBIAN_${main}_PACKAGE_NAME sheetbasis)
-set(CPACK_COMPONENT_${main}_DESCRIPTION
+string(TOUPPER ${SHEETBASIS_MAIN_COMPONENT} mainPackageKey)
+set(CPACK_DEBIAN_${mainPackageKey}_PACKAGE_NAME sheetbasis)
+set(CPACK_COMPONENT_${mainPackageKey}_DESCRIPTION
     "The layers, styles and QGIS projects of map sheets, sheet sets and job files.")
 # The font families the layer styles set the frame labels in (README, "Label fonts"). The
 # programs do not need them, and QGIS sets the labels in another family where one is
 # missing, but then not at the lengths the frame keeps for them: recommended, installed by
 # default.
-set(CPACK_DEBIAN_${main}_PACKAGE_RECOMMENDS "fonts-lato, fonts-averia-sans-gwf, fonts-urw-base35")
-set(CPACK_DEBIAN_${main}_PACKAGE_SUGGESTS sheetbasis-print)
-set(packages ${SHEETBASIS_MAIN_COMPONENT})
+set(CPACK_DEBIAN_${mainPackageKey}_PACKAGE_RECOMMENDS "fonts-lato, fonts-averia-sans-gwf, fonts-urw-base35")
+set(CPACK_DEBIAN_${mainPackageKey}_PACKAGE_SUGGESTS sheetbasis-print)
+set(SHEETBASIS_PACKAGE_COMPONENTS ${SHEETBASIS_MAIN_COMPONENT})
 
 if(TARGET sheetbasis-print)
     get_target_property(printing sheetbasis-print SHEETBASIS_PACKAGE_COMPONENT)
-    string(TOUPPER ${printing} print)
-    set(CPACK_DEBIAN_${print}_PACKAGE_NAME sheetbasis-print)
-    set(CPACK_COMPONENT_${print}_DESCRIPTION
+    string(TOUPPER ${printing} printPackageKey)
+    set(CPACK_DEBIAN_${printPackageKey}_PACKAGE_NAME sheetbasis-print)
+    set(CPACK_COMPONENT_${printPackageKey}_DESCRIPTION
         "Prints the sheets and index maps that sheetbasis writes to PDF (--pdf) with QGIS.")
     # QGIS's data providers, which the printing program loads to read the layers: not
     # linked, so not found by dpkg-shlibdeps.
-    set(CPACK_DEBIAN_${print}_PACKAGE_DEPENDS qgis-providers)
+    set(CPACK_DEBIAN_${printPackageKey}_PACKAGE_DEPENDS qgis-providers)
     # It is started by `sheetbasis` of its own version: the requests they exchange change
     # with it.
-    set(CPACK_COMPONENT_${print}_DEPENDS ${SHEETBASIS_MAIN_COMPONENT})
-    list(APPEND packages ${printing})
+    set(CPACK_COMPONENT_${printPackageKey}_DEPENDS ${SHEETBASIS_MAIN_COMPONENT})
+    list(APPEND SHEETBASIS_PACKAGE_COMPONENTS ${printing})
 endif()
-set(CPACK_COMPONENTS_ALL ${packages})
+set(CPACK_COMPONENTS_ALL ${SHEETBASIS_PACKAGE_COMPONENTS})
 include(CPack)
