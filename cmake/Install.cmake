@@ -5,6 +5,11 @@
 # run path. The rules look the targets up rather than naming them, so that a program or
 # library added later is installed too. Developer tools live outside src/ and stay out.
 set(SHEETBASIS_PRIVATE_LIB_DIR lib/sheetbasis)
+# Two Debian packages: `sheetbasis`, the programs without QGIS, and `sheetbasis-print`, the
+# printing program (--pdf), which alone needs QGIS's libraries. A program goes to the
+# package its SHEETBASIS_PACKAGE_COMPONENT property names; everything else to `sheetbasis`.
+set(SHEETBASIS_MAIN_COMPONENT programs)
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME ${SHEETBASIS_MAIN_COMPONENT})
 
 function(sheetbasis_targets_below dir result)
     get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
@@ -27,7 +32,13 @@ foreach(target IN LISTS SHEETBASIS_SOURCE_TARGETS)
         list(APPEND SHEETBASIS_SHARED_LIBRARIES ${target})
     endif()
 endforeach()
-install(TARGETS ${SHEETBASIS_PROGRAMS} RUNTIME DESTINATION bin)
+foreach(program IN LISTS SHEETBASIS_PROGRAMS)
+    get_target_property(component ${program} SHEETBASIS_PACKAGE_COMPONENT)
+    if(NOT component)
+        set(component ${SHEETBASIS_MAIN_COMPONENT})
+    endif()
+    install(TARGETS ${program} RUNTIME DESTINATION bin COMPONENT ${component})
+endforeach()
 # A run path only when there is a library of our own to find: an unneeded one would be
 # padded in the build tree with empty entries, which the loader takes as the current folder.
 if(SHEETBASIS_SHARED_LIBRARIES)
@@ -52,19 +63,43 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "mathematical basis of topographic and geological map sheets as GIS layers")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "sheetbasis developers <sheetbasis@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_STRIP_FILES ON)
 # The dependencies are the Debian packages of the libraries the programs link, as
-# dpkg-shlibdeps (dpkg-dev) finds them.
+# dpkg-shlibdeps (dpkg-dev) finds them: for `sheetbasis` the interface's Qt 6, for
+# `sheetbasis-print` QGIS's libraries and Qt 5.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A package's dependency on another of these is on the same version.
+set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
+
+string(TOUPPER ${SHEETBASIS_MAIN_COMPONENT} mainPackageKey)
+set(CPACK_DEBIAN_${mainPackageKey}_PACKAGE_NAME sheetbasis)
+set(CPACK_COMPONENT_${mainPackageKey}_DESCRIPTION
+    "The layers, styles and QGIS projects of map sheets, sheet sets and job files.")
 # The font families the layer styles set the frame labels in (README, "Label fonts"). The
 # programs do not need them, and QGIS sets the labels in another family where one is
 # missing, but then not at the lengths the frame keeps for them: recommended, installed by
 # default.
-# QGIS's data providers, which the printing program (--pdf) loads to read the layers: not
-# linked, so not found by dpkg-shlibdeps.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "fonts-lato, fonts-averia-sans-gwf, fonts-urw-base35, qgis-providers")
+set(CPACK_DEBIAN_${mainPackageKey}_PACKAGE_RECOMMENDS "fonts-lato, fonts-averia-sans-gwf, fonts-urw-base35")
+set(CPACK_DEBIAN_${mainPackageKey}_PACKAGE_SUGGESTS sheetbasis-print)
+set(SHEETBASIS_PACKAGE_COMPONENTS ${SHEETBASIS_MAIN_COMPONENT})
+
+if(TARGET sheetbasis-print)
+    get_target_property(printing sheetbasis-print SHEETBASIS_PACKAGE_COMPONENT)
+    string(TOUPPER ${printing} printPackageKey)
+    set(CPACK_DEBIAN_${printPackageKey}_PACKAGE_NAME sheetbasis-print)
+    set(CPACK_COMPONENT_${printPackageKey}_DESCRIPTION
+        "Prints the sheets and index maps that sheetbasis writes to PDF (--pdf) with QGIS.")
+    # QGIS's data providers, which the printing program loads to read the layers: not
+    # linked, so not found by dpkg-shlibdeps.
+    set(CPACK_DEBIAN_${printPackageKey}_PACKAGE_DEPENDS qgis-providers)
+    # It is started by `sheetbasis` of its own version: the requests they exchange change
+    # with it.
+    set(CPACK_COMPONENT_${printPackageKey}_DEPENDS ${SHEETBASIS_MAIN_COMPONENT})
+    list(APPEND SHEETBASIS_PACKAGE_COMPONENTS ${printing})
+endif()
+set(CPACK_COMPONENTS_ALL ${SHEETBASIS_PACKAGE_COMPONENTS})
 include(CPack)

@@ -1,5 +1,7 @@
 #include "app/PdfPrinting.h"
 
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -7,8 +9,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <system_error>
 
 #include "app/ResultFolders.h"
@@ -23,7 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view PDF_EXTENSION = ".pdf";
 // The loader's exit code when a library the program needs is missing.
 constexpr int LIBRARY_MISSING_EXIT_CODE = 127;
 constexpr std::size_t ANSWER_READ_BYTES = 4096;
@@ -64,7 +69,17 @@ fs::path printerProgramPath() {
     return fs::read_symlink("/proc/self/exe", ec).parent_path() / PRINTER_PROGRAM;
 }
 
-PdfPrinter::PdfPrinter(fs::path program) : program_(std::move(program)) {}
+std::chrono::seconds printerAnswerBound() {
+    const char* text = std::getenv(PRINTER_ANSWER_BOUND_VARIABLE);
+    const std::string_view given = text == nullptr ? std::string_view() : text;
+    int seconds = 0;
+    const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), seconds);
+    const bool whole = error == std::errc() && end == given.data() + given.size();
+    return whole && seconds > 0 ? std::chrono::seconds(seconds) : PRINTER_ANSWER_BOUND;
+}
+
+PdfPrinter::PdfPrinter(fs::path program, std::chrono::seconds answerBound)
+    : program_(std::move(program)), answerBound_(answerBound) {}
 
 PdfPrinter::~PdfPrinter() {
     stop();
@@ -90,10 +105,11 @@ Outcome PdfPrinter::start() {
         stop();
         return Outcome::failure(program_.string() + ": " + std::strerror(spawned));
     }
-    const std::string first = readAnswerLine();
+    const std::optional<std::string> first = readAnswerLine();
     if (first == READY_ANSWER) return {};
-    const std::optional<Outcome> refused = parseAnswer(first);
-    const Outcome failed = refused && !*refused ? *refused : Outcome::failure(waitForEnd());
+    const std::optional<Outcome> refused = first ? parseAnswer(*first) : std::nullopt;
+    const Outcome failed =
+        refused && !*refused ? *refused : Outcome::failure(endWithoutAnswer(first));
     stop();
     return failed.within(program_.string());
 }
@@ -102,22 +118,48 @@ Outcome PdfPrinter::print(const PrintRequest& request) {
     if (process_ < 0) {
         if (Outcome started = start(); !started) return started;
     }
-    if (sendAll(channel_, requestText(request))) {
-        if (const std::optional<Outcome> answer = parseAnswer(readAnswerLine())) return *answer;
+    // A request that cannot be sent finds the program ended.
+    const std::optional<std::string> answer =
+        sendAll(channel_, requestText(request)) ? readAnswerLine() : std::string();
+    if (const std::optional<Outcome> told = answer ? parseAnswer(*answer) : std::nullopt) {
+        return *told;
     }
-    Outcome ended = Outcome::failure("the printing program " + waitForEnd());
+    Outcome ended = Outcome::failure("the printing program " + endWithoutAnswer(answer));
     stop();
     return ended;
 }
 
-// The next answer line without its "\n"; "" when the program ended first.
-std::string PdfPrinter::readAnswerLine() {
+// Waits for a printing program that gave no answer to be read to end, and tells how it
+// ended: one that gave none within the bound (nothing read) is killed, for it would never
+// end by itself.
+std::string PdfPrinter::endWithoutAnswer(const std::optional<std::string>& answer) {
+    if (answer) return waitForEnd();
+    ::kill(process_, SIGKILL);
+    static_cast<void>(waitForEnd());
+    return "did not answer within " + std::to_string(answerBound_.count()) + " s";
+}
+
+// The next answer line without its "\n": "" when the program ended first, nothing when the
+// bound passed without one.
+std::optional<std::string> PdfPrinter::readAnswerLine() {
+    const auto deadline = std::chrono::steady_clock::now() + answerBound_;
     for (std::size_t end = pending_.find('\n'); end == std::string::npos;
          end = pending_.find('\n')) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd channel{channel_, POLLIN, 0};
+        const int waitMilliseconds = static_cast<int>(
+            std::clamp<std::int64_t>(left.count(), 0, std::numeric_limits<int>::max()));
+        const int ready = waitMilliseconds > 0 ? ::poll(&channel, 1, waitMilliseconds) : 0;
+        if (ready == 0) return std::nullopt;
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return std::string();
+        }
         char buffer[ANSWER_READ_BYTES];
         const ssize_t got = ::recv(channel_, buffer, sizeof buffer, 0);
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return {};
+        if (got <= 0) return std::string();
         pending_.append(buffer, static_cast<std::size_t>(got));
     }
     const std::size_t end = pending_.find('\n');
@@ -146,7 +188,8 @@ void PdfPrinter::stop() {
 std::string printerUnavailableText(const std::string& reason) {
     return "sheetbasis: --pdf: PDFs are printed by QGIS, which cannot print here (" + reason +
            "): install the Debian package " + std::string(PRINTER_PACKAGE) +
-           " (QGIS's libraries) and sheetbasis built with them\n";
+           " (built from source: the Debian package " + std::string(QGIS_PACKAGE) +
+           " and sheetbasis built with libqgis-dev)\n";
 }
 
 PrintRequest sheetPrintRequest(const SheetParameters& p) {

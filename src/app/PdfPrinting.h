@@ -6,9 +6,11 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,9 +24,19 @@ namespace sheetbasis {
 // The printing program beside the running one (found through /proc/self/exe).
 std::filesystem::path printerProgramPath();
 
+// How long the printing program may take to answer, to start or to print one project,
+// before it counts as hung: PRINTER_ANSWER_BOUND, or the whole seconds that the
+// environment variable PRINTER_ANSWER_BOUND_VARIABLE gives (for tests of a hung printer).
+std::chrono::seconds printerAnswerBound();
+// A sheet of 1:1 000 000 prints in a few seconds on a loaded machine: one that takes
+// minutes is stuck.
+inline constexpr std::chrono::seconds PRINTER_ANSWER_BOUND{120};
+inline constexpr const char* PRINTER_ANSWER_BOUND_VARIABLE = "SHEETBASIS_PRINT_ANSWER_SECONDS";
+
 class PdfPrinter {
   public:
-    explicit PdfPrinter(std::filesystem::path program = printerProgramPath());
+    explicit PdfPrinter(std::filesystem::path program = printerProgramPath(),
+                        std::chrono::seconds answerBound = printerAnswerBound());
     PdfPrinter(const PdfPrinter&) = delete;
     PdfPrinter& operator=(const PdfPrinter&) = delete;
     // Ends the printing program: it reads no more requests and stops QGIS.
@@ -32,16 +44,19 @@ class PdfPrinter {
 
     // Starts the printing program and waits until it can print.
     Outcome start();
-    // Prints the project's layout to the PDF. A printing program that ended while printing
-    // fails that request and is started again for the next.
+    // Prints the project's layout to the PDF. A printing program that ended while printing,
+    // or gave no answer within the bound (it is killed), fails that request and is started
+    // again for the next.
     Outcome print(const PrintRequest& request);
 
   private:
-    std::string readAnswerLine();
+    std::optional<std::string> readAnswerLine();
+    std::string endWithoutAnswer(const std::optional<std::string>& answer);
     std::string waitForEnd();
     void stop();
 
     std::filesystem::path program_;
+    std::chrono::seconds answerBound_;
     pid_t process_ = -1;
     int channel_ = -1;     // the printing program's standard input and output
     std::string pending_;  // answer bytes read past the last whole line

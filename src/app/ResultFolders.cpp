@@ -156,23 +156,13 @@ Outcome prepareSubFolder(const std::string& text, std::span<const std::string_vi
     return clearEarlierRun(text, opened.descriptor(), layers, replacement);
 }
 
-// True for the temporary file of a project, ".<name>.qgs" + mark + digits.
-bool isProjectLeftover(std::string_view name) {
-    if (!isTemporaryFileName(name)) return false;
-    return name.substr(0, name.rfind(TEMPORARY_NAME_MARK)).ends_with(PROJECT_EXTENSION);
-}
-
-// A temporary file of a project that a killed run left in the folder that holds the
-// sub-folders. That is the user's own folder: only such files are taken, never through a link.
-// Returns the names left, which are remembered for the project's writer.
-std::vector<std::string> deleteProjectLeftovers(int holder, std::vector<std::string> names) {
-    std::erase_if(names, [holder](const std::string& name) {
-        struct stat status {};
-        return isProjectLeftover(name) &&
-               ::fstatat(holder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-               S_ISREG(status.st_mode) && ::unlinkat(holder, name.c_str(), 0) == 0;
+// The temporary files of a project and of its PDF, which a killed run left in the folder that
+// holds the sub-folders. That is the user's own folder: only such files are taken, never
+// through a link. Returns the names left, which are remembered for the project's writer.
+std::vector<std::string> deleteProjectAndPdfLeftovers(int holder, std::vector<std::string> names) {
+    return removeTemporaryFiles(holder, std::move(names), [](std::string_view finalName) {
+        return finalName.ends_with(PROJECT_EXTENSION) || finalName.ends_with(PDF_EXTENSION);
     });
-    return names;
 }
 
 // The folder that holds a sub-folder, as a path to open.
@@ -231,7 +221,7 @@ ResultFolders prepareResultFolders(const std::string& folder, ResultReplacement&
         // The listing does not tell folders from files: a project's name is looked at again
         // before it is replaced.
         std::vector<std::string> left =
-            deleteProjectLeftovers(result.lock.descriptor(), std::move(*names));
+            deleteProjectAndPdfLeftovers(result.lock.descriptor(), std::move(*names));
         rememberFolderContents(holder, left, left);
     }
     if (Outcome hyps = prepareSubFolder(result.layers.hyps, HYPS_LAYERS, result.hyps, replacement);

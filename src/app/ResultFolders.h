@@ -2,6 +2,7 @@
 // Preparation of the HYPS and FRAME sub-folders of the result folder.
 
 #include <string>
+#include <string_view>
 
 #include "output/AtomicFile.h"
 #include "output/FolderLock.h"
@@ -38,12 +39,16 @@ struct ResultFolders {
     OpenedFolder frame;
 };
 
+// The PDF of a sheet's project, beside it (--pdf).
+inline constexpr std::string_view PDF_EXTENSION = ".pdf";
+
 // The HYPS and FRAME sub-folders of the result folder text (without a closing separator,
 // glued to its last name).
 LayerFolders layerFoldersOf(const std::string& folder);
 
 // Waits for the folder's turn, then creates missing sub-folders, removes the temporary
-// files that an earlier run left in them and hands the layers of an earlier run to
+// files that an earlier run left in them and those of the project and of its PDF beside
+// them, and hands the layers of an earlier run to
 // `replacement`, which removes them once the new files are in place. A sub-folder longer
 // than the folder text (260 characters) is refused with its status before anything is
 // touched; so is a sub-folder that is a link, and one holding an earlier layer whose shape

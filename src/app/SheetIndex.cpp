@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "app/GenerationDriver.h"
+#include "app/ResultFolders.h"
 #include "app/SheetSet.h"
 #include "app/SheetSetRun.h"
 #include "geo/DatumShift.h"
@@ -365,16 +366,17 @@ Outcome writeIndexProject(const IndexRequest& request, const fs::path& layerBase
     return writeFileAtomically(projectPath.generic_string(), project);
 }
 
-// Temporary files that a killed run left in the index folder (never through a link).
-void removeLeftovers(int folder) {
-    for (const std::string& name : entryNamesOf(folder).value_or(std::vector<std::string>{})) {
-        struct stat status {};
-        if (isTemporaryFileName(name) &&
-            ::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(status.st_mode)) {
-            ::unlinkat(folder, name.c_str(), 0);
-        }
-    }
+// Temporary files that a killed run left: any in the index folder, and those of the project
+// and of its PDF in the result folder, which may hold the user's own (never through a link).
+void removeLeftovers(int holder, int index) {
+    const auto namesOf = [](int folder) {
+        return entryNamesOf(folder).value_or(std::vector<std::string>{});
+    };
+    removeTemporaryFiles(index, namesOf(index), [](std::string_view) { return true; });
+    const std::string pdf = fs::path(INDEX_PROJECT).replace_extension(PDF_EXTENSION).string();
+    removeTemporaryFiles(holder, namesOf(holder), [&pdf](std::string_view finalName) {
+        return finalName == INDEX_PROJECT || finalName == pdf;
+    });
 }
 
 // Makes the index folder in the locked result folder and opens it, never through a link.
@@ -414,7 +416,7 @@ Outcome writeSheetIndex(const IndexRequest& request) {
         OpenedFolder::borrow(lock.descriptor(), folderTextOf(folder.string()));
     const OpenedFolder index = openIndexFolder(lock, folder.string());
     if (!index.isOpen()) return Outcome::failure(folder.string() + ": " + std::strerror(errno));
-    removeLeftovers(index.descriptor());
+    removeLeftovers(lock.descriptor(), index.descriptor());
     // The layer and the project are put in place together or not at all.
     ResultReplacement replacement;
     const fs::path layerBase = folder / INDEX_LAYER;

@@ -134,6 +134,22 @@ bool isTemporaryFileName(std::string_view fileName) {
            suffix.find_first_not_of(HEX_DIGITS) == std::string_view::npos;
 }
 
+std::string_view finalNameOfTemporary(std::string_view fileName) {
+    if (!isTemporaryFileName(fileName)) return {};
+    return fileName.substr(1, fileName.rfind(TEMPORARY_NAME_MARK) - 1);
+}
+
+std::vector<std::string> removeTemporaryFiles(int folder, std::vector<std::string> names,
+                                              const std::function<bool(std::string_view)>& ours) {
+    std::erase_if(names, [&](const std::string& name) {
+        struct stat status {};
+        return isTemporaryFileName(name) && ours(finalNameOfTemporary(name)) &&
+               ::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+               S_ISREG(status.st_mode) && ::unlinkat(folder, name.c_str(), 0) == 0;
+    });
+    return names;
+}
+
 std::string temporaryNameFor(std::string_view finalPath) {
     const std::size_t nameStart = finalPath.rfind('/') + 1;  // 0 without a separator
     std::string name(finalPath.substr(0, nameStart));

@@ -26,6 +26,15 @@ inline constexpr std::string_view TEMPORARY_FOLDER_MARK = ".sheetbasis-temporary
 
 // True for a name that a temporary file or folder of this program has.
 bool isTemporaryFileName(std::string_view fileName);
+// The final name a temporary name stands for ("N-37.pdf" for
+// ".N-37.pdf.sheetbasis-0123456789abcdef"); "" for a name that is no temporary one.
+std::string_view finalNameOfTemporary(std::string_view fileName);
+
+// Removes those of `names`, entries of the open folder, that are temporary files a killed
+// run left there and whose final name `ours` takes: only regular files, never through a
+// link. Returns the names left.
+std::vector<std::string> removeTemporaryFiles(int folder, std::vector<std::string> names,
+                                              const std::function<bool(std::string_view)>& ours);
 
 // A fresh temporary name beside finalPath: the same folder, the hidden name, the mark and
 // 16 random hexadecimal digits.

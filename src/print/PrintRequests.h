@@ -13,9 +13,11 @@
 namespace sheetbasis {
 
 inline constexpr std::string_view PRINTER_PROGRAM = "sheetbasis-print";
+// The Debian package of the printing program, which brings QGIS with it.
+inline constexpr std::string_view PRINTER_PACKAGE = "sheetbasis-print";
 // The Debian package that brings QGIS's libraries and the data providers the printing
-// program needs to read the layers.
-inline constexpr std::string_view PRINTER_PACKAGE = "qgis-providers";
+// program needs to read the layers, for a program built from source.
+inline constexpr std::string_view QGIS_PACKAGE = "qgis-providers";
 
 inline constexpr std::string_view READY_ANSWER = "ready";
 

@@ -1,7 +1,8 @@
 """PDFs of a set (--pdf): printed by QGIS beside each sheet's project and the index's, read
 back with GDAL as georeferenced maps at the layout's scale on the layout's page; a PDF that
-fails fails its sheet with the reason; without a printing program that can run, nothing is
-written and the run says what to install."""
+fails fails its sheet with the reason, as does a printing program that never answers (it is
+killed and started again); temporary PDFs a killed run left go with the next run; without a
+printing program that can run, nothing is written and the run says what to install."""
 
 import os
 import re
@@ -26,7 +27,7 @@ POINTS_PER_MM = 72.0 / 25.4
 PAGE_TOLERANCE_PT = 0.5
 SCALE_TOLERANCE = 1e-3  # relative; GDAL's page raster rounds to whole pixels
 PDF_DPI = 150
-PACKAGE = "qgis-providers"
+PACKAGES = ("sheetbasis-print", "qgis-providers")  # the printer's own, and QGIS's
 
 qgs = None
 work = None
@@ -124,6 +125,38 @@ class PrintedSetTest(unittest.TestCase):
         self.assertGreater(os.stat(other).st_mtime_ns, before)
         self.assertEqual(os.listdir(blocked), [])
 
+    # (folder below the set, name planted, a link rather than a file, removed by the next run)
+    LEFTOVERS = (
+        ("N-37-XXXVI", ".N-37-XXXVI.pdf.sheetbasis-0123456789abcdef", False, True),
+        ("N-37-XXXVI", ".N-37-XXXVI.pdf.sheetbasis-0123456789abcdeg", False, False),
+        ("N-37-XXXVI", "N-37-XXXVI.pdf.sheetbasis-0123456789abcdef", False, False),
+        ("N-37-XXXVI", ".notes.pdf.sheetbasis-0123456789abcdef", True, False),
+        ("", ".index.pdf.sheetbasis-fedcba9876543210", False, True),
+        ("", ".atlas.pdf.sheetbasis-fedcba9876543210", False, False),
+    )
+
+    def test_the_next_run_removes_only_the_pdfs_a_killed_run_left(self):
+        out = os.path.join(work, "leftovers")
+        args = ["--sheets", "N-37-XXXVI", "--series", "200", "--out", out, "--index", "--quiet"]
+        self.assertEqual(run_program(args).returncode, 0)
+        target = os.path.join(work, "a user's file")
+        with open(target, "w") as f:
+            f.write("kept")
+        for folder, name, link, _ in self.LEFTOVERS:
+            path = os.path.join(out, folder, name)
+            if link:
+                os.symlink(target, path)
+            else:
+                with open(path, "wb") as f:
+                    f.write(b"%PDF-1.7\n")
+        proc = run_program(args + ["--pdf"], timeout=300)
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        for folder, name, _, removed in self.LEFTOVERS:
+            with self.subTest(name=name):
+                self.assertEqual(os.path.lexists(os.path.join(out, folder, name)), not removed)
+        self.assertTrue(os.path.isfile(os.path.join(out, "N-37-XXXVI", "N-37-XXXVI.pdf")))
+        self.assertTrue(os.path.isfile(target))
+
 
 def fake_printer(folder, script):
     """A copy of the program with a printing program beside it that runs `script` (None:
@@ -157,7 +190,8 @@ class PrinterMissingTest(unittest.TestCase):
                 proc = run_program(["--sheets", "N-37-XXXVI", "--series", "200", "--out", out,
                                     "--index", "--pdf"], program=program)
                 self.assertEqual(proc.returncode, 2, proc.stderr)
-                self.assertIn(PACKAGE, proc.stderr.decode())
+                for package in PACKAGES:
+                    self.assertIn(package, proc.stderr.decode())
                 self.assertFalse(os.path.exists(out))
 
     def test_a_printer_that_dies_fails_each_sheet_with_why(self):
@@ -170,6 +204,22 @@ class PrinterMissingTest(unittest.TestCase):
         self.assertEqual(len(re.findall(r"printing program ended with exit code 3",
                                         proc.stderr.decode())), 2, proc.stderr)
         self.assertTrue(os.path.exists(os.path.join(out, "N-37-XXXV", "N-37-XXXV.qgs")))
+
+    def test_a_printer_that_never_answers_is_killed_and_started_again(self):
+        folder = tempfile.mkdtemp(dir=work)
+        starts = os.path.join(folder, "starts")
+        # Takes the requests and never answers, nor ends: only a kill ends it.
+        program = fake_printer(os.path.join(folder, "bin"),
+                               f"echo started >> '{starts}'; echo ready; exec sleep 600")
+        out = os.path.join(folder, "out")
+        proc = run_program(["--sheets", "N-37-XXXV,N-37-XXXVI", "--series", "200", "--out", out,
+                            "--pdf", "-j", "1"], program=program, timeout=60,
+                           env={"SHEETBASIS_PRINT_ANSWER_SECONDS": "2"})
+        self.assertEqual(proc.returncode, 16, proc.stderr)
+        self.assertEqual(len(re.findall(r"N-37-XXXV[I]?: the printing program did not answer "
+                                        r"within 2 s ", proc.stderr.decode())), 2, proc.stderr)
+        with open(starts) as f:
+            self.assertEqual(f.read(), "started\n" * 2)
 
 
 if __name__ == "__main__":

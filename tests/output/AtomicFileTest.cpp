@@ -136,7 +136,11 @@ TEST(TemporaryFileName, OnlyTheWritersOwnNamesAreTaken) {
         {".sheetbasis-temporary", false},
         {"notes.txt", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(isTemporaryFileName(c.name), c.temporary) << c.name;
+    for (const auto& c : cases) {
+        EXPECT_EQ(isTemporaryFileName(c.name), c.temporary) << c.name;
+        // A name that is no temporary one stands for no final name.
+        if (!c.temporary) EXPECT_EQ(finalNameOfTemporary(c.name), "") << c.name;
+    }
 }
 
 TEST(TemporaryFileName, NamesAreMadeHiddenBesideTheFinalOneAndTakenBack) {
@@ -153,6 +157,9 @@ TEST(TemporaryFileName, NamesAreMadeHiddenBesideTheFinalOneAndTakenBack) {
         const std::string_view folder(c.folderPart);
         ASSERT_TRUE(made.starts_with(folder)) << made;
         EXPECT_TRUE(isTemporaryFileName(made.substr(folder.size()))) << made;
+        EXPECT_EQ(finalNameOfTemporary(made.substr(folder.size())),
+                  std::string_view(c.finalPath).substr(folder.size()))
+            << made;
         EXPECT_NE(made, temporaryNameFor(c.finalPath)) << "two names drawn alike";
     }
 }
