@@ -1,11 +1,13 @@
 #include "app/SheetSetRun.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
-#include <map>
+#include <mutex>
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 #include "app/GenerationDriver.h"
 #include "app/NewSheetFolder.h"
@@ -168,35 +170,90 @@ std::vector<PreparedSheet> prepareSheets(const std::vector<SheetIdentity>& sheet
     return prepared;
 }
 
-std::vector<PreparedSheet> prepareJobFiles(const std::vector<std::string>& jobFiles) {
-    std::vector<PreparedSheet> prepared;
-    std::map<fs::path, std::string> writers;  // result folder -> the job that writes it
-    for (const std::string& file : jobFiles) {
+namespace {
+
+// Reads the job files of a list one at a time in the order of the list, whichever thread
+// takes them, so that "an earlier job" is one earlier in the list and a pipe is read once.
+class JobsInOrder {
+  public:
+    explicit JobsInOrder(const JobList& list) : list_(list) {}
+
+    // Waits for the index's turn; the turn passes on however the reading ends.
+    PreparedSheet prepare(std::size_t index) {
+        std::unique_lock lock(mutex_);
+        turn_.wait(lock, [&] { return next_ == index; });
+        struct PassTheTurn {
+            JobsInOrder& jobs;
+            ~PassTheTurn() {
+                ++jobs.next_;
+                jobs.turn_.notify_all();
+            }
+        } passOn{*this};
+        return read(index);
+    }
+
+    std::size_t frameLess() const { return frameLess_; }
+
+  private:
+    PreparedSheet read(std::size_t index) {
         PreparedSheet one;
-        one.label = file;
+        const char* file = list_.file(index);
         // Read once, as a pipe gives its text once; what it refuses is told from the lines.
-        const JobLines job = readJobArgumentLines(file.c_str());
+        const JobLines job = readJobArgumentLines(file);
         if (const JobStatus status = readJobArgumentEntries(job, one.parameters);
             status != JobStatus::Read) {
             one.failure = {ExitCode::NotDone, refusalReason(status, job, false, {})};
-        } else {
-            std::error_code ec;
-            const fs::path folder = fs::weakly_canonical(fs::path(one.parameters.path), ec);
-            const auto [it, first] = writers.emplace(folder, file);
-            if (!first) one.failure = {ExitCode::NotDone, "same result folder as " + it->second};
+            return one;
         }
-        prepared.push_back(std::move(one));
+        std::error_code ec;
+        std::string folder = fs::weakly_canonical(fs::path(one.parameters.path), ec).string();
+        const auto [it, first] = writers_.try_emplace(std::move(folder), index);
+        if (!first) {
+            one.failure = {ExitCode::NotDone,
+                           std::string("same result folder as ") + list_.file(it->second)};
+        } else if (drawnWithoutFrameLayers(one)) {
+            ++frameLess_;
+        }
+        return one;
     }
-    return prepared;
+
+    const JobList& list_;
+    std::mutex mutex_;
+    std::condition_variable turn_;
+    std::size_t next_ = 0;
+    // Normalised result folder -> the index of the job that writes it.
+    std::unordered_map<std::string, std::size_t> writers_;
+    std::size_t frameLess_ = 0;
+};
+
+}  // namespace
+
+std::size_t runJobFiles(const JobList& list, const JobListRun& run, const ProgressReport& report,
+                        FailureRuns& failures) {
+    JobsInOrder jobs(list);
+    runEachInParallel(
+        list.size(), run.threads,
+        [&](std::size_t i) {
+            PreparedSheet sheet = jobs.prepare(i);
+            if (sheet.failure.exitCode != ExitCode::Done) return sheet.failure;
+            sheet.parameters.paper = run.paper;
+            TaskOutcome written = generateIntoSheetFolder(sheet.parameters);
+            if (written.exitCode != ExitCode::Done || !run.afterWritten) return written;
+            return run.afterWritten(sheet.parameters);
+        },
+        [&](std::size_t i, TaskOutcome outcome) { failures.record(i, outcome); },
+        ExitCode::GenerationFailed, report, PROGRESS_INTERVAL);
+    return jobs.frameLess();
 }
 
-std::string frameLessNote(const std::vector<PreparedSheet>& sheets) {
-    const auto frameLess = std::count_if(sheets.begin(), sheets.end(), [](const PreparedSheet& s) {
-        const FrameLayerSet layers =
-            frameLayersOf(frameSettingsFor(s.parameters.setScale, s.parameters.mapScale));
-        return s.failure.exitCode == ExitCode::Done && !layers.frame && !layers.adjacent &&
-               !layers.digits;
-    });
+bool drawnWithoutFrameLayers(const PreparedSheet& sheet) {
+    const FrameLayerSet layers = frameLayersOf(
+        frameSettingsFor(sheet.parameters.setScale, sheet.parameters.mapScale));
+    return sheet.failure.exitCode == ExitCode::Done && !layers.frame && !layers.adjacent &&
+           !layers.digits;
+}
+
+std::string frameLessNote(std::size_t frameLess) {
     if (frameLess == 0) return {};
     return "sheetbasis: note: " + std::to_string(frameLess) +
            (frameLess == 1 ? " sheet is" : " sheets are") +
