@@ -19,6 +19,8 @@ constexpr std::size_t LONGEST_JOB_LIST_BYTES = std::size_t{16} * 1024 * 1024;
 // Names between two marks: 4 bytes of marks per 16 names, and at most 15 names skipped to
 // find one.
 constexpr std::size_t JOB_NAMES_PER_MARK = 16;
+// The failure lines of a summary are written in blocks of about this size.
+constexpr std::size_t SUMMARY_BLOCK_BYTES = std::size_t{64} * 1024;
 
 bool isBlankLine(std::string_view line) {
     return line.find_first_not_of(" \t") == std::string_view::npos;
@@ -96,6 +98,19 @@ JobList::Reading readJobList(const std::string& listFile) {
 }
 
 void FailureRuns::keep(std::size_t index, const TaskOutcome& outcome) {
+    // The common case first: the job just before failed alike, and its run grows without
+    // the reason being looked up.
+    auto after = runs_.upper_bound(index);
+    if (after != runs_.begin()) {
+        Run& before = std::prev(after)->second;
+        const TaskOutcome& reason = reasons_[before.reason];
+        if (std::prev(after)->first + before.length == index &&
+            reason.exitCode == outcome.exitCode && reason.reason == outcome.reason &&
+            (after == runs_.end() || after->first != index + 1)) {
+            ++before.length;
+            return;
+        }
+    }
     std::string key = outcome.reason;
     key += '\0';
     key += std::to_string(processExitCode(outcome.exitCode));
@@ -112,7 +127,6 @@ void FailureRuns::keep(std::size_t index, const TaskOutcome& outcome) {
     const std::uint32_t reason = found->second;
     // Joined to the run just before it, and that run to the one just after, when alike:
     // a list that fails alike throughout keeps one run, whatever order threads end in.
-    auto after = runs_.upper_bound(index);
     auto before = after == runs_.begin() ? runs_.end() : std::prev(after);
     if (before != runs_.end() && before->first + before->second.length == index &&
         before->second.reason == reason) {
@@ -143,18 +157,28 @@ void FailureRuns::record(std::size_t index, const TaskOutcome& outcome) noexcept
 
 void writeFailureSummary(std::ostream& out, const JobList& list, const FailureRuns& failures,
                          bool quiet) {
+    // Standard error writes each piece at once; the lines go out in blocks instead.
+    std::string block;
+    const auto flushBlock = [&] {
+        out.write(block.data(), static_cast<std::streamsize>(block.size()));
+        block.clear();
+    };
     if (!quiet) {
-        out << "sheetbasis: " << failures.doneCount() << " written, " << failures.failedCount()
-            << " failed\n";
+        block += "sheetbasis: " + std::to_string(failures.doneCount()) + " written, " +
+                 std::to_string(failures.failedCount()) + " failed\n";
     }
     failures.forEach([&](std::size_t index, const TaskOutcome& outcome) {
-        out << "  " << list.file(index) << ": " << outcome.reason << " (exit code "
-            << processExitCode(outcome.exitCode) << ")\n";
+        block.append("  ").append(list.file(index)).append(": ").append(outcome.reason);
+        block.append(" (exit code ")
+            .append(std::to_string(processExitCode(outcome.exitCode)))
+            .append(")\n");
+        if (block.size() >= SUMMARY_BLOCK_BYTES) flushBlock();
     });
     if (failures.unkeptCount() > 0) {
-        out << "  " << failures.unkeptCount() << " more failed: " << OUT_OF_MEMORY
-            << " to keep their reasons\n";
+        block += "  " + std::to_string(failures.unkeptCount()) +
+                 " more failed: " + std::string(OUT_OF_MEMORY) + " to keep their reasons\n";
     }
+    flushBlock();
 }
 
 }  // namespace sheetbasis

@@ -1,8 +1,8 @@
 #include "app/SheetSetRun.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -174,27 +174,43 @@ namespace {
 
 // Reads the job files of a list one at a time in the order of the list, whichever thread
 // takes them, so that "an earlier job" is one earlier in the list and a pipe is read once.
+// The thread that takes a job reads every job before it that is not read yet and leaves
+// those for their threads, which took them a moment before: no thread waits for another's
+// turn, which for a list of millions of jobs that fail at once would cost a switch of
+// threads each.
 class JobsInOrder {
   public:
     explicit JobsInOrder(const JobList& list) : list_(list) {}
 
-    // Waits for the index's turn; the turn passes on however the reading ends.
     PreparedSheet prepare(std::size_t index) {
-        std::unique_lock lock(mutex_);
-        turn_.wait(lock, [&] { return next_ == index; });
-        struct PassTheTurn {
-            JobsInOrder& jobs;
-            ~PassTheTurn() {
-                ++jobs.next_;
-                jobs.turn_.notify_all();
-            }
-        } passOn{*this};
-        return read(index);
+        const std::lock_guard lock(mutex_);
+        while (read_ < index) readFor(read_++);
+        if (read_ == index) {
+            ++read_;
+            return read(index);
+        }
+        auto node = readAhead_.extract(index);
+        if (!node.empty()) return std::move(node.mapped());
+        // Read ahead, but there was no memory to keep it.
+        PreparedSheet lost;
+        lost.failure = {ExitCode::GenerationFailed, std::string(OUT_OF_MEMORY)};
+        return lost;
     }
-
     std::size_t frameLess() const { return frameLess_; }
 
   private:
+    // A job read ahead stays here until its own thread comes for it; a failed reading
+    // leaves it nothing but its failure.
+    void readFor(std::size_t index) {
+        PreparedSheet sheet;
+        try {
+            sheet = read(index);
+        } catch (const std::bad_alloc&) {
+            sheet.failure = {ExitCode::GenerationFailed, std::string(OUT_OF_MEMORY)};
+        }
+        readAhead_.insert_or_assign(index, std::move(sheet));
+    }
+
     PreparedSheet read(std::size_t index) {
         PreparedSheet one;
         const char* file = list_.file(index);
@@ -219,8 +235,8 @@ class JobsInOrder {
 
     const JobList& list_;
     std::mutex mutex_;
-    std::condition_variable turn_;
-    std::size_t next_ = 0;
+    std::size_t read_ = 0;  // the jobs before this one are read
+    std::map<std::size_t, PreparedSheet> readAhead_;
     // Normalised result folder -> the index of the job that writes it.
     std::unordered_map<std::string, std::size_t> writers_;
     std::size_t frameLess_ = 0;
@@ -247,8 +263,8 @@ std::size_t runJobFiles(const JobList& list, const JobListRun& run, const Progre
 }
 
 bool drawnWithoutFrameLayers(const PreparedSheet& sheet) {
-    const FrameLayerSet layers = frameLayersOf(
-        frameSettingsFor(sheet.parameters.setScale, sheet.parameters.mapScale));
+    const FrameLayerSet layers =
+        frameLayersOf(frameSettingsFor(sheet.parameters.setScale, sheet.parameters.mapScale));
     return sheet.failure.exitCode == ExitCode::Done && !layers.frame && !layers.adjacent &&
            !layers.digits;
 }

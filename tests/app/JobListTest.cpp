@@ -136,7 +136,9 @@ TEST(FailureRuns, ThreadsRecordingAtOnceLoseNothing) {
     std::size_t visited = 0;
     std::size_t previous = 0;
     failures.forEach([&](std::size_t index, const TaskOutcome& outcome) {
-        if (visited++ > 0) EXPECT_LT(previous, index);
+        if (visited++ > 0) {
+            EXPECT_LT(previous, index);
+        }
         previous = index;
         EXPECT_EQ(outcome.reason, outcomeOf(index).reason);
     });
