@@ -244,6 +244,7 @@ class FaultInjectionTest(WorkFolderTest):
         lines = 1
         while chunk := proc.stderr.read(1 << 20):
             lines += chunk.count(b"\n")
+        proc.stderr.close()
         _, status, usage = os.wait4(proc.pid, 0)
         proc.returncode = os.waitstatus_to_exitcode(status)
         self.assertEqual(proc.returncode, 8, first)
