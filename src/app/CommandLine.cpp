@@ -258,7 +258,9 @@ CommandLine completed(CommandLine c, const std::set<std::string_view>& given) {
 // output must not take a cut text for the whole one.
 // The reason goes to standard error, in the system's words when it gave any.
 ExitCode outcomeOfWriting(std::ostream& out, ExitCode outcome) {
-    errno = 0;
+    // A text longer than the stream's buffer has failed already while it was put in: the
+    // system's reason is then the one its write left.
+    if (out) errno = 0;
     out.flush();
     if (out) return outcome;
     if (&out != &std::cerr) {

@@ -29,8 +29,9 @@ MEMORY_LIMITS_ABOVE_START_KIB = (0, 100, 200, 300, 400, 500, 600, 700, 4700, 167
 MEMORY_RUNS_EACH = 3
 # Where the search for the smallest limit the program starts under begins and how it steps.
 START_SEARCH_KIB = range(3000, 12001, 100)
-# Address-space limits (KiB) under which a rerun runs out of memory at one step or another.
-RERUN_MEMORY_LIMITS_KIB = (3400, 3500, 3600, 3700, 3800, 3900)
+# Address-space limits (KiB) above the smallest the program starts under, under which a
+# rerun runs out of memory at one step or another.
+RERUN_LIMITS_ABOVE_START_KIB = (300, 400, 500, 600, 700, 800)
 # Runs of root's job while an unprivileged user swaps FRAME for a link and back.
 SWAP_RUNS = 40
 # The longest job list taken, of the shortest lines: 8 Mi names of one letter.
@@ -62,6 +63,15 @@ def limits(**kib):
         if "files" in kib:
             resource.setrlimit(resource.RLIMIT_NOFILE, (kib["files"],) * 2)
     return apply
+
+
+def smallest_starting_limit():
+    """The smallest address-space limit (KiB) the program starts under: below it the system
+    cannot load the program at all (execve fails and the kernel ends the process), so no run
+    begins there. It depends on the build."""
+    return next(kib for kib in START_SEARCH_KIB if subprocess.run(
+        [EXE, "--version"], capture_output=True, preexec_fn=limits(memory=kib),
+        env=sanitizer_free_env()).returncode == 0)
 
 
 def sanitizer_free_env():
@@ -100,6 +110,7 @@ class FaultInjectionTest(WorkFolderTest):
     def test_a_rerun_ends_with_its_whole_result_or_the_earlier_one_byte_for_byte(self):
         # The rerun draws another coordinate system, so that every layer file differs.
         rerun_layers = self.layers_of(JOB_OTHER_CS)
+        start = smallest_starting_limit()
         job = lambda: self.job(JOB_OTHER_CS)
         cases = [
             # (what fails, the rerun's exit code and stderr)
@@ -113,7 +124,7 @@ class FaultInjectionTest(WorkFolderTest):
             (f"an address space of {kib} KiB", lambda kib=kib: subprocess.run(
                 [EXE, job()], preexec_fn=limits(memory=kib), capture_output=True,
                 env=sanitizer_free_env()))
-            for kib in RERUN_MEMORY_LIMITS_KIB
+            for kib in (start + above for above in RERUN_LIMITS_ABOVE_START_KIB)
         ]
         for what, rerun in cases:
             with self.subTest(what):
@@ -219,11 +230,7 @@ class FaultInjectionTest(WorkFolderTest):
         self.assertEqual(os.listdir(target), [])
 
     def test_low_memory_ends_with_a_reason_never_a_signal(self):
-        # Below this the system cannot load the program at all (execve fails, and the
-        # kernel ends the process): no run begins there.
-        start = next(kib for kib in START_SEARCH_KIB if subprocess.run(
-            [EXE, "--version"], capture_output=True, preexec_fn=limits(memory=kib),
-            env=sanitizer_free_env()).returncode == 0)
+        start = smallest_starting_limit()
         for kib in (start + above for above in MEMORY_LIMITS_ABOVE_START_KIB):
             for _ in range(MEMORY_RUNS_EACH):
                 out = self.folder(f"set-{kib}")
