@@ -85,18 +85,8 @@ constexpr std::string_view SERIES_200K_TEXT = "200";
 constexpr std::string_view SERIES_1M_TEXT = "1000";
 constexpr std::string_view SERIES_RULE = "200 (the 1:200 000 series) or 1000 (1:1 000 000)";
 constexpr std::string_view END_OF_OPTIONS = "--";
-// Comment lines of a job list begin with this.
-constexpr char COMMENT_MARK = '#';
-// A job list is read in pieces of this size, up to the longest list taken (16 MiB, some
-// hundred thousand job files).
-constexpr std::size_t JOB_LIST_READ_BYTES = std::size_t{64} * 1024;
-constexpr std::size_t LONGEST_JOB_LIST_BYTES = std::size_t{16} * 1024 * 1024;
 // Width of the progress line when the terminal does not tell its own.
 constexpr unsigned short DEFAULT_TERMINAL_COLUMNS = 80;
-
-bool isBlankLine(std::string_view line) {
-    return line.find_first_not_of(" \t") == std::string_view::npos;
-}
 
 std::string_view canonicalName(std::string_view option) {
     if (option == "-h") return "--help";
@@ -264,54 +254,6 @@ CommandLine completed(CommandLine c, const std::set<std::string_view>& given) {
     return c;
 }
 
-struct JobListReading {
-    std::vector<std::string> files;
-    std::string error;  // why the list cannot be used, or ""
-};
-
-// The whole list, read with plain reads so that a pipe works and a device that never ends
-// (/dev/zero) stops at the size limit instead of filling the memory.
-JobListReading readJobListText(const std::string& listFile, std::string& text) {
-    const int descriptor = ::open(listFile.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return {{}, "cannot read " + listFile + ": " + std::strerror(errno)};
-    char buffer[JOB_LIST_READ_BYTES];
-    ssize_t got = 0;
-    while ((got = ::read(descriptor, buffer, sizeof buffer)) != 0) {
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0 || text.size() + static_cast<std::size_t>(got) > LONGEST_JOB_LIST_BYTES) break;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-    const int readError = errno;
-    ::close(descriptor);
-    if (got < 0) return {{}, "cannot read " + listFile + ": " + std::strerror(readError)};
-    if (got > 0) return {{}, listFile + " is longer than 16 MiB"};
-    return {};
-}
-
-// One job file a line; blank lines and comment lines are skipped.
-JobListReading readJobList(const std::string& listFile) {
-    std::string text;
-    JobListReading list = readJobListText(listFile, text);
-    if (!list.error.empty()) return list;
-    std::size_t lineNumber = 0;
-    for (std::size_t start = 0; start < text.size();) {
-        ++lineNumber;
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (line.ends_with('\r')) line.pop_back();
-        if (isBlankLine(line) || line.front() == COMMENT_MARK) continue;
-        // A file name ends at a NUL for the system: the line would name another file.
-        if (line.find('\0') != std::string::npos) {
-            return {{},
-                    listFile + ": line " + std::to_string(lineNumber) +
-                        " holds a NUL character, which no file name can"};
-        }
-        list.files.push_back(std::move(line));
-    }
-    return list;
-}
-
 // A report that could not be written is a failure of its own: a script that reads the
 // output must not take a cut text for the whole one.
 ExitCode outcomeOfWriting(std::ostream& out, ExitCode outcome) {
@@ -367,13 +309,19 @@ void endProgressBar(const ProgressReport& progress) {
     if (progress) std::cerr << '\n';
 }
 
+unsigned threadsOf(const CommandLine& c) {
+    return c.threads > 0 ? c.threads : std::max(1U, std::thread::hardware_concurrency());
+}
+
 ExitCode runSheets(std::vector<PreparedSheet> prepared, const CommandLine& c,
                    PrinterPool* printers) {
     for (PreparedSheet& sheet : prepared) sheet.parameters.paper = c.paper;
     const ProgressReport progress = progressBar(c, prepared.size(), "");
-    const unsigned threads =
-        c.threads > 0 ? c.threads : std::max(1U, std::thread::hardware_concurrency());
-    if (!c.quiet) std::cerr << frameLessNote(prepared);
+    const unsigned threads = threadsOf(c);
+    if (!c.quiet) {
+        std::cerr << frameLessNote(static_cast<std::size_t>(
+            std::count_if(prepared.begin(), prepared.end(), drawnWithoutFrameLayers)));
+    }
     SetRunReport report = generateSet(std::move(prepared), threads, progress, c);
     endProgressBar(progress);
     if (printers != nullptr) {
@@ -432,14 +380,30 @@ ExitCode runSheetSet(const CommandLine& c) {
 }
 
 ExitCode runJobList(const CommandLine& c) {
-    const JobListReading list = readJobList(c.jobList);
-    if (!list.error.empty()) {
-        std::cerr << "sheetbasis: --jobs-from: " << list.error << '\n';
+    const JobList::Reading reading = readJobList(c.jobList);
+    if (!reading.error.empty()) {
+        std::cerr << "sheetbasis: --jobs-from: " << reading.error << '\n';
         return ExitCode::NotDone;
     }
     const PrinterStart printing = startPrinterIfAsked(c);
     if (printing.failed) return ExitCode::Usage;
-    return runSheets(prepareJobFiles(list.files), c, printing.printers.get());
+    JobListRun run{threadsOf(c), c.paper, {}};
+    // Each sheet is printed as soon as it is written: nothing is kept of the jobs to print
+    // them afterwards.
+    if (PrinterPool* printers = printing.printers.get()) {
+        run.afterWritten = [printers](const SheetParameters& p) {
+            const Outcome printed = printers->print(sheetPrintRequest(p));
+            return printed ? TaskOutcome{}
+                           : TaskOutcome{ExitCode::GenerationFailed, printed.reason()};
+        };
+    }
+    const ProgressReport progress = progressBar(c, reading.list.size(), "");
+    FailureRuns failures;
+    const std::size_t frameLess = runJobFiles(reading.list, run, progress, failures);
+    endProgressBar(progress);
+    if (!c.quiet) std::cerr << frameLessNote(frameLess);
+    writeFailureSummary(std::cerr, reading.list, failures, c.quiet);
+    return outcomeOfWriting(std::cerr, failures.worst());
 }
 
 }  // namespace

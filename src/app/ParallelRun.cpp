@@ -8,7 +8,6 @@
 #include <exception>
 #include <mutex>
 #include <new>
-#include <span>
 #include <system_error>
 #include <thread>
 
@@ -51,18 +50,18 @@ std::vector<std::jthread> startThreads(unsigned wanted, const std::function<void
 
 // Runs every task on the calling thread, reporting between tasks at most every interval,
 // and once more at the end.
-void runHere(std::span<TaskOutcome> outcomes, const std::function<TaskOutcome(std::size_t)>& task,
-             ExitCode failedExitCode, const ProgressReport& report,
+void runHere(std::size_t count, const std::function<TaskOutcome(std::size_t)>& task,
+             const OutcomeSink& sink, ExitCode failedExitCode, const ProgressReport& report,
              std::chrono::milliseconds interval) {
     auto reported = std::chrono::steady_clock::now();
-    for (std::size_t i = 0; i < outcomes.size(); ++i) {
-        outcomes[i] = runGuarded(task, i, failedExitCode);
+    for (std::size_t i = 0; i < count; ++i) {
+        sink(i, runGuarded(task, i, failedExitCode));
         if (report && std::chrono::steady_clock::now() - reported >= interval) {
             report(i + 1);
             reported = std::chrono::steady_clock::now();
         }
     }
-    if (report) report(outcomes.size());
+    if (report) report(count);
 }
 
 std::string minutesAndSeconds(double seconds) {
@@ -75,18 +74,17 @@ std::string minutesAndSeconds(double seconds) {
 
 }  // namespace
 
-std::vector<TaskOutcome> runInParallel(std::size_t count, unsigned threads,
-                                       const std::function<TaskOutcome(std::size_t)>& task,
-                                       ExitCode failedExitCode, const ProgressReport& report,
-                                       std::chrono::milliseconds interval) {
-    std::vector<TaskOutcome> outcomes(count);
+void runEachInParallel(std::size_t count, unsigned threads,
+                       const std::function<TaskOutcome(std::size_t)>& task, const OutcomeSink& sink,
+                       ExitCode failedExitCode, const ProgressReport& report,
+                       std::chrono::milliseconds interval) {
     std::atomic<std::size_t> next{0};
     std::atomic<std::size_t> done{0};
     std::mutex mutex;
     std::condition_variable finished;
     const auto work = [&] {
         for (std::size_t i = next++; i < count; i = next++) {
-            outcomes[i] = runGuarded(task, i, failedExitCode);
+            sink(i, runGuarded(task, i, failedExitCode));
             if (++done == count) {
                 const std::lock_guard lock(mutex);
                 finished.notify_all();
@@ -102,8 +100,8 @@ std::vector<TaskOutcome> runInParallel(std::size_t count, unsigned threads,
     std::vector<std::jthread> pool;
     if (workers > 1) pool = startThreads(workers, work);
     if (pool.empty()) {
-        runHere(outcomes, task, failedExitCode, report, interval);
-        return outcomes;
+        runHere(count, task, sink, failedExitCode, report, interval);
+        return;
     }
     {
         std::unique_lock lock(mutex);
@@ -113,6 +111,17 @@ std::vector<TaskOutcome> runInParallel(std::size_t count, unsigned threads,
     }
     pool.clear();
     if (report) report(done);
+}
+
+std::vector<TaskOutcome> runInParallel(std::size_t count, unsigned threads,
+                                       const std::function<TaskOutcome(std::size_t)>& task,
+                                       ExitCode failedExitCode, const ProgressReport& report,
+                                       std::chrono::milliseconds interval) {
+    std::vector<TaskOutcome> outcomes(count);
+    runEachInParallel(
+        count, threads, task,
+        [&](std::size_t i, TaskOutcome outcome) { outcomes[i] = std::move(outcome); },
+        failedExitCode, report, interval);
     return outcomes;
 }
 

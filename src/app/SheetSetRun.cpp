@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 
 #include "app/GenerationDriver.h"
 #include "app/NewSheetFolder.h"
@@ -168,35 +170,106 @@ std::vector<PreparedSheet> prepareSheets(const std::vector<SheetIdentity>& sheet
     return prepared;
 }
 
-std::vector<PreparedSheet> prepareJobFiles(const std::vector<std::string>& jobFiles) {
-    std::vector<PreparedSheet> prepared;
-    std::map<fs::path, std::string> writers;  // result folder -> the job that writes it
-    for (const std::string& file : jobFiles) {
+namespace {
+
+// Reads the job files of a list one at a time in the order of the list, whichever thread
+// takes them, so that "an earlier job" is one earlier in the list and a pipe is read once.
+// The thread that takes a job reads every job before it that is not read yet and leaves
+// those for their threads, which took them a moment before: no thread waits for another's
+// turn, which for a list of millions of jobs that fail at once would cost a switch of
+// threads each.
+class JobsInOrder {
+  public:
+    explicit JobsInOrder(const JobList& list) : list_(list) {}
+
+    PreparedSheet prepare(std::size_t index) {
+        const std::lock_guard lock(mutex_);
+        while (read_ < index) readFor(read_++);
+        if (read_ == index) {
+            ++read_;
+            return read(index);
+        }
+        auto node = readAhead_.extract(index);
+        if (!node.empty()) return std::move(node.mapped());
+        // Read ahead, but there was no memory to keep it.
+        PreparedSheet lost;
+        lost.failure = {ExitCode::GenerationFailed, std::string(OUT_OF_MEMORY)};
+        return lost;
+    }
+    std::size_t frameLess() const { return frameLess_; }
+
+  private:
+    // A job read ahead stays here until its own thread comes for it; a failed reading
+    // leaves it nothing but its failure.
+    void readFor(std::size_t index) {
+        PreparedSheet sheet;
+        try {
+            sheet = read(index);
+        } catch (const std::bad_alloc&) {
+            sheet.failure = {ExitCode::GenerationFailed, std::string(OUT_OF_MEMORY)};
+        }
+        readAhead_.insert_or_assign(index, std::move(sheet));
+    }
+
+    PreparedSheet read(std::size_t index) {
         PreparedSheet one;
-        one.label = file;
+        const char* file = list_.file(index);
         // Read once, as a pipe gives its text once; what it refuses is told from the lines.
-        const JobLines job = readJobArgumentLines(file.c_str());
+        const JobLines job = readJobArgumentLines(file);
         if (const JobStatus status = readJobArgumentEntries(job, one.parameters);
             status != JobStatus::Read) {
             one.failure = {ExitCode::NotDone, refusalReason(status, job, false, {})};
-        } else {
-            std::error_code ec;
-            const fs::path folder = fs::weakly_canonical(fs::path(one.parameters.path), ec);
-            const auto [it, first] = writers.emplace(folder, file);
-            if (!first) one.failure = {ExitCode::NotDone, "same result folder as " + it->second};
+            return one;
         }
-        prepared.push_back(std::move(one));
+        std::error_code ec;
+        std::string folder = fs::weakly_canonical(fs::path(one.parameters.path), ec).string();
+        const auto [it, first] = writers_.try_emplace(std::move(folder), index);
+        if (!first) {
+            one.failure = {ExitCode::NotDone,
+                           std::string("same result folder as ") + list_.file(it->second)};
+        } else if (drawnWithoutFrameLayers(one)) {
+            ++frameLess_;
+        }
+        return one;
     }
-    return prepared;
+
+    const JobList& list_;
+    std::mutex mutex_;
+    std::size_t read_ = 0;  // the jobs before this one are read
+    std::map<std::size_t, PreparedSheet> readAhead_;
+    // Normalised result folder -> the index of the job that writes it.
+    std::unordered_map<std::string, std::size_t> writers_;
+    std::size_t frameLess_ = 0;
+};
+
+}  // namespace
+
+std::size_t runJobFiles(const JobList& list, const JobListRun& run, const ProgressReport& report,
+                        FailureRuns& failures) {
+    JobsInOrder jobs(list);
+    runEachInParallel(
+        list.size(), run.threads,
+        [&](std::size_t i) {
+            PreparedSheet sheet = jobs.prepare(i);
+            if (sheet.failure.exitCode != ExitCode::Done) return sheet.failure;
+            sheet.parameters.paper = run.paper;
+            TaskOutcome written = generateIntoSheetFolder(sheet.parameters);
+            if (written.exitCode != ExitCode::Done || !run.afterWritten) return written;
+            return run.afterWritten(sheet.parameters);
+        },
+        [&](std::size_t i, TaskOutcome outcome) { failures.record(i, outcome); },
+        ExitCode::GenerationFailed, report, PROGRESS_INTERVAL);
+    return jobs.frameLess();
 }
 
-std::string frameLessNote(const std::vector<PreparedSheet>& sheets) {
-    const auto frameLess = std::count_if(sheets.begin(), sheets.end(), [](const PreparedSheet& s) {
-        const FrameLayerSet layers =
-            frameLayersOf(frameSettingsFor(s.parameters.setScale, s.parameters.mapScale));
-        return s.failure.exitCode == ExitCode::Done && !layers.frame && !layers.adjacent &&
-               !layers.digits;
-    });
+bool drawnWithoutFrameLayers(const PreparedSheet& sheet) {
+    const FrameLayerSet layers =
+        frameLayersOf(frameSettingsFor(sheet.parameters.setScale, sheet.parameters.mapScale));
+    return sheet.failure.exitCode == ExitCode::Done && !layers.frame && !layers.adjacent &&
+           !layers.digits;
+}
+
+std::string frameLessNote(std::size_t frameLess) {
     if (frameLess == 0) return {};
     return "sheetbasis: note: " + std::to_string(frameLess) +
            (frameLess == 1 ? " sheet is" : " sheets are") +

@@ -3,9 +3,11 @@
 // generated in parallel exactly as its own job run would generate it.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "app/JobList.h"
 #include "app/ParallelRun.h"
 #include "app/SheetSet.h"
 #include "job/JobRefusal.h"
@@ -62,13 +64,28 @@ std::vector<PreparedSheet> prepareSheets(const std::vector<SheetIdentity>& sheet
                                          const std::vector<JobEntry>& entries,
                                          const std::string& outFolder);
 
-// Reads each job file as a job run reads it. A job whose result folder an earlier job of
-// the list already writes is not run: both would write the same files at once.
-std::vector<PreparedSheet> prepareJobFiles(const std::vector<std::string>& jobFiles);
+// What a run of a job list does besides generating each job.
+struct JobListRun {
+    unsigned threads = 1;
+    Paper paper = Paper::SmallestIso;
+    // Called on each sheet written, its outcome the job's; nothing when not given.
+    std::function<TaskOutcome(const SheetParameters&)> afterWritten;
+};
 
-// A note for standard error when ready sheets are drawn at a map scale that has no frame
-// layers at all (1:1 000 000 in the 1:200 000 series, 1:5 000 000), or "" when none is.
-std::string frameLessNote(const std::vector<PreparedSheet>& sheets);
+// Runs every job file of the list on run.threads threads, each read as a job run reads it
+// when a thread takes it, in the order of the list; failures go to `failures` by the index
+// in the list. A job whose result folder an earlier job of the list already writes is not
+// run: both would write the same files at once. Nothing is kept of a job once it has run
+// but a failure's reason. Returns the number of ready jobs drawn without frame layers.
+std::size_t runJobFiles(const JobList& list, const JobListRun& run, const ProgressReport& report,
+                        FailureRuns& failures);
+
+// Whether a ready sheet is drawn at a map scale that has no frame layers at all
+// (1:1 000 000 in the 1:200 000 series, 1:5 000 000).
+bool drawnWithoutFrameLayers(const PreparedSheet& sheet);
+// A note for standard error about that many sheets drawn without frame layers, or "" for
+// none.
+std::string frameLessNote(std::size_t frameLess);
 
 struct SetRunReport {
     std::size_t written = 0;

@@ -29,7 +29,7 @@ sheetbasis::ExitCode run(int argc, char** argv) {
 int main(int argc, char** argv) {
     using namespace sheetbasis;
     makeFileSizeLimitAWriteFailure();
-    keepFreedMemory();
+    prepareForLowMemory();
     // Memory that runs out outside a sheet's generation (reading a list, writing the
     // summary) ends the run with the reason too, not with an abort.
     try {

@@ -121,10 +121,16 @@ std::string takeSpareBuffer() {
     return buffer;
 }
 
-void keepAsSpare(std::string&& buffer) {
+// Called from a destructor: when the list of spares has no room to grow for want of
+// memory, the buffer is simply freed.
+void keepAsSpare(std::string&& buffer) noexcept {
     std::vector<std::string>& spare = spareBuffers();
     if (spare.size() < SPARE_BUFFERS_MAX && buffer.capacity() <= SPARE_BUFFER_CAPACITY_MAX) {
-        spare.push_back(std::move(buffer));
+        try {
+            spare.push_back(std::move(buffer));
+        } catch (const std::bad_alloc&) {
+            // The buffer goes with its owner.
+        }
     }
 }
 

@@ -1,9 +1,12 @@
 #include "output/LayerFile.h"
 
 #include <malloc.h>
+#include <setjmp.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <string_view>
@@ -57,18 +60,80 @@ const std::string& projectionFileBytes(CoordinateSystem cs) {
     return known[static_cast<std::size_t>(found - COORDINATE_SYSTEMS.begin())];
 }
 
-bool addColumn(DBFInfo* table, const std::string& name, FieldType type, int width, int decimals) {
-    return DBFAddField(table, name.c_str(), static_cast<DBFFieldType>(type), width, decimals) >= 0;
+// A fault below this address is the library writing through the null pointer of an
+// allocation it did not check, at the offset of a field or a record member.
+constexpr std::uintptr_t NULL_REGION_BYTES = std::uintptr_t{64} * 1024;
+
+// Where the thread goes back to when the library faults in the null region while it is
+// creating a layer; null outside such calls.
+thread_local sigjmp_buf* libraryFaultEscape = nullptr;
+struct sigaction faultActionBefore {};
+
+// Another thread can take the memory checked for just before the library allocates
+// (libraryHasHeadroom), so the library's unchecked allocations can still fail. Such a
+// fault is contained: the layer is not created, for want of memory. Any other fault is
+// handed back to the handler there was before, which takes it when the instruction faults
+// again.
+extern "C" void onSegmentationFault(int signal, siginfo_t* info, void*) {
+    const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+    if (libraryFaultEscape != nullptr && address < NULL_REGION_BYTES) {
+        siglongjmp(*libraryFaultEscape, 1);
+    }
+    ::sigaction(signal, &faultActionBefore, nullptr);
 }
 
-// The column the table refused, named; nothing when it took them all.
-std::optional<std::string> refusedColumn(DBFInfo* table, const std::vector<FieldDef>& fields) {
-    if (!addColumn(table, ID_FIELD_NAME, FieldType::Integer, ID_FIELD_WIDTH, ID_FIELD_DECIMALS)) {
-        return ID_FIELD_NAME;
+// Runs one call into the library; false when it faulted in the null region. The call must
+// hold no object with a destructor: the way back skips its frames. What the library had
+// made by then is left to leak, as closing it would follow the same null pointer.
+template <typename LibraryCall>
+bool withinLibraryFaultEscape(const LibraryCall& call) {
+    sigjmp_buf escape;
+    if (sigsetjmp(escape, 1) != 0) {
+        libraryFaultEscape = nullptr;
+        return false;
+    }
+    libraryFaultEscape = &escape;
+    call();
+    libraryFaultEscape = nullptr;
+    return true;
+}
+
+enum class ColumnAdded { Added, Refused, Faulted };
+
+ColumnAdded addColumn(DBFInfo* table, const std::string& name, FieldType type, int width,
+                      int decimals) {
+    int added = -1;
+    const char* text = name.c_str();
+    if (!withinLibraryFaultEscape([&] {
+            added = DBFAddField(table, text, static_cast<DBFFieldType>(type), width, decimals);
+        })) {
+        return ColumnAdded::Faulted;
+    }
+    return added >= 0 ? ColumnAdded::Added : ColumnAdded::Refused;
+}
+
+// The column the table refused, named, or the library's fault; nothing when it took them
+// all.
+struct ColumnRefusal {
+    std::string name;
+    bool faulted = false;
+};
+std::optional<ColumnRefusal> refusedColumn(DBFInfo* table, const std::vector<FieldDef>& fields) {
+    const auto added = [&](const std::string& name, FieldType type, int width,
+                           int decimals) -> std::optional<ColumnRefusal> {
+        const ColumnAdded result = addColumn(table, name, type, width, decimals);
+        if (result == ColumnAdded::Added) return std::nullopt;
+        return ColumnRefusal{name, result == ColumnAdded::Faulted};
+    };
+    if (auto refused =
+            added(ID_FIELD_NAME, FieldType::Integer, ID_FIELD_WIDTH, ID_FIELD_DECIMALS)) {
+        return refused;
     }
     for (const FieldDef& field : fields) {
-        const std::string name = trimTrailing(field.name);
-        if (!addColumn(table, name, field.type, field.width, field.decimals)) return name;
+        if (auto refused =
+                added(trimTrailing(field.name), field.type, field.width, field.decimals)) {
+            return refused;
+        }
     }
     return std::nullopt;
 }
@@ -135,7 +200,7 @@ bool storeValue(const DBFInfo& table, std::string& record, int column, FieldType
 // much memory can be had: a layer's creation takes it a few kilobytes. Below the allocator's
 // threshold for mapping memory of its own, the block comes from the thread's heap, costs no
 // system call once the heap has grown, and, freed, stays there for the library's
-// allocations that follow (keepFreedMemory).
+// allocations that follow (prepareForLowMemory).
 constexpr std::size_t LIBRARY_HEADROOM_BYTES = std::size_t{64} * 1024;
 
 // Freed memory up to this much stays with the process instead of going back to the system.
@@ -152,8 +217,13 @@ bool libraryHasHeadroom() {
 
 }  // namespace
 
-void keepFreedMemory() {
+void prepareForLowMemory() {
     ::mallopt(M_TRIM_THRESHOLD, FREED_MEMORY_KEPT_BYTES);
+    struct sigaction onFault {};
+    onFault.sa_sigaction = onSegmentationFault;
+    onFault.sa_flags = SA_SIGINFO;
+    sigemptyset(&onFault.sa_mask);
+    ::sigaction(SIGSEGV, &onFault, &faultActionBefore);
 }
 
 std::string projectionText(CoordinateSystem cs) {
@@ -185,14 +255,30 @@ Outcome createLayer(CoordinateSystem cs, ShapeType shapeType, const std::string&
         }
         return Outcome::failure("cannot be created" + libraryReason(layer.libraryMessages));
     };
-    TableHandle table{DBFCreateLL(baseName.c_str(), TABLE_CODE_PAGE, scope.hooks())};
+    const char* base = baseName.c_str();
+    DBFHandle created = nullptr;
+    if (!withinLibraryFaultEscape(
+            [&] { created = DBFCreateLL(base, TABLE_CODE_PAGE, scope.hooks()); })) {
+        return Outcome::failure(std::string(OUT_OF_MEMORY));
+    }
+    TableHandle table{created};
     if (!table) return notCreated();
     if (const auto refused = refusedColumn(table.get(), fields)) {
-        return Outcome::failure("the column " + *refused + " is refused" +
+        if (refused->faulted) {
+            static_cast<void>(table.release());
+            return Outcome::failure(std::string(OUT_OF_MEMORY));
+        }
+        return Outcome::failure("the column " + refused->name + " is refused" +
                                 libraryReason(layer.libraryMessages));
     }
 
-    ShapeHandle shape{SHPCreateLL(baseName.c_str(), static_cast<int>(shapeType), scope.hooks())};
+    SHPHandle shapeCreated = nullptr;
+    if (!withinLibraryFaultEscape([&] {
+            shapeCreated = SHPCreateLL(base, static_cast<int>(shapeType), scope.hooks());
+        })) {
+        return Outcome::failure(std::string(OUT_OF_MEMORY));
+    }
+    ShapeHandle shape{shapeCreated};
     if (!shape) return notCreated();
     addProjectionFile(*files, baseName, cs);
 

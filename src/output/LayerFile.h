@@ -75,10 +75,12 @@ Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int
                              std::span<const AttributeValue> values,
                              const std::vector<FieldDef>& fields);
 
-// Has memory that the program frees stay with it, so that the room checked for before the
-// table library is handed a layer (which does not check all its allocations) is still there
-// when the library allocates; called once at start.
-void keepFreedMemory();
+// Readies the process for the table library's unchecked allocations; called once at start.
+// Memory that the program frees stays with it, so that the room checked for before the
+// library is handed a layer is still there when the library allocates; and where another
+// thread took that room meanwhile, the library's write through a failed allocation fails
+// that layer for want of memory instead of ending the process.
+void prepareForLowMemory();
 
 // The projection file line for the coordinate system (empty for an unknown one).
 std::string projectionText(CoordinateSystem cs);

@@ -114,13 +114,25 @@ TEST(SheetSetRun, JobListRunsEachResultFolderOnce) {
         std::ofstream(file) << "Nom=N-37-I;\nPath=" << (temp.path() / folder).string() << ";\n";
         return file.string();
     };
-    const auto sheets = prepareJobFiles({job("a.job", "a"), job("b.job", "b"), job("c.job", "a"),
-                                         (temp.path() / "none.job").string()});
-    ASSERT_EQ(sheets.size(), 4u);
-    EXPECT_EQ(sheets[0].failure.exitCode, ExitCode::Done);
-    EXPECT_EQ(sheets[1].failure.exitCode, ExitCode::Done);
-    EXPECT_EQ(sheets[2].failure.reason, "same result folder as " + sheets[0].label);
-    EXPECT_EQ(sheets[3].failure.reason, "the job file cannot be opened");
+    const std::string none = (temp.path() / "none.job").string();
+    const std::string text = job("a.job", "a") + "\n" + job("b.job", "b") + "\n" +
+                             job("c.job", "a") + "\n" + none + "\n";
+    const JobList::Reading reading = JobList::fromText(text, "list");
+    ASSERT_EQ(reading.list.size(), 4u);
+    // Two threads, so that the later job with the same folder may be taken first.
+    FailureRuns failures;
+    runJobFiles(reading.list, {2, Paper::SmallestIso, {}}, {}, failures);
+    std::vector<std::pair<std::size_t, std::string>> failed;
+    failures.forEach([&](std::size_t index, const TaskOutcome& outcome) {
+        failed.emplace_back(index, outcome.reason);
+    });
+    const decltype(failed) expected = {
+        {2, "same result folder as " + (temp.path() / "a.job").string()},
+        {3, "the job file cannot be opened"}};
+    EXPECT_EQ(failed, expected);
+    EXPECT_EQ(failures.doneCount(), 2u);
+    EXPECT_EQ(failures.worst(), ExitCode::NotDone);
+    EXPECT_TRUE(fs::exists(temp.path() / "b" / "HYPS" / "HypsA.shp"));
 }
 
 }  // namespace

@@ -32,6 +32,12 @@ MEMORY_RUNS_EACH = 3
 RERUN_MEMORY_ABOVE_START_KIB = (400, 500, 600, 700, 800, 900)
 # Runs of root's job while an unprivileged user swaps FRAME for a link and back.
 SWAP_RUNS = 40
+# The longest job list taken, of the shortest lines: 8 Mi names of one letter.
+LONG_LIST_LINES = 8 * 1024 * 1024
+# What a run of that list may hold at its peak, and the address space that stops a run
+# that would hold far more before it fills the machine.
+LONG_LIST_PEAK_KIB = 64 * 1024
+LONG_LIST_ADDRESS_SPACE_KIB = 512 * 1024
 
 
 def limits(**kib):
@@ -236,6 +242,29 @@ class FaultInjectionTest(WorkFolderTest):
                     self.assertEqual([n for n in os.listdir(out) if TEMPORARY.match(n)], [])
                     if proc.returncode == 16:
                         self.assertIn(b"out of memory", proc.stderr)
+
+    @needs_memory_limits
+    def test_the_longest_list_of_short_lines_runs_in_bounded_memory(self):
+        listed = os.path.join(self.tmp, "long.list")
+        with open(listed, "wb") as f:
+            f.write(b"a\n" * LONG_LIST_LINES)
+        # Every line names a job file that is not there: each fails at once, with its line
+        # in the summary.
+        proc = subprocess.Popen([EXE, "-q", "--jobs", "2", "--jobs-from", listed], cwd=self.tmp,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                                preexec_fn=limits(memory=LONG_LIST_ADDRESS_SPACE_KIB),
+                                env=sanitizer_free_env())
+        first = proc.stderr.readline()
+        lines = 1
+        while chunk := proc.stderr.read(1 << 20):
+            lines += chunk.count(b"\n")
+        proc.stderr.close()
+        _, status, usage = os.wait4(proc.pid, 0)
+        proc.returncode = os.waitstatus_to_exitcode(status)
+        self.assertEqual(proc.returncode, 8, first)
+        self.assertEqual(first, b"  a: the job file cannot be opened (exit code 8)\n")
+        self.assertEqual(lines, LONG_LIST_LINES)
+        self.assertLess(usage.ru_maxrss, LONG_LIST_PEAK_KIB)
 
     @unittest.skipUnless(shutil.which("strace"), "strace is not installed")
     def test_runs_that_cannot_begin_leave_no_folders(self):
