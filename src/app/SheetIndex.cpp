@@ -47,7 +47,6 @@ constexpr const char* INDEX_PROJECT = "index.qgs";
 constexpr const char* INDEX_TITLE = "Sheet index";
 constexpr const char* INDEX_LAYOUT = "Index";
 
-
 // The index is printed on A3, its longer side as the set's; under the margin, a band at
 // the top holds the title and the scale (mm, points).
 constexpr Paper INDEX_PAPER = Paper::A3;
@@ -134,8 +133,8 @@ Line outlineOf(const DrawingRect& t, CoordinateSystem cs) {
 Outcome writeIndexLayer(const IndexRequest& request, const fs::path& layerBase) {
     const std::string layerName = layerBase.string();
     Layer layer;
-    if (Outcome created =
-            createLayer(request.cs, ShapeType::Polygon, layerName, sheetIndexSchema().fields, layer);
+    if (Outcome created = createLayer(request.cs, ShapeType::Polygon, layerName,
+                                      sheetIndexSchema().fields, layer);
         !created) {
         return created;
     }

@@ -332,12 +332,12 @@ class GeoPackageLayer {
         return database.prepare(insert, insert_);
     }
 
-    // Adds features of one sheet; geometryOf encodes a feature's geometry into the blob,
-    // valuesOf gives its column values.
+    // Adds features of one sheet, numbered in Id from firstId on; geometryOf encodes a
+    // feature's geometry into the blob, valuesOf gives its column values.
     template <typename Features, typename Encode, typename Values>
     Outcome add(Database& database, const Features& features, std::string_view sheetName,
-                Encode encode, Values valuesOf) {
-        std::int32_t id = 0;
+                Encode encode, Values valuesOf, std::int32_t firstId = 1) {
+        std::int32_t id = firstId - 1;
         for (const auto& feature : features) {
             encode(blob_, srsId_, feature);
             if (Outcome added = insert(database, ++id, valuesOf(feature), sheetName); !added) {
@@ -549,7 +549,7 @@ Outcome SetGeoPackage::addSheet(const SheetForGeoPackage& sheet) {
 }
 
 // The sheet's outline is its HypsA polygon; its result folder, as --out names it, is its
-// name.
+// name. The sheets are numbered through the set, as in the index's shapefile.
 Outcome SetGeoPackage::addToIndex(const SheetForGeoPackage& sheet) {
     if (!index_) {
         index_ = std::make_unique<GeoPackageLayer>(sheetIndexSchema());
@@ -561,7 +561,7 @@ Outcome SetGeoPackage::addToIndex(const SheetForGeoPackage& sheet) {
         return std::array<AttributeValue, 4>{sheet.sheetName, series, scale, sheet.sheetName};
     };
     return index_->add(database_, std::span(&sheet.hyps->area, 1), sheet.sheetName, encodeArea,
-                       values);
+                       values, static_cast<std::int32_t>(sheetRects_.size()));
 }
 
 Outcome SetGeoPackage::addFeatures(const SheetForGeoPackage& sheet) {
@@ -642,7 +642,8 @@ Outcome SetGeoPackage::storeProject(const std::vector<FrameStyleGroup>& groups) 
     for (const char* name : {"FrameDig", "FrameAdj", "Frame", "HypsP", "HypsL", "HypsA"}) {
         if (const GeoPackageLayer* layer = layerNamed(name)) {
             const std::string_view kind = layer->geometryName();
-            layers.emplace_back(name, std::string_view(name).starts_with("Frame") ? "FRAME" : "HYPS",
+            layers.emplace_back(name,
+                                std::string_view(name).starts_with("Frame") ? "FRAME" : "HYPS",
                                 std::string(kind), styleOf(name, groups));
         }
     }

@@ -64,9 +64,9 @@ std::string atlasMaps(const AtlasProjectRequest& request, const AtlasPage& page,
                         (page.at.page.widthMm - firstWidthMm) / 2.0,
                         middleMm - firstHeightMm / 2.0};
     const std::string crs = atlasProjectionExpression(request.cs);
-    std::string maps = layoutMapItem({MAP_ID, namesOf(request.layers, false), {}, 1,
-                                      AtlasMap{crs, true}},
-                                     first, request.denominator, at);
+    std::string maps =
+        layoutMapItem({MAP_ID, namesOf(request.layers, false), {}, 1, AtlasMap{crs, true}}, first,
+                      request.denominator, at);
     if (const std::vector<std::string> frame = namesOf(request.layers, true); !frame.empty()) {
         maps += layoutMapItem({FRAME_MAP_ID, frame, {}, 3, AtlasMap{crs, false}}, first,
                               request.denominator, at);
@@ -105,11 +105,9 @@ std::string atlasProjectDocument(const AtlasProjectRequest& request) {
         west = std::min(west, rect.west);
         east = std::max(east, rect.east);
     }
-    std::vector<ProjectLayer> layers{
-        ProjectLayer(request.indexLayer, {}, "Polygon",
-                     {StyleGeometry::Polygon,
-                      singleSymbolRenderer(outlineSymbol("0", INDEX_OUTLINE_MM)),
-                      {}})};
+    std::vector<ProjectLayer> layers{ProjectLayer(
+        request.indexLayer, {}, "Polygon",
+        {StyleGeometry::Polygon, singleSymbolRenderer(outlineSymbol("0", INDEX_OUTLINE_MM)), {}})};
     for (const ProjectLayer& layer : request.layers) {
         layers.push_back(layer);
         layers.back().style = limitedTo(layer.style, SHEET_FILTER);
@@ -124,8 +122,7 @@ std::string atlasProjectDocument(const AtlasProjectRequest& request) {
         atlasMaps(request, page, projectedExtent(*projection, firstRect)) +
         marginItems(texts, page.at, page.largest.yMax / metresPerMm, request.denominator) +
         layoutAtlas(request.indexLayer, PAGE_NAME);
-    return projectDocument(request.title, layers,
-                           layerSystemText(*g, *shift, (west + east) / 2.0),
+    return projectDocument(request.title, layers, layerSystemText(*g, *shift, (west + east) / 2.0),
                            sheetProjectionText(request.cs, *projection),
                            layoutXml(LAYOUT_NAME, page.at.page, items));
 }

@@ -63,9 +63,8 @@ void appendMapLayerEntry(std::string& entries, const ProjectLayer& layer,
 }
 
 std::string treeEntry(const ProjectLayer& layer) {
-    return "<layer-tree-layer id=\"" + layerId(layer) + "\" name=\"" + layer.name +
-           "\" source=\"" + sourceOf(layer) +
-           R"(" providerKey="ogr" checked="Qt::Checked" expanded="1"/>)";
+    return "<layer-tree-layer id=\"" + layerId(layer) + "\" name=\"" + layer.name + "\" source=\"" +
+           sourceOf(layer) + R"(" providerKey="ogr" checked="Qt::Checked" expanded="1"/>)";
 }
 
 // What an atlas map item adds to a map item: the data-defined system and the clipping to
@@ -143,8 +142,7 @@ std::string layoutMapItem(const LayoutMap& map, const PlaneBox& area, double den
            (map.atlas ? R"( atlasDriven="1" atlasScalingMode=")" +
                             std::to_string(ATLAS_FIXED_SCALE) + R"(" atlasMargin="0")"
                       : std::string()) +
-           " size=\"" +
-           sizeText(at.page.widthMm, at.page.heightMm) +
+           " size=\"" + sizeText(at.page.widthMm, at.page.heightMm) +
            "\" position=\"0,0,mm\" positionOnPage=\"0,0,mm\" zValue=\"" +
            std::to_string(map.zValue) +
            "\" frame=\"false\" background=\"false\" visibility=\"1\" keepLayerSet=\"" +

@@ -122,7 +122,6 @@ std::string dataDefinedProperties(const std::string& properties) {
     return "<dd_properties>" + propertyCollection(properties) + "</dd_properties>";
 }
 
-
 std::string xmlEscaped(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -210,9 +209,8 @@ std::string lineRuleRenderer(const std::vector<LineRule>& rules) {
         ruleXml += ruleElement(key, rules[k]);
         symbols += lineSymbol(key, rules[k].look);
     }
-    return std::string(RULE_RENDERER_OPENING) + ruleXml + std::string(RULES_CLOSING) +
-           "<symbols>" + symbols +
-           "</symbols></renderer-v2>";
+    return std::string(RULE_RENDERER_OPENING) + ruleXml + std::string(RULES_CLOSING) + "<symbols>" +
+           symbols + "</symbols></renderer-v2>";
 }
 
 std::string lineLabelling(const LineLabels& labels) {
@@ -265,10 +263,10 @@ LayerStyle limitedTo(const LayerStyle& style, std::string_view filter) {
     } else if (renderer.starts_with(RULE_RENDERER_OPENING)) {
         // The rules become the children of one that draws nothing itself.
         const std::size_t end = renderer.find(RULES_CLOSING);
-        renderer = std::string(RULE_RENDERER_OPENING) + rule + ">" +
-                   renderer.substr(RULE_RENDERER_OPENING.size(),
-                                   end - RULE_RENDERER_OPENING.size()) +
-                   "</rule>" + renderer.substr(end);
+        renderer =
+            std::string(RULE_RENDERER_OPENING) + rule + ">" +
+            renderer.substr(RULE_RENDERER_OPENING.size(), end - RULE_RENDERER_OPENING.size()) +
+            "</rule>" + renderer.substr(end);
     }
     std::string& labelling = limited.labelling;
     const std::string show = expressionProperty("Show", filter);

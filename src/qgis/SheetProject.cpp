@@ -211,7 +211,6 @@ MarginTexts marginTexts(const std::string& title, CoordinateSystem cs, double de
             "Система координат " + std::string(coordinateSystemName(cs))};
 }
 
-
 std::optional<LambertConformalConic> sheetProjectionOf(CoordinateSystem cs,
                                                        const DrawingRect& rect) {
     LambertConformalConic projection;

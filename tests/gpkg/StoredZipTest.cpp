@@ -56,8 +56,8 @@ TEST(StoredZip, readsBackThroughTheCentralDirectory) {
         const std::size_t local = littleEndian(zip, central + 42, 4);
         ASSERT_EQ(littleEndian(zip, local, 4), 0x04034B50U) << entry.name;
         const std::size_t size = littleEndian(zip, local + 18, 4);
-        const std::size_t dataAt = local + 30 + littleEndian(zip, local + 26, 2) +
-                                   littleEndian(zip, local + 28, 2);
+        const std::size_t dataAt =
+            local + 30 + littleEndian(zip, local + 26, 2) + littleEndian(zip, local + 28, 2);
         EXPECT_EQ(zip.substr(dataAt, size), entry.bytes) << entry.name;
         central += 46 + nameLength + littleEndian(zip, central + 30, 2) +
                    littleEndian(zip, central + 32, 2);
