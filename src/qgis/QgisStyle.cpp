@@ -30,8 +30,9 @@ constexpr int PLACEMENT_PARALLEL = 2;
 // fraction of the line's length: the line's middle.
 constexpr int ANCHOR_HINT = 0;
 constexpr double LINE_MIDDLE_FRACTION = 0.5;
-// How the renderers begin, and where a rule renderer's rules end; a single symbol renderer
-// names its symbol as the rule renderer made of it for limitedTo refers to it.
+// How the renderers begin, and where a rule renderer's rules end. The symbol of a single
+// symbol renderer is named "0" (its callers name it so), and the one rule that limitedTo
+// makes of such a renderer refers to it by that name.
 constexpr std::string_view SINGLE_SYMBOL_OPENING =
     R"(<renderer-v2 type="singleSymbol" symbollevels="0" enableorderby="0" forceraster="0">)"
     "<symbols>";
