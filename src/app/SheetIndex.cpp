@@ -48,12 +48,6 @@ constexpr const char* INDEX_PROJECT = "index.qgs";
 constexpr const char* INDEX_TITLE = "Sheet index";
 constexpr const char* INDEX_LAYOUT = "Index";
 
-// Column widths in characters: a joined sheet's name is at most 17, a folder name the
-// same; integers up to 5 000 000.
-constexpr int NAME_WIDTH = 40;
-constexpr int FOLDER_WIDTH = 254;
-constexpr int DENOMINATOR_WIDTH = 8;
-
 // The index is printed on A3, its longer side as the set's; under the margin, a band at
 // the top holds the title and the scale (mm, points).
 constexpr Paper INDEX_PAPER = Paper::A3;
@@ -122,13 +116,6 @@ std::int32_t seriesDenominator(Series setScale) {
     return denominatorOf(seriesMapScale(setScale));
 }
 
-std::vector<FieldDef> indexFields() {
-    return {{"Nom", FieldType::Text, NAME_WIDTH, 0},
-            {"Series", FieldType::Integer, DENOMINATOR_WIDTH, 0},
-            {"Scale", FieldType::Integer, DENOMINATOR_WIDTH, 0},
-            {"Folder", FieldType::Text, FOLDER_WIDTH, 0}};
-}
-
 // The sheet's outline as HypsA draws it: densified, carried into GSK-2011 in coordinate
 // system 4. A sheet east of 180 degrees gets its longitudes west of Greenwich as negative
 // ones: the GIS asks a layer in geographic coordinates only for -180..180 when it draws a
@@ -147,8 +134,8 @@ Line outlineOf(const DrawingRect& t, CoordinateSystem cs) {
 Outcome writeIndexLayer(const IndexRequest& request, const fs::path& layerBase) {
     const std::string layerName = layerBase.string();
     Layer layer;
-    if (Outcome created =
-            createLayer(request.cs, ShapeType::Polygon, layerName, indexFields(), layer);
+    if (Outcome created = createLayer(request.cs, ShapeType::Polygon, layerName,
+                                      sheetIndexSchema().fields, layer);
         !created) {
         return created;
     }
@@ -324,7 +311,7 @@ std::string indexLayout(const IndexRequest& request, const PlaneBox& box, double
         ISO_PAGE_MARGIN_MM + heading + (room.heightMm - (box.yMax - box.yMin) / metresPerMm) / 2.0};
     const std::string title = "Сборная таблица листов " + request.setName;
     return layoutXml(INDEX_LAYOUT, page,
-                     layoutMapItem({"map", {}, {}, 1}, box, denominator, at) +
+                     layoutMapItem({"map", {}, {}, 1, {}}, box, denominator, at) +
                          layoutTextItem({"title", title, 0.0, ISO_PAGE_MARGIN_MM, page.widthMm,
                                          TITLE_LINE_MM, TITLE_SIZE_PT, LAYOUT_WEIGHT_BOLD},
                                         TITLE_FAMILY) +

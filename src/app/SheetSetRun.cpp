@@ -347,7 +347,8 @@ SetRunReport generateSheetsIntoGeoPackage(std::vector<PreparedSheet> sheets, uns
                                           const ProgressReport& report,
                                           const GeoPackageTarget& target) {
     SheetQueue queue(sheets.size(), WAITING_SHEETS_PER_THREAD * std::max(threads, 1U));
-    SetGeoPackage file(target.path, target.cs);
+    const SheetParameters first = sheets.empty() ? SheetParameters{} : sheets.front().parameters;
+    SetGeoPackage file(target.path, target.cs, {first.setScale, first.mapScale, first.paper});
     Outcome filled;
     std::jthread writer([&] { filled = fillGeoPackage(file, queue); });
     const auto outcomes = runInParallel(

@@ -12,8 +12,10 @@
 
 #include "gpkg/GeometryBlob.h"
 #include "gpkg/PackedRtree.h"
+#include "gpkg/StoredZip.h"
 #include "output/AtomicFile.h"
 #include "output/SheetLayers.h"
+#include "qgis/AtlasProject.h"
 #include "qgis/HypsStyle.h"
 #include "qgis/QgisStyle.h"
 #include "sheet/Cp1251.h"
@@ -112,10 +114,27 @@ INSERT INTO gpkg_contents (table_name, data_type, identifier)
   VALUES ('layer_styles', 'attributes', 'layer_styles');
 )";
 
+// The table in which the users' GIS keeps the projects stored in a GeoPackage.
+constexpr const char* PROJECT_TABLE =
+    "CREATE TABLE qgis_projects (name TEXT PRIMARY KEY, metadata BLOB, content BLOB);";
+
 std::string systemInsert(std::int32_t code, const char* name, const char* definition) {
     const std::string id = std::to_string(code);
     return "INSERT INTO gpkg_spatial_ref_sys VALUES (" + quotedLiteral(name) + ", " + id +
            ", 'EPSG', " + id + ", " + quotedLiteral(definition) + ", NULL);";
+}
+
+// A shape type as a project of the users' GIS names a layer's geometry.
+const char* projectGeometryName(ShapeType type) {
+    switch (type) {
+        case ShapeType::Point:
+            return "Point";
+        case ShapeType::Arc:
+            return "Line";
+        case ShapeType::Polygon:
+            return "Polygon";
+    }
+    return "Unknown";
 }
 
 const char* geometryTypeName(ShapeType type) {
@@ -256,6 +275,15 @@ void removeAbandonedFiles(const std::string& path) {
     for (const fs::path& file : abandoned) fs::remove(file, ec);
 }
 
+// The default style of the layer named name; groups, the sheets of each frame style.
+LayerStyle styleOf(std::string_view name, const std::vector<FrameStyleGroup>& groups) {
+    return name == "HypsA"   ? hypsAreaStyle()
+           : name == "HypsP" ? hypsPointStyle()
+           : name == "HypsL" ? hypsLineStyle()
+           : name == "Frame" ? setFrameLineStyle(groups)
+                             : frameLabelStyle();
+}
+
 }  // namespace
 
 std::int32_t epsgCodeOf(CoordinateSystem cs) {
@@ -269,6 +297,7 @@ class GeoPackageLayer {
     explicit GeoPackageLayer(LayerSchema schema) : schema_(std::move(schema)) {}
 
     const char* name() const { return schema_.name; }
+    const char* geometryName() const { return projectGeometryName(schema_.shapeType); }
 
     Outcome create(Database& database, std::int32_t srsId) {
         srsId_ = srsId;
@@ -303,12 +332,12 @@ class GeoPackageLayer {
         return database.prepare(insert, insert_);
     }
 
-    // Adds features of one sheet; geometryOf encodes a feature's geometry into the blob,
-    // valuesOf gives its column values.
+    // Adds features of one sheet, numbered in Id from firstId on; geometryOf encodes a
+    // feature's geometry into the blob, valuesOf gives its column values.
     template <typename Features, typename Encode, typename Values>
     Outcome add(Database& database, const Features& features, std::string_view sheetName,
-                Encode encode, Values valuesOf) {
-        std::int32_t id = 0;
+                Encode encode, Values valuesOf, std::int32_t firstId = 1) {
+        std::int32_t id = firstId - 1;
         for (const auto& feature : features) {
             encode(blob_, srsId_, feature);
             if (Outcome added = insert(database, ++id, valuesOf(feature), sheetName); !added) {
@@ -445,8 +474,8 @@ void encodeLabel(std::string& blob, std::int32_t srsId, const Label& label) {
 
 }  // namespace
 
-SetGeoPackage::SetGeoPackage(std::string path, CoordinateSystem cs)
-    : path_(std::move(path)), cs_(cs) {
+SetGeoPackage::SetGeoPackage(std::string path, CoordinateSystem cs, SetOfSheets set)
+    : path_(std::move(path)), cs_(cs), set_(set) {
     const SystemRow system = systemRowOf(cs);
     if (system.code == 0) {
         opened_ = Outcome::failure("the coordinate system has no EPSG code");
@@ -488,6 +517,7 @@ SetGeoPackage::SetGeoPackage(std::string path, CoordinateSystem cs)
 SetGeoPackage::~SetGeoPackage() {
     if (finished_) return;
     layers_.clear();
+    index_.reset();
     (void)database_.close();
     if (!temporaryPath_.empty()) ::unlink(temporaryPath_.c_str());
 }
@@ -512,7 +542,26 @@ Outcome SetGeoPackage::addSheet(const SheetForGeoPackage& sheet) {
     group.barWidthMm = sheet.minuteBandWidthMm;
     group.rect = sheet.rect;
     group.sheets.push_back(cp1251ToUtf8(sheet.sheetName));
-    return failed(addFeatures(sheet).within(path_ + ": " + group.sheets.back()));
+    sheetRects_.push_back(sheet.rect);
+    Outcome added = addFeatures(sheet);
+    if (added) added = addToIndex(sheet).within(sheetIndexSchema().name);
+    return failed(added.within(path_ + ": " + group.sheets.back()));
+}
+
+// The sheet's outline is its HypsA polygon; its result folder, as --out names it, is its
+// name. The sheets are numbered through the set, as in the index's shapefile.
+Outcome SetGeoPackage::addToIndex(const SheetForGeoPackage& sheet) {
+    if (!index_) {
+        index_ = std::make_unique<GeoPackageLayer>(sheetIndexSchema());
+        if (Outcome made = index_->create(database_, systemRowOf(cs_).code); !made) return made;
+    }
+    const std::int32_t series = denominatorOf(seriesMapScale(set_.series));
+    const std::int32_t scale = denominatorOf(set_.mapScale);
+    const auto values = [&](const HypsArea&) {
+        return std::array<AttributeValue, 4>{sheet.sheetName, series, scale, sheet.sheetName};
+    };
+    return index_->add(database_, std::span(&sheet.hyps->area, 1), sheet.sheetName, encodeArea,
+                       values, static_cast<std::int32_t>(sheetRects_.size()));
 }
 
 Outcome SetGeoPackage::addFeatures(const SheetForGeoPackage& sheet) {
@@ -558,9 +607,7 @@ Outcome SetGeoPackage::addFeatures(const SheetForGeoPackage& sheet) {
     return outcome;
 }
 
-Outcome SetGeoPackage::storeStyles() {
-    std::vector<FrameStyleGroup> groups;
-    for (auto& [key, group] : frameGroups_) groups.push_back(std::move(group));
+Outcome SetGeoPackage::storeStyles(const std::vector<FrameStyleGroup>& groups) {
     Statement insert;
     if (Outcome prepared = database_.prepare(
             "INSERT INTO layer_styles (f_table_catalog, f_table_schema, f_table_name, "
@@ -572,12 +619,7 @@ Outcome SetGeoPackage::storeStyles() {
     }
     for (const auto& layer : layers_) {
         const std::string_view name = layer->name();
-        const LayerStyle style = name == "HypsA"   ? hypsAreaStyle()
-                                 : name == "HypsP" ? hypsPointStyle()
-                                 : name == "HypsL" ? hypsLineStyle()
-                                 : name == "Frame" ? setFrameLineStyle(groups)
-                                                   : frameLabelStyle();
-        const std::string document = styleDocument(style);
+        const std::string document = styleDocument(styleOf(name, groups));
         const std::string description = "the style of " + std::string(name);
         sqlite3_bind_text(insert.get(), 1, name.data(), static_cast<int>(name.size()),
                           SQLITE_STATIC);
@@ -592,6 +634,40 @@ Outcome SetGeoPackage::storeStyles() {
     return {};
 }
 
+// The project of the users' GIS, packed as it packs its own (a zip holding the document)
+// and stored as it stores one in a GeoPackage: the archive as hexadecimal text.
+Outcome SetGeoPackage::storeProject(const std::vector<FrameStyleGroup>& groups) {
+    std::vector<ProjectLayer> layers;
+    // Top of the drawing order first: labels over lines over points over areas.
+    for (const char* name : {"FrameDig", "FrameAdj", "Frame", "HypsP", "HypsL", "HypsA"}) {
+        if (const GeoPackageLayer* layer = layerNamed(name)) {
+            const std::string_view kind = layer->geometryName();
+            layers.emplace_back(name,
+                                std::string_view(name).starts_with("Frame") ? "FRAME" : "HYPS",
+                                std::string(kind), styleOf(name, groups));
+        }
+    }
+    const std::string name = std::filesystem::path(path_).stem().string();
+    const std::string fileName = std::filesystem::path(path_).filename().string();
+    const std::string document = atlasProjectDocument(
+        {name, fileName, cs_, static_cast<double>(denominatorOf(set_.mapScale)), set_.paper,
+         std::move(layers), sheetIndexSchema().name, sheetRects_});
+    if (document.empty()) return Outcome::failure("the coordinate system has no projection text");
+    const std::string archive = storedZip({{name + ".qgs", document}});
+    Statement insert;
+    if (Outcome prepared = database_.prepare(
+            "INSERT INTO qgis_projects VALUES (?, json_object('last_modified_time', "
+            "strftime('%Y-%m-%dT%H:%M:%S', 'now'), 'last_modified_user', ''), hex(?))",
+            insert);
+        !prepared) {
+        return prepared;
+    }
+    sqlite3_bind_text(insert.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC);
+    sqlite3_bind_blob(insert.get(), 2, archive.data(), static_cast<int>(archive.size()),
+                      SQLITE_STATIC);
+    return database_.step(insert.get());
+}
+
 Outcome SetGeoPackage::finish() {
     if (!opened_) return opened_;
     if (!broken_) return broken_;
@@ -599,10 +675,16 @@ Outcome SetGeoPackage::finish() {
     for (const auto& layer : layers_) {
         if (outcome) outcome = layer->index(database_).within(layer->name());
     }
+    if (outcome && index_) outcome = index_->index(database_).within(index_->name());
+    std::vector<FrameStyleGroup> groups;
+    for (auto& [key, group] : frameGroups_) groups.push_back(std::move(group));
     if (outcome) outcome = database_.execute(STYLE_TABLE);
-    if (outcome) outcome = storeStyles();
+    if (outcome) outcome = storeStyles(groups);
+    if (outcome) outcome = database_.execute(PROJECT_TABLE);
+    if (outcome) outcome = storeProject(groups).within("the stored project");
     if (outcome) outcome = database_.execute("COMMIT;");
     for (const auto& layer : layers_) layer->release();
+    if (index_) index_->release();
     if (outcome) outcome = database_.close();
     if (outcome) outcome = syncFile(temporaryPath_);
     if (outcome && std::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {

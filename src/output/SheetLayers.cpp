@@ -57,6 +57,20 @@ LayerSchema frameLineSchema() {
     return {"Frame", ShapeType::Arc, {{"L_code", FieldType::Integer, FRAME_CODE_WIDTH, 0}}};
 }
 
+LayerSchema sheetIndexSchema() {
+    // A joined sheet's name is at most 17 characters, a folder name the same; the
+    // denominators reach 5 000 000.
+    constexpr int NAME_WIDTH = 40;
+    constexpr int FOLDER_WIDTH = 254;
+    constexpr int DENOMINATOR_WIDTH = 8;
+    return {"SheetIndex",
+            ShapeType::Polygon,
+            {{"Nom", FieldType::Text, NAME_WIDTH, 0},
+             {"Series", FieldType::Integer, DENOMINATOR_WIDTH, 0},
+             {"Scale", FieldType::Integer, DENOMINATOR_WIDTH, 0},
+             {"Folder", FieldType::Text, FOLDER_WIDTH, 0}}};
+}
+
 LayerSchema labelSchema(const char* name) {
     return {name,
             ShapeType::Arc,

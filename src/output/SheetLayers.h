@@ -32,6 +32,9 @@ LayerSchema hypsAreaSchema();
 LayerSchema hypsNodeSchema();
 LayerSchema hypsLineSchema();
 LayerSchema frameLineSchema();
+// The index of a set's sheets: one outline per sheet with its name (Nom), the series and
+// the map scale as denominators, and its result folder.
+LayerSchema sheetIndexSchema();
 // FrameAdj and FrameDig share their columns.
 LayerSchema labelSchema(const char* name);
 

@@ -31,15 +31,6 @@ std::string::size_type quotedNameAfter(const std::string& text, std::string_view
     return end + 1;
 }
 
-std::string shiftValues(const ShiftToWgs84& s) {
-    std::string text;
-    for (const double value :
-         {s.dxM, s.dyM, s.dzM, s.rxArcSec, s.ryArcSec, s.rzArcSec, s.scalePpm}) {
-        text += (text.empty() ? "" : ",") + decimalText(value);
-    }
-    return text;
-}
-
 }  // namespace
 
 std::optional<ShiftToWgs84> shiftToWgs84(CoordinateSystem cs) {
@@ -67,6 +58,15 @@ std::optional<GeographicSystem> geographicSystemOf(const std::string& text) {
     system.inverseFlattening = std::strtod(end + 1, nullptr);
     if (system.semiMajorAxis <= 0.0 || system.inverseFlattening <= 0.0) return std::nullopt;
     return system;
+}
+
+std::string shiftValues(const ShiftToWgs84& s) {
+    std::string text;
+    for (const double value :
+         {s.dxM, s.dyM, s.dzM, s.rxArcSec, s.ryArcSec, s.rzArcSec, s.scalePpm}) {
+        text += (text.empty() ? "" : ",") + decimalText(value);
+    }
+    return text;
 }
 
 // The layers count longitudes east on a 0..360 scale (up to 192 in the columns past 180

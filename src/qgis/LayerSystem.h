@@ -27,6 +27,9 @@ struct ShiftToWgs84 {
 // system's EPSG code over Russia. Nothing for an unknown system.
 std::optional<ShiftToWgs84> shiftToWgs84(CoordinateSystem cs);
 
+// The seven parameters as +towgs84 and TOWGS84 list them, comma-separated.
+std::string shiftValues(const ShiftToWgs84& shift);
+
 // What the GEOGCS of a projection text defines: names, ellipsoid.
 struct GeographicSystem {
     std::string name;

@@ -14,6 +14,8 @@ constexpr int LAYOUT_POLYGON_ITEM = 65644;
 // How a map item is clipped to another item: each feature's drawing is cut at the outline,
 // whatever its kind.
 constexpr int CLIP_PAINTER_ONLY = 1;
+// How an atlas map item scales to its page's feature: it keeps its own scale.
+constexpr int ATLAS_FIXED_SCALE = 0;
 // Alignment codes of a text item: centred across and up and down.
 constexpr int ALIGN_CENTRE = 4;
 constexpr int ALIGN_MIDDLE = 128;
@@ -32,6 +34,11 @@ std::string layerId(const ProjectLayer& layer) {
     return layerIdOf(layer.name);
 }
 
+std::string sourceOf(const ProjectLayer& layer) {
+    if (!layer.source.empty()) return xmlEscaped(layer.source);
+    return "./" + layer.subFolder + "/" + layer.name + ".shp";
+}
+
 std::string spatialReference(const std::string& wkt) {
     return "<spatialrefsys><wkt>" + xmlEscaped(wkt) + "</wkt></spatialrefsys>";
 }
@@ -46,8 +53,8 @@ void appendMapLayerEntry(std::string& entries, const ProjectLayer& layer,
     entries += layer.geometry;
     entries += "\" labelsEnabled=\"";
     entries += layer.style.labelling.empty() ? "0" : "1";
-    entries += "\"><id>" + layerId(layer) + "</id><datasource>./" + layer.subFolder + "/" +
-               layer.name + ".shp</datasource><layername>" + layer.name + "</layername><srs>";
+    entries += "\"><id>" + layerId(layer) + "</id><datasource>" + sourceOf(layer) +
+               "</datasource><layername>" + layer.name + "</layername><srs>";
     entries += layerSrs;
     entries += "</srs><provider encoding=\"\">ogr</provider>";
     entries += styleElements(layer.style);
@@ -56,9 +63,26 @@ void appendMapLayerEntry(std::string& entries, const ProjectLayer& layer,
 }
 
 std::string treeEntry(const ProjectLayer& layer) {
-    return "<layer-tree-layer id=\"" + layerId(layer) + "\" name=\"" + layer.name +
-           "\" source=\"./" + layer.subFolder + "/" + layer.name +
-           R"(.shp" providerKey="ogr" checked="Qt::Checked" expanded="1"/>)";
+    return "<layer-tree-layer id=\"" + layerId(layer) + "\" name=\"" + layer.name + "\" source=\"" +
+           sourceOf(layer) + R"(" providerKey="ogr" checked="Qt::Checked" expanded="1"/>)";
+}
+
+// What an atlas map item adds to a map item: the data-defined system and the clipping to
+// the page's feature.
+std::string atlasMapElements(const AtlasMap& atlas) {
+    std::string elements;
+    if (!atlas.clipToAtlasFeature) {
+        elements += R"(<atlasClippingSettings enabled="0"/>)";
+    } else {
+        elements += R"(<atlasClippingSettings enabled="1" forceLabelsInside="0" clippingType=")" +
+                    std::to_string(CLIP_PAINTER_ONLY) + R"(" restrictLayers="0"/>)";
+    }
+    if (!atlas.crsExpression.empty()) {
+        elements += "<LayoutObject><dataDefinedProperties>" +
+                    propertyCollection(expressionProperty("dataDefinedCrs", atlas.crsExpression)) +
+                    "</dataDefinedProperties><customproperties/></LayoutObject>";
+    }
+    return elements;
 }
 
 std::string sizeText(double widthMm, double heightMm) {
@@ -114,15 +138,19 @@ std::string layoutMapItem(const LayoutMap& map, const PlaneBox& area, double den
                   std::to_string(CLIP_PAINTER_ONLY) + "\" clipSource=\"" +
                   layoutUuidOf(map.clipItem) + "\"/>";
     return "<LayoutItem type=\"" + std::to_string(LAYOUT_MAP_ITEM) + "\" uuid=\"" +
-           layoutUuidOf(map.id) + "\" id=\"" + map.id + "\" size=\"" +
-           sizeText(at.page.widthMm, at.page.heightMm) +
+           layoutUuidOf(map.id) + "\" id=\"" + map.id + "\"" +
+           (map.atlas ? R"( atlasDriven="1" atlasScalingMode=")" +
+                            std::to_string(ATLAS_FIXED_SCALE) + R"(" atlasMargin="0")"
+                      : std::string()) +
+           " size=\"" + sizeText(at.page.widthMm, at.page.heightMm) +
            R"(" position="0,0,mm" positionOnPage="0,0,mm" zValue=")" + std::to_string(map.zValue) +
            R"(" frame="false" background="false" visibility="1" keepLayerSet=")" +
            (layers.empty() ? "false" : "true") +
            R"(" mapRotation="0" drawCanvasItems="false"><Extent xmin=")" + decimalText(xMin) +
            "\" ymin=\"" + decimalText(yMax - at.page.heightMm * metresPerMm) + "\" xmax=\"" +
            decimalText(xMin + at.page.widthMm * metresPerMm) + "\" ymax=\"" + decimalText(yMax) +
-           "\"/><LayerSet>" + layers + "</LayerSet>" + clip + "</LayoutItem>";
+           "\"/><LayerSet>" + layers + "</LayerSet>" + clip +
+           (map.atlas ? atlasMapElements(*map.atlas) : std::string()) + "</LayoutItem>";
 }
 
 std::string layoutOutlineItem(std::string_view id, const std::vector<PagePoint>& corners) {
@@ -143,6 +171,15 @@ std::string layoutOutlineItem(std::string_view id, const std::vector<PagePoint>&
            "\" positionOnPage=\"" + position +
            R"(" zValue="2" frame="false" background="false" visibility="1">)" + blankFillSymbol() +
            "<nodes>" + nodes + "</nodes></LayoutItem>";
+}
+
+std::string layoutAtlas(std::string_view coverageLayer, std::string_view pageName) {
+    const std::string name = xmlEscaped(pageName);
+    return R"(<Atlas enabled="1" hideCoverage="1" filterFeatures="0" sortFeatures="1" )"
+           R"(sortAscending="1" coverageLayer=")" +
+           layerIdOf(coverageLayer) + "\" coverageLayerName=\"" + xmlEscaped(coverageLayer) +
+           "\" pageNameExpression=\"" + name + "\" sortKey=\"" + name +
+           R"(" filenamePattern="@atlas_pagename"/>)";
 }
 
 std::string layoutXml(std::string_view name, const LayoutPage& page, std::string_view items) {

@@ -3,6 +3,7 @@
 // the entries of its shapefile layers, and a print layout of one page that shows an area of
 // the project's plane at a given scale.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,6 +27,9 @@ struct ProjectLayer {
     std::string geometry;   // "Point", "Line" or "Polygon"
     LayerStyle style;
     std::string actions;  // the layer's actions element, or "" for none
+    // Where the layer is read from when not from its shapefile beside the project: a data
+    // source of the GIS's vector provider ("./set.gpkg|layername=HypsA").
+    std::string source;
 };
 
 // A rectangle of the project's plane, in its units (metres).
@@ -68,11 +72,19 @@ std::string layerIdOf(std::string_view layerName);
 // A map item as large as the page that shows the area at at, at the scale 1:denominator.
 // It draws the project's layers, or only those named in layerNames (top first) when there
 // are any; when clipItem names a layout item (its id), the map is drawn only inside it.
+// An atlas map keeps its scale and centres each page's feature; the expression crs, when
+// given, makes the map's system for each page (a text such as "PROJ:+proj=..."), and
+// clipToAtlasFeature draws the map only inside the page's feature.
+struct AtlasMap {
+    std::string crsExpression;
+    bool clipToAtlasFeature = false;
+};
 struct LayoutMap {
     std::string id;
     std::vector<std::string> layerNames;
     std::string clipItem;
     int zValue = 1;
+    std::optional<AtlasMap> atlas;
 };
 std::string layoutMapItem(const LayoutMap& map, const PlaneBox& area, double denominator,
                           const AreaOnPage& at);
@@ -94,6 +106,11 @@ struct LayoutText {
 };
 std::string layoutTextItem(const LayoutText& item, std::string_view family);
 
+// The atlas of a layout: a page for each feature of the coverage layer (named as the
+// project names it), in the order of pageName, which names each page; the coverage layer
+// itself is not drawn on the pages.
+std::string layoutAtlas(std::string_view coverageLayer, std::string_view pageName);
+
 // A layout called name of one page; items (maps, texts) lie on it.
 std::string layoutXml(std::string_view name, const LayoutPage& page, std::string_view items);
 
@@ -104,8 +121,8 @@ std::string layoutUuidOf(std::string_view id);
 // who wrote it and why, or "").
 std::string projectHead(std::string_view marker);
 
-// The whole project: the layers (top of the drawing order first, each read from
-// "./<subFolder>/<name>.shp" in the system layerWkt), the project's own system projectWkt,
+// The whole project: the layers (top of the drawing order first, each read from its source
+// or else "./<subFolder>/<name>.shp", in the system layerWkt), the project's own system projectWkt,
 // the layouts, and the head's marker.
 std::string projectDocument(const std::string& title, const std::vector<ProjectLayer>& layers,
                             const std::string& layerWkt, const std::string& projectWkt,

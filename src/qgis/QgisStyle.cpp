@@ -30,6 +30,19 @@ constexpr int PLACEMENT_PARALLEL = 2;
 // fraction of the line's length: the line's middle.
 constexpr int ANCHOR_HINT = 0;
 constexpr double LINE_MIDDLE_FRACTION = 0.5;
+// How the renderers begin, and where a rule renderer's rules end. The symbol of a single
+// symbol renderer is named "0" (its callers name it so), and the one rule that limitedTo
+// makes of such a renderer refers to it by that name.
+constexpr std::string_view SINGLE_SYMBOL_OPENING =
+    R"(<renderer-v2 type="singleSymbol" symbollevels="0" enableorderby="0" forceraster="0">)"
+    "<symbols>";
+constexpr std::string_view SINGLE_SYMBOL_NAME = "0";
+constexpr std::string_view RULE_RENDERER_OPENING =
+    R"(<renderer-v2 type="RuleRenderer" symbollevels="0" enableorderby="0" forceraster="0">)"
+    R"(<rules key="root">)";
+constexpr std::string_view RULES_CLOSING = "</rules>";
+// Where the data-defined properties of a labelling's settings are listed.
+constexpr std::string_view PROPERTY_MAP_OPENING = R"(<Option name="properties" type="Map">)";
 // Upside-down labels are kept as they are: a label reads in its line's direction.
 constexpr int SHOW_UPSIDE_DOWN = 2;
 // Kind of a data-defined property given by an expression.
@@ -50,23 +63,6 @@ std::string symbolLayer(std::string_view layerClass, const std::vector<std::stri
 std::string symbol(std::string_view name, std::string_view type, const std::string& layer) {
     return "<symbol name=\"" + std::string(name) + "\" type=\"" + std::string(type) +
            R"(" alpha="1" clip_to_extent="1" force_rhr="0">)" + layer + "</symbol>";
-}
-
-std::string expressionProperty(std::string_view property, std::string_view expression) {
-    return "<Option name=\"" + std::string(property) +
-           "\" type=\"Map\"><Option name=\"active\" type=\"bool\" value=\"true\"/>"
-           "<Option name=\"expression\" type=\"QString\" value=\"" +
-           xmlEscaped(expression) + R"("/><Option name="type" type="int" value=")" +
-           std::to_string(PROPERTY_EXPRESSION) + "\"/></Option>";
-}
-
-// A labelling's data-defined properties, each made by expressionProperty.
-std::string dataDefinedProperties(const std::string& properties) {
-    return "<dd_properties><Option type=\"Map\"><Option name=\"name\" type=\"QString\" "
-           "value=\"\"/><Option name=\"properties\" type=\"Map\">" +
-           properties +
-           "</Option><Option name=\"type\" type=\"QString\" value=\"collection\"/></Option>"
-           "</dd_properties>";
 }
 
 const char* strokeName(LineStroke stroke) {
@@ -108,6 +104,24 @@ std::string_view entityOf(char reserved) {
 }
 
 }  // namespace
+
+std::string expressionProperty(std::string_view property, std::string_view expression) {
+    return "<Option name=\"" + std::string(property) +
+           "\" type=\"Map\"><Option name=\"active\" type=\"bool\" value=\"true\"/>"
+           "<Option name=\"expression\" type=\"QString\" value=\"" +
+           xmlEscaped(expression) + R"("/><Option name="type" type="int" value=")" +
+           std::to_string(PROPERTY_EXPRESSION) + "\"/></Option>";
+}
+
+std::string propertyCollection(const std::string& properties) {
+    return "<Option type=\"Map\"><Option name=\"name\" type=\"QString\" value=\"\"/>" +
+           std::string(PROPERTY_MAP_OPENING) + properties +
+           "</Option><Option name=\"type\" type=\"QString\" value=\"collection\"/></Option>";
+}
+
+std::string dataDefinedProperties(const std::string& properties) {
+    return "<dd_properties>" + propertyCollection(properties) + "</dd_properties>";
+}
 
 std::string xmlEscaped(std::string_view text) {
     std::string out;
@@ -185,9 +199,7 @@ std::string crossSymbol(std::string_view name, double sizeMm, double strokeMm) {
 }
 
 std::string singleSymbolRenderer(const std::string& symbolXml) {
-    return "<renderer-v2 type=\"singleSymbol\" symbollevels=\"0\" enableorderby=\"0\" "
-           "forceraster=\"0\"><symbols>" +
-           symbolXml + "</symbols></renderer-v2>";
+    return std::string(SINGLE_SYMBOL_OPENING) + symbolXml + "</symbols></renderer-v2>";
 }
 
 std::string lineRuleRenderer(const std::vector<LineRule>& rules) {
@@ -198,9 +210,8 @@ std::string lineRuleRenderer(const std::vector<LineRule>& rules) {
         ruleXml += ruleElement(key, rules[k]);
         symbols += lineSymbol(key, rules[k].look);
     }
-    return "<renderer-v2 type=\"RuleRenderer\" symbollevels=\"0\" enableorderby=\"0\" "
-           "forceraster=\"0\"><rules key=\"root\">" +
-           ruleXml + "</rules><symbols>" + symbols + "</symbols></renderer-v2>";
+    return std::string(RULE_RENDERER_OPENING) + ruleXml + std::string(RULES_CLOSING) + "<symbols>" +
+           symbols + "</symbols></renderer-v2>";
 }
 
 std::string lineLabelling(const LineLabels& labels) {
@@ -238,6 +249,34 @@ std::string labelSizeAndAngleProperties(std::string_view sizeExpression,
                                         std::string_view angleExpression) {
     return dataDefinedProperties(expressionProperty("LabelRotation", angleExpression) +
                                  expressionProperty("Size", sizeExpression));
+}
+
+LayerStyle limitedTo(const LayerStyle& style, std::string_view filter) {
+    const std::string rule =
+        R"(<rule key="limit" label="limit" filter=")" + xmlEscaped(filter) + "\"";
+    LayerStyle limited = style;
+    std::string& renderer = limited.renderer;
+    if (renderer.starts_with(SINGLE_SYMBOL_OPENING)) {
+        // The single symbol, named SINGLE_SYMBOL_NAME, becomes the one rule's.
+        renderer = std::string(RULE_RENDERER_OPENING) + rule + " symbol=\"" +
+                   std::string(SINGLE_SYMBOL_NAME) + "\"/>" + std::string(RULES_CLOSING) +
+                   "<symbols>" + renderer.substr(SINGLE_SYMBOL_OPENING.size());
+    } else if (renderer.starts_with(RULE_RENDERER_OPENING)) {
+        // The rules become the children of one that draws nothing itself.
+        const std::size_t end = renderer.find(RULES_CLOSING);
+        renderer =
+            std::string(RULE_RENDERER_OPENING) + rule + ">" +
+            renderer.substr(RULE_RENDERER_OPENING.size(), end - RULE_RENDERER_OPENING.size()) +
+            "</rule>" + renderer.substr(end);
+    }
+    std::string& labelling = limited.labelling;
+    const std::string show = expressionProperty("Show", filter);
+    if (const std::size_t at = labelling.find(PROPERTY_MAP_OPENING); at != std::string::npos) {
+        labelling.insert(at + PROPERTY_MAP_OPENING.size(), show);
+    } else if (const std::size_t end = labelling.rfind("</settings>"); end != std::string::npos) {
+        labelling.insert(end, dataDefinedProperties(show));
+    }
+    return limited;
 }
 
 std::string styleElements(const LayerStyle& style) {

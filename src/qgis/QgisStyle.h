@@ -67,6 +67,7 @@ std::string blankFillSymbol();
 // A cross of two strokes.
 std::string crossSymbol(std::string_view name, double sizeMm, double strokeMm);
 
+// A renderer of one symbol; the symbol is named "0".
 std::string singleSymbolRenderer(const std::string& symbol);
 std::string lineRuleRenderer(const std::vector<LineRule>& rules);
 
@@ -78,6 +79,19 @@ std::string lineLabelling(const LineLabels& labels);
 // angleExpression.
 std::string labelSizeAndAngleProperties(std::string_view sizeExpression,
                                         std::string_view angleExpression);
+
+// The style drawing and labelling only the features that the expression filter selects:
+// its single symbol or its rules under one rule with that filter, its labels shown only
+// for those features. The filter may use variables the map sets when it is drawn, such as
+// an atlas page's, which a layer's own feature filter cannot.
+LayerStyle limitedTo(const LayerStyle& style, std::string_view filter);
+
+// A data-defined property named property whose value the expression gives, and the
+// collection of such properties as a layout item (propertyCollection) or a labelling's
+// settings (dataDefinedProperties) hold them.
+std::string expressionProperty(std::string_view property, std::string_view expression);
+std::string propertyCollection(const std::string& properties);
+std::string dataDefinedProperties(const std::string& properties);
 
 // The style as a whole style document.
 std::string styleDocument(const LayerStyle& style);

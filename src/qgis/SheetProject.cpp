@@ -96,52 +96,6 @@ std::string fileText(const fs::path& path) {
     return path.generic_string();
 }
 
-// The texts a printed sheet carries outside its frame.
-struct MarginTexts {
-    std::string title;   // above the frame
-    std::string scale;   // below it
-    std::string words;   // the scale in words, below the scale
-    std::string system;  // below the scale bar
-};
-
-// The box (mm) that the frame with the texts round it takes on paper, and where on a page
-// of the paper chosen that box puts the sheet.
-AreaOnPage sheetOnPage(const PlaneBox& extent, double denominator, Paper paper) {
-    const double metresPerMm = denominator / MILLIMETRES_PER_METRE;
-    const LayoutPage content{(extent.xMax - extent.xMin) / metresPerMm + 2.0 * FRAME_REACH_MM,
-                             (extent.yMax - extent.yMin) / metresPerMm + 2.0 * FRAME_REACH_MM +
-                                 TITLE_BAND_MM + BELOW_BAND_MM};
-    const LayoutPage page = pageFor(paper, content);
-    return {page, (page.widthMm - content.widthMm) / 2.0 + FRAME_REACH_MM,
-            (page.heightMm - content.heightMm) / 2.0 + TITLE_BAND_MM + FRAME_REACH_MM};
-}
-
-// The sheet's name in the band above the frame; the scale, the scale in words, the scale
-// bar and the coordinate system in the band below it; each text the page's width wide.
-std::string marginItems(const MarginTexts& texts, const AreaOnPage& at, double areaHeightMm,
-                        double denominator) {
-    const std::string_view family = substituteFamily(LabelFont::Pragmatica);
-    const double width = at.page.widthMm;
-    const double below = at.topMm + areaHeightMm + FRAME_REACH_MM;
-    const auto note = [&](const char* id, const std::string& text, double top) {
-        return layoutTextItem({id, text, 0.0, top, width, NOTE_LINE_MM, NOTE_SIZE_PT}, family);
-    };
-    return layoutTextItem(
-               {"sheet name", texts.title, 0.0, at.topMm - FRAME_REACH_MM - TITLE_BAND_MM, width,
-                TITLE_BAND_MM, TITLE_SIZE_PT, LAYOUT_WEIGHT_BOLD},
-               family) +
-           note("scale", texts.scale, below) +
-           note("scale in words", texts.words, below + NOTE_LINE_MM) +
-           layoutScaleBar({"scale bar", MAP_ID, width / 2.0, below + 2.0 * NOTE_LINE_MM},
-                          denominator, family) +
-           note("coordinate system", texts.system, below + 2.0 * NOTE_LINE_MM + SCALE_BAR_BAND_MM);
-}
-
-MarginTexts marginTexts(const std::string& title, CoordinateSystem cs, double denominator) {
-    return {title, scaleText(denominator), scaleInWords(denominator),
-            "Система координат " + std::string(coordinateSystemName(cs))};
-}
-
 // The names of the layers that draw the frame (top first).
 std::vector<std::string> frameLayerNames(const std::vector<ProjectLayer>& layers) {
     std::vector<std::string> names;
@@ -174,10 +128,10 @@ std::string sheetLayout(const std::vector<ProjectLayer>& layers, const MarginTex
     const double areaHeightMm = (extent.yMax - extent.yMin) / (denominator / MILLIMETRES_PER_METRE);
     const std::vector<std::string> frameLayers = frameLayerNames(layers);
     std::string items =
-        layoutMapItem({MAP_ID, {}, OUTLINE_ID, 1}, extent, denominator, at) +
+        layoutMapItem({MAP_ID, {}, OUTLINE_ID, 1, {}}, extent, denominator, at) +
         layoutOutlineItem(OUTLINE_ID, outlineOnPage(projection, rect, extent, denominator, at));
     if (!frameLayers.empty()) {
-        items += layoutMapItem({FRAME_MAP_ID, frameLayers, {}, 3}, extent, denominator, at);
+        items += layoutMapItem({FRAME_MAP_ID, frameLayers, {}, 3, {}}, extent, denominator, at);
     }
     return layoutXml(LAYOUT_NAME, at.page,
                      items + marginItems(texts, at, areaHeightMm, denominator));
@@ -222,6 +176,40 @@ void removeEarlierProjects(const fs::path& project) {
 }
 
 }  // namespace
+
+AreaOnPage sheetOnPage(const PlaneBox& extent, double denominator, Paper paper) {
+    const double metresPerMm = denominator / MILLIMETRES_PER_METRE;
+    const LayoutPage content{(extent.xMax - extent.xMin) / metresPerMm + 2.0 * FRAME_REACH_MM,
+                             (extent.yMax - extent.yMin) / metresPerMm + 2.0 * FRAME_REACH_MM +
+                                 TITLE_BAND_MM + BELOW_BAND_MM};
+    const LayoutPage page = pageFor(paper, content);
+    return {page, (page.widthMm - content.widthMm) / 2.0 + FRAME_REACH_MM,
+            (page.heightMm - content.heightMm) / 2.0 + TITLE_BAND_MM + FRAME_REACH_MM};
+}
+
+std::string marginItems(const MarginTexts& texts, const AreaOnPage& at, double areaHeightMm,
+                        double denominator) {
+    const std::string_view family = substituteFamily(LabelFont::Pragmatica);
+    const double width = at.page.widthMm;
+    const double below = at.topMm + areaHeightMm + FRAME_REACH_MM;
+    const auto note = [&](const char* id, const std::string& text, double top) {
+        return layoutTextItem({id, text, 0.0, top, width, NOTE_LINE_MM, NOTE_SIZE_PT}, family);
+    };
+    return layoutTextItem(
+               {"sheet name", texts.title, 0.0, at.topMm - FRAME_REACH_MM - TITLE_BAND_MM, width,
+                TITLE_BAND_MM, TITLE_SIZE_PT, LAYOUT_WEIGHT_BOLD},
+               family) +
+           note("scale", texts.scale, below) +
+           note("scale in words", texts.words, below + NOTE_LINE_MM) +
+           layoutScaleBar({"scale bar", MAP_ID, width / 2.0, below + 2.0 * NOTE_LINE_MM},
+                          denominator, family) +
+           note("coordinate system", texts.system, below + 2.0 * NOTE_LINE_MM + SCALE_BAR_BAND_MM);
+}
+
+MarginTexts marginTexts(const std::string& title, CoordinateSystem cs, double denominator) {
+    return {title, scaleText(denominator), scaleInWords(denominator),
+            "Система координат " + std::string(coordinateSystemName(cs))};
+}
 
 std::optional<LambertConformalConic> sheetProjectionOf(CoordinateSystem cs,
                                                        const DrawingRect& rect) {

@@ -30,6 +30,25 @@ PlaneBox projectedExtent(const LambertConformalConic& projection, const DrawingR
 // as the layers are in the project (shiftToWgs84); empty for a system without projection text.
 std::string sheetProjectionText(CoordinateSystem cs, const LambertConformalConic& projection);
 
+// The texts a printed sheet carries outside its frame.
+struct MarginTexts {
+    std::string title;   // above the frame
+    std::string scale;   // below it
+    std::string words;   // the scale in words, below the scale
+    std::string system;  // below the scale bar
+};
+MarginTexts marginTexts(const std::string& title, CoordinateSystem cs, double denominator);
+
+// The box (mm) that the frame with the texts round it takes on paper, and where on a page
+// of the paper chosen that box puts the sheet whose plane extent is given.
+AreaOnPage sheetOnPage(const PlaneBox& extent, double denominator, Paper paper);
+
+// The sheet's name in the band above the frame; the scale, the scale in words, the scale
+// bar (of the map item "map") and the coordinate system in the band below it; each text
+// the page's width wide. The sheet lies at at and is areaHeightMm high on paper.
+std::string marginItems(const MarginTexts& texts, const AreaOnPage& at, double areaHeightMm,
+                        double denominator);
+
 // The project of a sheet named sheetName whose HYPS folder is hypsFolder: beside that
 // folder, in the folder that holds it.
 std::string sheetProjectPath(const std::string& hypsFolder, std::string_view sheetName);

@@ -4,22 +4,28 @@ the same run (geometry and attribute values, plus the sheet's name in Sheet); th
 map scale does not write are absent; each layer on the EPSG system of the coordinate system;
 the spatial indexes whole and answering as a scan does; the default styles applied by QGIS,
 Frame's rules choosing for each feature what the sheet's own style chooses; and a failed
-run leaving the earlier file as it was."""
+run leaving the earlier file as it was. The project stored in the file opens in QGIS with
+its layers read from the file, and its atlas prints each sheet at the map scale in the
+sheet's own projection with that sheet's features alone."""
 
+import binascii
 import hashlib
+import io
 import os
 import resource
 import shutil
 import sqlite3
 import tempfile
 import unittest
+import zipfile
 
 os.environ["QT_QPA_PLATFORM"] = "offscreen"  # headless, whatever display there is
 
 from osgeo import gdal, ogr  # noqa: E402
 from qgis.core import (  # noqa: E402
-    QgsApplication, QgsExpression, QgsExpressionContext, QgsExpressionContextUtils,
-    QgsVectorLayer)
+    QgsApplication, QgsCoordinateReferenceSystem, QgsCoordinateTransform, QgsDistanceArea,
+    QgsExpression, QgsExpressionContext, QgsExpressionContextUtils, QgsFeatureRequest,
+    QgsPalLayerSettings, QgsPointXY, QgsProject, QgsRenderContext, QgsVectorLayer)
 
 from sheetbasis_testing import FRAME_LAYERS, HYPS_LAYERS, Layer, points_of, run_program  # noqa
 
@@ -31,6 +37,9 @@ SETS = (
     ("frameless", "N-37-I", "200", ["--scale", "1000"], 4284, ()),
     ("from-sk42", "N-37-I", "200", ["--cs", "gsk2011-from-sk42"], 7683, FRAME_LAYERS),
 )
+# The map scale of each set's sheets.
+DENOMINATORS = {"sk42": 200000, "sk95": 200000, "across-180": 1000000, "frameless": 1000000,
+                "from-sk42": 200000}
 WRITE_LIMIT_BYTES = 256 * 1024  # a file-size limit far below a set's file
 
 qgs = None
@@ -99,7 +108,8 @@ class GdalReading(unittest.TestCase):
             with self.subTest(name):
                 ds = ogr.Open(geopackage(name))
                 names = {ds.GetLayer(i).GetName() for i in range(ds.GetLayerCount())}
-                self.assertEqual(names - {"layer_styles"}, set(HYPS_LAYERS) | set(frame_layers))
+                self.assertEqual(names - {"layer_styles"},
+                                 set(HYPS_LAYERS) | set(frame_layers) | {"SheetIndex"})
 
     def test_layers_are_on_the_epsg_system(self):
         for name, _, _, _, epsg, _ in SETS:
@@ -251,6 +261,127 @@ class FailedRun(unittest.TestCase):
         kept = {name for name, stays in left.items() if stays}
         self.assertEqual(set(os.listdir(folder)),
                          kept | {"set.gpkg", ".set.gpkg.sheetbasis-fedcba9876543210"})
+
+
+def stored_project(name):
+    project = QgsProject()
+    if not project.read(f"geopackage:{geopackage(name)}?projectName={name}"):
+        raise AssertionError(f"{name}: the stored project does not open")
+    return project
+
+
+def drawn_features(layer, context):
+    """The Sheet of every feature the layer's renderer draws in the map's context, and of
+    every label its labelling shows."""
+    render = QgsRenderContext()
+    context = QgsExpressionContext(context)
+    context.appendScope(QgsExpressionContextUtils.layerScope(layer))
+    render.setExpressionContext(context)
+    context = render.expressionContext()
+    renderer = layer.renderer().clone()
+    renderer.startRender(render, layer.fields())
+    drawn, labelled = [], []
+    labelling = layer.labeling().settings() if layer.labelsEnabled() else None
+    for feature in layer.getFeatures(QgsFeatureRequest()):
+        context.setFeature(feature)
+        if renderer.willRenderFeature(feature, render):
+            drawn.append(feature["Sheet"])
+        if labelling is not None:
+            shown, _ = labelling.dataDefinedProperties().valueAsBool(
+                QgsPalLayerSettings.Show, context, True)
+            if shown:
+                labelled.append(feature["Sheet"])
+    renderer.stopRender(render)
+    return drawn, labelled
+
+
+class StoredProject(unittest.TestCase):
+    def test_archive_is_a_whole_zip_holding_the_project(self):
+        for name, *_ in SETS:
+            with self.subTest(name):
+                with sqlite3.connect(geopackage(name)) as db:
+                    rows = db.execute("SELECT name, content FROM qgis_projects").fetchall()
+                self.assertEqual([row[0] for row in rows], [name])
+                archive = zipfile.ZipFile(io.BytesIO(binascii.unhexlify(rows[0][1])))
+                self.assertIsNone(archive.testzip())  # every CRC right
+                self.assertEqual(archive.namelist(), [name + ".qgs"])
+
+    def test_layers_are_read_from_the_file(self):
+        for name, _, _, _, _, frame_layers in SETS:
+            with self.subTest(name):
+                project = stored_project(name)
+                layers = {layer.name(): layer for layer in project.mapLayers().values()}
+                self.assertEqual(set(layers),
+                                 set(HYPS_LAYERS) | set(frame_layers) | {"SheetIndex"})
+                for layer in layers.values():
+                    self.assertTrue(layer.isValid(), layer.name())
+                    self.assertGreater(layer.featureCount(), 0, layer.name())
+                    self.assertEqual(os.path.realpath(layer.source().split("|")[0]),
+                                     os.path.realpath(geopackage(name)))
+                del project
+
+    def test_index_equals_the_index_shapefile(self):
+        out = tempfile.mkdtemp(dir=work)
+        proc = run_program(["--sheets", SETS[0][1], "--series", "200", "--out", out,
+                            "--index", "-q"])
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        shp = ogr.Open(os.path.join(out, "index", "SheetIndex.shp"))
+        expected = {f["Nom"]: (f.items(), f.GetGeometryRef().Clone()) for f in shp.GetLayer(0)}
+        gpkg = ogr.Open(geopackage("sk42"))
+        found = {f["Nom"]: f for f in gpkg.GetLayerByName("SheetIndex")}
+        self.assertEqual(set(found), set(expected))
+        for nom, (attrs, geometry) in expected.items():
+            with self.subTest(nom):
+                for key, value in attrs.items():
+                    self.assertEqual(found[nom][key], value, key)
+                self.assertEqual(points_of(found[nom].GetGeometryRef()), points_of(geometry))
+
+    def test_atlas_prints_each_sheet_at_the_map_scale_alone(self):
+        geodesic = QgsDistanceArea()
+        for name, *_ in SETS:
+            project = stored_project(name)
+            layout = project.layoutManager().layoutByName("Sheets")
+            atlas = layout.atlas()
+            sheets = sorted(f["Nom"] for f in atlas.coverageLayer().getFeatures())
+            self.assertTrue(atlas.beginRender())
+            self.assertEqual(atlas.count(), len(sheets))
+            for page in range(atlas.count()):
+                with self.subTest(name, page=page):
+                    self.assertTrue(atlas.seekTo(page))
+                    self.assertEqual(atlas.currentFilename(), sheets[page])
+                    outline = atlas.layout().reportContext().feature().geometry()
+                    box = outline.boundingBox()
+                    # The sheet's conic is true to scale on the parallels a sixth of its
+                    # height in from its edges.
+                    true_parallel = QgsPointXY(box.center().x(),
+                                               box.yMinimum() + box.height() / 6)
+                    for map_id in ("map", "frame"):
+                        item = layout.itemById(map_id)
+                        if item is None:
+                            continue
+                        self.assertAlmostEqual(item.scale() / DENOMINATORS[name], 1, delta=1e-6)
+                        # True to scale: a stretch of the parallel on the ground is as long
+                        # in the map's plane.
+                        source = atlas.coverageLayer().crs()
+                        to_map = QgsCoordinateTransform(source, item.crs(), project)
+                        geodesic.setSourceCrs(source, project.transformContext())
+                        geodesic.setEllipsoid(source.ellipsoidAcronym())
+                        east = QgsPointXY(true_parallel.x() + 0.01, true_parallel.y())
+                        ground = geodesic.measureLine(true_parallel, east)
+                        plane = to_map.transform(true_parallel).distance(to_map.transform(east))
+                        self.assertAlmostEqual(plane / ground, 1, delta=1e-6)
+                        self.assertTrue(item.extent().contains(
+                            to_map.transformBoundingBox(outline.boundingBox())))
+                        context = item.createExpressionContext()
+                        for layer in item.layers():
+                            drawn, labelled = drawn_features(layer, context)
+                            total = sum(1 for f in layer.getFeatures()
+                                        if f["Sheet"] == sheets[page])
+                            self.assertEqual(drawn, [sheets[page]] * total, layer.name())
+                            if layer.labelsEnabled():
+                                self.assertEqual(labelled, [sheets[page]] * total, layer.name())
+            atlas.endRender()
+            del layout, atlas, project
 
 
 if __name__ == "__main__":
