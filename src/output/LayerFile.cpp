@@ -88,7 +88,9 @@ extern "C" void onSegmentationFault(int signal, siginfo_t* info, void*) {
 template <typename LibraryCall>
 bool withinLibraryFaultEscape(const LibraryCall& call) {
     sigjmp_buf escape;
-    if (sigsetjmp(escape, 1) != 0) {
+    // The signal mask is not saved: the handler runs with SA_NODEFER, so a jump out of it
+    // leaves the mask as it was, and a job run makes no system call per layer for it.
+    if (sigsetjmp(escape, 0) != 0) {
         libraryFaultEscape = nullptr;
         return false;
     }
@@ -221,7 +223,7 @@ void prepareForLowMemory() {
     ::mallopt(M_TRIM_THRESHOLD, FREED_MEMORY_KEPT_BYTES);
     struct sigaction onFault {};
     onFault.sa_sigaction = onSegmentationFault;
-    onFault.sa_flags = SA_SIGINFO;
+    onFault.sa_flags = SA_SIGINFO | SA_NODEFER;
     sigemptyset(&onFault.sa_mask);
     ::sigaction(SIGSEGV, &onFault, &faultActionBefore);
 }
