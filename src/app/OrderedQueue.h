@@ -38,7 +38,8 @@ class OrderedQueue {
             auto node = waiting_.extract(next_);
             ++next_;
             changed_.notify_all();
-            if (node.mapped()) return std::move(node.mapped());
+            std::optional<Value> value = std::move(node.mapped());
+            if (value) return value;
         }
         return std::nullopt;
     }

@@ -189,8 +189,10 @@ class JobsInOrder {
             ++read_;
             return read(index);
         }
-        auto node = readAhead_.extract(index);
-        if (!node.empty()) return std::move(node.mapped());
+        if (auto node = readAhead_.extract(index); !node.empty()) {
+            PreparedSheet kept = std::move(node.mapped());
+            return kept;
+        }
         // Read ahead, but there was no memory to keep it.
         PreparedSheet lost;
         lost.failure = {ExitCode::GenerationFailed, std::string(OUT_OF_MEMORY)};
@@ -257,7 +259,7 @@ std::size_t runJobFiles(const JobList& list, const JobListRun& run, const Progre
             if (written.exitCode != ExitCode::Done || !run.afterWritten) return written;
             return run.afterWritten(sheet.parameters);
         },
-        [&](std::size_t i, TaskOutcome outcome) { failures.record(i, outcome); },
+        [&](std::size_t i, const TaskOutcome& outcome) { failures.record(i, outcome); },
         ExitCode::GenerationFailed, report, PROGRESS_INTERVAL);
     return jobs.frameLess();
 }

@@ -1,11 +1,11 @@
 #include "output/LayerFile.h"
 
 #include <malloc.h>
-#include <setjmp.h>
-#include <signal.h>
 
 #include <algorithm>
 #include <array>
+#include <csetjmp>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>

@@ -114,9 +114,9 @@ std::string expressionProperty(std::string_view property, std::string_view expre
 }
 
 std::string propertyCollection(const std::string& properties) {
-    return "<Option type=\"Map\"><Option name=\"name\" type=\"QString\" value=\"\"/>" +
+    return R"(<Option type="Map"><Option name="name" type="QString" value=""/>)" +
            std::string(PROPERTY_MAP_OPENING) + properties +
-           "</Option><Option name=\"type\" type=\"QString\" value=\"collection\"/></Option>";
+           R"(</Option><Option name="type" type="QString" value="collection"/></Option>)";
 }
 
 std::string dataDefinedProperties(const std::string& properties) {
