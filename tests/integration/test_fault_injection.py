@@ -271,9 +271,12 @@ class FaultInjectionTest(WorkFolderTest):
         cases = [
             ("a lock refused", lambda out: traced(
                 ["-e", "inject=flock:error=ENOLCK"], [*SET_3, "--out", out])),
-            ("six descriptors", lambda out: subprocess.run(
-                [EXE, *SET_3, "--out", out], capture_output=True, preexec_fn=limits(files=6))),
         ]
+        # A sanitizer build's runtime holds descriptors of its own and is slow to free the
+        # sheets' ones: six descriptors there is a different starvation from a plain build's.
+        if os.environ.get("SHEETBASIS_STATIC_PROGRAM") != "OFF":
+            cases.append(("six descriptors", lambda out: subprocess.run(
+                [EXE, *SET_3, "--out", out], capture_output=True, preexec_fn=limits(files=6))))
         for what, run in cases:
             with self.subTest(what):
                 out = self.folder("set-" + what.replace(" ", "-"))
