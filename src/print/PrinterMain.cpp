@@ -1,5 +1,5 @@
 // The printing program: started by the main program for a run with --pdf, it prints the
-// projects the main program wrote, one request after the other, in one QGIS session, so
+// projects the main program wrote, one request after the other, in one running QGIS, so
 // that QGIS starts once for a whole set (PrintRequests.h tells what is said).
 
 #include <fcntl.h>

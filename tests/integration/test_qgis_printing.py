@@ -15,7 +15,7 @@ from qgis_sheet_checks import open_project, paper_mm, start_qgis
 from qgis.core import (  # noqa: I100 (after QGIS's start-up settings)
     QgsCoordinateReferenceSystem, QgsCoordinateTransform, QgsDistanceArea, QgsFeature,
     QgsGeometry, QgsLayoutExporter, QgsLayoutItemLabel, QgsLayoutItemMap,
-    QgsLayoutItemScaleBar, QgsMapRendererSequentialJob, QgsPointXY,
+    QgsLayoutItemScaleBar, QgsMapRendererSequentialJob, QgsPointXY, QgsRectangle,
     QgsUnitTypes, QgsVectorLayer)
 from qgis.PyQt.QtCore import QPointF, QRectF, QSize, QSizeF
 from qgis.PyQt.QtGui import QColor, QImage, QTransform
@@ -169,8 +169,7 @@ class SheetPrintTest(unittest.TestCase):
         project = sheet_project(self.out, "N-37-XXXVI")
         world = QgsVectorLayer("Polygon?crs=EPSG:4326", "world", "memory")
         feature = QgsFeature()
-        feature.setGeometry(QgsGeometry.fromWkt(
-            "POLYGON((-179.9 -89,179.9 -89,179.9 89,-179.9 89,-179.9 -89))"))
+        feature.setGeometry(QgsGeometry.fromRect(QgsRectangle(-179.9, -89, 179.9, 89)))
         world.dataProvider().addFeatures([feature])
         world.renderer().symbol().setColor(QColor(255, 0, 0))
         world.renderer().symbol().symbolLayer(0).setStrokeColor(QColor(255, 0, 0))
