@@ -11,5 +11,5 @@ apt-get install -y --no-install-recommends \
     clang libclang-rt-14-dev clang-tidy cppcheck \
     xvfb xauth \
     python3-qgis fonts-lato fonts-averia-sans-gwf fonts-urw-base35 \
-    libqgis-dev qtbase5-dev \
+    libqgis-dev qtbase5-dev qgis-providers \
     dpkg-dev desktop-file-utils
