@@ -60,7 +60,7 @@ std::string makeTemporaryFolderBeside(const std::string& folder) {
 // another run's folder is never replaced, not even an empty one it is about to fill. The
 // mark goes first: the sheet's folder holds only the sheet.
 bool renameIntoPlace(const std::string& temporary, const std::string& folder) {
-    const std::string mark = temporary + '/' + std::string(TEMPORARY_FOLDER_MARK);
+    const std::string mark = temporary + '/' + TEMPORARY_FOLDER_MARK;
     if (::unlink(mark.c_str()) != 0) return false;
     if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, folder.c_str(), RENAME_NOREPLACE) == 0) {
         return true;

@@ -14,6 +14,8 @@
 #include <string>
 #include <utility>
 
+#include "output/PerThread.h"
+
 namespace sheetbasis {
 namespace {
 
@@ -73,10 +75,14 @@ bool createUnderFreshName(std::string_view finalName, std::string& temporaryName
 
 // The private folder of this thread's PrivateFolderScope, with its closing separator;
 // empty outside one.
-thread_local std::string privateFolder;
+std::string& privateFolder() {
+    static PerThread<std::string> perThread;
+    return perThread.get();
+}
 
 bool inPrivateFolder(std::string_view path) {
-    return !privateFolder.empty() && path.starts_with(privateFolder);
+    const std::string& folder = privateFolder();
+    return !folder.empty() && path.starts_with(folder);
 }
 
 // The folders this thread opened, by the text the program names them by (no closing
@@ -85,7 +91,10 @@ struct RegisteredFolder {
     std::string text;
     int descriptor;
 };
-thread_local std::vector<RegisteredFolder> openedFolders;
+std::vector<RegisteredFolder>& openedFolders() {
+    static PerThread<std::vector<RegisteredFolder>> perThread;
+    return perThread.get();
+}
 
 std::string withoutClosingSeparators(std::string text) {
     while (text.size() > 1 && text.ends_with('/')) text.pop_back();
@@ -93,7 +102,7 @@ std::string withoutClosingSeparators(std::string text) {
 }
 
 void unregister(int descriptor) {
-    std::erase_if(openedFolders,
+    std::erase_if(openedFolders(),
                   [descriptor](const RegisteredFolder& f) { return f.descriptor == descriptor; });
 }
 
@@ -169,10 +178,11 @@ std::string folderTextOf(const std::string& path) {
 FolderEntry folderEntryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     const std::string folder = withoutClosingSeparators(folderTextOf(path));
+    const std::vector<RegisteredFolder>& opened = openedFolders();
     const auto found =
-        std::find_if(openedFolders.rbegin(), openedFolders.rend(),
+        std::find_if(opened.rbegin(), opened.rend(),
                      [&folder](const RegisteredFolder& f) { return f.text == folder; });
-    if (found == openedFolders.rend()) return {AT_FDCWD, path};
+    if (found == opened.rend()) return {AT_FDCWD, path};
     return {found->descriptor, path.substr(slash == std::string::npos ? 0 : slash + 1)};
 }
 
@@ -180,7 +190,7 @@ OpenedFolder OpenedFolder::openBelow(int parent, const std::string& name, std::s
     OpenedFolder opened;
     opened.descriptor_ = ::openat(parent, name.c_str(), FOLDER_FLAGS);
     if (opened.isOpen()) {
-        openedFolders.push_back({withoutClosingSeparators(std::move(text)), opened.descriptor_});
+        openedFolders().push_back({withoutClosingSeparators(std::move(text)), opened.descriptor_});
     }
     return opened;
 }
@@ -190,7 +200,7 @@ OpenedFolder OpenedFolder::borrow(int descriptor, std::string text) {
     opened.descriptor_ = descriptor;
     opened.owned_ = false;
     if (descriptor >= 0) {
-        openedFolders.push_back({withoutClosingSeparators(std::move(text)), descriptor});
+        openedFolders().push_back({withoutClosingSeparators(std::move(text)), descriptor});
     }
     return opened;
 }
@@ -227,9 +237,8 @@ std::string makeTemporaryFolder(std::string_view finalPath) {
     std::string temporaryPath;
     if (!createUnderFreshName(finalPath, temporaryPath, makeFolder)) return {};
     const int folder = ::open(temporaryPath.c_str(), FOLDER_FLAGS);
-    const int mark = folder < 0 ? -1
-                                : ::openat(folder, std::string(TEMPORARY_FOLDER_MARK).c_str(),
-                                           NEW_FILE_FLAGS, NEW_FILE_MODE);
+    const int mark =
+        folder < 0 ? -1 : ::openat(folder, TEMPORARY_FOLDER_MARK, NEW_FILE_FLAGS, NEW_FILE_MODE);
     const int markError = errno;
     if (mark >= 0) ::close(mark);
     if (folder >= 0) ::close(folder);
@@ -244,9 +253,9 @@ bool isOwnTemporaryFolder(int parent, const std::string& name) {
     const int folder = ::openat(parent, name.c_str(), FOLDER_FLAGS);
     if (folder < 0) return false;
     struct stat status {};
-    const bool marked = ::fstatat(folder, std::string(TEMPORARY_FOLDER_MARK).c_str(), &status,
-                                  AT_SYMLINK_NOFOLLOW) == 0 &&
-                        S_ISREG(status.st_mode);
+    const bool marked =
+        ::fstatat(folder, TEMPORARY_FOLDER_MARK, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(status.st_mode);
     ::close(folder);
     return marked;
 }
@@ -301,12 +310,13 @@ void removeFolderTree(int parent, const std::string& name) {
 }
 
 PrivateFolderScope::PrivateFolderScope(std::string folder)
-    : outer_(std::exchange(privateFolder, std::move(folder))) {
-    if (!privateFolder.ends_with('/')) privateFolder.push_back('/');
+    : outer_(std::exchange(privateFolder(), std::move(folder))) {
+    std::string& current = privateFolder();
+    if (!current.ends_with('/')) current.push_back('/');
 }
 
 PrivateFolderScope::~PrivateFolderScope() {
-    privateFolder = std::move(outer_);
+    privateFolder() = std::move(outer_);
 }
 
 StagedFile::StagedFile(std::string finalPath, std::string_view bytes)

@@ -21,8 +21,9 @@ namespace sheetbasis {
 // and so that two runs never share one. A temporary folder also holds TEMPORARY_FOLDER_MARK.
 inline constexpr std::string_view TEMPORARY_NAME_MARK = ".sheetbasis-";
 // The file that only this program writes, first, into a temporary folder it makes: the
-// clean-up takes no folder without it.
-inline constexpr std::string_view TEMPORARY_FOLDER_MARK = ".sheetbasis-temporary";
+// clean-up takes no folder without it. A character array, so that marking a folder just made
+// allocates nothing: running out of memory there would leave the folder unmarked.
+inline constexpr char TEMPORARY_FOLDER_MARK[] = ".sheetbasis-temporary";
 
 // True for a name that a temporary file or folder of this program has.
 bool isTemporaryFileName(std::string_view fileName);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "output/AtomicFile.h"
+#include "output/PerThread.h"
 
 namespace sheetbasis {
 
@@ -39,11 +40,18 @@ struct RememberedFolder {
         return *normalForm;
     }
 };
-thread_local std::vector<RememberedFolder> rememberedFolders;
-// A thread asks for the same folder over and over (each file of each layer of a sheet), so
-// the last folder found is kept until the remembered folders change.
-thread_local std::string lastFolderText;
-thread_local const std::set<std::string>* lastNames = nullptr;
+struct RememberedFolders {
+    std::vector<RememberedFolder> folders;
+    // A thread asks for the same folder over and over (each file of each layer of a
+    // sheet), so the last folder found is kept until the remembered folders change.
+    std::string lastFolderText;
+    const std::set<std::string>* lastNames = nullptr;
+};
+
+RememberedFolders& remembered() {
+    static PerThread<RememberedFolders> perThread;
+    return perThread.get();
+}
 
 std::string withClosingSeparator(std::string folder) {
     if (!folder.ends_with('/')) folder.push_back('/');
@@ -54,10 +62,10 @@ std::string withClosingSeparator(std::string folder) {
 // that whose normal form is that of folderText; nullptr when there is none. The latest
 // listing of a folder is the one that counts, so the search goes from the latest back.
 RememberedFolder* rememberedFolder(std::string_view folderText) {
-    const auto latestFirst = [](auto&& matches) -> RememberedFolder* {
-        const auto found =
-            std::find_if(rememberedFolders.rbegin(), rememberedFolders.rend(), matches);
-        return found == rememberedFolders.rend() ? nullptr : &*found;
+    std::vector<RememberedFolder>& folders = remembered().folders;
+    const auto latestFirst = [&folders](auto&& matches) -> RememberedFolder* {
+        const auto found = std::find_if(folders.rbegin(), folders.rend(), matches);
+        return found == folders.rend() ? nullptr : &*found;
     };
     if (RememberedFolder* found =
             latestFirst([folderText](const RememberedFolder& f) { return f.text == folderText; })) {
@@ -71,12 +79,13 @@ RememberedFolder* rememberedFolder(std::string_view folderText) {
 // The remembered names of the folder whose text up to and with its last separator is
 // folderText; nullptr when it was not remembered.
 const std::set<std::string>* rememberedNames(std::string_view folderText) {
-    if (lastNames != nullptr && folderText == lastFolderText) return lastNames;
+    RememberedFolders& all = remembered();
+    if (all.lastNames != nullptr && folderText == all.lastFolderText) return all.lastNames;
     RememberedFolder* found = rememberedFolder(folderText);
     if (found == nullptr) return nullptr;
-    lastFolderText = folderText;
-    lastNames = &found->names;
-    return lastNames;
+    all.lastFolderText = folderText;
+    all.lastNames = &found->names;
+    return all.lastNames;
 }
 
 // True when path lies in a remembered folder that held nothing of its name.
@@ -107,8 +116,8 @@ constexpr std::size_t SPARE_BUFFERS_MAX = 8;
 constexpr std::size_t SPARE_BUFFER_CAPACITY_MAX = std::size_t{1} << 20;  // bytes
 
 std::vector<std::string>& spareBuffers() {
-    thread_local std::vector<std::string> spare;
-    return spare;
+    static PerThread<std::vector<std::string>> perThread;
+    return perThread.get();
 }
 
 // An empty text, with the room of a spare buffer when the thread has one.
@@ -121,16 +130,15 @@ std::string takeSpareBuffer() {
     return buffer;
 }
 
-// Called from a destructor: when the list of spares has no room to grow for want of
+// Called from a destructor: when the list of spares cannot be made or grow for want of
 // memory, the buffer is simply freed.
 void keepAsSpare(std::string&& buffer) noexcept {
-    std::vector<std::string>& spare = spareBuffers();
-    if (spare.size() < SPARE_BUFFERS_MAX && buffer.capacity() <= SPARE_BUFFER_CAPACITY_MAX) {
-        try {
-            spare.push_back(std::move(buffer));
-        } catch (const std::bad_alloc&) {
-            // The buffer goes with its owner.
-        }
+    if (buffer.capacity() > SPARE_BUFFER_CAPACITY_MAX) return;
+    try {
+        std::vector<std::string>& spare = spareBuffers();
+        if (spare.size() < SPARE_BUFFERS_MAX) spare.push_back(std::move(buffer));
+    } catch (const std::bad_alloc&) {
+        // The buffer goes with its owner.
     }
 }
 
@@ -251,8 +259,9 @@ bool tookLibraryOutOfMemory() {
 }
 
 void forgetRememberedFolders() {
-    rememberedFolders.clear();
-    lastNames = nullptr;
+    RememberedFolders& all = remembered();
+    all.folders.clear();
+    all.lastNames = nullptr;
 }
 
 void rememberFolderContents(const std::string& folder, std::vector<std::string> names,
@@ -260,8 +269,9 @@ void rememberFolderContents(const std::string& folder, std::vector<std::string> 
     std::string text = withClosingSeparator(folder);
     std::set<std::string> nameSet(std::make_move_iterator(names.begin()),
                                   std::make_move_iterator(names.end()));
-    lastNames = nullptr;
-    rememberedFolders.push_back(RememberedFolder{
+    RememberedFolders& all = remembered();
+    all.lastNames = nullptr;
+    all.folders.push_back(RememberedFolder{
         std::move(text), std::move(nameSet), {folderNames.begin(), folderNames.end()}, {}});
 }
 

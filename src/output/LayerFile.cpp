@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <csetjmp>
 #include <csignal>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "output/NumberFields.h"
+#include "output/PerThread.h"
 #include "sheet/Text.h"
 
 namespace sheetbasis {
@@ -313,7 +315,8 @@ Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int
     }
     // The record is made whole, then stored in one call: the library looks its columns up
     // only once a record instead of once a value.
-    thread_local std::string bytes;
+    static PerThread<std::string> perThread;
+    std::string& bytes = perThread.get();
     bytes.assign(static_cast<std::size_t>(table->nRecordLength), ' ');
     if (!storeValue(*table, bytes, 0, FieldType::Integer, id)) {
         return Outcome::failure(record() + ": the column " + ID_FIELD_NAME + " refuses " +
@@ -326,10 +329,17 @@ Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int
                                     " refuses its value");
         }
     }
+    errno = 0;
     if (DBFWriteTuple(table, recordNumber - 1, bytes.data()) == 0) {
-        return Outcome::failure(record() + " cannot be stored");
+        const int error = errno;  // before the reason's text allocates
+        return libraryCallFailure(error, record() + " cannot be stored");
     }
     return {};
+}
+
+Outcome libraryCallFailure(int error, std::string_view reason) {
+    if (error == ENOMEM) return Outcome::failure(std::string(OUT_OF_MEMORY));
+    return Outcome::failure(std::string(reason));
 }
 
 }  // namespace sheetbasis

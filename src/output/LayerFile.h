@@ -75,6 +75,10 @@ Outcome writeAttributeRecord(DBFInfo* table, std::int32_t recordNumber, std::int
                              std::span<const AttributeValue> values,
                              const std::vector<FieldDef>& fields);
 
+// The failure of a library call that reported one, given the errno it left (cleared before
+// the call): the library's own allocations fail without a word, so ENOMEM is the want of
+// memory and names it; anything else is reason.
+Outcome libraryCallFailure(int error, std::string_view reason);
 // Readies the process for the table library's unchecked allocations; called once at start.
 // Memory that the program frees stays with it, so that the room checked for before the
 // library is handed a layer is still there when the library allocates; and where another

@@ -1,7 +1,10 @@
 #include "output/ShapeWriters.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
+
+#include "output/PerThread.h"
 
 namespace sheetbasis {
 
@@ -40,7 +43,8 @@ struct ShapeGeometry {
 // The thread's geometry, emptied for a shape of the given type. Each writer fills it and
 // writes it before anything else asks for it.
 ShapeGeometry& emptyGeometry(ShapeType shapeType) {
-    thread_local ShapeGeometry geometry;
+    static PerThread<ShapeGeometry> perThread;
+    ShapeGeometry& geometry = perThread.get();
     geometry.type = shapeType;
     geometry.partStarts.clear();
     geometry.partTypes.clear();
@@ -102,8 +106,9 @@ Outcome appendShape(SHPInfo* shapefile, ShapeGeometry& geometry) {
         return Outcome::failure("the shapefile takes no shape of type " + std::to_string(type));
     }
     SHPObject object = shapeObjectOf(geometry);
+    errno = 0;
     if (SHPWriteObject(shapefile, NEW_SHAPE_INDEX, &object) < 0) {
-        return Outcome::failure("the shapefile refuses the shape");
+        return libraryCallFailure(errno, "the shapefile refuses the shape");
     }
     return {};
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "output/LayerFile.h"
+#include "output/PerThread.h"
 #include "output/ShapeWriters.h"
 
 namespace sheetbasis {
@@ -138,13 +139,17 @@ Outcome writeLabel(Layer& layer, const Label& label) {
     const LabelAttributes& a = label.attributes;
     // The labels of a layer share their size; its shortest text costs as much as the rest
     // of a label's record, so the last one is kept.
-    thread_local double lastSize = std::numeric_limits<double>::quiet_NaN();
-    thread_local std::string lastSizeText;
-    if (!(a.size == lastSize)) {
-        lastSize = a.size;
-        lastSizeText = sizeText(a.size);
+    struct LastSize {
+        double size = std::numeric_limits<double>::quiet_NaN();
+        std::string text;
+    };
+    static PerThread<LastSize> perThread;
+    LastSize& last = perThread.get();
+    if (!(a.size == last.size)) {
+        last.text = sizeText(a.size);
+        last.size = a.size;
     }
-    return writeLineFeature(layer, columnValues(a, lastSizeText), label.centreLine);
+    return writeLineFeature(layer, columnValues(a, last.text), label.centreLine);
 }
 
 // Creates the layer in folder, has writeOne put each feature in and closes it. The layer

@@ -9,6 +9,7 @@
 
 #include "frame/FontMetrics.h"
 #include "frame/OuterFrame.h"
+#include "output/PerThread.h"
 
 namespace sheetbasis {
 namespace {
@@ -149,7 +150,8 @@ LayerStyle frameLineStyle(const FrameSettings& settings, const DrawingRect& rect
         LatitudeBand band;
         LayerStyle style;
     };
-    thread_local std::optional<Made> last;
+    static PerThread<std::optional<Made>> perThread;
+    std::optional<Made>& last = perThread.get();
     const LatitudeBand band{rect.south, rect.north};
     if (!last || last->barWidthMm != settings.minuteFrameWidth || !(last->band == band)) {
         last.emplace(Made{settings.minuteFrameWidth, band,

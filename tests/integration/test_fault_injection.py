@@ -21,11 +21,16 @@ JOB_FRAMELESS = "Nom=N-37-XXXVI;\r\nPath={};\r\nCS=CK-42;\r\nMapScale=1000;\r\n"
 SET_3 = ["--sheets", "N-37-I,N-37-II,N-37-III", "--series", "200"]
 TEMPORARY = re.compile(r"^\..+\.sheetbasis-[0-9a-f]{16}$")
 NOBODY = 65534
-# Address-space limits (KiB above the least in which the program starts at all) around the
-# smallest a set of one thread needs, where each allocation in turn is the one that fails,
-# up to ones that are enough for every sheet; each run must end with an exit code, never a
-# signal. Below the least the program cannot even be loaded, which no program can report.
-MEMORY_ABOVE_START_KIB = (300, 400, 500, 600, 700, 800, 900, 1000, 5000, 17000)
+# Address-space limits (KiB above the least in which the program starts at all) for a set
+# of two threads: around the smallest the program's own thread needs, and just above the
+# room for one and for two thread stacks, where each allocation in turn is the one that
+# fails, up to ones that are enough for every sheet; each run must end with an exit code,
+# never a signal. Below the least the program cannot even be loaded, which no program can
+# report.
+_STACK_KIB = resource.getrlimit(resource.RLIMIT_STACK)[0] // 1024
+THREAD_STACK_KIB = _STACK_KIB if 0 < _STACK_KIB < 1 << 20 else 8 * 1024  # unlimited: the usual
+MEMORY_ABOVE_START_KIB = (300, 400, 500, 600, 700, 800, 900, 1000, 5000) + tuple(
+    stacks * THREAD_STACK_KIB + k for stacks in (1, 2) for k in range(0, 1500, 150))
 MEMORY_RUNS_EACH = 3
 # Address-space limits (KiB above that least) under which a rerun runs out of memory at one
 # step or another.
@@ -234,7 +239,7 @@ class FaultInjectionTest(WorkFolderTest):
                 out = self.folder(f"set-{kib}")
                 shutil.rmtree(out, ignore_errors=True)
                 os.makedirs(out)
-                proc = subprocess.run([EXE, *SET_3, "--jobs", "1", "--out", out],
+                proc = subprocess.run([EXE, *SET_3, "--jobs", "2", "--out", out],
                                       capture_output=True, preexec_fn=limits(memory=kib), env=sanitizer_free_env(),
                                       timeout=120)
                 with self.subTest(kib=kib, code=proc.returncode):
