@@ -91,9 +91,10 @@ struct RegisteredFolder {
     std::string text;
     int descriptor;
 };
+PerThread<std::vector<RegisteredFolder>> openedFoldersOfThreads;
+
 std::vector<RegisteredFolder>& openedFolders() {
-    static PerThread<std::vector<RegisteredFolder>> perThread;
-    return perThread.get();
+    return openedFoldersOfThreads.get();
 }
 
 std::string withoutClosingSeparators(std::string text) {
@@ -101,9 +102,13 @@ std::string withoutClosingSeparators(std::string text) {
     return text;
 }
 
-void unregister(int descriptor) {
-    std::erase_if(openedFolders(),
-                  [descriptor](const RegisteredFolder& f) { return f.descriptor == descriptor; });
+// Called as a folder closes: the thread registered it, so its list is there already.
+void unregister(int descriptor) noexcept {
+    if (std::vector<RegisteredFolder>* opened = openedFoldersOfThreads.ifMade()) {
+        std::erase_if(*opened, [descriptor](const RegisteredFolder& f) {
+            return f.descriptor == descriptor;
+        });
+    }
 }
 
 bool isFolderEntry(int folder, const char* name, unsigned char type) {
@@ -310,13 +315,12 @@ void removeFolderTree(int parent, const std::string& name) {
 }
 
 PrivateFolderScope::PrivateFolderScope(std::string folder)
-    : outer_(std::exchange(privateFolder(), std::move(folder))) {
-    std::string& current = privateFolder();
-    if (!current.ends_with('/')) current.push_back('/');
+    : current_(&privateFolder()), outer_(std::exchange(*current_, std::move(folder))) {
+    if (!current_->ends_with('/')) current_->push_back('/');
 }
 
 PrivateFolderScope::~PrivateFolderScope() {
-    privateFolder() = std::move(outer_);
+    *current_ = std::move(outer_);
 }
 
 StagedFile::StagedFile(std::string finalPath, std::string_view bytes)

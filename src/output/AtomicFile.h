@@ -109,6 +109,7 @@ class PrivateFolderScope {
     ~PrivateFolderScope();
 
   private:
+    std::string* current_;  // the thread's private folder
     std::string outer_;
 };
 

@@ -16,17 +16,16 @@
 
 #include <memory>
 #include <new>
-#include <system_error>
 
 namespace sheetbasis {
 
 template <typename T>
 class PerThread {
   public:
+    // A key refused (ENOMEM, or EAGAIN when the process's keys or resources run out) is a
+    // want of resources, failed as the want of memory that every caller already handles.
     PerThread() {
-        if (const int error = ::pthread_key_create(&key_, &destroy); error != 0) {
-            throw std::system_error(error, std::generic_category(), "pthread_key_create");
-        }
+        if (::pthread_key_create(&key_, &destroy) != 0) throw std::bad_alloc();
     }
     PerThread(const PerThread&) = delete;
     PerThread& operator=(const PerThread&) = delete;
@@ -39,6 +38,9 @@ class PerThread {
         if (::pthread_setspecific(key_, made.get()) != 0) throw std::bad_alloc();
         return *made.release();
     }
+    // This thread's value when it has made one, else nullptr; never allocates, so that a
+    // destructor can reach it.
+    T* ifMade() const noexcept { return static_cast<T*>(::pthread_getspecific(key_)); }
 
   private:
     static void destroy(void* held) noexcept { delete static_cast<T*>(held); }

@@ -30,8 +30,8 @@ NOBODY = 65534
 _STACK_KIB = resource.getrlimit(resource.RLIMIT_STACK)[0] // 1024
 THREAD_STACK_KIB = _STACK_KIB if 0 < _STACK_KIB < 1 << 20 else 8 * 1024  # unlimited: the usual
 MEMORY_ABOVE_START_KIB = (300, 400, 500, 600, 700, 800, 900, 1000, 5000) + tuple(
-    stacks * THREAD_STACK_KIB + k for stacks in (1, 2) for k in range(0, 1500, 150))
-MEMORY_RUNS_EACH = 3
+    stacks * THREAD_STACK_KIB + k for stacks in (1, 2) for k in range(0, 1500, 50))
+MEMORY_RUNS_EACH = 2
 # Address-space limits (KiB above that least) under which a rerun runs out of memory at one
 # step or another.
 RERUN_MEMORY_ABOVE_START_KIB = (400, 500, 600, 700, 800, 900)

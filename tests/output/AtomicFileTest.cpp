@@ -139,7 +139,9 @@ TEST(TemporaryFileName, OnlyTheWritersOwnNamesAreTaken) {
     for (const auto& c : cases) {
         EXPECT_EQ(isTemporaryFileName(c.name), c.temporary) << c.name;
         // A name that is no temporary one stands for no final name.
-        if (!c.temporary) EXPECT_EQ(finalNameOfTemporary(c.name), "") << c.name;
+        if (!c.temporary) {
+            EXPECT_EQ(finalNameOfTemporary(c.name), "") << c.name;
+        }
     }
 }
 
