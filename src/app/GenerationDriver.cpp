@@ -1,6 +1,7 @@
 #include "app/GenerationDriver.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,8 +78,11 @@ SheetFeatures sheetFeaturesOf(const SheetParameters& p) {
     return sheet;
 }
 
-Outcome generateSheet(const SheetParameters& p, const LayerFolders& folders) {
-    const SheetFeatures sheet = sheetFeaturesOf(p);
+Outcome generateSheet(const SheetParameters& p, const LayerFolders& folders,
+                      const SheetFeatures* computed) {
+    std::optional<SheetFeatures> computedHere;
+    if (computed == nullptr) computed = &computedHere.emplace(sheetFeaturesOf(p));
+    const SheetFeatures& sheet = *computed;
     if (Outcome written = writeHypsLayers(folders.hyps, p.cs, sheet.hyps); !written) {
         return written;
     }

@@ -32,7 +32,9 @@ struct SheetFeatures {
 SheetFeatures sheetFeaturesOf(const SheetParameters& p);
 
 // Writes every layer of the sheet into the prepared sub-folders, then the layer styles and
-// the project. A failure names the step and why; no later step is begun.
-Outcome generateSheet(const SheetParameters& p, const LayerFolders& folders);
+// the project. A failure names the step and why; no later step is begun. The features are
+// computed here unless the caller has them already (computed: sheetFeaturesOf(p)).
+Outcome generateSheet(const SheetParameters& p, const LayerFolders& folders,
+                      const SheetFeatures* computed = nullptr);
 
 }  // namespace sheetbasis

@@ -89,11 +89,12 @@ void removeEmptyResultFolder(const std::string& folder) {
 
 // Generates into the folder itself, creating it when missing; a folder made for a sheet
 // that failed (no lock, no descriptors, a failed write) is not left behind empty.
-TaskOutcome generateInPlace(const SheetParameters& p, const std::string& folder) {
+TaskOutcome generateInPlace(const SheetParameters& p, const std::string& folder,
+                            const SheetFeatures* computed) {
     const bool made = isMissing(folder);
     std::error_code ec;
     fs::create_directories(fs::path(p.path), ec);
-    TaskOutcome outcome = generateIntoResultFolder(p);
+    TaskOutcome outcome = generateIntoResultFolder(p, computed);
     if (made && outcome.exitCode != ExitCode::Done) removeEmptyResultFolder(folder);
     return outcome;
 }
@@ -101,13 +102,13 @@ TaskOutcome generateInPlace(const SheetParameters& p, const std::string& folder)
 // Builds the sheet in the temporary folder and renames it to folder; nothing as for
 // buildInTemporaryFolder.
 std::optional<TaskOutcome> buildAndPlace(const SheetParameters& p, const std::string& temporary,
-                                         const std::string& folder) {
+                                         const std::string& folder, const SheetFeatures* computed) {
     SheetParameters inTemporary = p;
     inTemporary.path = temporary + '/';
     LockedResult built;
     {
         const PrivateFolderScope privateFolder(temporary);
-        built = generateHoldingTheLock(inTemporary);
+        built = generateHoldingTheLock(inTemporary, computed);
     }
     const ExitCode exitCode = built.outcome.exitCode;
     const bool placed = exitCode == ExitCode::Done && renameIntoPlace(temporary, folder);
@@ -128,11 +129,12 @@ std::optional<TaskOutcome> buildAndPlace(const SheetParameters& p, const std::st
 // (another run's clean-up may take one that is not yet locked), or the sheet's folder
 // appeared meanwhile. Out of memory anywhere, the temporary folder goes too.
 std::optional<TaskOutcome> buildInTemporaryFolder(const SheetParameters& p,
-                                                  const std::string& folder) {
+                                                  const std::string& folder,
+                                                  const SheetFeatures* computed) {
     const std::string temporary = makeTemporaryFolderBeside(folder);
     if (temporary.empty()) return std::nullopt;
     try {
-        return buildAndPlace(p, temporary, folder);
+        return buildAndPlace(p, temporary, folder, computed);
     } catch (const std::bad_alloc&) {
         removeFolderTree(AT_FDCWD, temporary);
         return TaskOutcome{ExitCode::GenerationFailed, std::string(OUT_OF_MEMORY)};
@@ -141,12 +143,14 @@ std::optional<TaskOutcome> buildInTemporaryFolder(const SheetParameters& p,
 
 }  // namespace
 
-TaskOutcome generateIntoSheetFolder(const SheetParameters& p) {
+TaskOutcome generateIntoSheetFolder(const SheetParameters& p, const SheetFeatures* computed) {
     const std::string folder = sheetFolderText(p.path);
     if (isMissing(folder) && roomForTemporaryName(folder)) {
-        if (std::optional<TaskOutcome> built = buildInTemporaryFolder(p, folder)) return *built;
+        if (std::optional<TaskOutcome> built = buildInTemporaryFolder(p, folder, computed)) {
+            return *built;
+        }
     }
-    return generateInPlace(p, folder);
+    return generateInPlace(p, folder, computed);
 }
 
 void removeAbandonedSheetFolders(const std::string& folder) {

@@ -11,9 +11,11 @@
 
 namespace sheetbasis {
 
-// Generates the sheet into its result folder p.path, as generateIntoResultFolder does,
-// creating the folder (and those above it) when it is missing.
-TaskOutcome generateIntoSheetFolder(const SheetParameters& p);
+// Generates the sheet into its result folder p.path, as generateIntoResultFolder does (from
+// the features computed when given), creating the folder (and those above it) when it is
+// missing.
+TaskOutcome generateIntoSheetFolder(const SheetParameters& p,
+                                    const SheetFeatures* computed = nullptr);
 
 // Removes the temporary sheet folders that runs killed while building them left in
 // `folder`. A folder still being built is locked by its run and stays; links are never

@@ -83,9 +83,11 @@ ResultFolders prepareFolders(const SheetParameters& p, ResultReplacement& replac
 // runs out anywhere in the generation fails the sheet like a failed write; the earlier
 // result stays.
 Outcome generateAndPlace(const SheetParameters& p, const ResultFolders& folders,
-                         ResultReplacement& replacement) {
+                         ResultReplacement& replacement, const SheetFeatures* computed = nullptr) {
     try {
-        if (Outcome generated = generateSheet(p, folders.layers); !generated) return generated;
+        if (Outcome generated = generateSheet(p, folders.layers, computed); !generated) {
+            return generated;
+        }
         return replacement.commit([](const std::string& path) { return earlierEntryAt(path); });
     } catch (const std::bad_alloc&) {
         return Outcome::failure(std::string(OUT_OF_MEMORY));
@@ -120,13 +122,13 @@ ExitCode runInteractively(InteractiveServices& ui) {
 
 }  // namespace
 
-LockedResult generateHoldingTheLock(const SheetParameters& p) {
+LockedResult generateHoldingTheLock(const SheetParameters& p, const SheetFeatures* computed) {
     ResultReplacement replacement;
     ResultFolders folders = prepareFolders(p, replacement);
     if (folders.status != FolderStatus::Ready) {
         return {{ExitCode::NotDone, folderFailureReason(folders)}, {}};
     }
-    const Outcome generated = generateAndPlace(p, folders, replacement);
+    const Outcome generated = generateAndPlace(p, folders, replacement, computed);
     replacement.dropUnplaced();
     if (!generated) {
         return {{ExitCode::GenerationFailed, generated.reason()}, std::move(folders.lock)};
@@ -134,8 +136,8 @@ LockedResult generateHoldingTheLock(const SheetParameters& p) {
     return {{}, std::move(folders.lock)};
 }
 
-TaskOutcome generateIntoResultFolder(const SheetParameters& p) {
-    return generateHoldingTheLock(p).outcome;
+TaskOutcome generateIntoResultFolder(const SheetParameters& p, const SheetFeatures* computed) {
+    return generateHoldingTheLock(p, computed).outcome;
 }
 
 ExitCode runMainProgram(int argc, const char* const* argv, InteractiveServices* services) {

@@ -11,6 +11,8 @@
 
 namespace sheetbasis {
 
+struct SheetFeatures;
+
 // Outcomes of a run, valued as the process reports them.
 enum class ExitCode {
     Done = 0,
@@ -58,10 +60,12 @@ JobStatus readJobArgument(const char* argument, SheetParameters& p);
 // cannot be opened), then their entries read and the missing result folder created.
 JobLines readJobArgumentLines(const char* argument);
 JobStatus readJobArgumentEntries(const JobLines& job, SheetParameters& p);
-// Prepares the HYPS and FRAME folders under p.path and generates the sheet into them;
-// returns the outcome of a job run from here on: ExitCode::Done, ExitCode::NotDone when the
-// folders could not be prepared, ExitCode::GenerationFailed, with the reason.
-TaskOutcome generateIntoResultFolder(const SheetParameters& p);
+// Prepares the HYPS and FRAME folders under p.path and generates the sheet into them (from
+// its features when the caller has computed them, as generateSheet); returns the outcome of
+// a job run from here on: ExitCode::Done, ExitCode::NotDone when the folders could not be
+// prepared, ExitCode::GenerationFailed, with the reason.
+TaskOutcome generateIntoResultFolder(const SheetParameters& p,
+                                     const SheetFeatures* computed = nullptr);
 
 // The outcome of generateIntoResultFolder and the lock on the folder that holds the result,
 // for a folder that is to be renamed into place before another run may use it.
@@ -69,6 +73,7 @@ struct LockedResult {
     TaskOutcome outcome;
     FolderLock lock;
 };
-LockedResult generateHoldingTheLock(const SheetParameters& p);
+LockedResult generateHoldingTheLock(const SheetParameters& p,
+                                    const SheetFeatures* computed = nullptr);
 
 }  // namespace sheetbasis

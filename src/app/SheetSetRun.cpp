@@ -321,12 +321,15 @@ TaskOutcome computeForGeoPackage(const PreparedSheet& sheet, std::size_t index, 
     } put{queue, index, computed};
     if (sheet.failure.exitCode != ExitCode::Done) return sheet.failure;
     const SheetParameters& p = sheet.parameters;
+    // Computed once, for the sheet's folder and the file.
+    SheetFeatures features = sheetFeaturesOf(p);
     if (sheetFolders) {
-        if (TaskOutcome written = generateIntoSheetFolder(p); written.exitCode != ExitCode::Done) {
+        if (TaskOutcome written = generateIntoSheetFolder(p, &features);
+            written.exitCode != ExitCode::Done) {
             return written;
         }
     }
-    computed.emplace(ComputedSheet{sheetFeaturesOf(p),
+    computed.emplace(ComputedSheet{std::move(features),
                                    frameSettingsFor(p.setScale, p.mapScale).minuteFrameWidth});
     return {};
 }
