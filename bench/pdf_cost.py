@@ -12,10 +12,9 @@ must be beside the program (a build with QGIS's libraries)."""
 
 import argparse
 import os
-import statistics
 import tempfile
 
-from process_timing import run_measured
+from process_timing import medians, run_measured
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SETS = (("N-37-XXXVI", 1), ("N-37", 36))
@@ -24,10 +23,6 @@ SETS = (("N-37-XXXVI", 1), ("N-37", 36))
 def timed(args):
     elapsed, usage, _ = run_measured(args)
     return elapsed, usage.ru_utime + usage.ru_stime
-
-
-def medians(runs):
-    return (statistics.median(w for w, _ in runs), statistics.median(c for _, c in runs))
 
 
 def main():

@@ -2,6 +2,7 @@
 kernel's resource usage of the child (CPU time, peak resident set)."""
 
 import os
+import statistics
 import subprocess
 import time
 
@@ -17,3 +18,16 @@ def run_measured(args):
     if os.waitstatus_to_exitcode(status) != 0:
         raise SystemExit(f"{args}: exit code {os.waitstatus_to_exitcode(status)}: {err!r}")
     return elapsed, usage, err.decode()
+
+
+def paired_order(names, runs):
+    """(run, name) for every side in every run, the order turned round each run: paired runs,
+    so that the machine's drift falls on every side alike."""
+    for run in range(runs):
+        for name in (list(names) if run % 2 == 0 else list(reversed(names))):
+            yield run, name
+
+
+def medians(runs):
+    """The medians of the wall and CPU seconds of (wall, CPU) pairs."""
+    return (statistics.median(w for w, _ in runs), statistics.median(c for _, c in runs))

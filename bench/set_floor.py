@@ -22,7 +22,7 @@ import statistics
 import subprocess
 import tempfile
 
-from process_timing import run_measured
+from process_timing import paired_order, run_measured
 
 
 def cpu_seconds(args):
@@ -91,14 +91,12 @@ def main():
         if args.baseline:
             sides["baseline"] = lambda out: write(args.baseline, out)
         times = {name: [] for name in sides}
-        for run in range(args.runs):
-            order = list(sides) if run % 2 == 0 else list(reversed(sides))
-            for name in order:
-                out = os.path.join(work, f"run-{run}-{name.replace(' ', '')}")
-                times[name].append(sides[name](out))
-                if name == "baseline" and not same_trees(reference, out):
-                    raise SystemExit("the baseline writes other bytes than the program")
-                shutil.rmtree(out)
+        for run, name in paired_order(sides, args.runs):
+            out = os.path.join(work, f"run-{run}-{name.replace(' ', '')}")
+            times[name].append(sides[name](out))
+            if name == "baseline" and not same_trees(reference, out):
+                raise SystemExit("the baseline writes other bytes than the program")
+            shutil.rmtree(out)
         floor_times = times[floor_name]
         what = f"job {args.job}" if args.job else f"{args.sheets}, --jobs {args.jobs}"
         print(f"{what}, {args.runs} paired runs in {args.work}")

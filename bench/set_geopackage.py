@@ -19,7 +19,7 @@ import statistics
 import subprocess
 import tempfile
 
-from process_timing import run_measured
+from process_timing import paired_order, run_measured
 
 
 def measured(args):
@@ -56,14 +56,12 @@ def main():
             "tar -x": tar,
         }
         results = {name: [] for name in sides}
-        for run in range(args.runs):
-            order = list(sides) if run % 2 == 0 else list(reversed(sides))
-            for name in order:
-                out = os.path.join(work, f"run-{run}-{name.replace(' ', '')}")
-                results[name].append(sides[name](out))
-                shutil.rmtree(out, ignore_errors=True)
-                if os.path.exists(out + ".gpkg"):
-                    os.remove(out + ".gpkg")
+        for run, name in paired_order(sides, args.runs):
+            out = os.path.join(work, f"run-{run}-{name.replace(' ', '')}")
+            results[name].append(sides[name](out))
+            shutil.rmtree(out, ignore_errors=True)
+            if os.path.exists(out + ".gpkg"):
+                os.remove(out + ".gpkg")
         print(f"{args.sheets}, --jobs {args.jobs}, {args.runs} paired runs in {args.work}")
         cpu = {name: [r[0] for r in rs] for name, rs in results.items()}
         for name, rs in results.items():

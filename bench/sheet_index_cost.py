@@ -16,7 +16,7 @@ import os
 import statistics
 import tempfile
 
-from process_timing import run_measured
+from process_timing import medians, run_measured
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -27,9 +27,8 @@ def timed(args):
     return elapsed, usage.ru_utime + usage.ru_stime
 
 
-def medians(runs):
-    return (statistics.median(w for w, _ in runs) * 1000,
-            statistics.median(c for _, c in runs) * 1000)
+def medians_ms(runs):
+    return tuple(seconds * 1000 for seconds in medians(runs))
 
 
 def main():
@@ -51,9 +50,9 @@ def main():
                     (listed_indexed, [os.path.join(work, f"index{i}"), "--list", "--index"])]
             for times, extra in runs[::1 if i % 2 == 0 else -1]:
                 times.append(timed(base + extra))
-    print(f"--list all --series 200:      wall {medians(listing)[0]:7.2f} ms, "
-          f"CPU {medians(listing)[1]:7.2f} ms (medians of {args.runs})")
-    (wall, cpu), (wall_index, cpu_index) = medians(plain), medians(indexed)
+    print(f"--list all --series 200:      wall {medians_ms(listing)[0]:7.2f} ms, "
+          f"CPU {medians_ms(listing)[1]:7.2f} ms (medians of {args.runs})")
+    (wall, cpu), (wall_index, cpu_index) = medians_ms(plain), medians_ms(indexed)
     print(f"N-37, 36 sheets, set run:     wall {wall:7.2f} ms, CPU {cpu:7.2f} ms")
     print(f"the same with --index:        wall {wall_index:7.2f} ms, CPU {cpu_index:7.2f} ms")
     print(f"with / without --index:       wall {wall_index / wall:.3f}, CPU {cpu_index / cpu:.3f} "
@@ -61,7 +60,7 @@ def main():
     added = statistics.median(i[0] - p[0] for i, p in zip(indexed, plain)) * 1000
     print(f"--index adds, turn by turn:   wall {added:7.2f} ms (median of the differences), "
           f"{added / wall * 100:.1f} %")
-    (wall_list, cpu_list), (wall_only, cpu_only) = medians(listed), medians(listed_indexed)
+    (wall_list, cpu_list), (wall_only, cpu_only) = medians_ms(listed), medians_ms(listed_indexed)
     print(f"the index alone (--list --index less --list): wall {wall_only - wall_list:5.2f} ms, "
           f"CPU {cpu_only - cpu_list:5.2f} ms")
 
