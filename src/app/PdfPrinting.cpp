@@ -204,24 +204,34 @@ PrintRequest indexPrintRequest(const std::string& outFolder) {
 Outcome PrinterPool::start() {
     auto first = std::make_unique<PdfPrinter>();
     if (Outcome started = first->start(); !started) return started;
+    const std::lock_guard<std::mutex> guard(mutex_);
     idle_.push_back(std::move(first));
+    ++started_;
     return {};
 }
 
+std::unique_ptr<PdfPrinter> PrinterPool::takePrinter() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    idleAgain_.wait(lock, [this] { return !idle_.empty() || started_ < MOST_PRINTERS; });
+    if (idle_.empty()) {
+        // A new one starts with its first request.
+        auto printer = std::make_unique<PdfPrinter>();
+        ++started_;
+        return printer;
+    }
+    std::unique_ptr<PdfPrinter> printer = std::move(idle_.back());
+    idle_.pop_back();
+    return printer;
+}
+
 Outcome PrinterPool::print(const PrintRequest& request) {
-    std::unique_ptr<PdfPrinter> printer;
+    std::unique_ptr<PdfPrinter> printer = takePrinter();
+    Outcome printed = printer->print(request);
     {
         const std::lock_guard<std::mutex> guard(mutex_);
-        if (!idle_.empty()) {
-            printer = std::move(idle_.back());
-            idle_.pop_back();
-        }
+        idle_.push_back(std::move(printer));
     }
-    // A new one starts with its first request.
-    if (!printer) printer = std::make_unique<PdfPrinter>();
-    Outcome printed = printer->print(request);
-    const std::lock_guard<std::mutex> guard(mutex_);
-    idle_.push_back(std::move(printer));
+    idleAgain_.notify_one();
     return printed;
 }
 

@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -68,12 +69,17 @@ class PrinterPool {
   public:
     // Starts the first printing program and waits until it can print.
     Outcome start();
-    // Prints on an idle printing program, or on a new one when all are busy.
+    // Prints on an idle printing program, or on a new one when all are busy, or waits for
+    // one to be idle when as many as are allowed have started.
     Outcome print(const PrintRequest& request);
 
   private:
+    std::unique_ptr<PdfPrinter> takePrinter();
+
     std::mutex mutex_;
+    std::condition_variable idleAgain_;
     std::vector<std::unique_ptr<PdfPrinter>> idle_;
+    unsigned started_ = 0;
 };
 
 // The message of a run with --pdf that cannot print at all.
