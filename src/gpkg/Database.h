@@ -29,8 +29,6 @@ class Database {
 
     // Opens the existing file at path for writing, never through a link.
     static Database openExisting(const std::string& path, Outcome& outcome);
-    bool isOpen() const { return connection_ != nullptr; }
-    sqlite3* handle() const { return connection_; }
 
     // Runs one or more statements without results.
     Outcome execute(const std::string& sql);
@@ -39,9 +37,10 @@ class Database {
     Outcome step(sqlite3_stmt* statement);
     // Closes the connection: what it wrote is in the file once this succeeds.
     Outcome close();
+    // The failure of the step that was "what", with what SQLite said of it.
+    Outcome failure(std::string_view what) const;
 
   private:
-    Outcome failure(std::string_view what) const;
     sqlite3* connection_ = nullptr;
 };
 

@@ -168,45 +168,6 @@ std::string_view storedText(std::string_view value, const FieldDef& field) {
     return text.substr(0, static_cast<std::size_t>(std::max(field.width, 0)));
 }
 
-// Envelope functions of the geometry blobs, under the names the standard's index
-// triggers call them by; the same functions fill the index.
-template <double Envelope::*Bound>
-void envelopeBound(sqlite3_context* context, int, sqlite3_value** arguments) {
-    const auto* bytes = static_cast<const char*>(sqlite3_value_blob(arguments[0]));
-    const auto size = static_cast<std::size_t>(sqlite3_value_bytes(arguments[0]));
-    const std::optional<Envelope> envelope =
-        bytes == nullptr ? std::nullopt : headerEnvelope(std::string_view(bytes, size));
-    if (envelope) {
-        sqlite3_result_double(context, (*envelope).*Bound);
-    } else {
-        sqlite3_result_null(context);
-    }
-}
-
-void isEmptyGeometry(sqlite3_context* context, int, sqlite3_value** arguments) {
-    const auto* bytes = static_cast<const char*>(sqlite3_value_blob(arguments[0]));
-    const auto size = static_cast<std::size_t>(sqlite3_value_bytes(arguments[0]));
-    const bool empty =
-        bytes == nullptr || !headerEnvelope(std::string_view(bytes, size)).has_value();
-    sqlite3_result_int(context, empty ? 1 : 0);
-}
-
-bool registerEnvelopeFunctions(sqlite3* connection) {
-    constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    const struct {
-        const char* name;
-        void (*function)(sqlite3_context*, int, sqlite3_value**);
-    } functions[] = {{"ST_MinX", envelopeBound<&Envelope::minX>},
-                     {"ST_MaxX", envelopeBound<&Envelope::maxX>},
-                     {"ST_MinY", envelopeBound<&Envelope::minY>},
-                     {"ST_MaxY", envelopeBound<&Envelope::maxY>},
-                     {"ST_IsEmpty", isEmptyGeometry}};
-    return std::all_of(std::begin(functions), std::end(functions), [&](const auto& f) {
-        return sqlite3_create_function_v2(connection, f.name, 1, flags, nullptr, f.function,
-                                          nullptr, nullptr, nullptr) == SQLITE_OK;
-    });
-}
-
 // The triggers of the standard's spatial index extension, which keep the index of table t
 // right when a later editor changes the table.
 std::string indexTriggers(const std::string& t, const std::string& index) {
@@ -285,10 +246,6 @@ LayerStyle styleOf(std::string_view name, const std::vector<FrameStyleGroup>& gr
 }
 
 }  // namespace
-
-std::int32_t epsgCodeOf(CoordinateSystem cs) {
-    return systemRowOf(cs).code;
-}
 
 // One feature table: its schema, the statement that adds a feature, and the extent of
 // what it holds.
@@ -406,7 +363,8 @@ class GeoPackageLayer {
                 }
             }
         }
-        if (status != SQLITE_DONE) return database.step(rows.get());
+        // Stepping again would run the query anew from its first row.
+        if (status != SQLITE_DONE) return database.failure("the features cannot be read");
         return tree.finish();
     }
 
@@ -498,9 +456,6 @@ SetGeoPackage::SetGeoPackage(std::string path, CoordinateSystem cs, SetOfSheets 
     }
     ::close(descriptor);
     database_ = Database::openExisting(temporaryPath_, opened_);
-    if (opened_ && !registerEnvelopeFunctions(database_.handle())) {
-        opened_ = Outcome::failure("the envelope functions cannot be registered");
-    }
     if (opened_) {
         opened_ = database_.execute(
             "PRAGMA application_id = " + std::to_string(GEOPACKAGE_APPLICATION_ID) +
@@ -541,16 +496,17 @@ Outcome SetGeoPackage::addSheet(const SheetForGeoPackage& sheet) {
         frameGroups_[{sheet.minuteBandWidthMm, sheet.rect.south, sheet.rect.north}];
     group.barWidthMm = sheet.minuteBandWidthMm;
     group.rect = sheet.rect;
-    group.sheets.push_back(cp1251ToUtf8(sheet.sheetName));
+    // The file's texts are UTF-8; the sheet's name, as every text of its features, is not.
+    const std::string& name = group.sheets.emplace_back(cp1251ToUtf8(sheet.sheetName));
     sheetRects_.push_back(sheet.rect);
-    Outcome added = addFeatures(sheet);
-    if (added) added = addToIndex(sheet).within(sheetIndexSchema().name);
-    return failed(added.within(path_ + ": " + group.sheets.back()));
+    Outcome added = addFeatures(sheet, name);
+    if (added) added = addToIndex(sheet, name).within(sheetIndexSchema().name);
+    return failed(added.within(path_ + ": " + name));
 }
 
 // The sheet's outline is its HypsA polygon; its result folder, as --out names it, is its
 // name. The sheets are numbered through the set, as in the index's shapefile.
-Outcome SetGeoPackage::addToIndex(const SheetForGeoPackage& sheet) {
+Outcome SetGeoPackage::addToIndex(const SheetForGeoPackage& sheet, std::string_view name) {
     if (!index_) {
         index_ = std::make_unique<GeoPackageLayer>(sheetIndexSchema());
         if (Outcome made = index_->create(database_, systemRowOf(cs_).code); !made) return made;
@@ -560,12 +516,11 @@ Outcome SetGeoPackage::addToIndex(const SheetForGeoPackage& sheet) {
     const auto values = [&](const HypsArea&) {
         return std::array<AttributeValue, 4>{sheet.sheetName, series, scale, sheet.sheetName};
     };
-    return index_->add(database_, std::span(&sheet.hyps->area, 1), sheet.sheetName, encodeArea,
-                       values, static_cast<std::int32_t>(sheetRects_.size()));
+    return index_->add(database_, std::span(&sheet.hyps->area, 1), name, encodeArea, values,
+                       static_cast<std::int32_t>(sheetRects_.size()));
 }
 
-Outcome SetGeoPackage::addFeatures(const SheetForGeoPackage& sheet) {
-    const std::string name = cp1251ToUtf8(sheet.sheetName);
+Outcome SetGeoPackage::addFeatures(const SheetForGeoPackage& sheet, std::string_view name) {
     // Each layer is created by the first sheet that has it, whose own layer's creation is
     // then the step that can fail.
     const auto layer = [&](LayerSchema schema, Outcome& outcome) -> GeoPackageLayer* {

@@ -31,10 +31,6 @@
 
 namespace sheetbasis {
 
-// The EPSG code of a coordinate system: 4284 (СК-42), 4200 (СК-95), 7683 (ГСК-2011, also
-// for ГСК-2011 laid out in СК-42); 0 for a value that names none.
-std::int32_t epsgCodeOf(CoordinateSystem cs);
-
 // One sheet as the set's file receives it: its Windows-1251 name, the rectangle and
 // minute band width its frame style depends on, and its features.
 struct SheetForGeoPackage {
@@ -72,9 +68,9 @@ class SetGeoPackage {
     Outcome finish();
 
   private:
-    Outcome addFeatures(const SheetForGeoPackage& sheet);
+    Outcome addFeatures(const SheetForGeoPackage& sheet, std::string_view name);
     GeoPackageLayer* layerNamed(const char* name);
-    Outcome addToIndex(const SheetForGeoPackage& sheet);
+    Outcome addToIndex(const SheetForGeoPackage& sheet, std::string_view name);
     Outcome storeStyles(const std::vector<FrameStyleGroup>& groups);
     Outcome storeProject(const std::vector<FrameStyleGroup>& groups);
     Outcome failed(Outcome outcome);
