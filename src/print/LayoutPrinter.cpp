@@ -77,13 +77,15 @@ Outcome checkWholePdf(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::string header(PDF_HEADER.size(), '\0');
     in.read(header.data(), static_cast<std::streamsize>(header.size()));
+    // A file shorter than the header leaves the stream failed, and its size unknown.
+    if (!in || header != PDF_HEADER) return Outcome::failure("QGIS left no whole PDF");
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     const std::streamoff tailStart = std::max<std::streamoff>(0, size - PDF_TAIL_BYTES);
     std::string tail(static_cast<std::size_t>(size - tailStart), '\0');
     in.seekg(tailStart);
     in.read(tail.data(), static_cast<std::streamsize>(tail.size()));
-    if (!in || header != PDF_HEADER || tail.find(PDF_END) == std::string::npos) {
+    if (!in || tail.find(PDF_END) == std::string::npos) {
         return Outcome::failure("QGIS left no whole PDF");
     }
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
