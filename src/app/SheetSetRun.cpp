@@ -223,8 +223,13 @@ class JobsInOrder {
             one.failure = {ExitCode::NotDone, refusalReason(status, job, false, {})};
             return one;
         }
+        // A folder that cannot be resolved (its parent unreadable) is told apart by its text;
+        // the job then fails with the system's own reason.
+        const fs::path path(one.parameters.path);
         std::error_code ec;
-        std::string folder = fs::weakly_canonical(fs::path(one.parameters.path), ec).string();
+        fs::path resolved = fs::weakly_canonical(path, ec);
+        if (ec) resolved = fs::absolute(path, ec).lexically_normal();
+        std::string folder = resolved.string();
         const auto [it, first] = writers_.try_emplace(std::move(folder), index);
         if (!first) {
             one.failure = {ExitCode::NotDone,

@@ -313,12 +313,19 @@ class FaultInjectionTest(WorkFolderTest):
 
     def test_every_failure_tells_its_reason_on_standard_error(self):
         nul_list = write_job(self.tmp, f"{self.job()}\0{self.job()}\n".encode(), name="nul.list")
+        # Two jobs below a link to itself: neither folder can be resolved, nor made.
+        os.symlink("loop", os.path.join(self.tmp, "loop"))
+        looped = [write_job(self.tmp, JOB_200K.format(os.path.join(self.tmp, "loop", n)),
+                            name=n + ".job") for n in "ab"]
+        looped_list = write_job(self.tmp, "\n".join(looped) + "\n", name="looped.list")
         cases = [
             ("--list to a full device", [*SET_3, "--list", "--out", self.folder("set")], True,
              8, r"standard output: No space left on device"),
             ("--help to a full device", ["--help"], True, 8, r"No space left on device"),
             ("a list line holding a NUL", ["--jobs-from", nul_list], False, 8,
              r"line 1 holds a NUL"),
+            ("two folders that cannot be resolved", ["--jobs-from", looped_list], False, 8,
+             r"b\.job: .*loop/b/: Too many levels of symbolic links"),
             ("a folder name too long for the file system",
              ["--sheets", "N-37", "--series", "1000", "--out", self.folder("ы" * 200)], False,
              8, r"File name too long"),
