@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 #include <ctime>
+#include <new>
 #include <random>
 #include <string>
 #include <utility>
@@ -389,10 +390,15 @@ Outcome ResultReplacement::place(StagedFile& file, EarlierEntry earlier) {
     // Written at its final name, in a private folder: nothing to undo there.
     if (!file.staged_ || file.temporaryName_.empty()) return file.staged_;
     const char* from = file.temporaryName_.c_str();
+    // Made before the rename and kept in room reserved by commit: once the name is taken,
+    // recording the step allocates nothing, so running out of memory cannot lose its undo.
+    Step step{file.finalPath_, entry, {}};
     if (exchange &&
         ::renameat2(entry.folder, from, entry.folder, entry.name.c_str(), RENAME_EXCHANGE) == 0) {
-        steps_.push_back({file.finalPath_, entry, std::exchange(file.temporaryName_, {}), true,
-                          earlier == EarlierEntry::Unknown});
+        step.waiting = std::exchange(file.temporaryName_, {});
+        step.exchanged = true;
+        step.mayBeFolder = earlier == EarlierEntry::Unknown;
+        steps_.push_back(std::move(step));
         return {};
     }
     // Nothing had the name after all, or the file system cannot exchange: a plain rename.
@@ -402,18 +408,22 @@ Outcome ResultReplacement::place(StagedFile& file, EarlierEntry earlier) {
         return Outcome::failure(systemReason(file.finalPath_));
     }
     file.temporaryName_.clear();
-    steps_.push_back({file.finalPath_, entry, {}});
+    steps_.push_back(std::move(step));
     return {};
 }
 
 Outcome ResultReplacement::moveAside(const std::string& path) {
     const FolderEntry entry = folderEntryOf(path);
+    Step step{path, entry, {}};  // made before the rename, as in place
     std::string waiting;
     const bool moved = createUnderFreshName(entry.name, waiting, [&](const std::string& name) {
         return ::renameat2(entry.folder, entry.name.c_str(), entry.folder, name.c_str(),
                            RENAME_NOREPLACE) == 0;
     });
-    if (moved) steps_.push_back({path, entry, std::move(waiting)});
+    if (moved) {
+        step.waiting = std::move(waiting);
+        steps_.push_back(std::move(step));
+    }
     if (moved || errno == ENOENT) return {};
     return Outcome::failure(systemReason(path));
 }
@@ -436,6 +446,18 @@ void ResultReplacement::undo() {
 }
 
 Outcome ResultReplacement::commit(
+    const std::function<EarlierEntry(const std::string&)>& earlierEntry) {
+    try {
+        steps_.reserve(steps_.size() + staged_.size() + earlier_.size());
+        return placeAll(earlierEntry);
+    } catch (const std::bad_alloc&) {
+        // Between two renames: the files placed so far go back.
+        undo();
+        return Outcome::failure(std::string(OUT_OF_MEMORY));
+    }
+}
+
+Outcome ResultReplacement::placeAll(
     const std::function<EarlierEntry(const std::string&)>& earlierEntry) {
     Outcome outcome;
     for (const PlacementRank rank :

@@ -183,6 +183,7 @@ class ResultReplacement {
         bool exchanged = false;    // with whatever had the name
         bool mayBeFolder = false;  // what had the name was not known to be a file
     };
+    Outcome placeAll(const std::function<EarlierEntry(const std::string&)>& earlierEntry);
     Outcome place(StagedFile& file, EarlierEntry earlier);
     Outcome moveAside(const std::string& path);
     void undo();
