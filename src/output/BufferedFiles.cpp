@@ -210,6 +210,7 @@ SAOffset hookWrite(void* source, SAOffset size, SAOffset count, SAFile file) try
     return count;
 } catch (const std::bad_alloc&) {
     libraryOutOfMemory = true;
+    errno = ENOMEM;  // as the library's own failed allocations leave it
     return 0;
 }
 

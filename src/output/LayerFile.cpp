@@ -246,6 +246,8 @@ std::string projectionText(CoordinateSystem cs) {
 Outcome createLayer(CoordinateSystem cs, ShapeType shapeType, const std::string& layerName,
                     const std::vector<FieldDef>& fields, Layer& layer) {
     layer = Layer{};
+    // A want of memory the last layer left untold is not this layer's.
+    static_cast<void>(tookLibraryOutOfMemory());
     const std::string baseName = trimTrailing(layerName);
     if (!libraryHasHeadroom()) return Outcome::failure(std::string(OUT_OF_MEMORY));
 
@@ -298,6 +300,8 @@ Outcome closeLayer(Layer& layer) {
     layer.shape.reset();
     const std::shared_ptr<BufferedFiles> files = std::move(layer.files);
     if (!files) return Outcome::failure("the layer was not open");
+    // What the library could not write for want of memory it does not report.
+    if (tookLibraryOutOfMemory()) return Outcome::failure(std::string(OUT_OF_MEMORY));
     return files->commit();
 }
 

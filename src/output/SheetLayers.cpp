@@ -169,8 +169,6 @@ Outcome writeLayer(const std::string& folder, CoordinateSystem cs, const LayerSc
         if (!written) break;
     }
     const Outcome closed = closeLayer(layer);
-    if (tookLibraryOutOfMemory())
-        return Outcome::failure(std::string(OUT_OF_MEMORY)).within(schema.name);
     return (written ? closed : written).within(schema.name);
 }
 
