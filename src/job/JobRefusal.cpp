@@ -24,8 +24,6 @@ constexpr std::string_view PATH_KEY = "Path";
 // A job file gives a map scale's denominator in thousands.
 constexpr std::int32_t JOB_SCALE_UNIT = 1000;
 // Digits of a scale denominator are grouped in threes: 1:200 000.
-constexpr std::size_t DIGIT_GROUP = 3;
-constexpr std::int32_t MINUTES_FIELD_WIDTH = 10;  // minutes below it get a leading 0
 
 constexpr std::string_view ENTRY_FORM = R"(an entry is a key, "=", a value and ";")";
 constexpr std::string_view CS_RULE =
@@ -52,14 +50,6 @@ constexpr EdgeKey EDGE_KEYS[] = {
     {"yTo", "north", &DrawingRect::north, &ResultEdgeRanges::north},
 };
 
-std::string groupedDigits(std::int32_t n) {
-    std::string digits = std::to_string(n);
-    for (std::size_t at = digits.size(); at > DIGIT_GROUP; at -= DIGIT_GROUP) {
-        digits.insert(at - DIGIT_GROUP, 1, ' ');
-    }
-    return digits;
-}
-
 std::string seriesText(Series setScale) {
     return "the 1:" + groupedDigits(denominatorOf(seriesMapScale(setScale))) + " series";
 }
@@ -77,9 +67,10 @@ std::string mapScaleRule(Series setScale) {
 // Degrees and whole minutes in UTF-8, the form the entries take: 40°00'.
 std::string angleText(double angle) {
     const WholeMinutes split = splitIntoWholeMinutes(angle);
-    const auto minutes = static_cast<std::int32_t>(split.minutes);
-    return std::to_string(static_cast<std::int64_t>(split.degrees)) + "°" +
-           (minutes < MINUTES_FIELD_WIDTH ? "0" : "") + std::to_string(minutes) + "'";
+    std::string text;
+    appendDegreesField(text, split.degrees, 0);
+    appendMinutesField(text, split.minutes);
+    return cp1251ToUtf8(text);
 }
 
 std::string folderRule() {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <utility>
 
+#include "sheet/Text.h"
+
 namespace sheetbasis {
 namespace {
 
@@ -71,13 +73,6 @@ std::string countText(double count) {
 }
 
 // A whole number with its digits in groups of three, parted by a blank: 1 000 000.
-std::string groupedDigits(long long value) {
-    std::string digits = std::to_string(value);
-    constexpr std::size_t GROUP = 3;
-    for (auto at = digits.size(); at > GROUP; at -= GROUP) digits.insert(at - GROUP, 1, ' ');
-    return digits;
-}
-
 }  // namespace
 
 std::string scaleText(double denominator) {

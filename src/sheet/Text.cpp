@@ -35,6 +35,13 @@ std::string cutTo(std::string_view text, std::size_t n) {
     return std::string(text.substr(0, std::min(n, text.size())));
 }
 
+std::string groupedDigits(long long value) {
+    constexpr std::size_t GROUP = 3;
+    std::string digits = std::to_string(value);
+    for (auto at = digits.size(); at > GROUP; at -= GROUP) digits.insert(at - GROUP, 1, ' ');
+    return digits;
+}
+
 std::size_t editDistance(std::string_view a, std::string_view b) {
     // One row of the distance table at a time: row[j] is the distance from the first i
     // bytes of a to the first j bytes of b.

@@ -32,6 +32,9 @@ std::string trimBoth(std::string_view text);
 bool isBlank(std::string_view text);
 // The text cut to at most n characters.
 std::string cutTo(std::string_view text, std::size_t n);
+// The number's digits in groups of three, parted by a blank, as a map scale is written:
+// "200 000".
+std::string groupedDigits(long long value);
 
 // The number of single-byte insertions, deletions and substitutions that turn one text into
 // the other (the Levenshtein distance).
