@@ -1,6 +1,5 @@
 #include "app/CommandLine.h"
 
-#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -9,7 +8,6 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -202,10 +200,7 @@ std::string applyOption(std::string_view option, const std::string& value, Comma
     } else if (option == "--paper") {
         // Paper names are said in either case ("a3", "FIT").
         const auto sameLetters = [&](const PaperName& p) {
-            return std::ranges::equal(p.name, value, [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            });
+            return equalsIgnoringCase(p.name, value);
         };
         const auto* found =
             std::find_if(std::begin(PAPER_NAMES), std::end(PAPER_NAMES), sameLetters);

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -34,13 +33,6 @@ constexpr mode_t NEW_FOLDER_MODE = 0777;
 // only when its shape file exists; then every file of it goes, whatever the extension.
 constexpr std::array<std::string_view, 3> HYPS_LAYERS = {"HYPSA", "HYPSL", "HYPSP"};
 constexpr std::array<std::string_view, 3> FRAME_LAYERS = {"FRAME", "FRAMEDIG", "FRAMEADJ"};
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::toupper(x) == std::toupper(y);
-           });
-}
 
 // True for "<layer>.<anything>" in any letter case: the files of that layer and of no
 // other ("FRAME.*" does not take "FrameDig.shp").

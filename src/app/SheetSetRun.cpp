@@ -17,9 +17,7 @@
 #include "gpkg/SetGeoPackage.h"
 #include "job/FileArg.h"
 #include "job/JobText.h"
-#include "sheet/Cp1251.h"
 #include "sheet/Nomenclature.h"
-#include "sheet/Text.h"
 
 namespace sheetbasis {
 namespace {

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -16,6 +15,7 @@
 #include <utility>
 
 #include "output/PerThread.h"
+#include "sheet/Text.h"
 
 namespace sheetbasis {
 namespace {
@@ -133,11 +133,8 @@ PlacementRank placementRank(std::string_view path) {
 
 bool isShapeFileName(std::string_view path) {
     constexpr std::string_view SHAPE_EXTENSION = ".shp";
-    if (path.size() < SHAPE_EXTENSION.size()) return false;
-    const std::string_view tail = path.substr(path.size() - SHAPE_EXTENSION.size());
-    return std::equal(tail.begin(), tail.end(), SHAPE_EXTENSION.begin(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == b;
-    });
+    return path.size() >= SHAPE_EXTENSION.size() &&
+           equalsIgnoringCase(path.substr(path.size() - SHAPE_EXTENSION.size()), SHAPE_EXTENSION);
 }
 
 bool isTemporaryFileName(std::string_view fileName) {

@@ -1,11 +1,9 @@
 #include "qgis/SheetProject.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <numbers>
 #include <string_view>
 #include <system_error>
 #include <vector>

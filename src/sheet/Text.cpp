@@ -1,6 +1,7 @@
 #include "sheet/Text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <numeric>
 #include <vector>
 
@@ -33,6 +34,13 @@ bool isBlank(std::string_view text) {
 
 std::string cutTo(std::string_view text, std::size_t n) {
     return std::string(text.substr(0, std::min(n, text.size())));
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::toupper(x) == std::toupper(y);
+           });
 }
 
 std::string groupedDigits(long long value) {

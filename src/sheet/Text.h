@@ -32,6 +32,8 @@ std::string trimBoth(std::string_view text);
 bool isBlank(std::string_view text);
 // The text cut to at most n characters.
 std::string cutTo(std::string_view text, std::size_t n);
+// True when the texts differ in the case of ASCII letters at most.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // The number's digits in groups of three, parted by a blank, as a map scale is written:
 // "200 000".
 std::string groupedDigits(long long value);
