@@ -12,4 +12,4 @@ apt-get install -y --no-install-recommends \
     xvfb xauth \
     python3-qgis fonts-lato fonts-averia-sans-gwf fonts-urw-base35 \
     libqgis-dev qtbase5-dev qgis-providers \
-    dpkg-dev desktop-file-utils
+    dpkg-dev file desktop-file-utils git

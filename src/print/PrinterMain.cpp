@@ -7,16 +7,13 @@
 #include <unistd.h>
 
 #include <QByteArray>
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 
 #include "print/LayoutPrinter.h"
 #include "print/PrintRequests.h"
-
-#ifndef SHEETBASIS_QGIS_PREFIX
-#define SHEETBASIS_QGIS_PREFIX "/usr"
-#endif
 
 namespace {
 
@@ -25,13 +22,12 @@ using sheetbasis::Outcome;
 // The answers get standard output for themselves; whatever QGIS and Qt print goes nowhere,
 // so that it neither mixes with them nor runs over the main program's progress line.
 int takeAnswerChannel() {
-    const int answers = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
     const int nowhere = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (nowhere >= 0) {
-        ::dup2(nowhere, STDOUT_FILENO);
-        ::dup2(nowhere, STDERR_FILENO);
-        ::close(nowhere);
-    }
+    if (nowhere < 0) return -1;  // QGIS's words would run into the answers
+    const int answers = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    ::dup2(nowhere, STDOUT_FILENO);
+    ::dup2(nowhere, STDERR_FILENO);
+    ::close(nowhere);
     return answers;
 }
 
