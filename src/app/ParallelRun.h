@@ -14,6 +14,8 @@ namespace sheetbasis {
 // Called on the calling thread while the tasks run, at most every interval and once more
 // when all are done, with the number of finished tasks.
 using ProgressReport = std::function<void(std::size_t done)>;
+// How often a run of many sheets redraws its progress.
+inline constexpr std::chrono::milliseconds PROGRESS_INTERVAL{100};
 
 // Receives each task's outcome with its index as soon as the task ends, on the thread that
 // ran it (calls from several threads at once).

@@ -35,8 +35,6 @@ constexpr std::size_t ANSWER_READ_BYTES = 4096;
 // Printing programs at most, whatever the threads: each holds a QGIS of its own (about
 // 160 MiB), and printing is bound by the processor, so more than the cores gain nothing.
 constexpr unsigned MOST_PRINTERS = 8;
-// How often the progress is redrawn.
-constexpr std::chrono::milliseconds PROGRESS_INTERVAL{100};
 
 PrintRequest requestBeside(const std::string& project) {
     return {project, fs::path(project).replace_extension(PDF_EXTENSION).generic_string()};

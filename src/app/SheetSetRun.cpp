@@ -27,8 +27,6 @@ namespace fs = std::filesystem;
 // The sheet whose job text tries the entries: N-37.
 constexpr std::int32_t SAMPLE_ROW = 8;
 constexpr std::int32_t SAMPLE_COLUMN = 37;
-// How often the progress is redrawn.
-constexpr std::chrono::milliseconds PROGRESS_INTERVAL{100};
 // Sheets computed and waiting for the GeoPackage's writer, per thread: a 1:200 000 sheet's
 // features take about 100 KiB, so memory stays far below the bound whatever the set.
 constexpr std::size_t WAITING_SHEETS_PER_THREAD = 4;
