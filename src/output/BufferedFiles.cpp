@@ -238,12 +238,22 @@ int hookClose(SAFile file) {
     return 0;
 }
 
-int hookRemove(const char* name) {
+int hookRemove(const char* name) try {
     if (isKnownAbsent(name)) {
         errno = ENOENT;
         return -1;
     }
+    // An earlier file (a code page file the table no longer wants) goes only once the new
+    // files are in place, so that a run that fails keeps it.
+    if (ResultReplacement* replacement = ResultReplacement::current()) {
+        replacement->removeWhenReplaced(name);
+        return 0;
+    }
     return std::remove(name);
+} catch (const std::bad_alloc&) {
+    libraryOutOfMemory = true;
+    errno = ENOMEM;
+    return -1;
 }
 
 void hookError(const char* message) try {
